@@ -1,0 +1,237 @@
+#include "app/base/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "app/base/encoding.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool NativeExists(const std::string& strNative) {
+  struct stat st;
+  return ::lstat(strNative.c_str(), &st) == 0;
+}
+
+// Name of an entry of the folder that equals name without regard to (ASCII)
+// case, or empty when there is none.
+std::string FindEntryIgnoringCase(const std::string& strFolder, const std::string& strName) {
+  DIR* pDir = ::opendir(strFolder.empty() ? "." : strFolder.c_str());
+  if (pDir == nullptr) return std::string();
+  std::string strFound;
+  while (const dirent* pEntry = ::readdir(pDir)) {
+    if (::strcasecmp(pEntry->d_name, strName.c_str()) == 0) {
+      strFound = pEntry->d_name;
+      break;
+    }
+  }
+  ::closedir(pDir);
+  return strFound;
+}
+
+}  // namespace
+
+bool IsAbsoluteStoredPath(std::string_view storedPath) {
+  return !storedPath.empty() && (storedPath[0] == '\\' || storedPath[0] == '/');
+}
+
+std::string MapPath(std::string_view storedPath) {
+  // Decode first: the second byte of a double-byte character may be 0x5C and
+  // must never be taken for a separator.
+  std::string strUtf8 = Cp932ToUtf8(storedPath);
+  std::replace(strUtf8.begin(), strUtf8.end(), '\\', '/');
+
+  const bool bAbsolute = !strUtf8.empty() && strUtf8[0] == '/';
+  std::string strResult = bAbsolute ? "/" : "";
+  bool bResolving = true;
+  size_t nPos = 0;
+  while (nPos <= strUtf8.size()) {
+    size_t nEnd = strUtf8.find('/', nPos);
+    if (nEnd == std::string::npos) nEnd = strUtf8.size();
+    std::string strComponent = strUtf8.substr(nPos, nEnd - nPos);
+    const bool bLast = nEnd == strUtf8.size();
+    nPos = nEnd + 1;
+    if (strComponent.empty()) {
+      if (bLast && !strResult.empty() && strResult.back() != '/') strResult += '/';
+      if (bLast) break;
+      continue;
+    }
+    if (!strResult.empty() && strResult.back() != '/') strResult += '/';
+    const std::string strCandidate = strResult + strComponent;
+    if (bResolving && strComponent != "." && strComponent != ".." && !NativeExists(strCandidate)) {
+      const std::string strFolder = strResult.empty() ? "." : strResult;
+      const std::string strMatch = FindEntryIgnoringCase(strFolder, strComponent);
+      if (!strMatch.empty()) {
+        strResult += strMatch;
+      } else {
+        strResult += strComponent;
+        bResolving = false;  // nothing below a missing folder can exist
+      }
+    } else {
+      strResult = strCandidate;
+    }
+    if (bLast) break;
+  }
+  return strResult;
+}
+
+std::string ToStoredPath(std::string_view nativePath) {
+  std::string strStored = Utf8ToCp932(nativePath);
+  // '/' (0x2F) is never a trail byte, so this cannot touch a character.
+  std::replace(strStored.begin(), strStored.end(), '/', '\\');
+  return strStored;
+}
+
+bool GetCurrentFolder(std::string& strOut) {
+  std::error_code ec;
+  const fs::path cwd = fs::current_path(ec);
+  if (ec) return false;
+  strOut = ToStoredPath(cwd.string());
+  while (strOut.size() > 1 && strOut.back() == '\\') strOut.pop_back();
+  return true;
+}
+
+FILE* OpenFile(std::string_view storedPath, const char* pszMode) {
+  if (storedPath.empty()) return nullptr;
+  return std::fopen(MapPath(storedPath).c_str(), pszMode);
+}
+
+bool FileExists(std::string_view storedPath) {
+  if (storedPath.empty()) return false;
+  struct stat st;
+  return ::stat(MapPath(storedPath).c_str(), &st) == 0;
+}
+
+bool IsDirectory(std::string_view storedPath) {
+  if (storedPath.empty()) return false;
+  struct stat st;
+  return ::stat(MapPath(storedPath).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectory(std::string_view storedPath) {
+  if (storedPath.empty()) return false;
+  return ::mkdir(MapPath(storedPath).c_str(), 0777) == 0;
+}
+
+bool RemoveFile(std::string_view storedPath) {
+  if (storedPath.empty()) return false;
+  return ::unlink(MapPath(storedPath).c_str()) == 0;
+}
+
+bool RemoveTree(std::string_view storedPath) {
+  if (storedPath.empty()) return false;
+  std::error_code ec;
+  fs::remove_all(MapPath(storedPath), ec);
+  return !ec;
+}
+
+bool RenamePath(std::string_view from, std::string_view to) {
+  return ::rename(MapPath(from).c_str(), MapPath(to).c_str()) == 0;
+}
+
+bool CopyTree(std::string_view from, std::string_view to) {
+  const std::string strTo = MapPath(to);
+  std::error_code ec;
+  if (fs::exists(strTo, ec)) return false;
+  fs::copy(MapPath(from), strTo, fs::copy_options::recursive, ec);
+  return !ec;
+}
+
+bool GetFileSize(std::string_view storedPath, uint64_t& nSize) {
+  struct stat st;
+  if (storedPath.empty() || ::stat(MapPath(storedPath).c_str(), &st) != 0) return false;
+  nSize = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+std::vector<std::string> ListDirectory(std::string_view storedPath) {
+  std::vector<std::string> names;
+  const std::string strNative = storedPath.empty() ? "." : MapPath(storedPath);
+  DIR* pDir = ::opendir(strNative.c_str());
+  if (pDir == nullptr) return names;
+  while (const dirent* pEntry = ::readdir(pDir)) {
+    const std::string_view name = pEntry->d_name;
+    if (name == "." || name == "..") continue;
+    names.push_back(ToStoredPath(name));
+  }
+  ::closedir(pDir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool ReadWholeFile(std::string_view storedPath, std::string& out) {
+  FILE* fp = OpenFile(storedPath, "rb");
+  if (fp == nullptr) return false;
+  out.clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, fp)) > 0) out.append(buffer, n);
+  const bool bOk = std::ferror(fp) == 0;
+  std::fclose(fp);
+  return bOk;
+}
+
+cAtomicFile::~cAtomicFile() { Discard(); }
+
+bool cAtomicFile::Open(std::string_view storedPath) {
+  Discard();
+  m_strTarget = MapPath(storedPath);
+  m_strTemp = m_strTarget + ".tmpXXXXXX";
+  const int fd = ::mkstemp(m_strTemp.data());
+  if (fd < 0) {
+    m_strTemp.clear();
+    return false;
+  }
+  m_fp = ::fdopen(fd, "wb");
+  if (m_fp == nullptr) {
+    ::close(fd);
+    ::unlink(m_strTemp.c_str());
+    m_strTemp.clear();
+    return false;
+  }
+  return true;
+}
+
+bool cAtomicFile::Commit() {
+  if (m_fp == nullptr) return false;
+  bool bOk = std::fflush(m_fp) == 0 && std::ferror(m_fp) == 0;
+  bOk = ::fsync(::fileno(m_fp)) == 0 && bOk;
+  bOk = std::fclose(m_fp) == 0 && bOk;
+  m_fp = nullptr;
+  // Keep the permissions a normal fopen would have given the file.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::chmod(m_strTemp.c_str(), 0666 & ~mask);
+  if (bOk && ::rename(m_strTemp.c_str(), m_strTarget.c_str()) == 0) {
+    m_strTemp.clear();
+    return true;
+  }
+  Discard();
+  return false;
+}
+
+void cAtomicFile::Discard() {
+  if (m_fp != nullptr) {
+    std::fclose(m_fp);
+    m_fp = nullptr;
+  }
+  if (!m_strTemp.empty()) {
+    ::unlink(m_strTemp.c_str());
+    m_strTemp.clear();
+  }
+}
+
+bool WriteFileAtomically(std::string_view storedPath, std::string_view data) {
+  cAtomicFile file;
+  if (!file.Open(storedPath)) return false;
+  if (!data.empty() && std::fwrite(data.data(), 1, data.size(), file.File()) != data.size()) return false;
+  return file.Commit();
+}

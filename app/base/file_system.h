@@ -1,0 +1,72 @@
+#pragma once
+// The boundary between the program's stored paths and the Linux file system.
+//
+// Inside the program a path keeps its stored form: CP932 bytes with
+// backslashes, relative to the game folder (the working folder), for example
+// "data\stg4\w01.stg4_695". MapPath turns such a path into a native one:
+// decode CP932 to UTF-8, turn '\' into '/', then match each component without
+// regard to case when the exact name is missing. Every open, stat, mkdir,
+// opendir, remove and rename of the program goes through this file.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Longest stored path in bytes (the stored buffers hold 260 with the NUL).
+inline constexpr size_t kMaxPath = 259;
+
+// Stored path -> native UTF-8 path. Components that exist under another case
+// resolve to the existing name; the rest are kept as written.
+std::string MapPath(std::string_view storedPath);
+
+// Native UTF-8 path -> stored form (CP932, backslashes).
+std::string ToStoredPath(std::string_view nativePath);
+
+// A stored path is absolute when it starts at the root ('\' or '/').
+bool IsAbsoluteStoredPath(std::string_view storedPath);
+
+// The working folder in stored form, without a trailing backslash.
+bool GetCurrentFolder(std::string& strOut);
+
+FILE* OpenFile(std::string_view storedPath, const char* pszMode);
+bool FileExists(std::string_view storedPath);    // file or folder
+bool IsDirectory(std::string_view storedPath);
+bool MakeDirectory(std::string_view storedPath); // false also when it exists
+bool RemoveFile(std::string_view storedPath);
+bool RemoveTree(std::string_view storedPath);    // a folder and all it holds
+bool RenamePath(std::string_view from, std::string_view to);  // replaces a file at `to`
+bool CopyTree(std::string_view from, std::string_view to);    // `to` must not exist
+bool GetFileSize(std::string_view storedPath, uint64_t& nSize);
+
+// Names (stored form, no folder) of the entries of a folder, sorted.
+std::vector<std::string> ListDirectory(std::string_view storedPath);
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(std::string_view storedPath, std::string& out);
+
+// Writes a file so that a failure never leaves it half-written: the data goes
+// to a temporary sibling that replaces the file only once it is complete and
+// flushed. On failure the previous file is untouched and the temporary removed.
+class cAtomicFile {
+public:
+  cAtomicFile() = default;
+  ~cAtomicFile();  // an uncommitted file is discarded
+  cAtomicFile(const cAtomicFile&) = delete;
+  cAtomicFile& operator=(const cAtomicFile&) = delete;
+
+  bool Open(std::string_view storedPath);
+  FILE* File() const { return m_fp; }
+  // Flushes, closes and renames over the target; false when any write failed.
+  bool Commit();
+  void Discard();
+
+private:
+  FILE* m_fp = nullptr;
+  std::string m_strTarget;  // native
+  std::string m_strTemp;    // native
+};
+
+// Convenience: writes all of data through cAtomicFile.
+bool WriteFileAtomically(std::string_view storedPath, std::string_view data);

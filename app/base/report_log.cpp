@@ -1,0 +1,160 @@
+#include "app/base/report_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+
+#include "app/base/close_request.h"
+#include "app/base/file_system.h"
+#include "app/base/message_box.h"
+#include "app/base/path_utils.h"
+
+namespace {
+
+// Lines come from every thread; one lock keeps each line whole.
+std::recursive_mutex g_logMutex;
+std::string g_strReportPath;
+bool g_bTraceEnabled = false;
+std::string g_strTracePath = kTraceLogName;
+bool g_bTraceStarted = false;
+
+// Text files end their lines with CR LF on disk.
+std::string ToDiskText(const std::string& strText) {
+  std::string out;
+  out.reserve(strText.size() + 8);
+  for (char c : strText) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
+// Appends to an existing file only ("rt+" and a seek to the end).
+bool AppendToExisting(const std::string& strPath, const std::string& strText) {
+  if (strPath.empty()) return false;
+  FILE* fp = OpenFile(strPath, "r+b");
+  if (fp == nullptr) return false;
+  std::fseek(fp, 0, SEEK_END);
+  const std::string strDisk = ToDiskText(strText);
+  std::fwrite(strDisk.data(), 1, strDisk.size(), fp);
+  std::fclose(fp);
+  return true;
+}
+
+std::string FormatLimited(const char* pszFormat, va_list args) {
+  return FormatStringV(kLogTextMax, pszFormat, args);
+}
+
+}  // namespace
+
+int OpenReportLog(const char* pszPath) {
+  std::lock_guard lock(g_logMutex);
+  if (pszPath == nullptr) return 0;
+  FILE* fp = OpenFile(pszPath, "wb");
+  if (fp == nullptr) return 0;
+  std::fclose(fp);
+  std::string strPath = pszPath;
+  ToAbsolutePath(strPath);
+  g_strReportPath = strPath;
+  return 1;
+}
+
+void CloseReportLog() {
+  std::lock_guard lock(g_logMutex);
+  g_strReportPath.clear();
+}
+
+std::string GetReportLogPath() {
+  std::lock_guard lock(g_logMutex);
+  return g_strReportPath;
+}
+
+int ReportLogRaw(const std::string& strText) {
+  std::lock_guard lock(g_logMutex);
+  return AppendToExisting(g_strReportPath, strText) ? 1 : 0;
+}
+
+int ReportLog(const char* pszFormat, ...) {
+  va_list args;
+  va_start(args, pszFormat);
+  const std::string strText = FormatStringV(-1, pszFormat, args);
+  va_end(args);
+  return ReportLogRaw(strText + "\n");
+}
+
+int ReportLogTrace(const char* pszFormat, ...) {
+  va_list args;
+  va_start(args, pszFormat);
+  const std::string strText = FormatLimited(pszFormat, args);
+  va_end(args);
+  std::lock_guard lock(g_logMutex);
+  if (ReportLogRaw(strText + "\n") == 0) return 0;
+  TraceLog(strText.c_str());
+  return 1;
+}
+
+int ReportLogBox(const char* pszFormat, ...) {
+  va_list args;
+  va_start(args, pszFormat);
+  const std::string strText = FormatLimited(pszFormat, args);
+  va_end(args);
+  {
+    std::lock_guard lock(g_logMutex);
+    if (ReportLogRaw(strText + "\n") == 0) return 0;
+    TraceLog(strText.c_str());
+  }
+  // The text is shown as it is; a '%' in it is not interpreted again.
+  ErrorBox(strText);
+  return 1;
+}
+
+void SetTraceLog(bool bEnabled, const char* pszPath) {
+  std::lock_guard lock(g_logMutex);
+  g_bTraceEnabled = bEnabled;
+  g_strTracePath = pszPath != nullptr ? pszPath : "";
+  g_bTraceStarted = false;
+}
+
+bool IsTraceLogEnabled() {
+  std::lock_guard lock(g_logMutex);
+  return g_bTraceEnabled;
+}
+
+int TraceLog(const char* pszText) {
+  std::lock_guard lock(g_logMutex);
+  if (!g_bTraceEnabled || pszText == nullptr) return 0;
+  const std::string strLine = std::string(pszText) + "\n";
+  if (!g_bTraceStarted) {
+    // The first line of a run starts the file afresh.
+    FILE* fp = OpenFile(g_strTracePath, "wb");
+    if (fp == nullptr) return 0;
+    const std::string strDisk = ToDiskText(strLine);
+    std::fwrite(strDisk.data(), 1, strDisk.size(), fp);
+    std::fclose(fp);
+    g_bTraceStarted = true;
+    return 1;
+  }
+  return AppendToExisting(g_strTracePath, strLine) ? 1 : 0;
+}
+
+void TraceLogText(const char* pszText) { TraceLog(pszText); }
+
+void TraceLogf(const char* pszFormat, ...) {
+  if (!IsTraceLogEnabled()) return;
+  va_list args;
+  va_start(args, pszFormat);
+  const std::string strText = FormatStringV(kFormatStringMax, pszFormat, args);
+  va_end(args);
+  TraceLog(strText.c_str());
+}
+
+void TraceFatal(const char* pszFormat, ...) {
+  if (IsTraceLogEnabled()) {
+    va_list args;
+    va_start(args, pszFormat);
+    const std::string strText = FormatStringV(kFormatStringMax, pszFormat, args);
+    va_end(args);
+    TraceLog(strText.c_str());
+  }
+  RequestClose();
+}

@@ -1,0 +1,82 @@
+// The stored-path boundary and files that are never left half-written.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/base/file_system.h"
+#include "testing/game_folder.h"
+
+namespace fs = std::filesystem;
+
+TEST(FileSystem, MapsStoredPathsToNativeOnes) {
+  cTestGameFolder folder;
+  fs::create_directories("Data/Stg4");
+  fs::create_directories(reinterpret_cast<const char*>(u8"bmp/ソフト"));
+  { std::ofstream("Data/Stg4/W01.stg4_695") << "x"; }
+
+  struct Case {
+    std::string stored, native;
+  } cases[] = {
+      {"data\\stg4\\w01.stg4_695", "Data/Stg4/W01.stg4_695"},   // found without regard to case
+      {"DATA\\STG4\\new.txt", "Data/Stg4/new.txt"},             // a new file in an existing folder
+      {"data\\missing\\Deeper\\f", "Data/missing/Deeper/f"},    // kept as written below a gap
+      {"bmp\\ソフト\\a.bmp", reinterpret_cast<const char*>(u8"bmp/ソフト/a.bmp")},  // 5C trail bytes
+      {"data\\", "Data/"},
+      {".\\data\\stg4", "./Data/Stg4"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MapPath(c.stored), c.native) << c.stored;
+
+  EXPECT_EQ(ToStoredPath(reinterpret_cast<const char*>(u8"/home/ソ/x")), "\\home\\ソ\\x");
+  EXPECT_TRUE(IsAbsoluteStoredPath("\\home"));
+  EXPECT_FALSE(IsAbsoluteStoredPath("data\\x"));
+
+  EXPECT_TRUE(FileExists("DATA\\stg4\\W01.STG4_695"));
+  EXPECT_TRUE(IsDirectory("data\\STG4"));
+  EXPECT_FALSE(MakeDirectory("data"));  // exists as "Data"
+  EXPECT_TRUE(MakeDirectory("data\\stg4\\old_ver"));
+  EXPECT_TRUE(fs::is_directory("Data/Stg4/old_ver"));
+  EXPECT_EQ(ListDirectory("data\\stg4"), (std::vector<std::string>{"W01.stg4_695", "old_ver"}));
+}
+
+TEST(FileSystem, AtomicWriteReplacesOnlyWhenComplete) {
+  cTestGameFolder folder;
+  folder.WriteFile("user_data\\Option.dat", "old");
+  ASSERT_TRUE(WriteFileAtomically("user_data\\Option.dat", "new contents"));
+  EXPECT_EQ(folder.ReadFile("user_data\\Option.dat"), "new contents");
+
+  {
+    cAtomicFile file;  // abandoned half-way: the old file stays
+    ASSERT_TRUE(file.Open("user_data\\Option.dat"));
+    std::fputs("half", file.File());
+  }
+  EXPECT_EQ(folder.ReadFile("user_data\\Option.dat"), "new contents");
+  EXPECT_EQ(ListDirectory("user_data").size(), 1u);  // no temporary left behind
+}
+
+TEST(FileSystem, AtomicWriteFailsCleanlyInAReadOnlyFolder) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  cTestGameFolder folder;
+  folder.WriteFile("ro\\a.dat", "old");
+  ::chmod("ro", 0555);
+  EXPECT_FALSE(WriteFileAtomically("ro\\a.dat", "new"));
+  ::chmod("ro", 0755);
+  EXPECT_EQ(folder.ReadFile("ro\\a.dat"), "old");
+}
+
+TEST(FileSystem, AtomicWriteFailsCleanlyOnAFullDisk) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP();
+  cTestGameFolder folder;
+  folder.WriteFile("a.dat", "old");
+  cAtomicFile file;
+  ASSERT_TRUE(file.Open("a.dat"));
+  // Swap the temporary's stream for one on a device that is always full.
+  FILE* pFull = std::freopen("/dev/full", "wb", file.File());
+  ASSERT_NE(pFull, nullptr);
+  std::fputs(std::string(100000, 'x').c_str(), pFull);
+  EXPECT_FALSE(file.Commit());
+  EXPECT_EQ(folder.ReadFile("a.dat"), "old");
+}

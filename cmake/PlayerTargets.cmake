@@ -1,0 +1,52 @@
+# Compile settings shared by every target of our own (not by third-party code).
+#
+# Sources are UTF-8; string literals are compiled to CP932 bytes because the
+# program works on Shift-JIS text throughout. Floating point stays strict so
+# that golden values agree on every machine.
+set(PLAYER_CXX_FLAGS
+  -finput-charset=UTF-8 -fexec-charset=CP932
+  -ffp-contract=off
+  -Wall -Wextra)
+
+if(PLAYER_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# player_library(<name> [SOURCES ...] [DEPS ...])
+# A static library of our own; DEPS are linked PUBLIC so that the layering is
+# explicit in one place per folder. Without sources it becomes an interface
+# target that only forwards its dependencies.
+function(player_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(ARG_SOURCES)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE ${PLAYER_CXX_FLAGS})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# player_test(<name> SOURCES ... DEPS ... [LABELS ...])
+# One GoogleTest binary; each test case becomes a CTest test.
+function(player_test name)
+  if(NOT PLAYER_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS unit)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${PLAYER_CXX_FLAGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} testing GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS "${ARG_LABELS}"
+    ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Configures and builds one flavour of the project.
+#   scripts/build.sh release   -> build/release (optimised, for playing)
+#   scripts/build.sh asan      -> build/asan (AddressSanitizer + UBSan, for tests)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+flavour=${1:-release}
+case "$flavour" in
+  release) args=(-DCMAKE_BUILD_TYPE=Release -DPLAYER_SANITIZE=OFF) ;;
+  asan) args=(-DCMAKE_BUILD_TYPE=Debug -DPLAYER_SANITIZE=ON -DPLAYER_BUILD_BENCH=OFF) ;;
+  *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
+esac
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S . -B "build/$flavour" "${generator[@]}" "${args[@]}" >/dev/null
+cmake --build "build/$flavour" -j "$(nproc)"

@@ -1,0 +1,59 @@
+#include "testing/game_folder.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "app/base/close_request.h"
+#include "app/base/file_system.h"
+#include "app/base/message_box.h"
+#include "app/base/report_log.h"
+
+namespace fs = std::filesystem;
+
+cTestGameFolder::cTestGameFolder() {
+  m_strPrevious = fs::current_path().string();
+  std::string strTemplate = (fs::temp_directory_path() / "player-test-XXXXXX").string();
+  if (::mkdtemp(strTemplate.data()) == nullptr) ADD_FAILURE() << "cannot make a temporary folder";
+  m_strFolder = strTemplate;
+  fs::current_path(m_strFolder);
+  OpenReportLog(kReportLogName);
+  ResetCloseRequestCount();
+  SetCloseRequestHandler(nullptr);
+  SetMessageBoxProvider(nullptr);
+  SetTraceLog(false, kTraceLogName);
+}
+
+cTestGameFolder::~cTestGameFolder() {
+  CloseReportLog();
+  SetTraceLog(false, kTraceLogName);
+  SetMessageBoxProvider(nullptr);
+  fs::current_path(m_strPrevious);
+  std::error_code ec;
+  fs::remove_all(m_strFolder, ec);
+}
+
+void cTestGameFolder::WriteFile(const std::string& strStoredPath, const std::string& strData) const {
+  const fs::path native = MapPath(strStoredPath);
+  if (native.has_parent_path()) fs::create_directories(native.parent_path());
+  std::ofstream out(native, std::ios::binary);
+  out << strData;
+}
+
+std::string cTestGameFolder::ReadFile(const std::string& strStoredPath) const {
+  std::string strData;
+  return ReadWholeFile(strStoredPath, strData) ? strData : "<missing>";
+}
+
+std::string cTestGameFolder::ReportLogText() const {
+  std::string strText = ReadFile(kReportLogName);
+  std::string out;
+  for (char c : strText)
+    if (c != '\r') out.push_back(c);
+  return out;
+}
