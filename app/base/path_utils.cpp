@@ -85,7 +85,10 @@ int ToAbsolutePath(std::string& strPath) {
     parts.push_back(std::move(part));
   }
   std::string strResult;
-  for (const auto& part : parts) strResult += "\\" + part;
+  for (const auto& part : parts) {
+    strResult += '\\';
+    strResult += part;
+  }
   if (strResult.empty()) strResult = "\\";
   strPath = strResult;
   return 1;
@@ -115,7 +118,10 @@ int ToRelativePath(std::string& strPath) {
   } else {
     for (size_t i = nCommon; i < from.size(); ++i) strResult += i == nCommon ? ".." : "\\..";
   }
-  for (size_t i = nCommon; i < to.size(); ++i) strResult += "\\" + to[i];
+  for (size_t i = nCommon; i < to.size(); ++i) {
+    strResult += '\\';
+    strResult += to[i];
+  }
   if (strResult.size() > kMaxPath) return 0;
   strPath = strResult;
   return 1;
