@@ -89,7 +89,7 @@ int ToAbsolutePath(std::string& strPath) {
     strResult += '\\';
     strResult += part;
   }
-  if (strResult.empty()) strResult = "\\";
+  if (strResult.empty()) strResult.assign(1, '\\');
   strPath = strResult;
   return 1;
 }
