@@ -1,0 +1,118 @@
+#include "records/record_file.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "app/base/report_log.h"
+
+int g_nDataVersion = DATA_VERSION;
+int g_nFileVersion = DATA_VERSION;
+int g_bStripCR = 1;
+
+void ResetRecordGlobals() {
+  g_nDataVersion = DATA_VERSION;
+  g_nFileVersion = DATA_VERSION;
+  g_bStripCR = 1;
+}
+
+// ---- cRecordReader --------------------------------------------------------
+
+cRecordReader::cRecordReader(std::string data, std::string strName)
+    : m_data(std::move(data)), m_strName(std::move(strName)) {}
+
+bool cRecordReader::ShortRead(size_t n) {
+  if (!m_bFailed) {
+    char szReason[96];
+    std::snprintf(szReason, sizeof szReason, "file ends early (%zu bytes wanted, %zu left)", n,
+                  Remaining());
+    Fail(szReason);
+  }
+  return false;
+}
+
+uint32_t cRecordReader::ReadCount(size_t nMinElementBytes, const char* pszWhat) {
+  uint32_t n = 0;
+  if (!Read(n)) return 0;
+  if (nMinElementBytes != 0 && n > Remaining() / nMinElementBytes) {
+    char szReason[128];
+    std::snprintf(szReason, sizeof szReason, "%s %" PRIu32 " does not fit in the %zu bytes left",
+                  pszWhat, n, Remaining());
+    Fail(szReason);
+    return 0;
+  }
+  return n;
+}
+
+void cRecordReader::Fail(const char* pszReason) {
+  if (m_bFailed) return;
+  m_bFailed = true;
+  ReportLog("%s : damaged record file at byte %zu: %s", m_strName.c_str(), m_nPos, pszReason);
+}
+
+// ---- cRecordWriter --------------------------------------------------------
+
+cRecordWriter::~cRecordWriter() = default;
+
+bool cRecordWriter::Commit() {
+  if (m_pFile == nullptr) return false;
+  FILE* fp = m_pFile->File();
+  bool bOk = fp != nullptr && std::fwrite(m_data.data(), 1, m_data.size(), fp) == m_data.size();
+  bOk = m_pFile->Commit() && bOk;
+  if (!bOk) ReportLog("%s : the file could not be written", m_strPath.c_str());
+  m_pFile.reset();
+  return bOk;
+}
+
+// ---- File layer -----------------------------------------------------------
+
+std::unique_ptr<cRecordReader> OpenLoadFile(const char* pszPath) {
+  std::string strPath = (pszPath == nullptr || *pszPath == '\0') ? "err" : pszPath;
+  if (strPath.size() > kMaxPath) return nullptr;
+  FILE* fp = OpenFile(strPath, "rb");
+  if (fp == nullptr) return nullptr;
+  // One read of the whole file: its size first, then the bytes.
+  std::string data;
+  bool bOk = std::fseek(fp, 0, SEEK_END) == 0;
+  const long nSize = bOk ? std::ftell(fp) : -1;
+  bOk = bOk && nSize >= 0 && std::fseek(fp, 0, SEEK_SET) == 0;
+  if (bOk) {
+    data.resize(static_cast<size_t>(nSize));
+    bOk = std::fread(data.data(), 1, data.size(), fp) == data.size();
+  }
+  std::fclose(fp);
+  if (!bOk) {
+    ReportLog("%s : the file could not be read", strPath.c_str());
+    return nullptr;
+  }
+  if (data.size() < 4) {
+    ReportLog("%s : damaged record file: %zu bytes, shorter than its version word", strPath.c_str(),
+              data.size());
+    return nullptr;
+  }
+  auto pFile = std::make_unique<cRecordReader>(std::move(data), std::move(strPath));
+  int32_t nVersion = 0;
+  pFile->Read(nVersion);
+  g_nFileVersion = nVersion;
+  return pFile;
+}
+
+std::unique_ptr<cRecordWriter> OpenSaveFile(const char* pszPath) {
+  if (pszPath == nullptr || *pszPath == '\0' || std::char_traits<char>::length(pszPath) > kMaxPath)
+    return nullptr;
+  auto pAtomic = std::make_unique<cAtomicFile>();
+  if (!pAtomic->Open(pszPath)) return nullptr;
+  auto pFile = std::make_unique<cRecordWriter>();
+  pFile->m_pFile = std::move(pAtomic);
+  pFile->m_strPath = pszPath;
+  pFile->WriteI32(g_nDataVersion);
+  return pFile;
+}
+
+void CloseFile(std::unique_ptr<cRecordReader>& pFile) { pFile.reset(); }
+
+bool CloseFile(std::unique_ptr<cRecordWriter>& pFile) {
+  if (pFile == nullptr) return false;
+  const bool bOk = pFile->Commit();
+  pFile.reset();
+  return bOk;
+}

@@ -1,0 +1,406 @@
+#include "records/record.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "testing/game_folder.h"
+#include "testing/record_bytes.h"
+
+namespace {
+
+// A nested element: one int and one string, with a byte-vector extra.
+class cTestChild : public cRecord {
+public:
+  cTestChild() { RegisterFields(DATA_VERSION); }
+  void RegisterFields(int) override {
+    ClearFieldLists();
+    AddField(&m_nValue);
+    AddString(&m_strLabel);
+  }
+  void Load(cRecordReader& file) override {
+    cRecord::Load(file);
+    ReadByteVector(m_abFlags, file);
+  }
+  void Save(cRecordWriter& file) override {
+    cRecord::Save(file);
+    SaveByteVector(m_abFlags, file);
+  }
+  int32_t m_nValue = 0;
+  std::string m_strLabel;
+  std::vector<uint8_t> m_abFlags;
+};
+
+// Fields of every width, a version-gated field, a retired field and extras.
+//   m_nA      int32            always
+//   (retired) int32            50 <= version < 80
+//   m_nB      int16            from 100
+//   m_cbC     uint8            always
+//   m_dD      double           always
+//   m_anE     int32[3]         from 120
+//   m_strName string           always
+//   m_strNote string           from 120
+// Extras: int vector, string vector, vector of cTestChild (from 110).
+class cTestRecord : public cRecord {
+public:
+  cTestRecord() { RegisterFields(DATA_VERSION); }
+  void RegisterFields(int nVersion) override {
+    ClearFieldLists();
+    AddField(&m_nA);
+    if (nVersion >= 50 && nVersion < 80) AddRetiredField<int32_t>();
+    if (nVersion >= 100) AddField(&m_nB);
+    AddField(&m_cbC);
+    AddField(&m_dD);
+    if (nVersion >= 120) AddField(m_anE, 3);
+    AddString(&m_strName);
+    if (nVersion >= 120) AddString(&m_strNote);
+  }
+  void Load(cRecordReader& file) override {
+    cRecord::Load(file);
+    ReadIntVector(m_anList, file);
+    ReadStringVector(m_Names, file);
+    if (g_nFileVersion >= 110) ReadRecordVector(m_Children, file);
+  }
+  void Save(cRecordWriter& file) override {
+    cRecord::Save(file);
+    SaveIntVector(m_anList, file);
+    SaveStringVector(m_Names, file);
+    SaveRecordVector(m_Children, file);
+  }
+
+  int32_t m_nA = 11;
+  int16_t m_nB = 22;
+  uint8_t m_cbC = 33;
+  double m_dD = 4.5;
+  int32_t m_anE[3] = {7, 8, 9};
+  std::string m_strName = "name";
+  std::string m_strNote = "note";
+  std::vector<int32_t> m_anList;
+  std::vector<std::string> m_Names;
+  std::vector<cTestChild> m_Children;
+};
+
+class cEmptyRecord : public cRecord {
+public:
+  void RegisterFields(int) override { RegisterNothing(); }
+};
+
+class RecordTest : public ::testing::Test {
+protected:
+  void SetUp() override { ResetRecordGlobals(); }
+  void TearDown() override { ResetRecordGlobals(); }
+  cTestGameFolder m_Folder;
+};
+
+cTestRecord MakeFilledRecord() {
+  cTestRecord r;
+  r.m_nA = -5;
+  r.m_nB = -300;
+  r.m_cbC = 250;
+  r.m_dD = -0.125;
+  r.m_anE[0] = 1;
+  r.m_anE[1] = 2;
+  r.m_anE[2] = 0x7FFFFFFF;
+  r.m_strName = "ゲーム";
+  r.m_strNote = "";
+  r.m_anList = {3, -4};
+  r.m_Names = {"", "x"};
+  r.m_Children.resize(2);
+  r.m_Children[0].m_nValue = 9;
+  r.m_Children[0].m_strLabel = "c0";
+  r.m_Children[0].m_abFlags = {1, 0, 2};
+  return r;
+}
+
+// The bytes MakeFilledRecord must produce, built independently.
+std::string ExpectedFilledBytes() {
+  cRecordBytes b;
+  b.u32(695);
+  b.Fields(5).i32(-5).i16(-300).u8(250).f64(-0.125).i32(1).i32(2).i32(0x7FFFFFFF);
+  b.Strings(2).str("ゲーム").str("");
+  b.u32(2).i32(3).i32(-4);
+  b.u32(2).str("").str("x");
+  b.u32(2);
+  b.IntRecord({9}, "c0").u32(3).u8(1).u8(0).u8(2);
+  b.IntRecord({0}, "").u32(0);
+  return b.Bytes();
+}
+
+TEST_F(RecordTest, SavesTheLayoutByteForByteAndReadsItBack) {
+  cTestRecord r = MakeFilledRecord();
+  ASSERT_TRUE(r.SaveToFile("t.dat"));
+  const std::string strBytes = m_Folder.ReadFile("t.dat");
+  EXPECT_EQ(strBytes, ExpectedFilledBytes());
+
+  cTestRecord loaded;
+  loaded.m_Children.resize(5);  // replaced, not appended to
+  ASSERT_TRUE(loaded.LoadFromFile("t.dat"));
+  EXPECT_EQ(g_nFileVersion, 695);
+  EXPECT_EQ(loaded.m_nA, -5);
+  EXPECT_EQ(loaded.m_nB, -300);
+  EXPECT_EQ(loaded.m_cbC, 250);
+  EXPECT_EQ(loaded.m_dD, -0.125);
+  EXPECT_EQ(loaded.m_anE[2], 0x7FFFFFFF);
+  EXPECT_EQ(loaded.m_strName, "ゲーム");
+  EXPECT_EQ(loaded.m_strNote, "");
+  EXPECT_EQ(loaded.m_anList, (std::vector<int32_t>{3, -4}));
+  EXPECT_EQ(loaded.m_Names, (std::vector<std::string>{"", "x"}));
+  ASSERT_EQ(loaded.m_Children.size(), 2u);
+  EXPECT_EQ(loaded.m_Children[0].m_abFlags, (std::vector<uint8_t>{1, 0, 2}));
+
+  ASSERT_TRUE(loaded.SaveToFile("t2.dat"));
+  EXPECT_EQ(m_Folder.ReadFile("t2.dat"), strBytes);
+}
+
+TEST_F(RecordTest, ReadsOlderVersionsWithTheirLayout) {
+  struct Case {
+    int nVersion;
+    cRecordBytes body;  // everything after the version word
+    int32_t nA;
+    int16_t nB;
+    int32_t nE0;
+    std::string strNote;
+    size_t nChildren;
+  };
+  const cTestRecord defaults;
+  std::vector<Case> cases;
+  // 40: no retired field yet, no m_nB, no m_anE/m_strNote, no children.
+  cases.push_back({40, cRecordBytes{}, 1, defaults.m_nB, defaults.m_anE[0], "note", 0});
+  cases.back().body.Fields(3).i32(1).u8(2).f64(3.0).Strings(1).str("n").u32(0).u32(0);
+  // 60: the retired int sits between m_nA and m_cbC and is dropped.
+  cases.push_back({60, cRecordBytes{}, 1, defaults.m_nB, defaults.m_anE[0], "note", 0});
+  cases.back().body.Fields(4).i32(1).i32(-999).u8(2).f64(3.0).Strings(1).str("n").u32(0).u32(0);
+  // 100: m_nB appears.
+  cases.push_back({100, cRecordBytes{}, 1, 5, defaults.m_anE[0], "note", 0});
+  cases.back().body.Fields(4).i32(1).i16(5).u8(2).f64(3.0).Strings(1).str("n").u32(0).u32(0);
+  // 110: children appear.
+  cases.push_back({110, cRecordBytes{}, 1, 5, defaults.m_anE[0], "note", 1});
+  cases.back().body.Fields(4).i32(1).i16(5).u8(2).f64(3.0).Strings(1).str("n").u32(0).u32(0);
+  cases.back().body.u32(1).IntRecord({4}, "k").u32(0);
+  // 120: the current layout.
+  cases.push_back({120, cRecordBytes{}, 1, 5, 6, "nn", 0});
+  cases.back().body.Fields(5).i32(1).i16(5).u8(2).f64(3.0).i32(6).i32(6).i32(6);
+  cases.back().body.Strings(2).str("n").str("nn").u32(0).u32(0).u32(0);
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.nVersion);
+    cRecordBytes file;
+    file.u32(static_cast<uint32_t>(c.nVersion)).Append(c.body);
+    m_Folder.WriteFile("old.dat", file.Bytes());
+    cTestRecord r;
+    ASSERT_TRUE(r.LoadFromFile("old.dat"));
+    EXPECT_EQ(g_nFileVersion, c.nVersion);
+    EXPECT_EQ(r.m_nA, c.nA);
+    EXPECT_EQ(r.m_nB, c.nB);
+    EXPECT_EQ(r.m_cbC, 2);
+    EXPECT_EQ(r.m_dD, 3.0);
+    EXPECT_EQ(r.m_anE[0], c.nE0);
+    EXPECT_EQ(r.m_strName, "n");
+    EXPECT_EQ(r.m_strNote, c.strNote);
+    EXPECT_EQ(r.m_Children.size(), c.nChildren);
+    // After the load the lists describe the current layout.
+    EXPECT_EQ(r.FieldList().size(), 5u);
+    EXPECT_EQ(r.StringList().size(), 2u);
+  }
+}
+
+TEST_F(RecordTest, StringForms) {
+  struct Case {
+    const char* pszName;
+    std::string strIn;
+    std::string strStored;  // the bytes after the length word
+    std::string strBack;    // the string after saving and loading
+  };
+  // A double-byte character straddling the cut: 5118 'a', then "あ".
+  const std::string strLong = std::string(5118, 'a') + "あ" + "zz";
+  const Case cases[] = {
+      {"empty", "", "", ""},
+      {"abc", "abc", std::string("abc\0", 4), "abc"},
+      {"embedded NUL", std::string("ab\0cd", 5), std::string("ab\0", 3), "ab"},
+      {"too long, cut on a character boundary", strLong,
+       std::string(5118, 'a') + std::string(1, '\0'), std::string(5118, 'a')},
+      {"5119 bytes kept", std::string(5119, 'b'), std::string(5119, 'b') + std::string(1, '\0'),
+       std::string(5119, 'b')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pszName);
+    std::string str = c.strIn;
+    cRecordWriter writer;
+    WriteRecordString(str, writer);
+    cRecordBytes expected;
+    expected.u32(static_cast<uint32_t>(c.strStored.size() == 0 ? 1 : c.strStored.size()))
+        .Append(c.strStored);
+    EXPECT_EQ(writer.Data(), expected.Bytes());
+    EXPECT_EQ(str, c.strBack);  // cut in the record itself
+
+    cRecordReader reader(writer.Data());
+    std::string strRead = "old";
+    EXPECT_TRUE(ReadRecordString(strRead, reader));
+    EXPECT_EQ(strRead, c.strBack);
+    EXPECT_TRUE(reader.AtEnd());
+  }
+  // A stored length of 0 reads as the empty string; one without a NUL keeps
+  // all its bytes.
+  cRecordBytes b;
+  b.u32(0).u32(2).Append("xy");
+  cRecordReader reader(b.Bytes());
+  std::string s1 = "old", s2;
+  EXPECT_TRUE(ReadRecordString(s1, reader));
+  EXPECT_TRUE(ReadRecordString(s2, reader));
+  EXPECT_EQ(s1, "");
+  EXPECT_EQ(s2, "xy");
+}
+
+TEST_F(RecordTest, StripsCarriageReturnsFromEveryStringWhenSwitchedOn) {
+  for (int bStrip : {1, 0}) {
+    SCOPED_TRACE(bStrip);
+    g_bStripCR = bStrip;
+    cRecordBytes b;
+    b.u32(695).Fields(0).Strings(1).str("a\r\nb");
+    m_Folder.WriteFile("cr.dat", b.u32(0).u32(0).u32(0).Bytes());
+    cTestRecord r;
+    r.m_strNote = "c\rd";  // not in the file, stripped all the same
+    ASSERT_TRUE(r.LoadFromFile("cr.dat"));
+    EXPECT_EQ(r.m_strName, bStrip ? "a\nb" : "a\r\nb");
+    EXPECT_EQ(r.m_strNote, bStrip ? "cd" : "c\rd");
+  }
+}
+
+TEST_F(RecordTest, EmptyRecordIsVersionAndTwoZeroCounts) {
+  cEmptyRecord r;
+  ASSERT_TRUE(r.SaveToFile("e.dat"));
+  EXPECT_EQ(m_Folder.ReadFile("e.dat"), cRecordBytes{}.u32(695).u32(0).u32(0).Bytes());
+  EXPECT_TRUE(r.LoadFromFile("e.dat"));
+}
+
+TEST_F(RecordTest, ClearCopyFromAndAssignment) {
+  cTestRecord a = MakeFilledRecord();
+
+  cTestRecord b;
+  b.CopyFrom(a);  // registered members only
+  EXPECT_EQ(b.m_nA, -5);
+  EXPECT_EQ(b.m_anE[2], 0x7FFFFFFF);
+  EXPECT_EQ(b.m_strName, "ゲーム");
+  EXPECT_TRUE(b.m_anList.empty());
+
+  // The base assignment copies no data; it only re-registers the target.
+  cTestRecord c;
+  static_cast<cRecord&>(c) = a;
+  EXPECT_EQ(c.m_nA, 11);
+  EXPECT_EQ(c.FieldList().size(), 5u);
+  EXPECT_EQ(c.FieldList()[0].data, &c.m_nA);
+
+  // A copy names itself once it is used, never its source.
+  cTestRecord d(a);
+  EXPECT_TRUE(d.FieldList().empty());
+  d.Clear();
+  EXPECT_EQ(d.m_nA, 0);
+  EXPECT_EQ(d.m_strName, "");
+  EXPECT_EQ(d.m_anList, a.m_anList);  // unregistered, untouched
+  EXPECT_EQ(a.m_nA, -5);
+  EXPECT_EQ(d.FieldList()[0].owner, &d);
+}
+
+// Loads bytes as a record file; true when the load succeeded.
+bool LoadBytes(const cTestGameFolder& folder, const std::string& strBytes, cTestRecord& r) {
+  folder.WriteFile("bad.dat", strBytes);
+  return r.LoadFromFile("bad.dat");
+}
+
+TEST_F(RecordTest, EveryTruncationFailsWithOneLogLine) {
+  const std::string strFull = ExpectedFilledBytes();
+  for (size_t n = 0; n < strFull.size(); ++n) {
+    SCOPED_TRACE(n);
+    m_Folder.WriteFile("Report_Game.txt", "");
+    cTestRecord r;
+    EXPECT_FALSE(LoadBytes(m_Folder, strFull.substr(0, n), r));
+    const std::string strLog = m_Folder.ReportLogText();
+    EXPECT_EQ(std::count(strLog.begin(), strLog.end(), '\n'), 1) << strLog;
+  }
+  cTestRecord r;
+  EXPECT_TRUE(LoadBytes(m_Folder, strFull, r));
+}
+
+TEST_F(RecordTest, HugeAndSurplusCountsFail) {
+  // Positions of each count word in the filled record's bytes.
+  struct Case {
+    const char* pszName;
+    size_t nOffset;
+    uint32_t nValue;
+    const char* pszLog;
+  };
+  const size_t nStrings = 4 + 4 + 27;              // version, field count, fields
+  const size_t nFirstString = nStrings + 4;        // "ゲーム"
+  const size_t nIntVector = nFirstString + 11 + 4; // after both strings
+  const size_t nStringVector = nIntVector + 12;
+  const size_t nChildren = nStringVector + 4 + 4 + 6;
+  const Case cases[] = {
+      {"field count", 4, 0xFFFFFFFFu, "err V[5] ( 5 , 16 )"},
+      {"one surplus field", 4, 6, "err V[5] ( 5 , 16 )"},
+      {"string count", nStrings, 0xFFFFFFFFu, "err V[2] ( 2 , 8 )"},
+      {"string length", nFirstString, 0xFFFFFFFFu, "string length"},
+      {"int vector", nIntVector, 0xFFFFFFFFu, "int count 4294967295"},
+      {"string vector", nStringVector, 0x40000000u, "string count 1073741824"},
+      {"record vector", nChildren, 0xFFFFFFFFu, "record count 4294967295"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pszName);
+    std::string strBytes = ExpectedFilledBytes();
+    std::memcpy(strBytes.data() + c.nOffset, &c.nValue, 4);
+    m_Folder.WriteFile("Report_Game.txt", "");
+    cTestRecord r;
+    EXPECT_FALSE(LoadBytes(m_Folder, strBytes, r));
+    EXPECT_NE(m_Folder.ReportLogText().find(c.pszLog), std::string::npos)
+        << m_Folder.ReportLogText();
+    EXPECT_NE(m_Folder.ReportLogText().find("bad.dat : damaged record file at byte"),
+              std::string::npos);
+    // The record stays usable with the current layout.
+    EXPECT_EQ(r.FieldList().size(), 5u);
+  }
+}
+
+TEST_F(RecordTest, OpenLoadFileFailures) {
+  g_nFileVersion = 123;
+  m_Folder.WriteFile("short.dat", "abc");
+  EXPECT_EQ(OpenLoadFile("short.dat"), nullptr);
+  EXPECT_NE(m_Folder.ReportLogText().find("short.dat : damaged record file: 3 bytes"),
+            std::string::npos);
+  EXPECT_EQ(OpenLoadFile("missing.dat"), nullptr);
+  EXPECT_EQ(OpenLoadFile(std::string(300, 'a').c_str()), nullptr);
+  EXPECT_EQ(g_nFileVersion, 123);
+
+  // A null or empty path opens "err".
+  m_Folder.WriteFile("err", cRecordBytes{}.u32(42).Bytes());
+  for (const char* pszPath : {static_cast<const char*>(nullptr), ""}) {
+    auto pFile = OpenLoadFile(pszPath);
+    ASSERT_NE(pFile, nullptr);
+    EXPECT_EQ(g_nFileVersion, 42);
+    EXPECT_TRUE(pFile->AtEnd());
+  }
+
+  cTestRecord r;
+  EXPECT_FALSE(r.LoadFromFile("missing.dat"));
+  EXPECT_EQ(r.m_nA, 11);
+}
+
+TEST_F(RecordTest, SaveNeverLeavesAHalfWrittenFile) {
+  m_Folder.WriteFile("user_data\\keep.dat", "old contents");
+  cTestRecord r;
+  // An unopenable target fails before anything is written.
+  EXPECT_FALSE(r.SaveToFile("no_such_folder\\x.dat"));
+  // A writer that is dropped without being closed leaves the old file.
+  {
+    auto pFile = OpenSaveFile("user_data\\keep.dat");
+    ASSERT_NE(pFile, nullptr);
+    r.Save(*pFile);
+  }
+  EXPECT_EQ(m_Folder.ReadFile("user_data\\keep.dat"), "old contents");
+  EXPECT_EQ(ListDirectory("user_data").size(), 1u);  // no temporary left
+  ASSERT_TRUE(r.SaveToFile("user_data\\keep.dat"));
+  EXPECT_EQ(m_Folder.ReadFile("user_data\\keep.dat").substr(0, 4), cRecordBytes{}.u32(695).Bytes());
+}
+
+}  // namespace
