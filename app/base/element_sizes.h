@@ -43,6 +43,8 @@ class cEffectFrame;
 class cCharaEffectDef;
 class cScrEffectDef;
 class cBgmDef;
+class cPictureDef;
+class cSoundDef;
 struct EFFECTSTEPS;
 class cStatusItem;
 class cMenuItem;
@@ -93,6 +95,8 @@ PLAYER_REPORTED_SIZE(cEffectFrame, 44);
 PLAYER_REPORTED_SIZE(cCharaEffectDef, 76);
 PLAYER_REPORTED_SIZE(cScrEffectDef, 76);
 PLAYER_REPORTED_SIZE(cBgmDef, 72);
+PLAYER_REPORTED_SIZE(cPictureDef, 72);  // the same layout as cBgmDef
+PLAYER_REPORTED_SIZE(cSoundDef, 72);
 PLAYER_REPORTED_SIZE(EFFECTSTEPS, 56);
 PLAYER_REPORTED_SIZE(cStatusItem, 76);
 PLAYER_REPORTED_SIZE(cMenuItem, 56);

@@ -1,0 +1,156 @@
+#include "records/anime_db.h"
+
+#include <limits>
+
+#include "records/database.h"
+
+namespace {
+
+// Versions at which the stored layout of these rows changed.
+constexpr int kVersionAnimeStoredValues = 55;  // the three stored values of an animation
+constexpr int kVersionFlyingOffset = 119;      // the flying column offset; four slots
+constexpr int kVersionFlyingSlotNames = 128;   // slots 2 and 3 renamed
+
+const char* const kSlotNames[cAnimeSetDef::SLOT_COUNT] = {"立ち", "立ち移動", "飛行", "飛行移動"};
+
+}  // namespace
+
+// ---- cAnimeFrame ------------------------------------------------------------
+
+// Frames and animations are loaded by the ten thousand: their fields are
+// registered with one allocation instead of one per doubling.
+void cAnimeFrame::RegisterFields(int /*nVersion*/) {
+  ClearFieldLists();
+  m_FieldDesc.reserve(3);
+  AddField(&m_nCell);
+  AddField(&m_nDuration);
+  AddField(&m_bHold);
+}
+
+void LoadAnimeFrames(cCheckedVector<cAnimeFrame>& frames, cRecordReader& file) {
+  const uint32_t nCount = file.ReadCount(8, "frame count");
+  frames.clear();
+  frames.resize(nCount);
+  for (cAnimeFrame& frame : frames) {
+    frame.Load(file);
+    if (file.Failed()) return;
+  }
+}
+
+// ---- cAnimeDef --------------------------------------------------------------
+
+cAnimeDef::cAnimeDef() : m_Frames(1) {}
+
+void cAnimeDef::RegisterFields(int nVersion) {
+  ClearFieldLists();
+  m_FieldDesc.reserve(3);
+  AddString(&m_strName);
+  if (nVersion >= kVersionAnimeStoredValues) {
+    AddField(&m_sStored1);
+    AddField(&m_byStored2);
+    AddField(&m_sStored3);
+  }
+}
+
+void cAnimeDef::SetDefaults() {
+  Clear();
+  m_Frames.assign(1, cAnimeFrame());
+  m_byStored2 = 1;
+}
+
+void cAnimeDef::Load(cRecordReader& file) {
+  cRecord::Load(file);
+  LoadAnimeFrames(m_Frames, file);
+}
+
+void cAnimeDef::Save(cRecordWriter& file) {
+  cRecord::Save(file);
+  SaveRecordVector(m_Frames, file);
+}
+
+// ---- cAnimeSetDef -----------------------------------------------------------
+
+cAnimeSetDef::cAnimeSetDef() { SetDefaultSlots(); }
+
+void cAnimeSetDef::RegisterFields(int nVersion) {
+  ClearFieldLists();
+  AddString(&m_strName);
+  AddField(&m_nInvincibleOffset);
+  AddField(&m_nBlockOffset);
+  if (nVersion >= kVersionFlyingOffset) AddField(&m_nFlyingOffset);
+}
+
+void cAnimeSetDef::FitSlots() {
+  if (m_Slots.size() > SLOT_COUNT) m_Slots.resize(SLOT_COUNT);
+  if (m_Slots.size() < SLOT_COUNT) {
+    cAnimeDef slot;
+    slot.SetDefaults();
+    m_Slots.resize(SLOT_COUNT, slot);
+  }
+}
+
+void cAnimeSetDef::SetDefaultSlots() {
+  Clear();
+  m_nInvincibleOffset = 4;
+  m_nBlockOffset = 8;
+  m_nFlyingOffset = 0;
+  FitSlots();
+  for (int i = 0; i < SLOT_COUNT; ++i) m_Slots.At(i).m_strName = kSlotNames[i];
+}
+
+void cAnimeSetDef::Load(cRecordReader& file) {
+  cRecord::Load(file);
+  const uint32_t nCount = file.ReadCount(12, "slot count");
+  m_Slots.clear();
+  m_Slots.resize(nCount);
+  for (cAnimeDef& slot : m_Slots) {
+    slot.Load(file);
+    if (file.Failed()) break;
+  }
+  if (g_nFileVersion < kVersionFlyingOffset) FitSlots();
+  if (g_nFileVersion < kVersionFlyingSlotNames) {
+    FitSlots();
+    m_Slots.At(SLOT_FLY).m_strName = kSlotNames[SLOT_FLY];
+    m_Slots.At(SLOT_FLYMOVE).m_strName = kSlotNames[SLOT_FLYMOVE];
+  }
+}
+
+void cAnimeSetDef::Save(cRecordWriter& file) {
+  cRecord::Save(file);
+  SaveRecordVector(m_Slots, file);
+}
+
+// ---- Run-time patterns ------------------------------------------------------
+
+int32_t TenthsToFrames(int32_t nTenths) {
+  const int64_t nFrames = int64_t{nTenths} * 6;
+  if (nFrames > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (nFrames < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(nFrames);
+}
+
+void BuildAnimePatterns(cCheckedVector<ANIMEPATTERN>& patterns) {
+  const cCheckedVector<cAnimeDef>& table = g_Database.m_Anime;
+  patterns.clear();
+  patterns.resize(table.size());
+  for (size_t i = 0; i < table.size(); ++i) {
+    const cCheckedVector<cAnimeFrame>& frames = table[i].m_Frames;
+    ANIMEPATTERN& pattern = patterns[i];
+    pattern.resize(frames.size() + 1);
+    bool bHeld = false;
+    for (size_t k = 0; k < frames.size(); ++k) {
+      const cAnimeFrame& frame = frames[k];
+      ANIMESTEP& step = pattern[k];
+      step.nValue = frame.m_nCell;
+      if (i == 0) {
+        step.nDuration = 0;
+        step.nHold = 1;
+      } else {
+        step.nDuration = TenthsToFrames(frame.m_nDuration);
+        if (frame.m_bHold != 0) bHeld = true;
+        step.nHold = bHeld ? 1 : 0;
+      }
+    }
+    pattern.back() = i == 0 ? ANIMESTEP{-2, 0, 1} : ANIMESTEP{-4, 0, 0};
+  }
+}

@@ -1,0 +1,117 @@
+#include "records/effect_steps.h"
+
+#include <cmath>
+#include <utility>
+
+#include "records/database.h"
+
+namespace {
+
+constexpr double kTenthFrames = 6.0;            // frames per tenth of a second
+constexpr double kTenthPerFrame = 1.0 / 6.0;    // tenths of a second per frame
+
+// Per-frame step that takes a value from nFrom to nTo in nTenths tenths of a
+// second. A run time below one tenth (out of the stored range) counts as one
+// tenth, so that the step stays finite and points toward the end; the
+// arithmetic is done in double so that no stored value can overflow it.
+double RangeStep(int32_t nFrom, int32_t nTo, int32_t nTenths) {
+  const double dTenths = nTenths < 1 ? 1.0 : static_cast<double>(nTenths);
+  return std::fabs(static_cast<double>(nTo) - static_cast<double>(nFrom)) / (dTenths * kTenthFrames);
+}
+
+}  // namespace
+
+EFFECTSTEPS& CharaEffectStepsAt(EFFECTSTEPSLIST& steps, int nIndex) { return steps.At(nIndex); }
+
+EFFECTSTEPS& ScrEffectStepsAt(EFFECTSTEPSLIST& steps, int nIndex) { return steps.At(nIndex); }
+
+void InitCharaEffectSteps(EFFECTSTEPS& steps, int nEffect, int bReversed) {
+  cCharaEffectDef& row =
+      bReversed ? g_Database.m_CharaEffectWork.At(nEffect) : g_Database.m_CharaEffect.At(nEffect);
+  steps.nEffect = nEffect;
+  steps.lpRow = &row;
+  int32_t* p = row.m_anParam;
+  switch (row.m_nKind) {
+    case 1: case 2: case 3: case 4: case 5: case 7: case 8: case 9: case 10: case 11: case 12:
+    case 13: case 15: case 16:
+      if (bReversed) std::swap(p[1], p[2]);
+      steps.nStart = p[1];
+      steps.nEnd = p[2];
+      steps.dValue = p[1];
+      steps.dStep = RangeStep(p[1], p[2], p[0]);
+      if (row.m_nKind == 4 || row.m_nKind == 5) steps.nA = 0;
+      break;
+    case 6: case 14:  // time kinds: the value counts tenths of a second up to P0
+      steps.nStart = 0;
+      steps.nEnd = p[0];
+      steps.dValue = 0.0;
+      steps.dStep = kTenthPerFrame;
+      steps.nA = 0;
+      steps.nB = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void InitScrEffectSteps(EFFECTSTEPS& steps, int nEffect, int bReversed) {
+  cScrEffectDef& row =
+      bReversed ? g_Database.m_ScrEffectWork.At(nEffect) : g_Database.m_ScrEffect.At(nEffect);
+  steps.nEffect = nEffect;
+  steps.lpRow = &row;
+  int32_t* p = row.m_anParam;
+  switch (row.m_nKind) {
+    case 1:  // move: from (P1, P2) to (P3, P4) over the run time
+      if (bReversed) {
+        std::swap(p[1], p[3]);
+        std::swap(p[2], p[4]);
+      }
+      steps.dValue = 0.0;
+      steps.dStep = kTenthPerFrame;
+      steps.nA = p[1];
+      steps.nB = p[2];
+      break;
+    case 2: case 3:  // shake
+      steps.dValue = 0.0;
+      steps.dShake = 0.0;
+      steps.dStep = kTenthPerFrame;
+      steps.nA = 0;
+      break;
+    case 4: case 5: case 6: case 7: case 9: case 10: case 11: case 12: case 13:
+      if (bReversed) std::swap(p[1], p[2]);
+      steps.dValue = p[1];
+      steps.dStep = RangeStep(p[1], p[2], p[0]);
+      if (row.m_nKind == 6 || row.m_nKind == 7) steps.nA = 0;
+      break;
+    case 8:  // blink
+      steps.dValue = 0.0;
+      steps.dStep = kTenthPerFrame;
+      steps.nA = 0;
+      steps.nB = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void BuildCharaEffectStates(EFFECTSTEPSLIST& normal, EFFECTSTEPSLIST& reversed) {
+  const size_t nRows = g_Database.m_CharaEffect.size();
+  normal.assign(nRows, EFFECTSTEPS{});
+  reversed.assign(nRows, EFFECTSTEPS{});
+  for (size_t i = 0; i < nRows; ++i) {
+    const int n = static_cast<int>(i);
+    InitCharaEffectSteps(CharaEffectStepsAt(normal, n), n, 0);
+    InitCharaEffectSteps(CharaEffectStepsAt(reversed, n), n, 1);
+  }
+}
+
+void BuildScrEffectStates(EFFECTSTEPSLIST& normal, EFFECTSTEPSLIST& reversed) {
+  const size_t nRows = g_Database.m_ScrEffect.size();
+  normal.assign(nRows, EFFECTSTEPS{});
+  reversed.assign(nRows, EFFECTSTEPS{});
+  for (size_t i = 0; i < nRows; ++i) {
+    const int n = static_cast<int>(i);
+    InitScrEffectSteps(ScrEffectStepsAt(normal, n), n, 0);
+    InitScrEffectSteps(ScrEffectStepsAt(reversed, n), n, 1);
+  }
+}
