@@ -7,8 +7,7 @@ namespace {
 void RenumberStatuses(cCondition& c, int nFrom) {
   if (c.m_cKind != CONDKIND_STATUS) return;
   if (c.m_cLeftKind == 0 && c.m_cObject != 2 && c.m_cStatus >= nFrom) ++c.m_cStatus;
-  if (c.m_cRightKind == 2 && c.m_cRightObject != 2 && c.m_cRightStatus >= nFrom)
-    ++c.m_cRightStatus;
+  if (c.m_cRightKind == 2 && c.m_cRightObject != 2 && c.m_cRightStatus >= nFrom) ++c.m_cRightStatus;
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ enum : int {
 };
 
 class cCondition : public cRecord {
-public:
+ public:
   cCondition() = default;
 
   void RegisterFields(int nVersion) override;
@@ -32,23 +32,23 @@ public:
   // Conditions have no references to check.
   void Validate() {}
 
-  int8_t m_cKind = 0;        // CONDKIND_*
-  int8_t m_cLeftKind = 0;    // status condition: 0 a status, 1 a variable
-  int8_t m_cVarKind = 0;     // left variable: 0 common, 1 stage
-  int8_t m_cObject = 0;      // 0 self, 1 target, 2 system (distance: 0 hero, 1 target)
-  int8_t m_cStatus = 0;      // status index; status 2 the property, status 3 the state
-  int16_t m_sVarIndex = 0;   // variable index; status 2 the value compared with
-  int8_t m_cRightKind = 0;   // 0 constant, 1 random, 2 status, 3 variable
-  int32_t m_nConst = 0;      // constant; distance in units of 16 pixels
+  int8_t m_cKind = 0;       // CONDKIND_*
+  int8_t m_cLeftKind = 0;   // status condition: 0 a status, 1 a variable
+  int8_t m_cVarKind = 0;    // left variable: 0 common, 1 stage
+  int8_t m_cObject = 0;     // 0 self, 1 target, 2 system (distance: 0 hero, 1 target)
+  int8_t m_cStatus = 0;     // status index; status 2 the property, status 3 the state
+  int16_t m_sVarIndex = 0;  // variable index; status 2 the value compared with
+  int8_t m_cRightKind = 0;  // 0 constant, 1 random, 2 status, 3 variable
+  int32_t m_nConst = 0;     // constant; distance in units of 16 pixels
   int32_t m_nRandLow = 0;
   int32_t m_nRandHigh = 0;
   int8_t m_cRightObject = 0;
   int8_t m_cRightStatus = 0;
   int8_t m_cRightVarKind = 0;
   int16_t m_sRightVarIndex = 0;
-  int8_t m_cOp = 0;          // comparison 0..7; status 3 and distance: 0 as stated, 1 negated
+  int8_t m_cOp = 0;  // comparison 0..7; status 3 and distance: 0 as stated, 1 negated
   uint8_t m_bPercent = 0;
-  int8_t m_cAxis = 0;        // distance axis 0..6
+  int8_t m_cAxis = 0;  // distance axis 0..6
 };
 
 using cConditionList = cCheckedVector<cCondition>;

@@ -12,7 +12,7 @@ bool s_bKeepTestFlows = false;
 thread_local int s_nFlowLoadDepth = 0;
 
 class cFlowDepthGuard {
-public:
+ public:
   cFlowDepthGuard() { ++s_nFlowLoadDepth; }
   ~cFlowDepthGuard() { --s_nFlowLoadDepth; }
   cFlowDepthGuard(const cFlowDepthGuard&) = delete;
@@ -276,14 +276,30 @@ void cFlowCommand::Validate(const ValidationContext& ctx) {
   NormalizeParams();
 
   switch (CharaType()) {
-    case CMD_CHANGE_ANIMESET: ClampParam0(*this, ctx.nAnimeSetRows, 0); break;
-    case CMD_RUN_ANIME: ClampParam0(*this, ctx.nAnimeRows, 1); break;
-    case CMD_RUN_EFFECT: ClampParam0(*this, ctx.nEffectRows, 1); break;
-    case CMD_CHARA_EFFECT: ClampParam0(*this, ctx.nCharaEffectRows, 1); break;
-    case CMD_SCREEN_EFFECT: ClampParam0(*this, ctx.nScrEffectRows, 1); break;
-    case CMD_SHOW_PICTURE: ClampParam0(*this, ctx.nPictureRows, 1); break;
-    case CMD_PLAY_SOUND: ClampParam0(*this, ctx.nSoundRows, 1); break;
-    case CMD_PLAY_BGM: ClampParam0(*this, ctx.nBgmRows, 1); break;
+    case CMD_CHANGE_ANIMESET:
+      ClampParam0(*this, ctx.nAnimeSetRows, 0);
+      break;
+    case CMD_RUN_ANIME:
+      ClampParam0(*this, ctx.nAnimeRows, 1);
+      break;
+    case CMD_RUN_EFFECT:
+      ClampParam0(*this, ctx.nEffectRows, 1);
+      break;
+    case CMD_CHARA_EFFECT:
+      ClampParam0(*this, ctx.nCharaEffectRows, 1);
+      break;
+    case CMD_SCREEN_EFFECT:
+      ClampParam0(*this, ctx.nScrEffectRows, 1);
+      break;
+    case CMD_SHOW_PICTURE:
+      ClampParam0(*this, ctx.nPictureRows, 1);
+      break;
+    case CMD_PLAY_SOUND:
+      ClampParam0(*this, ctx.nSoundRows, 1);
+      break;
+    case CMD_PLAY_BGM:
+      ClampParam0(*this, ctx.nBgmRows, 1);
+      break;
     case CMD_SWORD:
       // A sword command lasts as long as its sword's frames.
       if (m_pShot) {
@@ -293,7 +309,8 @@ void cFlowCommand::Validate(const ValidationContext& ctx) {
         m_sUseTime = static_cast<int16_t>(std::clamp<int32_t>(nTime, 0, 9999));
       }
       break;
-    default: break;
+    default:
+      break;
   }
   if (m_pShot) m_pShot->Validate(ctx);
   for (cFlow& flow : m_Flows) flow.Validate(ctx);
@@ -323,7 +340,8 @@ void cFlowCommand::ValidateSummonRefs(const ValidationContext& ctx) {
           if (!IsRowOf(shot.m_nSummonNo, nRows)) shot.m_nSummonNo = 1;
         }
         break;
-      default: break;
+      default:
+        break;
     }
   }
   if (CharaType() == CMD_GET_ITEM && m_Params.size() >= 2) {

@@ -35,7 +35,7 @@ using cKeyConditionList = cCheckedVector<cKeyCondition>;
 // ---- cKeyCondition ---------------------------------------------------------
 
 class cKeyCondition : public cRecord {
-public:
+ public:
   // Entries 0..9 are the direction lists, 10..18 the button lists.
   static constexpr int kKeyStateCount = 19;
 
@@ -58,13 +58,13 @@ public:
   int16_t m_sMinHold = 0;               // frames
   int16_t m_sMaxHold = 0;               // frames
   uint8_t m_bAnyLength = 0;
-  int8_t m_cMode = 0;                   // 0 all keys, 1 one or more, 2 exactly one
+  int8_t m_cMode = 0;  // 0 all keys, 1 one or more, 2 exactly one
 };
 
 // ---- cFlowCommand ----------------------------------------------------------
 
 class cFlowCommand : public cRecord {
-public:
+ public:
   cFlowCommand();
   cFlowCommand(const cFlowCommand& other);
   cFlowCommand(cFlowCommand&& other) noexcept;
@@ -97,25 +97,25 @@ public:
   // anything outside the tables.
   int CharaType() const;
 
-  int8_t m_cSet = 0;                // 0 character commands, 1 item commands
-  int8_t m_cType = 0;               // type within the set
+  int8_t m_cSet = 0;   // 0 character commands, 1 item commands
+  int8_t m_cType = 0;  // type within the set
   cCheckedVector<int32_t> m_Params;
-  std::string m_strText;            // message text, or code to run
-  cEdMovePtr m_pMove;               // movement settings, or empty
-  cEdShotPtr m_pShot;               // shot and summon settings, or empty
-  int16_t m_sUseTime = 0;           // tenths of a second
-  int16_t m_sUseTimePerLevel = 0;   // tenths, per level of the character
-  uint8_t m_bParallel = 0;          // the next command starts in the same sub-step
-  int16_t m_sSound = 0;             // Sound row played when the command begins, 0 none
-  uint8_t m_bSoundOnScreen = 0;     // that sound only while on screen
-  int16_t m_sLeadAnime = 0;         // Anime row of the lead-in animation, 0 none
-  cFlowList m_Flows;                // nested flows (フローの変更)
+  std::string m_strText;           // message text, or code to run
+  cEdMovePtr m_pMove;              // movement settings, or empty
+  cEdShotPtr m_pShot;              // shot and summon settings, or empty
+  int16_t m_sUseTime = 0;          // tenths of a second
+  int16_t m_sUseTimePerLevel = 0;  // tenths, per level of the character
+  uint8_t m_bParallel = 0;         // the next command starts in the same sub-step
+  int16_t m_sSound = 0;            // Sound row played when the command begins, 0 none
+  uint8_t m_bSoundOnScreen = 0;    // that sound only while on screen
+  int16_t m_sLeadAnime = 0;        // Anime row of the lead-in animation, 0 none
+  cFlowList m_Flows;               // nested flows (フローの変更)
 };
 
 // ---- cFlow -----------------------------------------------------------------
 
 class cFlow : public cRecord {
-public:
+ public:
   // A key tolerance of 3 frames in a new flow.
   static constexpr int8_t kDefaultKeyTolerance = 3;
 
@@ -135,16 +135,16 @@ public:
   void Validate(const ValidationContext& ctx);
   void ValidateSummonRefs(const ValidationContext& ctx);
 
-  std::string m_strMemo;            // the editor's memo; emptied on load
-  int8_t m_cId = 0;                 // 0 none, 1..26
-  int8_t m_cTag = 0;                // 0 none, 1..26
-  uint8_t m_bTestOnly = 0;          // exists only in the editor's test play
+  std::string m_strMemo;    // the editor's memo; emptied on load
+  int8_t m_cId = 0;         // 0 none, 1..26
+  int8_t m_cTag = 0;        // 0 none, 1..26
+  uint8_t m_bTestOnly = 0;  // exists only in the editor's test play
   cConditionList m_Conditions;
-  int8_t m_cCondMode = 0;           // 0 all conditions, 1 one is enough
+  int8_t m_cCondMode = 0;  // 0 all conditions, 1 one is enough
   uint8_t m_bCondOnce = 0;
-  int8_t m_cTrigger = 0;            // 0..19
+  int8_t m_cTrigger = 0;  // 0..19
   int8_t m_cKeyTolerance = kDefaultKeyTolerance;
-  uint8_t m_bKeyLevel = 0;          // 1 key conditions as they stand, 0 first matching frame
+  uint8_t m_bKeyLevel = 0;            // 1 key conditions as they stand, 0 first matching frame
   cKeyConditionList m_KeyConditions;  // oldest step first
   cFlowCommandList m_Commands;
 };

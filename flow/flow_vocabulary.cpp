@@ -2,16 +2,19 @@
 
 #include "flow/stage_vocabulary.h"
 
-#define PLAYER_LETTERS(a, b, c, d, e, f, g, h, i, j, k, l, m, n, o, p, q, r, s, t, u, v, w, x, y, z) \
+#define PLAYER_LETTERS(a, b, c, d, e, f, g, h, i, j, k, l, m, n, o, p, q, r, s, t, u, v, w, x, y, \
+                       z)                                                                         \
   a, b, c, d, e, f, g, h, i, j, k, l, m, n, o, p, q, r, s, t, u, v, w, x, y, z
 
 const std::string g_FlowIdNames[28] = {
-    "-", PLAYER_LETTERS("A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O",
-                        "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"),
+    "-",
+    PLAYER_LETTERS("A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P",
+                   "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"),
     ""};
 const std::string g_FlowTagNames[28] = {
-    "-", PLAYER_LETTERS("a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o",
-                        "p", "q", "r", "s", "t", "u", "v", "w", "x", "y", "z"),
+    "-",
+    PLAYER_LETTERS("a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p",
+                   "q", "r", "s", "t", "u", "v", "w", "x", "y", "z"),
     ""};
 const std::string g_FlowOpNames[7] = {"開始", "終了", "一時停止", "再開", "削除", "永久停止", ""};
 const std::string g_FlowOpTargetNames[4] = {"このフロー", "このフロー以外全て", "IDで指定", ""};
@@ -53,11 +56,11 @@ const STATUSDEF g_SystemStatusDefs[5] = {
     {"残り人数", 0, 99, -999999, 999999, 0, 0, 0},
 };
 
-const std::string g_Status2FlyNames[5] = {"OFF", "ON (ブロックをすり抜ける)", "ON (ブロックに当たる)",
-                                          "ON (ブロックに当たると即死)", ""};
+const std::string g_Status2FlyNames[5] = {
+    "OFF", "ON (ブロックをすり抜ける)", "ON (ブロックに当たる)", "ON (ブロックに当たると即死)", ""};
 const std::string g_Status2InvincibleNames[4] = {"OFF", "ON (ショットが当たる)",
                                                  "ON (ショットがすり抜ける)", ""};
-const std::string g_Status2GiantNames[11] = {"しない", "×4",  "×9",  "×16", "×25", "×36",
+const std::string g_Status2GiantNames[11] = {"しない", "×4",  "×9",  "×16",  "×25", "×36",
                                              "×49",    "×64", "×81", "×100", ""};
 
 const STATUS2PROP g_Status2Props[9] = {
@@ -72,34 +75,36 @@ const STATUS2PROP g_Status2Props[9] = {
     {"", 0, 0, 0, nullptr},
 };
 
-const std::string g_State3Names[5] = {"左向き", "右向き",
-                                      "ブロックに乗っている(ブロックキャラも含む)", "画面内にいる", ""};
+const std::string g_State3Names[5] = {
+    "左向き", "右向き", "ブロックに乗っている(ブロックキャラも含む)", "画面内にいる", ""};
 const std::string g_KeyCondModeNames[4] = {"全てのキーが真なら成立", "1つ以上のキーが真なら成立",
                                            "1つだけキーが真なら成立", ""};
 const std::string g_KeyStateNames[4] = {"--", "押", "離", ""};
 const std::string g_ClearDestNames[4] = {"次のステージへ", "番号で指定", "ワールドクリア", ""};
 const std::string g_ClearFacingNames[4] = {"左向き", "右向き", "ステージクリア時の向きと同じ", ""};
-const std::string g_MessagePosNames[10] = {
-    "画面中央に表示",     "自分の上に表示",     "自分の下に表示",
-    "自分の中心に表示",   "主人公の上に表示",   "主人公の下に表示",
-    "主人公の中心に表示", "画面座標で指定",     "ステージ座標で指定",
-    ""};
+const std::string g_MessagePosNames[10] = {"画面中央に表示",     "自分の上に表示",
+                                           "自分の下に表示",     "自分の中心に表示",
+                                           "主人公の上に表示",   "主人公の下に表示",
+                                           "主人公の中心に表示", "画面座標で指定",
+                                           "ステージ座標で指定", ""};
 const std::string g_DurationNames[4] = {"進行キーが押されるまで表示", "ステージ終了まで表示",
                                         "時間で指定", ""};
 const std::string g_TargetChoiceNames[5] = {"主人公", "自分", "最も近いキャラ",
                                             "キャラ(キャラIDで指定)", ""};
-const std::string g_TargetRangeNames[4] = {"全範囲（画面内のキャラ優先）", "全範囲", "画面内のみ", ""};
+const std::string g_TargetRangeNames[4] = {"全範囲（画面内のキャラ優先）", "全範囲", "画面内のみ",
+                                           ""};
 const std::string g_CmdPaletteNames[3] = {"コモンパレット", "ステージパレット", ""};
 const std::string g_CmdPaletteNames2[2] = {"コモンパレット", ""};
-const std::string g_PicturePosNames[6] = {"画面中央に表示", "キャラの中心に表示",
+const std::string g_PicturePosNames[6] = {"画面中央に表示",     "キャラの中心に表示",
                                           "主人公の中心に表示", "画面座標で指定",
                                           "ステージ座標で指定", ""};
 const std::string g_RunDirNames[4] = {"通常実行", "反転実行", "往復実行", ""};
 const std::string g_VisibilityNames[4] = {"表示", "非表示", "反転(表示⇔非表示)", ""};
 const std::string g_ChangeFlowOpNames[4] = {"追加", "変更", "削除", ""};
 const std::string g_ChangeFlowIdNames[28] = {
-    "全て削除", PLAYER_LETTERS("A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
-                              "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"),
+    "全て削除",
+    PLAYER_LETTERS("A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P",
+                   "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"),
     ""};
 const std::string g_CondKindNames[9] = {"",
                                         "コモン変数条件",
@@ -118,6 +123,6 @@ const std::string g_CharaVarNames[9] = {"1 キャラ変数-1", "2 キャラ変�
                                         "4 キャラ変数-4", "5 キャラ変数-5", "6 キャラ変数-6",
                                         "7 キャラ変数-7", "8 キャラ変数-8", ""};
 const std::string g_OperationNames[8] = {"＝", "＋", "－", "×", "÷", "÷ X の余り", "X ％", ""};
-const std::string g_CompareNames[9] = {"である", "でない", "以上",          "以下", "より上",
+const std::string g_CompareNames[9] = {"である", "でない",       "以上",         "以下", "より上",
                                        "より下", "の倍数である", "の倍数でない", ""};
 const std::string g_IfNames[3] = {"なら", "でないなら", ""};

@@ -86,10 +86,10 @@ void CloneMovePtr(cEdMovePtr& target, const cEdMovePtr& source) {
 const std::string g_MoveSpecNames[3] = {"方向で指定", "目標座標で指定", ""};
 const std::string g_WarpSpecNames[4] = {"方向と距離で指定", "ターゲットからの方向と距離で指定",
                                         "目標座標で指定", ""};
-const std::string g_MoveDirNames[14] = {"前", "後", "左", "右", "前Y", "後Y", "上",
+const std::string g_MoveDirNames[14] = {"前", "後",   "左",   "右",   "前Y",  "後Y",      "上",
                                         "下", "左上", "左下", "右上", "右下", "入力方向", ""};
-const std::string g_CoordKindNames[5] = {"配置位置からの相対座標", "相対座標", "絶対座標", "画面座標",
-                                         ""};
+const std::string g_CoordKindNames[5] = {"配置位置からの相対座標", "相対座標", "絶対座標",
+                                         "画面座標", ""};
 const std::string g_CoordKindNames2[4] = {"相対座標", "絶対座標", "画面座標", ""};
 const std::string g_RotationNames[5] = {"右回り", "左回り", "左向きなら右回り、右向きなら左回り",
                                         "左向きなら左回り、右向きなら右回り", ""};
@@ -100,7 +100,8 @@ const std::string g_FaceNames[7] = {"左を向く",
                                     "最後にブロックが当たった方を向く",
                                     "最後にブロックが当たった方の逆を向く",
                                     ""};
-const std::string g_TimingNames[4] = {"時間と速度を指定", "時間と距離を指定", "速度と距離を指定", ""};
+const std::string g_TimingNames[4] = {"時間と速度を指定", "時間と距離を指定", "速度と距離を指定",
+                                      ""};
 const std::string g_TimingNames2[3] = {"時間を指定", "速度を指定", ""};
 const std::string g_JumpNames[4] = {"高さがキーで調節できない",
                                     "高さがキーで調節できる(主人公のみ有効)",

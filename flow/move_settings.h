@@ -14,7 +14,7 @@
 #include "records/record.h"
 
 class cEdMove : public cRecord {
-public:
+ public:
   cEdMove() = default;
 
   void RegisterFields(int nVersion) override;
@@ -24,18 +24,18 @@ public:
   // Members in file order. Directions 0..12: 0 front, 1 back, 2 left,
   // 3 right, 4 front-Y, 5 back-Y, 6 up, 7 down, 8 up-left, 9 down-left,
   // 10 up-right, 11 down-right, 12 the input direction.
-  uint8_t m_nSpecMode = 0;       // how the target is given (straight: direction / coordinates)
-  uint8_t m_nDirection = 0;      // direction; circular movement: turning sense 0..3
-  int16_t m_nAngle = 0;          // degrees added to the direction, or the start angle
+  uint8_t m_nSpecMode = 0;   // how the target is given (straight: direction / coordinates)
+  uint8_t m_nDirection = 0;  // direction; circular movement: turning sense 0..3
+  int16_t m_nAngle = 0;      // degrees added to the direction, or the start angle
   int16_t m_nAngleStep = 0;
-  uint8_t m_bMirrorAngle = 0;    // angle := 360 - angle when facing right (from 158)
+  uint8_t m_bMirrorAngle = 0;  // angle := 360 - angle when facing right (from 158)
   uint8_t m_bUseX = 0;
   uint8_t m_bUseY = 0;
-  int16_t m_nCellX = 0;          // target or offset in cells of 32 dots
+  int16_t m_nCellX = 0;  // target or offset in cells of 32 dots
   int16_t m_nCellY = 0;
-  int16_t m_nDotX = 0;           // dots added to the cells
+  int16_t m_nDotX = 0;  // dots added to the cells
   int16_t m_nDotY = 0;
-  uint8_t m_nCoordKind = 0;      // what target coordinates are relative to
+  uint8_t m_nCoordKind = 0;  // what target coordinates are relative to
   uint8_t m_bStopAtTarget = 0;
   uint8_t m_bNoMoveX = 0;
   uint8_t m_bNoMoveY = 0;
@@ -43,19 +43,19 @@ public:
   uint8_t m_bMirrorY = 0;
   uint8_t m_bFollowTurn = 0;
   uint8_t m_bExactStop = 0;
-  uint8_t m_bKeepDir = 0;        // from 162
+  uint8_t m_bKeepDir = 0;  // from 162
   uint8_t m_nTiming = 0;
-  int16_t m_nSpeed = 0;          // tenths of a dot per frame
+  int16_t m_nSpeed = 0;  // tenths of a dot per frame
   int16_t m_nSpeedStep = 0;
-  int16_t m_nDistance = 0;       // circular movement: the end angle
+  int16_t m_nDistance = 0;  // circular movement: the end angle
   int16_t m_nDistanceStep = 0;
-  uint8_t m_nDistanceUnit = 0;   // 0 half blocks, 1 dots (from 159)
-  int16_t m_nRadius = 0;         // circular: radius in half blocks; homing: frames between aims
+  uint8_t m_nDistanceUnit = 0;  // 0 half blocks, 1 dots (from 159)
+  int16_t m_nRadius = 0;        // circular: radius in half blocks; homing: frames between aims
   int16_t m_nRadiusStep = 0;
   uint8_t m_bInertia = 0;
   int16_t m_nMaxSpeed = 0;
   double m_dBrake = 0.0;
-  uint8_t m_bKeepAnime = 0;      // from 162
+  uint8_t m_bKeepAnime = 0;  // from 162
 };
 
 using cEdMovePtr = std::shared_ptr<cEdMove>;

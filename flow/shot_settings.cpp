@@ -141,12 +141,24 @@ void CloneShotPtr(cEdShotPtr& target, const cEdShotPtr& source) {
 
 const std::string g_ShotPatternNames[7] = {"直進A", "直進B", "拡散", "落雷", "爆発", "包囲", ""};
 const EFFECTPARAM g_ShotPatternParams[18] = {
-    {"間隔(hbl)", 0, 40, 0},     {},                           {},
-    {"間隔(hbl)", 0, 40, 0},     {},                           {},
-    {"角度", 0, 180, 30},        {},                           {},
-    {"間隔(hbl)", 0, 40, 0},     {"列の数", 1, 50, 1},         {"列の間隔(hbl)", 0, 40, 0},
-    {},                          {},                           {},
-    {"距離(hbl)", 0, 40, 6},     {},                           {},
+    {"間隔(hbl)", 0, 40, 0},
+    {},
+    {},
+    {"間隔(hbl)", 0, 40, 0},
+    {},
+    {},
+    {"角度", 0, 180, 30},
+    {},
+    {},
+    {"間隔(hbl)", 0, 40, 0},
+    {"列の数", 1, 50, 1},
+    {"列の間隔(hbl)", 0, 40, 0},
+    {},
+    {},
+    {},
+    {"距離(hbl)", 0, 40, 6},
+    {},
+    {},
 };
 const std::string g_ShotCentreNames[4] = {"ターゲット", "主人公", "自分", ""};
 const std::string g_ShotMoveNames[11] = {"直進",
@@ -196,4 +208,5 @@ const std::string g_BlockOpNames[4] = {"ブロックを召喚", "ブロックを
                                        "ブロックがなければ召喚、ブロックがあれば消す", ""};
 const std::string g_SummonPaletteNames[3] = {"コモンパレット", "ステージパレット", ""};
 const std::string g_SummonPaletteNames2[2] = {"コモンパレット", ""};
-const std::string g_SummonFactionNames[4] = {"パレットの設定に準ずる", "使用者と同じ", "番号で指定", ""};
+const std::string g_SummonFactionNames[4] = {"パレットの設定に準ずる", "使用者と同じ", "番号で指定",
+                                             ""};
