@@ -33,5 +33,12 @@ struct ValidationContext {
   PaletteCounts stage;
 };
 
+class cDatabase;
+
+// The table part of a context taken from a loaded database (palette counts
+// left at 0 for the caller to fill). Sword times are summed without overflow
+// and held within the int32 range.
+ValidationContext MakeDatabaseContext(const cDatabase& db);
+
 // True when nIndex is a row of a table with nRows rows.
 inline bool IsRowOf(int nIndex, int nRows) { return nIndex >= 0 && nIndex < nRows; }

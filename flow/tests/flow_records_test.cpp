@@ -12,6 +12,7 @@
 #include "flow/flow.h"
 #include "flow/tests/flow_test_util.h"
 #include "flow/tests/record_layouts.h"
+#include "records/database.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
 
@@ -961,6 +962,33 @@ TEST(FlowRecords, EraseMarkedFlowsKeepsTheOrderOfTheRest) {
   marked[0].m_bTestOnly = 1;
   EraseMarkedFlows(marked);
   EXPECT_TRUE(marked.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FlowRecords, ContextFromALoadedDatabase) {
+  cFlowGlobalsGuard guard;
+  cDatabase db;
+  db.m_Anime.resize(7);
+  db.m_Sound.resize(3);
+  db.m_SwordType.resize(3);
+  db.m_SwordType[0].m_Frames.clear();
+  db.m_SwordType[1].m_Frames.resize(3);
+  for (int i = 0; i < 3; ++i) db.m_SwordType[1].m_Frames[i].m_nDuration = 5 + i;
+  db.m_SwordType[2].m_Frames.resize(2);
+  for (cSwordFrame& frame : db.m_SwordType[2].m_Frames) frame.m_nDuration = 2000000000;
+  const ValidationContext ctx = MakeDatabaseContext(db);
+  EXPECT_EQ(ctx.nAnimeRows, 7);
+  EXPECT_EQ(ctx.nSoundRows, 3);
+  EXPECT_EQ(ctx.vSwordTimes, (std::vector<int32_t>{0, 18, 2147483647}));
+
+  cFlowCommand sword = MakeCommand(0, CMD_SWORD);
+  CreateShot(sword.m_pShot);
+  sword.m_pShot->m_nMoveType = 2;
+  sword.Validate(ctx);
+  EXPECT_EQ(sword.m_sUseTime, 9999);
 }
 
 }  // namespace
