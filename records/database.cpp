@@ -41,13 +41,18 @@ constexpr size_t kMinRowBytes = 8;
 // loaded over, so fields an older file lacks keep their previous values; rows
 // added by the count start as the default row. False when the file is damaged
 // (the reader has logged why).
+//
+// Rows are added one at a time as they are read, so that memory follows the
+// bytes actually parsed: a default row (an animation set with its four slots)
+// is far larger in memory than the few bytes a row may take in the file.
 template <class Row>
 bool LoadTableRows(cCheckedVector<Row>& table, cRecordReader& file) {
   const uint32_t nCount = file.ReadCount(kMinRowBytes, "row count");
   if (file.Failed()) return false;
-  table.resize(nCount, Row());
-  for (Row& row : table) {
-    row.Load(file);  // also removes carriage returns when g_bStripCR is set
+  if (table.size() > nCount) table.resize(nCount);
+  for (size_t i = 0; i < nCount; ++i) {
+    if (i == table.size()) table.emplace_back();
+    table[i].Load(file);  // also removes carriage returns when g_bStripCR is set
     if (file.Failed()) return false;
   }
   return true;
