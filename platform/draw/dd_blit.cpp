@@ -1,0 +1,452 @@
+#include "platform/draw/dd_blit.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "app/base/report_log.h"
+#include "platform/draw/dd_internal.h"
+
+// ---- colours ---------------------------------------------------------------------
+
+uint32_t PalNumToRGB(uint32_t dwPalNum) {
+  if (dwPalNum > 255) {
+    TraceLogf("PalNumToRGB(DWORD dwPalNum) Err dwPalNum = %d", static_cast<int>(dwPalNum));
+    return 0;
+  }
+  const PALENTRY& e = g_Palette[dwPalNum];
+  if (lpDTCon) {
+    if (g_nBpp == 16 || g_nBpp == 32) {
+      if (dwPalNum == 0) return lpDTCon->dwTransmitTexel;
+      return 0xFF000000u | static_cast<uint32_t>(e.peRed) << 16 | static_cast<uint32_t>(e.peGreen) << 8 | e.peBlue;
+    }
+    return g_nBpp == 8 ? dwPalNum : 0;
+  }
+  switch (g_nBpp) {
+    case 8: return dwPalNum;
+    case 16: {
+      const CHANNELFORMAT& f = g_PixelFormat;
+      return static_cast<uint32_t>((e.peRed & f.nRedMax) << f.nRedShift | (e.peGreen & f.nGreenMax) << f.nGreenShift |
+                                   (e.peBlue & f.nBlueMax) << f.nBlueShift);
+    }
+    case 24:
+    case 32: return static_cast<uint32_t>(e.peRed) << 16 | static_cast<uint32_t>(e.peGreen) << 8 | e.peBlue;
+    default: return 0;
+  }
+}
+
+namespace {
+
+// Clips a rectangle to a surface of the given size; false when nothing is left.
+bool ClipRect(int nSurfW, int nSurfH, int& x, int& y, int& w, int& h) {
+  int x2 = std::min(x + w, nSurfW), y2 = std::min(y + h, nSurfH);
+  x = std::max(x, 0);
+  y = std::max(y, 0);
+  w = x2 - x;
+  h = y2 - y;
+  return w > 0 && h > 0;
+}
+
+void ColorFillDDraw(DDSURFACEDATA* lpSD, int x, int y, int w, int h, uint32_t dwValue) {
+  cDDrawSurface* pSurface = lpSD ? lpSD->DDSurface() : nullptr;
+  if (!pSurface || !ClipRect(pSurface->Width(), pSurface->Height(), x, y, w, h)) return;
+  DDRECT rc{x, y, x + w, y + h};
+  pSurface->Blt(&rc, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, dwValue);
+}
+
+void WriteQuad(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, float u1, float v1, float u2, float v2) {
+  const float l = static_cast<float>(x) - 0.5f, t = static_cast<float>(y) - 0.5f;
+  const float r = static_cast<float>(x + w) - 0.5f, b = static_cast<float>(y + h) - 0.5f;
+  v[0] = GPUVERTEX{l, t, 0, 1, dwColor, u1, v1};
+  v[1] = GPUVERTEX{l, b, 0, 1, dwColor, u1, v2};
+  v[2] = GPUVERTEX{r, t, 0, 1, dwColor, u2, v1};
+  v[3] = GPUVERTEX{r, b, 0, 1, dwColor, u2, v2};
+}
+
+struct DDFILLITEM {
+  DDSURFACEDATA* lpSD;
+  int x, y, nWidth, nHeight;
+  uint32_t dwValue;
+};
+std::vector<DDFILLITEM> g_FillBatch;
+bool g_bFillBatch = false;
+
+}  // namespace
+
+// The transparent value a keyed source leaves behind in an opaque copy.
+uint32_t DDTransparentClearValue(DDSURFACEDATA* lpDstSD) {
+  if (lpDstSD != &g_BackBufferSD) return g_nBpp == 16 ? lpDTCon->wTransmit_16 : lpDTCon->dwTransmitTexel;
+  if (g_nBpp != 16) return lpDTCon->dwTransmitColor;
+  // The 16-bit texel holds raw 5-bit channels; widen each by repeating its top
+  // bits so that the device narrows it back to exactly the same texel.
+  const uint32_t t = lpDTCon->wTransmitOpaque_16;
+  auto widen = [](uint32_t v) { return (v << 3) | (v >> 2); };
+  return 0xFF000000u | widen((t >> 10) & 31) << 16 | widen((t >> 5) & 31) << 8 | widen(t & 31);
+}
+
+void DDRestoreTarget() {
+  if (lpDTCon && lpDTCon->lpTargetSD) DDSetRenderTarget(0, lpDTCon->lpTargetSD);
+}
+
+void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, int sx, int sy, int sw, int sh,
+                       int nTexW, int nTexH) {
+  WriteQuad(v, x, y, w, h, dwColor, static_cast<float>(sx) / nTexW, static_cast<float>(sy) / nTexH,
+            static_cast<float>(sx + sw) / nTexW, static_cast<float>(sy + sh) / nTexH);
+}
+
+// ---- fills -------------------------------------------------------------------------------
+
+void DDPalFillRect(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, uint32_t dwPalNum) {
+  const uint32_t dwValue = PalNumToRGB(dwPalNum);
+  if (lpDTCon)
+    DDFillRect(lpSD, x, y, nWidth, nHeight, dwValue);
+  else
+    ColorFillDDraw(lpSD, x, y, nWidth, nHeight, dwValue);
+}
+
+void DDPalFillSurface(DDSURFACEDATA* lpSD, uint32_t dwPalNum) {
+  if (lpSD) DDPalFillRect(lpSD, 0, 0, lpSD->nWidth, lpSD->nHeight, dwPalNum);
+}
+
+void DDFillRect(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, uint32_t dwValue) {
+  if (!lpSD) return;
+  if (!lpDTCon) {
+    ColorFillDDraw(lpSD, x, y, nWidth, nHeight, dwValue);
+    return;
+  }
+  DDResolveParentSD(&lpSD);
+  DDRedirectBackBuffer(&lpSD);
+  DTDATA* dt = lpSD->lpDT;
+  if (!dt || !lpDevice) return;
+  if (dt->bRenderTarget) {
+    if (!ClipRect(lpSD->nWidth, lpSD->nHeight, x, y, nWidth, nHeight)) return;
+    const uint32_t dwTransparent = lpSD == &g_BackBufferSD ? lpDTCon->dwTransmitColor : lpDTCon->dwTransmitTexel;
+    if (dt->bColorKey && (g_nBpp == 16 || g_nBpp == 32) && dwValue == dwTransparent) {
+      if (!DDBeginScene() || !DDSetRenderTarget(0, lpSD)) return;
+      GPURECT rc{x, y, x + nWidth, y + nHeight};
+      lpDevice->Clear(1, &rc, 1, dwValue, 1.0f, 0);
+      DDRestoreTarget();
+      return;
+    }
+    if (g_bFillBatch) {
+      g_FillBatch.push_back(DDFILLITEM{lpSD, x, y, nWidth, nHeight, dwValue});
+      return;
+    }
+    if (!dt->lpVB) return;
+    void* pData = nullptr;
+    if (GpuFailed(dt->lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &pData))) return;
+    WriteQuad(static_cast<GPUVERTEX*>(pData), x, y, nWidth, nHeight, dwValue, 0, 0, 0, 0);
+    dt->lpVB->Unlock();
+    if (!DDBeginScene() || !DDSetRenderTarget(0, lpSD)) return;
+    lpDevice->SetRenderState(GPURS_TEXTUREFACTOR, dwValue);
+    lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_SELECTARG2);
+    lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_TFACTOR);
+    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_SELECTARG2);
+    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_TFACTOR);
+    lpDevice->SetStreamSource(0, dt->lpVB, 0, sizeof(GPUVERTEX));
+    lpDevice->SetFVF(GPUFVF_SCREENQUAD);
+    lpDevice->DrawPrimitive(5, 0, 2);
+    DDRestoreTarget();
+    return;
+  }
+  cSurfaceLock lock(lpSD);
+  if (!lock.IsLocked()) return;
+  const int nW = lpSD->nWidth, nH = lpSD->nHeight;
+  if (!ClipRect(nW, nH, x, y, nWidth, nHeight)) return;
+  if (lock.m_nBytesPerPixel == 4) {
+    for (int j = y; j < y + nHeight; ++j) std::fill_n(lock.Row<uint32_t>(j) + x, nWidth, dwValue);
+  } else if (lock.m_nBytesPerPixel == 2) {
+    const CHANNELFORMAT& f = g_PixelFormat;
+    const uint32_t a = dwValue >> 24, r = (dwValue >> 16) & 0xFF, g = (dwValue >> 8) & 0xFF, b = dwValue & 0xFF;
+    const uint16_t texel = static_cast<uint16_t>(
+        (b * f.nBlueMax / 255) << f.nBlueShift | (g * f.nGreenMax / 255) << f.nGreenShift |
+        (r * f.nRedMax / 255) << f.nRedShift | (a * f.nAlphaMax / 255) << f.nAlphaShift);
+    for (int j = y; j < y + nHeight; ++j) std::fill_n(lock.Row<uint16_t>(j) + x, nWidth, texel);
+  }
+}
+
+void DDFillSurface(DDSURFACEDATA* lpSD, uint32_t dwValue) {
+  if (lpSD) DDFillRect(lpSD, 0, 0, lpSD->nWidth, lpSD->nHeight, dwValue);
+}
+
+void DDBeginFill() {
+  if (!lpDTCon) return;
+  g_bFillBatch = true;
+  g_FillBatch.clear();
+}
+
+void DDEndFill() {
+  if (!lpDTCon) return;
+  g_bFillBatch = false;
+  std::vector<DDFILLITEM> items;
+  items.swap(g_FillBatch);
+  size_t i = 0;
+  while (i < items.size()) {
+    size_t end = i + 1;
+    while (end < items.size() && items[end].lpSD == items[i].lpSD) ++end;
+    const int n = static_cast<int>(end - i);
+    cGpuVertexBuffer* pVB = nullptr;
+    cGpuIndexBuffer* pIB = nullptr;
+    if (!lpDevice || GpuFailed(lpDevice->CreateVertexBuffer(n * 4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY,
+                                                            GPUFVF_SCREENQUAD, GPUPOOL_MANAGED, &pVB))) {
+      ReportLog("CreateVertexBuffer Err");
+      i = end;
+      continue;
+    }
+    lpDevice->CreateIndexBuffer(n * 4 * sizeof(uint16_t), GPUUSAGE_WRITEONLY, GPUFMT_INDEX16, GPUPOOL_MANAGED, &pIB);
+    void* pV = nullptr;
+    void* pI = nullptr;
+    pVB->Lock(0, n * 4 * sizeof(GPUVERTEX), &pV);
+    pIB->Lock(0, n * 4 * sizeof(uint16_t), &pI);
+    DDSURFACEDATA* lpSD = items[i].lpSD;
+    for (int j = 0; j < n; ++j) {
+      const DDFILLITEM& it = items[i + j];
+      WriteQuad(static_cast<GPUVERTEX*>(pV) + 4 * j, it.x, it.y, it.nWidth, it.nHeight, it.dwValue, 0, 0,
+                static_cast<float>(it.nWidth), static_cast<float>(it.nHeight));
+      for (int k = 0; k < 4; ++k) static_cast<uint16_t*>(pI)[4 * j + k] = static_cast<uint16_t>(4 * j + k);
+    }
+    if (DDBeginScene() && DDSetRenderTarget(0, lpSD)) {
+      lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_SELECTARG2);
+      lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
+      lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_DISABLE);
+      lpDevice->SetTexture(0, g_WorkSD.lpDT ? g_WorkSD.lpDT->lpTexture : nullptr);
+      lpDevice->SetStreamSource(0, pVB, 0, sizeof(GPUVERTEX));
+      lpDevice->SetIndices(pIB);
+      lpDevice->SetFVF(GPUFVF_SCREENQUAD);
+      for (int j = 0; j < n; ++j) lpDevice->DrawIndexedPrimitive(5, 0, 4 * j, 4, 4 * j, 2);
+      lpDevice->SetIndices(nullptr);
+      lpDevice->SetStreamSource(0, nullptr, 0, sizeof(GPUVERTEX));
+      DDRestoreTarget();
+    }
+    pIB->Release();
+    pVB->Release();
+    i = end;
+  }
+}
+
+// ---- clipping -----------------------------------------------------------------------------
+
+int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight, DDSURFACEDATA* lpSrcSD, int* sx,
+              int* sy, int* nSrcWidth, int* nSrcHeight) {
+  if (!lpDstSD || !lpSrcSD) return 0;
+  if (*nWidth == 0 || *nHeight == 0 || *nSrcWidth == 0 || *nSrcHeight == 0 || *nWidth < 1 || *nHeight < 1) return 0;
+  const int nDstW = lpDstSD->nWidth, nDstH = lpDstSD->nHeight;
+  const int nSrcW = lpSrcSD->nWidth, nSrcH = lpSrcSD->nHeight;
+  if (*nSrcWidth == *nWidth && *nSrcHeight == *nHeight) {
+    int l = std::max(*sx, 0), t = std::max(*sy, 0);
+    int r = std::min(*sx + *nSrcWidth, nSrcW), b = std::min(*sy + *nSrcHeight, nSrcH);
+    if (*x < 0) {
+      l -= *x;
+      *x = 0;
+    }
+    if (*y < 0) {
+      t -= *y;
+      *y = 0;
+    }
+    r = std::min(r, l + (nDstW - *x));
+    b = std::min(b, t + (nDstH - *y));
+    *sx = l;
+    *sy = t;
+    *nSrcWidth = *nWidth = r - l;
+    *nSrcHeight = *nHeight = b - t;
+    return (*nSrcWidth > 0 && *nSrcHeight > 0) ? 1 : 0;
+  }
+  const bool bMirrorW = *nSrcWidth < 0, bMirrorH = *nSrcHeight < 0;
+  // Source spans as [l, r) whatever the direction.
+  int l = bMirrorW ? *sx + *nSrcWidth : *sx, r = bMirrorW ? *sx : *sx + *nSrcWidth;
+  int t = bMirrorH ? *sy + *nSrcHeight : *sy, b = bMirrorH ? *sy : *sy + *nSrcHeight;
+  const int nSpanW = r - l, nSpanH = b - t;
+  l = std::max(l, 0);
+  t = std::max(t, 0);
+  r = std::min(r, nSrcW);
+  b = std::min(b, nSrcH);
+  if (r <= l || b <= t) return 0;
+  *nWidth = static_cast<int>(static_cast<long long>(*nWidth) * (r - l) / nSpanW);
+  *nHeight = static_cast<int>(static_cast<long long>(*nHeight) * (b - t) / nSpanH);
+  *sx = bMirrorW ? r : l;
+  *sy = bMirrorH ? b : t;
+  *nSrcWidth = bMirrorW ? -(r - l) : r - l;
+  *nSrcHeight = bMirrorH ? -(b - t) : b - t;
+  if (!lpDTCon) {
+    // The surface blitter cannot draw outside its target: cut the destination
+    // and the source in proportion.
+    if (*nWidth <= 0 || *nHeight <= 0) return 0;
+    auto cut = [](int& pos, int& size, int& spos, int& ssize, int nLimit) {
+      if (pos < 0) {
+        int c = static_cast<int>(static_cast<long long>(-pos) * ssize / size);
+        spos += c;
+        ssize -= c;
+        size += pos;
+        pos = 0;
+      }
+      if (pos + size > nLimit && size > 0) {
+        int over = pos + size - nLimit;
+        int c = static_cast<int>(static_cast<long long>(over) * ssize / size);
+        ssize -= c;
+        size -= over;
+      }
+    };
+    cut(*x, *nWidth, *sx, *nSrcWidth, nDstW);
+    cut(*y, *nHeight, *sy, *nSrcHeight, nDstH);
+  }
+  const bool bSrcOk = (bMirrorW ? *nSrcWidth < 0 : *nSrcWidth > 0) && (bMirrorH ? *nSrcHeight < 0 : *nSrcHeight > 0);
+  return (bSrcOk && *nWidth > 0 && *nHeight > 0) ? 1 : 0;
+}
+
+void DDMirrorSourceRect(DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight) {
+  if (!lpDTCon || !lpSrcSD || !lpSrcSD->lpParentSD) return;
+  auto mirror = [](int nCell, int* pos, int* size) {
+    if (nCell <= 0) return;
+    if (*size == nCell) {
+      *size = -nCell;
+      *pos += nCell;
+    } else if (*size < nCell) {
+      *size = -*size;
+      *pos = *pos + nCell - 2 * (*pos % nCell);
+    }
+  };
+  mirror(lpSrcSD->nMirrorWidth, sx, nSrcWidth);
+  mirror(lpSrcSD->nMirrorHeight, sy, nSrcHeight);
+}
+
+// ---- blits -----------------------------------------------------------------------------------
+
+int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx, int sy,
+          uint32_t dwFlags) {
+  if (lpDTCon) return DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nWidth, nHeight, dwFlags);
+  int sw = nWidth, sh = nHeight;
+  if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &sw, &sh)) return 0;
+  cDDrawSurface* pDst = lpDstSD->DDSurface();
+  cDDrawSurface* pSrc = lpSrcSD->DDSurface();
+  if (!pDst || !pSrc) return 0;
+  DDRECT rc{sx, sy, sx + sw, sy + sh};
+  return pDst->BltFast(x, y, pSrc, &rc, (dwFlags & 1 ? DDBLTFAST_SRCCOLORKEY : 0) | DDBLTFAST_WAIT);
+}
+
+namespace {
+
+void LockedCopy(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACEDATA* lpSrcSD, int sx, int sy, int sw,
+                int sh, uint32_t dwFlags) {
+  cSurfaceLock dst(lpDstSD);
+  if (!dst.IsLocked()) return;
+  cSurfaceLock src(lpSrcSD);
+  if (!src.IsLocked()) return;
+  const int nDstW = dst.m_lpSD->nWidth, nDstH = dst.m_lpSD->nHeight;
+  const int nSrcW = src.m_lpSD->nWidth, nSrcH = src.m_lpSD->nHeight;
+  const int nBytes = dst.m_nBytesPerPixel;
+  if (nBytes != src.m_nBytesPerPixel || (nBytes != 2 && nBytes != 4)) return;
+  const bool bKey = (dwFlags & 1) != 0;
+  const bool bTo565 = nBytes == 2 && dst.m_lpSD == &g_BackBufferSD && !g_bWindowMode;
+  const double fx = static_cast<double>(sw) / w, fy = static_cast<double>(sh) / h;
+  const bool bUnscaled = sw == w && sh == h;
+  const CHANNELFORMAT& bf = g_BackBufferFormat;
+  for (int j = 0; j < h; ++j) {
+    const int dy = y + j;
+    if (dy < 0 || dy >= nDstH) continue;
+    int oy = bUnscaled ? j : static_cast<int>(j * fy);
+    if (!bUnscaled && std::abs(oy) >= std::abs(sh)) continue;
+    const int ry = bUnscaled ? sy + j : (sh < 0 ? sy + oy - 1 : sy + oy);
+    if (ry < 0 || ry >= nSrcH) continue;
+    for (int k = 0; k < w; ++k) {
+      const int dx = x + k;
+      if (dx < 0 || dx >= nDstW) continue;
+      int ox = bUnscaled ? k : static_cast<int>(k * fx);
+      if (!bUnscaled && std::abs(ox) >= std::abs(sw)) continue;
+      const int rx = bUnscaled ? sx + k : (sw < 0 ? sx + ox - 1 : sx + ox);
+      if (rx < 0 || rx >= nSrcW) continue;
+      if (nBytes == 4) {
+        uint32_t t = src.Row<uint32_t>(ry)[rx];
+        if (bKey && (t >> 24) == 0) continue;
+        dst.Row<uint32_t>(dy)[dx] = t;
+      } else {
+        uint16_t t = src.Row<uint16_t>(ry)[rx];
+        if (bKey && (t & 0xA000) == 0) continue;
+        if (bTo565) {
+          uint32_t r = (t >> 10) & 31, g = ((t >> 5) & 31) * 2, b = t & 31;
+          t = static_cast<uint16_t>(r << bf.nRedShift | g << bf.nGreenShift | b << bf.nBlueShift);
+        }
+        dst.Row<uint16_t>(dy)[dx] = t;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx,
+                 int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags) {
+  DDMirrorSourceRect(lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight);
+  if (!lpDTCon) {
+    if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight)) return 0;
+    cDDrawSurface* pDst = lpDstSD->DDSurface();
+    cDDrawSurface* pSrc = lpSrcSD->DDSurface();
+    if (!pDst || !pSrc) return 0;
+    DDRECT rcDst{x, y, x + nWidth, y + nHeight};
+    DDRECT rcSrc{sx, sy, sx + nSrcWidth, sy + nSrcHeight};
+    return pDst->Blt(&rcDst, pSrc, &rcSrc, dwFlags == 1 ? DDBLT_KEYSRC | DDBLT_WAIT : DDBLT_WAIT, 0);
+  }
+  if (!lpDstSD || !lpSrcSD || !lpDevice) return 0;
+  DDResolveParentSD(&lpDstSD);
+  DDResolveParentSD(&lpSrcSD);
+  if (lpDTCon->bCopyingVirBack) {
+    lpDstSD = &g_BackBufferSD;
+    lpSrcSD = &g_VirBackBufferSD;
+  } else {
+    DDRedirectBackBuffer(&lpDstSD);
+    DDRedirectBackBuffer(&lpSrcSD);
+  }
+  DTDATA* dd = lpDstSD->lpDT;
+  DTDATA* sd = lpSrcSD->lpDT;
+  if (!dd || !sd) return 0;
+  if (dd->bRenderTarget && sd->nMemoryType != DTMEMORYTYPE_SYSTEM) {
+    if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight)) return 0;
+    if (DDIsBatching()) {
+      DDQueueBatchItem(lpDstSD, lpSrcSD, x, y, nWidth, nHeight, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
+      return 1;
+    }
+    if (!sd->lpVB || !sd->lpTexture) return 0;
+    void* pData = nullptr;
+    if (GpuFailed(sd->lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &pData))) return 0;
+    BuildQuadVertices(static_cast<GPUVERTEX*>(pData), x, y, nWidth, nHeight, lpDTCon->dwDiffuse, sx, sy, nSrcWidth,
+                      nSrcHeight, lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
+    sd->lpVB->Unlock();
+    if (!DDBeginScene() || !DDSetRenderTarget(0, lpDstSD)) return 0;
+    if (dwFlags == 0 && sd->bColorKey) {
+      GPURECT rc{x, y, x + nWidth, y + nHeight};
+      lpDevice->Clear(1, &rc, 1, DDTransparentClearValue(lpDstSD), 1.0f, 0);
+    }
+    lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, lpDTCon->dwColorOp);
+    lpDevice->SetTextureStageState(0, GPUTSS_COLORARG1, GPUTA_TEXTURE);
+    lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
+    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, lpDTCon->dwAlphaOp);
+    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
+    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
+    lpDevice->SetTexture(0, sd->lpTexture);
+    lpDevice->SetStreamSource(0, sd->lpVB, 0, sizeof(GPUVERTEX));
+    lpDevice->SetFVF(GPUFVF_SCREENQUAD);
+    lpDevice->DrawPrimitive(5, 0, 2);
+    DDRestoreTarget();
+    return 1;
+  }
+  LockedCopy(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
+  return 1;
+}
+
+int DDBltEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx, int sy,
+            uint32_t dwFlags, const DDBLTSTATE* lpState) {
+  if (lpDTCon)
+    return DDBltWithState(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nWidth, nHeight, dwFlags, lpState);
+  return DDBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, dwFlags);
+}
+
+int DDBltWithState(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx,
+                   int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags, const DDBLTSTATE* lpState) {
+  if (!lpDTCon || !lpState)
+    return DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
+  DDSetDiffuse(lpState->dwDiffuse);
+  DDSetColorOp(lpState->dwColorOp);
+  int nResult = DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
+  DDResetDiffuse();
+  DDResetColorOp();
+  return nResult;
+}
