@@ -146,7 +146,7 @@ int cBgmPlayer::SetTrack(int nTrack, const char* pszFileName) {
     ReportLog("BGM SetTrack: トラック番号 %d は範囲外です", nTrack);
     return 0;
   }
-  const std::string strName(pszFileName, strnlen(pszFileName, kMidiPathSize));
+  const std::string strName(pszFileName);
   std::string strExt;
   if (!GetExtension(strExt, strName)) {
     m_lpOggPath[nTrack][0] = '\0';
