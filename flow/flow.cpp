@@ -1,12 +1,14 @@
 #include "flow/flow.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "flow/command_table.h"
 
 namespace {
 
-bool s_bKeepTestFlows = false;
+// Set on the main thread at start-up, read by loads on the loader thread.
+std::atomic<bool> s_bKeepTestFlows{false};
 
 // Nesting depth of the flow being loaded on this thread.
 thread_local int s_nFlowLoadDepth = 0;
@@ -134,6 +136,7 @@ void cKeyCondition::SetDefaults() { m_KeyStates.assign(kKeyStateCount, 0); }
 
 void cKeyCondition::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
+  m_FieldDesc.reserve(5);
   AddField(&m_bFacingRelative);
   AddField(&m_sMinHold);
   AddField(&m_sMaxHold);
@@ -210,6 +213,7 @@ void cFlowCommand::SetDefaults() {
 
 void cFlowCommand::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
+  m_FieldDesc.reserve(8);
   AddString(&m_strText);
   AddField(&m_cSet);
   AddField(&m_cType);
@@ -382,6 +386,7 @@ cFlow& cFlow::operator=(const cFlow& other) {
 
 void cFlow::RegisterFields(int nVersion) {
   ClearFieldLists();
+  m_FieldDesc.reserve(8);
   if (nVersion >= 676) AddString(&m_strMemo);
   AddField(&m_cId);
   AddField(&m_cTag);

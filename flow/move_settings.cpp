@@ -2,6 +2,7 @@
 
 void cEdMove::RegisterFields(int nVersion) {
   ClearFieldLists();
+  m_FieldDesc.reserve(32);
   AddField(&m_nSpecMode);
   AddField(&m_nDirection);
   AddField(&m_nAngle);
@@ -58,8 +59,9 @@ void cEdMove::Save(cRecordWriter& file) {
 }
 
 void CreateMove(cEdMovePtr& target) {
+  // A new object holds 0 in every field already (the member initialisers),
+  // which is what clearing it would give.
   auto p = std::make_shared<cEdMove>();
-  p->Clear();
   p->m_dBrake = 1.0;
   p->m_nSpeed = 10;
   p->m_bUseX = 1;

@@ -4,6 +4,7 @@
 
 void cEdShot::RegisterFields(int nVersion) {
   ClearFieldLists();
+  m_FieldDesc.reserve(60);
   AddField(&m_nCount);
   AddField(&m_nPattern);
   AddField(m_anPatternParam, 3);
@@ -118,8 +119,9 @@ double cEdShot::GetOffsetY(int k, int nFacing) const {
 }
 
 void CreateShot(cEdShotPtr& target) {
+  // A new object holds 0 in every field already (the member initialisers),
+  // which is what clearing it would give.
   auto p = std::make_shared<cEdShot>();
-  p->Clear();
   p->m_bUserFaction = 1;
   p->m_bMirrorAngle = 1;
   p->m_bMirrorX = 1;

@@ -726,6 +726,32 @@ TEST(FlowRecords, DeeplyNestedFlowsFailInsteadOfExhaustingTheStack) {
   EXPECT_TRUE(LoadFromBytes(loaded, SaveToBytes(nested), DATA_VERSION));
 }
 
+TEST(FlowRecords, RandomlyDamagedFlowsNeverCrash) {
+  cFlowGlobalsGuard guard;
+  cTestGameFolder folder;
+  cFlow rich = MakeRichFlow();
+  const std::string bytes = SaveToBytes(rich);
+  uint32_t nSeed = 12345;
+  auto next = [&nSeed] {
+    nSeed = nSeed * 214013u + 2531011u;
+    return (nSeed >> 16) & 0x7FFF;
+  };
+  for (int nRun = 0; nRun < 3000; ++nRun) {
+    std::string damaged = bytes;
+    const int nFlips = 1 + static_cast<int>(next() % 4);
+    for (int i = 0; i < nFlips; ++i)
+      damaged[next() % damaged.size()] = static_cast<char>(next() & 0xFF);
+    for (int nVersion : {100, 200, DATA_VERSION}) {
+      cFlow flow;
+      LoadFromBytes(flow, damaged, nVersion);
+      flow.Validate(ValidationContext{});
+      flow.ValidateSummonRefs(ValidationContext{});
+      cFlow copy(flow);
+      SaveToBytes(copy);
+    }
+  }
+}
+
 // ---- Test-play flows ----
 
 TEST(FlowRecords, TestPlayFlowsOfNestedListsGoUnlessKept) {
