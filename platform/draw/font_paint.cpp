@@ -1,0 +1,113 @@
+#include "platform/draw/font_paint.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/draw/dd_device.h"
+
+namespace {
+
+inline uint32_t Mix(uint32_t src, uint32_t dst, uint32_t a) {  // 8-bit channels
+  return (src * a + dst * (255 - a) + 127) / 255;
+}
+
+// Blends an A8R8G8B8 colour with coverage a onto a 32-bit texel.
+uint32_t Blend32(uint32_t dst, uint32_t argb, uint32_t a, bool bHasAlpha) {
+  const uint32_t da = bHasAlpha ? dst >> 24 : 255;
+  if (da == 0) return a << 24 | (argb & 0xFFFFFF);  // a transparent texel takes the glyph as it is
+  const uint32_t r = Mix(argb >> 16 & 255, dst >> 16 & 255, a);
+  const uint32_t g = Mix(argb >> 8 & 255, dst >> 8 & 255, a);
+  const uint32_t b = Mix(argb & 255, dst & 255, a);
+  const uint32_t outA = bHasAlpha ? a + (da * (255 - a) + 127) / 255 : 255;
+  return outA << 24 | r << 16 | g << 8 | b;
+}
+
+uint16_t To565(uint32_t argb) {
+  return static_cast<uint16_t>((argb >> 8 & 0xF800) | (argb >> 5 & 0x07E0) | (argb >> 3 & 0x001F));
+}
+uint16_t To1555(uint32_t argb) {
+  return static_cast<uint16_t>(0x8000 | (argb >> 9 & 0x7C00) | (argb >> 6 & 0x03E0) | (argb >> 3 & 0x001F));
+}
+uint32_t From565(uint16_t v) {
+  const uint32_t r = v >> 11 & 31, g = v >> 5 & 63, b = v & 31;
+  return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+}
+
+}  // namespace
+
+void PaintGlyph(DDSURFACEDATA* lpSD, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
+                const DDRECT* lpClip) {
+  if (!lpSD || img.nWidth <= 0 || img.nHeight <= 0) return;
+  cSurfaceLock lock(lpSD);
+  if (!lock.IsLocked()) return;
+  const DDSURFACEDATA* lpLocked = lock.m_lpSD;
+
+  // What the lock reaches: the record's size within the real surface.
+  int nWidth = lpLocked->nWidth, nHeight = lpLocked->nHeight;
+  if (const cDDrawSurface* pSurface = lpLocked->DDSurface()) {
+    nWidth = std::min(nWidth, pSurface->Width());
+    nHeight = std::min(nHeight, pSurface->Height());
+  } else if (lpLocked->lpDT && lpLocked->lpDT->lpSurface) {
+    nWidth = std::min(nWidth, lpLocked->lpDT->lpSurface->Width());
+    nHeight = std::min(nHeight, lpLocked->lpDT->lpSurface->Height());
+  }
+  nWidth = std::min(nWidth, lock.m_nPitch);
+  int x1 = std::max(0, x), y1 = std::max(0, y);
+  int x2 = std::min(nWidth, x + img.nWidth), y2 = std::min(nHeight, y + img.nHeight);
+  if (lpClip) {
+    x1 = std::max<int>(x1, lpClip->left);
+    y1 = std::max<int>(y1, lpClip->top);
+    x2 = std::min<int>(x2, lpClip->right);
+    y2 = std::min<int>(y2, lpClip->bottom);
+  }
+  if (x1 >= x2 || y1 >= y2) return;
+
+  if (lpLocked->lpDT) {
+    const GPUFORMAT fmt = lpLocked->lpDT->lpSurface->Format();
+    for (int py = y1; py < y2; ++py) {
+      for (int px = x1; px < x2; ++px) {
+        const uint32_t a = img.At(px - x, py - y);
+        if (a == 0) continue;
+        switch (fmt) {
+          case GPUFMT_A8R8G8B8:
+          case GPUFMT_X8R8G8B8: {
+            uint32_t& texel = lock.Row<uint32_t>(py)[px];
+            texel = Blend32(texel, paint.dwArgb, a, fmt == GPUFMT_A8R8G8B8);
+            break;
+          }
+          case GPUFMT_A1R5G5B5:  // one bit of alpha: half coverage decides
+            if (a >= 128) lock.Row<uint16_t>(py)[px] = To1555(paint.dwArgb);
+            break;
+          case GPUFMT_R5G6B5: {
+            uint16_t& texel = lock.Row<uint16_t>(py)[px];
+            texel = To565(Blend32(From565(texel), paint.dwArgb, a, false));
+            break;
+          }
+          default:
+            break;
+        }
+      }
+    }
+    return;
+  }
+
+  const uint32_t v = paint.dwPixel;
+  for (int py = y1; py < y2; ++py) {
+    for (int px = x1; px < x2; ++px) {
+      if (img.At(px - x, py - y) < 128) continue;
+      switch (lock.m_nBytesPerPixel) {
+        case 1: lock.Row<uint8_t>(py)[px] = static_cast<uint8_t>(v); break;
+        case 2: lock.Row<uint16_t>(py)[px] = static_cast<uint16_t>(v); break;
+        case 3: {
+          uint8_t* p = lock.Row<uint8_t>(py) + px * 3;
+          p[0] = static_cast<uint8_t>(v);
+          p[1] = static_cast<uint8_t>(v >> 8);
+          p[2] = static_cast<uint8_t>(v >> 16);
+          break;
+        }
+        case 4: lock.Row<uint32_t>(py)[px] = v; break;
+        default: break;
+      }
+    }
+  }
+}
