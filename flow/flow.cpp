@@ -248,10 +248,12 @@ void cFlowCommand::Load(cRecordReader& file) {
   }
   LoadFlowVector(m_Flows, file);
   ReadIntVector(m_Params, file);
-  if (file.Failed()) return;
-
-  if (g_nFileVersion < DATA_VERSION) MigrateParams(*this, g_nFileVersion);
-  if (!KeepTestFlows()) EraseMarkedFlows(m_Flows);
+  if (!file.Failed()) {
+    if (g_nFileVersion < DATA_VERSION) MigrateParams(*this, g_nFileVersion);
+    if (!KeepTestFlows()) EraseMarkedFlows(m_Flows);
+  }
+  // Even a command of a damaged file has as many parameters as its type
+  // reads.
   NormalizeParams();
 }
 

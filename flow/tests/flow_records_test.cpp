@@ -649,6 +649,11 @@ TEST(FlowRecords, EveryTruncationOfAFlowFailsCleanly) {
   for (size_t n = 0; n < bytes.size(); ++n) {
     cFlow flow;
     EXPECT_FALSE(LoadFromBytes(flow, bytes.substr(0, n), DATA_VERSION)) << n;
+    // Whatever was read keeps the parameter counts its command types read.
+    for (const cFlowCommand& cmd : flow.m_Commands)
+      EXPECT_EQ(static_cast<int>(cmd.m_Params.size()),
+                GetCommandParamCount(cmd.m_cSet, cmd.m_cType))
+          << n;
   }
   EXPECT_NE(folder.ReportLogText().find("damaged record file"), std::string::npos);
 }
