@@ -1,0 +1,92 @@
+#include "stagedata/progress/save_slots.h"
+
+#include <cstdio>
+
+#include "app/base/report_log.h"
+#include "records/data_path.h"
+#include "records/system.h"
+
+cCheckedVector<cSaveSlot> g_SaveSlots(kSaveSlotCount);
+
+void cSaveSlot::RegisterFields(int) {
+  ClearFieldLists();
+  AddField(&m_bUsed);
+}
+
+cSaveSlot& cSaveSlot::operator=(const cSaveSlot& other) {
+  cRecord::operator=(other);
+  m_bUsed = other.m_bUsed;
+  m_SaveTime = other.m_SaveTime;
+  return *this;
+}
+
+void cSaveSlot::SetFromPlayData(const cPlayData& data) {
+  m_bUsed = 1;
+  m_SaveTime = data.m_SaveTime;
+}
+
+void MakeSlotPath(char* pBuffer, int n) {
+  std::snprintf(pBuffer, 260, "%s%02d.dat", g_DataPath[DATAPATH_STORY_SLOT].c_str(), n + 1);
+}
+
+void InitSaveSlotList(cCheckedVector<cSaveSlot>& slots, unsigned n) {
+  slots.clear();
+  slots.resize(n);
+}
+
+void LoadSaveSlotList(cCheckedVector<cSaveSlot>& slots) {
+  cPlayData data;
+  for (int i = 0; static_cast<size_t>(i) < slots.size(); ++i) {
+    char szPath[260];
+    MakeSlotPath(szPath, i);
+    std::unique_ptr<cRecordReader> pFile = OpenLoadFile(szPath);
+    if (pFile == nullptr) {
+      slots.At(i).m_bUsed = 0;
+      continue;
+    }
+    slots.At(i).m_bUsed = 1;
+    data.Load(*pFile);
+    slots.At(i).SetFromPlayData(data);
+    CloseFile(pFile);
+  }
+}
+
+void cPlayData::ApplyLivesRule(int nMode) {
+  if (g_System.m_abInfiniteLives.At(nMode) != 0) {
+    m_nStartLives = m_nLives = kInfiniteLives;
+  } else if (m_nLives == kInfiniteLives) {
+    m_nLives = g_System.m_anLives.At(nMode);
+  }
+}
+
+void cPlayData::SaveSlot(int n) {
+  m_SaveTime = GetLocalSaveTime();
+  char szPath[260];
+  MakeSlotPath(szPath, n);
+  // A slot whose file could not be written stays as it was on screen too,
+  // so the player is not told a game was saved when it was not.
+  if (!SaveToFile(szPath)) {
+    ReportLog("%s の保存に失敗しました", szPath);
+    return;
+  }
+  g_SaveSlots.At(n).SetFromPlayData(*this);
+}
+
+int cPlayData::LoadSlot(int n) {
+  char szPath[260];
+  MakeSlotPath(szPath, n);
+  // Load into a copy so that a damaged file leaves the play data as it was.
+  cPlayData loaded(*this);
+  if (!loaded.LoadFromFile(szPath)) return 0;
+  *this = loaded;
+  ApplyLivesRule(PLAYMODE_STORY);
+  return 1;
+}
+
+int cPlayData::LoadChallenge() {
+  cPlayData loaded(*this);
+  if (!loaded.LoadFromFile(g_DataPath[DATAPATH_CHALLENGE_PROGRESS])) return 0;
+  *this = loaded;
+  ApplyLivesRule(PLAYMODE_CHALLENGE);
+  return 1;
+}
