@@ -63,7 +63,7 @@ void cRecord::Load(cRecordReader& file) {
   }
 
   LoadStrings(file);
-  if (g_bStripCR) StripCR();
+  if (g_bStripCR) StripListedStrings();
   if (g_nDataVersion != g_nFileVersion) RegisterFields(g_nDataVersion);
 }
 
@@ -142,8 +142,14 @@ void cRecord::CopyFrom(const cRecord& other) {
 
 void cRecord::StripCR() {
   RegisterFields(g_nDataVersion);
-  for (const STRINGDESC& desc : m_StringDesc)
-    if (desc.pString != nullptr) std::erase(*desc.pString, '\r');
+  StripListedStrings();
+}
+
+void cRecord::StripListedStrings() {
+  for (const STRINGDESC& desc : m_StringDesc) {
+    std::string* pString = desc.pString;
+    if (pString != nullptr && pString->find('\r') != std::string::npos) std::erase(*pString, '\r');
+  }
 }
 
 bool cRecord::LoadFromFile(const char* pszPath) {

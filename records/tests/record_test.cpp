@@ -302,6 +302,13 @@ TEST_F(RecordTest, ClearCopyFromAndAssignment) {
   EXPECT_EQ(d.m_anList, a.m_anList);  // unregistered, untouched
   EXPECT_EQ(a.m_nA, -5);
   EXPECT_EQ(d.FieldList()[0].owner, &d);
+
+  // Stripping a copy touches the copy only.
+  a.m_strName = "x\r";
+  cTestRecord e(a);
+  e.StripCR();
+  EXPECT_EQ(e.m_strName, "x");
+  EXPECT_EQ(a.m_strName, "x\r");
 }
 
 // Loads bytes as a record file; true when the load succeeded.

@@ -405,6 +405,18 @@ TEST_F(SystemTest, DamagedSystemFilesFailTheLoad) {
   cSystem s;
   EXPECT_FALSE(s.LoadFromFile(g_DataPath[DATAPATH_SYSTEM]));
   EXPECT_NE(m_Folder.ReportLogText().find("record count 2147483647"), std::string::npos);
+
+  // Random damage: bytes overwritten anywhere load or fail, never crash.
+  uint32_t nSeed = 12345;
+  auto Next = [&nSeed] { return (nSeed = nSeed * 214013u + 2531011u) >> 16; };
+  for (int nRound = 0; nRound < 300; ++nRound) {
+    std::string strDamaged = strGood;
+    for (int k = 0; k < 4; ++k) strDamaged[Next() % strDamaged.size()] = static_cast<char>(Next());
+    cRecordReader reader(strDamaged);
+    reader.Skip(4);
+    cSystem damaged;
+    damaged.Load(reader);
+  }
 }
 
 TEST_F(SystemTest, RankingGenresAndStatusThresholds) {
