@@ -8,14 +8,14 @@
 
 #include "testing/record_bytes.h"
 
-struct FIELDSPEC {
+struct STOREDFIELD {
   int nWidth;  // bytes per element
   int nCount;  // elements
   int nFrom;   // first data version that stores the field (0: always)
 };
 
 // cEdMove, 32 fields in file order.
-inline const std::vector<FIELDSPEC> kMoveLayout = {
+inline const std::vector<STOREDFIELD> kMoveLayout = {
     {1, 1, 0}, {1, 1, 0},   {2, 1, 0}, {2, 1, 0},   {1, 1, 158}, {1, 1, 0}, {1, 1, 0}, {2, 1, 0},
     {2, 1, 0}, {2, 1, 0},   {2, 1, 0}, {1, 1, 0},   {1, 1, 0},   {1, 1, 0}, {1, 1, 0}, {1, 1, 0},
     {1, 1, 0}, {1, 1, 0},   {1, 1, 0}, {1, 1, 162}, {1, 1, 0},   {2, 1, 0}, {2, 1, 0}, {2, 1, 0},
@@ -23,7 +23,7 @@ inline const std::vector<FIELDSPEC> kMoveLayout = {
 };
 
 // cEdShot, 60 fields in file order.
-inline const std::vector<FIELDSPEC> kShotLayout = {
+inline const std::vector<STOREDFIELD> kShotLayout = {
     {1, 1, 0},   {1, 1, 0},   {2, 3, 0}, {1, 1, 671}, {1, 1, 0},   {1, 1, 0},   {2, 1, 0},
     {2, 1, 0},   {1, 1, 158}, {2, 1, 0}, {1, 1, 0},   {1, 1, 0},   {2, 1, 0},   {2, 1, 0},
     {2, 1, 0},   {2, 1, 0},   {1, 1, 0}, {1, 1, 0},   {2, 1, 0},   {1, 1, 0},   {1, 1, 0},
@@ -72,12 +72,12 @@ enum : int {
 // The record part of a settings object as a file of nVersion stores it:
 // every field present at that version, its value from `values` (by field
 // number; 0 when absent; an 8-byte field holds a double), no strings.
-inline cRecordBytes SettingsBytes(const std::vector<FIELDSPEC>& layout, int nVersion,
+inline cRecordBytes SettingsBytes(const std::vector<STOREDFIELD>& layout, int nVersion,
                                   const std::map<int, double>& values) {
   cRecordBytes fields;
   uint32_t nFields = 0;
   for (size_t i = 0; i < layout.size(); ++i) {
-    const FIELDSPEC& f = layout[i];
+    const STOREDFIELD& f = layout[i];
     if (nVersion < f.nFrom) continue;
     ++nFields;
     const auto it = values.find(static_cast<int>(i) + 1);
