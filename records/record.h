@@ -42,6 +42,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "app/base/checked_containers.h"
@@ -71,7 +72,12 @@ public:
   cRecord() = default;
   // Copies and moves start with empty lists: they register on first use.
   cRecord(const cRecord&) {}
-  cRecord(cRecord&&) noexcept {}
+  cRecord(cRecord&& other) noexcept
+      : m_FieldDesc(std::move(other.m_FieldDesc)), m_StringDesc(std::move(other.m_StringDesc)) {
+    // Keep the buffers, not the entries (they name the source).
+    m_FieldDesc.clear();
+    m_StringDesc.clear();
+  }
   // Registers this record with g_nDataVersion; copies no member data (the
   // derived class's assignment copies its members).
   cRecord& operator=(const cRecord&);
@@ -127,6 +133,7 @@ protected:
   template <class T>
   void AddField(T* pData, int32_t count = 1) {
     static_assert(IsStorableField<T>(), "stored fields are exact-width integers or doubles");
+    if (m_FieldDesc.capacity() == 0) m_FieldDesc.reserve(kFieldListReserve);
     m_FieldDesc.push_back(FIELDDESC{this, pData, count, static_cast<int8_t>(sizeof(T))});
   }
   // A member of older versions only: its bytes are read and dropped.
@@ -137,6 +144,7 @@ protected:
   }
   // `count` consecutive strings starting at pString (callers pass 1).
   void AddString(std::string* pString, int count = 1) {
+    if (m_StringDesc.capacity() == 0) m_StringDesc.reserve(kStringListReserve);
     for (int i = 0; i < count; ++i) m_StringDesc.push_back(STRINGDESC{this, pString + i});
   }
   void AddRetiredString() { m_StringDesc.push_back(STRINGDESC{nullptr, nullptr}); }
@@ -145,6 +153,12 @@ protected:
   std::vector<STRINGDESC> m_StringDesc;
 
 private:
+  void StripListedStrings();
+
+  // First allocation of each list: most records fit without growing it.
+  static constexpr size_t kFieldListReserve = 8;
+  static constexpr size_t kStringListReserve = 2;
+
   template <class T>
   static constexpr bool IsStorableField() {
     using U = std::remove_cv_t<T>;
@@ -183,8 +197,7 @@ void ReadIntVector(Vec& v, cRecordReader& file) {
 template <class Vec>
 void ReadStringVector(Vec& v, cRecordReader& file) {
   const uint32_t n = file.ReadCount(4, "string count");
-  v.clear();
-  v.resize(n);
+  v.resize(n);  // every entry is read below; kept entries lend their buffers
   for (auto& str : v)
     if (!ReadRecordString(str, file)) break;
 }

@@ -1,5 +1,7 @@
 #include "records/record_file.h"
 
+#include <sys/stat.h>
+
 #include <cinttypes>
 #include <cstdio>
 
@@ -72,11 +74,10 @@ std::unique_ptr<cRecordReader> OpenLoadFile(const char* pszPath) {
   if (fp == nullptr) return nullptr;
   // One read of the whole file: its size first, then the bytes.
   std::string data;
-  bool bOk = std::fseek(fp, 0, SEEK_END) == 0;
-  const long nSize = bOk ? std::ftell(fp) : -1;
-  bOk = bOk && nSize >= 0 && std::fseek(fp, 0, SEEK_SET) == 0;
+  struct stat st;
+  bool bOk = ::fstat(::fileno(fp), &st) == 0 && S_ISREG(st.st_mode);
   if (bOk) {
-    data.resize(static_cast<size_t>(nSize));
+    data.resize(static_cast<size_t>(st.st_size));
     bOk = std::fread(data.data(), 1, data.size(), fp) == data.size();
   }
   std::fclose(fp);
