@@ -266,9 +266,15 @@ bool cEdWorldMap::SetSize(int nWidth, int nHeight) {
   if (bKeep) {
     for (int y = 0; y < nOldHeight && y < m_nHeight; ++y)
       for (int x = 0; x < m_nWidth && x < nOldWidth; ++x)
-        m_Cells.At(x + (y << m_nPitch_Shift)) = oldCells.At(x + (y << nOldShift));
+        m_Cells.At(GridIndex(x, y, m_nPitch_Shift)) = oldCells.At(GridIndex(x, y, nOldShift));
   }
   return true;
+}
+
+int cEdWorldMap::GridIndex(int x, int y, int nShift) {
+  if (nShift < 0 || nShift > 31) return -1;
+  const int64_t nIndex = static_cast<int64_t>(x) + (static_cast<int64_t>(y) << nShift);
+  return nIndex < 0 || nIndex > INT32_MAX ? -1 : static_cast<int>(nIndex);
 }
 
 cEdWorldEvent* cEdWorldMap::FindEventAt(int x, int y) {

@@ -100,7 +100,10 @@ public:
   // Whether a stage entry of the map has this stage key (see cPlayData::SetStagePath).
   bool HasStage(const std::string& strKey) const;
   // The chip index of cell (x, y), through the checked accessor.
-  int32_t& CellAt(int x, int y) { return m_Cells.At(x + (y << m_nPitch_Shift)); }
+  int32_t& CellAt(int x, int y) { return m_Cells.At(GridIndex(x, y, m_nPitch_Shift)); }
+  // x + (y << nShift) in 64-bit arithmetic; -1 (an index every grid refuses)
+  // when a stored shift or position puts it outside the int range.
+  static int GridIndex(int x, int y, int nShift);
 
   int32_t m_nWidth = 20;
   int32_t m_nHeight = 15;

@@ -101,6 +101,13 @@ TEST(WorldMap, FindEventAtAndHasStage) {
   EXPECT_TRUE(map.HasStage("data\\stg4\\w02."));
 }
 
+TEST(WorldMap, HostileShiftsGiveABadIndexNotUndefinedBehaviour) {
+  const struct {
+    int x, y, shift, expected;
+  } cases[] = {{3, 2, 5, 67}, {0, 1, 32, -1}, {0, 1, -1, -1}, {0, 1 << 20, 12, -1}, {-5, 0, 5, -1}};
+  for (const auto& c : cases) EXPECT_EQ(cEdWorldMap::GridIndex(c.x, c.y, c.shift), c.expected);
+}
+
 TEST(WorldMap, VariableComparisons) {
   const struct {
     int v, op, c;
