@@ -108,7 +108,9 @@ void ReadProjectBytes(benchmark::State& state, const ProjectFolder& folder) {
 
 // A project of 50 rows per table.
 void BM_LoadProject(benchmark::State& state) { LoadProject(state, ProjectFolder(50, -1, 0)); }
-void BM_ReadProjectFiles(benchmark::State& state) { ReadProjectBytes(state, ProjectFolder(50, -1, 0)); }
+void BM_ReadProjectFiles(benchmark::State& state) {
+  ReadProjectBytes(state, ProjectFolder(50, -1, 0));
+}
 BENCHMARK(BM_LoadProject);
 BENCHMARK(BM_ReadProjectFiles);
 

@@ -5,9 +5,9 @@
 
 namespace {
 
-constexpr int kVersionEffectStored = 151;      // the Effect row's stored value
-constexpr int kVersionStoredValueKept = 153;   // stored values of older files are dropped
-constexpr int kVersionLastOldDefaults = 510;   // files up to here get new parameter defaults
+constexpr int kVersionEffectStored = 151;     // the Effect row's stored value
+constexpr int kVersionStoredValueKept = 153;  // stored values of older files are dropped
+constexpr int kVersionLastOldDefaults = 510;  // files up to here get new parameter defaults
 
 const char* const kRunTime = "実行時間(1/10s)";
 
@@ -15,6 +15,7 @@ EFFECTPARAM RunTime(int16_t nDefault) { return EFFECTPARAM(kRunTime, 1, 9999, nD
 
 // Parameter tables are written one kind per line: run time, then P1..P4
 // (an empty EFFECTPARAM where the kind has no such parameter).
+// clang-format off
 std::array<EFFECTPARAM, CHARAEFFECT_KINDS * kEffectParams> MakeCharaEffectParams() {
   const EFFECTPARAM none;
   const EFFECTPARAM startPos("開始位置(dot)", 0, 999, 0), endPos("終了位置(dot)", 0, 999, 32);
@@ -76,6 +77,7 @@ std::array<EFFECTPARAM, SCREFFECT_KINDS * kEffectParams> MakeScrEffectParams() {
       RunTime(10), {"開始強度", 1, 240, 1}, {"終了強度", 1, 240, 60}, none, none,     // 13 モザイク
   };
 }
+// clang-format on
 
 // Files up to version 510 carried other defaults for one parameter of the
 // wave and circle kinds: that parameter takes the current default.
@@ -99,9 +101,9 @@ void ResetOldParams(cEffectDef& row, const PARAMRESET (&resets)[N],
 
 }  // namespace
 
-const std::array<EFFECTPARAM, CHARAEFFECT_KINDS * kEffectParams> g_CharaEffectParams =
+const std::array<EFFECTPARAM, CHARAEFFECT_KINDS* kEffectParams> g_CharaEffectParams =
     MakeCharaEffectParams();
-const std::array<EFFECTPARAM, SCREFFECT_KINDS * kEffectParams> g_ScrEffectParams =
+const std::array<EFFECTPARAM, SCREFFECT_KINDS* kEffectParams> g_ScrEffectParams =
     MakeScrEffectParams();
 
 // ---- cEffectFrame -----------------------------------------------------------

@@ -14,5 +14,8 @@ struct EFFECTPARAM {
   EFFECTPARAM() = default;
   // A null label gives the empty string.
   EFFECTPARAM(const char* pszLabel, int16_t nLowest, int16_t nHighest, int16_t nDefaultValue)
-      : strLabel(pszLabel ? pszLabel : ""), nMin(nLowest), nMax(nHighest), nDefault(nDefaultValue) {}
+      : strLabel(pszLabel ? pszLabel : ""),
+        nMin(nLowest),
+        nMax(nHighest),
+        nDefault(nDefaultValue) {}
 };

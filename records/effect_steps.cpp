@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr double kTenthFrames = 6.0;            // frames per tenth of a second
-constexpr double kTenthPerFrame = 1.0 / 6.0;    // tenths of a second per frame
+constexpr double kTenthFrames = 6.0;          // frames per tenth of a second
+constexpr double kTenthPerFrame = 1.0 / 6.0;  // tenths of a second per frame
 
 // Per-frame step that takes a value from nFrom to nTo in nTenths tenths of a
 // second. A run time below one tenth (out of the stored range) counts as one
@@ -16,7 +16,8 @@ constexpr double kTenthPerFrame = 1.0 / 6.0;    // tenths of a second per frame
 // arithmetic is done in double so that no stored value can overflow it.
 double RangeStep(int32_t nFrom, int32_t nTo, int32_t nTenths) {
   const double dTenths = nTenths < 1 ? 1.0 : static_cast<double>(nTenths);
-  return std::fabs(static_cast<double>(nTo) - static_cast<double>(nFrom)) / (dTenths * kTenthFrames);
+  return std::fabs(static_cast<double>(nTo) - static_cast<double>(nFrom)) /
+         (dTenths * kTenthFrames);
 }
 
 }  // namespace
@@ -30,28 +31,27 @@ void InitCharaEffectSteps(EFFECTSTEPS& steps, int nEffect, int bReversed) {
       bReversed ? g_Database.m_CharaEffectWork.At(nEffect) : g_Database.m_CharaEffect.At(nEffect);
   steps.nEffect = nEffect;
   steps.lpRow = &row;
+  const int32_t nKind = row.m_nKind;
   int32_t* p = row.m_anParam;
-  switch (row.m_nKind) {
-    case 1: case 2: case 3: case 4: case 5: case 7: case 8: case 9: case 10: case 11: case 12:
-    case 13: case 15: case 16:
-      if (bReversed) std::swap(p[1], p[2]);
-      steps.nStart = p[1];
-      steps.nEnd = p[2];
-      steps.dValue = p[1];
-      steps.dStep = RangeStep(p[1], p[2], p[0]);
-      if (row.m_nKind == 4 || row.m_nKind == 5) steps.nA = 0;
-      break;
-    case 6: case 14:  // time kinds: the value counts tenths of a second up to P0
-      steps.nStart = 0;
-      steps.nEnd = p[0];
-      steps.dValue = 0.0;
-      steps.dStep = kTenthPerFrame;
-      steps.nA = 0;
-      steps.nB = 0;
-      break;
-    default:
-      break;
+  if (nKind <= CHARAEFFECT_NONE || nKind >= CHARAEFFECT_KINDS) return;
+  if (nKind == CHARAEFFECT_BLINK || nKind == CHARAEFFECT_TRANSLUCENT) {
+    // Time kinds: the value counts tenths of a second up to P0, whatever the
+    // direction.
+    steps.nStart = 0;
+    steps.nEnd = p[0];
+    steps.dValue = 0.0;
+    steps.dStep = kTenthPerFrame;
+    steps.nA = 0;
+    steps.nB = 0;
+    return;
   }
+  // Range kinds: the value goes from P1 to P2 over the run time.
+  if (bReversed) std::swap(p[1], p[2]);
+  steps.nStart = p[1];
+  steps.nEnd = p[2];
+  steps.dValue = p[1];
+  steps.dStep = RangeStep(p[1], p[2], p[0]);
+  if (nKind == CHARAEFFECT_WAVE_H || nKind == CHARAEFFECT_WAVE_V) steps.nA = 0;  // wave phase
 }
 
 void InitScrEffectSteps(EFFECTSTEPS& steps, int nEffect, int bReversed) {
@@ -59,9 +59,10 @@ void InitScrEffectSteps(EFFECTSTEPS& steps, int nEffect, int bReversed) {
       bReversed ? g_Database.m_ScrEffectWork.At(nEffect) : g_Database.m_ScrEffect.At(nEffect);
   steps.nEffect = nEffect;
   steps.lpRow = &row;
+  const int32_t nKind = row.m_nKind;
   int32_t* p = row.m_anParam;
-  switch (row.m_nKind) {
-    case 1:  // move: from (P1, P2) to (P3, P4) over the run time
+  switch (nKind) {
+    case SCREFFECT_MOVE:  // from (P1, P2) to (P3, P4) over the run time
       if (bReversed) {
         std::swap(p[1], p[3]);
         std::swap(p[2], p[4]);
@@ -71,23 +72,32 @@ void InitScrEffectSteps(EFFECTSTEPS& steps, int nEffect, int bReversed) {
       steps.nA = p[1];
       steps.nB = p[2];
       break;
-    case 2: case 3:  // shake
+    case SCREFFECT_SHAKE_H:
+    case SCREFFECT_SHAKE_V:
       steps.dValue = 0.0;
       steps.dShake = 0.0;
       steps.dStep = kTenthPerFrame;
-      steps.nA = 0;
+      steps.nA = 0;  // direction
       break;
-    case 4: case 5: case 6: case 7: case 9: case 10: case 11: case 12: case 13:
+    case SCREFFECT_BLINK:
+      steps.dValue = 0.0;
+      steps.dStep = kTenthPerFrame;
+      steps.nA = 0;  // frame counter
+      steps.nB = 0;  // visible flag
+      break;
+    case SCREFFECT_SPLIT_H:
+    case SCREFFECT_SPLIT_V:
+    case SCREFFECT_WAVE_H:
+    case SCREFFECT_WAVE_V:
+    case SCREFFECT_ROTATE:
+    case SCREFFECT_CIRCLE:
+    case SCREFFECT_ZOOM:
+    case SCREFFECT_LENS:
+    case SCREFFECT_MOSAIC:  // the value goes from P1 to P2 over the run time
       if (bReversed) std::swap(p[1], p[2]);
       steps.dValue = p[1];
       steps.dStep = RangeStep(p[1], p[2], p[0]);
-      if (row.m_nKind == 6 || row.m_nKind == 7) steps.nA = 0;
-      break;
-    case 8:  // blink
-      steps.dValue = 0.0;
-      steps.dStep = kTenthPerFrame;
-      steps.nA = 0;
-      steps.nB = 0;
+      if (nKind == SCREFFECT_WAVE_H || nKind == SCREFFECT_WAVE_V) steps.nA = 0;  // wave phase
       break;
     default:
       break;

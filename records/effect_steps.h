@@ -14,12 +14,12 @@
 class cEffectDef;
 
 struct EFFECTSTEPS {
-  int32_t nEffect = 0;           // row number
-  cEffectDef* lpRow = nullptr;   // the row the values were taken from
-  int32_t nRunMode = 0;          // playback only: 0 normal, 1 reversed, 2 there and back
-  int32_t bLoop = 0;             // playback only
-  int32_t bReversed = 0;         // playback only: values come from the reversed list
-  int32_t nFrame = 0;            // playback only: frames since the (re)start
+  int32_t nEffect = 0;          // row number
+  cEffectDef* lpRow = nullptr;  // the row the values were taken from
+  int32_t nRunMode = 0;         // playback only: 0 normal, 1 reversed, 2 there and back
+  int32_t bLoop = 0;            // playback only
+  int32_t bReversed = 0;        // playback only: values come from the reversed list
+  int32_t nFrame = 0;           // playback only: frames since the (re)start
   // Step data. Character effects use start, end, value, step, a and b; screen
   // effects value, shake offset, step, a and b (their start and end are the
   // row's parameters).

@@ -2,11 +2,11 @@
 
 namespace {
 
-constexpr int kVersionSwordMirror = 138;   // the sword frame's mirror switches
-constexpr int kVersionStored = 151;        // the stored value of most rows
-constexpr int kVersionBmpStored = 152;     // the stored value of Bmp_CharaExc rows
-constexpr int kVersionBmpSize = 172;       // own cell size of exchange bitmaps
-constexpr int kVersionStoredKept = 153;    // from here the stored value is kept
+constexpr int kVersionSwordMirror = 138;  // the sword frame's mirror switches
+constexpr int kVersionStored = 151;       // the stored value of most rows
+constexpr int kVersionBmpStored = 152;    // the stored value of Bmp_CharaExc rows
+constexpr int kVersionBmpSize = 172;      // own cell size of exchange bitmaps
+constexpr int kVersionStoredKept = 153;   // from here the stored value is kept
 
 // Files of the versions that carried the stored value before it was kept
 // (from nAdded up to 152) have it dropped; older files did not carry it.

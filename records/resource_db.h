@@ -16,14 +16,14 @@ class cSwordFrame : public cRecord {
 public:
   void RegisterFields(int nVersion) override;
 
-  int32_t m_nOffsetX = 0;   // relative to the wielder, before its size factor
+  int32_t m_nOffsetX = 0;  // relative to the wielder, before its size factor
   int32_t m_nOffsetY = 0;
-  int32_t m_bMirrorX = 1;   // non-zero: offset x changes sign with the facing
-  int32_t m_bMirrorY = 0;   // non-zero: offset y changes sign with the facing
-  int32_t m_nAnchor = 0;    // side of the wielder: 0 front, 1 behind, 2 above, 3 below
-  int32_t m_nSrcX = 0;      // the frame's picture in the sword bitmap
+  int32_t m_bMirrorX = 1;  // non-zero: offset x changes sign with the facing
+  int32_t m_bMirrorY = 0;  // non-zero: offset y changes sign with the facing
+  int32_t m_nAnchor = 0;   // side of the wielder: 0 front, 1 behind, 2 above, 3 below
+  int32_t m_nSrcX = 0;     // the frame's picture in the sword bitmap
   int32_t m_nSrcY = 0;
-  int32_t m_nWidth = 0;     // also the sword's size in play
+  int32_t m_nWidth = 0;  // also the sword's size in play
   int32_t m_nHeight = 0;
   int32_t m_nDuration = 0;  // tenths of a second
 };

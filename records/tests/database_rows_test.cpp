@@ -1,11 +1,11 @@
 // Row classes of the database: the layouts of older data versions and their
 // migrations, and the run-time tables built from the rows.
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "records/database.h"
 #include "testing/game_folder.h"
@@ -82,9 +82,9 @@ TEST_F(DatabaseRows, AnimeSetSlotsAndOffsetsByVersion) {
   };
   const Case cases[] = {
       {100, 2, 4, false, true},  // two slots of an old file: the flying slots are added
-      {118, 5, 4, false, true},
+      {118, 5, 4, false, true},  // cut to four
       {120, 5, 4, true, true},   // cut to four, flying slots renamed
-      {127, 3, 4, true, true},
+      {127, 3, 4, true, true},   // filled up to four
       {128, 5, 5, true, false},  // current layout: slots stay as stored
   };
   for (const Case& c : cases) {
@@ -145,7 +145,8 @@ TEST_F(DatabaseRows, StoredValueRuleOfEveryRowClass) {
   const auto cases = {StoredValueCase{150, 4}, StoredValueCase{151, 0}, StoredValueCase{152, 0},
                       StoredValueCase{153, 5}};
   auto picture = [](cRecordBytes& b, bool bStored) {
-    if (bStored) b.Fields(1).i32(5); else b.Fields(0);
+    b.Fields(bStored ? 1 : 0);
+    if (bStored) b.i32(5);
     b.Strings(2).str("名前").str("file.bmp");
   };
   CheckStoredValueRule<cPictureDef>(picture, cases, 151);
@@ -153,21 +154,24 @@ TEST_F(DatabaseRows, StoredValueRuleOfEveryRowClass) {
   CheckStoredValueRule<cSoundDef>(picture, cases, 151);
   CheckStoredValueRule<cSwordTypeDef>(
       [](cRecordBytes& b, bool bStored) {
-        if (bStored) b.Fields(1).i32(5); else b.Fields(0);
+        b.Fields(bStored ? 1 : 0);
+        if (bStored) b.i32(5);
         b.Strings(3).str("剣").str("a.bmp").str("b.bmp").u32(0);
       },
       cases, 151);
   // The exchange bitmap's stored value arrived one version later.
   CheckStoredValueRule<cBmpCharaExcDef>(
       [](cRecordBytes& b, bool bStored) {
-        if (bStored) b.Fields(1).i32(5); else b.Fields(0);
+        b.Fields(bStored ? 1 : 0);
+        if (bStored) b.i32(5);
         b.Strings(2).str("名前").str("c.bmp");
       },
       {StoredValueCase{151, 4}, StoredValueCase{152, 0}, StoredValueCase{153, 5}}, 152);
   // The Effect row drops whatever an older file left there.
   CheckStoredValueRule<cEffectAnimDef>(
       [](cRecordBytes& b, bool bStored) {
-        if (bStored) b.Fields(4).i32(5); else b.Fields(3);
+        b.Fields(bStored ? 4 : 3);
+        if (bStored) b.i32(5);
         b.i32(16).i32(8).i32(1).Strings(2).str("効果").str("e.bmp").u32(0);
       },
       {StoredValueCase{150, 0}, StoredValueCase{152, 0}, StoredValueCase{153, 5}}, 151);
@@ -222,14 +226,13 @@ TEST_F(DatabaseRows, EffectParametersOfOldFilesTakeCurrentDefaults) {
     bool bScreen;
     int nVersion;
     int32_t nKind;
-    int nParam;          // the parameter to watch
-    int32_t nExpected;   // its value after the load (stored: 0)
+    int nParam;         // the parameter to watch
+    int32_t nExpected;  // its value after the load (stored: 0)
   };
   const Case cases[] = {
-      {false, 510, 4, 4, 2},  {false, 511, 4, 4, 0},  {false, 510, 5, 4, 2},
-      {false, 510, 10, 3, 2}, {false, 510, 10, 4, 0}, {false, 510, 9, 3, 0},
-      {true, 400, 10, 3, 8},  {true, 400, 9, 3, 0},   {true, 510, 6, 4, 8},
-      {true, 510, 7, 4, 10},  {true, 511, 7, 4, 0},   {true, 510, 4, 4, 0},
+      {false, 510, 4, 4, 2},  {false, 511, 4, 4, 0}, {false, 510, 5, 4, 2}, {false, 510, 10, 3, 2},
+      {false, 510, 10, 4, 0}, {false, 510, 9, 3, 0}, {true, 400, 10, 3, 8}, {true, 400, 9, 3, 0},
+      {true, 510, 6, 4, 8},   {true, 510, 7, 4, 10}, {true, 511, 7, 4, 0},  {true, 510, 4, 4, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << (c.bScreen ? "screen" : "chara") << " v" << c.nVersion
@@ -349,10 +352,10 @@ TEST_F(DatabaseRows, CharaEffectStepsNormalAndReversed) {
   auto& table = g_Database.m_CharaEffect;
   table.assign(5, cCharaEffectDef());
   SetEffect(table[0], 0, {10, 1, 2, 0, 0});
-  SetEffect(table[1], 4, {10, 0, 60, 3, 2});   // wave: range
-  SetEffect(table[2], 6, {10, 2, 0, 0, 0});    // blink: time
-  SetEffect(table[3], 1, {0, 5, 5, 0, 0});     // no run time
-  SetEffect(table[4], 7, {-3, 0, 30, 0, 0});   // negative run time
+  SetEffect(table[1], 4, {10, 0, 60, 3, 2});  // wave: range
+  SetEffect(table[2], 6, {10, 2, 0, 0, 0});   // blink: time
+  SetEffect(table[3], 1, {0, 5, 5, 0, 0});    // no run time
+  SetEffect(table[4], 7, {-3, 0, 30, 0, 0});  // negative run time
   g_Database.MakeEffectWorkingCopies();
   BuildCharaEffectStates(g_CharaEffectSteps, g_CharaEffectStepsRev);
   ASSERT_EQ(g_CharaEffectSteps.size(), 5u);

@@ -1,15 +1,16 @@
 // The database set: loading the ten table files, defaults, the repairs made
 // after loading, and damaged files.
 
-#include <string>
-#include <vector>
+#include "records/database.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
 #include "app/base/message_box.h"
-#include "records/database.h"
 #include "records/tests/table_files.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
@@ -90,7 +91,7 @@ TEST_F(Database, MissingFileStopsTheLoadAtIt) {
   EXPECT_TRUE(LogHas("data\\database\\Effect.dat のロードに失敗！"));
   EXPECT_EQ(g_Database.m_SwordType.size(), 3u);  // loaded
   EXPECT_EQ(g_Database.m_AnimeSet[2].m_strName, "セット行2");
-  EXPECT_EQ(g_Database.m_Effect.size(), 2u);     // defaults from here on
+  EXPECT_EQ(g_Database.m_Effect.size(), 2u);  // defaults from here on
   EXPECT_EQ(g_Database.m_Bgm.size(), 2u);
   EXPECT_EQ(g_Database.m_CharaEffect[0].m_nKind, 1);  // row 0 not reset
 }
@@ -238,10 +239,10 @@ TEST_F(Database, HugeCountsAreRefusedBeforeAnyAllocation) {
   };
   std::vector<Case> cases;
   cases.push_back({8, cRecordBytes().u32(695).u32(kHuge), "row count 4294967295"});
-  cases.push_back({1,
-                   cRecordBytes().u32(695).u32(1).Fields(3).i16(0).u8(1).i16(0).Strings(1).str("a").u32(
-                       kHuge),
-                   "frame count 4294967295"});
+  cases.push_back(
+      {1,
+       cRecordBytes().u32(695).u32(1).Fields(3).i16(0).u8(1).i16(0).Strings(1).str("a").u32(kHuge),
+       "frame count 4294967295"});
   cases.push_back({0, cRecordBytes().u32(695).u32(1).IntRecord({4, 8, 0}, "s").u32(kHuge),
                    "slot count 4294967295"});
   cases.push_back({3, cRecordBytes().u32(695).u32(1).IntRecord({0}, "a", "b", "c").u32(kHuge),

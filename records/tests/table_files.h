@@ -20,11 +20,11 @@ std::string TableFileBytes(Table& table) {
 
 // Stored paths of the ten table files, in load order.
 inline const char* const kTablePaths[10] = {
-    "data\\database\\AnimeSet.dat",    "data\\database\\Anime.dat",
+    "data\\database\\AnimeSet.dat",     "data\\database\\Anime.dat",
     "data\\database\\Bmp_CharaExc.dat", "data\\database\\SwordType.dat",
-    "data\\database\\Effect.dat",      "data\\database\\CharaEffect.dat",
-    "data\\database\\ScrEffect.dat",   "data\\database\\Picture.dat",
-    "data\\database\\Sound.dat",       "data\\database\\Bgm.dat",
+    "data\\database\\Effect.dat",       "data\\database\\CharaEffect.dat",
+    "data\\database\\ScrEffect.dat",    "data\\database\\Picture.dat",
+    "data\\database\\Sound.dat",        "data\\database\\Bgm.dat",
 };
 
 // The ten table files of a database, in load order.
@@ -44,7 +44,9 @@ inline void TableFilesOf(cDatabase& db, std::string (&files)[10]) {
 // A database with every field away from its default, nRows rows per table
 // (at least 2), so that a load that drops or shifts a field shows.
 inline void FillSampleDatabase(cDatabase& db, int nRows) {
-  auto name = [](const char* pszKind, int i) { return std::string(pszKind) + "行" + std::to_string(i); };
+  auto name = [](const char* pszKind, int i) {
+    return std::string(pszKind) + "行" + std::to_string(i);
+  };
   db.m_AnimeSet.resize(nRows);
   db.m_Anime.resize(nRows);
   db.m_BmpCharaExc.resize(nRows);
