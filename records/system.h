@@ -211,3 +211,9 @@ struct SYSTEMTEXTBLOCK {
   int nHeight = 0;
 };
 SYSTEMTEXTBLOCK BuildSystemTextBlock(int nFirst, int nCount, int bIndent);
+
+// Draws that block with the given font (the main text font) in a window box
+// at (x, y) on the back buffer; nothing when nCount is 0. The texts are drawn
+// literally: a per-cent sign is an ordinary character.
+class Font;
+void DrawSystemTextBlock(Font& font, int x, int y, int nFirst, int nCount, int bIndent);
