@@ -1,0 +1,44 @@
+#pragma once
+// Stage files: one record file per stage, named with the extension "stg4_"
+// and the three-digit data version of its writer; the newest version of a
+// stage is the one played. The file ends with END_MARK (from version 173).
+
+#include <functional>
+#include <string>
+
+#include "stagedata/stage.h"
+#include "stagedata/stage_refs.h"
+
+inline constexpr int32_t END_MARK = 123456789;
+// Files from this version on must end with END_MARK.
+inline constexpr int kFirstCheckedEndMarkVersion = 174;
+
+// 1 when the file may be loaded: it cannot be opened (the load reports
+// that), is older than version 174, or ends with END_MARK. Otherwise 0 after
+// the message "ステージファイル %s が破損しています！" and a close request.
+int CheckStageFile(const char* pszPath);
+
+// Reads a stage file into stage against refs (the database tables and the
+// common palette; the stage is its own stage palette). False when the file
+// cannot be read, is damaged (end marker) or fails while being read; the
+// reason is in the report log and no message is shown.
+enum class eStageRead { Ok, CannotOpen, Damaged, ReadFailed };
+eStageRead ReadStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs);
+
+// Writes a stage file (validated first) atomically.
+bool WriteStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs);
+
+// Loads a stage for play into g_Stage and, when out is given, copies its
+// settings part into out (every caller passes g_StageStart). With bVersioned
+// the newest "<path>.stg4_NNN" is taken (0 without a message when none
+// exists). Messages: the damaged-file check, "ステージファイル %s の読み込みに
+// 失敗しました！" and "主人公が配置されていないのでプレイできません！" (the last
+// with a close request). 1 on success.
+int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut);
+
+// How LoadStageForPlay runs the reading: the application shell installs a
+// runner that reads on the loader thread while the caller keeps serving its
+// messages, and returns false when the wait was given up (quit). Without one
+// the reading runs on the calling thread. An empty function restores that.
+using StageLoadRunner = std::function<bool(const std::function<void()>& read)>;
+void SetStageLoadRunner(StageLoadRunner runner);

@@ -1,0 +1,147 @@
+// The stage record: a new stage, the sub-step values of the collision level,
+// validation and the hero.
+
+#include <gtest/gtest.h>
+
+#include "stagedata/tests/stage_generator.h"
+#include "stagedata/tests/stage_test_util.h"
+
+namespace {
+
+TEST(StageTest, NewStageDefaults) {
+  cEdStage stage;
+  EXPECT_EQ(stage.m_nFrameRate, 60);
+  EXPECT_EQ(stage.m_dGravity, 0.4);
+  EXPECT_EQ(stage.m_nCollisionLevel, 10);
+  EXPECT_EQ(stage.m_bTimeLimit, 0);
+  EXPECT_EQ(stage.m_nTimeLimit, 200);
+  EXPECT_EQ(stage.m_nTimeWarning, 20);
+  ASSERT_EQ(stage.m_vBgLayer.size(), 1u);
+  EXPECT_EQ(stage.m_vBgLayer[0].m_bFill, 1);
+  EXPECT_EQ(stage.m_vBgLayer[0].m_nFillColour, 16);
+  EXPECT_EQ(stage.m_vResultItem, cCheckedVector<int32_t>(5, 1));
+  EXPECT_EQ(stage.m_vBlock.size(), 1u);
+  EXPECT_EQ(stage.m_vChara.size(), 1u);
+  EXPECT_EQ(stage.m_vItem.size(), 1u);
+  EXPECT_EQ(stage.m_EraseChara.m_bLeft + stage.m_EraseChara.m_bBottom, 0);
+  EXPECT_EQ(stage.m_EraseShot0.m_bTop, 1);
+  EXPECT_EQ(stage.m_EraseShot0.m_nTop, 0);
+  EXPECT_EQ(stage.m_EraseShot1.m_bRight, 1);
+  EXPECT_EQ(stage.m_EraseShot1.m_nRight, 10);
+  EXPECT_EQ(stage.m_nItemBoxW, 28);
+  EXPECT_EQ(stage.m_nComBox1H, 30);
+  EXPECT_EQ(stage.m_nReserved7, 1);
+  EXPECT_EQ(stage.m_nHeroImmunity, 30);
+  EXPECT_EQ(stage.m_bActiveOnly, 1);
+  stage.RegisterFields(DATA_VERSION);
+  EXPECT_EQ(stage.FieldList().size(), 98u);
+}
+
+TEST(StageTest, CollisionLevelSetsTheSubSteps) {
+  struct Case {
+    int nLevel, nSubSteps;
+    double dMaxSpeed, dCap, dAccel;
+  } const cases[] = {
+      {1, 1, 6, 6, 0.4},         {5, 5, 30, 6, 0.4 / 25},  {10, 10, 60, 6, 0.4 / 100},
+      {11, 1, 60, 60, 0.4},      {15, 5, 60, 12, 0.4 / 25}, {19, 9, 60, 60.0 / 9, 0.4 / 81},
+      {20, 20, 120, 6, 0.4 / 400},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.nLevel);
+    cEdStage stage;
+    stage.SetCollisionLevel(c.nLevel);
+    EXPECT_EQ(stage.m_nSubStep, c.nSubSteps);
+    EXPECT_EQ(stage.m_dSubStep, c.nSubSteps);
+    EXPECT_EQ(stage.m_nSubStep8, 8 * c.nSubSteps);
+    EXPECT_EQ(stage.m_nMaxSpeedInt, 6 * c.nSubSteps);
+    EXPECT_DOUBLE_EQ(stage.m_dMaxSpeed, c.dMaxSpeed);
+    EXPECT_DOUBLE_EQ(stage.m_dSpeedCapPerStep, c.dCap);
+    EXPECT_DOUBLE_EQ(stage.m_dAccelPerStep, c.dAccel);
+  }
+}
+
+// Validation keeps what play builds from a stage within reach: no level
+// without sub-steps (division by zero) or with countless ones, no map grid
+// larger than play can allocate.
+TEST(StageTest, ValidationBoundsLevelAndMapSize) {
+  struct Case {
+    int nLevel, nWidth, nHeight;
+    int nLevelAfter, nWidthAfter;
+  } const cases[] = {
+      {0, 30, 15, 1, 30},
+      {-7, 30, 15, 1, 30},
+      {2000000000, 30, 15, kMaxCollisionLevel, 30},
+      {10, -5, -5, 10, 0},
+      {10, 2000000000, 20, 10, kMaxStageWidth},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.nLevel << " " << c.nWidth << "x" << c.nHeight);
+    cEdStage stage;
+    stage.m_nCollisionLevel = c.nLevel;
+    stage.m_nWidth = c.nWidth;
+    stage.m_nHeight = c.nHeight;
+    stage.Validate(GeneratorRefs(nullptr, nullptr));
+    EXPECT_EQ(stage.m_nCollisionLevel, c.nLevelAfter);
+    EXPECT_GE(stage.m_nSubStep, 1);
+    EXPECT_EQ(stage.m_nWidth, c.nWidthAfter);
+    EXPECT_GE(stage.m_nHeight, 0);
+    const int64_t nCells = (int64_t{stage.m_nHeight} + 20) << MapPitchShift(stage.m_nWidth);
+    EXPECT_LE(nCells, kMaxMapGridCells);
+  }
+}
+
+TEST(StageTest, MapPitchIsTheSmallestPowerOfTwoForTheRow) {
+  EXPECT_EQ(1 << MapPitchShift(12), 32);
+  EXPECT_EQ(1 << MapPitchShift(13), 64);
+  EXPECT_EQ(1 << MapPitchShift(44), 64);
+  EXPECT_EQ(1 << MapPitchShift(0), 32);
+}
+
+TEST(StageTest, ValidationClampsScrollLimitsAndPadsPalettes) {
+  cEdStage stage;
+  stage.m_nWidth = 30;
+  stage.m_nHeight = 15;
+  stage.m_nScrollLimitL = 25;
+  stage.m_nScrollLimitR = 40;
+  stage.m_nScrollLimitT = -4;
+  stage.m_nBgm = 8;  // the generator's Bgm table has 8 rows
+  stage.m_vBlock.clear();
+  stage.m_vItem.resize(5);
+  stage.Validate(GeneratorRefs(nullptr, nullptr));
+  EXPECT_EQ(stage.m_nScrollLimitL, 10);
+  EXPECT_EQ(stage.m_nScrollLimitR, 29);
+  EXPECT_EQ(stage.m_nScrollLimitT, -4);  // no lower clamp
+  EXPECT_EQ(stage.m_nBgm, 0);
+  EXPECT_EQ(stage.m_vBlock.size(), 2u);
+  EXPECT_EQ(stage.m_vChara.size(), 2u);
+  EXPECT_EQ(stage.m_vItem.size(), 5u);
+}
+
+TEST(StageTest, HeroIsTheFirstPlayerCharacterWithAGraphic) {
+  cEdStage stage;
+  stage.m_vPlacedChara.resize(4);
+  stage.m_vPlacedChara[0].m_nGraphic = 3;  // a computer character
+  stage.m_vPlacedChara[1].m_nKind = CHARAKIND_PLAYER;  // without a graphic
+  EXPECT_EQ(stage.FindHero(), -1);
+  EXPECT_FALSE(stage.HasHero());
+  stage.m_vPlacedChara[3].m_nKind = CHARAKIND_PLAYER;
+  stage.m_vPlacedChara[3].m_nGraphic = 1;
+  EXPECT_EQ(stage.FindHero(), 3);
+  stage.m_vPlacedChara[2] = stage.m_vPlacedChara[3];
+  EXPECT_EQ(stage.FindHero(), 2);
+}
+
+TEST(StageTest, CarriedItemIsAPlacedItemOrNone) {
+  cEdStage stage;
+  stage.m_vPlacedItem.resize(2);
+  cEdChara chara;
+  EXPECT_EQ(stage.GetCarriedItem(chara), nullptr);  // a new definition carries none
+  for (int n : {-1, 2, 100}) {
+    chara.m_nPlaceData = n;
+    EXPECT_EQ(stage.GetCarriedItem(chara), nullptr) << n;
+  }
+  chara.m_nPlaceData = 1;
+  EXPECT_EQ(stage.GetCarriedItem(chara), &stage.m_vPlacedItem[1]);
+}
+
+}  // namespace
