@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
@@ -170,37 +171,41 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int b
   auto Blend = [&](int c, uint32_t v) { return (anColour[c] * (256 - nLvl) + nLvl * v) >> 8; };
 
   if (dst.m_nBpp == 16) {
-    // Per channel: raw channel value -> its blended bits in place.
+    // Every 16-bit value maps through one table built from the three channels.
     const CHANNELFORMAT& f = g_PixelFormat;
     const int anShift[3] = {f.nRedShift, f.nGreenShift, f.nBlueShift};
     const int anMax[3] = {f.nRedMax, f.nGreenMax, f.nBlueMax};
-    std::array<std::array<uint16_t, 256>, 3> lut{};
+    std::array<std::array<uint16_t, 256>, 3> channel{};
+    uint32_t anMask[3];
     for (int c = 0; c < 3; ++c) {
       const uint32_t m = static_cast<uint32_t>(std::clamp(anMax[c], 1, 255));
+      anMask[c] = m;
       for (uint32_t raw = 0; raw <= m; ++raw)
-        lut[c][raw] = static_cast<uint16_t>((Blend(c, raw * 255 / m) * m / 255) << anShift[c]);
+        channel[c][raw] = static_cast<uint16_t>((Blend(c, raw * 255 / m) * m / 255) << anShift[c]);
     }
+    static thread_local std::vector<uint16_t> table(65536);
+    for (uint32_t p = 0; p < 65536; ++p)
+      table[p] = static_cast<uint16_t>(channel[0][p >> anShift[0] & anMask[0]] |
+                                       channel[1][p >> anShift[1] & anMask[1]] |
+                                       channel[2][p >> anShift[2] & anMask[2]]);
     for (int y = 0; y < nHeight; ++y) {
       uint16_t* lpDst = dst.Row<uint16_t>(y);
       const uint16_t* lpSrc = src.Row<uint16_t>(y);
-      for (int x = 0; x < nWidth; ++x) {
-        const uint32_t p = lpSrc[x];
-        lpDst[x] = static_cast<uint16_t>(lut[0][(p >> anShift[0]) & static_cast<uint32_t>(anMax[0]) & 0xFF] |
-                                         lut[1][(p >> anShift[1]) & static_cast<uint32_t>(anMax[1]) & 0xFF] |
-                                         lut[2][(p >> anShift[2]) & static_cast<uint32_t>(anMax[2]) & 0xFF]);
-      }
+      for (int x = 0; x < nWidth; ++x) lpDst[x] = table[lpSrc[x]];
     }
   } else {
-    std::array<std::array<uint8_t, 256>, 3> lut{};
-    for (int c = 0; c < 3; ++c)
-      for (uint32_t v = 0; v < 256; ++v) lut[c][v] = static_cast<uint8_t>(Blend(c, v));
+    // Per byte: (colour * (256 - level) + level * value) >> 8; byte 3 kept.
+    const uint32_t nInv = 256 - nLvl;
+    const uint32_t kr = anColour[0] * nInv, kg = anColour[1] * nInv, kb = anColour[2] * nInv;
     for (int y = 0; y < nHeight; ++y) {
-      uint8_t* lpDst = dst.Row<uint8_t>(y);
-      const uint8_t* lpSrc = src.Row<uint8_t>(y);
-      for (int x = 0; x < nWidth; ++x, lpDst += 4, lpSrc += 4) {
-        lpDst[0] = lut[2][lpSrc[0]];
-        lpDst[1] = lut[1][lpSrc[1]];
-        lpDst[2] = lut[0][lpSrc[2]];
+      uint32_t* lpDst = dst.Row<uint32_t>(y);
+      const uint32_t* lpSrc = src.Row<uint32_t>(y);
+      for (int x = 0; x < nWidth; ++x) {
+        const uint32_t p = lpSrc[x];
+        const uint32_t r = (kr + nLvl * (p >> 16 & 0xFF)) >> 8;
+        const uint32_t g = (kg + nLvl * (p >> 8 & 0xFF)) >> 8;
+        const uint32_t b = (kb + nLvl * (p & 0xFF)) >> 8;
+        lpDst[x] = (lpDst[x] & 0xFF000000u) | r << 16 | g << 8 | b;
       }
     }
   }

@@ -32,6 +32,7 @@ uint32_t Scale(uint32_t v, int m) { return v * static_cast<uint32_t>(m) / 255; }
 uint32_t Truncate(uint32_t v, int m) { return v * (static_cast<uint32_t>(m) + 1) / 256; }
 
 void CopyName(char (&szDst)[260], const char* szSrc) {
+  if (szDst == szSrc) return;  // a reload passes the record's own name
   std::strncpy(szDst, szSrc, sizeof(szDst) - 1);
   szDst[sizeof(szDst) - 1] = '\0';
 }
@@ -153,7 +154,7 @@ bool CopyImage(DDSURFACEDATA* lpSD, const cBmpImage& image, const char* szFile, 
   lpSD->nHeight = image.Height();
   lpSD->nMirrorWidth = nMirrorW;
   lpSD->nMirrorHeight = nMirrorH;
-  if (lpSD->szFileName != szFile) CopyName(lpSD->szFileName, szFile);
+  CopyName(lpSD->szFileName, szFile);
   if (bPalMap && g_nBpp != 8) return DDMakePalIndexMap(&PalIndexMapOf(lpSD), lpSD) == 1;
   FreePalIndexMap(lpSD);
   return true;

@@ -358,14 +358,26 @@ TEST_P(ImageTest, PaletteIndexMapNamesTheFirstMatchingEntry) {
 }
 
 TEST_P(ImageTest, ReloadRefillsTheSurfaceAndRefusesAChangedSize) {
+  m_folder.WriteFile("bmp\\re.bmp", MakeBmp(IndexedPicture(8, 4, [](int x, int) { return x + 1u; })));
+  SetTransparent("bmp\\re.bmp", kMagenta);
   if (IsD3D()) {
     DDSURFACEDATA sd;
     EXPECT_TRUE(DDReloadSurface(&sd, Bpp()));
     EXPECT_TRUE(CopyBitmap(&sd, "bmp\\none.bmp", Bpp(), 0, 0, 0));
+    // A device reset re-creates the texture from the record's own file name.
+    ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\re.bmp", 1, Bpp(), 0, 0, 0, 0, 0, 0, 0), 0);
+    const uint32_t original = PixelAt(&sd, 3, 2);
+    const size_t nListed = g_SurfaceList.size();
+    sd.lpDT->lpTexture->Release();
+    sd.lpDT->lpTexture = nullptr;
+    sd.lpDT->lpSurface = nullptr;
+    ASSERT_EQ(DDCreateSurfaceFromFile(&sd, sd.szFileName, 1, Bpp(), 0, 0, 0, 0, 0, 0, 1), 0);
+    EXPECT_EQ(PixelAt(&sd, 3, 2), original);
+    EXPECT_STREQ(sd.szFileName, "bmp\\re.bmp");
+    EXPECT_EQ(g_SurfaceList.size(), nListed);
+    DDReleaseSurface(&sd);
     return;
   }
-  m_folder.WriteFile("bmp\\re.bmp", MakeBmp(IndexedPicture(8, 4, [](int x, int) { return x + 1u; })));
-  SetTransparent("bmp\\re.bmp", kMagenta);
   DDSURFACEDATA sd;
   ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\re.bmp", 1, Bpp(), 0, 0, 0, 0, 0, 0, 0), 0);
   const uint32_t original = PixelAt(&sd, 3, 2);
