@@ -11,8 +11,10 @@ cAudioDeviceOps g_DeviceOps;
 }  // namespace
 
 cAudioMixer& GetAudioMixer() {
-  static cAudioMixer mixer(kDefaultOutputRate);
-  return mixer;
+  // Never destroyed: static players (the music player) may still let go of
+  // their sources while the program's statics are torn down.
+  static cAudioMixer* const lpMixer = new cAudioMixer(kDefaultOutputRate);
+  return *lpMixer;
 }
 
 bool AcquireAudioOutput(int nRate) {

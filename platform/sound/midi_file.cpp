@@ -240,7 +240,7 @@ cStreamFill FillStreamBuffer(std::string_view image, size_t nPos, uint8_t* lpBuf
   while (nPos < nSize) {
     cRawEvent ev;
     if (!ParseEvent(b, nSize, nPos, nRunning, ev)) {
-      nResume = nSize;  // a damaged rest is dropped rather than stalled on
+      nPos = nSize;  // a damaged rest is dropped rather than stalled on
       break;
     }
     uint32_t dwEvent = 0;
@@ -280,9 +280,11 @@ cStreamFill FillStreamBuffer(std::string_view image, size_t nPos, uint8_t* lpBuf
       nPos = ev.nNext;
       continue;
     }
-    // Deltas beyond 32 bits wait in no-op records.
-    uint64_t nDelta = nCarry + ev.nDelta;
-    const uint64_t nNops = nDelta / 0x100000000ull;
+    // Deltas beyond 32 bits wait in no-op records. A wait of centuries is
+    // cut so that its no-ops always fit one buffer.
+    constexpr uint64_t kMaxWait = 1000ull * 0xFFFFFFFFull;
+    uint64_t nDelta = std::min(nCarry + ev.nDelta, kMaxWait);
+    const uint64_t nNops = nDelta > 0xFFFFFFFFull ? (nDelta - 1) / 0xFFFFFFFFull : 0;
     if (nUsed + nNops * kMidiEventRecord + nRecord > nBufferSize) {
       nPos = nResume;
       break;
@@ -312,9 +314,8 @@ cStreamFill FillStreamBuffer(std::string_view image, size_t nPos, uint8_t* lpBuf
     }
   }
   if (nPos >= nSize) nPos = nSize;
-  if (lpLast != nullptr) PutLe32(lpLast + 8, (lpLast[8] | (lpLast[9] << 8) | (lpLast[10] << 16) |
-                                              (static_cast<uint32_t>(lpLast[11]) << 24)) |
-                                                 MEVT_F_CALLBACK);
+  // The owner hears when the buffer has been played, to fill it again.
+  if (lpLast != nullptr) lpLast[11] |= MEVT_F_CALLBACK >> 24;
   fill.nNextPos = nPos;
   fill.nBytesUsed = nUsed;
   return fill;
@@ -332,8 +333,9 @@ uint16_t cMidiFile::Division() const {
 void cMidiFile::Load(const char* pszFileName) {
   m_strName = pszFileName ? pszFileName : "";
   m_lpImage.reset();
-  // Music files are small; anything past this is not one.
-  constexpr uint64_t kMaxFileSize = 64ull << 20;
+  // Music files are small; anything past this is not one (and would cost
+  // hundreds of megabytes to convert).
+  constexpr uint64_t kMaxFileSize = 4ull << 20;
   uint64_t nFileSize = 0;
   std::string strFile;
   if (!GetFileSize(m_strName, nFileSize) || IsDirectory(m_strName)) {
