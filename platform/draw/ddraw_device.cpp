@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/draw/pixel_rows.h"
 #include "platform/draw/presenter.h"
 
 namespace {
@@ -101,15 +102,7 @@ inline void FillRow(uint8_t* p, int n, uint32_t v) {
 template <int N>
 inline void KeyedRow(uint8_t* d, const uint8_t* s, int n, uint32_t key) {
   if constexpr (N == 4) {
-    uint32_t* dd = reinterpret_cast<uint32_t*>(d);
-    const uint32_t* ss = reinterpret_cast<const uint32_t*>(s);
-    int k = 0;
-    while (k < n) {
-      int start = k;
-      while (k < n && ss[k] != key) ++k;
-      if (k > start) std::memcpy(dd + start, ss + start, (k - start) * 4);
-      while (k < n && ss[k] == key) ++k;
-    }
+    CopyRowColourKeyed(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), n, key);
   } else if constexpr (N == 2) {
     uint16_t* dd = reinterpret_cast<uint16_t*>(d);
     const uint16_t* ss = reinterpret_cast<const uint16_t*>(s);
@@ -174,7 +167,10 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
       uint8_t* d = Row(y) + clipped.left * nB;
       int n = clipped.right - clipped.left;
       if (!bKey) {
-        std::memmove(d, s, static_cast<size_t>(n) * nB);
+        if (pSrc != this)
+          std::memcpy(d, s, static_cast<size_t>(n) * nB);
+        else
+          std::memmove(d, s, static_cast<size_t>(n) * nB);
       } else {
         switch (nB) {
           case 1: KeyedRow<1>(d, s, n, key); break;
@@ -185,22 +181,43 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
       }
     }
   } else {
-    // Nearest texel at each destination pixel centre.
-    std::vector<int> cols(clipped.right - clipped.left);
+    // Nearest texel at each destination pixel centre, gathered into a row
+    // and copied like an unscaled row.
+    const int n = clipped.right - clipped.left;
+    std::vector<int> cols(n);
     for (int x = clipped.left; x < clipped.right; ++x)
       cols[x - clipped.left] = src.left + static_cast<int>((2LL * (x - dst.left) + 1) * sw / (2LL * dw));
+    std::vector<uint8_t> row(static_cast<size_t>(n) * nB);
     for (int y = clipped.top; y < clipped.bottom; ++y) {
       int sy = src.top + static_cast<int>((2LL * (y - dst.top) + 1) * sh / (2LL * dh));
       const uint8_t* srow = pSrc->Row(sy);
-      uint8_t* d = Row(y) + clipped.left * nB;
-      for (size_t k = 0; k < cols.size(); ++k, d += nB) {
-        const uint8_t* s = srow + cols[k] * nB;
-        if (bKey) {
-          uint32_t v = 0;
-          std::memcpy(&v, s, nB);
-          if (v == (nB == 4 ? key : key & ((1u << (nB * 8)) - 1))) continue;
+      switch (nB) {
+        case 1:
+          for (int k = 0; k < n; ++k) row[k] = srow[cols[k]];
+          break;
+        case 2:
+          for (int k = 0; k < n; ++k) std::memcpy(&row[2 * k], srow + 2 * cols[k], 2);
+          break;
+        case 3:
+          for (int k = 0; k < n; ++k) std::memcpy(&row[3 * k], srow + 3 * cols[k], 3);
+          break;
+        default: {
+          const uint32_t* s4 = reinterpret_cast<const uint32_t*>(srow);
+          uint32_t* r4 = reinterpret_cast<uint32_t*>(row.data());
+          for (int k = 0; k < n; ++k) r4[k] = s4[cols[k]];
+          break;
         }
-        std::memcpy(d, s, nB);
+      }
+      uint8_t* d = Row(y) + clipped.left * nB;
+      if (!bKey) {
+        std::memcpy(d, row.data(), row.size());
+      } else {
+        switch (nB) {
+          case 1: KeyedRow<1>(d, row.data(), n, key); break;
+          case 2: KeyedRow<2>(d, row.data(), n, key); break;
+          case 3: KeyedRow<3>(d, row.data(), n, key); break;
+          default: KeyedRow<4>(d, row.data(), n, key); break;
+        }
       }
     }
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/draw/pixel_rows.h"
 #include "platform/draw/presenter.h"
 
 // ---- pixel formats ---------------------------------------------------------
@@ -530,7 +531,27 @@ inline int Wrap(int v, int n) {
 void MapSpan(int s0, int s1, int nDst, int nTexSize, std::vector<int>& out) {
   out.resize(nDst);
   const long long d = s1 - s0;
-  for (int k = 0; k < nDst; ++k) out[k] = Wrap(s0 + FloorDiv((2LL * k + 1) * d, 2LL * nDst), nTexSize);
+  if (d == nDst) {  // one texel per pixel
+    for (int k = 0; k < nDst; ++k) out[k] = Wrap(s0 + k, nTexSize);
+    return;
+  }
+  if (d < 0) {
+    for (int k = 0; k < nDst; ++k) out[k] = Wrap(s0 + FloorDiv((2LL * k + 1) * d, 2LL * nDst), nTexSize);
+    return;
+  }
+  // floor((2k + 1) * d / 2n), stepped without a division per pixel.
+  const long long D = 2LL * nDst, step = 2 * d;
+  long long q = d / D, r = d % D;
+  const long long qStep = step / D, rStep = step % D;
+  for (int k = 0; k < nDst; ++k) {
+    out[k] = Wrap(s0 + static_cast<int>(q), nTexSize);
+    q += qStep;
+    r += rStep;
+    if (r >= D) {
+      r -= D;
+      ++q;
+    }
+  }
 }
 
 }  // namespace
@@ -598,50 +619,33 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
 
   if (bPassColor && bPassAlpha && bKeyBlend && nTexBytes == 4 && nDstBytes == 4) {
     const bool bOpaqueTarget = rt->Format() == GPUFMT_X8R8G8B8;
+    const int n = x2 - x1;
+    // Texels of one row in destination order: taken in place for an
+    // unscaled, unwrapped span, gathered otherwise.
+    thread_local std::vector<uint32_t> gathered;
+    const bool bDirect = bUnscaled && cols[x2 - 1 - xl] == cols[x1 - xl] + (n - 1);
+    if (!bDirect) gathered.resize(n);
     for (int y = y1; y < y2; ++y) {
       const uint32_t* src = reinterpret_cast<const uint32_t*>(tex->Row(rows[y - yt]));
-      uint32_t* dst = reinterpret_cast<uint32_t*>(rt->Row(y));
-      if (bUnscaled) {
-        const uint32_t* s = src + cols[x1 - xl];
-        if (cols[x2 - 1 - xl] != cols[x1 - xl] + (x2 - 1 - x1)) {  // wrapped inside the span
-          for (int x = x1; x < x2; ++x) {
-            uint32_t t = src[cols[x - xl]];
-            uint32_t a = t >> 24;
-            if (a == 255) dst[x] = t;
-            else if (a != 0) BlendPixel(reinterpret_cast<uint8_t*>(dst + x), t);
-          }
-          continue;
-        }
-        uint32_t* d = dst + x1;
-        const int n = x2 - x1;
-        int k = 0;
-        while (k < n) {
-          // Copy runs of opaque texels with one memcpy each.
-          int start = k;
-          while (k < n && (s[k] >> 24) == 255) ++k;
-          if (k > start) std::memcpy(d + start, s + start, (k - start) * 4);
-          while (k < n && (s[k] >> 24) != 255) {
-            uint32_t a = s[k] >> 24;
-            if (a != 0) {
-              if (bOpaqueTarget) {
-                uint32_t t = s[k], o = d[k], r = 0;
-                for (int sh = 0; sh < 24; sh += 8) r |= (Mul255(Channel(t, sh), a) + Mul255(Channel(o, sh), 255 - a)) << sh;
-                d[k] = r | (o & 0xFF000000u);
-              } else {
-                BlendPixel(reinterpret_cast<uint8_t*>(d + k), s[k]);
-              }
-            }
-            ++k;
-          }
-        }
+      uint32_t* d = reinterpret_cast<uint32_t*>(rt->Row(y)) + x1;
+      const uint32_t* s;
+      if (bDirect) {
+        s = src + cols[x1 - xl];
       } else {
-        for (int x = x1; x < x2; ++x) {
-          uint32_t t = src[cols[x - xl]];
-          uint32_t a = t >> 24;
-          if (a == 255) dst[x] = t;
-          else if (a != 0) BlendPixel(reinterpret_cast<uint8_t*>(dst + x), t);
-        }
+        for (int k = 0; k < n; ++k) gathered[k] = src[cols[x1 - xl + k]];
+        s = gathered.data();
       }
+      CopyRowByAlpha(d, s, n, [&](int k) {
+        const uint32_t t = s[k], a = t >> 24;
+        if (bOpaqueTarget) {
+          const uint32_t o = d[k];
+          uint32_t r = 0;
+          for (int sh = 0; sh < 24; sh += 8) r |= (Mul255(Channel(t, sh), a) + Mul255(Channel(o, sh), 255 - a)) << sh;
+          d[k] = r | (o & 0xFF000000u);
+        } else {
+          BlendPixel(reinterpret_cast<uint8_t*>(d + k), t);
+        }
+      });
     }
     return true;
   }

@@ -1,0 +1,161 @@
+// Blits of the drawing library beside SDL's blitter and memcpy of the same
+// bytes, on 640x480 32-bit frames.
+
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/draw/dd_blit.h"
+#include "platform/draw/presenter.h"
+
+namespace {
+
+constexpr int kW = 640, kH = 480;
+
+class cDiscardPresenter : public cNullPresenter {
+public:
+  void Present(const PRESENTFRAME& frame, bool) override { benchmark::DoNotOptimize(frame.pPixels); }
+};
+cDiscardPresenter g_presenter;
+
+// Starts a back end: textured 32-bit window, or the surface display at the
+// given depth in full screen.
+bool Start(bool bGpu, int nBpp) {
+  DDResetForTests();
+  SetPresenter(&g_presenter);
+  SetFramePacer([](int, int, uint32_t) { return true; });
+  DDrawSetup().nDesktopBpp = nBpp;
+  for (int i = 0; i < 256; ++i)
+    g_Palette[i] = g_PaletteShown[i] = PALENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                                                static_cast<uint8_t>(i * 7), 0};
+  if (!DDInit(bGpu, nullptr, kW, kH, nBpp, 0, bGpu ? 1 : 0, 1, 60, 0, nullptr, nullptr, 0)) return false;
+  if (lpDTCon) lpDTCon->dwTransmitColor = 0xFFFF00FF;
+  g_dwTransmitPixel = lpDTCon ? 0 : PalNumToRGB(0);
+  return true;
+}
+
+// A picture with stripes of colours and, when keyed, transparent runs
+// (about a quarter of the pixels).
+void Paint(DDSURFACEDATA* lpSD, bool bHoles) {
+  for (int y = 0; y < lpSD->nHeight; y += 8)
+    DDPalFillRect(lpSD, 0, y, lpSD->nWidth, 8, 1 + (y / 8) % 200);
+  if (bHoles)
+    for (int y = 0; y < lpSD->nHeight; y += 2)
+      for (int x = (y / 2) % 8; x < lpSD->nWidth; x += 16) DDPalFillRect(lpSD, x, y, 8, 1, 0);
+}
+
+void BlitBench(benchmark::State& state, bool bGpu, bool bKeyed, int nScale) {
+  if (!Start(bGpu, 32)) {
+    state.SkipWithError("start failed");
+    return;
+  }
+  DDSURFACEDATA src;
+  DDCreateSurface(&src, kW / nScale, kH / nScale, bKeyed, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+  Paint(&src, bKeyed);
+  for (auto _ : state) {
+    if (nScale == 1)
+      DDBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, bKeyed ? 1 : 0);
+    else
+      DDStretchBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, kW / nScale, kH / nScale, bKeyed ? 1 : 0);
+  }
+  state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+  DDReleaseSurface(&src);
+  DDResetForTests();
+}
+
+void BM_Gpu32_Opaque(benchmark::State& s) { BlitBench(s, true, false, 1); }
+void BM_Gpu32_Keyed(benchmark::State& s) { BlitBench(s, true, true, 1); }
+void BM_Gpu32_Stretch2x(benchmark::State& s) { BlitBench(s, true, false, 2); }
+void BM_DD32_Opaque(benchmark::State& s) { BlitBench(s, false, false, 1); }
+void BM_DD32_Keyed(benchmark::State& s) { BlitBench(s, false, true, 1); }
+void BM_DD32_Stretch2x(benchmark::State& s) { BlitBench(s, false, false, 2); }
+
+// Peers: SDL's blitter on the same picture, and memcpy of the same bytes.
+void SdlBench(benchmark::State& state, bool bKeyed) {
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  const uint32_t key = 0xFFFF00FF;
+  for (int y = 0; y < kH; ++y) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(src->pixels) + y * src->pitch);
+    for (int x = 0; x < kW; ++x) row[x] = 0xFF000000u | static_cast<uint32_t>((y / 8) * 0x010203);
+    if (bKeyed && y % 2 == 0)
+      for (int x = (y / 2) % 8; x < kW; x += 16)
+        for (int k = 0; k < 8 && x + k < kW; ++k) row[x + k] = key;
+  }
+  SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+  if (bKeyed) SDL_SetColorKey(src, SDL_TRUE, key);
+  for (auto _ : state) {
+    SDL_BlitSurface(src, nullptr, dst, nullptr);
+    benchmark::DoNotOptimize(dst->pixels);
+  }
+  state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+  SDL_FreeSurface(src);
+  SDL_FreeSurface(dst);
+}
+void BM_Sdl_Opaque(benchmark::State& s) { SdlBench(s, false); }
+void BM_Sdl_Keyed(benchmark::State& s) { SdlBench(s, true); }
+
+void BM_Memcpy_Frame(benchmark::State& state) {
+  std::vector<uint32_t> a(kW * kH, 0x12345678), b(kW * kH);
+  for (auto _ : state) {
+    std::memcpy(b.data(), a.data(), a.size() * 4);
+    benchmark::DoNotOptimize(b.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+}
+
+// 1,000 queued 32x32 sprites from a registered sheet and two other sources.
+void BM_Gpu32_Batch1000Sprites(benchmark::State& state) {
+  if (!Start(true, 32)) {
+    state.SkipWithError("start failed");
+    return;
+  }
+  DDSURFACEDATA sheet, other;
+  DDCreateSurface(&sheet, 256, 256, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+  DDCreateSurface(&other, 64, 64, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+  Paint(&sheet, true);
+  Paint(&other, true);
+  for (auto _ : state) {
+    DDBeginBatch(1);
+    DDRegisterBatchSource(&sheet);
+    for (int i = 0; i < 1000; ++i) {
+      DDSURFACEDATA* src = i % 4 == 3 ? &other : &sheet;
+      DDBlt(&g_BackBufferSD, (i * 37) % (kW - 32), (i * 53) % (kH - 32), 32, 32, src, (i % 2) * 32, 0, 1);
+    }
+    DDEndBatch();
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+  DDReleaseSurface(&sheet);
+  DDReleaseSurface(&other);
+  DDResetForTests();
+}
+
+// Showing a full 8-bit frame: the flip converts it through the palette.
+void BM_DD8_PresentFrame(benchmark::State& state) {
+  if (!Start(false, 8)) {
+    state.SkipWithError("start failed");
+    return;
+  }
+  Paint(&g_BackBufferSD, false);
+  cDDrawSurface* pPrimary = g_PrimarySD.DDSurface();
+  for (auto _ : state) pPrimary->Flip(nullptr, DDFLIP_WAIT);
+  state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+  DDResetForTests();
+}
+
+BENCHMARK(BM_Memcpy_Frame);
+BENCHMARK(BM_Sdl_Opaque);
+BENCHMARK(BM_Gpu32_Opaque);
+BENCHMARK(BM_DD32_Opaque);
+BENCHMARK(BM_Sdl_Keyed);
+BENCHMARK(BM_Gpu32_Keyed);
+BENCHMARK(BM_DD32_Keyed);
+BENCHMARK(BM_Gpu32_Stretch2x);
+BENCHMARK(BM_DD32_Stretch2x);
+BENCHMARK(BM_Gpu32_Batch1000Sprites);
+BENCHMARK(BM_DD8_PresentFrame);
+
+}  // namespace
