@@ -63,7 +63,7 @@ bool LoadTableRows(cCheckedVector<Row>& table, cRecordReader& file) {
 template <class Row>
 bool LoadDatabaseFile(cCheckedVector<Row>& table, const std::string& strPath) {
   std::unique_ptr<cRecordReader> pFile = OpenLoadFile(strPath.c_str());
-  bool bLoaded = pFile != nullptr && LoadTableRows(table, *pFile);
+  const bool bLoaded = pFile != nullptr && LoadTableRows(table, *pFile);
   CloseFile(pFile);
   if (!bLoaded) {
     ReportLog("%s のロードに失敗！", strPath.c_str());
