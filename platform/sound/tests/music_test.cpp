@@ -244,4 +244,20 @@ TEST(FluidSynth, RendersANoteWithTheDefaultSoundFont) {
   EXPECT_EQ(folder.ReportLogText(), "");
 }
 
+TEST(FluidSynth, AMissingSoundFontChosenByTheEnvironmentLeavesASilentSynthesizer) {
+  cTestGameFolder folder;
+  ::setenv(kSoundFontVariable, "/nonexistent/none.sf2", 1);
+  const std::string strPath = GetSoundFontPath();
+  std::shared_ptr<cMidiOut> out = CreateFluidMidiOut(22050, strPath);
+  ::unsetenv(kSoundFontVariable);
+  EXPECT_EQ(strPath, "/nonexistent/none.sf2");
+  EXPECT_EQ(GetSoundFontPath(), kDefaultSoundFont);
+  ASSERT_NE(out, nullptr);
+  out->ShortMessage(0x643C90, 0);
+  std::vector<float> v(2 * 512, 0.0f);
+  out->Render(v.data(), 512);
+  EXPECT_EQ(Measure(v).nLoud, 0);
+  EXPECT_EQ(folder.ReportLogText(), "Midi SoundFont /nonexistent/none.sf2 を読み込めません\n");
+}
+
 }  // namespace
