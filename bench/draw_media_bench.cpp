@@ -51,7 +51,8 @@ void BM_FadeUnPal(benchmark::State& state) {
 BENCHMARK(BM_FadeUnPal)->Arg(8)->Arg(16)->Arg(32);
 
 void BM_MemcpyFrame(benchmark::State& state) {
-  const size_t nBytes = static_cast<size_t>(kWidth) * kHeight * static_cast<size_t>(state.range(0) / 8);
+  const size_t nBytes =
+      static_cast<size_t>(kWidth) * kHeight * static_cast<size_t>(state.range(0) / 8);
   std::vector<uint8_t> a(nBytes, 1), b(nBytes);
   for (auto _ : state) {
     std::memcpy(b.data(), a.data(), nBytes);

@@ -27,7 +27,7 @@ struct ANIMESTEPDEF {
 };
 
 class cAnimePattern {
-public:
+ public:
   cAnimePattern() = default;
 
   // Empties the table; pattern, frame and tick become 0.
@@ -55,7 +55,7 @@ public:
   int32_t m_nFrame = 0;
   int32_t m_nTick = 0;
 
-private:
+ private:
   ANIMESTEP& CurrentStep() { return m_Patterns.At(m_nPattern).At(m_nFrame); }
   const ANIMESTEP& CurrentStep() const { return m_Patterns.At(m_nPattern).At(m_nFrame); }
 };

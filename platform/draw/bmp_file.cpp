@@ -45,8 +45,7 @@ struct Channel {
 uint32_t cBmpImage::PixelRgb(int x, int y) const {
   if (!IsIndexed()) return RgbRow(y)[x];
   const BMPCOLOR& c = m_Colours[IndexRow(y)[x]];
-  return static_cast<uint32_t>(c.rgbRed) << 16 | static_cast<uint32_t>(c.rgbGreen) << 8 |
-         c.rgbBlue;
+  return static_cast<uint32_t>(c.rgbRed) << 16 | static_cast<uint32_t>(c.rgbGreen) << 8 | c.rgbBlue;
 }
 
 bool cBmpImage::Decode(const uint8_t* lpData, size_t nSize, std::string& strError) {
@@ -91,13 +90,19 @@ bool cBmpImage::Decode(const uint8_t* lpData, size_t nSize, std::string& strErro
     return Fail("bitmap dimensions too large");
 
   switch (nBitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32:
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
       break;
     default:
       return Fail("unsupported bits per pixel");
   }
   if (nCompression == kBiBitfields) {
-    if (nBitCount != 16 && nBitCount != 32) return Fail("bit-field masks need 16 or 32 bits per pixel");
+    if (nBitCount != 16 && nBitCount != 32)
+      return Fail("bit-field masks need 16 or 32 bits per pixel");
   } else if (nCompression != kBiRgb) {
     return Fail("compressed bitmaps are not supported");
   }
@@ -132,7 +137,8 @@ bool cBmpImage::Decode(const uint8_t* lpData, size_t nSize, std::string& strErro
   const uint64_t nStride = ((static_cast<uint64_t>(nWidth) * nBitCount + 31) / 32) * 4;
   if (nOffBits < kFileHeaderSize + nHeaderSize || nOffBits > nSize)
     return Fail("bad pixel data offset");
-  if (nStride * static_cast<uint64_t>(nHeight) > nSize - nOffBits) return Fail("pixel data truncated");
+  if (nStride * static_cast<uint64_t>(nHeight) > nSize - nOffBits)
+    return Fail("pixel data truncated");
 
   m_nWidth = static_cast<int>(nWidth);
   m_nHeight = static_cast<int>(nHeight);
@@ -163,7 +169,8 @@ bool cBmpImage::Decode(const uint8_t* lpData, size_t nSize, std::string& strErro
         break;
       case 24:
         for (int x = 0; x < m_nWidth; ++x, src += 3)
-          m_Rgb[nRow + x] = static_cast<uint32_t>(src[2]) << 16 | static_cast<uint32_t>(src[1]) << 8 | src[0];
+          m_Rgb[nRow + x] =
+              static_cast<uint32_t>(src[2]) << 16 | static_cast<uint32_t>(src[1]) << 8 | src[0];
         break;
       case 16:
       case 32:
@@ -174,7 +181,8 @@ bool cBmpImage::Decode(const uint8_t* lpData, size_t nSize, std::string& strErro
           } else {
             pixel = Read32(src), src += 4;
           }
-          m_Rgb[nRow + x] = red.Extract(pixel) << 16 | green.Extract(pixel) << 8 | blue.Extract(pixel);
+          m_Rgb[nRow + x] =
+              red.Extract(pixel) << 16 | green.Extract(pixel) << 8 | blue.Extract(pixel);
         }
         break;
     }

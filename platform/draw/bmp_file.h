@@ -32,14 +32,16 @@ inline constexpr int64_t kBmpMaxPixels = int64_t{1} << 25;
 // pixel and their colour table; deeper pictures keep 0x00RRGGBB per pixel.
 // Rows are counted from the top of the picture whatever the file's order.
 class cBmpImage {
-public:
+ public:
   int Width() const { return m_nWidth; }
   int Height() const { return m_nHeight; }
   int BitCount() const { return m_nBitCount; }  // as stored in the file
   bool IsIndexed() const { return m_nBitCount <= 8; }
 
   // Indexed pictures: the indices of row y.
-  const uint8_t* IndexRow(int y) const { return m_Indices.data() + static_cast<size_t>(y) * m_nWidth; }
+  const uint8_t* IndexRow(int y) const {
+    return m_Indices.data() + static_cast<size_t>(y) * m_nWidth;
+  }
   // Direct-colour pictures: the 0x00RRGGBB values of row y.
   const uint32_t* RgbRow(int y) const { return m_Rgb.data() + static_cast<size_t>(y) * m_nWidth; }
   // Colour of a pixel as 0x00RRGGBB, through the colour table when indexed
@@ -54,7 +56,7 @@ public:
   // strError says why.
   bool Decode(const uint8_t* lpData, size_t nSize, std::string& strError);
 
-private:
+ private:
   int m_nWidth = 0;
   int m_nHeight = 0;
   int m_nBitCount = 0;

@@ -62,7 +62,8 @@ bool DrawVeil(int nLevel) {
   if (!lpVB || GpuFailed(lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &lpData))) return true;
   const float w = static_cast<float>(lpTarget->nWidth), h = static_cast<float>(lpTarget->nHeight);
   const float u = lpTarget->nTextureWidth ? w / static_cast<float>(lpTarget->nTextureWidth) : 1.0f;
-  const float v = lpTarget->nTextureHeight ? h / static_cast<float>(lpTarget->nTextureHeight) : 1.0f;
+  const float v =
+      lpTarget->nTextureHeight ? h / static_cast<float>(lpTarget->nTextureHeight) : 1.0f;
   const uint32_t dwColour = static_cast<uint32_t>(255 - nLevel) << 24;
   const GPUVERTEX quad[4] = {
       {-0.5f, -0.5f, 0, 1, dwColour, 0, 0},
@@ -82,8 +83,8 @@ bool DrawVeil(int nLevel) {
 }
 
 // One fade step of either direction; bOut selects the fade.
-bool FadeStep(bool bOut, PALENTRY* lpPal, int nFirst, int nLast, int bRed, int bGreen, int bBlue, double dStep,
-              const PALENTRY* lpSrcPal, uint8_t bFinish) {
+bool FadeStep(bool bOut, PALENTRY* lpPal, int nFirst, int nLast, int bRed, int bGreen, int bBlue,
+              double dStep, const PALENTRY* lpSrcPal, uint8_t bFinish) {
   if (lpDTCon) {
     double& dAngle = bOut ? g_FadeAngles.dOutD3D : g_FadeAngles.dInD3D;
     if (bFinish) dAngle = bOut ? 0 : 90;
@@ -138,8 +139,8 @@ void LockedExtent(const cSurfaceLock& lock, int& nWidth, int& nHeight) {
 
 }  // namespace
 
-bool DDFadeOut(PALENTRY* lpPal, int nFirst, int nLast, int bRed, int bGreen, int bBlue, double dStep,
-               const PALENTRY* lpSrcPal, uint8_t bFinish) {
+bool DDFadeOut(PALENTRY* lpPal, int nFirst, int nLast, int bRed, int bGreen, int bBlue,
+               double dStep, const PALENTRY* lpSrcPal, uint8_t bFinish) {
   return FadeStep(true, lpPal, nFirst, nLast, bRed, bGreen, bBlue, dStep, lpSrcPal, bFinish);
 }
 
@@ -148,7 +149,8 @@ bool DDFadeIn(PALENTRY* lpPal, int nFirst, int nLast, int bRed, int bGreen, int 
   return FadeStep(false, lpPal, nFirst, nLast, bRed, bGreen, bBlue, dStep, lpSrcPal, bFinish);
 }
 
-int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int bBlue, DDSURFACEDATA* lpSrcSD) {
+int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int bBlue,
+                 DDSURFACEDATA* lpSrcSD) {
   if (lpDTCon) {
     TraceLogf("D3DではDDFade_UnPalは未対応");
     return 1;
@@ -166,7 +168,8 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int b
   LockedExtent(src, nSrcWidth, nSrcHeight);
   const int nWidth = std::min(nDstWidth, nSrcWidth), nHeight = std::min(nDstHeight, nSrcHeight);
   const uint32_t nLvl = static_cast<uint32_t>(std::clamp(nLevel, 0, 256));
-  const uint32_t anColour[3] = {static_cast<uint32_t>(bRed) & 0xFF, static_cast<uint32_t>(bGreen) & 0xFF,
+  const uint32_t anColour[3] = {static_cast<uint32_t>(bRed) & 0xFF,
+                                static_cast<uint32_t>(bGreen) & 0xFF,
                                 static_cast<uint32_t>(bBlue) & 0xFF};
   auto Blend = [&](int c, uint32_t v) { return (anColour[c] * (256 - nLvl) + nLvl * v) >> 8; };
 
@@ -212,12 +215,13 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int b
   return 1;
 }
 
-void DDPalTint(PALENTRY* lpDstPal, int nFirst, int nLast, int nLevel, int bRed, int bGreen, int bBlue,
-               const PALENTRY* lpSrcPal) {
+void DDPalTint(PALENTRY* lpDstPal, int nFirst, int nLast, int nLevel, int bRed, int bGreen,
+               int bBlue, const PALENTRY* lpSrcPal) {
   if (!lpDstPal || !lpSrcPal || !ClampRange(nFirst, nLast)) return;
   const uint32_t nLvl = static_cast<uint32_t>(std::clamp(nLevel, 0, 256));
   auto Mix = [nLvl](uint8_t src, int colour) {
-    return static_cast<uint8_t>((src * nLvl + (static_cast<uint32_t>(colour) & 0xFF) * (256 - nLvl)) >> 8);
+    return static_cast<uint8_t>(
+        (src * nLvl + (static_cast<uint32_t>(colour) & 0xFF) * (256 - nLvl)) >> 8);
   };
   for (int i = nFirst; i <= nLast; ++i) {
     const PALENTRY s = lpSrcPal[i];
@@ -225,7 +229,8 @@ void DDPalTint(PALENTRY* lpDstPal, int nFirst, int nLast, int nLevel, int bRed, 
   }
 }
 
-void DDPalRotate(PALENTRY* lpDstPal, int nFirst, int nLast, int nStep, int nDirection, const PALENTRY* lpSrcPal) {
+void DDPalRotate(PALENTRY* lpDstPal, int nFirst, int nLast, int nStep, int nDirection,
+                 const PALENTRY* lpSrcPal) {
   if (!lpDstPal || !lpSrcPal) return;
   if (g_nBpp != 8 && g_nBpp != 16 && g_nBpp != 32) return;
   PALENTRY old[256];
@@ -269,7 +274,8 @@ int DDSetPalette_UnPal(PALENTRY* lpPal, DDSURFACEDATA* lpSD) {
       if (lpDTCon) {
         if (raw(f.nAlphaShift, f.nAlphaMax) == 0) continue;
         auto wide = [&](int nShift, int nMax) {
-          return static_cast<uint8_t>(raw(nShift, nMax) * 255 / static_cast<uint32_t>(std::max(nMax, 1)));
+          return static_cast<uint8_t>(raw(nShift, nMax) * 255 /
+                                      static_cast<uint32_t>(std::max(nMax, 1)));
         };
         e.peRed = wide(f.nRedShift, f.nRedMax);
         e.peGreen = wide(f.nGreenShift, f.nGreenMax);

@@ -37,8 +37,9 @@ void CopyName(char (&szDst)[260], const char* szSrc) {
   szDst[sizeof(szDst) - 1] = '\0';
 }
 
-// Column (or row) x of a mirrored image of cells of width w.
-int MirrorPos(int x, int w) { return w ? w * (x / w + 1) - x % w - 1 : x; }
+// Column (or row) x of a mirrored image of cells of width w; a width of 0 or
+// below (a bad stored value) mirrors nothing.
+int MirrorPos(int x, int w) { return w > 0 ? w * (x / w + 1) - x % w - 1 : x; }
 // Source columns (rows) copied: whole cells only when mirrored.
 int MirrorLimit(int nSize, int w) { return w > 0 ? nSize / w * w : nSize; }
 
@@ -86,10 +87,19 @@ uint32_t ColourToDisplayPixel(uint32_t rgb, int nBpp) {
 void WritePixel(uint8_t* lpRow, int x, int nBytes, uint32_t v) {
   uint8_t* p = lpRow + static_cast<size_t>(x) * nBytes;
   switch (nBytes) {
-    case 1: p[0] = static_cast<uint8_t>(v); break;
-    case 2: std::memcpy(p, &v, 2); break;  // little-endian pixels
-    case 3: p[0] = static_cast<uint8_t>(v), p[1] = static_cast<uint8_t>(v >> 8), p[2] = static_cast<uint8_t>(v >> 16); break;
-    case 4: std::memcpy(p, &v, 4); break;
+    case 1:
+      p[0] = static_cast<uint8_t>(v);
+      break;
+    case 2:
+      std::memcpy(p, &v, 2);
+      break;  // little-endian pixels
+    case 3:
+      p[0] = static_cast<uint8_t>(v), p[1] = static_cast<uint8_t>(v >> 8),
+      p[2] = static_cast<uint8_t>(v >> 16);
+      break;
+    case 4:
+      std::memcpy(p, &v, 4);
+      break;
   }
 }
 
@@ -97,17 +107,28 @@ uint32_t ReadPixel(const uint8_t* lpRow, int x, int nBytes) {
   const uint8_t* p = lpRow + static_cast<size_t>(x) * nBytes;
   uint32_t v = 0;
   switch (nBytes) {
-    case 1: v = p[0]; break;
-    case 2: { uint16_t w; std::memcpy(&w, p, 2); v = w; break; }
-    case 3: v = p[0] | p[1] << 8 | p[2] << 16; break;
-    case 4: std::memcpy(&v, p, 4); break;
+    case 1:
+      v = p[0];
+      break;
+    case 2: {
+      uint16_t w;
+      std::memcpy(&w, p, 2);
+      v = w;
+      break;
+    }
+    case 3:
+      v = p[0] | p[1] << 8 | p[2] << 16;
+      break;
+    case 4:
+      std::memcpy(&v, p, 4);
+      break;
   }
   return v;
 }
 
 // Surface back end: the decoded picture into the record's surface.
-bool CopyImage(DDSURFACEDATA* lpSD, const cBmpImage& image, const char* szFile, int nBpp, int bPalMap,
-               int nMirrorW, int nMirrorH) {
+bool CopyImage(DDSURFACEDATA* lpSD, const cBmpImage& image, const char* szFile, int nBpp,
+               int bPalMap, int nMirrorW, int nMirrorH) {
   cDDrawSurface* lpSurface = lpSD->DDSurface();
   if (!lpSurface) {
     TraceLogf("CopyBitmap Err %s no surface", szFile);
@@ -116,8 +137,8 @@ bool CopyImage(DDSURFACEDATA* lpSD, const cBmpImage& image, const char* szFile, 
   // A picture of another size than the surface (a file changed before a
   // reload) must not be written into it.
   if (lpSurface->Width() != image.Width() || lpSurface->Height() != image.Height()) {
-    ReportLogTrace("CopyBitmap Err %s Surface(%d,%d) Bmp(%d,%d)", szFile, lpSurface->Width(), lpSurface->Height(),
-                   image.Width(), image.Height());
+    ReportLogTrace("CopyBitmap Err %s Surface(%d,%d) Bmp(%d,%d)", szFile, lpSurface->Width(),
+                   lpSurface->Height(), image.Width(), image.Height());
     return false;
   }
   // An 8-bit display shows palette indices; a full-colour picture has none,
@@ -143,10 +164,12 @@ bool CopyImage(DDSURFACEDATA* lpSD, const cBmpImage& image, const char* szFile, 
         for (int x = 0; x < nCols; ++x) lpDst[MirrorPos(x, nMirrorW)] = lpSrc[x];
       } else if (bKeyed16) {
         const uint32_t* lpSrc = image.RgbRow(y);
-        for (int x = 0; x < nCols; ++x) WritePixel(lpDst, MirrorPos(x, nMirrorW), 2, FullColourToPixel16(lpSrc[x]));
+        for (int x = 0; x < nCols; ++x)
+          WritePixel(lpDst, MirrorPos(x, nMirrorW), 2, FullColourToPixel16(lpSrc[x]));
       } else {
         for (int x = 0; x < nCols; ++x)
-          WritePixel(lpDst, MirrorPos(x, nMirrorW), nBytes, ColourToDisplayPixel(image.PixelRgb(x, y), nBpp));
+          WritePixel(lpDst, MirrorPos(x, nMirrorW), nBytes,
+                     ColourToDisplayPixel(image.PixelRgb(x, y), nBpp));
       }
     }
   }
@@ -192,8 +215,8 @@ void FillTexture(cGpuTexture* lpTexture, const cBmpImage& image, uint32_t dwKeyR
   lpLevel->UnlockRect();
 }
 
-int CreateSurfaceFromFileDD(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp, int nDDMemory,
-                            int bPalMap, int nMirrorW, int nMirrorH) {
+int CreateSurfaceFromFileDD(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp,
+                            int nDDMemory, int bPalMap, int nMirrorW, int nMirrorH) {
   cBmpImage image;
   if (LoadBmpFile(szFile, image) != BmpLoadResult::kOk) {
     TraceLogf("%s", szFile);
@@ -201,7 +224,8 @@ int CreateSurfaceFromFileDD(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
   }
   if (!DDCreateSurface(lpSD, image.Width(), image.Height(), bColorKey, nDDMemory, 0, 0, 0))
     return DDIMAGE_CREATESURFACE_ERR;
-  if (!CopyImage(lpSD, image, szFile, nBpp, bPalMap, nMirrorW, nMirrorH)) return DDIMAGE_LOADIMAGE_ERR;
+  if (!CopyImage(lpSD, image, szFile, nBpp, bPalMap, nMirrorW, nMirrorH))
+    return DDIMAGE_LOADIMAGE_ERR;
   lpSD->nWidth = lpSD->nTextureWidth = image.Width();
   lpSD->nHeight = lpSD->nTextureHeight = image.Height();
   lpSD->nMirrorWidth = nMirrorW;
@@ -211,8 +235,9 @@ int CreateSurfaceFromFileDD(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
   return DDIMAGE_OK;
 }
 
-int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp, int nDDMemory,
-                            int nDTMemory, int bVariant, int bPalMap, int nMirrorW, int nMirrorH, int bRecreate) {
+int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp,
+                            int nDDMemory, int nDTMemory, int bVariant, int bPalMap, int nMirrorW,
+                            int nMirrorH, int bRecreate) {
   lpSD->DDPrepareSurfaceData();
   DTDATA* lpDT = lpSD->lpDT;
   if (!lpDT) {
@@ -230,8 +255,8 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
     lpDT->bColorKey = bColorKey == 1;
     if (!bVariant) {
       lpDT->nNumber = lpDTCon->nSurfaceNumber++;
-      const GPURESULT hr = lpDevice->CreateVertexBuffer(kQuadBytes, GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD,
-                                                        GPUPOOL_MANAGED, &lpDT->lpVB);
+      const GPURESULT hr = lpDevice->CreateVertexBuffer(
+          kQuadBytes, GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD, GPUPOOL_MANAGED, &lpDT->lpVB);
       if (GpuFailed(hr)) {
         ReportLog("CreateVertexBuffer Err %x", static_cast<unsigned>(hr));
         return hr;
@@ -266,8 +291,8 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
     if (nMemory == DTMEMORYTYPE_VIDEO_RT) {
       lpDT->bRenderTarget = 0;
       cGpuTexture* lpTexture = nullptr;
-      const GPURESULT hr =
-          lpDevice->CreateTexture(nTexWidth, nTexHeight, 1, 0, lpDTCon->fmtTexture, GPUPOOL_MANAGED, &lpTexture);
+      const GPURESULT hr = lpDevice->CreateTexture(nTexWidth, nTexHeight, 1, 0, lpDTCon->fmtTexture,
+                                                   GPUPOOL_MANAGED, &lpTexture);
       if (hr == GPUERR_OUTOFVIDEOMEMORY) {
         ReportLog("VRAM不足のためシステムメモリにテクスチャを作成します。(%s)", szFile);
         nMemory = DTMEMORYTYPE_SYSTEM;
@@ -282,8 +307,9 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
     if (nMemory == DTMEMORYTYPE_SYSTEM && !bRecreate) {
       lpDT->bRenderTarget = 0;
       cGpuTexture* lpTexture = nullptr;
-      const GPURESULT hr = lpDevice->CreateTexture(nTexWidth, nTexHeight, 1, GPUUSAGE_DYNAMIC, lpDTCon->fmtTexture,
-                                                   GPUPOOL_SYSTEMMEM, &lpTexture);
+      const GPURESULT hr =
+          lpDevice->CreateTexture(nTexWidth, nTexHeight, 1, GPUUSAGE_DYNAMIC, lpDTCon->fmtTexture,
+                                  GPUPOOL_SYSTEMMEM, &lpTexture);
       if (GpuFailed(hr)) {
         ReportLog("D3DXCreateTextureFromFileEx Err %x %s", static_cast<unsigned>(hr), szFile);
         if (!lpDTCon->strAdvice.empty()) ErrorBox(lpDTCon->strAdvice);
@@ -306,8 +332,8 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
 
     if (nMirrorW || nMirrorH) {
       DDSURFACEDATA temp;
-      const int nTempResult =
-          DDCreateSurfaceFromFile(&temp, szFile, bColorKey, nBpp, nDDMemory, nDTMemory, 0, 0, 0, 0, 0);
+      const int nTempResult = DDCreateSurfaceFromFile(&temp, szFile, bColorKey, nBpp, nDDMemory,
+                                                      nDTMemory, 0, 0, 0, 0, 0);
       if (nTempResult != DDIMAGE_OK || !CreateMirror(lpSD, &temp, nMirrorW, nMirrorH)) {
         ReportLog("CreateMirror Err");
         nResult = DDIMAGE_MIRROR_ERR;
@@ -333,23 +359,28 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
 // 0-255 (integer division) where the format has fewer bits.
 uint32_t ScaledTexelRgb(uint32_t texel) {
   const CHANNELFORMAT& f = g_PixelFormat;
-  auto channel = [&](int nShift, int nMax) { return (texel >> nShift & static_cast<uint32_t>(nMax)) * 255 / static_cast<uint32_t>(nMax); };
+  auto channel = [&](int nShift, int nMax) {
+    return (texel >> nShift & static_cast<uint32_t>(nMax)) * 255 / static_cast<uint32_t>(nMax);
+  };
   return channel(f.nRedShift, f.nRedMax) << 16 | channel(f.nGreenShift, f.nGreenMax) << 8 |
          channel(f.nBlueShift, f.nBlueMax);
 }
 
 }  // namespace
 
-int DDCreateSurfaceFromFile(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp, int nDDMemory,
-                            int nDTMemory, int bVariant, int bPalMap, int nMirrorW, int nMirrorH, int bRecreate) {
+int DDCreateSurfaceFromFile(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp,
+                            int nDDMemory, int nDTMemory, int bVariant, int bPalMap, int nMirrorW,
+                            int nMirrorH, int bRecreate) {
   if (!lpSD || !szFile) return DDIMAGE_LOADIMAGE_ERR;
   if (lpDTCon)
-    return CreateSurfaceFromFileDT(lpSD, szFile, bColorKey, nBpp, nDDMemory, nDTMemory, bVariant, bPalMap, nMirrorW,
-                                   nMirrorH, bRecreate);
-  return CreateSurfaceFromFileDD(lpSD, szFile, bColorKey, nBpp, nDDMemory, bPalMap, nMirrorW, nMirrorH);
+    return CreateSurfaceFromFileDT(lpSD, szFile, bColorKey, nBpp, nDDMemory, nDTMemory, bVariant,
+                                   bPalMap, nMirrorW, nMirrorH, bRecreate);
+  return CreateSurfaceFromFileDD(lpSD, szFile, bColorKey, nBpp, nDDMemory, bPalMap, nMirrorW,
+                                 nMirrorH);
 }
 
-bool CopyBitmap(DDSURFACEDATA* lpSD, const char* szFile, int nBpp, int bPalMap, int nMirrorW, int nMirrorH) {
+bool CopyBitmap(DDSURFACEDATA* lpSD, const char* szFile, int nBpp, int bPalMap, int nMirrorW,
+                int nMirrorH) {
   if (lpDTCon || !szFile || !szFile[0]) return true;
   if (!lpSD) return false;
   cBmpImage image;
@@ -362,12 +393,12 @@ bool DDReloadSurface(DDSURFACEDATA* lpSD, int nBpp) {
   if (!lpSD || !lpSD->lpDDraw) return false;
   // The record's own name is copied first: CopyBitmap stores the name it is given.
   const std::string strFile = lpSD->szFileName;
-  return CopyBitmap(lpSD, strFile.c_str(), nBpp, lpSD->lpDDraw->lpPalIndexMap != nullptr, lpSD->nMirrorWidth,
-                    lpSD->nMirrorHeight);
+  return CopyBitmap(lpSD, strFile.c_str(), nBpp, lpSD->lpDDraw->lpPalIndexMap != nullptr,
+                    lpSD->nMirrorWidth, lpSD->nMirrorHeight);
 }
 
 bool CreateMirror(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int nMirrorW, int nMirrorH) {
-  if (!lpDTCon || nMirrorW == 0 || nMirrorH != 0) return true;
+  if (!lpDTCon || nMirrorW <= 0 || nMirrorH != 0) return true;
   if (!lpDstSD || !lpSrcSD || !lpDstSD->lpDT) return false;
   if (lpDstSD->lpDT->bRenderTarget && lpDstSD->lpDT->lpSurface) {
     if (DDBeginScene() && DDSetRenderTarget(0, lpDstSD)) {
@@ -376,8 +407,8 @@ bool CreateMirror(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int nMirrorW, 
     }
   }
   for (int i = 0; (i + 1) * nMirrorW <= lpSrcSD->nWidth; ++i)
-    DDStretchBlt(lpDstSD, i * nMirrorW, 0, nMirrorW, lpSrcSD->nHeight, lpSrcSD, (i + 1) * nMirrorW, 0, -nMirrorW,
-                 lpSrcSD->nHeight, 0);
+    DDStretchBlt(lpDstSD, i * nMirrorW, 0, nMirrorW, lpSrcSD->nHeight, lpSrcSD, (i + 1) * nMirrorW,
+                 0, -nMirrorW, lpSrcSD->nHeight, 0);
   return true;
 }
 
@@ -395,7 +426,8 @@ int DDIsBitmapTooLarge(int* lpbTooLarge, const char* szFile, int nMaxWidth, int 
 int DDSetTransmit(const char* szFile) {
   if (!szFile) return 0;
   DDSURFACEDATA temp;
-  const int nResult = DDCreateSurfaceFromFile(&temp, szFile, 0, g_nBpp, 1, DTMEMORYTYPE_SYSTEM, 0, 0, 0, 0, 0);
+  const int nResult =
+      DDCreateSurfaceFromFile(&temp, szFile, 0, g_nBpp, 1, DTMEMORYTYPE_SYSTEM, 0, 0, 0, 0, 0);
   if (!DDCheckResult(nResult)) {
     TraceLogf("%s 作成失敗！", szFile);
     DDReleaseSurface(&temp);
@@ -419,9 +451,10 @@ int DDSetTransmit(const char* szFile) {
           lpDTCon->rgbTransmitKey = DDRGBTRIPLE{c.rgbBlue, c.rgbGreen, c.rgbRed};
         }
         const CHANNELFORMAT& f = g_PixelFormat;
-        DDSetTransmit(static_cast<uint8_t>(texel >> f.nRedShift & static_cast<uint32_t>(f.nRedMax)),
-                      static_cast<uint8_t>(texel >> f.nGreenShift & static_cast<uint32_t>(f.nGreenMax)),
-                      static_cast<uint8_t>(texel >> f.nBlueShift & static_cast<uint32_t>(f.nBlueMax)));
+        DDSetTransmit(
+            static_cast<uint8_t>(texel >> f.nRedShift & static_cast<uint32_t>(f.nRedMax)),
+            static_cast<uint8_t>(texel >> f.nGreenShift & static_cast<uint32_t>(f.nGreenMax)),
+            static_cast<uint8_t>(texel >> f.nBlueShift & static_cast<uint32_t>(f.nBlueMax)));
         TraceLogf("SetTrans(filename) lpDTCon->wTransmit_16 = (%x)", lpDTCon->wTransmit_16);
       }
     } else if (lpDTCon && g_nBpp == 32) {
@@ -430,16 +463,22 @@ int DDSetTransmit(const char* szFile) {
                     static_cast<uint8_t>(texel));
     } else if (!lpDTCon) {
       switch (g_nBpp) {
-        case 8: g_dwTransmitPixel = *lock.Row<uint8_t>(0); break;
-        case 16: g_dwTransmitPixel = *lock.Row<uint16_t>(0); break;
+        case 8:
+          g_dwTransmitPixel = *lock.Row<uint8_t>(0);
+          break;
+        case 16:
+          g_dwTransmitPixel = *lock.Row<uint16_t>(0);
+          break;
         case 32: {
           const uint32_t pixel = *lock.Row<uint32_t>(0);
           g_dwTransmitPixel = pixel;
-          lpDDCon->rgbTransmit = DDRGBTRIPLE{static_cast<uint8_t>(pixel), static_cast<uint8_t>(pixel >> 8),
-                                             static_cast<uint8_t>(pixel >> 16)};
+          lpDDCon->rgbTransmit =
+              DDRGBTRIPLE{static_cast<uint8_t>(pixel), static_cast<uint8_t>(pixel >> 8),
+                          static_cast<uint8_t>(pixel >> 16)};
           break;
         }
-        default: break;
+        default:
+          break;
       }
     }
   }
@@ -477,11 +516,12 @@ void DDSetTransmit(uint8_t cbRed, uint8_t cbGreen, uint8_t cbBlue) {
   }
   if (!lpDDCon) return;
   if (g_nBpp == 16) {
-    const uint32_t r = Scale(cbRed, f.nRedMax), g = Scale(cbGreen, f.nGreenMax), b = Scale(cbBlue, f.nBlueMax);
+    const uint32_t r = Scale(cbRed, f.nRedMax), g = Scale(cbGreen, f.nGreenMax),
+                   b = Scale(cbBlue, f.nBlueMax);
     g_dwTransmitPixel = b << f.nBlueShift | g << f.nGreenShift | r << f.nRedShift;
     TraceLogf("※16bit色で　DDSetTransmit(BYTE cbRed,BYTE cbGreen,BYTE cbBlue)　は未対応！");
-    DebugBoxf("Tr %d RGB32(%d,%d,%d) -> RGB16(%d,%d,%d)", static_cast<int>(g_dwTransmitPixel), cbRed, cbGreen,
-              cbBlue, static_cast<int>(r * 255 / static_cast<uint32_t>(f.nRedMax)),
+    DebugBoxf("Tr %d RGB32(%d,%d,%d) -> RGB16(%d,%d,%d)", static_cast<int>(g_dwTransmitPixel),
+              cbRed, cbGreen, cbBlue, static_cast<int>(r * 255 / static_cast<uint32_t>(f.nRedMax)),
               static_cast<int>(g * 255 / static_cast<uint32_t>(f.nGreenMax)),
               static_cast<int>(b * 255 / static_cast<uint32_t>(f.nBlueMax)));
   } else if (g_nBpp == 32) {
@@ -512,12 +552,14 @@ bool DDLoadPaletteFromFile(PALENTRY* lpPal, const char* szFile) {
   if (!lpDTCon && g_nBpp == 8) {
     if (g_lpDDPalette) {
       DDPALETTEENTRY entries[256];
-      for (int i = 0; i < 256; ++i) entries[i] = {lpPal[i].peRed, lpPal[i].peGreen, lpPal[i].peBlue, lpPal[i].peFlags};
+      for (int i = 0; i < 256; ++i)
+        entries[i] = {lpPal[i].peRed, lpPal[i].peGreen, lpPal[i].peBlue, lpPal[i].peFlags};
       g_lpDDPalette->SetEntries(0, 0, 256, entries);
     }
   } else if (!bFromTable && (g_nBpp == 16 || g_nBpp == 24 || g_nBpp == 32)) {
     DDSURFACEDATA temp;
-    const int nResult = DDCreateSurfaceFromFile(&temp, szFile, 0, g_nBpp, 1, DTMEMORYTYPE_SYSTEM, 0, 0, 0, 0, 0);
+    const int nResult =
+        DDCreateSurfaceFromFile(&temp, szFile, 0, g_nBpp, 1, DTMEMORYTYPE_SYSTEM, 0, 0, 0, 0, 0);
     if (nResult == DDIMAGE_OK) DDSetPalette_UnPal(lpPal, &temp);
     DDReleaseSurface(&temp);
   }
@@ -535,16 +577,18 @@ int DDMakePalIndexMap(uint8_t** lplpMap, DDSURFACEDATA* lpSD) {
     NoMemoryError();
     return 0;
   }
-  delete[] *lplpMap;
+  delete[] * lplpMap;
   *lplpMap = nullptr;
   const int nPitch = lock.m_nPitch;
   const int nHeight = std::max(lpSD->nHeight, 0);
-  uint8_t* lpMap = new (std::nothrow) uint8_t[static_cast<size_t>(nHeight) * static_cast<size_t>(std::max(nPitch, 0)) + 1];
+  uint8_t* lpMap = new (std::nothrow)
+      uint8_t[static_cast<size_t>(nHeight) * static_cast<size_t>(std::max(nPitch, 0)) + 1];
   if (!lpMap) {
     NoMemoryError();
     return 0;
   }
-  std::memset(lpMap, 0, static_cast<size_t>(nHeight) * static_cast<size_t>(std::max(nPitch, 0)) + 1);
+  std::memset(lpMap, 0,
+              static_cast<size_t>(nHeight) * static_cast<size_t>(std::max(nPitch, 0)) + 1);
   *lplpMap = lpMap;
 
   // Only pixels that exist in the locked surface are read.
@@ -578,17 +622,20 @@ int DDMakePalIndexMap(uint8_t** lplpMap, DDSURFACEDATA* lpSD) {
         }
       }
     } else {
-      for (int i = 255; i >= 0; --i) table[DDPalToRGB16(g_Palette[i]) & 0xFFFF] = static_cast<int16_t>(i);
+      for (int i = 255; i >= 0; --i)
+        table[DDPalToRGB16(g_Palette[i]) & 0xFFFF] = static_cast<int16_t>(i);
       for (int y = 0; y < nRows; ++y) {
         const uint16_t* lpRow = lock.Row<uint16_t>(y);
         for (int x = 0; x < nWidth; ++x)
-          lpMap[static_cast<size_t>(y) * nPitch + x] = static_cast<uint8_t>(std::max<int16_t>(table[lpRow[x]], 0));
+          lpMap[static_cast<size_t>(y) * nPitch + x] =
+              static_cast<uint8_t>(std::max<int16_t>(table[lpRow[x]], 0));
       }
     }
   } else if (lock.m_nBpp == 24 || lock.m_nBpp == 32) {
     std::unordered_map<uint32_t, uint8_t> index;
     for (int i = 255; i >= 0; --i)
-      index[Rgb(g_Palette[i].peRed, g_Palette[i].peGreen, g_Palette[i].peBlue)] = static_cast<uint8_t>(i);
+      index[Rgb(g_Palette[i].peRed, g_Palette[i].peGreen, g_Palette[i].peBlue)] =
+          static_cast<uint8_t>(i);
     for (int y = 0; y < nRows; ++y) {
       const uint8_t* lpRow = lock.Row<uint8_t>(y);
       uint32_t lastRgb = 0xFFFFFFFF;

@@ -19,7 +19,8 @@ inline constexpr int DDIMAGE_LOADIMAGE_ERR = 8;
 // Surface back end: copies the file's pixels into the existing surface of the
 // same size (mirrored by cells when asked). True and nothing done under the
 // textured back end or with an empty name.
-bool CopyBitmap(DDSURFACEDATA* lpSD, const char* szFile, int nBpp, int bPalMap, int nMirrorW, int nMirrorH);
+bool CopyBitmap(DDSURFACEDATA* lpSD, const char* szFile, int nBpp, int bPalMap, int nMirrorW,
+                int nMirrorH);
 
 // Textured back end: fills lpDstSD with the cells of lpSrcSD, each flipped
 // horizontally in place. Does nothing (true) under the surface back end, for a
@@ -52,4 +53,3 @@ int DDMakePalIndexMap(uint8_t** lplpMap, DDSURFACEDATA* lpSD);
 // Surface back end at 16 bits: the pixel of a palette entry whose channels
 // hold display channel values. Not available under the textured back end (0).
 uint32_t DDPalToRGB16(const PALENTRY& entry);
-

@@ -1,11 +1,12 @@
 // cAnimePattern: step timing, end codes, hold flag and table loading.
 
+#include "platform/draw/anime_pattern.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "app/base/close_request.h"
-#include "platform/draw/anime_pattern.h"
 #include "testing/game_folder.h"
 
 namespace {
@@ -49,11 +50,14 @@ TEST(AnimePattern, EndCodes) {
       {"one-shot -4 is returned on the 21st call",
        Pattern({{0, 7, 0}, {1, 7, 0}, {2, 7, 0}, {-4, 0, 0}}), 21,
        Concat({Repeat(0, 6), Repeat(1, 7), Repeat(2, 7), {-4}})},
-      {"-1 holds the last step", Pattern({{5, 3, 0}, {-1, 0, 0}}), 8,
-       Concat({Repeat(5, 8)})},
+      {"-1 holds the last step", Pattern({{5, 3, 0}, {-1, 0, 0}}), 8, Concat({Repeat(5, 8)})},
       {"durations 0 and 1 advance on every call",
-       Pattern({{3, 0, 0}, {4, 1, 0}, {6, 2, 0}, {-2, 0, 0}}), 6, {4, 6, 6, 3, 4, 6}},
-      {"any other negative code is itself the value", Pattern({{1, 2, 0}, {-9, 5, 0}}), 3,
+       Pattern({{3, 0, 0}, {4, 1, 0}, {6, 2, 0}, {-2, 0, 0}}),
+       6,
+       {4, 6, 6, 3, 4, 6}},
+      {"any other negative code is itself the value",
+       Pattern({{1, 2, 0}, {-9, 5, 0}}),
+       3,
        {1, -9, -9}},
   };
   for (const Case& c : cases) {
@@ -81,7 +85,8 @@ TEST(AnimePattern, ContinueCodeSwitchesPatternEvenPastAHoldingStep) {
 TEST(AnimePattern, HoldFlagRefusesUnforcedChanges) {
   cTestGameFolder folder;
   cAnimePattern anime;
-  for (int i = 0; i < 5; ++i) anime.m_Patterns.push_back(Pattern({{i * 10, 2, i == 0}, {-2, 0, 0}}));
+  for (int i = 0; i < 5; ++i)
+    anime.m_Patterns.push_back(Pattern({{i * 10, 2, i == 0}, {-2, 0, 0}}));
   anime.SetPattern(0, 1);
   anime.Step();
   EXPECT_EQ(anime.SetPattern(4, 0), 0);

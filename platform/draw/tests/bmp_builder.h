@@ -56,13 +56,21 @@ inline std::string MakeBmp(const BmpSpec& spec) {
           row[static_cast<size_t>(x / nPerByte)] |= static_cast<char>(v << nShift);
           break;
         }
-        case 8: row[static_cast<size_t>(x)] = static_cast<char>(v); break;
-        case 16: row[static_cast<size_t>(2 * x)] = static_cast<char>(v), row[static_cast<size_t>(2 * x + 1)] = static_cast<char>(v >> 8); break;
+        case 8:
+          row[static_cast<size_t>(x)] = static_cast<char>(v);
+          break;
+        case 16:
+          row[static_cast<size_t>(2 * x)] = static_cast<char>(v),
+                                      row[static_cast<size_t>(2 * x + 1)] =
+                                          static_cast<char>(v >> 8);
+          break;
         case 24:
-          for (int b = 0; b < 3; ++b) row[static_cast<size_t>(3 * x + b)] = static_cast<char>(v >> (8 * b));
+          for (int b = 0; b < 3; ++b)
+            row[static_cast<size_t>(3 * x + b)] = static_cast<char>(v >> (8 * b));
           break;
         case 32:
-          for (int b = 0; b < 4; ++b) row[static_cast<size_t>(4 * x + b)] = static_cast<char>(v >> (8 * b));
+          for (int b = 0; b < 4; ++b)
+            row[static_cast<size_t>(4 * x + b)] = static_cast<char>(v >> (8 * b));
           break;
       }
     }

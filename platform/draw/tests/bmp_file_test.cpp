@@ -1,12 +1,13 @@
 // The bitmap reader: every depth and row order, header variants, and files
 // that are truncated or lie about their sizes.
 
+#include "platform/draw/bmp_file.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/base/close_request.h"
-#include "platform/draw/bmp_file.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "testing/game_folder.h"
 
@@ -176,6 +177,49 @@ TEST(BmpFile, HostileHeadersAreRefusedWithAReason) {
     EXPECT_FALSE(Decode(file, image, strError)) << c.reason;
     EXPECT_EQ(strError, c.reason);
   }
+}
+
+TEST(BmpFile, RandomCorruptionIsRefusedOrStaysInBounds) {
+  std::vector<std::string> bases;
+  for (int nBitCount : {1, 4, 8, 16, 24, 32}) {
+    BmpSpec spec;
+    spec.nWidth = 11;
+    spec.nHeight = 6;
+    spec.nBitCount = nBitCount;
+    spec.bTopDown = nBitCount % 3 == 0;
+    if (nBitCount <= 8) spec.colours = GreyRamp(1 << nBitCount);
+    spec.pixel = [nBitCount](int x, int y) {
+      return static_cast<uint32_t>(x * 31 + y * 7) %
+             (nBitCount <= 8 ? (1u << nBitCount) : 0xFFFFFFu);
+    };
+    bases.push_back(MakeBmp(spec));
+  }
+  uint32_t seed = 12345;
+  auto Next = [&seed](uint32_t n) {
+    seed = seed * 214013 + 2531011;
+    return (seed >> 16 & 0x7FFF) % n;
+  };
+  int nDecoded = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::string file = bases[Next(static_cast<uint32_t>(bases.size()))];
+    const int nEdits = 1 + static_cast<int>(Next(4));
+    for (int e = 0; e < nEdits; ++e) {
+      // Mostly the headers, where sizes and offsets live.
+      const uint32_t nLimit = Next(4) ? 70u : static_cast<uint32_t>(file.size());
+      file[Next(nLimit)] = static_cast<char>(Next(256));
+    }
+    if (Next(8) == 0) file.resize(Next(static_cast<uint32_t>(file.size())));
+    cBmpImage image;
+    std::string strError;
+    if (!Decode(file, image, strError)) continue;
+    ++nDecoded;
+    ASSERT_LE(int64_t{image.Width()} * image.Height(), kBmpMaxPixels);
+    uint32_t nSum = 0;
+    for (int y = 0; y < image.Height(); ++y)
+      for (int x = 0; x < image.Width(); ++x) nSum += image.PixelRgb(x, y);
+    EXPECT_GE(nSum, 0u);
+  }
+  EXPECT_GT(nDecoded, 100);  // the corruption also leaves many files readable
 }
 
 TEST(BmpFile, LoadReportsBadFilesAndLeavesMissingOnesToTheCaller) {

@@ -1,6 +1,8 @@
 // Screen fades, the high-colour fade copy, and palette tint, rotation and
 // palette images.
 
+#include "platform/draw/dd_fade.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 
 #include "app/base/close_request.h"
 #include "platform/draw/dd_blit.h"
-#include "platform/draw/dd_fade.h"
 #include "platform/draw/dd_image.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "platform/draw/tests/media_fixture.h"
@@ -21,7 +22,7 @@ const std::vector<int> kD3DLevels = {255, 251, 239, 220, 195, 163, 127, 87, 44, 
 const std::vector<int> kDDLevels = {256, 252, 240, 221, 196, 164, 127, 87, 44, 0};
 
 class FadeTest : public cMediaTest {
-protected:
+ protected:
   void SetUp() override {
     cMediaTest::SetUp();
     for (PALENTRY& e : m_src) e = PALENTRY{255, 128, 0, 0};
@@ -129,7 +130,9 @@ TEST_P(FadeTest, FadeCopyBlendsEachChannelTowardTheColour) {
     EXPECT_EQ(DDFade_UnPal(&dst, 128, 255, 0, 0, &src), 1);
     EXPECT_NE(TraceText().find("D3DではDDFade_UnPalは未対応"), std::string::npos);
   } else {
-    const uint32_t srcPixel = Bpp() == 16 ? (10u << 11 | 40u << 5 | 31u) : Bpp() == 8 ? 9u : 0x7F0A40FFu;
+    const uint32_t srcPixel = Bpp() == 16  ? (10u << 11 | 40u << 5 | 31u)
+                              : Bpp() == 8 ? 9u
+                                           : 0x7F0A40FFu;
     SetPixelAt(&src, 2, 1, srcPixel);
     SetPixelAt(&dst, 2, 1, Bpp() == 32 ? 0x55000000u : 0u);
     struct Case {
@@ -138,8 +141,8 @@ TEST_P(FadeTest, FadeCopyBlendsEachChannelTowardTheColour) {
     };
     auto Mix = [](uint32_t c, uint32_t v, uint32_t l) { return (c * (256 - l) + l * v) >> 8; };
     auto Px16 = [&](uint32_t l) {
-      const uint32_t r = Mix(200, 10 * 255 / 31, l) * 31 / 255, g = Mix(100, 40 * 255 / 63, l) * 63 / 255,
-                     b = Mix(0, 255, l) * 31 / 255;
+      const uint32_t r = Mix(200, 10 * 255 / 31, l) * 31 / 255,
+                     g = Mix(100, 40 * 255 / 63, l) * 63 / 255, b = Mix(0, 255, l) * 31 / 255;
       return r << 11 | g << 5 | b;
     };
     auto Px32 = [&](uint32_t l) {
@@ -147,7 +150,9 @@ TEST_P(FadeTest, FadeCopyBlendsEachChannelTowardTheColour) {
     };
     for (uint32_t l : {0u, 100u, 256u}) {
       EXPECT_EQ(DDFade_UnPal(&dst, static_cast<int>(l), 200, 100, 0, &src), 1);
-      const uint32_t expected = Bpp() == 16 ? Px16(l) : Bpp() == 32 ? Px32(l) : 0u;  // 8 bits: unchanged
+      const uint32_t expected = Bpp() == 16   ? Px16(l)
+                                : Bpp() == 32 ? Px32(l)
+                                              : 0u;  // 8 bits: unchanged
       EXPECT_EQ(PixelAt(&dst, 2, 1), expected) << l;
     }
     // Surfaces of different sizes: only the common part is touched.
@@ -168,13 +173,16 @@ TEST_P(PaletteImageTest, TransparentCellsLeaveThePaletteOnTheTexturedBackEnd) {
   spec.pixel = [](int, int) { return 0x000000u; };  // the key colour: black
   m_folder.WriteFile("bmp\\clear.bmp", MakeBmp(spec));
   DDSURFACEDATA sd;
-  ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\clear.bmp", 1, Bpp(), 1, DTMEMORYTYPE_SYSTEM, 0, 0, 0, 0, 0), 0);
+  ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\clear.bmp", 1, Bpp(), 1, DTMEMORYTYPE_SYSTEM, 0, 0,
+                                    0, 0, 0),
+            0);
   PALENTRY pal[256];
   for (PALENTRY& e : pal) e = PALENTRY{1, 2, 3, 4};
   EXPECT_EQ(DDSetPalette_UnPal(pal, &sd), 1);
   // The textured back end skips transparent cells; the surface display reads
   // every cell as it is.
-  const PALENTRY expected = IsD3D() ? PALENTRY{1, 2, 3, 4} : PALENTRY{0, 0, 0, Bpp() == 16 ? uint8_t{4} : uint8_t{0}};
+  const PALENTRY expected =
+      IsD3D() ? PALENTRY{1, 2, 3, 4} : PALENTRY{0, 0, 0, Bpp() == 16 ? uint8_t{4} : uint8_t{0}};
   for (int k = 0; k < 256; ++k) {
     EXPECT_EQ(pal[k].peRed, expected.peRed) << k;
     EXPECT_EQ(pal[k].peFlags, expected.peFlags) << k;
@@ -182,12 +190,14 @@ TEST_P(PaletteImageTest, TransparentCellsLeaveThePaletteOnTheTexturedBackEnd) {
   DDReleaseSurface(&sd);
 }
 
-INSTANTIATE_TEST_SUITE_P(BackEnds, FadeTest, testing::Values(kD3D32, kDD8, kDD16, kDD32), BackEndName);
-INSTANTIATE_TEST_SUITE_P(BackEnds, PaletteImageTest, testing::Values(kD3D16, kD3D32, kDD16, kDD32), BackEndName);
+INSTANTIATE_TEST_SUITE_P(BackEnds, FadeTest, testing::Values(kD3D32, kDD8, kDD16, kDD32),
+                         BackEndName);
+INSTANTIATE_TEST_SUITE_P(BackEnds, PaletteImageTest, testing::Values(kD3D16, kD3D32, kDD16, kDD32),
+                         BackEndName);
 
 // The palette operations work on arrays alone.
 class PaletteTest : public testing::Test {
-protected:
+ protected:
   void SetUp() override {
     m_nSavedBpp = g_nBpp;
     g_nBpp = 8;
@@ -248,8 +258,8 @@ TEST_F(PaletteTest, RotateMovesTheRangeAndCopiesTheRest) {
   for (const Case& c : cases) {
     SetUp();
     DDPalRotate(m_pal, c.nFirst, c.nLast, c.nStep, c.nDirection, m_pal);
-    EXPECT_EQ(Reds(0, 7), c.expected) << c.nFirst << ".." << c.nLast << " step " << c.nStep << " dir "
-                                      << c.nDirection;
+    EXPECT_EQ(Reds(0, 7), c.expected)
+        << c.nFirst << ".." << c.nLast << " step " << c.nStep << " dir " << c.nDirection;
   }
   // Palette choice 2 of the 8-bit palettes: block 2 of 16..207 comes first.
   SetUp();

@@ -1,6 +1,8 @@
 // Image surfaces, the transparent colour, palettes from pictures and the
 // palette-index map, on each back end and depth.
 
+#include "platform/draw/dd_image.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,7 +12,6 @@
 #include "app/base/close_request.h"
 #include "platform/draw/bmp_file.h"
 #include "platform/draw/dd_blit.h"
-#include "platform/draw/dd_image.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "platform/draw/tests/media_fixture.h"
 
@@ -34,16 +35,19 @@ BmpSpec IndexedPicture(int nWidth, int nHeight, std::function<uint32_t(int, int)
   spec.nWidth = nWidth;
   spec.nHeight = nHeight;
   spec.nBitCount = 8;
-  for (uint32_t i = 0; i < 256; ++i) spec.colours.push_back(i << 16 | (255 - i) << 8 | ((2 * i) & 0xFF));
+  for (uint32_t i = 0; i < 256; ++i)
+    spec.colours.push_back(i << 16 | (255 - i) << 8 | ((2 * i) & 0xFF));
   spec.colours[0] = kMagenta;
   spec.pixel = std::move(pixel);
   return spec;
 }
 
-uint32_t TableColour(uint32_t i) { return i == 0 ? kMagenta : i << 16 | (255 - i) << 8 | ((2 * i) & 0xFF); }
+uint32_t TableColour(uint32_t i) {
+  return i == 0 ? kMagenta : i << 16 | (255 - i) << 8 | ((2 * i) & 0xFF);
+}
 
 class ImageTest : public cMediaTest {
-protected:
+ protected:
   // Sets the transparent colour as start-up does: from the first picture, and
   // with full-colour pictures at 16 bits the explicit colour as the key.
   void SetTransparent(const char* szFile, uint32_t rgbExplicit) {
@@ -71,7 +75,8 @@ TEST_P(ImageTest, FullColourPictureKeysTheTransparentColour) {
     DDSURFACEDATA sd;
     ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\絵.bmp", 1, 8, 0, 0, 0, 0, 0, 0, 0), 0);
     EXPECT_EQ(PixelAt(&sd, 1, 1), 0u);
-    EXPECT_NE(m_folder.ReportLogText().find("CopyBitmap Err bmp\\絵.bmp 24bit picture on an 8-bit display"),
+    EXPECT_NE(m_folder.ReportLogText().find(
+                  "CopyBitmap Err bmp\\絵.bmp 24bit picture on an 8-bit display"),
               std::string::npos);
     DDReleaseSurface(&sd);
     return;
@@ -86,7 +91,8 @@ TEST_P(ImageTest, FullColourPictureKeysTheTransparentColour) {
   const uint32_t key = IsD3D() ? 0u : g_dwTransmitPixel;
   for (int y = 0; y < 2; ++y) {
     EXPECT_EQ(PixelAt(&sd, 0, y), key);
-    for (int x = 1; x < 5; ++x) EXPECT_EQ(PixelAt(&sd, x, y), ExpectedOpaque(GetParam(), row[x])) << x;
+    for (int x = 1; x < 5; ++x)
+      EXPECT_EQ(PixelAt(&sd, x, y), ExpectedOpaque(GetParam(), row[x])) << x;
   }
   if (IsD3D()) {
     EXPECT_STREQ(sd.szSurfaceType, "OffScreenFromFile");
@@ -97,7 +103,8 @@ TEST_P(ImageTest, FullColourPictureKeysTheTransparentColour) {
 }
 
 TEST_P(ImageTest, PalettePictureKeepsIndicesOrColours) {
-  m_folder.WriteFile("bmp\\pal.bmp", MakeBmp(IndexedPicture(6, 3, [](int x, int y) { return x * 40 + y; })));
+  m_folder.WriteFile("bmp\\pal.bmp",
+                     MakeBmp(IndexedPicture(6, 3, [](int x, int y) { return x * 40 + y; })));
   SetTransparent("bmp\\pal.bmp", kMagenta);
   DDSURFACEDATA sd;
   ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\pal.bmp", 1, Bpp(), 0, 0, 0, 0, 0, 0, 0), 0);
@@ -122,7 +129,8 @@ TEST_P(ImageTest, PalettePictureKeepsIndicesOrColours) {
 }
 
 TEST_P(ImageTest, MissingAndBrokenFilesFailWithAReport) {
-  m_folder.WriteFile("bmp\\broken.bmp", MakeBmp(IndexedPicture(8, 8, [](int, int) { return 1u; })).substr(0, 100));
+  m_folder.WriteFile("bmp\\broken.bmp",
+                     MakeBmp(IndexedPicture(8, 8, [](int, int) { return 1u; })).substr(0, 100));
   for (const char* szFile : {"bmp\\none.bmp", "bmp\\broken.bmp"}) {
     DDSURFACEDATA sd;
     EXPECT_EQ(DDCreateSurfaceFromFile(&sd, szFile, 1, Bpp(), 0, 0, 0, 0, 0, 0, 0), 8) << szFile;
@@ -130,7 +138,8 @@ TEST_P(ImageTest, MissingAndBrokenFilesFailWithAReport) {
     DDReleaseSurface(&sd);
   }
   const std::string strLog = m_folder.ReportLogText();
-  EXPECT_NE(strLog.find("Bitmap Err bmp\\broken.bmp : colour table truncated"), std::string::npos) << strLog;
+  EXPECT_NE(strLog.find("Bitmap Err bmp\\broken.bmp : colour table truncated"), std::string::npos)
+      << strLog;
   if (IsD3D()) {
     EXPECT_NE(strLog.find("LoadImage Err bmp\\none.bmp"), std::string::npos) << strLog;
   } else {
@@ -147,7 +156,8 @@ TEST_P(ImageTest, MirrorCellsFlipEachWholeCellInPlace) {
 
   DDSURFACEDATA plain, mirrored;
   ASSERT_EQ(DDCreateSurfaceFromFile(&plain, "bmp\\cells.bmp", 1, Bpp(), 0, 0, 0, 0, 0, 0, 0), 0);
-  ASSERT_EQ(DDCreateSurfaceFromFile(&mirrored, "bmp\\cells.bmp", 1, Bpp(), 0, 0, 0, 0, 32, 0, 0), 0);
+  ASSERT_EQ(DDCreateSurfaceFromFile(&mirrored, "bmp\\cells.bmp", 1, Bpp(), 0, 0, 0, 0, 32, 0, 0),
+            0);
   EXPECT_EQ(mirrored.nMirrorWidth, 32);
   for (int x = 0; x < 96; ++x) {
     const int nFrom = 32 * (x / 32 + 1) - x % 32 - 1;
@@ -172,6 +182,15 @@ TEST_P(ImageTest, MirrorCellsFlipEachWholeCellInPlace) {
     const int nFrom = IsD3D() ? y : 2 * (y / 2 + 1) - y % 2 - 1;
     EXPECT_EQ(PixelAt(&tall, 1, y), PixelAt(&rowsPlain, 1, nFrom)) << y;
   }
+  // Bad stored cell sizes neither hang nor write outside the surface.
+  DDSURFACEDATA odd[3];
+  const int anCells[3][2] = {{-32, 0}, {0, -2}, {1000, 1000}};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(DDCreateSurfaceFromFile(&odd[i], "bmp\\cells.bmp", 1, Bpp(), 0, 0, 0, 0,
+                                      anCells[i][0], anCells[i][1], 0),
+              0);
+  EXPECT_EQ(PixelAt(&odd[0], 7, 1), PixelAt(&plain, 7, 1));
+  for (DDSURFACEDATA& sd : odd) DDReleaseSurface(&sd);
   for (DDSURFACEDATA* lpSD : {&plain, &mirrored, &tall, &rowsPlain}) DDReleaseSurface(lpSD);
   EXPECT_EQ(GetCloseRequestCount(), 0);
 }
@@ -209,7 +228,8 @@ TEST_P(ImageTest, TransparentColourFromThreeBytes) {
     EXPECT_EQ(lpDTCon->dwTransmitTexel, 0u);
     EXPECT_EQ(lpDTCon->wTransmit_16, 0u);
     // At 16 bits the bytes are channel values, limited to each channel.
-    EXPECT_EQ(lpDTCon->wTransmitOpaque_16, be.nBpp == 16 ? 0x8000u | 31u << 10 | 31u << 5 | 7u : 0u);
+    EXPECT_EQ(lpDTCon->wTransmitOpaque_16,
+              be.nBpp == 16 ? 0x8000u | 31u << 10 | 31u << 5 | 7u : 0u);
     if (be.nBpp == 32) {
       EXPECT_EQ(g_dwTransmitPixel, 0u);
     }
@@ -260,7 +280,8 @@ BmpSpec PaletteImage(int nBitCount, int nWidth = 16, int nHeight = 24) {
   spec.nBitCount = nBitCount;
   auto cell = [](int x, int y) { return y >= 8 ? static_cast<uint32_t>((y - 8) * 16 + x) : 0u; };
   if (nBitCount == 8) {
-    for (uint32_t k = 0; k < 256; ++k) spec.colours.push_back(k << 16 | (255 - k) << 8 | ((3 * k) & 0xFF));
+    for (uint32_t k = 0; k < 256; ++k)
+      spec.colours.push_back(k << 16 | (255 - k) << 8 | ((3 * k) & 0xFF));
     spec.pixel = cell;
   } else {
     spec.pixel = [cell](int x, int y) {
@@ -277,17 +298,19 @@ TEST_P(ImageTest, PaletteFromThePicture) {
   ASSERT_TRUE(DDLoadPaletteFromFile(pal, "bmp\\palette.bmp"));
   const BackEnd& be = GetParam();
   for (int k = 0; k < 256; ++k) {
-    const uint8_t r = static_cast<uint8_t>(k), g = static_cast<uint8_t>(255 - k), b = static_cast<uint8_t>(3 * k);
+    const uint8_t r = static_cast<uint8_t>(k), g = static_cast<uint8_t>(255 - k),
+                  b = static_cast<uint8_t>(3 * k);
     PALENTRY expected{r, g, b, 255};
     if (!be.bD3D && be.nBpp == 8) {
       expected.peFlags = (k >= 10 && k <= 245) ? PC_RESERVED : PC_EXPLICIT;
     } else if (!be.bD3D && be.nBpp == 16) {
       // The display's own channel values; flags as they were.
-      expected = PALENTRY{static_cast<uint8_t>(r >> 3), static_cast<uint8_t>(g >> 2), static_cast<uint8_t>(b >> 3),
-                          pal[k].peFlags};
+      expected = PALENTRY{static_cast<uint8_t>(r >> 3), static_cast<uint8_t>(g >> 2),
+                          static_cast<uint8_t>(b >> 3), pal[k].peFlags};
     } else if (be.bD3D && be.nBpp == 16) {
       // Read back from the 5-bit texels (the table's colours were replaced).
-      expected = PALENTRY{static_cast<uint8_t>((r >> 3) * 255 / 31), static_cast<uint8_t>((g >> 3) * 255 / 31),
+      expected = PALENTRY{static_cast<uint8_t>((r >> 3) * 255 / 31),
+                          static_cast<uint8_t>((g >> 3) * 255 / 31),
                           static_cast<uint8_t>((b >> 3) * 255 / 31), 255};
     } else if (!be.bD3D && be.nBpp == 32) {
       expected.peFlags = 0;
@@ -324,7 +347,8 @@ TEST_P(ImageTest, PaletteIndexMapNamesTheFirstMatchingEntry) {
   SetTransparent("bmp\\map.bmp", kMagenta);
   // Palette entries hold colours as the display keeps them.
   auto Entry = [&](uint32_t rgb) {
-    uint8_t r = static_cast<uint8_t>(rgb >> 16), g = static_cast<uint8_t>(rgb >> 8), b = static_cast<uint8_t>(rgb);
+    uint8_t r = static_cast<uint8_t>(rgb >> 16), g = static_cast<uint8_t>(rgb >> 8),
+            b = static_cast<uint8_t>(rgb);
     if (!IsD3D() && Bpp() == 16) r >>= 3, g >>= 2, b >>= 3;
     return PALENTRY{r, g, b, 0};
   };
@@ -358,7 +382,8 @@ TEST_P(ImageTest, PaletteIndexMapNamesTheFirstMatchingEntry) {
 }
 
 TEST_P(ImageTest, ReloadRefillsTheSurfaceAndRefusesAChangedSize) {
-  m_folder.WriteFile("bmp\\re.bmp", MakeBmp(IndexedPicture(8, 4, [](int x, int) { return x + 1u; })));
+  m_folder.WriteFile("bmp\\re.bmp",
+                     MakeBmp(IndexedPicture(8, 4, [](int x, int) { return x + 1u; })));
   SetTransparent("bmp\\re.bmp", kMagenta);
   if (IsD3D()) {
     DDSURFACEDATA sd;
@@ -393,7 +418,8 @@ TEST_P(ImageTest, ReloadRefillsTheSurfaceAndRefusesAChangedSize) {
   EXPECT_EQ(PixelAt(&sd, 3, 2), 0u);
   EXPECT_EQ(sd.nWidth, 8);
   EXPECT_EQ(sd.nHeight, 4);
-  EXPECT_NE(TraceText().find("CopyBitmap Err bmp\\re.bmp Surface(8,4) Bmp(64,64)"), std::string::npos);
+  EXPECT_NE(TraceText().find("CopyBitmap Err bmp\\re.bmp Surface(8,4) Bmp(64,64)"),
+            std::string::npos);
   DDReleaseSurface(&sd);
   EXPECT_EQ(GetCloseRequestCount(), 0);
 }
@@ -410,8 +436,9 @@ TEST_P(ImageTest, OpaquePixelThatWouldTakeTheKeyIsMovedByOne) {
     m_folder.WriteFile("bmp\\k.bmp", MakeBmp(FullColourPicture({c.keyRgb, c.rgb})));
     DDSetTransmit(static_cast<uint8_t>(c.keyRgb >> 16), static_cast<uint8_t>(c.keyRgb >> 8),
                   static_cast<uint8_t>(c.keyRgb));
-    lpDDCon->rgbTransmitKey = DDRGBTRIPLE{static_cast<uint8_t>(c.keyRgb), static_cast<uint8_t>(c.keyRgb >> 8),
-                                          static_cast<uint8_t>(c.keyRgb >> 16)};
+    lpDDCon->rgbTransmitKey =
+        DDRGBTRIPLE{static_cast<uint8_t>(c.keyRgb), static_cast<uint8_t>(c.keyRgb >> 8),
+                    static_cast<uint8_t>(c.keyRgb >> 16)};
     DDSURFACEDATA sd;
     ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\k.bmp", 1, 16, 0, 0, 0, 0, 0, 0, 0), 0);
     EXPECT_EQ(PixelAt(&sd, 0, 0), g_dwTransmitPixel);
@@ -424,7 +451,9 @@ TEST_P(ImageTest, TexturesForVideoWithoutRenderTargetAreManaged) {
   if (!IsD3D()) GTEST_SKIP() << "textured back end only";
   m_folder.WriteFile("bmp\\t.bmp", MakeBmp(IndexedPicture(20, 10, [](int, int) { return 3u; })));
   DDSURFACEDATA sd;
-  ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\t.bmp", 1, Bpp(), 0, DTMEMORYTYPE_VIDEO_NORT, 0, 0, 0, 0, 0), 0);
+  ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\t.bmp", 1, Bpp(), 0, DTMEMORYTYPE_VIDEO_NORT, 0, 0,
+                                    0, 0, 0),
+            0);
   EXPECT_NE(TraceText().find("DTMEMORYTYPE_VIDEO_NORTの指定は未対応です。"), std::string::npos);
   ASSERT_NE(sd.lpDT->lpTexture, nullptr);
   EXPECT_EQ(sd.lpDT->lpTexture->Pool(), GPUPOOL_MANAGED);
@@ -443,6 +472,7 @@ TEST_P(ImageTest, TexturesForVideoWithoutRenderTargetAreManaged) {
   DDReleaseSurface(&sd);
 }
 
-INSTANTIATE_TEST_SUITE_P(BackEnds, ImageTest, testing::Values(kD3D16, kD3D32, kDD8, kDD16, kDD32), BackEndName);
+INSTANTIATE_TEST_SUITE_P(BackEnds, ImageTest, testing::Values(kD3D16, kD3D32, kDD8, kDD16, kDD32),
+                         BackEndName);
 
 }  // namespace

@@ -18,7 +18,9 @@ struct BackEnd {
   int nBpp;
 };
 
-inline std::string BackEndName(const testing::TestParamInfo<BackEnd>& info) { return info.param.pszName; }
+inline std::string BackEndName(const testing::TestParamInfo<BackEnd>& info) {
+  return info.param.pszName;
+}
 
 inline constexpr BackEnd kD3D16{"D3D16", 1, 16};
 inline constexpr BackEnd kD3D32{"D3D32", 1, 32};
@@ -27,7 +29,7 @@ inline constexpr BackEnd kDD16{"DD16", 0, 16};
 inline constexpr BackEnd kDD32{"DD32", 0, 32};
 
 class cMediaTest : public testing::TestWithParam<BackEnd> {
-protected:
+ protected:
   void SetUp() override {
     DDResetForTests();
     DDResetFadeAngles();
@@ -61,9 +63,12 @@ inline uint32_t PixelAt(DDSURFACEDATA* lpSD, int x, int y) {
   cSurfaceLock lock(lpSD);
   if (!lock.IsLocked()) return 0xDEADBEEF;
   switch (lock.m_nBytesPerPixel) {
-    case 1: return lock.Row<uint8_t>(y)[x];
-    case 2: return lock.Row<uint16_t>(y)[x];
-    default: return lock.Row<uint32_t>(y)[x];
+    case 1:
+      return lock.Row<uint8_t>(y)[x];
+    case 2:
+      return lock.Row<uint16_t>(y)[x];
+    default:
+      return lock.Row<uint32_t>(y)[x];
   }
 }
 
@@ -71,8 +76,14 @@ inline void SetPixelAt(DDSURFACEDATA* lpSD, int x, int y, uint32_t v) {
   cSurfaceLock lock(lpSD);
   if (!lock.IsLocked()) return;
   switch (lock.m_nBytesPerPixel) {
-    case 1: lock.Row<uint8_t>(y)[x] = static_cast<uint8_t>(v); break;
-    case 2: lock.Row<uint16_t>(y)[x] = static_cast<uint16_t>(v); break;
-    default: lock.Row<uint32_t>(y)[x] = v; break;
+    case 1:
+      lock.Row<uint8_t>(y)[x] = static_cast<uint8_t>(v);
+      break;
+    case 2:
+      lock.Row<uint16_t>(y)[x] = static_cast<uint16_t>(v);
+      break;
+    default:
+      lock.Row<uint32_t>(y)[x] = v;
+      break;
   }
 }
