@@ -39,6 +39,7 @@
 //     SaveRecordVector(m_Items, file);
 //   }
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -208,9 +209,12 @@ void ReadRecordVector(Vec& v, cRecordReader& file) {
   // A record takes at least its two count words.
   const uint32_t n = file.ReadCount(8, "record count");
   v.clear();
-  v.resize(n);
-  for (auto& element : v) {
-    element.Load(file);
+  // Elements are made as they are read, so a damaged count costs no more
+  // memory than the records actually present.
+  constexpr size_t kReserveBytes = size_t{16} << 20;
+  v.reserve(std::min<size_t>(n, kReserveBytes / sizeof(typename Vec::value_type)));
+  for (uint32_t i = 0; i < n; ++i) {
+    v.emplace_back().Load(file);
     if (file.Failed()) break;
   }
 }

@@ -369,6 +369,19 @@ TEST_F(RecordTest, HugeAndSurplusCountsFail) {
   }
 }
 
+TEST_F(RecordTest, RecordCountWithinTheFileButTooFewRecordsFails) {
+  // 100 children claimed (padding makes the count fit in the file); the
+  // second child is damaged.
+  cRecordBytes b;
+  b.u32(695).Fields(0).Strings(0).u32(0).u32(0).u32(100);
+  b.IntRecord({1}, "c").u32(0);
+  b.u32(0xFFFF);  // the second child's field count
+  cTestRecord r;
+  EXPECT_FALSE(LoadBytes(m_Folder, b.Bytes() + std::string(800, '\0'), r));
+  EXPECT_EQ(r.m_Children.size(), 2u);  // made as read, not all 100 up front
+  EXPECT_EQ(r.m_Children[0].m_strLabel, "c");
+}
+
 TEST_F(RecordTest, OpenLoadFileFailures) {
   g_nFileVersion = 123;
   m_Folder.WriteFile("short.dat", "abc");
