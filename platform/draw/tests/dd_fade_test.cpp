@@ -95,6 +95,24 @@ TEST_P(FadeTest, FinishCompletesAtOnce) {
   EXPECT_EQ(InAngle(), 0.0);
 }
 
+TEST_P(FadeTest, VeilFailuresKeepOrAdvanceTheAngle) {
+  if (!IsD3D()) GTEST_SKIP() << "textured back end only";
+  // No render target: nothing drawn, the angle stays for the next frame.
+  DrawFrame();
+  g_BackBufferSD.lpDT->bRenderTarget = 0;
+  EXPECT_FALSE(DDFadeOut(m_dst, 0, 255, 0, 0, 0, 10, m_src, 1));
+  g_BackBufferSD.lpDT->bRenderTarget = 1;
+  EXPECT_EQ(OutAngle(), 0.0);  // the finish flag was applied, the step was not
+  EXPECT_EQ(Observed(), 255u);
+  // No vertex buffer to write: nothing drawn, but the fade goes on.
+  cGpuVertexBuffer* lpVB = g_BackBufferSD.lpDT->lpVB;
+  g_BackBufferSD.lpDT->lpVB = nullptr;
+  EXPECT_TRUE(DDFadeOut(m_dst, 0, 255, 0, 0, 0, 10, m_src, 0));
+  g_BackBufferSD.lpDT->lpVB = lpVB;
+  EXPECT_EQ(OutAngle(), 90.0);
+  EXPECT_EQ(Observed(), 255u);
+}
+
 TEST_P(FadeTest, SurfaceDisplayFadesFromTheFirstFrameOnly) {
   if (IsD3D()) GTEST_SKIP() << "the textured back end fades the frame it is given";
   if (Bpp() == 8) {
