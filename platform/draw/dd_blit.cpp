@@ -169,6 +169,11 @@ void DDFillSurface(DDSURFACEDATA* lpSD, uint32_t dwValue) {
   if (lpSD) DDFillRect(lpSD, 0, 0, lpSD->nWidth, lpSD->nHeight, dwValue);
 }
 
+void DDDropFillBatch() {
+  g_FillBatch.clear();
+  g_bFillBatch = false;
+}
+
 void DDBeginFill() {
   if (!lpDTCon) return;
   g_bFillBatch = true;

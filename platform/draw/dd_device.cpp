@@ -7,6 +7,7 @@
 #include "app/base/report_log.h"
 #include "app/base/timing.h"
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/dd_internal.h"
 #include "platform/draw/dd_surface.h"
 #include "platform/draw/presenter.h"
 
@@ -90,7 +91,7 @@ void SetDriverVersionQuery(std::function<int()> fn) { g_driverVersion = std::mov
 
 bool DDInit(int bUseD3D, void* hWnd, int nWidth, int nHeight, int nBpp, int bVSync, int nWindowMode,
             int nBackBuffers, int nRefreshRate, int bUseRefreshRate, DDSURFACEDATA* lpSDTable,
-            DDSURFACEINFO* lpSurfaceInfo, int nSurfaceCount) {
+            DDSURFACEINFO* lpSurfaceInfo, int nSurfaceCount, int /*nReserved*/) {
   g_bUseD3D = bUseD3D;
   g_hWndDD = hWnd;
   g_ScreenSize = DDSIZE{nWidth, nHeight};
@@ -644,4 +645,5 @@ void DDResetForTests() {
   ResetGpuAdapterSetup();
   ResetDDrawSetup();
   DDEndBatch();
+  DDDropFillBatch();
 }

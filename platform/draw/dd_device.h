@@ -119,7 +119,7 @@ extern PALENTRY g_PaletteShown[256];
 // ---- start-up and release ---------------------------------------------------
 bool DDInit(int bUseD3D, void* hWnd, int nWidth, int nHeight, int nBpp, int bVSync, int nWindowMode,
             int nBackBuffers, int nRefreshRate, int bUseRefreshRate, DDSURFACEDATA* lpSDTable,
-            DDSURFACEINFO* lpSurfaceInfo, int nSurfaceCount);
+            DDSURFACEINFO* lpSurfaceInfo, int nSurfaceCount, int nReserved = 0);
 int DDInitD3D(void* hWnd, int nWidth, int nHeight, int nBpp, int nBackBuffers);
 int DDInitFullScreen(void* hWnd, int nWidth, int nHeight, int nBpp, int nBackBuffers);
 int DDInitWindow(void* hWnd);

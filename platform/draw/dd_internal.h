@@ -14,3 +14,5 @@ void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColo
 uint32_t DDTransparentClearValue(DDSURFACEDATA* lpDstSD);
 // Makes the resting target (lpTargetSD) the render target again.
 void DDRestoreTarget();
+// Forgets queued fills without drawing them (tests).
+void DDDropFillBatch();

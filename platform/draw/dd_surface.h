@@ -38,7 +38,8 @@ struct DDRAWSURFACEDATA {
 
 // A surface record. The owner keeps it; the library fills it. Records are
 // movable (containers may grow), and a move keeps the registration in
-// g_SurfaceList pointing at the record's new address. Copying is not allowed:
+// g_SurfaceList pointing at the record's new address (parent pointers that
+// other records hold to it are theirs to keep right). Copying is not allowed:
 // two records would own the same back-end objects.
 struct DDSURFACEDATA {
   DTDATA* lpDT = nullptr;

@@ -128,6 +128,13 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
   if (m_bLost || (pSrc && pSrc->m_bLost)) return DDERR_SURFACELOST;
   if (m_bLocked || (pSrc && pSrc->m_bLocked)) return DDERR_SURFACEBUSY;
   DDRECT dst = pDstRect ? *pDstRect : DDRECT{0, 0, m_nWidth, m_nHeight};
+  if (pDstRect && m_pClipper) {
+    // The window's primary is addressed in screen coordinates.
+    dst.left -= m_nOriginX;
+    dst.right -= m_nOriginX;
+    dst.top -= m_nOriginY;
+    dst.bottom -= m_nOriginY;
+  }
   if (dwFlags & DDBLT_COLORFILL) {
     if (!ClipToClipper(dst)) return DD_OK;
     for (int y = dst.top; y < dst.bottom; ++y) {
@@ -253,7 +260,7 @@ DDRESULT cDDrawSurface::Flip(cDDrawSurface*, uint32_t) {
   if (!(m_dwCaps & DDSCAPS_FLIP) || !m_pAttached) return DDERR_INVALIDPARAMS;
   if (m_bLost) return DDERR_SURFACELOST;
   m_pixels.swap(m_pAttached->m_pixels);
-  m_pOwner->Present(*this);
+  if (m_pOwner) m_pOwner->Present(*this);
   return DD_OK;
 }
 
@@ -328,9 +335,8 @@ void cDDrawSurface::Release() {
 }
 
 void cDDrawSurface::PresentIfPrimary() {
-  // A primary without a flip chain is the window's client area: what is
-  // written to it shows at once.
-  if ((m_dwCaps & DDSCAPS_PRIMARYSURFACE) && !m_pAttached) m_pOwner->Present(*this);
+  // The primary is what the display shows: what is written to it shows at once.
+  if ((m_dwCaps & DDSCAPS_PRIMARYSURFACE) && m_pOwner) m_pOwner->Present(*this);
 }
 
 // ---- the display object ---------------------------------------------------------------
@@ -384,6 +390,10 @@ DDRESULT cDDrawObject::CreateSurface(DDSURFACEDESC2* pDesc, cDDrawSurface** ppSu
     m_nVideoMemoryUsed += nBytes * nChain;
   }
   auto* p = new cDDrawSurface(this, w, h, m_nBpp, caps | (bSystem ? 0 : DDSCAPS_VIDEOMEMORY));
+  if ((caps & DDSCAPS_PRIMARYSURFACE) && !m_bFullScreen) {
+    p->m_nOriginX = g_ddrawSetup.nClientX;
+    p->m_nOriginY = g_ddrawSetup.nClientY;
+  }
   m_surfaces.push_back(p);
   if (caps & DDSCAPS_FLIP) {
     auto* back = new cDDrawSurface(this, w, h, m_nBpp, DDSCAPS_BACKBUFFER | DDSCAPS_VIDEOMEMORY);

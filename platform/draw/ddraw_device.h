@@ -156,6 +156,7 @@ private:
   cDDrawClipper* m_pClipper = nullptr;
   cDDrawSurface* m_pAttached = nullptr;  // flip chain: primary -> back buffer
   cDDrawSurface* m_pParentChain = nullptr;
+  int m_nOriginX = 0, m_nOriginY = 0;  // window primary: the client area's screen position
   std::vector<uint8_t> m_pixels;
 };
 
@@ -163,7 +164,9 @@ private:
 struct DDRAWSETUP {
   bool bAvailable = true;
   int nDesktopBpp = 32;
-  int nClientX = 100, nClientY = 100, nClientWidth = 640, nClientHeight = 480;
+  // The client area in screen coordinates (the window's primary takes
+  // destination rectangles in screen coordinates).
+  int nClientX = 0, nClientY = 0, nClientWidth = 640, nClientHeight = 480;
   bool bRefuseRefreshRate = false;  // SetDisplayMode refuses an explicit rate
   size_t nVideoMemoryBytes = 64u << 20;
   bool bRefuseSystemMemory = false;

@@ -233,4 +233,34 @@ TEST_F(DeviceTest, EightBitFramesShowThroughTheCurrentPalette) {
   EXPECT_EQ(m_presenter.At(3, 3), 0x405060u);
 }
 
+TEST_F(DeviceTest, WindowPrimaryTakesTheClientRectangleInScreenCoordinates) {
+  DDrawSetup().nDesktopBpp = 16;
+  DDrawSetup().nClientX = 100;
+  DDrawSetup().nClientY = 50;
+  DDrawSetup().nClientWidth = 16;
+  DDrawSetup().nClientHeight = 12;
+  ASSERT_TRUE(DDInit(0, nullptr, 16, 12, 16, 0, 1, 1, 60, 0, nullptr, nullptr, 0));
+  EXPECT_EQ(g_ClientRect.left, 100);
+  EXPECT_EQ(g_ClientRect.bottom, 62);
+  g_Palette[2] = PALENTRY{0, 63, 0, 0};  // native 16-bit channel values
+  DDPalFillSurface(&g_BackBufferSD, 2);
+  DDPalFillRect(&g_BackBufferSD, 15, 11, 1, 1, 7);
+  ASSERT_EQ(g_PrimarySD.DDSurface()->Blt(&g_ClientRect, g_BackBufferSD.DDSurface(), nullptr, DDBLT_WAIT, 0), DD_OK);
+  ASSERT_EQ(m_presenter.m_nWidth, 16);
+  EXPECT_EQ(m_presenter.At(0, 0), 0x00FF00u);
+  EXPECT_EQ(m_presenter.At(15, 11), 0x000000u);
+}
+
+TEST_F(DeviceTest, FullScreenCopyToThePrimaryShowsAtOnce) {
+  DDrawSetup().nClientWidth = 16;
+  DDrawSetup().nClientHeight = 12;
+  ASSERT_TRUE(DDInit(0, nullptr, 640, 480, 32, 0, 0, 1, 60, 0, nullptr, nullptr, 0));
+  g_Palette[1] = PALENTRY{0xFF, 0, 0, 0};
+  DDPalFillSurface(&g_BackBufferSD, 1);
+  const int nBefore = m_presenter.m_nPresents;
+  DDBlt(&g_PrimarySD, 0, 0, 640, 480, &g_BackBufferSD, 0, 0, 0);
+  EXPECT_GT(m_presenter.m_nPresents, nBefore);
+  EXPECT_EQ(m_presenter.At(320, 240), 0xFF0000u);
+}
+
 }  // namespace
