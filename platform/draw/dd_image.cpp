@@ -183,6 +183,16 @@ bool CopyImage(DDSURFACEDATA* lpSD, const cBmpImage& image, const char* szFile, 
   return true;
 }
 
+// The opaque texel of a colour in the texture format (2 or 4 bytes).
+uint32_t OpaqueTexel(uint32_t rgb, int nBytes) {
+  if (nBytes != 2) return 0xFF000000u | rgb;
+  const CHANNELFORMAT& f = g_PixelFormat;
+  return static_cast<uint32_t>(f.nAlphaMax) << f.nAlphaShift |
+         Truncate(rgb >> 16 & 0xFF, f.nRedMax) << f.nRedShift |
+         Truncate(rgb >> 8 & 0xFF, f.nGreenMax) << f.nGreenShift |
+         Truncate(rgb & 0xFF, f.nBlueMax) << f.nBlueShift;
+}
+
 // Textured back end: the picture into level 0 of a texture, at its top left;
 // pixels of the key colour become transparent black, the rest of the texture
 // stays transparent black.
@@ -194,22 +204,11 @@ void FillTexture(cGpuTexture* lpTexture, const cBmpImage& image, uint32_t dwKeyR
   const int nBytes = GpuFormatBytes(lpLevel->Format());
   const int nWidth = std::min(image.Width(), lpLevel->Width());
   const int nHeight = std::min(image.Height(), lpLevel->Height());
-  const CHANNELFORMAT& f = g_PixelFormat;
   for (int y = 0; y < nHeight; ++y) {
     uint8_t* lpRow = lpBits + static_cast<size_t>(y) * nPitch;
     for (int x = 0; x < nWidth; ++x) {
       const uint32_t rgb = image.PixelRgb(x, y);
-      uint32_t texel = 0;
-      if (rgb != dwKeyRgb) {
-        if (nBytes == 2)
-          texel = static_cast<uint32_t>(f.nAlphaMax) << f.nAlphaShift |
-                  Truncate(rgb >> 16 & 0xFF, f.nRedMax) << f.nRedShift |
-                  Truncate(rgb >> 8 & 0xFF, f.nGreenMax) << f.nGreenShift |
-                  Truncate(rgb & 0xFF, f.nBlueMax) << f.nBlueShift;
-        else
-          texel = 0xFF000000u | rgb;
-      }
-      WritePixel(lpRow, x, nBytes, texel);
+      WritePixel(lpRow, x, nBytes, rgb == dwKeyRgb ? 0u : OpaqueTexel(rgb, nBytes));
     }
   }
   lpLevel->UnlockRect();
@@ -439,13 +438,16 @@ int DDSetTransmit(const char* szFile) {
     if (!lock.IsLocked()) {
       TraceLogf("Lock 失敗！");
       nReturn = 0;
-    } else if (lpDTCon && g_nBpp == 16) {
-      const uint32_t texel = *lock.Row<uint16_t>(0);
-      g_dwTransmitPixel = texel;
+    } else if (lpDTCon && (g_nBpp == 16 || g_nBpp == 32)) {
+      // The colour is taken from the picture as an unkeyed texture shows it:
+      // the loaded texel itself would read transparent black once the colour
+      // is already the transparent one, as on a second call.
       cBmpImage image;
       if (LoadBmpFile(szFile, image) != BmpLoadResult::kOk) {
         nReturn = 0;
-      } else {
+      } else if (g_nBpp == 16) {
+        const uint32_t texel = OpaqueTexel(image.PixelRgb(0, 0), 2);
+        g_dwTransmitPixel = texel;
         if (image.IsIndexed()) {
           const BMPCOLOR& c = image.Colours()[0];
           lpDTCon->rgbTransmitKey = DDRGBTRIPLE{c.rgbBlue, c.rgbGreen, c.rgbRed};
@@ -456,11 +458,11 @@ int DDSetTransmit(const char* szFile) {
             static_cast<uint8_t>(texel >> f.nGreenShift & static_cast<uint32_t>(f.nGreenMax)),
             static_cast<uint8_t>(texel >> f.nBlueShift & static_cast<uint32_t>(f.nBlueMax)));
         TraceLogf("SetTrans(filename) lpDTCon->wTransmit_16 = (%x)", lpDTCon->wTransmit_16);
+      } else {
+        const uint32_t rgb = image.PixelRgb(0, 0);
+        DDSetTransmit(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
+                      static_cast<uint8_t>(rgb));
       }
-    } else if (lpDTCon && g_nBpp == 32) {
-      const uint32_t texel = *lock.Row<uint32_t>(0);
-      DDSetTransmit(static_cast<uint8_t>(texel >> 16), static_cast<uint8_t>(texel >> 8),
-                    static_cast<uint8_t>(texel));
     } else if (!lpDTCon) {
       switch (g_nBpp) {
         case 8:

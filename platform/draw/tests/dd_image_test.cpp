@@ -267,6 +267,15 @@ TEST_P(ImageTest, TransparentColourFromThePicture) {
     EXPECT_EQ(g_dwTransmitPixel, 0x204060u);
     EXPECT_EQ(lpDDCon->rgbTransmit.rgbtGreen, 0x40);
   }
+  // Asking again gives the same colour, although the picture now loads with
+  // its top-left pixel transparent.
+  const uint32_t dwPixel = g_dwTransmitPixel;
+  const uint32_t dwColour = be.bD3D ? lpDTCon->dwTransmitColor : 0;
+  ASSERT_EQ(DDSetTransmit(info), 1);
+  EXPECT_EQ(g_dwTransmitPixel, dwPixel);
+  if (be.bD3D) {
+    EXPECT_EQ(lpDTCon->dwTransmitColor, dwColour);
+  }
   EXPECT_EQ(DDSetTransmit("bmp\\none.bmp"), 0);
   EXPECT_NE(TraceText().find("bmp\\none.bmp 作成失敗！"), std::string::npos);
 }
