@@ -63,6 +63,23 @@ void BM_FontScreen(benchmark::State& state) {
 }
 BENCHMARK(BM_FontScreen)->ArgNames({"d3d", "bpp"})->Args({1, 32})->Args({0, 8})->Args({0, 32})->Unit(benchmark::kMicrosecond);
 
+// The same screen with glyph caches off: every glyph is rasterised.
+void BM_FontScreenUncached(benchmark::State& state) {
+  Display display(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  if (!display.bOk) {
+    state.SkipWithError("DDInit failed");
+    return;
+  }
+  {
+    Font font;
+    font.Create("ＭＳ ゴシック", 0, 16, 16, 16, 241, -1, 0, 0, -1, 0);
+    const std::string text = ScreenText();
+    for (auto _ : state) font.Draw(&g_BackBufferSD, 0, 0, text.c_str(), 0);
+    state.SetItemsProcessed(state.iterations() * 1200);
+  }
+}
+BENCHMARK(BM_FontScreenUncached)->ArgNames({"d3d", "bpp"})->Args({1, 32})->Args({0, 8})->Unit(benchmark::kMicrosecond);
+
 void BM_ScreenColorKeyBlit(benchmark::State& state) {
   Display display(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   if (!display.bOk) {

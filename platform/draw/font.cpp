@@ -64,7 +64,13 @@ void Font::DeleteCaches() {
   m_bFastFont = 0;
 }
 
+void Font::ReleasePaintLock() {
+  m_lpPaintLock.reset();
+  m_lpPaintSD = nullptr;
+}
+
 void Font::Release() {
+  ReleasePaintLock();
   m_lpRaster.reset();
   DeleteCaches();
   DDReleaseSurface(&m_WorkSD);
@@ -217,6 +223,7 @@ void Font::BuildHalfCache() {
     const char ch = static_cast<char>(b);
     RenderCacheCell(lpCache, static_cast<int>(b), std::string_view(&ch, 1));
   }
+  ReleasePaintLock();
 }
 
 void Font::BuildFullCache(bool bRestore) {
@@ -228,6 +235,7 @@ void Font::BuildFullCache(bool bRestore) {
   }
   DDPalFillSurface(&lpCache->m_SD, 0);
   for (const FASTGLYPH& g : lpCache->m_Glyphs) RenderCacheCell(lpCache, g.nIndex, std::string_view(g.szText, 2));
+  ReleasePaintLock();
 }
 
 void Font::Restore() {
@@ -307,6 +315,7 @@ void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, con
   GLYPHIMAGE img;
   if (!m_lpRaster->Render(run, img)) return;
   if (lpSD == &m_WorkSD && !m_bWorkDirty) {
+    ReleasePaintLock();
     DDPalFillRect(&m_WorkSD, 0, 0, m_nWorkWidth, m_nWorkHeight, 0);
     m_bWorkDirty = true;
   }
@@ -314,13 +323,19 @@ void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, con
                       (m_lpFastFont_FullAdd && lpSD == &m_lpFastFont_FullAdd->m_SD);
   if (lpDTCon && DDIsBatching() && !bCache && lpSD != &m_WorkSD) {
     // Copies queued for this target so far must land first.
+    ReleasePaintLock();
     DDEndBatch();
     DDBeginBatch(0);
   }
+  if (m_lpPaintSD != lpSD) {
+    ReleasePaintLock();
+    m_lpPaintLock = std::make_unique<cSurfaceLock>(lpSD);
+    m_lpPaintSD = lpSD;
+  }
   GLYPHPAINT paint;
   paint.dwArgb = m_dwColor | 0xFF000000u;
-  paint.dwPixel = g_nBpp == 8 ? static_cast<uint32_t>(m_nColorIndex) : PalNumToRGB(m_nColorIndex);
-  PaintGlyph(lpSD, x, y, img, paint, lpClip);
+  paint.dwPixel = PalNumToRGB(static_cast<uint32_t>(m_nColorIndex));
+  PaintGlyph(*m_lpPaintLock, x, y, img, paint, lpClip);
 }
 
 void Font::DrawRun(DDSURFACEDATA* lpSD, int x, int y, const char* pszChars, int nCount) {
@@ -340,6 +355,7 @@ void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, 
       p += nLength;
       if (*p == '\n') ++p;
     }
+    ReleasePaintLock();
     return;
   }
   const bool bCaches = m_bFastFont && m_lpFastFont_Half && m_lpFastFont_FullAdd && lpFinal;
@@ -350,11 +366,15 @@ void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, 
         cFastFont* lpCache = m_lpFastFont_FullAdd;
         if (!bCaches) {
           DrawRun(lpSD, x + dx, y + dy, p, 2);
-        } else if (!lpCache->DrawChar(lpFinal, fx + dx, fy + dy, p, DDBLT_TRANSPARENT)) {
-          if (!lpCache->AddGlyph(p)) {
+        } else {
+          ReleasePaintLock();
+          if (lpCache->DrawChar(lpFinal, fx + dx, fy + dy, p, DDBLT_TRANSPARENT)) {
+            // cached
+          } else if (!lpCache->AddGlyph(p)) {
             DrawRun(lpSD, x + dx, y + dy, p, 2);  // full: drawn directly every time
           } else {
             RenderCacheCell(lpCache, lpCache->m_nCount - 1, std::string_view(p, 2));
+            ReleasePaintLock();
             lpCache->DrawChar(lpFinal, fx + dx, fy + dy, p, DDBLT_TRANSPARENT);
           }
         }
@@ -370,14 +390,17 @@ void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, 
     } else if (c == ' ' || (bSkipLower && m_lpGlyphSD && c >= 'a' && c <= 'z')) {
       dx += m_nCellWidth;
     } else {
-      if (bCaches)
+      if (bCaches) {
+        ReleasePaintLock();
         m_lpFastFont_Half->DrawIndex(lpFinal, fx + dx, fy + dy, c, DDBLT_TRANSPARENT);
-      else
+      } else {
         DrawRun(lpSD, x + dx, y + dy, p, 1);
+      }
       dx += m_nCellWidth;
     }
     ++p;
   }
+  ReleasePaintLock();
 }
 
 void Font::DrawImageText(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText) {

@@ -122,6 +122,7 @@ public:
   void BuildFullCache(bool bRestore);
   void DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, int fx, int fy, const char* pszText,
                  bool bSkipLower);
+  // Leaves the surface locked for the next glyph; DrawChars lets it go.
   void DrawRun(DDSURFACEDATA* lpSD, int x, int y, const char* pszChars, int nCount);
   void DrawImageText(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText);
 
@@ -153,6 +154,11 @@ private:
   void RenderCacheCell(cFastFont* lpCache, int nCell, std::string_view ch);
   // Where a character of a cell at (x, y) is drawn.
   void GlyphPosition(int x, int y, std::string_view ch, int& px, int& py) const;
+  // The surface glyphs are being painted on stays locked until the font
+  // copies, fills or returns, so a run of glyphs costs one lock.
+  void ReleasePaintLock();
+  std::unique_ptr<cSurfaceLock> m_lpPaintLock;
+  DDSURFACEDATA* m_lpPaintSD = nullptr;
   // The work surface is cleared only when something is drawn into it.
   int m_nWorkWidth = 0, m_nWorkHeight = 0;
   bool m_bWorkDirty = false;

@@ -35,11 +35,9 @@ uint32_t From565(uint16_t v) {
 
 }  // namespace
 
-void PaintGlyph(DDSURFACEDATA* lpSD, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
+void PaintGlyph(const cSurfaceLock& lock, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
                 const DDRECT* lpClip) {
-  if (!lpSD || img.nWidth <= 0 || img.nHeight <= 0) return;
-  cSurfaceLock lock(lpSD);
-  if (!lock.IsLocked()) return;
+  if (!lock.IsLocked() || img.nWidth <= 0 || img.nHeight <= 0) return;
   const DDSURFACEDATA* lpLocked = lock.m_lpSD;
 
   // What the lock reaches: the record's size within the real surface.

@@ -16,7 +16,8 @@ struct GLYPHPAINT {
   uint32_t dwPixel = 0;          // surface back end: pixel value (palette index at 8 bits)
 };
 
-// Paints img with its top-left at (x, y), clipped to the surface and, when
-// given, to lpClip (right and bottom exclusive).
-void PaintGlyph(DDSURFACEDATA* lpSD, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
+// Paints img with its top-left at (x, y) on a locked surface, clipped to the
+// surface and, when given, to lpClip (right and bottom exclusive). One lock
+// serves any number of glyphs.
+void PaintGlyph(const cSurfaceLock& lock, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
                 const DDRECT* lpClip);

@@ -177,12 +177,21 @@ TEST_P(FontTest, CachedAndDirectTextLandOnTheSameCells) {
   ExpectPixels(&m_font.m_lpFastFont_Half->m_SD, {}, cx, cy, cx + 16, cy + 20, "lead byte 82");
 }
 
-TEST_P(FontTest, DrawsOnTheBackBuffer) {
-  MakeFont(1);
-  DDPalFillSurface(&g_BackBufferSD, 0);
+TEST_P(FontTest, DrawsOnRenderTargetsAndTheBackBuffer) {
+  DDSURFACEDATA rt;
+  ASSERT_TRUE(DDCreateSurface(&rt, 320, 240, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
   const std::string text = "Hi\nカナ漢";
-  m_font.Draw(&g_BackBufferSD, 100, 200, text.c_str(), 0);
-  ExpectPixels(&g_BackBufferSD, Expected(text, 100, 200), 90, 190, 200, 250, "back buffer");
+  for (int nCache : {0, 1}) {
+    MakeFont(nCache);
+    for (DDSURFACEDATA* lpSD : {&g_BackBufferSD, &rt}) {
+      DDPalFillSurface(lpSD, 0);
+      m_font.Draw(lpSD, 100, 200 - 150 * (lpSD == &rt), text.c_str(), 0);
+      const int y = lpSD == &rt ? 50 : 200;
+      ExpectPixels(lpSD, Expected(text, 100, y), 90, y - 10, 200, y + 50, nCache ? "cached" : "direct");
+    }
+    m_font.Release();
+  }
+  DDReleaseSurface(&rt);
 }
 
 TEST_P(FontTest, FullCacheGrowsOnFirstUseAndKeepsItsCells) {
