@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "app/base/report_log.h"
@@ -17,6 +18,8 @@ struct BackEnd {
   int bD3D;
   int nBpp;
 };
+
+inline void PrintTo(const BackEnd& be, std::ostream* os) { *os << be.pszName; }
 
 inline std::string BackEndName(const testing::TestParamInfo<BackEnd>& info) {
   return info.param.pszName;
