@@ -281,6 +281,9 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
 
     const uint32_t dwKeyRgb = Rgb(nBpp == 16 ? lpDTCon->rgbTransmitKey : lpDTCon->rgbTransmit);
     int nMemory = lpDT->nMemoryType;
+    // A re-creation keeps a system-memory texture, pixels and all; only a
+    // texture made now is filled (and mirrored) from the file.
+    bool bCreated = false;
     if (nMemory == DTMEMORYTYPE_VIDEO_NORT) {
       TraceLogf(
           "DDCreateSurfaceFromFile Err DTMEMORYTYPE_VIDEO_NORTの指定は未対応です。"
@@ -300,6 +303,7 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
         return hr;
       } else {
         lpDT->lpTexture = lpTexture;
+        bCreated = true;
       }
     }
     lpDT->nMemoryType = nMemory;
@@ -316,9 +320,10 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
         return hr;
       }
       lpDT->lpTexture = lpTexture;
+      bCreated = true;
     }
     if (lpDT->lpTexture) {
-      FillTexture(lpDT->lpTexture, image, dwKeyRgb);
+      if (bCreated) FillTexture(lpDT->lpTexture, image, dwKeyRgb);
       lpDT->lpSurface = lpDT->lpTexture->GetSurfaceLevel(0);
       lpDT->nLevelWidth = lpDT->lpSurface->Width();
       lpDT->nLevelHeight = lpDT->lpSurface->Height();
@@ -329,7 +334,7 @@ int CreateSurfaceFromFileDT(DDSURFACEDATA* lpSD, const char* szFile, int bColorK
     lpSD->nTextureWidth = lpDT->nLevelWidth;
     lpSD->nTextureHeight = lpDT->nLevelHeight;
 
-    if (nMirrorW || nMirrorH) {
+    if ((nMirrorW || nMirrorH) && bCreated) {
       DDSURFACEDATA temp;
       const int nTempResult = DDCreateSurfaceFromFile(&temp, szFile, bColorKey, nBpp, nDDMemory,
                                                       nDTMemory, 0, 0, 0, 0, 0);

@@ -410,6 +410,17 @@ TEST_P(ImageTest, ReloadRefillsTheSurfaceAndRefusesAChangedSize) {
     EXPECT_STREQ(sd.szFileName, "bmp\\re.bmp");
     EXPECT_EQ(g_SurfaceList.size(), nListed);
     DDReleaseSurface(&sd);
+    // A system-memory texture survives a reset: its pixels are kept as drawn.
+    DDSURFACEDATA sys;
+    ASSERT_EQ(DDCreateSurfaceFromFile(&sys, "bmp\\re.bmp", 1, Bpp(), 0, DTMEMORYTYPE_SYSTEM, 0, 0,
+                                      0, 0, 0),
+              0);
+    SetPixelAt(&sys, 3, 2, 0x1234);
+    ASSERT_EQ(DDCreateSurfaceFromFile(&sys, sys.szFileName, 1, Bpp(), 0, DTMEMORYTYPE_SYSTEM, 0, 0,
+                                      0, 0, 1),
+              0);
+    EXPECT_EQ(PixelAt(&sys, 3, 2), 0x1234u);
+    DDReleaseSurface(&sys);
     return;
   }
   DDSURFACEDATA sd;
