@@ -215,6 +215,7 @@ void Font::RenderCacheCell(cFastFont* lpCache, int nCell, std::string_view ch) {
 void Font::BuildHalfCache() {
   cFastFont* lpCache = m_lpFastFont_Half;
   if (!lpCache || !lpCache->IsReady()) return;
+  ReleasePaintLock();
   DDPalFillSurface(&lpCache->m_SD, 0);
   // Byte b lies in cell b. Bytes that are no character of their own (control
   // bytes, lead bytes) keep an empty cell.
@@ -233,6 +234,7 @@ void Font::BuildFullCache(bool bRestore) {
     for (const char* p = g_szFastFontPrefill; p[0] && p[1]; p += 2)
       if (!lpCache->AddGlyph(p)) break;
   }
+  ReleasePaintLock();
   DDPalFillSurface(&lpCache->m_SD, 0);
   for (const FASTGLYPH& g : lpCache->m_Glyphs) RenderCacheCell(lpCache, g.nIndex, std::string_view(g.szText, 2));
   ReleasePaintLock();
@@ -329,7 +331,7 @@ void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, con
   }
   if (m_lpPaintSD != lpSD) {
     ReleasePaintLock();
-    m_lpPaintLock = std::make_unique<cSurfaceLock>(lpSD);
+    m_lpPaintLock = std::make_unique<cGlyphCanvas>(lpSD);
     m_lpPaintSD = lpSD;
   }
   GLYPHPAINT paint;

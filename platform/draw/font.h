@@ -21,6 +21,7 @@
 
 #include "app/base/format.h"
 #include "platform/draw/dd_surface.h"
+#include "platform/draw/font_paint.h"
 #include "platform/draw/font_raster.h"
 
 // One entry of the font table.
@@ -157,7 +158,7 @@ private:
   // The surface glyphs are being painted on stays locked until the font
   // copies, fills or returns, so a run of glyphs costs one lock.
   void ReleasePaintLock();
-  std::unique_ptr<cSurfaceLock> m_lpPaintLock;
+  std::unique_ptr<cGlyphCanvas> m_lpPaintLock;
   DDSURFACEDATA* m_lpPaintSD = nullptr;
   // The work surface is cleared only when something is drawn into it.
   int m_nWorkWidth = 0, m_nWorkHeight = 0;

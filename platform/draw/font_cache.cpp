@@ -24,7 +24,7 @@ cFastFont::cFastFont(int nKind, int nCellWidth, int nCellHeight, int nColumns, i
     m_nCapacity = 0;
     return;
   }
-  if (!DDCreateSurface(&m_SD, nCellWidth * nColumns, nCellHeight * nRows, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0)) {
+  if (!DDCreateSurface(&m_SD, nCellWidth * nColumns, nCellHeight * nRows, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
     m_nCapacity = 0;
     return;
   }

@@ -35,21 +35,48 @@ uint32_t From565(uint16_t v) {
 
 }  // namespace
 
-void PaintGlyph(const cSurfaceLock& lock, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
-                const DDRECT* lpClip) {
-  if (!lock.IsLocked() || img.nWidth <= 0 || img.nHeight <= 0) return;
-  const DDSURFACEDATA* lpLocked = lock.m_lpSD;
-
-  // What the lock reaches: the record's size within the real surface.
-  int nWidth = lpLocked->nWidth, nHeight = lpLocked->nHeight;
-  if (const cDDrawSurface* pSurface = lpLocked->DDSurface()) {
-    nWidth = std::min(nWidth, pSurface->Width());
-    nHeight = std::min(nHeight, pSurface->Height());
-  } else if (lpLocked->lpDT && lpLocked->lpDT->lpSurface) {
-    nWidth = std::min(nWidth, lpLocked->lpDT->lpSurface->Width());
-    nHeight = std::min(nHeight, lpLocked->lpDT->lpSurface->Height());
+cGlyphCanvas::cGlyphCanvas(DDSURFACEDATA* lpSD) {
+  if (!lpSD) return;
+  if (lpDTCon) {
+    DDResolveParentSD(&lpSD);
+    DDRedirectBackBuffer(&lpSD);
+    cGpuSurface* lpSurface = lpSD->lpDT ? lpSD->lpDT->lpSurface : nullptr;
+    int nPitch = 0;
+    if (!lpSurface || GpuFailed(lpSurface->LockRect(&m_lpBits, &nPitch))) {
+      m_lpBits = nullptr;
+      return;
+    }
+    m_lpGpuSurface = lpSurface;
+    m_format = lpSurface->Format();
+    m_nBytesPerPixel = GpuFormatBytes(m_format);
+    m_nPitch = nPitch;
+    m_nWidth = std::min(lpSD->nWidth, lpSurface->Width());
+    m_nHeight = std::min(lpSD->nHeight, lpSurface->Height());
+    return;
   }
-  nWidth = std::min(nWidth, lock.m_nPitch);
+  m_lock.emplace(lpSD);
+  if (!m_lock->IsLocked()) return;
+  const DDSURFACEDATA* lpLocked = m_lock->m_lpSD;
+  m_lpBits = m_lock->m_lpBits;
+  m_nBytesPerPixel = m_lock->m_nBytesPerPixel;
+  m_nPitch = m_lock->m_nPitch * m_nBytesPerPixel;
+  m_nWidth = std::min(lpLocked->nWidth, m_lock->m_nPitch);
+  m_nHeight = lpLocked->nHeight;
+  if (const cDDrawSurface* pSurface = lpLocked->DDSurface()) {
+    m_nWidth = std::min(m_nWidth, pSurface->Width());
+    m_nHeight = std::min(m_nHeight, pSurface->Height());
+  }
+}
+
+cGlyphCanvas::~cGlyphCanvas() {
+  if (m_lpGpuSurface) m_lpGpuSurface->UnlockRect();
+}
+
+void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
+                const DDRECT* lpClip) {
+  if (!canvas.IsReady() || img.nWidth <= 0 || img.nHeight <= 0) return;
+  const int nWidth = canvas.m_nWidth, nHeight = canvas.m_nHeight;
+  auto Row = [&](int py) { return canvas.m_lpBits + static_cast<size_t>(py) * canvas.m_nPitch; };
   int x1 = std::max(0, x), y1 = std::max(0, y);
   int x2 = std::min(nWidth, x + img.nWidth), y2 = std::min(nHeight, y + img.nHeight);
   if (lpClip) {
@@ -60,8 +87,8 @@ void PaintGlyph(const cSurfaceLock& lock, int x, int y, const GLYPHIMAGE& img, c
   }
   if (x1 >= x2 || y1 >= y2) return;
 
-  if (lpLocked->lpDT) {
-    const GPUFORMAT fmt = lpLocked->lpDT->lpSurface->Format();
+  if (canvas.m_format != GPUFMT_UNKNOWN) {
+    const GPUFORMAT fmt = canvas.m_format;
     for (int py = y1; py < y2; ++py) {
       for (int px = x1; px < x2; ++px) {
         const uint32_t a = img.At(px - x, py - y);
@@ -69,15 +96,15 @@ void PaintGlyph(const cSurfaceLock& lock, int x, int y, const GLYPHIMAGE& img, c
         switch (fmt) {
           case GPUFMT_A8R8G8B8:
           case GPUFMT_X8R8G8B8: {
-            uint32_t& texel = lock.Row<uint32_t>(py)[px];
+            uint32_t& texel = reinterpret_cast<uint32_t*>(Row(py))[px];
             texel = Blend32(texel, paint.dwArgb, a, fmt == GPUFMT_A8R8G8B8);
             break;
           }
           case GPUFMT_A1R5G5B5:  // one bit of alpha: half coverage decides
-            if (a >= 128) lock.Row<uint16_t>(py)[px] = To1555(paint.dwArgb);
+            if (a >= 128) reinterpret_cast<uint16_t*>(Row(py))[px] = To1555(paint.dwArgb);
             break;
           case GPUFMT_R5G6B5: {
-            uint16_t& texel = lock.Row<uint16_t>(py)[px];
+            uint16_t& texel = reinterpret_cast<uint16_t*>(Row(py))[px];
             texel = To565(Blend32(From565(texel), paint.dwArgb, a, false));
             break;
           }
@@ -93,17 +120,17 @@ void PaintGlyph(const cSurfaceLock& lock, int x, int y, const GLYPHIMAGE& img, c
   for (int py = y1; py < y2; ++py) {
     for (int px = x1; px < x2; ++px) {
       if (img.At(px - x, py - y) < 128) continue;
-      switch (lock.m_nBytesPerPixel) {
-        case 1: lock.Row<uint8_t>(py)[px] = static_cast<uint8_t>(v); break;
-        case 2: lock.Row<uint16_t>(py)[px] = static_cast<uint16_t>(v); break;
+      switch (canvas.m_nBytesPerPixel) {
+        case 1: Row(py)[px] = static_cast<uint8_t>(v); break;
+        case 2: reinterpret_cast<uint16_t*>(Row(py))[px] = static_cast<uint16_t>(v); break;
         case 3: {
-          uint8_t* p = lock.Row<uint8_t>(py) + px * 3;
+          uint8_t* p = Row(py) + px * 3;
           p[0] = static_cast<uint8_t>(v);
           p[1] = static_cast<uint8_t>(v >> 8);
           p[2] = static_cast<uint8_t>(v >> 16);
           break;
         }
-        case 4: lock.Row<uint32_t>(py)[px] = v; break;
+        case 4: reinterpret_cast<uint32_t*>(Row(py))[px] = v; break;
         default: break;
       }
     }

@@ -423,6 +423,15 @@ TEST_F(FontFaceTest, TexturedGlyphsAreBlendedAndSurfaceGlyphsSolid) {
           }
         }
         EXPECT_GT(nPartial, 0);
+        // And they stay soft when copied from the cache onto the screen.
+        lock.Unlock();
+        DDPalFillSurface(&g_BackBufferSD, 0);
+        font.Draw(&g_BackBufferSD, 0, 0, "０", 0);
+        cSurfaceLock screen(&g_BackBufferSD);
+        std::set<uint32_t> reds;
+        for (int y = 0; y < 16; ++y)
+          for (int x = 0; x < 16; ++x) reds.insert(screen.Row<uint32_t>(y)[x] >> 16 & 0xFF);
+        EXPECT_GT(reds.size(), 4u) << "only " << reds.size() << " levels of red";
       } else {
         // Nothing but the transparent index and the text's palette index.
         EXPECT_EQ(values, (std::set<uint32_t>{0, kColor}));
