@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "stagedata/item.h"
+#include "stagedata/fast_base.h"
 #include "stagedata/palettes.h"
 
 
@@ -44,9 +45,9 @@ const BlockGroupCopier kBlockGroupCopiers[kBlockLinkGroups] = {
 
 }  // namespace
 
-cEdBlock::cEdBlock() {
-  SetDefaults();
-}
+// The member initialisers are the defaults of SetDefaults; a new block
+// registers its fields only when it is first read, written or cleared.
+cEdBlock::cEdBlock() : m_vLinkFlags(kBlockLinkGroups, 0) {}
 
 // The descriptor lists are bookkeeping, not value: a copy starts without
 // them and registers when it is first read, written or cleared.
@@ -87,6 +88,7 @@ void cEdBlock::CopyMembers(const cEdBlock& other) {
 
 void cEdBlock::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
+  m_FieldDesc.reserve(18);
   AddField(&m_nLinkSrc);
   AddField(&m_nLinkNo);
   AddField(&m_nCondMode);
@@ -117,7 +119,7 @@ void cEdBlock::SetDefaults() {
 }
 
 void cEdBlock::Load(cRecordReader& file) {
-  cRecord::Load(file);
+  LoadBasePart(*this, file);
   file.Read(m_nTileX);
   file.Read(m_nTileY);
   ReadByteVector(m_vLinkFlags, file);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "stagedata/fast_base.h"
 #include "stagedata/palettes.h"
 
 
@@ -101,9 +102,8 @@ const std::string g_ActModeNames[] = {"範囲かグループが真なら成立",
                                       "一度範囲かグループが真になると、以後無条件で成立",
                                       "範囲とグループが偽なら成立", ""};
 
-cEdChara::cEdChara() {
-  SetDefaults();
-}
+// The member initialisers are the defaults of SetDefaults.
+cEdChara::cEdChara() : m_vLinkFlags(kCharaLinkGroups, 0) {}
 
 cEdChara::cEdChara(const cEdChara& other) : cRecord(other) {
   CopyMembers(other);
@@ -179,6 +179,7 @@ void cEdChara::CopyMembers(const cEdChara& o) {
 
 void cEdChara::RegisterFields(int nVersion) {
   ClearFieldLists();
+  m_FieldDesc.reserve(53);
   AddString(&m_strName);
   AddField(&m_nLinkSrc);
   AddField(&m_nLinkNo);
@@ -261,7 +262,7 @@ void cEdChara::InsertLinkGroup(int nGroup) {
 }
 
 void cEdChara::Load(cRecordReader& file) {
-  cRecord::Load(file);
+  LoadBasePart(*this, file);
   file.Read(m_nTileX);
   file.Read(m_nTileY);
   file.Read(m_nPlaceData);

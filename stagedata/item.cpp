@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "stagedata/fast_base.h"
 #include "stagedata/palettes.h"
 
 
@@ -48,9 +49,8 @@ const ItemGroupCopier kItemGroupCopiers[kItemLinkGroups] = {
 
 const std::string g_TakeModeNames[] = {"1回だけ取れる", "何回でも取れる", "取れない", "", {}};
 
-cEdItem::cEdItem() {
-  SetDefaults();
-}
+// The member initialisers are the defaults of SetDefaults.
+cEdItem::cEdItem() : m_vLinkFlags(kItemLinkGroups, 0) {}
 
 cEdItem::cEdItem(const cEdItem& other) : cRecord(other) {
   CopyMembers(other);
@@ -89,6 +89,7 @@ void cEdItem::CopyMembers(const cEdItem& o) {
 
 void cEdItem::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
+  m_FieldDesc.reserve(17);
   AddString(&m_strName);
   AddField(&m_nLinkSrc);
   AddField(&m_nLinkNo);
@@ -121,7 +122,7 @@ int cEdItem::SetDefaults() {
 }
 
 void cEdItem::Load(cRecordReader& file) {
-  cRecord::Load(file);
+  LoadBasePart(*this, file);
   file.Read(m_nTileX);
   file.Read(m_nTileY);
   ReadByteVector(m_vLinkFlags, file);

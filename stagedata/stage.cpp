@@ -37,6 +37,7 @@ cEdStage::cEdStage() {
 
 void cEdStage::RegisterFields(int v) {
   ClearFieldLists();
+  m_FieldDesc.reserve(98);
   AddString(&m_strName);
   AddField(&m_nWidth);
   AddField(&m_nReserved1);

@@ -307,6 +307,33 @@ TEST_F(StageFileTest, EmptyPaletteListsAreFilledWithDefaults) {
   EXPECT_TRUE(loaded.m_vBgLayer.empty());
 }
 
+TEST_F(StageFileTest, ReplayStageTakesItsSettingsFromTheStartCopy) {
+  cEdStage stage;
+  Generate(stage);
+  cEdStage start;
+  start.CopySettingsFrom(stage);
+  start.m_strName = "開始時";
+  start.m_vBgLayer.resize(3);
+  start.m_vResultItem.assign(5, 0);
+  stage.m_nTimeLimit = 5;  // changed by a flow during play
+  stage.m_vPlacedBlock.resize(3);
+  cRecordWriter writer;
+  writer.WriteI32(DATA_VERSION);
+  {
+    const cStageRefs refs = Refs();
+    cStageRefsScope scope(refs);
+    stage.SaveForReplay(writer, start);
+  }
+  cEdStage loaded;
+  ASSERT_EQ(ReadBytes(loaded, writer.Data()), eStageRead::Ok);
+  EXPECT_EQ(loaded.m_strName, "開始時");
+  EXPECT_EQ(loaded.m_nTimeLimit, 300);
+  EXPECT_EQ(loaded.m_vBgLayer.size(), 3u);
+  EXPECT_EQ(loaded.m_vResultItem, cCheckedVector<int32_t>(5, 0));
+  EXPECT_EQ(loaded.m_vPlacedBlock.size(), 3u);
+  EXPECT_EQ(loaded.m_vPlacedChara.size(), stage.m_vPlacedChara.size());
+}
+
 // ---- LoadStageForPlay -----------------------------------------------------
 
 TEST_F(StageFileTest, PlayLoadTakesTheNewestVersionAndCopiesTheSettings) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "stagedata/tests/stage_generator.h"
+#include "testing/record_bytes.h"
 #include "stagedata/tests/stage_test_util.h"
 
 namespace {
@@ -35,6 +36,56 @@ TEST(StageTest, NewStageDefaults) {
   EXPECT_EQ(stage.m_bActiveOnly, 1);
   stage.RegisterFields(DATA_VERSION);
   EXPECT_EQ(stage.FieldList().size(), 98u);
+}
+
+// The record part of a version-154 file, written field by field as that
+// version's editor laid it out: settings added later are absent and the
+// others follow one another without gaps.
+TEST(StageTest, RecordPartOfAnOldVersionLandsInItsMembers) {
+  std::vector<int> present;
+  for (int f = 1; f <= 98; ++f) {
+    const bool bLater = f == 25 || f == 26 || f == 30 || f == 31 || f == 33 || (f >= 36 && f <= 39) ||
+                        f == 42 || f == 43 || (f >= 48 && f <= 52) || f == 56 || (f >= 60 && f <= 63) ||
+                        f == 66 || f == 67 || (f >= 70 && f <= 73);
+    if (!bLater) present.push_back(f);
+  }
+  ASSERT_EQ(present.size(), 71u);
+  cRecordBytes bytes;
+  bytes.Fields(71);
+  for (int f : present) {
+    if (f == 21 || (f >= 88 && f <= 92)) {
+      bytes.f64(f + 0.5);
+    } else {
+      bytes.i32(1000 + f);
+    }
+  }
+  bytes.Strings(1).str("古いステージ");
+  ResetRecordGlobals();
+  g_nFileVersion = 154;
+  cEdStage stage;
+  cRecordReader reader(bytes.Bytes(), "t");
+  stage.cRecord::Load(reader);
+  ASSERT_FALSE(reader.Failed());
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_EQ(stage.m_nWidth, 1001);
+  EXPECT_EQ(stage.m_dGravity, 21.5);
+  EXPECT_EQ(stage.m_nBgm, 1024);
+  EXPECT_EQ(stage.m_bZLayers, 1027);
+  EXPECT_EQ(stage.m_bShowGameOver, 1035);
+  EXPECT_EQ(stage.m_nHeroBox0WalkW, 1040);
+  EXPECT_EQ(stage.m_nHeroBoxExH, 1047);
+  EXPECT_EQ(stage.m_nShowBoxA, 1053);
+  EXPECT_EQ(stage.m_nBoxCColour, 1059);
+  EXPECT_EQ(stage.m_nComBox0WalkW, 1064);
+  EXPECT_EQ(stage.m_nComBox1H, 1069);
+  EXPECT_EQ(stage.m_nItemBoxW, 1074);
+  EXPECT_EQ(stage.m_nReserved7, 1084);
+  EXPECT_EQ(stage.m_nScrollMarginY, 1086);
+  EXPECT_EQ(stage.m_dSpeedCapPerStep, 92.5);
+  EXPECT_EQ(stage.m_bActiveOnly, 1094);
+  EXPECT_EQ(stage.m_nComInvincible, 1098);
+  EXPECT_EQ(stage.m_strName, "古いステージ");
+  ResetRecordGlobals();
 }
 
 TEST(StageTest, CollisionLevelSetsTheSubSteps) {
