@@ -456,8 +456,15 @@ int Font::Draw(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText, int b
     }
     m_bWorkDirty = false;
   }
-  DrawImageText(lpTarget, x, y, pszText);
   if (lpDTCon && !bOuterBatch) DDEndBatch();
+  if (m_bGlyphImage && m_lpGlyphSD && m_nCellWidth != 0) {
+    // The pictures go over the glyphs queued so far, which must land first.
+    if (bOuterBatch) {
+      DDEndBatch();
+      DDBeginBatch(0);
+    }
+    DrawImageText(lpTarget, x, y, pszText);
+  }
   return 1;
 }
 
