@@ -1,6 +1,7 @@
 #include "stagedata/stage.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "stagedata/palettes.h"
 
@@ -239,6 +240,9 @@ void cEdStage::SetLayoutDefaults() {
 }
 
 void cEdStage::SetCollisionLevel(int nLevel) {
+  // Levels below 1 would give no sub-steps (and divisions by zero), huge ones
+  // more sub-steps than a frame can run.
+  nLevel = std::clamp(nLevel, 1, kMaxCollisionLevel);
   m_nCollisionLevel = nLevel;
   const bool bCoarse = nLevel >= 11 && nLevel <= 19;
   const int n = bCoarse ? nLevel - 10 : nLevel;
@@ -269,7 +273,13 @@ void cEdStage::Validate(const cStageRefs& outer) {
   m_nScrollLimitR = std::min(m_nScrollLimitR, m_nWidth - 1);
   m_nScrollLimitT = std::min(m_nScrollLimitT, m_nHeight - kViewCellsY);
   m_nScrollLimitB = std::min(m_nScrollLimitB, m_nHeight - 1);
-  SetCollisionLevel(std::clamp(m_nCollisionLevel, 1, kMaxCollisionLevel));
+  // Play divides by the frame rate and turns positions into integers: a
+  // damaged file must not bring a zero rate or a gravity that is no number.
+  m_nFrameRate = std::clamp(m_nFrameRate, 1, kMaxFrameRate);
+  m_nHitSteps = std::max(m_nHitSteps, 0);
+  if (!std::isfinite(m_dGravity)) m_dGravity = 0.4;
+  for (cEdBgLayer& layer : m_vBgLayer) layer.RepairNumbers();
+  SetCollisionLevel(m_nCollisionLevel);
   if (!IsRow(m_nBgm, outer.Tables().nBgmRows)) m_nBgm = 0;
 
   PadPalette(m_vBlock);

@@ -27,6 +27,7 @@ inline constexpr int kMaxStageWidth = 8192;
 inline constexpr int kMaxStageHeight = 8192;
 inline constexpr int64_t kMaxMapGridCells = int64_t{1} << 22;
 inline constexpr int kMaxCollisionLevel = 100;
+inline constexpr int kMaxFrameRate = 1000;
 
 // Number of result rows of the stage-result panel.
 inline constexpr int kResultItems = 5;
@@ -61,6 +62,8 @@ public:
   // every definition validated against refs (with this stage as the stage
   // palette).
   void Validate(const cStageRefs& refs);
+  // Stores the level (clamped to 1..kMaxCollisionLevel) and derives the
+  // sub-step values from it.
   void SetCollisionLevel(int nLevel);
 
   int FindHero() const;

@@ -38,7 +38,8 @@ int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut);
 
 // How LoadStageForPlay runs the reading: the application shell installs a
 // runner that reads on the loader thread while the caller keeps serving its
-// messages, and returns false when the wait was given up (quit). Without one
+// messages, and returns false when the wait was given up (quit). It returns
+// only once read has returned (a read is never cut off). Without one
 // the reading runs on the calling thread. An empty function restores that.
 using StageLoadRunner = std::function<bool(const std::function<void()>& read)>;
 void SetStageLoadRunner(StageLoadRunner runner);

@@ -1,5 +1,7 @@
 #include "stagedata/stage_parts.h"
 
+#include <cmath>
+
 void cEdBgLayer::RegisterFields(int nVersion) {
   ClearFieldLists();
   m_FieldDesc.reserve(10);
@@ -33,6 +35,13 @@ void cEdBgLayer::SetDefaults() {
   m_nFillColour = 16;
   m_dSpeedX = 0.1;
   m_dSpeedY = 0.1;
+}
+
+void cEdBgLayer::RepairNumbers() {
+  if (!std::isfinite(m_dSpeedX)) m_dSpeedX = 0.1;
+  if (!std::isfinite(m_dSpeedY)) m_dSpeedY = 0.1;
+  if (!std::isfinite(m_dOffsetX)) m_dOffsetX = 0;
+  if (!std::isfinite(m_dOffsetY)) m_dOffsetY = 0;
 }
 
 void cEdStageText::RegisterFields(int /*nVersion*/) {

@@ -19,6 +19,8 @@ public:
 
   void RegisterFields(int nVersion) override;
   void SetDefaults();
+  // Factors and offsets that are no finite number get their defaults.
+  void RepairNumbers();
 
   int32_t m_bVisible = 1;
   int32_t m_bFill = 0;          // a plain fill of m_nFillColour instead of a bitmap

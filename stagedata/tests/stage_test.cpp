@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "stagedata/tests/stage_generator.h"
 #include "testing/record_bytes.h"
 #include "stagedata/tests/stage_test_util.h"
@@ -139,6 +141,24 @@ TEST(StageTest, ValidationBoundsLevelAndMapSize) {
     const int64_t nCells = (int64_t{stage.m_nHeight} + 20) << MapPitchShift(stage.m_nWidth);
     EXPECT_LE(nCells, kMaxMapGridCells);
   }
+}
+
+TEST(StageTest, ValidationRepairsValuesPlayDividesByOrTruncates) {
+  cEdStage stage;
+  stage.m_nFrameRate = 0;
+  stage.m_nHitSteps = -3;
+  stage.m_dGravity = std::numeric_limits<double>::quiet_NaN();
+  stage.m_vBgLayer[0].m_dSpeedX = std::numeric_limits<double>::infinity();
+  stage.m_vBgLayer[0].m_dOffsetY = -std::numeric_limits<double>::quiet_NaN();
+  stage.Validate(GeneratorRefs(nullptr, nullptr));
+  EXPECT_EQ(stage.m_nFrameRate, 1);
+  EXPECT_EQ(stage.m_nHitSteps, 0);
+  EXPECT_EQ(stage.m_dGravity, 0.4);
+  EXPECT_EQ(stage.m_dAccelPerStep, 0.4 / 100);
+  EXPECT_EQ(stage.m_vBgLayer[0].m_dSpeedX, 0.1);
+  EXPECT_EQ(stage.m_vBgLayer[0].m_dOffsetY, 0);
+  stage.SetCollisionLevel(0);  // play's own call is bounded as well
+  EXPECT_EQ(stage.m_nSubStep, 1);
 }
 
 TEST(StageTest, MapPitchIsTheSmallestPowerOfTwoForTheRow) {
