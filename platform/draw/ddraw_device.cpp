@@ -169,11 +169,16 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
   const uint32_t key = pSrc->m_dwColorKey;
   const int nB = m_nBytes;
   if (dw == sw && dh == sh) {
+    const bool bStream = nB == 4 && !bKey && pSrc != this &&
+                         WorthStreaming(static_cast<long long>(clipped.right - clipped.left) *
+                                        (clipped.bottom - clipped.top));
     for (int y = clipped.top; y < clipped.bottom; ++y) {
       const uint8_t* s = pSrc->Row(src.top + y - dst.top) + (src.left + clipped.left - dst.left) * nB;
       uint8_t* d = Row(y) + clipped.left * nB;
       int n = clipped.right - clipped.left;
-      if (!bKey) {
+      if (bStream) {
+        CopyRowStream(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), n);
+      } else if (!bKey) {
         if (pSrc != this)
           std::memcpy(d, s, static_cast<size_t>(n) * nB);
         else
@@ -187,6 +192,7 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
         }
       }
     }
+    if (bStream) StreamFence();
   } else {
     // Nearest texel at each destination pixel centre, gathered into a row
     // and copied like an unscaled row.

@@ -624,6 +624,7 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
     // unscaled, unwrapped span, gathered otherwise.
     thread_local std::vector<uint32_t> gathered;
     const bool bDirect = bUnscaled && cols[x2 - 1 - xl] == cols[x1 - xl] + (n - 1);
+    const bool bStream = WorthStreaming(static_cast<long long>(n) * (y2 - y1));
     if (!bDirect) gathered.resize(n);
     for (int y = y1; y < y2; ++y) {
       const uint32_t* src = reinterpret_cast<const uint32_t*>(tex->Row(rows[y - yt]));
@@ -635,7 +636,7 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
         for (int k = 0; k < n; ++k) gathered[k] = src[cols[x1 - xl + k]];
         s = gathered.data();
       }
-      CopyRowByAlpha(d, s, n, [&](int k) {
+      auto blend = [&](int k) {
         const uint32_t t = s[k], a = t >> 24;
         if (bOpaqueTarget) {
           const uint32_t o = d[k];
@@ -645,8 +646,13 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
         } else {
           BlendPixel(reinterpret_cast<uint8_t*>(d + k), t);
         }
-      });
+      };
+      if (bStream)
+        CopyRowByAlpha<true>(d, s, n, blend);
+      else
+        CopyRowByAlpha<false>(d, s, n, blend);
     }
+    if (bStream) StreamFence();
     return true;
   }
   if (bPassColor && bPassAlpha && bKeyBlend && tfmt == GPUFMT_A1R5G5B5 && nDstBytes == 2) {

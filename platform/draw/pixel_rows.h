@@ -53,6 +53,35 @@ inline void AlphaQuad(uint32_t* d, const uint32_t* s, int k, BlendFn& blend) {
 #endif
 }  // namespace pixel_rows_detail
 
+// Copies that cover much more than the caches write whole cache lines past
+// them (no read of the old line first); smaller ones keep the target cached
+// for the draws that follow.
+inline bool WorthStreaming(long long nPixels) { return nPixels >= (1LL << 17); }
+
+inline void StreamFence() {
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
+}
+
+// Plain copy of n pixels, streaming whole cache lines.
+inline void CopyRowStream(uint32_t* d, const uint32_t* s, int n) {
+  int k = 0;
+#if defined(__SSE2__)
+  using namespace pixel_rows_detail;
+  for (; k < n && (reinterpret_cast<uintptr_t>(d + k) & 63) != 0; ++k) d[k] = s[k];
+  for (; k + 16 <= n; k += 16) {
+    __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8), v3 = Load(s + k + 12);
+    __m128i* q = reinterpret_cast<__m128i*>(d + k);
+    _mm_stream_si128(q, v0);
+    _mm_stream_si128(q + 1, v1);
+    _mm_stream_si128(q + 2, v2);
+    _mm_stream_si128(q + 3, v3);
+  }
+#endif
+  if (k < n) std::memcpy(d + k, s + k, static_cast<size_t>(n - k) * 4);
+}
+
 // Copies n pixels, leaving out those equal to key.
 inline void CopyRowColourKeyed(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
   int k = 0;
@@ -80,20 +109,43 @@ inline void CopyRowColourKeyed(uint32_t* d, const uint32_t* s, int n, uint32_t k
 
 // Source-alpha copy of ARGB texels: alpha 255 replaces the pixel, alpha 0
 // leaves it, anything between goes to blend(k) for pixel k.
-template <class BlendFn>
+// With bStream, blocks of opaque texels that fill a whole cache line are
+// streamed (see WorthStreaming).
+template <bool bStream = false, class BlendFn>
 inline void CopyRowByAlpha(uint32_t* d, const uint32_t* s, int n, BlendFn blend) {
   int k = 0;
 #if defined(__SSE2__)
   using namespace pixel_rows_detail;
   const __m128i vFull = _mm_set1_epi32(255);
+  if constexpr (bStream) {
+    // Up to the first cache line boundary of the target.
+    int nHead = 0;
+    while (nHead < n && (reinterpret_cast<uintptr_t>(d + nHead) & 63) != 0) ++nHead;
+    for (; k < nHead; ++k) {
+      uint32_t al = s[k] >> 24;
+      if (al == 255)
+        d[k] = s[k];
+      else if (al != 0)
+        blend(k);
+    }
+  }
   for (; k + 16 <= n; k += 16) {
+    _mm_prefetch(reinterpret_cast<const char*>(s + k + 64), _MM_HINT_T0);
     __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8), v3 = Load(s + k + 12);
     __m128i all = _mm_and_si128(_mm_and_si128(v0, v1), _mm_and_si128(v2, v3));
     if (Mask(_mm_cmpeq_epi32(_mm_srli_epi32(all, 24), vFull)) == 0xF) {
-      Store(d + k, v0);
-      Store(d + k + 4, v1);
-      Store(d + k + 8, v2);
-      Store(d + k + 12, v3);
+      if constexpr (bStream) {
+        __m128i* q = reinterpret_cast<__m128i*>(d + k);
+        _mm_stream_si128(q, v0);
+        _mm_stream_si128(q + 1, v1);
+        _mm_stream_si128(q + 2, v2);
+        _mm_stream_si128(q + 3, v3);
+      } else {
+        Store(d + k, v0);
+        Store(d + k + 4, v1);
+        Store(d + k + 8, v2);
+        Store(d + k + 12, v3);
+      }
       continue;
     }
     // Only fully opaque and fully transparent texels (a keyed sprite): the

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/draw/tests/draw_fixture.h"
 
@@ -234,6 +235,57 @@ TEST_P(GpuBlitTest, DiffuseColourModulatesTheTexture) {
 
 INSTANTIATE_TEST_SUITE_P(TexturedBackEnds, GpuBlitTest,
                          ::testing::Values(eBackend::Gpu32, eBackend::Gpu16Window, eBackend::Gpu16Full),
+                         [](const auto& info) { return std::string(BackendName(info.param)); });
+
+// ---- full-frame blits (the block and streaming row loops) ----------------------------
+
+class LargeBlitTest : public ::testing::TestWithParam<eBackend> {
+protected:
+  cTestGameFolder m_folder;
+};
+
+TEST_P(LargeBlitTest, FullFrameCopiesMatchTheSourcePixelByPixel) {
+  constexpr int kW = 640, kH = 480;
+  cDrawLibrary lib(GetParam(), kW, kH);
+  ASSERT_TRUE(lib.m_bStarted);
+  DDSURFACEDATA src;
+  ASSERT_TRUE(DDCreateSurface(&src, kW, kH, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+  // Stripes of colours 1-6 with transparent runs of varying length and phase.
+  for (int y = 0; y < kH; y += 4) DDPalFillRect(&src, 0, y, kW, 4, 1 + (y / 4) % 6);
+  for (int y = 0; y < kH; y += 3)
+    for (int x = (y * 7) % 23; x < kW; x += 41) DDPalFillRect(&src, x, y, 1 + (x + y) % 19, 1, 0);
+  std::vector<uint32_t> expected(kW * kH);
+  {
+    cSurfaceLock lock(&src);
+    ASSERT_TRUE(lock.IsLocked());
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) expected[y * kW + x] = lock.Row<uint32_t>(y)[x];
+  }
+  const uint32_t transparent = IsGpu(GetParam()) ? 0u : g_dwTransmitPixel;
+  for (uint32_t dwFlags : {0u, 1u}) {
+    SCOPED_TRACE(testing::Message() << "flags " << dwFlags);
+    DDPalFillSurface(&g_BackBufferSD, 4);
+    DDBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, dwFlags);
+    cSurfaceLock lock(&g_BackBufferSD);
+    ASSERT_TRUE(lock.IsLocked());
+    int nBad = 0;
+    for (int y = 0; y < kH && nBad < 5; ++y) {
+      for (int x = 0; x < kW && nBad < 5; ++x) {
+        const uint32_t s = expected[y * kW + x];
+        uint32_t want = s & 0xFFFFFF;
+        if (s == transparent || (IsGpu(GetParam()) && (s >> 24) == 0)) want = dwFlags ? 0xFFFFFF : kMagenta;
+        const uint32_t got = lock.Row<uint32_t>(y)[x] & 0xFFFFFF;
+        if (got != want) {
+          ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << got << " instead of " << want;
+          ++nBad;
+        }
+      }
+    }
+  }
+  DDReleaseSurface(&src);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThirtyTwoBits, LargeBlitTest, ::testing::Values(eBackend::Gpu32, eBackend::DD32),
                          [](const auto& info) { return std::string(BackendName(info.param)); });
 
 // ---- clipping rules ----------------------------------------------------------------------
