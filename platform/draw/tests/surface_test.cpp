@@ -173,4 +173,36 @@ TEST_F(SurfaceTest, LocksReportPitchAndFormat) {
   }
 }
 
+TEST_F(SurfaceTest, CreatingAgainReleasesWhatTheRecordHeld) {
+  for (eBackend b : {eBackend::Gpu32, eBackend::DD32}) {
+    cDrawLibrary lib(b, 16, 12);
+    ASSERT_TRUE(lib.m_bStarted);
+    DDSURFACEDATA sd;
+    ASSERT_TRUE(DDCreateSurface(&sd, 8, 8, 0, 0, 0, 0, 0));
+    ASSERT_TRUE(DDCreateSurface(&sd, 4, 4, 0, 0, 0, 0, 0));
+    EXPECT_EQ(sd.nWidth, 4);
+    EXPECT_EQ(std::count(g_SurfaceList.begin(), g_SurfaceList.end(), &sd), IsGpu(b) ? 1 : 0);
+    if (!IsGpu(b)) {
+      EXPECT_EQ(g_lpDD->LiveSurfaces(), 4);  // primary, back buffer, fade surface, ours
+    }
+    DDReleaseSurface(&sd);
+  }
+}
+
+TEST_F(SurfaceTest, MovingOverALiveRecordReleasesIt) {
+  cDrawLibrary lib(eBackend::Gpu32, 16, 12);
+  ASSERT_TRUE(lib.m_bStarted);
+  DDSURFACEDATA a, b;
+  ASSERT_TRUE(DDCreateSurface(&a, 8, 8, 0, 0, 0, 0, 0));
+  ASSERT_TRUE(DDCreateSurface(&b, 4, 4, 0, 0, 0, 0, 0));
+  const int nTextures = lpDevice->LiveDefaultPoolTextures();
+  a = std::move(b);
+  EXPECT_EQ(lpDevice->LiveDefaultPoolTextures(), nTextures - 1);
+  EXPECT_EQ(a.nWidth, 4);
+  EXPECT_EQ(b.lpDT, nullptr);
+  EXPECT_EQ(std::count(g_SurfaceList.begin(), g_SurfaceList.end(), &a), 1);
+  EXPECT_EQ(std::count(g_SurfaceList.begin(), g_SurfaceList.end(), &b), 0);
+  DDReleaseSurface(&a);
+}
+
 }  // namespace
