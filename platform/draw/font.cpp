@@ -1,6 +1,7 @@
 #include "platform/draw/font.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <cstring>
 
@@ -209,7 +210,9 @@ void Font::RenderCacheCell(cFastFont* lpCache, int nCell, std::string_view ch) {
   const DDRECT cell{cx, cy, cx + lpCache->m_nCellWidth, cy + lpCache->m_nCellHeight};
   int px, py;
   GlyphPosition(cx, cy, ch, px, py);
-  PaintRun(&lpCache->m_SD, px, py, ch, &cell);
+  DDRECT ink;
+  PaintRun(&lpCache->m_SD, px, py, ch, &cell, &ink);
+  lpCache->AddInk(nCell, DDRECT{ink.left - cx, ink.top - cy, ink.right - cx, ink.bottom - cy});
 }
 
 void Font::BuildHalfCache() {
@@ -217,6 +220,7 @@ void Font::BuildHalfCache() {
   if (!lpCache || !lpCache->IsReady()) return;
   ReleasePaintLock();
   DDPalFillSurface(&lpCache->m_SD, 0);
+  lpCache->ClearInk();
   // Byte b lies in cell b. Bytes that are no character of their own (control
   // bytes, lead bytes) keep an empty cell.
   for (unsigned b = 0; b < 256; ++b) {
@@ -236,6 +240,7 @@ void Font::BuildFullCache(bool bRestore) {
   }
   ReleasePaintLock();
   DDPalFillSurface(&lpCache->m_SD, 0);
+  lpCache->ClearInk();
   for (const FASTGLYPH& g : lpCache->m_Glyphs) RenderCacheCell(lpCache, g.nIndex, std::string_view(g.szText, 2));
   ReleasePaintLock();
 }
@@ -312,7 +317,8 @@ void Font::GlyphPosition(int x, int y, std::string_view ch, int& px, int& py) co
   }
 }
 
-void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, const DDRECT* lpClip) {
+void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, const DDRECT* lpClip, DDRECT* lpInk) {
+  if (lpInk) *lpInk = DDRECT{0, 0, 0, 0};
   if (!m_lpRaster || run.empty()) return;
   GLYPHIMAGE img;
   if (!m_lpRaster->Render(run, img)) return;
@@ -338,6 +344,26 @@ void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, con
   paint.dwArgb = m_dwColor | 0xFF000000u;
   paint.dwPixel = PalNumToRGB(static_cast<uint32_t>(m_nColorIndex));
   PaintGlyph(*m_lpPaintLock, x, y, img, paint, lpClip);
+  if (lpInk) {
+    // Pixels that took ink: any coverage when blended, half when solid.
+    const uint8_t nMin = lpDTCon ? 1 : 128;
+    DDRECT rc{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (int iy = 0; iy < img.nHeight; ++iy)
+      for (int ix = 0; ix < img.nWidth; ++ix)
+        if (img.At(ix, iy) >= nMin) {
+          rc.left = std::min(rc.left, x + ix);
+          rc.top = std::min(rc.top, y + iy);
+          rc.right = std::max(rc.right, x + ix + 1);
+          rc.bottom = std::max(rc.bottom, y + iy + 1);
+        }
+    if (lpClip) {
+      rc.left = std::max(rc.left, lpClip->left);
+      rc.top = std::max(rc.top, lpClip->top);
+      rc.right = std::min(rc.right, lpClip->right);
+      rc.bottom = std::min(rc.bottom, lpClip->bottom);
+    }
+    if (rc.left < rc.right && rc.top < rc.bottom) *lpInk = rc;
+  }
 }
 
 void Font::DrawRun(DDSURFACEDATA* lpSD, int x, int y, const char* pszChars, int nCount) {

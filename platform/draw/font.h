@@ -76,9 +76,18 @@ public:
   std::vector<FASTGLYPH> m_Glyphs;  // in the order they were added
   int m_nCount = 0;
 
+  // Forgets what the cells hold (the surface is being cleared), or records
+  // the part of cell n that holds ink (relative to the cell; grows only).
+  void ClearInk();
+  void AddInk(int n, const DDRECT& rcInk);
+
 private:
   // Cell of each two-byte code, or -1 (the lookup behind Find).
   std::vector<int16_t> m_CellOfCode;
+  // The inked part of each cell: a copy covers only that part, as the rest
+  // of a cell is transparent. Empty cells copy nothing.
+  std::vector<DDRECT> m_Ink;
+  void BlitCell(DDSURFACEDATA* lpTarget, int x, int y, int n, uint32_t dwFlags);
 };
 
 class Font {
@@ -151,7 +160,10 @@ private:
   bool EnsureWorkSurface();
   // Rasterises a run and paints it at (x, y) on lpSD, clipped to lpClip when
   // given (a cache cell).
-  void PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, const DDRECT* lpClip);
+  // lpInk, when given, receives the rectangle of the pixels painted (empty
+  // when none).
+  void PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, const DDRECT* lpClip,
+                DDRECT* lpInk = nullptr);
   void RenderCacheCell(cFastFont* lpCache, int nCell, std::string_view ch);
   // Where a character of a cell at (x, y) is drawn.
   void GlyphPosition(int x, int y, std::string_view ch, int& px, int& py) const;

@@ -1,5 +1,6 @@
 // The glyph caches: a surface of cells and the list of glyphs in them.
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/draw/dd_blit.h"
@@ -29,6 +30,7 @@ cFastFont::cFastFont(int nKind, int nCellWidth, int nCellHeight, int nColumns, i
     return;
   }
   m_Glyphs.reserve(static_cast<size_t>(m_nCapacity));
+  m_Ink.assign(static_cast<size_t>(m_nCapacity), DDRECT{0, 0, 0, 0});
   if (nKind == 1) m_CellOfCode.assign(65536, -1);
 }
 
@@ -62,17 +64,36 @@ int cFastFont::Find(const char* pszText) const {
   return -1;
 }
 
-void cFastFont::DrawIndex(DDSURFACEDATA* lpTarget, int x, int y, unsigned char byte, uint32_t dwFlags) {
+void cFastFont::ClearInk() { std::fill(m_Ink.begin(), m_Ink.end(), DDRECT{0, 0, 0, 0}); }
+
+void cFastFont::AddInk(int n, const DDRECT& rc) {
+  if (n < 0 || static_cast<size_t>(n) >= m_Ink.size() || rc.left >= rc.right || rc.top >= rc.bottom) return;
+  DDRECT& ink = m_Ink[static_cast<size_t>(n)];
+  if (ink.left >= ink.right || ink.top >= ink.bottom) {
+    ink = rc;
+    return;
+  }
+  ink = DDRECT{std::min(ink.left, rc.left), std::min(ink.top, rc.top), std::max(ink.right, rc.right),
+               std::max(ink.bottom, rc.bottom)};
+}
+
+void cFastFont::BlitCell(DDSURFACEDATA* lpTarget, int x, int y, int n, uint32_t dwFlags) {
+  if (n < 0 || static_cast<size_t>(n) >= m_Ink.size()) return;
+  const DDRECT& ink = m_Ink[static_cast<size_t>(n)];
+  if (ink.left >= ink.right || ink.top >= ink.bottom) return;
   int sx, sy;
-  CellOrigin(byte, sx, sy);
-  DDBlt(lpTarget, x, y, m_nCellWidth, m_nCellHeight, &m_SD, sx, sy, dwFlags);
+  CellOrigin(n, sx, sy);
+  DDBlt(lpTarget, x + ink.left, y + ink.top, ink.right - ink.left, ink.bottom - ink.top, &m_SD, sx + ink.left,
+        sy + ink.top, dwFlags);
+}
+
+void cFastFont::DrawIndex(DDSURFACEDATA* lpTarget, int x, int y, unsigned char byte, uint32_t dwFlags) {
+  BlitCell(lpTarget, x, y, byte, dwFlags);
 }
 
 int cFastFont::DrawChar(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText, uint32_t dwFlags) {
   const int n = Find(pszText);
   if (n < 0) return 0;
-  int sx, sy;
-  CellOrigin(n, sx, sy);
-  DDBlt(lpTarget, x, y, m_nCellWidth, m_nCellHeight, &m_SD, sx, sy, dwFlags);
+  BlitCell(lpTarget, x, y, n, dwFlags);
   return 1;
 }
