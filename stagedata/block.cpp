@@ -1,6 +1,7 @@
 #include "stagedata/block.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "stagedata/item.h"
 #include "stagedata/fast_base.h"
@@ -49,42 +50,53 @@ const BlockGroupCopier kBlockGroupCopiers[kBlockLinkGroups] = {
 // registers its fields only when it is first read, written or cleared.
 cEdBlock::cEdBlock() : m_vLinkFlags(kBlockLinkGroups, 0) {}
 
+template <class Source>
+void cEdBlock::AssignMembers(Source&& other) {
+  m_nTileX = std::forward<Source>(other).m_nTileX;
+  m_nTileY = std::forward<Source>(other).m_nTileY;
+  m_nLinkSrc = std::forward<Source>(other).m_nLinkSrc;
+  m_nLinkNo = std::forward<Source>(other).m_nLinkNo;
+  m_vLinkFlags = std::forward<Source>(other).m_vLinkFlags;
+  m_strName = std::forward<Source>(other).m_strName;
+  m_vCondition = std::forward<Source>(other).m_vCondition;
+  m_nCondMode = std::forward<Source>(other).m_nCondMode;
+  m_bCondOnce = std::forward<Source>(other).m_bCondOnce;
+  m_nGraphic = std::forward<Source>(other).m_nGraphic;
+  m_nGraphicKind = std::forward<Source>(other).m_nGraphicKind;
+  m_nGraphicRow = std::forward<Source>(other).m_nGraphicRow;
+  m_nLayer = std::forward<Source>(other).m_nLayer;
+  m_bTransparent = std::forward<Source>(other).m_bTransparent;
+  m_bMark = std::forward<Source>(other).m_bMark;
+  m_nMark = std::forward<Source>(other).m_nMark;
+  m_nHitKind = std::forward<Source>(other).m_nHitKind;
+  m_nPassFaction = std::forward<Source>(other).m_nPassFaction;
+  m_nEffect = std::forward<Source>(other).m_nEffect;
+  m_nEffectValue = std::forward<Source>(other).m_nEffectValue;
+  m_nItemSource = std::forward<Source>(other).m_nItemSource;
+  m_nItemIndex = std::forward<Source>(other).m_nItemIndex;
+  m_bProtected = std::forward<Source>(other).m_bProtected;
+}
+
 // The descriptor lists are bookkeeping, not value: a copy starts without
 // them and registers when it is first read, written or cleared.
 cEdBlock::cEdBlock(const cEdBlock& other) : cRecord(other) {
-  CopyMembers(other);
+  AssignMembers(other);
+}
+
+cEdBlock::cEdBlock(cEdBlock&& other) noexcept : cRecord(std::move(other)) {
+  AssignMembers(std::move(other));
 }
 
 cEdBlock& cEdBlock::operator=(const cEdBlock& other) {
-  if (this != &other) CopyMembers(other);
+  if (this != &other) AssignMembers(other);
   return *this;
 }
 
-void cEdBlock::CopyMembers(const cEdBlock& other) {
-  m_nTileX = other.m_nTileX;
-  m_nTileY = other.m_nTileY;
-  m_nLinkSrc = other.m_nLinkSrc;
-  m_nLinkNo = other.m_nLinkNo;
-  m_vLinkFlags = other.m_vLinkFlags;
-  m_strName = other.m_strName;
-  m_vCondition = other.m_vCondition;
-  m_nCondMode = other.m_nCondMode;
-  m_bCondOnce = other.m_bCondOnce;
-  m_nGraphic = other.m_nGraphic;
-  m_nGraphicKind = other.m_nGraphicKind;
-  m_nGraphicRow = other.m_nGraphicRow;
-  m_nLayer = other.m_nLayer;
-  m_bTransparent = other.m_bTransparent;
-  m_bMark = other.m_bMark;
-  m_nMark = other.m_nMark;
-  m_nHitKind = other.m_nHitKind;
-  m_nPassFaction = other.m_nPassFaction;
-  m_nEffect = other.m_nEffect;
-  m_nEffectValue = other.m_nEffectValue;
-  m_nItemSource = other.m_nItemSource;
-  m_nItemIndex = other.m_nItemIndex;
-  m_bProtected = other.m_bProtected;
+cEdBlock& cEdBlock::operator=(cEdBlock&& other) noexcept {
+  if (this != &other) AssignMembers(std::move(other));
+  return *this;
 }
+
 
 void cEdBlock::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();

@@ -34,7 +34,9 @@ class cEdBlock : public cRecord {
 public:
   cEdBlock();
   cEdBlock(const cEdBlock& other);
+  cEdBlock(cEdBlock&& other) noexcept;
   cEdBlock& operator=(const cEdBlock& other);
+  cEdBlock& operator=(cEdBlock&& other) noexcept;
   ~cEdBlock() override = default;
 
   void RegisterFields(int nVersion) override;
@@ -80,7 +82,9 @@ public:
   int8_t m_bProtected = 0;               // 18
 
 private:
-  void CopyMembers(const cEdBlock& other);
+  // Copies or moves every member but the descriptor lists.
+  template <class Source>
+  void AssignMembers(Source&& other);
 };
 
 // One cell of the running map: a block and its condition latch.

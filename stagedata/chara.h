@@ -23,7 +23,9 @@ class cEdChara : public cRecord {
 public:
   cEdChara();
   cEdChara(const cEdChara& other);
+  cEdChara(cEdChara&& other) noexcept;
   cEdChara& operator=(const cEdChara& other);
+  cEdChara& operator=(cEdChara&& other) noexcept;
   ~cEdChara() override = default;
 
   void RegisterFields(int nVersion) override;
@@ -114,7 +116,9 @@ public:
   int8_t m_nActMode = 0;             // 53
 
 private:
-  void CopyMembers(const cEdChara& other);
+  // Copies or moves every member but the descriptor lists.
+  template <class Source>
+  void AssignMembers(Source&& other);
   void InsertLinkGroup(int nGroup);
 };
 

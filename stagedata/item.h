@@ -21,7 +21,9 @@ class cEdItem : public cRecord {
 public:
   cEdItem();
   cEdItem(const cEdItem& other);
+  cEdItem(cEdItem&& other) noexcept;
   cEdItem& operator=(const cEdItem& other);
+  cEdItem& operator=(cEdItem&& other) noexcept;
   ~cEdItem() override = default;
 
   void RegisterFields(int nVersion) override;
@@ -65,7 +67,9 @@ public:
   int16_t m_nTakeSound = 0;      // 17: Sound row, 0 none
 
 private:
-  void CopyMembers(const cEdItem& other);
+  // Copies or moves every member but the descriptor lists.
+  template <class Source>
+  void AssignMembers(Source&& other);
 };
 
 inline constexpr size_t kMinItemBytes = 4 + 4 + 4 + 4 + 4 + 4;
