@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/base/checked_containers.h"
 #include "platform/input/input_devices.h"
 
 // Device number of the keyboard in a KEYENTRY; 0..7 are joysticks.
@@ -130,10 +131,11 @@ private:
   bool ReadJoystick(int nJoystick, int nRetryFrames, JOYREADING& out);
 };
 
-// The players' input records; the program makes one (player 1).
-class cInputStateList : public std::vector<cInputState> {
+// The players' input records; the program makes one (player 1). Indexed
+// through the checked accessor At().
+class cInputStateList : public cCheckedVector<cInputState> {
 public:
-  explicit cInputStateList(size_t n) : std::vector<cInputState>(n, cInputState()) {}
+  explicit cInputStateList(size_t n) : cCheckedVector<cInputState>(n, cInputState()) {}
 };
 
 extern cInputStateList g_InputStates;

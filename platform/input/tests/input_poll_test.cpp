@@ -222,7 +222,7 @@ TEST_F(InputPoll, CopiesAreIndependent) {
 
   cInputStateList list(3);
   EXPECT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[2].m_ButtonEvents.size(), size_t(kButtonEventLists));
+  EXPECT_EQ(list.At(2).m_ButtonEvents.size(), size_t(kButtonEventLists));
 }
 
 TEST_F(InputPoll, MouseEdgesAreReportedOnce) {
