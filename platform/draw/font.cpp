@@ -130,9 +130,18 @@ bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCel
     m_nID = lpDDCon->nFontNumber++;
   if (std::find(g_FontList.begin(), g_FontList.end(), this) == g_FontList.end()) g_FontList.push_back(this);
   // Device recovery brings the caches back through the font list.
-  SetFontDeviceHooks(nullptr, [] {
-    for (Font* lpFont : g_FontList) lpFont->Restore();
-  });
+  SetFontDeviceHooks(
+      [] {
+        // The rasterisers hold no device objects; only the trace remains.
+        int i = 0;
+        for (Font* lpFont : g_FontList) {
+          lpFont->ReleasePaintLock();
+          TraceLogf("Font i = %d", i++);
+        }
+      },
+      [] {
+        for (Font* lpFont : g_FontList) lpFont->Restore();
+      });
 
   DeleteCaches();
   if (nCache == 0) return true;

@@ -223,6 +223,7 @@ TEST_P(FontTest, FullCacheGrowsOnFirstUseAndKeepsItsCells) {
     lpDevice->InjectDeviceLost();
     lpDevice->MakeResettable();
     EXPECT_EQ(DDRestoreSurface(), 1);
+    EXPECT_NE(m_folder.ReadFile(kTraceLogName).find("Font i = 0"), std::string::npos);
   } else {
     g_lpDD->InjectSurfaceLoss();
     EXPECT_TRUE(DDRestore());
