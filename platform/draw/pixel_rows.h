@@ -12,6 +12,12 @@
 #endif
 
 namespace pixel_rows_detail {
+#if defined(__x86_64__)
+// Copies 32-pixel blocks while every texel of a block is opaque; returns the
+// pixels copied. bStream needs d on a 32-byte boundary.
+int CopyOpaqueRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
+bool HasAvx2();
+#endif
 #if defined(__SSE2__)
 inline __m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
@@ -71,6 +77,7 @@ inline void CopyRowStream(uint32_t* d, const uint32_t* s, int n) {
   using namespace pixel_rows_detail;
   for (; k < n && (reinterpret_cast<uintptr_t>(d + k) & 63) != 0; ++k) d[k] = s[k];
   for (; k + 16 <= n; k += 16) {
+    _mm_prefetch(reinterpret_cast<const char*>(s + k + 64), _MM_HINT_NTA);
     __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8), v3 = Load(s + k + 12);
     __m128i* q = reinterpret_cast<__m128i*>(d + k);
     _mm_stream_si128(q, v0);
@@ -129,7 +136,17 @@ inline void CopyRowByAlpha(uint32_t* d, const uint32_t* s, int n, BlendFn blend)
         blend(k);
     }
   }
+#if defined(__x86_64__)
+  const bool bAvx2 = HasAvx2();
+#endif
   for (; k + 16 <= n; k += 16) {
+#if defined(__x86_64__)
+    if (bAvx2) {
+      // Long opaque stretches go 32 pixels at a time.
+      k += CopyOpaqueRunAvx2(d + k, s + k, n - k, bStream);
+      if (k + 16 > n) break;
+    }
+#endif
     _mm_prefetch(reinterpret_cast<const char*>(s + k + 64), _MM_HINT_T0);
     __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8), v3 = Load(s + k + 12);
     __m128i all = _mm_and_si128(_mm_and_si128(v0, v1), _mm_and_si128(v2, v3));
