@@ -2,6 +2,7 @@
 
 #include "stagedata/common_palette.h"
 #include "stagedata/stage.h"
+#include "stagedata/stage_globals.h"
 
 namespace {
 
@@ -24,8 +25,12 @@ const ValidationContext& cStageRefs::FlowContext() const {
 }
 
 const cStageRefs& CurrentStageRefs() {
-  static const cStageRefs s_empty;
-  return t_pCurrentRefs != nullptr ? *t_pCurrentRefs : s_empty;
+  if (t_pCurrentRefs != nullptr) return *t_pCurrentRefs;
+  // Loaders that name no refs (a replay, a hero status) read against the
+  // loaded project. Taken afresh: the database may have been loaded since.
+  thread_local cStageRefs t_project;
+  t_project = MakeProjectRefs();
+  return t_project;
 }
 
 cStageRefsScope::cStageRefsScope(const cStageRefs& refs) : m_pPrevious(t_pCurrentRefs) {

@@ -3,10 +3,10 @@
 // row counts of the database tables and the two palettes (the project's
 // common palette and the palette of the stage being loaded or played).
 //
-// Validation takes them as an argument. A definition's Load cannot (its
-// signature is the record framework's), so a loader names them for the time
-// of a load with cStageRefsScope; outside any scope the refs are empty: no
-// palette (every link is cut) and no table rows.
+// Validation takes them as an argument. A definition's Load and Save cannot
+// (their signature is the record framework's), so a loader names them for
+// the time of a load with cStageRefsScope. Outside any scope they are the
+// running program's: g_Database, g_CommonPalette and g_Stage.
 
 #include "flow/validation.h"
 
@@ -43,7 +43,8 @@ private:
   mutable ValidationContext m_context;
 };
 
-// The refs of the load in progress on this thread.
+// The refs of the load in progress on this thread; outside any scope those
+// of the running program (valid until the next call on this thread).
 const cStageRefs& CurrentStageRefs();
 
 // Names the refs for the loads and saves made while the scope lives (scopes

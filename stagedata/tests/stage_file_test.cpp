@@ -368,6 +368,33 @@ TEST_F(StageFileTest, ReplayStageTakesItsSettingsFromTheStartCopy) {
   EXPECT_EQ(loaded.m_vPlacedChara.size(), stage.m_vPlacedChara.size());
 }
 
+// A reader that names no refs (the replay reader) reads against the running
+// program: the common palette and the database as loaded.
+TEST_F(StageFileTest, LoadsWithoutRefsUseTheLoadedProject) {
+  ResetDatabaseGlobals();
+  GenerateCommonPalette(g_CommonPalette);
+  g_CommonPalette.m_vChara[2].m_nMaxHp = 777;
+  cEdStage stage;
+  Generate(stage);
+  cEdChara& placed = stage.m_vPlacedChara[1];
+  placed.m_nLinkSrc = LINKSRC_COMMON;
+  placed.m_nLinkNo = 2;
+  placed.m_vLinkFlags.assign(37, 0);
+  placed.m_vLinkFlags[23] = 1;
+  placed.m_nHitEffect = 1;  // a row of the default Effect table (2 rows)
+  placed.m_nAnimeSet = 0;
+  m_folder.WriteFile("data\\stg4\\p.stg4_695", StageFileBytes(stage, Refs()));
+
+  cEdStage loaded;
+  ASSERT_TRUE(loaded.LoadFromFile("data\\stg4\\p.stg4_695"));
+  EXPECT_EQ(loaded.m_vPlacedChara[1].m_nMaxHp, 777);
+  EXPECT_EQ(loaded.m_vPlacedChara[1].m_nHitEffect, 1);
+  cRecordWriter writer;
+  loaded.SaveForReplay(writer, loaded);
+  EXPECT_EQ(loaded.m_vPlacedChara[1].m_nHitEffect, 1);
+  EXPECT_EQ(loaded.m_vPlacedChara[1].m_nLinkSrc, LINKSRC_COMMON);
+}
+
 // ---- LoadStageForPlay -----------------------------------------------------
 
 TEST_F(StageFileTest, PlayLoadTakesTheNewestVersionAndCopiesTheSettings) {
