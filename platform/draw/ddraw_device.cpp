@@ -385,7 +385,10 @@ DDRESULT cDDrawObject::CreateSurface(DDSURFACEDESC2* pDesc, cDDrawSurface** ppSu
       h = 480;
     }
   }
-  if (w <= 0 || h <= 0 || w > 16384 || h > 16384) return DDERR_INVALIDPARAMS;
+  // No display surface is larger than the biggest picture the bitmap reader
+  // accepts (32M pixels, 32767 on a side).
+  if (w <= 0 || h <= 0 || w > 32767 || h > 32767 || static_cast<long long>(w) * h > (1LL << 25))
+    return DDERR_INVALIDPARAMS;
   const bool bSystem = (caps & DDSCAPS_SYSTEMMEMORY) != 0;
   const size_t nBytes = static_cast<size_t>((w * (m_nBpp / 8) + 3) & ~3) * h;
   const int nChain = (caps & DDSCAPS_FLIP) ? 1 + std::max(pDesc->nBackBufferCount, 1) : 1;

@@ -178,14 +178,20 @@ GPURESULT cGpu::CreateDevice(int, int, void*, uint32_t dwFlags, GPUPRESENTPARAMS
   if (dwFlags & g_adapterSetup.dwRefusedCreateFlags) return GPUERR_NOTAVAILABLE;
   if (GpuFormatBytes(pp->BackBufferFormat) == 0) return GPUERR_INVALIDCALL;
   *ppDevice = new cGpuDevice(*pp, g_adapterSetup.nClientWidth, g_adapterSetup.nClientHeight,
-                             g_adapterSetup.nVideoMemoryBytes);
+                             g_adapterSetup.nVideoMemoryBytes,
+                             std::max(g_adapterSetup.caps.MaxTextureWidth, g_adapterSetup.caps.MaxTextureHeight));
   return GPU_OK;
 }
 
 // ---- device -----------------------------------------------------------------------
 
-cGpuDevice::cGpuDevice(const GPUPRESENTPARAMS& pp, int nClientWidth, int nClientHeight, size_t nVideoMemory)
-    : m_pp(pp), m_nClientWidth(nClientWidth), m_nClientHeight(nClientHeight), m_nVideoMemory(nVideoMemory) {
+cGpuDevice::cGpuDevice(const GPUPRESENTPARAMS& pp, int nClientWidth, int nClientHeight, size_t nVideoMemory,
+                       int nMaxSide)
+    : m_pp(pp),
+      m_nClientWidth(nClientWidth),
+      m_nClientHeight(nClientHeight),
+      m_nVideoMemory(nVideoMemory),
+      m_nMaxSide(nMaxSide) {
   CreateBackBuffer();
   ResetStates();
 }
@@ -233,7 +239,8 @@ void cGpuDevice::OnTextureReleased(cGpuTexture* pTexture) {
 GPURESULT cGpuDevice::CreateTexture(int w, int h, int nLevels, uint32_t dwUsage, GPUFORMAT fmt, GPUPOOL pool,
                                     cGpuTexture** ppTexture) {
   *ppTexture = nullptr;
-  if (w <= 0 || h <= 0 || nLevels != 1 || (GpuFormatBytes(fmt) != 4 && GpuFormatBytes(fmt) != 2))
+  if (w <= 0 || h <= 0 || w > m_nMaxSide || h > m_nMaxSide || nLevels != 1 ||
+      (GpuFormatBytes(fmt) != 4 && GpuFormatBytes(fmt) != 2))
     return GPUERR_INVALIDCALL;
   if ((dwUsage & GPUUSAGE_RENDERTARGET) && pool != GPUPOOL_DEFAULT) return GPUERR_INVALIDCALL;
   size_t nBytes = static_cast<size_t>(((w * GpuFormatBytes(fmt)) + 3) & ~3) * h;
@@ -250,7 +257,7 @@ GPURESULT cGpuDevice::CreateTexture(int w, int h, int nLevels, uint32_t dwUsage,
 GPURESULT cGpuDevice::CreateOffscreenPlainSurface(int w, int h, GPUFORMAT fmt, GPUPOOL pool,
                                                   cGpuSurface** ppSurface) {
   *ppSurface = nullptr;
-  if (w <= 0 || h <= 0 || GpuFormatBytes(fmt) == 0) return GPUERR_INVALIDCALL;
+  if (w <= 0 || h <= 0 || w > m_nMaxSide || h > m_nMaxSide || GpuFormatBytes(fmt) == 0) return GPUERR_INVALIDCALL;
   *ppSurface = new cGpuSurface(w, h, fmt, pool, false);
   return GPU_OK;
 }

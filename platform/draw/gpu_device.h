@@ -250,7 +250,9 @@ void ResetGpuAdapterSetup();
 
 class cGpuDevice {
 public:
-  cGpuDevice(const GPUPRESENTPARAMS& pp, int nClientWidth, int nClientHeight, size_t nVideoMemory);
+  // Textures and surfaces larger than nMaxSide on a side are refused.
+  cGpuDevice(const GPUPRESENTPARAMS& pp, int nClientWidth, int nClientHeight, size_t nVideoMemory,
+             int nMaxSide = 4096);
   ~cGpuDevice();
   cGpuDevice(const cGpuDevice&) = delete;
   cGpuDevice& operator=(const cGpuDevice&) = delete;
@@ -325,6 +327,7 @@ private:
   int m_nClientWidth, m_nClientHeight;
   size_t m_nVideoMemory;
   size_t m_nVideoMemoryUsed = 0;
+  int m_nMaxSide;
   std::unique_ptr<cGpuSurface> m_backBuffer;
   cGpuSurface* m_pRenderTarget = nullptr;
   cGpuTexture* m_pTexture = nullptr;

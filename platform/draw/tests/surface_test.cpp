@@ -205,4 +205,16 @@ TEST_F(SurfaceTest, MovingOverALiveRecordReleasesIt) {
   DDReleaseSurface(&a);
 }
 
+TEST_F(SurfaceTest, HugeSizesAreRefusedWithoutAllocating) {
+  for (eBackend b : {eBackend::Gpu32, eBackend::DD32}) {
+    cDrawLibrary lib(b, 16, 12);
+    ASSERT_TRUE(lib.m_bStarted);
+    DDSURFACEDATA sd;
+    EXPECT_FALSE(DDCreateSurface(&sd, 1 << 20, 1 << 20, 0, 1, 1, 0, 0)) << BackendName(b);
+    EXPECT_FALSE(DDCreateSurface(&sd, 100000, 2, 0, 0, 0, 0, 0)) << BackendName(b);
+    EXPECT_FALSE(DDCreateSurface(&sd, -4, 8, 0, 0, 0, 0, 0)) << BackendName(b);
+    DDReleaseSurface(&sd);
+  }
+}
+
 }  // namespace
