@@ -425,15 +425,3 @@ void cSurfaceLock::Unlock() {
     pSurface->Unlock(nullptr);
   }
 }
-
-// ---- image loading stand-ins -------------------------------------------------------------
-// The image loader defines these; until it is linked in, image surfaces
-// cannot be made and the callers take their "cannot load" paths.
-
-__attribute__((weak)) int DDCreateSurfaceFromFile(DDSURFACEDATA*, const char* szFile, int, int, int, int, int, int,
-                                                  int, int, int) {
-  TraceLogf("%s", szFile ? szFile : "");
-  return 8;
-}
-
-__attribute__((weak)) bool DDReloadSurface(DDSURFACEDATA*, int) { return lpDTCon != nullptr; }

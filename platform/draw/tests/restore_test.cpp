@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/draw/tests/bmp_builder.h"
 #include "platform/draw/tests/draw_fixture.h"
 
 namespace {
@@ -135,6 +136,40 @@ TEST(RestoreTest, EachBackEndTracesTheOtherOnesRecovery) {
   std::string trace = folder.ReadFile(kTraceLogName);
   EXPECT_NE(trace.find("DDではDDRestoreSurfaceは未対応"), std::string::npos);
   EXPECT_NE(trace.find("D3DではDDRestoreは未対応"), std::string::npos);
+}
+
+// Image surfaces come back from their files after a loss.
+TEST(RestoreTest, ImageSurfacesAreReloadedNotMarkedLost) {
+  cTestGameFolder folder;
+  BmpSpec spec;
+  spec.nBitCount = 24;
+  spec.pixel = [](int x, int) { return x < 4 ? 0x00FF00u : 0x0000FFu; };
+  folder.WriteFile("bmp\\pic.bmp", MakeBmp(spec));
+  for (eBackend b : {eBackend::Gpu32, eBackend::DD32}) {
+    SCOPED_TRACE(BackendName(b));
+    cDrawLibrary lib(b, 16, 12);
+    ASSERT_TRUE(lib.m_bStarted);
+    DDSURFACEDATA table[1];
+    DDSURFACEINFO info[1];
+    SetSurfaceInfo(info[0], "bmp\\pic.bmp", 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0, 0, 0, 0, 0, 0);
+    g_lpSDTable = table;
+    g_lpSurfaceInfo = info;
+    g_nSurfaceCount = 1;
+    const int all[] = {0};
+    ASSERT_TRUE(DDLoadSurfaceTable(table, all, 1));
+    ASSERT_EQ(lib.Rgb(&table[0], 6, 3), 0x0000FFu);
+    if (IsGpu(b)) {
+      lpDevice->InjectDeviceLost();
+      lpDevice->MakeResettable();
+      ASSERT_EQ(DDRestoreSurface(), 1);
+    } else {
+      g_lpDD->InjectSurfaceLoss();
+      ASSERT_TRUE(DDRestore());
+    }
+    EXPECT_EQ(table[0].bLost, 0);
+    EXPECT_EQ(lib.Rgb(&table[0], 1, 3), 0x00FF00u);
+    EXPECT_EQ(lib.Rgb(&table[0], 6, 3), 0x0000FFu);
+  }
 }
 
 }  // namespace
