@@ -490,6 +490,8 @@ TEST_F(StageFileTest, CommonPaletteLoadRepairsItsEntries) {
   palette.m_vChara[2].m_nLinkNo = 1;
   palette.m_vChara[2].m_vLinkFlags[23] = 1;
   palette.m_vChara[1].m_nMaxHp = 4321;
+  // A file that holds a fully defined character at index 0.
+  palette.m_vChara[0] = palette.m_vChara[3];
   cRecordWriter writer;
   writer.WriteI32(DATA_VERSION);
   {
@@ -497,8 +499,7 @@ TEST_F(StageFileTest, CommonPaletteLoadRepairsItsEntries) {
     cStageRefsScope scope(refs);
     palette.Save(writer);
   }
-  std::string bytes = writer.Data();
-  // Entry 0 of the stored character list: a fully defined character.
+  const std::string bytes = writer.Data();
   m_folder.WriteFile("data\\CommonPalette.cplt4", bytes);
 
   cCommonPalette loaded;
@@ -509,6 +510,9 @@ TEST_F(StageFileTest, CommonPaletteLoadRepairsItsEntries) {
   }
   ASSERT_EQ(loaded.m_vChara.size(), 4u);
   EXPECT_EQ(loaded.m_vChara[2].m_nMaxHp, 4321);  // taken through the link
+  EXPECT_EQ(loaded.m_vChara[0].m_nMaxHp, 10);
+  EXPECT_EQ(loaded.m_vChara[0].m_nGraphic, 0);
+  EXPECT_TRUE(loaded.m_vChara[0].m_vFlow.empty());
   for (const cEdChara& chara : loaded.m_vChara)
     EXPECT_EQ(std::count(chara.m_vLinkFlags.begin(), chara.m_vLinkFlags.end(), 0), 37);
 }
