@@ -34,7 +34,7 @@ public:
     fs::create_directories("data/stg4");
     GenerateCommonPalette(m_common);
     cEdStage stage;
-    GenerateStage(stage, cStageGenSpec{.nWidth = 1000, .nHeight = 200, .nPlacedBlocks = 50000,
+    GenerateStage(stage, cStageGenOptions{.nWidth = 1000, .nHeight = 200, .nPlacedBlocks = 50000,
                                        .nPlacedCharas = 2000, .nPlacedItems = 300,
                                        .nFlowsPerChara = 3, .nCommandsPerFlow = 4});
     if (!WriteStageFile(stage, kStagePath, Refs())) std::abort();

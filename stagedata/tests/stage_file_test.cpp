@@ -31,8 +31,8 @@ protected:
   cStageRefs Refs() { return GeneratorRefs(&m_common, nullptr); }
 
   // A generated stage whose links are resolved, as a load leaves it.
-  void Generate(cEdStage& stage, const cStageGenSpec& spec = {}) {
-    GenerateStage(stage, spec);
+  void Generate(cEdStage& stage, const cStageGenOptions& options = {}) {
+    GenerateStage(stage, options);
     ResolveLinks(stage, Refs());
   }
 
@@ -193,7 +193,7 @@ TEST_F(StageFileTest, PaletteEntryZeroIsAlwaysEmpty) {
 
 TEST_F(StageFileTest, WordBeforeEachPlacementIsIgnored) {
   cEdStage stage;
-  GenerateStage(stage, cStageGenSpec{.nPlacedBlocks = 1, .nPlacedCharas = 1, .nPlacedItems = 0});
+  GenerateStage(stage, cStageGenOptions{.nPlacedBlocks = 1, .nPlacedCharas = 1, .nPlacedItems = 0});
   ResolveLinks(stage, Refs());
   std::string bytes = StageFileBytes(stage, Refs());
   // The placed-block word sits after the palettes: find it from the end.
@@ -236,7 +236,7 @@ TEST_F(StageFileTest, EndMarkerRule) {
 // marker, and nothing is read out of bounds.
 TEST_F(StageFileTest, TruncatedFilesAreRefused) {
   cEdStage stage;
-  GenerateStage(stage, cStageGenSpec{.nWidth = 20, .nHeight = 15, .nPlacedBlocks = 4,
+  GenerateStage(stage, cStageGenOptions{.nWidth = 20, .nHeight = 15, .nPlacedBlocks = 4,
                                      .nPlacedCharas = 2, .nPlacedItems = 1, .nFlowsPerChara = 1,
                                      .nCommandsPerFlow = 2});
   ResolveLinks(stage, Refs());
@@ -255,7 +255,7 @@ TEST_F(StageFileTest, TruncatedFilesAreRefused) {
 
 TEST_F(StageFileTest, HostileCountsAreRefusedBeforeAllocating) {
   cEdStage stage;
-  GenerateStage(stage, cStageGenSpec{.nPlacedBlocks = 1, .nPlacedCharas = 1, .nPlacedItems = 0});
+  GenerateStage(stage, cStageGenOptions{.nPlacedBlocks = 1, .nPlacedCharas = 1, .nPlacedItems = 0});
   ResolveLinks(stage, Refs());
   const std::string bytes = StageFileBytes(stage, Refs());
   // The result-switch count follows the record part; the block palette count
@@ -276,7 +276,7 @@ TEST_F(StageFileTest, HostileCountsAreRefusedBeforeAllocating) {
 // reads out of bounds and the count checks for giant allocations.
 TEST_F(StageFileTest, RandomlyDamagedFilesNeverCrash) {
   cEdStage stage;
-  GenerateStage(stage, cStageGenSpec{.nWidth = 24, .nHeight = 16, .nPlacedBlocks = 20,
+  GenerateStage(stage, cStageGenOptions{.nWidth = 24, .nHeight = 16, .nPlacedBlocks = 20,
                                      .nPlacedCharas = 4, .nPlacedItems = 3});
   ResolveLinks(stage, Refs());
   const std::string bytes = StageFileBytes(stage, Refs());

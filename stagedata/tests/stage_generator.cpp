@@ -204,14 +204,14 @@ void GenerateCommonPalette(cCommonPalette& palette) {
   }
 }
 
-void GenerateStage(cEdStage& stage, const cStageGenSpec& spec) {
-  cGen gen(spec.nSeed);
+void GenerateStage(cEdStage& stage, const cStageGenOptions& options) {
+  cGen gen(options.nSeed);
   stage.SetDefaults();
   stage.m_strName = "ステージ１";
-  stage.m_nWidth = spec.nWidth;
-  stage.m_nHeight = spec.nHeight;
+  stage.m_nWidth = options.nWidth;
+  stage.m_nHeight = options.nHeight;
   stage.m_bScrollLimitR = 1;
-  stage.m_nScrollLimitR = spec.nWidth - 5;
+  stage.m_nScrollLimitR = options.nWidth - 5;
   stage.m_bTimeLimit = 1;
   stage.m_nTimeLimit = 300;
   stage.m_dGravity = 0.35;
@@ -241,18 +241,18 @@ void GenerateStage(cEdStage& stage, const cStageGenSpec& spec) {
   stage.m_vBlock[3].m_nItemSource = LINKSRC_STAGE;
   stage.m_vBlock[3].m_nItemIndex = 1;
   for (size_t i = 1; i < stage.m_vChara.size(); ++i)
-    FillChara(stage.m_vChara[i], gen, spec.nFlowsPerChara, spec.nCommandsPerFlow);
+    FillChara(stage.m_vChara[i], gen, options.nFlowsPerChara, options.nCommandsPerFlow);
   stage.m_vChara[2].m_nLinkSrc = LINKSRC_COMMON;
   stage.m_vChara[2].m_nLinkNo = 2;
   stage.m_vChara[2].m_vLinkFlags[23] = 1;
   for (size_t i = 1; i < stage.m_vItem.size(); ++i) FillItem(stage.m_vItem[i], gen);
 
-  stage.m_vPlacedBlock.resize(static_cast<size_t>(spec.nPlacedBlocks));
-  for (int i = 0; i < spec.nPlacedBlocks; ++i) {
+  stage.m_vPlacedBlock.resize(static_cast<size_t>(options.nPlacedBlocks));
+  for (int i = 0; i < options.nPlacedBlocks; ++i) {
     cEdBlock& block = stage.m_vPlacedBlock[static_cast<size_t>(i)];
     block = stage.m_vBlock[1 + static_cast<size_t>(i % 3)];
-    block.m_nTileX = static_cast<int16_t>(i % spec.nWidth);
-    block.m_nTileY = static_cast<int16_t>((i / spec.nWidth) % spec.nHeight);
+    block.m_nTileX = static_cast<int16_t>(i % options.nWidth);
+    block.m_nTileY = static_cast<int16_t>((i / options.nWidth) % options.nHeight);
     if (i % 7 == 0) {
       block.m_nLinkSrc = LINKSRC_STAGE;
       block.m_nLinkNo = 1;
@@ -261,12 +261,12 @@ void GenerateStage(cEdStage& stage, const cStageGenSpec& spec) {
     if (i % 11 == 0) block.m_vCondition.push_back(MakeCondition(gen));
   }
 
-  stage.m_vPlacedItem.resize(static_cast<size_t>(spec.nPlacedItems));
-  for (int i = 0; i < spec.nPlacedItems; ++i) {
+  stage.m_vPlacedItem.resize(static_cast<size_t>(options.nPlacedItems));
+  for (int i = 0; i < options.nPlacedItems; ++i) {
     cEdItem& item = stage.m_vPlacedItem[static_cast<size_t>(i)];
     FillItem(item, gen);
-    item.m_nTileX = static_cast<int16_t>(gen.Next(spec.nWidth));
-    item.m_nTileY = static_cast<int16_t>(gen.Next(spec.nHeight));
+    item.m_nTileX = static_cast<int16_t>(gen.Next(options.nWidth));
+    item.m_nTileY = static_cast<int16_t>(gen.Next(options.nHeight));
     if (i % 2 == 1) {
       item.m_nLinkSrc = LINKSRC_COMMON;
       item.m_nLinkNo = 1;
@@ -274,13 +274,13 @@ void GenerateStage(cEdStage& stage, const cStageGenSpec& spec) {
     }
   }
 
-  stage.m_vPlacedChara.resize(static_cast<size_t>(spec.nPlacedCharas));
-  for (int i = 0; i < spec.nPlacedCharas; ++i) {
+  stage.m_vPlacedChara.resize(static_cast<size_t>(options.nPlacedCharas));
+  for (int i = 0; i < options.nPlacedCharas; ++i) {
     cEdChara& chara = stage.m_vPlacedChara[static_cast<size_t>(i)];
-    FillChara(chara, gen, spec.nFlowsPerChara, spec.nCommandsPerFlow);
-    chara.m_nTileX = static_cast<int16_t>(gen.Next(spec.nWidth));
-    chara.m_nTileY = static_cast<int16_t>(gen.Next(spec.nHeight));
-    chara.m_nPlaceData = (i % 3 == 1 && spec.nPlacedItems > 0) ? i % spec.nPlacedItems : -1;
+    FillChara(chara, gen, options.nFlowsPerChara, options.nCommandsPerFlow);
+    chara.m_nTileX = static_cast<int16_t>(gen.Next(options.nWidth));
+    chara.m_nTileY = static_cast<int16_t>(gen.Next(options.nHeight));
+    chara.m_nPlaceData = (i % 3 == 1 && options.nPlacedItems > 0) ? i % options.nPlacedItems : -1;
     if (i % 4 == 2) {
       chara.m_nLinkSrc = LINKSRC_STAGE;
       chara.m_nLinkNo = 1;
@@ -288,7 +288,7 @@ void GenerateStage(cEdStage& stage, const cStageGenSpec& spec) {
       chara.m_vLinkFlags[36] = 1;
     }
   }
-  if (spec.nPlacedCharas > 0) {
+  if (options.nPlacedCharas > 0) {
     cEdChara& hero = stage.m_vPlacedChara[0];
     hero.m_strName = "主人公";
     hero.m_nKind = CHARAKIND_PLAYER;

@@ -11,7 +11,7 @@
 #include "stagedata/stage.h"
 #include "stagedata/stage_refs.h"
 
-struct cStageGenSpec {
+struct cStageGenOptions {
   int nWidth = 40;
   int nHeight = 20;
   int nPlacedBlocks = 60;
@@ -29,9 +29,9 @@ cStageRefs GeneratorRefs(const cCommonPalette* pCommon, const cEdStage* pStage);
 
 // A common palette of a few blocks, characters and items.
 void GenerateCommonPalette(cCommonPalette& palette);
-// A stage as spec describes; its links name entries of a palette made by
+// A stage as the options describe; its links name entries of a palette made by
 // GenerateCommonPalette.
-void GenerateStage(cEdStage& stage, const cStageGenSpec& spec);
+void GenerateStage(cEdStage& stage, const cStageGenOptions& options);
 // Resolves the links of the stage's definitions as loading does (palette
 // entries first, then placements), so that the stage as built is what a
 // load of its file gives.
