@@ -15,8 +15,10 @@ namespace {
 constexpr int kW = 640, kH = 480;
 
 class cDiscardPresenter : public cNullPresenter {
-public:
-  void Present(const PRESENTFRAME& frame, bool) override { benchmark::DoNotOptimize(frame.pPixels); }
+ public:
+  void Present(const PRESENTFRAME& frame, bool) override {
+    benchmark::DoNotOptimize(frame.pPixels);
+  }
 };
 cDiscardPresenter g_presenter;
 
@@ -28,9 +30,10 @@ bool Start(bool bGpu, int nBpp) {
   SetFramePacer([](int, int, uint32_t) { return true; });
   DDrawSetup().nDesktopBpp = nBpp;
   for (int i = 0; i < 256; ++i)
-    g_Palette[i] = g_PaletteShown[i] = PALENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
-                                                static_cast<uint8_t>(i * 7), 0};
-  if (!DDInit(bGpu, nullptr, kW, kH, nBpp, 0, bGpu ? 1 : 0, 1, 60, 0, nullptr, nullptr, 0)) return false;
+    g_Palette[i] = g_PaletteShown[i] = PALENTRY{
+        static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7), 0};
+  if (!DDInit(bGpu, nullptr, kW, kH, nBpp, 0, bGpu ? 1 : 0, 1, 60, 0, nullptr, nullptr, 0))
+    return false;
   if (lpDTCon) lpDTCon->dwTransmitColor = 0xFFFF00FF;
   g_dwTransmitPixel = lpDTCon ? 0 : PalNumToRGB(0);
   return true;
@@ -58,7 +61,8 @@ void BlitBench(benchmark::State& state, bool bGpu, bool bKeyed, int nScale) {
     if (nScale == 1)
       DDBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, bKeyed ? 1 : 0);
     else
-      DDStretchBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, kW / nScale, kH / nScale, bKeyed ? 1 : 0);
+      DDStretchBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, kW / nScale, kH / nScale,
+                   bKeyed ? 1 : 0);
   }
   state.SetBytesProcessed(state.iterations() * kW * kH * 4);
   DDReleaseSurface(&src);
@@ -78,7 +82,8 @@ void SdlBench(benchmark::State& state, bool bKeyed) {
   SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
   const uint32_t key = 0xFFFF00FF;
   for (int y = 0; y < kH; ++y) {
-    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(src->pixels) + y * src->pitch);
+    uint32_t* row =
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(src->pixels) + y * src->pitch);
     for (int x = 0; x < kW; ++x) row[x] = 0xFF000000u | static_cast<uint32_t>((y / 8) * 0x010203);
     if (bKeyed && y % 2 == 0)
       for (int x = (y / 2) % 8; x < kW; x += 16)
@@ -123,7 +128,8 @@ void BM_Gpu32_Batch1000Sprites(benchmark::State& state) {
     DDRegisterBatchSource(&sheet);
     for (int i = 0; i < 1000; ++i) {
       DDSURFACEDATA* src = i % 4 == 3 ? &other : &sheet;
-      DDBlt(&g_BackBufferSD, (i * 37) % (kW - 32), (i * 53) % (kH - 32), 32, 32, src, (i % 2) * 32, 0, 1);
+      DDBlt(&g_BackBufferSD, (i * 37) % (kW - 32), (i * 53) % (kH - 32), 32, 32, src, (i % 2) * 32,
+            0, 1);
     }
     DDEndBatch();
   }

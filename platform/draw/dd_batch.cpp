@@ -42,8 +42,9 @@ int g_nLastRunCount = 0;
 std::vector<GPUVERTEX> g_BatchVertices;
 
 bool SameRun(const DDBATCHITEM& a, const DDBATCHITEM& b) {
-  return a.lpSrcSD == b.lpSrcSD && a.lpDstSD == b.lpDstSD && a.dwDiffuse == b.dwDiffuse && a.dwFlags == b.dwFlags &&
-         a.dwColorOp == b.dwColorOp && a.dwAlphaOp == b.dwAlphaOp && a.dwSpare == b.dwSpare;
+  return a.lpSrcSD == b.lpSrcSD && a.lpDstSD == b.lpDstSD && a.dwDiffuse == b.dwDiffuse &&
+         a.dwFlags == b.dwFlags && a.dwColorOp == b.dwColorOp && a.dwAlphaOp == b.dwAlphaOp &&
+         a.dwSpare == b.dwSpare;
 }
 
 // Draws items [first, first + n) as one run; false when the run's buffers
@@ -55,12 +56,14 @@ bool DrawRun(const DDBATCHITEM* items, int n) {
   g_BatchVertices.resize(static_cast<size_t>(n) * 4);
   for (int j = 0; j < n; ++j) {
     const DDBATCHITEM& it = items[j];
-    BuildQuadVertices(&g_BatchVertices[4 * j], it.x, it.y, it.nWidth, it.nHeight, it.dwDiffuse, it.sx, it.sy,
-                      it.nSrcWidth, it.nSrcHeight, lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
+    BuildQuadVertices(&g_BatchVertices[4 * j], it.x, it.y, it.nWidth, it.nHeight, it.dwDiffuse,
+                      it.sx, it.sy, it.nSrcWidth, it.nSrcHeight, lpSrcSD->nTextureWidth,
+                      lpSrcSD->nTextureHeight);
   }
   cGpuVertexBuffer* pVB = nullptr;
-  if (GpuFailed(lpDevice->CreateVertexBuffer(static_cast<size_t>(n) * 4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY,
-                                             GPUFVF_SCREENQUAD, GPUPOOL_MANAGED, &pVB))) {
+  if (GpuFailed(lpDevice->CreateVertexBuffer(static_cast<size_t>(n) * 4 * sizeof(GPUVERTEX),
+                                             GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD, GPUPOOL_MANAGED,
+                                             &pVB))) {
     ReportLog("CreateVertexBuffer Err");
     return false;
   }
@@ -68,8 +71,8 @@ bool DrawRun(const DDBATCHITEM* items, int n) {
   pVB->Lock(0, static_cast<size_t>(n) * 4 * sizeof(GPUVERTEX), &pV);
   std::copy(g_BatchVertices.begin(), g_BatchVertices.end(), static_cast<GPUVERTEX*>(pV));
   cGpuIndexBuffer* pIB = nullptr;
-  lpDevice->CreateIndexBuffer(static_cast<size_t>(n) * 4 * sizeof(uint16_t), GPUUSAGE_WRITEONLY, GPUFMT_INDEX16,
-                              GPUPOOL_MANAGED, &pIB);
+  lpDevice->CreateIndexBuffer(static_cast<size_t>(n) * 4 * sizeof(uint16_t), GPUUSAGE_WRITEONLY,
+                              GPUFMT_INDEX16, GPUPOOL_MANAGED, &pIB);
   void* pI = nullptr;
   pIB->Lock(0, static_cast<size_t>(n) * 4 * sizeof(uint16_t), &pI);
   // Indices are 16 bits: a run longer than 16384 quads wraps them, so runs are
@@ -79,7 +82,8 @@ bool DrawRun(const DDBATCHITEM* items, int n) {
     if (head.dwFlags == 0 && sd->bColorKey) {
       const uint32_t dwClear = DDTransparentClearValue(head.lpDstSD);
       for (int j = 0; j < n; ++j) {
-        GPURECT rc{items[j].x, items[j].y, items[j].x + items[j].nWidth, items[j].y + items[j].nHeight};
+        GPURECT rc{items[j].x, items[j].y, items[j].x + items[j].nWidth,
+                   items[j].y + items[j].nHeight};
         lpDevice->Clear(1, &rc, 1, dwClear, 1.0f, 0);
       }
     }
@@ -125,14 +129,15 @@ void DDRegisterBatchSource(DDSURFACEDATA* lpSD) {
 
 bool DDIsBatching() { return g_bBatch; }
 
-void DDQueueBatchItem(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int x, int y, int nWidth, int nHeight, int sx,
-                      int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags) {
+void DDQueueBatchItem(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int x, int y, int nWidth,
+                      int nHeight, int sx, int sy, int nSrcWidth, int nSrcHeight,
+                      uint32_t dwFlags) {
   int nRank = 0;
   for (const BATCHSOURCE& s : g_BatchSources)
     if (s.lpSD == lpSrcSD) nRank = s.nRank;
-  g_SpriteBatch.push_back(DDBATCHITEM{nRank, g_nBatchCounter++, lpDstSD, lpSrcSD, x, y, nWidth, nHeight, sx, sy,
-                                      nSrcWidth, nSrcHeight, dwFlags, lpDTCon->dwDiffuse, lpDTCon->dwColorOp,
-                                      lpDTCon->dwAlphaOp, 0});
+  g_SpriteBatch.push_back(DDBATCHITEM{
+      nRank, g_nBatchCounter++, lpDstSD, lpSrcSD, x, y, nWidth, nHeight, sx, sy, nSrcWidth,
+      nSrcHeight, dwFlags, lpDTCon->dwDiffuse, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp, 0});
 }
 
 int DDEndBatch() {
@@ -149,7 +154,8 @@ int DDEndBatch() {
   items.swap(g_SpriteBatch);
   if (g_bBatchSort) {
     std::sort(items.begin(), items.end(), [](const DDBATCHITEM& a, const DDBATCHITEM& b) {
-      return a.nSourceRank != b.nSourceRank ? a.nSourceRank < b.nSourceRank : a.nCounter < b.nCounter;
+      return a.nSourceRank != b.nSourceRank ? a.nSourceRank < b.nSourceRank
+                                            : a.nCounter < b.nCounter;
     });
   }
   constexpr int kMaxRun = 16384;  // 4 indices per quad must fit 16 bits
@@ -157,7 +163,8 @@ int DDEndBatch() {
   while (i < items.size()) {
     size_t end = i + 1;
     while (end < items.size() && end - i < kMaxRun && SameRun(items[end], items[i])) ++end;
-    if (!DrawRun(&items[i], static_cast<int>(end - i))) end = i + 1;  // the walk goes on from the next item
+    if (!DrawRun(&items[i], static_cast<int>(end - i)))
+      end = i + 1;  // the walk goes on from the next item
     i = end;
   }
   g_BatchSources.clear();

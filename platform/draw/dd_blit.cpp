@@ -18,20 +18,26 @@ uint32_t PalNumToRGB(uint32_t dwPalNum) {
   if (lpDTCon) {
     if (g_nBpp == 16 || g_nBpp == 32) {
       if (dwPalNum == 0) return lpDTCon->dwTransmitTexel;
-      return 0xFF000000u | static_cast<uint32_t>(e.peRed) << 16 | static_cast<uint32_t>(e.peGreen) << 8 | e.peBlue;
+      return 0xFF000000u | static_cast<uint32_t>(e.peRed) << 16 |
+             static_cast<uint32_t>(e.peGreen) << 8 | e.peBlue;
     }
     return g_nBpp == 8 ? dwPalNum : 0;
   }
   switch (g_nBpp) {
-    case 8: return dwPalNum;
+    case 8:
+      return dwPalNum;
     case 16: {
       const CHANNELFORMAT& f = g_PixelFormat;
-      return static_cast<uint32_t>((e.peRed & f.nRedMax) << f.nRedShift | (e.peGreen & f.nGreenMax) << f.nGreenShift |
+      return static_cast<uint32_t>((e.peRed & f.nRedMax) << f.nRedShift |
+                                   (e.peGreen & f.nGreenMax) << f.nGreenShift |
                                    (e.peBlue & f.nBlueMax) << f.nBlueShift);
     }
     case 24:
-    case 32: return static_cast<uint32_t>(e.peRed) << 16 | static_cast<uint32_t>(e.peGreen) << 8 | e.peBlue;
-    default: return 0;
+    case 32:
+      return static_cast<uint32_t>(e.peRed) << 16 | static_cast<uint32_t>(e.peGreen) << 8 |
+             e.peBlue;
+    default:
+      return 0;
   }
 }
 
@@ -54,7 +60,8 @@ void ColorFillDDraw(DDSURFACEDATA* lpSD, int x, int y, int w, int h, uint32_t dw
   pSurface->Blt(&rc, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, dwValue);
 }
 
-void WriteQuad(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, float u1, float v1, float u2, float v2) {
+void WriteQuad(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, float u1, float v1,
+               float u2, float v2) {
   const float l = static_cast<float>(x) - 0.5f, t = static_cast<float>(y) - 0.5f;
   const float r = static_cast<float>(x + w) - 0.5f, b = static_cast<float>(y + h) - 0.5f;
   v[0] = GPUVERTEX{l, t, 0, 1, dwColor, u1, v1};
@@ -75,7 +82,8 @@ bool g_bFillBatch = false;
 
 // The transparent value a keyed source leaves behind in an opaque copy.
 uint32_t DDTransparentClearValue(DDSURFACEDATA* lpDstSD) {
-  if (lpDstSD != &g_BackBufferSD) return g_nBpp == 16 ? lpDTCon->wTransmit_16 : lpDTCon->dwTransmitTexel;
+  if (lpDstSD != &g_BackBufferSD)
+    return g_nBpp == 16 ? lpDTCon->wTransmit_16 : lpDTCon->dwTransmitTexel;
   if (g_nBpp != 16) return lpDTCon->dwTransmitColor;
   // The 16-bit texel holds raw 5-bit channels; widen each by repeating its top
   // bits so that the device narrows it back to exactly the same texel.
@@ -88,8 +96,8 @@ void DDRestoreTarget() {
   if (lpDTCon && lpDTCon->lpTargetSD) DDSetRenderTarget(0, lpDTCon->lpTargetSD);
 }
 
-void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, int sx, int sy, int sw, int sh,
-                       int nTexW, int nTexH) {
+void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, int sx, int sy,
+                       int sw, int sh, int nTexW, int nTexH) {
   WriteQuad(v, x, y, w, h, dwColor, static_cast<float>(sx) / nTexW, static_cast<float>(sy) / nTexH,
             static_cast<float>(sx + sw) / nTexW, static_cast<float>(sy + sh) / nTexH);
 }
@@ -120,7 +128,8 @@ void DDFillRect(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, uint
   if (!dt || !lpDevice) return;
   if (dt->bRenderTarget) {
     if (!ClipRect(lpSD->nWidth, lpSD->nHeight, x, y, nWidth, nHeight)) return;
-    const uint32_t dwTransparent = lpSD == &g_BackBufferSD ? lpDTCon->dwTransmitColor : lpDTCon->dwTransmitTexel;
+    const uint32_t dwTransparent =
+        lpSD == &g_BackBufferSD ? lpDTCon->dwTransmitColor : lpDTCon->dwTransmitTexel;
     if (dt->bColorKey && (g_nBpp == 16 || g_nBpp == 32) && dwValue == dwTransparent) {
       if (!DDBeginScene() || !DDSetRenderTarget(0, lpSD)) return;
       GPURECT rc{x, y, x + nWidth, y + nHeight};
@@ -157,7 +166,8 @@ void DDFillRect(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, uint
     for (int j = y; j < y + nHeight; ++j) std::fill_n(lock.Row<uint32_t>(j) + x, nWidth, dwValue);
   } else if (lock.m_nBytesPerPixel == 2) {
     const CHANNELFORMAT& f = g_PixelFormat;
-    const uint32_t a = dwValue >> 24, r = (dwValue >> 16) & 0xFF, g = (dwValue >> 8) & 0xFF, b = dwValue & 0xFF;
+    const uint32_t a = dwValue >> 24, r = (dwValue >> 16) & 0xFF, g = (dwValue >> 8) & 0xFF,
+                   b = dwValue & 0xFF;
     const uint16_t texel = static_cast<uint16_t>(
         (b * f.nBlueMax / 255) << f.nBlueShift | (g * f.nGreenMax / 255) << f.nGreenShift |
         (r * f.nRedMax / 255) << f.nRedShift | (a * f.nAlphaMax / 255) << f.nAlphaShift);
@@ -192,13 +202,15 @@ void DDEndFill() {
     const int n = static_cast<int>(end - i);
     cGpuVertexBuffer* pVB = nullptr;
     cGpuIndexBuffer* pIB = nullptr;
-    if (!lpDevice || GpuFailed(lpDevice->CreateVertexBuffer(n * 4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY,
-                                                            GPUFVF_SCREENQUAD, GPUPOOL_MANAGED, &pVB))) {
+    if (!lpDevice ||
+        GpuFailed(lpDevice->CreateVertexBuffer(n * 4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY,
+                                               GPUFVF_SCREENQUAD, GPUPOOL_MANAGED, &pVB))) {
       ReportLog("CreateVertexBuffer Err");
       i = end;
       continue;
     }
-    lpDevice->CreateIndexBuffer(n * 4 * sizeof(uint16_t), GPUUSAGE_WRITEONLY, GPUFMT_INDEX16, GPUPOOL_MANAGED, &pIB);
+    lpDevice->CreateIndexBuffer(n * 4 * sizeof(uint16_t), GPUUSAGE_WRITEONLY, GPUFMT_INDEX16,
+                                GPUPOOL_MANAGED, &pIB);
     void* pV = nullptr;
     void* pI = nullptr;
     pVB->Lock(0, n * 4 * sizeof(GPUVERTEX), &pV);
@@ -206,9 +218,10 @@ void DDEndFill() {
     DDSURFACEDATA* lpSD = items[i].lpSD;
     for (int j = 0; j < n; ++j) {
       const DDFILLITEM& it = items[i + j];
-      WriteQuad(static_cast<GPUVERTEX*>(pV) + 4 * j, it.x, it.y, it.nWidth, it.nHeight, it.dwValue, 0, 0,
-                static_cast<float>(it.nWidth), static_cast<float>(it.nHeight));
-      for (int k = 0; k < 4; ++k) static_cast<uint16_t*>(pI)[4 * j + k] = static_cast<uint16_t>(4 * j + k);
+      WriteQuad(static_cast<GPUVERTEX*>(pV) + 4 * j, it.x, it.y, it.nWidth, it.nHeight, it.dwValue,
+                0, 0, static_cast<float>(it.nWidth), static_cast<float>(it.nHeight));
+      for (int k = 0; k < 4; ++k)
+        static_cast<uint16_t*>(pI)[4 * j + k] = static_cast<uint16_t>(4 * j + k);
     }
     if (DDBeginScene() && DDSetRenderTarget(0, lpSD)) {
       lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_SELECTARG2);
@@ -231,10 +244,12 @@ void DDEndFill() {
 
 // ---- clipping -----------------------------------------------------------------------------
 
-int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight, DDSURFACEDATA* lpSrcSD, int* sx,
-              int* sy, int* nSrcWidth, int* nSrcHeight) {
+int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight,
+              DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight) {
   if (!lpDstSD || !lpSrcSD) return 0;
-  if (*nWidth == 0 || *nHeight == 0 || *nSrcWidth == 0 || *nSrcHeight == 0 || *nWidth < 1 || *nHeight < 1) return 0;
+  if (*nWidth == 0 || *nHeight == 0 || *nSrcWidth == 0 || *nSrcHeight == 0 || *nWidth < 1 ||
+      *nHeight < 1)
+    return 0;
   const int nDstW = lpDstSD->nWidth, nDstH = lpDstSD->nHeight;
   const int nSrcW = lpSrcSD->nWidth, nSrcH = lpSrcSD->nHeight;
   if (*nSrcWidth == *nWidth && *nSrcHeight == *nHeight) {
@@ -294,7 +309,8 @@ int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight,
     cut(*x, *nWidth, *sx, *nSrcWidth, nDstW);
     cut(*y, *nHeight, *sy, *nSrcHeight, nDstH);
   }
-  const bool bSrcOk = (bMirrorW ? *nSrcWidth < 0 : *nSrcWidth > 0) && (bMirrorH ? *nSrcHeight < 0 : *nSrcHeight > 0);
+  const bool bSrcOk = (bMirrorW ? *nSrcWidth < 0 : *nSrcWidth > 0) &&
+                      (bMirrorH ? *nSrcHeight < 0 : *nSrcHeight > 0);
   return (bSrcOk && *nWidth > 0 && *nHeight > 0) ? 1 : 0;
 }
 
@@ -316,9 +332,10 @@ void DDMirrorSourceRect(DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth
 
 // ---- blits -----------------------------------------------------------------------------------
 
-int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx, int sy,
-          uint32_t dwFlags) {
-  if (lpDTCon) return DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nWidth, nHeight, dwFlags);
+int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD,
+          int sx, int sy, uint32_t dwFlags) {
+  if (lpDTCon)
+    return DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nWidth, nHeight, dwFlags);
   int sw = nWidth, sh = nHeight;
   if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &sw, &sh)) return 0;
   cDDrawSurface* pDst = lpDstSD->DDSurface();
@@ -330,8 +347,8 @@ int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFA
 
 namespace {
 
-void LockedCopy(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACEDATA* lpSrcSD, int sx, int sy, int sw,
-                int sh, uint32_t dwFlags) {
+void LockedCopy(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACEDATA* lpSrcSD, int sx,
+                int sy, int sw, int sh, uint32_t dwFlags) {
   cSurfaceLock dst(lpDstSD);
   if (!dst.IsLocked()) return;
   cSurfaceLock src(lpSrcSD);
@@ -378,17 +395,20 @@ void LockedCopy(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACEDAT
 
 }  // namespace
 
-int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx,
-                 int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags) {
+int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
+                 DDSURFACEDATA* lpSrcSD, int sx, int sy, int nSrcWidth, int nSrcHeight,
+                 uint32_t dwFlags) {
   DDMirrorSourceRect(lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight);
   if (!lpDTCon) {
-    if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight)) return 0;
+    if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight))
+      return 0;
     cDDrawSurface* pDst = lpDstSD->DDSurface();
     cDDrawSurface* pSrc = lpSrcSD->DDSurface();
     if (!pDst || !pSrc) return 0;
     DDRECT rcDst{x, y, x + nWidth, y + nHeight};
     DDRECT rcSrc{sx, sy, sx + nSrcWidth, sy + nSrcHeight};
-    return pDst->Blt(&rcDst, pSrc, &rcSrc, dwFlags == 1 ? DDBLT_KEYSRC | DDBLT_WAIT : DDBLT_WAIT, 0);
+    return pDst->Blt(&rcDst, pSrc, &rcSrc, dwFlags == 1 ? DDBLT_KEYSRC | DDBLT_WAIT : DDBLT_WAIT,
+                     0);
   }
   if (!lpDstSD || !lpSrcSD || !lpDevice) return 0;
   DDResolveParentSD(&lpDstSD);
@@ -404,16 +424,18 @@ int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, 
   DTDATA* sd = lpSrcSD->lpDT;
   if (!dd || !sd) return 0;
   if (dd->bRenderTarget && sd->nMemoryType != DTMEMORYTYPE_SYSTEM) {
-    if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight)) return 0;
+    if (!DDClipBlt(lpDstSD, &x, &y, &nWidth, &nHeight, lpSrcSD, &sx, &sy, &nSrcWidth, &nSrcHeight))
+      return 0;
     if (DDIsBatching()) {
-      DDQueueBatchItem(lpDstSD, lpSrcSD, x, y, nWidth, nHeight, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
+      DDQueueBatchItem(lpDstSD, lpSrcSD, x, y, nWidth, nHeight, sx, sy, nSrcWidth, nSrcHeight,
+                       dwFlags);
       return 1;
     }
     if (!sd->lpVB || !sd->lpTexture) return 0;
     void* pData = nullptr;
     if (GpuFailed(sd->lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &pData))) return 0;
-    BuildQuadVertices(static_cast<GPUVERTEX*>(pData), x, y, nWidth, nHeight, lpDTCon->dwDiffuse, sx, sy, nSrcWidth,
-                      nSrcHeight, lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
+    BuildQuadVertices(static_cast<GPUVERTEX*>(pData), x, y, nWidth, nHeight, lpDTCon->dwDiffuse, sx,
+                      sy, nSrcWidth, nSrcHeight, lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
     sd->lpVB->Unlock();
     if (!DDBeginScene() || !DDSetRenderTarget(0, lpDstSD)) return 0;
     if (dwFlags == 0 && sd->bColorKey) {
@@ -437,20 +459,24 @@ int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, 
   return 1;
 }
 
-int DDBltEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx, int sy,
-            uint32_t dwFlags, const DDBLTSTATE* lpState) {
+int DDBltEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD,
+            int sx, int sy, uint32_t dwFlags, const DDBLTSTATE* lpState) {
   if (lpDTCon)
-    return DDBltWithState(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nWidth, nHeight, dwFlags, lpState);
+    return DDBltWithState(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nWidth, nHeight, dwFlags,
+                          lpState);
   return DDBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, dwFlags);
 }
 
-int DDBltWithState(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx,
-                   int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags, const DDBLTSTATE* lpState) {
+int DDBltWithState(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
+                   DDSURFACEDATA* lpSrcSD, int sx, int sy, int nSrcWidth, int nSrcHeight,
+                   uint32_t dwFlags, const DDBLTSTATE* lpState) {
   if (!lpDTCon || !lpState)
-    return DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
+    return DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight,
+                        dwFlags);
   DDSetDiffuse(lpState->dwDiffuse);
   DDSetColorOp(lpState->dwColorOp);
-  int nResult = DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
+  int nResult =
+      DDStretchBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight, dwFlags);
   DDResetDiffuse();
   DDResetColorOp();
   return nResult;

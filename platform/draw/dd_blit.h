@@ -26,16 +26,18 @@ void DDFillSurface(DDSURFACEDATA* lpSD, uint32_t dwValue);
 void DDBeginFill();
 void DDEndFill();
 
-int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx, int sy,
-          uint32_t dwFlags);
-int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx,
-                 int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags);
-int DDBltEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx, int sy,
-            uint32_t dwFlags, const DDBLTSTATE* lpState);
-int DDBltWithState(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int sx,
-                   int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags, const DDBLTSTATE* lpState);
-int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight, DDSURFACEDATA* lpSrcSD, int* sx,
-              int* sy, int* nSrcWidth, int* nSrcHeight);
+int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD,
+          int sx, int sy, uint32_t dwFlags);
+int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
+                 DDSURFACEDATA* lpSrcSD, int sx, int sy, int nSrcWidth, int nSrcHeight,
+                 uint32_t dwFlags);
+int DDBltEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD,
+            int sx, int sy, uint32_t dwFlags, const DDBLTSTATE* lpState);
+int DDBltWithState(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
+                   DDSURFACEDATA* lpSrcSD, int sx, int sy, int nSrcWidth, int nSrcHeight,
+                   uint32_t dwFlags, const DDBLTSTATE* lpState);
+int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight,
+              DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight);
 void DDMirrorSourceRect(DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight);
 
 // ---- sprite batch (textured back end) -------------------------------------------
@@ -44,8 +46,8 @@ void DDRegisterBatchSource(DDSURFACEDATA* lpSD);
 int DDEndBatch();
 bool DDIsBatching();
 // Queues one clipped textured draw (used by DDStretchBlt while a batch is on).
-void DDQueueBatchItem(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int x, int y, int nWidth, int nHeight, int sx,
-                      int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags);
+void DDQueueBatchItem(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int x, int y, int nWidth,
+                      int nHeight, int sx, int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags);
 // Runs drawn by the last DDEndBatch (tests and the benchmark look at it).
 int DDLastBatchRunCount();
 

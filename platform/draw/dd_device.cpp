@@ -114,7 +114,8 @@ bool DDInit(int bUseD3D, void* hWnd, int nWidth, int nHeight, int nBpp, int bVSy
     if (g_bDDStarted) DDEnd();
     delete lpDDCon;
     lpDDCon = new DDCON;
-    if (!DDCheckInitResult(DDInitFullScreen(hWnd, nWidth, nHeight, nBpp, nBackBuffers))) return false;
+    if (!DDCheckInitResult(DDInitFullScreen(hWnd, nWidth, nHeight, nBpp, nBackBuffers)))
+      return false;
   } else if (nWindowMode == 1) {
     if (g_lpDD) g_lpDD->RestoreDisplayMode();
     if (g_bDDStarted) DDRelease();
@@ -157,7 +158,8 @@ int DDInitD3D(void* hWnd, int nWidth, int nHeight, int nBpp, int /*nBackBuffers*
     pp.BackBufferHeight = 0;
     pp.FullScreen_RefreshRateInHz = 0;
     if (g_bVSync && pPresenter->ChangeDesktopRefreshRate(60, true)) {
-      if (!pPresenter->ChangeDesktopRefreshRate(60, false)) ReportLog("ChangeDisplaySettings Err = %x", 0);
+      if (!pPresenter->ChangeDesktopRefreshRate(60, false))
+        ReportLog("ChangeDisplaySettings Err = %x", 0);
     }
   } else {
     pp.Windowed = 0;
@@ -170,7 +172,8 @@ int DDInitD3D(void* hWnd, int nWidth, int nHeight, int nBpp, int /*nBackBuffers*
   con.nAdapter = 0;
   con.devType = 1;
   if (GpuFailed(g_lpD3D->GetDeviceCaps(0, 1, &con.caps))) TraceLogf("GetDeviceCaps Err");
-  pp.SwapEffect = (con.caps.Caps3 & GPUCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD) ? GPUSWAP_DISCARD : GPUSWAP_COPY;
+  pp.SwapEffect =
+      (con.caps.Caps3 & GPUCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD) ? GPUSWAP_DISCARD : GPUSWAP_COPY;
   con.bPow2 = (con.caps.TextureCaps & GPUTEXCAPS_POW2) != 0;
   con.bSquareOnly = (con.caps.TextureCaps & GPUTEXCAPS_SQUAREONLY) != 0;
   con.bDynamicTextures = (con.caps.Caps2 & GPUCAPS2_DYNAMICTEXTURES) != 0;
@@ -198,7 +201,8 @@ int DDInitD3D(void* hWnd, int nWidth, int nHeight, int nBpp, int /*nBackBuffers*
   pp.AutoDepthStencilFormat = con.fmtBackBuffer;
   pp.Flags = GPUPRESENTFLAG_LOCKABLE_BACKBUFFER;
 
-  GPURESULT hr = g_lpD3D->CreateDevice(0, 1, hWnd, GPUCREATE_HARDWARE_VERTEXPROCESSING, &pp, &lpDevice);
+  GPURESULT hr =
+      g_lpD3D->CreateDevice(0, 1, hWnd, GPUCREATE_HARDWARE_VERTEXPROCESSING, &pp, &lpDevice);
   if (!GpuFailed(hr)) {
     ReportLog("Device HAL-HARD");
   } else {
@@ -230,8 +234,8 @@ int DDInitD3D(void* hWnd, int nWidth, int nHeight, int nBpp, int /*nBackBuffers*
   bb.bColorKey = 0;
   bb.bRenderTarget = 1;
   if (!bb.lpVB) {
-    hr = lpDevice->CreateVertexBuffer(4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD, GPUPOOL_MANAGED,
-                                      &bb.lpVB);
+    hr = lpDevice->CreateVertexBuffer(4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD,
+                                      GPUPOOL_MANAGED, &bb.lpVB);
     if (GpuFailed(hr)) {
       ReportLog("Back CreateVertexBuffer Err %x", static_cast<unsigned>(hr));
       return 0;
@@ -270,7 +274,8 @@ int DDInitFullScreen(void* hWnd, int nWidth, int nHeight, int nBpp, int nBackBuf
     return 1;
   }
   g_lpDD->SetPresenter(GetPresenter());
-  if (g_lpDD->SetCooperativeLevel(hWnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT) != DD_OK) {
+  if (g_lpDD->SetCooperativeLevel(hWnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT) !=
+      DD_OK) {
     ReportLog("SetCooperativeLevel Err");
     return 2;
   }
@@ -307,7 +312,8 @@ int DDInitFullScreen(void* hWnd, int nWidth, int nHeight, int nBpp, int nBackBuf
   for (int i = 0; i < 256; ++i)
     entries[i] = DDPALETTEENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0, PC_RESERVED};
   entries[0].peBlue = 255;
-  if (g_lpDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &g_lpDDPalette, nullptr) != DD_OK) {
+  if (g_lpDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &g_lpDDPalette, nullptr) !=
+      DD_OK) {
     ReportLog("CreatePalette Err");
     return 6;
   }
@@ -358,10 +364,12 @@ int DDInitWindow(void* hWnd) {
   DDPALETTEENTRY entries[256];
   for (int i = 0; i < 256; ++i) {
     bool bSystem = i < 10 || i > 245;
-    entries[i] = bSystem ? DDPALETTEENTRY{static_cast<uint8_t>(i), 0, 0, PC_EXPLICIT}
-                         : DDPALETTEENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0, PC_RESERVED};
+    entries[i] =
+        bSystem ? DDPALETTEENTRY{static_cast<uint8_t>(i), 0, 0, PC_EXPLICIT}
+                : DDPALETTEENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0, PC_RESERVED};
   }
-  if (g_lpDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &g_lpDDPalette, nullptr) != DD_OK) {
+  if (g_lpDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &g_lpDDPalette, nullptr) !=
+      DD_OK) {
     ReportLog("CreatePalette Err");
     return 6;
   }
@@ -391,9 +399,9 @@ bool DDCheckInitResult(int nCode) {
   static const struct {
     int nCode;
     const char* pszName;
-  } kNames[] = {{1, "CREATEEX_ERR"},      {2, "SETCOOPLEVEL_ERR"}, {3, "SETDISPLAYMODE_ERR"},
+  } kNames[] = {{1, "CREATEEX_ERR"},      {2, "SETCOOPLEVEL_ERR"},       {3, "SETDISPLAYMODE_ERR"},
                 {4, "CREATESURFACE_ERR"}, {5, "GETATTACHEDSURFACE_ERR"}, {6, "CREATEPALETTE_ERR"},
-                {7, "SETPALETTE_ERR"},    {10, "CLIPPER_ERR"},      {11, "SETHWND_ERR"},
+                {7, "SETPALETTE_ERR"},    {10, "CLIPPER_ERR"},           {11, "SETHWND_ERR"},
                 {12, "SETCLIPPER_ERR"}};
   if (nCode == 0) return true;
   for (const auto& n : kNames) {
@@ -440,7 +448,8 @@ void DDRelease() {
     DDReleaseSurface(&g_PrimarySD);
     DDReleaseSurface(&g_FadeSD);
     if (g_lpDD->Release() != 0) {
-      ShowMessageBox("解放漏れがあります", "DirectDraw", MsgBoxType{MsgBoxButtons::Ok, MsgBoxIcon::Error});
+      ShowMessageBox("解放漏れがあります", "DirectDraw",
+                     MsgBoxType{MsgBoxButtons::Ok, MsgBoxIcon::Error});
     }
     g_lpDD = nullptr;
     delete lpDDCon;
@@ -489,12 +498,14 @@ void DDSetDefaultRenderStates() {
 
 void DDSetVirBackBuffer(int bOn) {
   if (!lpDTCon) return;
-  if (lpDTCon->bVirBackBuffer && !bOn && g_VirBackBufferSD.lpDT && g_VirBackBufferSD.lpDT->lpSurface)
+  if (lpDTCon->bVirBackBuffer && !bOn && g_VirBackBufferSD.lpDT &&
+      g_VirBackBufferSD.lpDT->lpSurface)
     DDCopyVirBackBuffer(&g_BackBufferSD, &g_VirBackBufferSD);
   lpDTCon->bVirBackBuffer = bOn;
   lpDTCon->lpTargetSD = bOn ? &g_BackBufferSD : &g_VirBackBufferSD;
   DDSURFACEDATA* lpSD = lpDTCon->lpTargetSD;
-  if (lpDevice && lpSD->lpDT && lpSD->lpDT->lpSurface) lpDevice->SetRenderTarget(0, lpSD->lpDT->lpSurface);
+  if (lpDevice && lpSD->lpDT && lpSD->lpDT->lpSurface)
+    lpDevice->SetRenderTarget(0, lpSD->lpDT->lpSurface);
 }
 
 int DDRedirectBackBuffer(DDSURFACEDATA** lplpSD) {
@@ -600,11 +611,13 @@ int DDCheckTextureSize(int nWidth, int nHeight) {
   if (!lpDTCon) return 1;
   int bOk = 1;
   if (nWidth > lpDTCon->caps.MaxTextureWidth) {
-    ReportLog("このビデオカードでは横幅%dを超える画像はサポートされていません！", lpDTCon->caps.MaxTextureWidth);
+    ReportLog("このビデオカードでは横幅%dを超える画像はサポートされていません！",
+              lpDTCon->caps.MaxTextureWidth);
     bOk = 0;
   }
   if (nHeight > lpDTCon->caps.MaxTextureHeight) {
-    ReportLog("このビデオカードでは縦幅%dを超える画像はサポートされていません！", lpDTCon->caps.MaxTextureHeight);
+    ReportLog("このビデオカードでは縦幅%dを超える画像はサポートされていません！",
+              lpDTCon->caps.MaxTextureHeight);
     bOk = 0;
   }
   return bOk;

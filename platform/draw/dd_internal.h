@@ -7,8 +7,8 @@
 
 // The four strip vertices of a quad at (x, y, w, h) showing source texels
 // (sx, sy, sw, sh) of a texture of the given size (negative sizes mirror).
-void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, int sx, int sy, int sw, int sh,
-                       int nTexW, int nTexH);
+void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, int sx, int sy,
+                       int sw, int sh, int nTexW, int nTexH);
 // The value an opaque copy from a colour-keyed source clears its rectangle
 // to, so that transparency is copied too.
 uint32_t DDTransparentClearValue(DDSURFACEDATA* lpDstSD);

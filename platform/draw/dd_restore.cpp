@@ -14,7 +14,9 @@ namespace {
 std::function<void()> g_fontsLost;
 std::function<void()> g_fontsRestore;
 
-bool HasFile(const DDSURFACEDATA& sd) { return sd.szFileName[0] != '\0' && std::strcmp(sd.szFileName, "E") != 0; }
+bool HasFile(const DDSURFACEDATA& sd) {
+  return sd.szFileName[0] != '\0' && std::strcmp(sd.szFileName, "E") != 0;
+}
 }  // namespace
 
 void SetFontDeviceHooks(std::function<void()> onLostDevice, std::function<void()> onRestore) {
@@ -57,17 +59,19 @@ int DDRestoreSurface() {
   std::vector<DDSURFACEDATA*> surfaces(g_SurfaceList.begin(), g_SurfaceList.end());
   int i = 0;
   for (DDSURFACEDATA* lpSD : surfaces) {
-    TraceLogf("i = %d lpSD->szSurfaceType = %s lpSD->szFileName = %s Size = (%d,%d)", i++, lpSD->szSurfaceType,
-              lpSD->szFileName, lpSD->nWidth, lpSD->nHeight);
+    TraceLogf("i = %d lpSD->szSurfaceType = %s lpSD->szFileName = %s Size = (%d,%d)", i++,
+              lpSD->szSurfaceType, lpSD->szFileName, lpSD->nWidth, lpSD->nHeight);
     DTDATA* dt = lpSD->lpDT;
     // System-memory textures and their contents survived the reset.
     if (!dt || dt->nMemoryType == DTMEMORYTYPE_SYSTEM) continue;
     if (HasFile(*lpSD)) {
-      if (DDCreateSurfaceFromFile(lpSD, lpSD->szFileName, dt->bColorKey, g_nBpp, lpSD->nDDMemory, dt->nMemoryType, 0,
-                                  dt->lpPalIndexMap != nullptr, lpSD->nMirrorWidth, lpSD->nMirrorHeight, 1) != 0)
+      if (DDCreateSurfaceFromFile(lpSD, lpSD->szFileName, dt->bColorKey, g_nBpp, lpSD->nDDMemory,
+                                  dt->nMemoryType, 0, dt->lpPalIndexMap != nullptr,
+                                  lpSD->nMirrorWidth, lpSD->nMirrorHeight, 1) != 0)
         TraceLogf("Err");
     } else {
-      if (!DDCreateSurface(lpSD, lpSD->nWidth, lpSD->nHeight, dt->bColorKey, lpSD->nDDMemory, dt->nMemoryType, 0, 1))
+      if (!DDCreateSurface(lpSD, lpSD->nWidth, lpSD->nHeight, dt->bColorKey, lpSD->nDDMemory,
+                           dt->nMemoryType, 0, 1))
         TraceLogf("Err");
       lpSD->bLost = 1;
     }
@@ -87,7 +91,8 @@ bool DDRestore() {
   cDDrawSurface* pPrimary = g_PrimarySD.DDSurface();
   if (!pPrimary || pPrimary->IsLost() != DDERR_SURFACELOST) return true;
   pPrimary->Restore();
-  if (cDDrawSurface* pBack = g_BackBufferSD.DDSurface(); pBack && pBack->IsLost() == DDERR_SURFACELOST)
+  if (cDDrawSurface* pBack = g_BackBufferSD.DDSurface();
+      pBack && pBack->IsLost() == DDERR_SURFACELOST)
     pBack->Restore();
   if (g_lpSDTable) {
     for (int i = 0; i < g_nSurfaceCount; ++i) {
@@ -105,8 +110,8 @@ bool DDRestore() {
   if (g_nBpp == 8 && g_lpDDPalette) {
     DDPALETTEENTRY entries[256];
     for (int k = 0; k < 256; ++k)
-      entries[k] = DDPALETTEENTRY{g_PaletteShown[k].peRed, g_PaletteShown[k].peGreen, g_PaletteShown[k].peBlue,
-                                  g_PaletteShown[k].peFlags};
+      entries[k] = DDPALETTEENTRY{g_PaletteShown[k].peRed, g_PaletteShown[k].peGreen,
+                                  g_PaletteShown[k].peBlue, g_PaletteShown[k].peFlags};
     g_lpDDPalette->SetEntries(0, 0, 256, entries);
   }
   if (g_fontsRestore) g_fontsRestore();

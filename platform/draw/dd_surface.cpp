@@ -67,10 +67,11 @@ void TextureCreationFailed() {
   RequestClose();
 }
 
-bool CreateSurfaceGpu(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
-                      int bVariant, int bRecreate) {
+bool CreateSurfaceGpu(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory,
+                      int nDTMemory, int bVariant, int bRecreate) {
   if (!lpDevice || !lpDTCon) return false;
-  if (!bRecreate && lpSD->lpDT && (lpSD->lpDT->lpTexture || lpSD->lpDT->lpVB)) ReleaseSurfaceData(lpSD);
+  if (!bRecreate && lpSD->lpDT && (lpSD->lpDT->lpTexture || lpSD->lpDT->lpVB))
+    ReleaseSurfaceData(lpSD);
   lpSD->DDPrepareSurfaceData();
   if (!lpSD->lpDT) return false;
   DTDATA& dt = *lpSD->lpDT;
@@ -85,8 +86,8 @@ bool CreateSurfaceGpu(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKe
     dt.bColorKey = bColorKey == 1;
     if (!bVariant) {
       dt.nNumber = lpDTCon->nSurfaceNumber++;
-      GPURESULT hr = lpDevice->CreateVertexBuffer(4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD,
-                                                  GPUPOOL_MANAGED, &dt.lpVB);
+      GPURESULT hr = lpDevice->CreateVertexBuffer(4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY,
+                                                  GPUFVF_SCREENQUAD, GPUPOOL_MANAGED, &dt.lpVB);
       if (GpuFailed(hr)) {
         ReportLog("CreateVertexBuffer Err");
         return false;
@@ -106,8 +107,8 @@ bool CreateSurfaceGpu(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKe
   if (dt.nMemoryType == DTMEMORYTYPE_VIDEO_NORT) dt.nMemoryType = DTMEMORYTYPE_VIDEO_RT;
   if (dt.nMemoryType == DTMEMORYTYPE_VIDEO_RT) {
     dt.bRenderTarget = 1;
-    GPURESULT hr = lpDevice->CreateTexture(nTexW, nTexH, 1, GPUUSAGE_RENDERTARGET, lpDTCon->fmtTexture,
-                                           GPUPOOL_DEFAULT, &dt.lpTexture);
+    GPURESULT hr = lpDevice->CreateTexture(nTexW, nTexH, 1, GPUUSAGE_RENDERTARGET,
+                                           lpDTCon->fmtTexture, GPUPOOL_DEFAULT, &dt.lpTexture);
     if (hr == GPUERR_OUTOFVIDEOMEMORY) {
       ReportLog("VRAM不足のためシステムメモリにテクスチャを作成します。(空)");
       dt.nMemoryType = DTMEMORYTYPE_SYSTEM;
@@ -117,8 +118,8 @@ bool CreateSurfaceGpu(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKe
   }
   if (dt.nMemoryType == DTMEMORYTYPE_SYSTEM && !bRecreate) {
     dt.bRenderTarget = 0;
-    GPURESULT hr = lpDevice->CreateTexture(nTexW, nTexH, 1, GPUUSAGE_DYNAMIC, lpDTCon->fmtTexture, GPUPOOL_SYSTEMMEM,
-                                           &dt.lpTexture);
+    GPURESULT hr = lpDevice->CreateTexture(nTexW, nTexH, 1, GPUUSAGE_DYNAMIC, lpDTCon->fmtTexture,
+                                           GPUPOOL_SYSTEMMEM, &dt.lpTexture);
     if (GpuFailed(hr)) {
       ReportLog("D3DXCreateTexture Err hr = %x", static_cast<unsigned>(hr));
       TextureCreationFailed();
@@ -134,8 +135,8 @@ bool CreateSurfaceGpu(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKe
   dt.nLevelHeight = dt.lpSurface->Height();
   dt.levelFormat = dt.lpSurface->Format();
   if (dt.nMemoryType == DTMEMORYTYPE_VIDEO_RT && !bRecreate) {
-    GPURESULT hr = lpDevice->CreateOffscreenPlainSurface(dt.nLevelWidth, dt.nLevelHeight, dt.levelFormat,
-                                                         GPUPOOL_SYSTEMMEM, &dt.lpSystemSurface);
+    GPURESULT hr = lpDevice->CreateOffscreenPlainSurface(
+        dt.nLevelWidth, dt.nLevelHeight, dt.levelFormat, GPUPOOL_SYSTEMMEM, &dt.lpSystemSurface);
     if (GpuFailed(hr)) {
       ReportLog("CreateOffscreenPlainSurface Err hr = %x", static_cast<unsigned>(hr));
       TextureCreationFailed();
@@ -154,7 +155,8 @@ bool CreateSurfaceGpu(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKe
   return true;
 }
 
-bool CreateSurfaceDDraw(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory) {
+bool CreateSurfaceDDraw(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey,
+                        int nDDMemory) {
   if (!g_lpDD) return false;
   if (lpSD->DDSurface()) ReleaseSurfaceData(lpSD);
   lpSD->DDPrepareSurfaceData();
@@ -192,10 +194,12 @@ bool CreateSurfaceDDraw(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColor
 
 }  // namespace
 
-bool DDCreateSurface(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
-                     int bVariant, int bRecreate) {
+bool DDCreateSurface(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory,
+                     int nDTMemory, int bVariant, int bRecreate) {
   if (!lpSD || nWidth <= 0 || nHeight <= 0) return false;
-  if (g_bUseD3D) return CreateSurfaceGpu(lpSD, nWidth, nHeight, bColorKey, nDDMemory, nDTMemory, bVariant, bRecreate);
+  if (g_bUseD3D)
+    return CreateSurfaceGpu(lpSD, nWidth, nHeight, bColorKey, nDDMemory, nDTMemory, bVariant,
+                            bRecreate);
   return CreateSurfaceDDraw(lpSD, nWidth, nHeight, bColorKey, nDDMemory);
 }
 
@@ -210,18 +214,22 @@ DDSURFACEINFO MakeEmptyInfo(int bColorKey, int nDDMemory, int nDTMemory, int bVa
 }
 }  // namespace
 
-bool DDCreateSurfaceInVector(cCheckedVector<DDSURFACEDATA>& vSD, cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth,
-                             int nHeight, int bColorKey, int nDDMemory, int nDTMemory, int bVariant) {
+bool DDCreateSurfaceInVector(cCheckedVector<DDSURFACEDATA>& vSD,
+                             cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth, int nHeight,
+                             int bColorKey, int nDDMemory, int nDTMemory, int bVariant) {
   vSD.emplace_back();
   vInfo.push_back(MakeEmptyInfo(bColorKey, nDDMemory, nDTMemory, bVariant));
-  return DDCreateSurface(&vSD.back(), nWidth, nHeight, bColorKey, nDDMemory, nDTMemory, bVariant, 0);
+  return DDCreateSurface(&vSD.back(), nWidth, nHeight, bColorKey, nDDMemory, nDTMemory, bVariant,
+                         0);
 }
 
-bool DDCreateSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURFACEINFO>& lInfo, int nWidth,
-                           int nHeight, int bColorKey, int nDDMemory, int nDTMemory, int bVariant) {
+bool DDCreateSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURFACEINFO>& lInfo,
+                           int nWidth, int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
+                           int bVariant) {
   lSD.emplace_back();
   lInfo.push_back(MakeEmptyInfo(bColorKey, nDDMemory, nDTMemory, bVariant));
-  return DDCreateSurface(&lSD.back(), nWidth, nHeight, bColorKey, nDDMemory, nDTMemory, bVariant, 0);
+  return DDCreateSurface(&lSD.back(), nWidth, nHeight, bColorKey, nDDMemory, nDTMemory, bVariant,
+                         0);
 }
 
 int DDReleaseSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURFACEINFO>& lInfo,
@@ -241,10 +249,17 @@ int DDReleaseSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURF
 
 bool DDCheckResult(int nCode) {
   switch (nCode) {
-    case 4: TraceLogf("CREATESURFACE_ERR"); return false;
-    case 8: TraceLogf("LOADIMAGE_ERR"); return false;
-    case 9: TraceLogf("SETCOLORKEY_ERR"); return false;
-    default: return true;
+    case 4:
+      TraceLogf("CREATESURFACE_ERR");
+      return false;
+    case 8:
+      TraceLogf("LOADIMAGE_ERR");
+      return false;
+    case 9:
+      TraceLogf("SETCOLORKEY_ERR");
+      return false;
+    default:
+      return true;
   }
 }
 
@@ -260,16 +275,16 @@ bool DDLoadSurfaceTable(DDSURFACEDATA* lpSDTable, const int* lpIndices, int nCou
     const DDSURFACEINFO& info = g_lpSurfaceInfo[i];
     DDReleaseSurface(lpSD);
     if (std::strcmp(info.szFileName, "E") == 0) {
-      if (!DDCreateSurface(lpSD, info.nWorkWidth, info.nWorkHeight, info.bColorKey, info.nDDMemory, info.nDTMemory,
-                           info.bVariant, 0) &&
+      if (!DDCreateSurface(lpSD, info.nWorkWidth, info.nWorkHeight, info.bColorKey, info.nDDMemory,
+                           info.nDTMemory, info.bVariant, 0) &&
           !info.bOptional) {
         NoMemoryError();
         return false;
       }
     } else {
-      int nResult = DDCreateSurfaceFromFile(lpSD, info.szFileName, info.bColorKey, g_nBpp, info.nDDMemory,
-                                            info.nDTMemory, info.bVariant, info.bPalMap, info.nMirrorWidth,
-                                            info.nMirrorHeight, 0);
+      int nResult = DDCreateSurfaceFromFile(lpSD, info.szFileName, info.bColorKey, g_nBpp,
+                                            info.nDDMemory, info.nDTMemory, info.bVariant,
+                                            info.bPalMap, info.nMirrorWidth, info.nMirrorHeight, 0);
       if (!DDCheckResult(nResult) && !info.bOptional) {
         ErrorBoxf("%s の読み込みに失敗！", info.szFileName);
         return false;
@@ -279,9 +294,10 @@ bool DDLoadSurfaceTable(DDSURFACEDATA* lpSDTable, const int* lpIndices, int nCou
   return true;
 }
 
-DDSURFACEINFO& SetSurfaceInfo(DDSURFACEINFO& info, const char* szFileName, int bColorKey, int nDDMemory,
-                              int nDTMemory, int bVariant, int bPalMap, int bOptional, int nMirrorWidth,
-                              int nMirrorHeight, int nWorkWidth, int nWorkHeight) {
+DDSURFACEINFO& SetSurfaceInfo(DDSURFACEINFO& info, const char* szFileName, int bColorKey,
+                              int nDDMemory, int nDTMemory, int bVariant, int bPalMap,
+                              int bOptional, int nMirrorWidth, int nMirrorHeight, int nWorkWidth,
+                              int nWorkHeight) {
   std::snprintf(info.szFileName, sizeof(info.szFileName), "%s", szFileName ? szFileName : "");
   info.bColorKey = bColorKey;
   info.nDDMemory = nDDMemory;
@@ -367,7 +383,9 @@ cSurfaceLock::cSurfaceLock(DDSURFACEDATA* lpSD) {
     int nPitch = 0;
     if (dt->bRenderTarget && lpSD != &g_BackBufferSD && dt->lpSystemSurface) {
       if (GpuFailed(lpDevice->GetRenderTargetData(dt->lpSurface, dt->lpSystemSurface))) {
-        TraceLogf("FAILED( lpDevice->GetRenderTargetData(lpSD->lpDT->lpSurface,lpSD->lpDT->lpSystemSurface) )");
+        TraceLogf(
+            "FAILED( "
+            "lpDevice->GetRenderTargetData(lpSD->lpDT->lpSurface,lpSD->lpDT->lpSystemSurface) )");
         return;
       }
       if (GpuFailed(dt->lpSystemSurface->LockRect(&pBits, &nPitch))) {
@@ -415,9 +433,11 @@ void cSurfaceLock::Unlock() {
     } else if (m_bSystemCopy) {
       if (GpuFailed(dt->lpSystemSurface->UnlockRect()))
         TraceLogf("D3D_OK != m_lpSD->lpDT->lpSystemSurface->UnlockRect();");
-      if (!lpDevice || GpuFailed(lpDevice->UpdateSurface(dt->lpSystemSurface, nullptr, dt->lpSurface, nullptr)))
+      if (!lpDevice ||
+          GpuFailed(lpDevice->UpdateSurface(dt->lpSystemSurface, nullptr, dt->lpSurface, nullptr)))
         DebugBoxf(
-            "FAILED( lpDevice->UpdateSurface(m_lpSD->lpDT->lpSystemSurface, NULL, m_lpSD->lpDT->lpSurface, NULL)");
+            "FAILED( lpDevice->UpdateSurface(m_lpSD->lpDT->lpSystemSurface, NULL, "
+            "m_lpSD->lpDT->lpSurface, NULL)");
     } else if (dt->lpSurface && GpuFailed(dt->lpSurface->UnlockRect())) {
       TraceLogf("D3D_OK != m_lpSD->lpDT->lpSurface->UnlockRect();");
     }

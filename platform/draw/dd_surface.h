@@ -22,12 +22,12 @@ struct DTDATA {
   cGpuVertexBuffer* lpVB = nullptr;        // four vertices for quads of this surface
   void* lpSpare = nullptr;                 // never set
   cGpuTexture* lpTexture = nullptr;
-  int nLevelWidth = 0, nLevelHeight = 0;   // level descriptor
+  int nLevelWidth = 0, nLevelHeight = 0;  // level descriptor
   GPUFORMAT levelFormat = GPUFMT_UNKNOWN;
-  int nMemoryType = 0;                     // DTMEMORYTYPE
+  int nMemoryType = 0;  // DTMEMORYTYPE
   int bColorKey = 0;
   int bRenderTarget = 0;
-  uint8_t* lpPalIndexMap = nullptr;        // one byte per pixel (owned, new[])
+  uint8_t* lpPalIndexMap = nullptr;  // one byte per pixel (owned, new[])
 };
 
 // Surface back-end holder.
@@ -80,19 +80,22 @@ struct DDSURFACEINFO {
 // Every textured surface with a texture of its own, in creation order.
 extern std::list<DDSURFACEDATA*> g_SurfaceList;
 
-bool DDCreateSurface(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
-                     int bVariant, int bRecreate);
-bool DDCreateSurfaceInVector(cCheckedVector<DDSURFACEDATA>& vSD, cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth,
-                             int nHeight, int bColorKey, int nDDMemory, int nDTMemory, int bVariant);
-bool DDCreateSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURFACEINFO>& lInfo, int nWidth,
-                           int nHeight, int bColorKey, int nDDMemory, int nDTMemory, int bVariant);
+bool DDCreateSurface(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory,
+                     int nDTMemory, int bVariant, int bRecreate);
+bool DDCreateSurfaceInVector(cCheckedVector<DDSURFACEDATA>& vSD,
+                             cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth, int nHeight,
+                             int bColorKey, int nDDMemory, int nDTMemory, int bVariant);
+bool DDCreateSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURFACEINFO>& lInfo,
+                           int nWidth, int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
+                           int bVariant);
 int DDReleaseSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURFACEINFO>& lInfo,
                            DDSURFACEDATA* lpSD);
 bool DDCheckResult(int nCode);
 bool DDLoadSurfaceTable(DDSURFACEDATA* lpSDTable, const int* lpIndices, int nCount);
-DDSURFACEINFO& SetSurfaceInfo(DDSURFACEINFO& info, const char* szFileName, int bColorKey, int nDDMemory,
-                              int nDTMemory, int bVariant, int bPalMap, int bOptional, int nMirrorWidth,
-                              int nMirrorHeight, int nWorkWidth, int nWorkHeight);
+DDSURFACEINFO& SetSurfaceInfo(DDSURFACEINFO& info, const char* szFileName, int bColorKey,
+                              int nDDMemory, int nDTMemory, int bVariant, int bPalMap,
+                              int bOptional, int nMirrorWidth, int nMirrorHeight, int nWorkWidth,
+                              int nWorkHeight);
 void DDReleaseSurface(DDSURFACEDATA* lpSD);
 void ReleaseSurfaceData(DDSURFACEDATA* lpSD);
 void DDReleaseSurfaceVector(cCheckedVector<DDSURFACEDATA>& vSD);
@@ -100,8 +103,9 @@ void DDReleaseSurfaceList(cCheckedList<DDSURFACEDATA>& lSD);
 
 // Image surfaces are made from files by the image loader; the surface table
 // loader and the device reset call it through this declaration.
-int DDCreateSurfaceFromFile(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp, int nDDMemory,
-                            int nDTMemory, int bVariant, int bPalMap, int nMirrorW, int nMirrorH, int bRecreate);
+int DDCreateSurfaceFromFile(DDSURFACEDATA* lpSD, const char* szFile, int bColorKey, int nBpp,
+                            int nDDMemory, int nDTMemory, int bVariant, int bPalMap, int nMirrorW,
+                            int nMirrorH, int bRecreate);
 bool DDReloadSurface(DDSURFACEDATA* lpSD, int nBpp);
 
 // Surface back end lock: fills the description and the pixel pointer.
@@ -111,7 +115,7 @@ bool DDLock(DDSURFACEDATA* lpSD, DDSURFACEDESC2* lpDesc, void** lplpBits, int nB
 // resolved to its parent and redirected from the back buffer first. Check
 // IsLocked() (or the pixel pointer) before touching pixels.
 class cSurfaceLock {
-public:
+ public:
   explicit cSurfaceLock(DDSURFACEDATA* lpSD);
   ~cSurfaceLock();
   cSurfaceLock(const cSurfaceLock&) = delete;
@@ -130,7 +134,7 @@ public:
     return reinterpret_cast<T*>(m_lpBits + static_cast<size_t>(y) * m_nPitch * m_nBytesPerPixel);
   }
 
-private:
+ private:
   bool m_bGpu = false;
   bool m_bSystemCopy = false;
 };

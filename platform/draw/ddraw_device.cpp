@@ -15,13 +15,15 @@ void ResetDDrawSetup() { g_ddrawSetup = DDRAWSETUP(); }
 
 // ---- palette, clipper ---------------------------------------------------------
 
-DDRESULT cDDrawPalette::SetEntries(uint32_t, int nStart, int nCount, const DDPALETTEENTRY* pEntries) {
+DDRESULT cDDrawPalette::SetEntries(uint32_t, int nStart, int nCount,
+                                   const DDPALETTEENTRY* pEntries) {
   if (nStart < 0 || nCount < 0 || nStart + nCount > 256 || !pEntries) return DDERR_INVALIDPARAMS;
   std::memcpy(m_entries + nStart, pEntries, sizeof(DDPALETTEENTRY) * nCount);
   return DD_OK;
 }
 
-DDRESULT cDDrawPalette::GetEntries(uint32_t, int nStart, int nCount, DDPALETTEENTRY* pEntries) const {
+DDRESULT cDDrawPalette::GetEntries(uint32_t, int nStart, int nCount,
+                                   DDPALETTEENTRY* pEntries) const {
   if (nStart < 0 || nCount < 0 || nStart + nCount > 256 || !pEntries) return DDERR_INVALIDPARAMS;
   std::memcpy(pEntries, m_entries + nStart, sizeof(DDPALETTEENTRY) * nCount);
   return DD_OK;
@@ -43,9 +45,12 @@ cDDrawSurface::cDDrawSurface(cDDrawObject* pOwner, int w, int h, int nBpp, uint3
 uint32_t cDDrawSurface::ReadPixel(int x, int y) const {
   const uint8_t* p = Row(y) + x * m_nBytes;
   switch (m_nBytes) {
-    case 1: return p[0];
-    case 2: return static_cast<uint32_t>(p[0] | p[1] << 8);
-    case 3: return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
+    case 1:
+      return p[0];
+    case 2:
+      return static_cast<uint32_t>(p[0] | p[1] << 8);
+    case 3:
+      return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
     default: {
       uint32_t v;
       std::memcpy(&v, p, 4);
@@ -57,7 +62,9 @@ uint32_t cDDrawSurface::ReadPixel(int x, int y) const {
 void cDDrawSurface::WritePixel(int x, int y, uint32_t value) {
   uint8_t* p = Row(y) + x * m_nBytes;
   switch (m_nBytes) {
-    case 1: p[0] = static_cast<uint8_t>(value); break;
+    case 1:
+      p[0] = static_cast<uint8_t>(value);
+      break;
     case 2:
       p[0] = static_cast<uint8_t>(value);
       p[1] = static_cast<uint8_t>(value >> 8);
@@ -67,7 +74,9 @@ void cDDrawSurface::WritePixel(int x, int y, uint32_t value) {
       p[1] = static_cast<uint8_t>(value >> 8);
       p[2] = static_cast<uint8_t>(value >> 16);
       break;
-    default: std::memcpy(p, &value, 4); break;
+    default:
+      std::memcpy(p, &value, 4);
+      break;
   }
 }
 
@@ -102,7 +111,8 @@ inline void FillRow(uint8_t* p, int n, uint32_t v) {
 template <int N>
 inline void KeyedRow(uint8_t* d, const uint8_t* s, int n, uint32_t key) {
   if constexpr (N == 4) {
-    CopyRowColourKeyed(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), n, key);
+    CopyRowColourKeyed(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), n,
+                       key);
   } else if constexpr (N == 2) {
     uint16_t* dd = reinterpret_cast<uint16_t*>(d);
     const uint16_t* ss = reinterpret_cast<const uint16_t*>(s);
@@ -123,8 +133,8 @@ inline void KeyedRow(uint8_t* d, const uint8_t* s, int n, uint32_t key) {
 
 }  // namespace
 
-DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const DDRECT* pSrcRect, uint32_t dwFlags,
-                            uint32_t dwFillColor) {
+DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const DDRECT* pSrcRect,
+                            uint32_t dwFlags, uint32_t dwFillColor) {
   if (m_bLost || (pSrc && pSrc->m_bLost)) return DDERR_SURFACELOST;
   if (m_bLocked || (pSrc && pSrc->m_bLocked)) return DDERR_SURFACEBUSY;
   DDRECT dst = pDstRect ? *pDstRect : DDRECT{0, 0, m_nWidth, m_nHeight};
@@ -141,10 +151,18 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
       uint8_t* p = Row(y) + dst.left * m_nBytes;
       int n = dst.right - dst.left;
       switch (m_nBytes) {
-        case 1: FillRow<1>(p, n, dwFillColor); break;
-        case 2: FillRow<2>(p, n, dwFillColor); break;
-        case 3: FillRow<3>(p, n, dwFillColor); break;
-        default: FillRow<4>(p, n, dwFillColor); break;
+        case 1:
+          FillRow<1>(p, n, dwFillColor);
+          break;
+        case 2:
+          FillRow<2>(p, n, dwFillColor);
+          break;
+        case 3:
+          FillRow<3>(p, n, dwFillColor);
+          break;
+        default:
+          FillRow<4>(p, n, dwFillColor);
+          break;
       }
     }
     PresentIfPrimary();
@@ -153,7 +171,8 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
   if (!pSrc || pSrc->m_nBytes != m_nBytes) return DDERR_INVALIDPARAMS;
   DDRECT src = pSrcRect ? *pSrcRect : DDRECT{0, 0, pSrc->m_nWidth, pSrc->m_nHeight};
   if (src.left < 0 || src.top < 0 || src.right > pSrc->m_nWidth || src.bottom > pSrc->m_nHeight ||
-      src.left >= src.right || src.top >= src.bottom || dst.left >= dst.right || dst.top >= dst.bottom)
+      src.left >= src.right || src.top >= src.bottom || dst.left >= dst.right ||
+      dst.top >= dst.bottom)
     return DDERR_INVALIDPARAMS;
   const int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
   const int sw = src.right - src.left, sh = src.bottom - src.top;
@@ -173,7 +192,8 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
                          WorthStreaming(static_cast<long long>(clipped.right - clipped.left) *
                                         (clipped.bottom - clipped.top));
     for (int y = clipped.top; y < clipped.bottom; ++y) {
-      const uint8_t* s = pSrc->Row(src.top + y - dst.top) + (src.left + clipped.left - dst.left) * nB;
+      const uint8_t* s =
+          pSrc->Row(src.top + y - dst.top) + (src.left + clipped.left - dst.left) * nB;
       uint8_t* d = Row(y) + clipped.left * nB;
       int n = clipped.right - clipped.left;
       if (bStream) {
@@ -185,10 +205,18 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
           std::memmove(d, s, static_cast<size_t>(n) * nB);
       } else {
         switch (nB) {
-          case 1: KeyedRow<1>(d, s, n, key); break;
-          case 2: KeyedRow<2>(d, s, n, key); break;
-          case 3: KeyedRow<3>(d, s, n, key); break;
-          default: KeyedRow<4>(d, s, n, key); break;
+          case 1:
+            KeyedRow<1>(d, s, n, key);
+            break;
+          case 2:
+            KeyedRow<2>(d, s, n, key);
+            break;
+          case 3:
+            KeyedRow<3>(d, s, n, key);
+            break;
+          default:
+            KeyedRow<4>(d, s, n, key);
+            break;
         }
       }
     }
@@ -199,7 +227,8 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
     const int n = clipped.right - clipped.left;
     std::vector<int> cols(n);
     for (int x = clipped.left; x < clipped.right; ++x)
-      cols[x - clipped.left] = src.left + static_cast<int>((2LL * (x - dst.left) + 1) * sw / (2LL * dw));
+      cols[x - clipped.left] =
+          src.left + static_cast<int>((2LL * (x - dst.left) + 1) * sw / (2LL * dw));
     std::vector<uint8_t> row(static_cast<size_t>(n) * nB);
     for (int y = clipped.top; y < clipped.bottom; ++y) {
       int sy = src.top + static_cast<int>((2LL * (y - dst.top) + 1) * sh / (2LL * dh));
@@ -226,10 +255,18 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
         std::memcpy(d, row.data(), row.size());
       } else {
         switch (nB) {
-          case 1: KeyedRow<1>(d, row.data(), n, key); break;
-          case 2: KeyedRow<2>(d, row.data(), n, key); break;
-          case 3: KeyedRow<3>(d, row.data(), n, key); break;
-          default: KeyedRow<4>(d, row.data(), n, key); break;
+          case 1:
+            KeyedRow<1>(d, row.data(), n, key);
+            break;
+          case 2:
+            KeyedRow<2>(d, row.data(), n, key);
+            break;
+          case 3:
+            KeyedRow<3>(d, row.data(), n, key);
+            break;
+          default:
+            KeyedRow<4>(d, row.data(), n, key);
+            break;
         }
       }
     }
@@ -238,7 +275,8 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
   return DD_OK;
 }
 
-DDRESULT cDDrawSurface::BltFast(int x, int y, cDDrawSurface* pSrc, const DDRECT* pSrcRect, uint32_t dwTrans) {
+DDRESULT cDDrawSurface::BltFast(int x, int y, cDDrawSurface* pSrc, const DDRECT* pSrcRect,
+                                uint32_t dwTrans) {
   if (!pSrc) return DDERR_INVALIDPARAMS;
   DDRECT src = pSrcRect ? *pSrcRect : DDRECT{0, 0, pSrc->m_nWidth, pSrc->m_nHeight};
   DDRECT dst{x, y, x + src.right - src.left, y + src.bottom - src.top};
@@ -315,7 +353,9 @@ DDRESULT cDDrawSurface::GetPixelFormat(DDPIXELFORMAT* pFormat) const {
       pFormat->dwGBitMask = 0x00FF00;
       pFormat->dwBBitMask = 0x0000FF;
       break;
-    default: pFormat->dwRBitMask = pFormat->dwGBitMask = pFormat->dwBBitMask = 0; break;
+    default:
+      pFormat->dwRBitMask = pFormat->dwGBitMask = pFormat->dwBBitMask = 0;
+      break;
   }
   return DD_OK;
 }
@@ -395,7 +435,8 @@ DDRESULT cDDrawObject::CreateSurface(DDSURFACEDESC2* pDesc, cDDrawSurface** ppSu
   if (bSystem) {
     if (g_ddrawSetup.bRefuseSystemMemory) return DDERR_GENERIC;
   } else {
-    if (m_nVideoMemoryUsed + nBytes * nChain > g_ddrawSetup.nVideoMemoryBytes) return DDERR_OUTOFVIDEOMEMORY;
+    if (m_nVideoMemoryUsed + nBytes * nChain > g_ddrawSetup.nVideoMemoryBytes)
+      return DDERR_OUTOFVIDEOMEMORY;
     m_nVideoMemoryUsed += nBytes * nChain;
   }
   auto* p = new cDDrawSurface(this, w, h, m_nBpp, caps | (bSystem ? 0 : DDSCAPS_VIDEOMEMORY));
@@ -414,7 +455,8 @@ DDRESULT cDDrawObject::CreateSurface(DDSURFACEDESC2* pDesc, cDDrawSurface** ppSu
   return DD_OK;
 }
 
-DDRESULT cDDrawObject::CreatePalette(uint32_t, const DDPALETTEENTRY* pEntries, cDDrawPalette** ppPalette, void*) {
+DDRESULT cDDrawObject::CreatePalette(uint32_t, const DDPALETTEENTRY* pEntries,
+                                     cDDrawPalette** ppPalette, void*) {
   *ppPalette = new cDDrawPalette;
   if (pEntries) (*ppPalette)->SetEntries(0, 0, 256, pEntries);
   return DD_OK;
@@ -480,11 +522,13 @@ void cDDrawObject::Present(const cDDrawSurface& shown) {
           for (int x = 0; x < w; ++x) {
             uint32_t p = static_cast<uint32_t>(s[2 * x] | s[2 * x + 1] << 8);
             uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-            d[x] = 0xFF000000u | ((r << 3) | (r >> 2)) << 16 | ((g << 2) | (g >> 4)) << 8 | ((b << 3) | (b >> 2));
+            d[x] = 0xFF000000u | ((r << 3) | (r >> 2)) << 16 | ((g << 2) | (g >> 4)) << 8 |
+                   ((b << 3) | (b >> 2));
           }
           break;
         default:
-          for (int x = 0; x < w; ++x) d[x] = 0xFF000000u | s[3 * x + 2] << 16 | s[3 * x + 1] << 8 | s[3 * x];
+          for (int x = 0; x < w; ++x)
+            d[x] = 0xFF000000u | s[3 * x + 2] << 16 | s[3 * x + 1] << 8 | s[3 * x];
           break;
       }
     }

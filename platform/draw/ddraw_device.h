@@ -86,30 +86,30 @@ struct DDPALETTEENTRY {
 class cDDrawObject;
 
 class cDDrawPalette {
-public:
+ public:
   DDRESULT SetEntries(uint32_t dwFlags, int nStart, int nCount, const DDPALETTEENTRY* pEntries);
   DDRESULT GetEntries(uint32_t dwFlags, int nStart, int nCount, DDPALETTEENTRY* pEntries) const;
   const DDPALETTEENTRY* Entries() const { return m_entries; }
   void Release() { delete this; }
 
-private:
+ private:
   DDPALETTEENTRY m_entries[256] = {};
 };
 
 class cDDrawClipper {
-public:
+ public:
   DDRESULT SetHWnd(uint32_t dwFlags, void* hWnd);
   void* HWnd() const { return m_hWnd; }
   void Release() { delete this; }
 
-private:
+ private:
   void* m_hWnd = nullptr;
 };
 
 class cDDrawSurface {
-public:
-  DDRESULT Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const DDRECT* pSrcRect, uint32_t dwFlags,
-               uint32_t dwFillColor);
+ public:
+  DDRESULT Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const DDRECT* pSrcRect,
+               uint32_t dwFlags, uint32_t dwFillColor);
   DDRESULT BltFast(int x, int y, cDDrawSurface* pSrc, const DDRECT* pSrcRect, uint32_t dwTrans);
   DDRESULT Lock(const DDRECT* pRect, DDSURFACEDESC2* pDesc, uint32_t dwFlags, void* hEvent);
   DDRESULT Unlock(const DDRECT* pRect);
@@ -138,7 +138,7 @@ public:
   uint32_t ReadPixel(int x, int y) const;
   void WritePixel(int x, int y, uint32_t value);
 
-private:
+ private:
   friend class cDDrawObject;
   cDDrawSurface(cDDrawObject* pOwner, int w, int h, int nBpp, uint32_t dwCaps);
   ~cDDrawSurface() = default;
@@ -175,12 +175,13 @@ DDRAWSETUP& DDrawSetup();
 void ResetDDrawSetup();
 
 class cDDrawObject {
-public:
+ public:
   DDRESULT SetCooperativeLevel(void* hWnd, uint32_t dwFlags);
   DDRESULT SetDisplayMode(int w, int h, int nBpp, int nRefresh, uint32_t dwFlags);
   DDRESULT RestoreDisplayMode();
   DDRESULT CreateSurface(DDSURFACEDESC2* pDesc, cDDrawSurface** ppSurface, void* pOuter);
-  DDRESULT CreatePalette(uint32_t dwFlags, const DDPALETTEENTRY* pEntries, cDDrawPalette** ppPalette, void* pOuter);
+  DDRESULT CreatePalette(uint32_t dwFlags, const DDPALETTEENTRY* pEntries,
+                         cDDrawPalette** ppPalette, void* pOuter);
   DDRESULT CreateClipper(uint32_t dwFlags, cDDrawClipper** ppClipper, void* pOuter);
   DDRESULT WaitForVerticalBlank(uint32_t dwFlags, void* hEvent);
   // Returns the references still held: every surface not yet released.
@@ -194,7 +195,7 @@ public:
   void InjectSurfaceLoss();
   int LiveSurfaces() const { return static_cast<int>(m_surfaces.size()); }
 
-private:
+ private:
   friend class cDDrawSurface;
   friend cDDrawObject* CreateDDrawObject();
   cDDrawObject() = default;

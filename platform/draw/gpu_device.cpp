@@ -12,21 +12,29 @@
 int GpuFormatBytes(GPUFORMAT fmt) {
   switch (fmt) {
     case GPUFMT_A8R8G8B8:
-    case GPUFMT_X8R8G8B8: return 4;
+    case GPUFMT_X8R8G8B8:
+      return 4;
     case GPUFMT_R5G6B5:
     case GPUFMT_A1R5G5B5:
-    case GPUFMT_INDEX16: return 2;
-    default: return 0;
+    case GPUFMT_INDEX16:
+      return 2;
+    default:
+      return 0;
   }
 }
 
 const char* GpuFormatName(GPUFORMAT fmt) {
   switch (fmt) {
-    case GPUFMT_A8R8G8B8: return "A8R8G8B8";
-    case GPUFMT_X8R8G8B8: return "X8R8G8B8";
-    case GPUFMT_R5G6B5: return "R5G6B5";
-    case GPUFMT_A1R5G5B5: return "A1R5G5B5";
-    default: return "UNKNOWN";
+    case GPUFMT_A8R8G8B8:
+      return "A8R8G8B8";
+    case GPUFMT_X8R8G8B8:
+      return "X8R8G8B8";
+    case GPUFMT_R5G6B5:
+      return "R5G6B5";
+    case GPUFMT_A1R5G5B5:
+      return "A1R5G5B5";
+    default:
+      return "UNKNOWN";
   }
 }
 
@@ -36,14 +44,16 @@ inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
 inline uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
 
 inline uint32_t Argb1555ToArgb(uint16_t p) {
-  return ((p & 0x8000) ? 0xFF000000u : 0u) | Expand5((p >> 10) & 31) << 16 | Expand5((p >> 5) & 31) << 8 |
-         Expand5(p & 31);
+  return ((p & 0x8000) ? 0xFF000000u : 0u) | Expand5((p >> 10) & 31) << 16 |
+         Expand5((p >> 5) & 31) << 8 | Expand5(p & 31);
 }
 inline uint32_t Rgb565ToArgb(uint16_t p) {
-  return 0xFF000000u | Expand5((p >> 11) & 31) << 16 | Expand6((p >> 5) & 63) << 8 | Expand5(p & 31);
+  return 0xFF000000u | Expand5((p >> 11) & 31) << 16 | Expand6((p >> 5) & 63) << 8 |
+         Expand5(p & 31);
 }
 inline uint16_t ArgbTo1555(uint32_t c) {
-  return static_cast<uint16_t>((c >> 31) << 15 | ((c >> 19) & 31) << 10 | ((c >> 11) & 31) << 5 | ((c >> 3) & 31));
+  return static_cast<uint16_t>((c >> 31) << 15 | ((c >> 19) & 31) << 10 | ((c >> 11) & 31) << 5 |
+                               ((c >> 3) & 31));
 }
 inline uint16_t ArgbTo565(uint32_t c) {
   return static_cast<uint16_t>(((c >> 19) & 31) << 11 | ((c >> 10) & 63) << 5 | ((c >> 3) & 31));
@@ -78,14 +88,17 @@ inline uint32_t ReadTexel(const uint8_t* p, GPUFORMAT fmt) {
       std::memcpy(&v, p, 2);
       return Rgb565ToArgb(v);
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
 inline void WriteTexel(uint8_t* p, GPUFORMAT fmt, uint32_t c) {
   switch (fmt) {
     case GPUFMT_A8R8G8B8:
-    case GPUFMT_X8R8G8B8: std::memcpy(p, &c, 4); break;
+    case GPUFMT_X8R8G8B8:
+      std::memcpy(p, &c, 4);
+      break;
     case GPUFMT_A1R5G5B5: {
       uint16_t v = ArgbTo1555(c);
       std::memcpy(p, &v, 2);
@@ -96,7 +109,8 @@ inline void WriteTexel(uint8_t* p, GPUFORMAT fmt, uint32_t c) {
       std::memcpy(p, &v, 2);
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -110,7 +124,11 @@ void ResetGpuAdapterSetup() { g_adapterSetup = GPUADAPTERSETUP(); }
 // ---- surfaces, textures, buffers ----------------------------------------------
 
 cGpuSurface::cGpuSurface(int nWidth, int nHeight, GPUFORMAT fmt, GPUPOOL pool, bool bRenderTarget)
-    : m_nWidth(nWidth), m_nHeight(nHeight), m_fmt(fmt), m_pool(pool), m_bRenderTarget(bRenderTarget) {
+    : m_nWidth(nWidth),
+      m_nHeight(nHeight),
+      m_fmt(fmt),
+      m_pool(pool),
+      m_bRenderTarget(bRenderTarget) {
   m_nPitch = ((nWidth * GpuFormatBytes(fmt)) + 3) & ~3;
   m_pixels.assign(static_cast<size_t>(m_nPitch) * nHeight, 0);
 }
@@ -143,8 +161,11 @@ void cGpuSurface::Poison() {
   for (size_t i = 0; i < m_pixels.size(); ++i) m_pixels[i] = static_cast<uint8_t>(0xA5 ^ i);
 }
 
-cGpuTexture::cGpuTexture(cGpuDevice* pDevice, int w, int h, uint32_t dwUsage, GPUFORMAT fmt, GPUPOOL pool)
-    : m_pDevice(pDevice), m_dwUsage(dwUsage), m_level(w, h, fmt, pool, (dwUsage & GPUUSAGE_RENDERTARGET) != 0) {}
+cGpuTexture::cGpuTexture(cGpuDevice* pDevice, int w, int h, uint32_t dwUsage, GPUFORMAT fmt,
+                         GPUPOOL pool)
+    : m_pDevice(pDevice),
+      m_dwUsage(dwUsage),
+      m_level(w, h, fmt, pool, (dwUsage & GPUUSAGE_RENDERTARGET) != 0) {}
 
 void cGpuTexture::Release() {
   if (m_pDevice) m_pDevice->OnTextureReleased(this);
@@ -173,20 +194,22 @@ GPURESULT cGpu::GetDeviceCaps(int, int, GPUCAPS* pCaps) const {
   return GPU_OK;
 }
 
-GPURESULT cGpu::CreateDevice(int, int, void*, uint32_t dwFlags, GPUPRESENTPARAMS* pp, cGpuDevice** ppDevice) {
+GPURESULT cGpu::CreateDevice(int, int, void*, uint32_t dwFlags, GPUPRESENTPARAMS* pp,
+                             cGpuDevice** ppDevice) {
   *ppDevice = nullptr;
   if (dwFlags & g_adapterSetup.dwRefusedCreateFlags) return GPUERR_NOTAVAILABLE;
   if (GpuFormatBytes(pp->BackBufferFormat) == 0) return GPUERR_INVALIDCALL;
-  *ppDevice = new cGpuDevice(*pp, g_adapterSetup.nClientWidth, g_adapterSetup.nClientHeight,
-                             g_adapterSetup.nVideoMemoryBytes,
-                             std::max(g_adapterSetup.caps.MaxTextureWidth, g_adapterSetup.caps.MaxTextureHeight));
+  *ppDevice = new cGpuDevice(
+      *pp, g_adapterSetup.nClientWidth, g_adapterSetup.nClientHeight,
+      g_adapterSetup.nVideoMemoryBytes,
+      std::max(g_adapterSetup.caps.MaxTextureWidth, g_adapterSetup.caps.MaxTextureHeight));
   return GPU_OK;
 }
 
 // ---- device -----------------------------------------------------------------------
 
-cGpuDevice::cGpuDevice(const GPUPRESENTPARAMS& pp, int nClientWidth, int nClientHeight, size_t nVideoMemory,
-                       int nMaxSide)
+cGpuDevice::cGpuDevice(const GPUPRESENTPARAMS& pp, int nClientWidth, int nClientHeight,
+                       size_t nVideoMemory, int nMaxSide)
     : m_pp(pp),
       m_nClientWidth(nClientWidth),
       m_nClientHeight(nClientHeight),
@@ -236,8 +259,8 @@ void cGpuDevice::OnTextureReleased(cGpuTexture* pTexture) {
   }
 }
 
-GPURESULT cGpuDevice::CreateTexture(int w, int h, int nLevels, uint32_t dwUsage, GPUFORMAT fmt, GPUPOOL pool,
-                                    cGpuTexture** ppTexture) {
+GPURESULT cGpuDevice::CreateTexture(int w, int h, int nLevels, uint32_t dwUsage, GPUFORMAT fmt,
+                                    GPUPOOL pool, cGpuTexture** ppTexture) {
   *ppTexture = nullptr;
   if (w <= 0 || h <= 0 || w > m_nMaxSide || h > m_nMaxSide || nLevels != 1 ||
       (GpuFormatBytes(fmt) != 4 && GpuFormatBytes(fmt) != 2))
@@ -257,17 +280,20 @@ GPURESULT cGpuDevice::CreateTexture(int w, int h, int nLevels, uint32_t dwUsage,
 GPURESULT cGpuDevice::CreateOffscreenPlainSurface(int w, int h, GPUFORMAT fmt, GPUPOOL pool,
                                                   cGpuSurface** ppSurface) {
   *ppSurface = nullptr;
-  if (w <= 0 || h <= 0 || w > m_nMaxSide || h > m_nMaxSide || GpuFormatBytes(fmt) == 0) return GPUERR_INVALIDCALL;
+  if (w <= 0 || h <= 0 || w > m_nMaxSide || h > m_nMaxSide || GpuFormatBytes(fmt) == 0)
+    return GPUERR_INVALIDCALL;
   *ppSurface = new cGpuSurface(w, h, fmt, pool, false);
   return GPU_OK;
 }
 
-GPURESULT cGpuDevice::CreateVertexBuffer(size_t nBytes, uint32_t, uint32_t, GPUPOOL, cGpuVertexBuffer** ppVB) {
+GPURESULT cGpuDevice::CreateVertexBuffer(size_t nBytes, uint32_t, uint32_t, GPUPOOL,
+                                         cGpuVertexBuffer** ppVB) {
   *ppVB = nBytes ? new cGpuVertexBuffer(nBytes) : nullptr;
   return *ppVB ? GPU_OK : GPUERR_INVALIDCALL;
 }
 
-GPURESULT cGpuDevice::CreateIndexBuffer(size_t nBytes, uint32_t, GPUFORMAT, GPUPOOL, cGpuIndexBuffer** ppIB) {
+GPURESULT cGpuDevice::CreateIndexBuffer(size_t nBytes, uint32_t, GPUFORMAT, GPUPOOL,
+                                        cGpuIndexBuffer** ppIB) {
   *ppIB = nBytes ? new cGpuIndexBuffer(nBytes) : nullptr;
   return *ppIB ? GPU_OK : GPUERR_INVALIDCALL;
 }
@@ -278,22 +304,26 @@ GPURESULT cGpuDevice::GetBackBuffer(int, int, int, cGpuSurface** ppSurface) {
 }
 
 GPURESULT cGpuDevice::SetRenderTarget(int nIndex, cGpuSurface* pSurface) {
-  if (nIndex != 0 || !pSurface || !pSurface->IsRenderTarget() || pSurface->IsPoisoned()) return GPUERR_INVALIDCALL;
+  if (nIndex != 0 || !pSurface || !pSurface->IsRenderTarget() || pSurface->IsPoisoned())
+    return GPUERR_INVALIDCALL;
   m_pRenderTarget = pSurface;
   return GPU_OK;
 }
 
 GPURESULT cGpuDevice::GetRenderTargetData(cGpuSurface* pRT, cGpuSurface* pSys) {
-  if (!pRT || !pSys || pRT->IsPoisoned() || pSys->Pool() != GPUPOOL_SYSTEMMEM || pRT->Width() != pSys->Width() ||
-      pRT->Height() != pSys->Height() || pRT->Format() != pSys->Format())
+  if (!pRT || !pSys || pRT->IsPoisoned() || pSys->Pool() != GPUPOOL_SYSTEMMEM ||
+      pRT->Width() != pSys->Width() || pRT->Height() != pSys->Height() ||
+      pRT->Format() != pSys->Format())
     return GPUERR_INVALIDCALL;
   for (int y = 0; y < pRT->Height(); ++y) std::memcpy(pSys->Row(y), pRT->Row(y), pSys->Pitch());
   return GPU_OK;
 }
 
-GPURESULT cGpuDevice::UpdateSurface(cGpuSurface* pSrc, const GPURECT*, cGpuSurface* pDst, const void*) {
-  if (!pSrc || !pDst || pDst->IsPoisoned() || pSrc->Pool() != GPUPOOL_SYSTEMMEM || pSrc->Width() != pDst->Width() ||
-      pSrc->Height() != pDst->Height() || pSrc->Format() != pDst->Format())
+GPURESULT cGpuDevice::UpdateSurface(cGpuSurface* pSrc, const GPURECT*, cGpuSurface* pDst,
+                                    const void*) {
+  if (!pSrc || !pDst || pDst->IsPoisoned() || pSrc->Pool() != GPUPOOL_SYSTEMMEM ||
+      pSrc->Width() != pDst->Width() || pSrc->Height() != pDst->Height() ||
+      pSrc->Format() != pDst->Format())
     return GPUERR_INVALIDCALL;
   for (int y = 0; y < pSrc->Height(); ++y) std::memcpy(pDst->Row(y), pSrc->Row(y), pDst->Pitch());
   return GPU_OK;
@@ -311,7 +341,8 @@ GPURESULT cGpuDevice::EndScene() {
   return GPU_OK;
 }
 
-GPURESULT cGpuDevice::Clear(int nCount, const GPURECT* pRects, uint32_t, uint32_t dwColor, float, uint32_t) {
+GPURESULT cGpuDevice::Clear(int nCount, const GPURECT* pRects, uint32_t, uint32_t dwColor, float,
+                            uint32_t) {
   cGpuSurface* rt = m_pRenderTarget;
   if (!rt || rt->IsPoisoned()) return GPUERR_INVALIDCALL;
   GPURECT whole{0, 0, rt->Width(), rt->Height()};
@@ -355,7 +386,8 @@ GPURESULT cGpuDevice::SetTextureStageState(int nStage, GPUSTAGESTATE state, uint
 }
 
 GPURESULT cGpuDevice::SetSamplerState(int nSampler, GPUSAMPSTATE state, uint32_t dwValue) {
-  if (nSampler < 0 || nSampler > 1 || state < 0 || state >= GPUSAMP_COUNT) return GPUERR_INVALIDCALL;
+  if (nSampler < 0 || nSampler > 1 || state < 0 || state >= GPUSAMP_COUNT)
+    return GPUERR_INVALIDCALL;
   m_samplerStates[nSampler][state] = dwValue;
   return GPU_OK;
 }
@@ -380,7 +412,8 @@ GPURESULT cGpuDevice::SetIndices(cGpuIndexBuffer* pIB) {
 GPURESULT cGpuDevice::SetFVF(uint32_t) { return GPU_OK; }
 
 GPURESULT cGpuDevice::DrawPrimitive(int, int nStartVertex, int nPrimitiveCount) {
-  if (!m_pStream || nPrimitiveCount != 2 || m_nStride != sizeof(GPUVERTEX)) return GPUERR_INVALIDCALL;
+  if (!m_pStream || nPrimitiveCount != 2 || m_nStride != sizeof(GPUVERTEX))
+    return GPUERR_INVALIDCALL;
   size_t off = m_nStreamOffset + static_cast<size_t>(nStartVertex) * m_nStride;
   if (off + 4 * sizeof(GPUVERTEX) > m_pStream->Size()) return GPUERR_INVALIDCALL;
   GPUVERTEX v[4];
@@ -389,12 +422,16 @@ GPURESULT cGpuDevice::DrawPrimitive(int, int nStartVertex, int nPrimitiveCount) 
   return GPU_OK;
 }
 
-GPURESULT cGpuDevice::DrawIndexedPrimitive(int, int nBaseVertex, int, int, int nStartIndex, int nPrimitiveCount) {
-  if (!m_pStream || !m_pIndices || nPrimitiveCount != 2 || m_nStride != sizeof(GPUVERTEX)) return GPUERR_INVALIDCALL;
+GPURESULT cGpuDevice::DrawIndexedPrimitive(int, int nBaseVertex, int, int, int nStartIndex,
+                                           int nPrimitiveCount) {
+  if (!m_pStream || !m_pIndices || nPrimitiveCount != 2 || m_nStride != sizeof(GPUVERTEX))
+    return GPUERR_INVALIDCALL;
   if (static_cast<size_t>(nStartIndex) + 4 > m_pIndices->Count()) return GPUERR_INVALIDCALL;
   GPUVERTEX v[4];
   for (int i = 0; i < 4; ++i) {
-    size_t off = m_nStreamOffset + (static_cast<size_t>(m_pIndices->Data()[nStartIndex + i]) + nBaseVertex) * m_nStride;
+    size_t off =
+        m_nStreamOffset +
+        (static_cast<size_t>(m_pIndices->Data()[nStartIndex + i]) + nBaseVertex) * m_nStride;
     if (off + sizeof(GPUVERTEX) > m_pStream->Size()) return GPUERR_INVALIDCALL;
     std::memcpy(&v[i], m_pStream->Data() + off, sizeof(GPUVERTEX));
   }
@@ -411,34 +448,58 @@ inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
 uint32_t ApplyOp(uint32_t op, uint32_t a1, uint32_t a2, uint32_t diffuseAlpha, uint32_t texAlpha,
                  uint32_t factorAlpha) {
   switch (op) {
-    case GPUTOP_SELECTARG1: return a1;
-    case GPUTOP_SELECTARG2: return a2;
-    case GPUTOP_MODULATE: return Mul255(a1, a2);
-    case GPUTOP_MODULATE2X: return std::min(2 * Mul255(a1, a2), 255u);
-    case GPUTOP_MODULATE4X: return std::min(4 * Mul255(a1, a2), 255u);
-    case GPUTOP_ADD: return std::min(a1 + a2, 255u);
-    case GPUTOP_ADDSIGNED: return static_cast<uint32_t>(std::clamp(static_cast<int>(a1 + a2) - 128, 0, 255));
-    case GPUTOP_SUBTRACT: return a1 > a2 ? a1 - a2 : 0;
-    case GPUTOP_BLENDDIFFUSEALPHA: return Mul255(a1, diffuseAlpha) + Mul255(a2, 255 - diffuseAlpha);
-    case GPUTOP_BLENDTEXTUREALPHA: return Mul255(a1, texAlpha) + Mul255(a2, 255 - texAlpha);
-    case GPUTOP_BLENDFACTORALPHA: return Mul255(a1, factorAlpha) + Mul255(a2, 255 - factorAlpha);
-    default: return a1;
+    case GPUTOP_SELECTARG1:
+      return a1;
+    case GPUTOP_SELECTARG2:
+      return a2;
+    case GPUTOP_MODULATE:
+      return Mul255(a1, a2);
+    case GPUTOP_MODULATE2X:
+      return std::min(2 * Mul255(a1, a2), 255u);
+    case GPUTOP_MODULATE4X:
+      return std::min(4 * Mul255(a1, a2), 255u);
+    case GPUTOP_ADD:
+      return std::min(a1 + a2, 255u);
+    case GPUTOP_ADDSIGNED:
+      return static_cast<uint32_t>(std::clamp(static_cast<int>(a1 + a2) - 128, 0, 255));
+    case GPUTOP_SUBTRACT:
+      return a1 > a2 ? a1 - a2 : 0;
+    case GPUTOP_BLENDDIFFUSEALPHA:
+      return Mul255(a1, diffuseAlpha) + Mul255(a2, 255 - diffuseAlpha);
+    case GPUTOP_BLENDTEXTUREALPHA:
+      return Mul255(a1, texAlpha) + Mul255(a2, 255 - texAlpha);
+    case GPUTOP_BLENDFACTORALPHA:
+      return Mul255(a1, factorAlpha) + Mul255(a2, 255 - factorAlpha);
+    default:
+      return a1;
   }
 }
 
-inline uint32_t BlendFactor(uint32_t mode, uint32_t srcC, uint32_t srcA, uint32_t dstC, uint32_t dstA) {
+inline uint32_t BlendFactor(uint32_t mode, uint32_t srcC, uint32_t srcA, uint32_t dstC,
+                            uint32_t dstA) {
   switch (mode) {
-    case GPUBLEND_ZERO: return 0;
-    case GPUBLEND_ONE: return 255;
-    case GPUBLEND_SRCCOLOR: return srcC;
-    case GPUBLEND_INVSRCCOLOR: return 255 - srcC;
-    case GPUBLEND_SRCALPHA: return srcA;
-    case GPUBLEND_INVSRCALPHA: return 255 - srcA;
-    case GPUBLEND_DESTALPHA: return dstA;
-    case GPUBLEND_INVDESTALPHA: return 255 - dstA;
-    case GPUBLEND_DESTCOLOR: return dstC;
-    case GPUBLEND_INVDESTCOLOR: return 255 - dstC;
-    default: return 255;
+    case GPUBLEND_ZERO:
+      return 0;
+    case GPUBLEND_ONE:
+      return 255;
+    case GPUBLEND_SRCCOLOR:
+      return srcC;
+    case GPUBLEND_INVSRCCOLOR:
+      return 255 - srcC;
+    case GPUBLEND_SRCALPHA:
+      return srcA;
+    case GPUBLEND_INVSRCALPHA:
+      return 255 - srcA;
+    case GPUBLEND_DESTALPHA:
+      return dstA;
+    case GPUBLEND_INVDESTALPHA:
+      return 255 - dstA;
+    case GPUBLEND_DESTCOLOR:
+      return dstC;
+    case GPUBLEND_INVDESTCOLOR:
+      return 255 - dstC;
+    default:
+      return 255;
   }
 }
 
@@ -449,9 +510,12 @@ uint32_t cGpuDevice::Shade(uint32_t texel, uint32_t diffuse) const {
   const uint32_t factor = m_renderStates[GPURS_TEXTUREFACTOR];
   auto arg = [&](uint32_t a) {
     switch (a & 0xF) {
-      case GPUTA_TEXTURE: return texel;
-      case GPUTA_TFACTOR: return factor;
-      default: return diffuse;  // diffuse and, at stage 0, current
+      case GPUTA_TEXTURE:
+        return texel;
+      case GPUTA_TFACTOR:
+        return factor;
+      default:
+        return diffuse;  // diffuse and, at stage 0, current
     }
   };
   const uint32_t c1 = arg(st[GPUTSS_COLORARG1]), c2 = arg(st[GPUTSS_COLORARG2]);
@@ -466,7 +530,8 @@ uint32_t cGpuDevice::Shade(uint32_t texel, uint32_t diffuse) const {
       out |= std::min(ApplyOp(cop, Channel(c1, s), Channel(c2, s), dA, tA, fA), 255u) << s;
   }
   uint32_t aop = st[GPUTSS_ALPHAOP];
-  uint32_t alpha = aop == GPUTOP_DISABLE ? dA : std::min(ApplyOp(aop, a1 >> 24, a2 >> 24, dA, tA, fA), 255u);
+  uint32_t alpha =
+      aop == GPUTOP_DISABLE ? dA : std::min(ApplyOp(aop, a1 >> 24, a2 >> 24, dA, tA, fA), 255u);
   return out | alpha << 24;
 }
 
@@ -543,7 +608,8 @@ void MapSpan(int s0, int s1, int nDst, int nTexSize, std::vector<int>& out) {
     return;
   }
   if (d < 0) {
-    for (int k = 0; k < nDst; ++k) out[k] = Wrap(s0 + FloorDiv((2LL * k + 1) * d, 2LL * nDst), nTexSize);
+    for (int k = 0; k < nDst; ++k)
+      out[k] = Wrap(s0 + FloorDiv((2LL * k + 1) * d, 2LL * nDst), nTexSize);
     return;
   }
   // floor((2k + 1) * d / 2n), stepped without a division per pixel.
@@ -567,9 +633,11 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   // Strip order: left-top, left-bottom, right-top, right-bottom.
   if (v[0].x != v[1].x || v[2].x != v[3].x || v[0].y != v[2].y || v[1].y != v[3].y) return false;
   if (v[0].u != v[1].u || v[2].u != v[3].u || v[0].v != v[2].v || v[1].v != v[3].v) return false;
-  if (v[0].diffuse != v[1].diffuse || v[0].diffuse != v[2].diffuse || v[0].diffuse != v[3].diffuse) return false;
+  if (v[0].diffuse != v[1].diffuse || v[0].diffuse != v[2].diffuse || v[0].diffuse != v[3].diffuse)
+    return false;
   int xl, xr, yt, yb;
-  if (!SnapEdge(v[0].x, &xl) || !SnapEdge(v[2].x, &xr) || !SnapEdge(v[0].y, &yt) || !SnapEdge(v[1].y, &yb))
+  if (!SnapEdge(v[0].x, &xl) || !SnapEdge(v[2].x, &xr) || !SnapEdge(v[0].y, &yt) ||
+      !SnapEdge(v[1].y, &yb))
     return false;
   const cGpuSurface* tex = m_pTexture ? &m_pTexture->m_level : nullptr;
   int su0 = 0, su1 = 0, sv0 = 0, sv1 = 0;
@@ -613,12 +681,14 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   // The common case: the texel passes through unchanged and source-alpha
   // blending makes it either replace the target pixel or leave it.
   const uint32_t* st = m_stageStates[0];
-  const bool bPassColor = (st[GPUTSS_COLOROP] == GPUTOP_SELECTARG1 && st[GPUTSS_COLORARG1] == GPUTA_TEXTURE) ||
-                          (st[GPUTSS_COLOROP] == GPUTOP_MODULATE && (diffuse & 0xFFFFFF) == 0xFFFFFF &&
-                           (st[GPUTSS_COLORARG1] == GPUTA_TEXTURE) != (st[GPUTSS_COLORARG2] == GPUTA_TEXTURE));
-  const bool bPassAlpha = (st[GPUTSS_ALPHAOP] == GPUTOP_SELECTARG1 && st[GPUTSS_ALPHAARG1] == GPUTA_TEXTURE) ||
-                          (st[GPUTSS_ALPHAOP] == GPUTOP_MODULATE && (diffuse >> 24) == 0xFF &&
-                           (st[GPUTSS_ALPHAARG1] == GPUTA_TEXTURE) != (st[GPUTSS_ALPHAARG2] == GPUTA_TEXTURE));
+  const bool bPassColor =
+      (st[GPUTSS_COLOROP] == GPUTOP_SELECTARG1 && st[GPUTSS_COLORARG1] == GPUTA_TEXTURE) ||
+      (st[GPUTSS_COLOROP] == GPUTOP_MODULATE && (diffuse & 0xFFFFFF) == 0xFFFFFF &&
+       (st[GPUTSS_COLORARG1] == GPUTA_TEXTURE) != (st[GPUTSS_COLORARG2] == GPUTA_TEXTURE));
+  const bool bPassAlpha =
+      (st[GPUTSS_ALPHAOP] == GPUTOP_SELECTARG1 && st[GPUTSS_ALPHAARG1] == GPUTA_TEXTURE) ||
+      (st[GPUTSS_ALPHAOP] == GPUTOP_MODULATE && (diffuse >> 24) == 0xFF &&
+       (st[GPUTSS_ALPHAARG1] == GPUTA_TEXTURE) != (st[GPUTSS_ALPHAARG2] == GPUTA_TEXTURE));
   const bool bKeyBlend = m_renderStates[GPURS_ALPHABLENDENABLE] &&
                          m_renderStates[GPURS_SRCBLEND] == GPUBLEND_SRCALPHA &&
                          m_renderStates[GPURS_DESTBLEND] == GPUBLEND_INVSRCALPHA;
@@ -648,7 +718,8 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
         if (bOpaqueTarget) {
           const uint32_t o = d[k];
           uint32_t r = 0;
-          for (int sh = 0; sh < 24; sh += 8) r |= (Mul255(Channel(t, sh), a) + Mul255(Channel(o, sh), 255 - a)) << sh;
+          for (int sh = 0; sh < 24; sh += 8)
+            r |= (Mul255(Channel(t, sh), a) + Mul255(Channel(o, sh), 255 - a)) << sh;
           d[k] = r | (o & 0xFF000000u);
         } else {
           BlendPixel(reinterpret_cast<uint8_t*>(d + k), t);
@@ -670,7 +741,8 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
       for (int x = x1; x < x2; ++x) {
         uint16_t t = src[cols[x - xl]];
         if (!(t & 0x8000)) continue;
-        dst[x] = bSame ? t : static_cast<uint16_t>((t & 0x7FE0) << 1 | (t & 0x200) >> 4 | (t & 0x1F));
+        dst[x] =
+            bSame ? t : static_cast<uint16_t>((t & 0x7FE0) << 1 | (t & 0x200) >> 4 | (t & 0x1F));
       }
     }
     return true;
@@ -709,7 +781,8 @@ void cGpuDevice::DrawTriangle(const GPUVERTEX& a, const GPUVERTEX& b, const GPUV
   auto edge = [&](int i, double px, double py) {
     const GPUVERTEX& s = *p[i];
     const GPUVERTEX& e = *p[(i + 1) % 3];
-    return (static_cast<double>(e.x) - s.x) * (py - s.y) - (static_cast<double>(e.y) - s.y) * (px - s.x);
+    return (static_cast<double>(e.x) - s.x) * (py - s.y) -
+           (static_cast<double>(e.y) - s.y) * (px - s.x);
   };
   auto topLeft = [&](int i) {
     const GPUVERTEX& s = *p[i];
@@ -781,9 +854,12 @@ GPURESULT cGpuDevice::Present(const void*, const void*, void*, const void*) {
 
 GPURESULT cGpuDevice::TestCooperativeLevel() const {
   switch (m_lostState) {
-    case 0: return GPU_OK;
-    case 1: return GPUERR_DEVICELOST;
-    default: return GPUERR_DEVICENOTRESET;
+    case 0:
+      return GPU_OK;
+    case 1:
+      return GPUERR_DEVICELOST;
+    default:
+      return GPUERR_DEVICENOTRESET;
   }
 }
 

@@ -58,7 +58,12 @@ enum GPUTEXTUREOP : uint32_t {
   GPUTOP_BLENDTEXTUREALPHA = 13,
   GPUTOP_BLENDFACTORALPHA = 14,
 };
-enum GPUTEXARG : uint32_t { GPUTA_DIFFUSE = 0, GPUTA_CURRENT = 1, GPUTA_TEXTURE = 2, GPUTA_TFACTOR = 3 };
+enum GPUTEXARG : uint32_t {
+  GPUTA_DIFFUSE = 0,
+  GPUTA_CURRENT = 1,
+  GPUTA_TEXTURE = 2,
+  GPUTA_TFACTOR = 3
+};
 
 enum GPUBLEND : uint32_t {
   GPUBLEND_ZERO = 1,
@@ -93,7 +98,13 @@ enum GPUSTAGESTATE : int {
   GPUTSS_ALPHAARG2,
   GPUTSS_COUNT
 };
-enum GPUSAMPSTATE : int { GPUSAMP_ADDRESSU, GPUSAMP_ADDRESSV, GPUSAMP_MINFILTER, GPUSAMP_MAGFILTER, GPUSAMP_COUNT };
+enum GPUSAMPSTATE : int {
+  GPUSAMP_ADDRESSU,
+  GPUSAMP_ADDRESSV,
+  GPUSAMP_MINFILTER,
+  GPUSAMP_MAGFILTER,
+  GPUSAMP_COUNT
+};
 inline constexpr uint32_t GPUTADDRESS_WRAP = 1;
 inline constexpr uint32_t GPUTEXF_POINT = 1;
 inline constexpr uint32_t GPUCULL_NONE = 1;
@@ -116,7 +127,7 @@ struct GPURECT {
 // A 2D array of pixels in one format. Level surfaces of textures, the back
 // buffer and system-memory copies are all of this kind.
 class cGpuSurface {
-public:
+ public:
   cGpuSurface(int nWidth, int nHeight, GPUFORMAT fmt, GPUPOOL pool, bool bRenderTarget);
   int Width() const { return m_nWidth; }
   int Height() const { return m_nHeight; }
@@ -143,7 +154,7 @@ public:
   void Poison();
   bool IsPoisoned() const { return m_bPoisoned; }
 
-private:
+ private:
   int m_nWidth, m_nHeight;
   GPUFORMAT m_fmt;
   GPUPOOL m_pool;
@@ -158,14 +169,14 @@ class cGpuDevice;
 
 // A single-level texture. Release() destroys it.
 class cGpuTexture {
-public:
+ public:
   cGpuSurface* GetSurfaceLevel(int nLevel) { return nLevel == 0 ? &m_level : nullptr; }
   const cGpuSurface& Level() const { return m_level; }
   GPUPOOL Pool() const { return m_level.Pool(); }
   uint32_t Usage() const { return m_dwUsage; }
   void Release();
 
-private:
+ private:
   friend class cGpuDevice;
   cGpuTexture(cGpuDevice* pDevice, int w, int h, uint32_t dwUsage, GPUFORMAT fmt, GPUPOOL pool);
   ~cGpuTexture() = default;
@@ -175,7 +186,7 @@ private:
 };
 
 class cGpuVertexBuffer {
-public:
+ public:
   explicit cGpuVertexBuffer(size_t nBytes) : m_bytes(nBytes) {}
   GPURESULT Lock(size_t nOffset, size_t nSize, void** ppData);
   GPURESULT Unlock() { return GPU_OK; }
@@ -183,12 +194,12 @@ public:
   const uint8_t* Data() const { return m_bytes.data(); }
   void Release() { delete this; }
 
-private:
+ private:
   std::vector<uint8_t> m_bytes;
 };
 
 class cGpuIndexBuffer {
-public:
+ public:
   explicit cGpuIndexBuffer(size_t nBytes) : m_indices((nBytes + 1) / 2) {}
   GPURESULT Lock(size_t nOffset, size_t nSize, void** ppData);
   GPURESULT Unlock() { return GPU_OK; }
@@ -196,7 +207,7 @@ public:
   size_t Count() const { return m_indices.size(); }
   void Release() { delete this; }
 
-private:
+ private:
   std::vector<uint16_t> m_indices;
 };
 
@@ -238,10 +249,10 @@ inline constexpr uint32_t GPUCREATE_SOFTWARE_VERTEXPROCESSING = 0x20;
 
 // Knobs of the simulated adapter (tests use them to reach the failure paths).
 struct GPUADAPTERSETUP {
-  bool bAvailable = true;                // the factory returns an object
-  GPUCAPS caps;                          // what GetDeviceCaps reports
-  bool bCapsFail = false;                // GetDeviceCaps fails
-  uint32_t dwRefusedCreateFlags = 0;     // CreateDevice fails for these flags
+  bool bAvailable = true;             // the factory returns an object
+  GPUCAPS caps;                       // what GetDeviceCaps reports
+  bool bCapsFail = false;             // GetDeviceCaps fails
+  uint32_t dwRefusedCreateFlags = 0;  // CreateDevice fails for these flags
   int nClientWidth = 640, nClientHeight = 480;
   size_t nVideoMemoryBytes = 256u << 20;  // default-pool budget
 };
@@ -249,7 +260,7 @@ GPUADAPTERSETUP& GpuAdapterSetup();
 void ResetGpuAdapterSetup();
 
 class cGpuDevice {
-public:
+ public:
   // Textures and surfaces larger than nMaxSide on a side are refused.
   cGpuDevice(const GPUPRESENTPARAMS& pp, int nClientWidth, int nClientHeight, size_t nVideoMemory,
              int nMaxSide = 4096);
@@ -260,10 +271,12 @@ public:
 
   GPURESULT CreateTexture(int w, int h, int nLevels, uint32_t dwUsage, GPUFORMAT fmt, GPUPOOL pool,
                           cGpuTexture** ppTexture);
-  GPURESULT CreateOffscreenPlainSurface(int w, int h, GPUFORMAT fmt, GPUPOOL pool, cGpuSurface** ppSurface);
+  GPURESULT CreateOffscreenPlainSurface(int w, int h, GPUFORMAT fmt, GPUPOOL pool,
+                                        cGpuSurface** ppSurface);
   GPURESULT CreateVertexBuffer(size_t nBytes, uint32_t dwUsage, uint32_t dwFVF, GPUPOOL pool,
                                cGpuVertexBuffer** ppVB);
-  GPURESULT CreateIndexBuffer(size_t nBytes, uint32_t dwUsage, GPUFORMAT fmt, GPUPOOL pool, cGpuIndexBuffer** ppIB);
+  GPURESULT CreateIndexBuffer(size_t nBytes, uint32_t dwUsage, GPUFORMAT fmt, GPUPOOL pool,
+                              cGpuIndexBuffer** ppIB);
   // Plain surfaces are owned by their creator; this deletes one.
   static void ReleaseSurface(cGpuSurface* pSurface) { delete pSurface; }
 
@@ -271,18 +284,22 @@ public:
   GPURESULT SetRenderTarget(int nIndex, cGpuSurface* pSurface);
   cGpuSurface* GetRenderTarget() const { return m_pRenderTarget; }
   GPURESULT GetRenderTargetData(cGpuSurface* pRenderTarget, cGpuSurface* pSystem);
-  GPURESULT UpdateSurface(cGpuSurface* pSource, const GPURECT* pSrcRect, cGpuSurface* pDest, const void* pDestPoint);
+  GPURESULT UpdateSurface(cGpuSurface* pSource, const GPURECT* pSrcRect, cGpuSurface* pDest,
+                          const void* pDestPoint);
 
   GPURESULT BeginScene();
   GPURESULT EndScene();
   // Clears rectangles (or the whole target when nCount is 0) of the render
   // target to an ARGB colour.
-  GPURESULT Clear(int nCount, const GPURECT* pRects, uint32_t dwFlags, uint32_t dwColor, float z, uint32_t dwStencil);
+  GPURESULT Clear(int nCount, const GPURECT* pRects, uint32_t dwFlags, uint32_t dwColor, float z,
+                  uint32_t dwStencil);
 
   GPURESULT SetRenderState(GPURENDERSTATE state, uint32_t dwValue);
   uint32_t GetRenderState(GPURENDERSTATE state) const { return m_renderStates[state]; }
   GPURESULT SetTextureStageState(int nStage, GPUSTAGESTATE state, uint32_t dwValue);
-  uint32_t GetTextureStageState(int nStage, GPUSTAGESTATE state) const { return m_stageStates[nStage & 1][state]; }
+  uint32_t GetTextureStageState(int nStage, GPUSTAGESTATE state) const {
+    return m_stageStates[nStage & 1][state];
+  }
   GPURESULT SetSamplerState(int nSampler, GPUSAMPSTATE state, uint32_t dwValue);
   GPURESULT SetTexture(int nStage, cGpuTexture* pTexture);
   GPURESULT SetStreamSource(int nStream, cGpuVertexBuffer* pVB, int nOffset, int nStride);
@@ -290,8 +307,8 @@ public:
   GPURESULT SetFVF(uint32_t dwFVF);
   // Triangle strips of two primitives (one quad) are what the library draws.
   GPURESULT DrawPrimitive(int nType, int nStartVertex, int nPrimitiveCount);
-  GPURESULT DrawIndexedPrimitive(int nType, int nBaseVertex, int nMinIndex, int nVertices, int nStartIndex,
-                                 int nPrimitiveCount);
+  GPURESULT DrawIndexedPrimitive(int nType, int nBaseVertex, int nMinIndex, int nVertices,
+                                 int nStartIndex, int nPrimitiveCount);
 
   // Converts the back buffer to 32 bits and hands it to the presenter.
   // DEVICELOST while the device is lost.
@@ -312,7 +329,7 @@ public:
   // Counts for tests and the benchmark: quads drawn, clears done.
   int DrawCount() const { return m_nDrawCount; }
 
-private:
+ private:
   friend class cGpuTexture;
   void OnTextureReleased(cGpuTexture* pTexture);
   void CreateBackBuffer();
@@ -347,10 +364,10 @@ private:
 
 // The adapter object: capabilities and device creation.
 class cGpu {
-public:
+ public:
   GPURESULT GetDeviceCaps(int nAdapter, int nDevType, GPUCAPS* pCaps) const;
-  GPURESULT CreateDevice(int nAdapter, int nDevType, void* hFocusWindow, uint32_t dwFlags, GPUPRESENTPARAMS* pp,
-                         cGpuDevice** ppDevice);
+  GPURESULT CreateDevice(int nAdapter, int nDevType, void* hFocusWindow, uint32_t dwFlags,
+                         GPUPRESENTPARAMS* pp, cGpuDevice** ppDevice);
   void Release() { delete this; }
 };
 // Null when the simulated adapter is switched off.

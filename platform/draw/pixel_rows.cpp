@@ -5,7 +5,8 @@
 
 namespace pixel_rows_detail {
 
-__attribute__((target("avx2"))) int CopyOpaqueRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream) {
+__attribute__((target("avx2"))) int CopyOpaqueRunAvx2(uint32_t* d, const uint32_t* s, int n,
+                                                      bool bStream) {
   const __m256i vFull = _mm256_set1_epi32(255);
   int k = 0;
   for (; k + 32 <= n; k += 32) {

@@ -19,7 +19,9 @@ int CopyOpaqueRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
 bool HasAvx2();
 #endif
 #if defined(__SSE2__)
-inline __m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline __m128i Load(const uint32_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
 inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 inline int Mask(__m128i v) { return _mm_movemask_ps(_mm_castsi128_ps(v)); }
 
@@ -45,7 +47,8 @@ inline void AlphaQuad(uint32_t* d, const uint32_t* s, int k, BlendFn& blend) {
   }
   const int mZero = Mask(_mm_cmpeq_epi32(a, _mm_setzero_si128()));
   if ((mFull | mZero) == 0xF) {
-    if (mZero != 0xF) Store(d + k, _mm_or_si128(_mm_and_si128(full, v), _mm_andnot_si128(full, Load(d + k))));
+    if (mZero != 0xF)
+      Store(d + k, _mm_or_si128(_mm_and_si128(full, v), _mm_andnot_si128(full, Load(d + k))));
     return;
   }
   for (int j = k; j < k + 4; ++j) {
@@ -172,7 +175,8 @@ inline void CopyRowByAlpha(uint32_t* d, const uint32_t* s, int n, BlendFn blend)
       __m128i a = _mm_srli_epi32(v, 24);
       return _mm_or_si128(_mm_cmpeq_epi32(a, vZero), _mm_cmpeq_epi32(a, vFull));
     };
-    __m128i ok = _mm_and_si128(_mm_and_si128(binary(v0), binary(v1)), _mm_and_si128(binary(v2), binary(v3)));
+    __m128i ok =
+        _mm_and_si128(_mm_and_si128(binary(v0), binary(v1)), _mm_and_si128(binary(v2), binary(v3)));
     if (Mask(ok) == 0xF) {
       auto select = [&](uint32_t* q, __m128i v) {
         __m128i full = _mm_srai_epi32(v, 31);

@@ -8,7 +8,8 @@ void cNullPresenter::Present(const PRESENTFRAME& frame, bool bVSync) {
   m_frame.resize(static_cast<size_t>(frame.nWidth) * frame.nHeight);
   for (int y = 0; y < frame.nHeight; ++y)
     std::memcpy(m_frame.data() + static_cast<size_t>(y) * frame.nWidth,
-                frame.pPixels + static_cast<size_t>(y) * frame.nPitch, sizeof(uint32_t) * frame.nWidth);
+                frame.pPixels + static_cast<size_t>(y) * frame.nPitch,
+                sizeof(uint32_t) * frame.nWidth);
   ++m_nPresents;
   m_bLastVSync = bVSync;
 }

@@ -16,7 +16,7 @@ struct PRESENTFRAME {
 };
 
 class cPresenter {
-public:
+ public:
   virtual ~cPresenter() = default;
   // Called on the drawing thread. bVSync asks for the frame to be shown at
   // the next vertical blank. The frame's memory is valid only during the call.
@@ -31,7 +31,7 @@ public:
 };
 
 class cNullPresenter : public cPresenter {
-public:
+ public:
   void Present(const PRESENTFRAME& frame, bool bVSync) override;
   bool SetFullScreen(bool bFullScreen, int, int, int) override {
     m_bFullScreen = bFullScreen;
@@ -53,7 +53,9 @@ public:
   // Refresh-rate changes: whether the test call succeeds, and what was applied.
   bool m_bRefreshTestSucceeds = true;
   int m_nAppliedRefreshRate = 0;
-  uint32_t At(int x, int y) const { return m_frame[static_cast<size_t>(y) * m_nWidth + x] & 0xFFFFFF; }
+  uint32_t At(int x, int y) const {
+    return m_frame[static_cast<size_t>(y) * m_nWidth + x] & 0xFFFFFF;
+  }
 };
 
 // The presenter both back ends use; never null (a cNullPresenter by default).

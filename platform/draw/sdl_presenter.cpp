@@ -16,7 +16,8 @@ void cSdlPresenter::Present(const PRESENTFRAME& frame, bool bVSync) {
   m_pending.resize(static_cast<size_t>(frame.nWidth) * frame.nHeight);
   for (int y = 0; y < frame.nHeight; ++y)
     std::memcpy(m_pending.data() + static_cast<size_t>(y) * frame.nWidth,
-                frame.pPixels + static_cast<size_t>(y) * frame.nPitch, sizeof(uint32_t) * frame.nWidth);
+                frame.pPixels + static_cast<size_t>(y) * frame.nPitch,
+                sizeof(uint32_t) * frame.nWidth);
   m_nPendingWidth = frame.nWidth;
   m_nPendingHeight = frame.nHeight;
   m_bFramePending = true;
@@ -68,7 +69,8 @@ bool cSdlPresenter::ShowPendingFrame() {
     m_nWindowState = 0;
   }
   if (!m_pWindow) return false;
-  if (nFullScreen >= 0) SDL_SetWindowFullscreen(m_pWindow, nFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (nFullScreen >= 0)
+    SDL_SetWindowFullscreen(m_pWindow, nFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   if (nCursor >= 0) SDL_ShowCursor(nCursor ? SDL_ENABLE : SDL_DISABLE);
   if (nWindowState == 1) SDL_MinimizeWindow(m_pWindow);
   if (nWindowState == 2) SDL_RestoreWindow(m_pWindow);
@@ -85,7 +87,8 @@ bool cSdlPresenter::ShowPendingFrame() {
   }
   if (!m_pTexture || m_nTextureWidth != w || m_nTextureHeight != h) {
     if (m_pTexture) SDL_DestroyTexture(m_pTexture);
-    m_pTexture = SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+    m_pTexture =
+        SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
     if (!m_pTexture) return false;
     m_nTextureWidth = w;
     m_nTextureHeight = h;

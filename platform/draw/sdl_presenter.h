@@ -17,7 +17,7 @@ struct SDL_Renderer;
 struct SDL_Texture;
 
 class cSdlPresenter : public cPresenter {
-public:
+ public:
   explicit cSdlPresenter(SDL_Window* pWindow);
   ~cSdlPresenter() override;
   cSdlPresenter(const cSdlPresenter&) = delete;
@@ -35,7 +35,7 @@ public:
   // one arrived since the last call. True when a frame was shown.
   bool ShowPendingFrame();
 
-private:
+ private:
   SDL_Window* m_pWindow;
   SDL_Renderer* m_pRenderer = nullptr;
   SDL_Texture* m_pTexture = nullptr;

@@ -7,7 +7,7 @@
 namespace {
 
 class BatchTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(m_lib.m_bStarted);
     // Two 4x4 sources of one colour each (1 red, 3 blue) and a keyed one with

@@ -11,8 +11,9 @@
 
 namespace {
 
-constexpr eBackend kAllBackends[] = {eBackend::Gpu32, eBackend::Gpu16Window, eBackend::Gpu16Full, eBackend::DD8,
-                                     eBackend::DD16,  eBackend::DD24,        eBackend::DD32};
+constexpr eBackend kAllBackends[] = {eBackend::Gpu32, eBackend::Gpu16Window, eBackend::Gpu16Full,
+                                     eBackend::DD8,   eBackend::DD16,        eBackend::DD24,
+                                     eBackend::DD32};
 
 // An 8x8 source: colours 1-6 with a transparent block and a transparent corner.
 const char* const kSource[] = {
@@ -36,7 +37,7 @@ char Shown(int x, int y) {
 }
 
 class BlitTest : public ::testing::TestWithParam<eBackend> {
-protected:
+ protected:
   cTestGameFolder m_folder;
 };
 
@@ -127,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(AllBackends, BlitTest, ::testing::ValuesIn(kAllBackends
 // ---- textured back end only --------------------------------------------------------
 
 class GpuBlitTest : public ::testing::TestWithParam<eBackend> {
-protected:
+ protected:
   cTestGameFolder m_folder;
 };
 
@@ -164,7 +165,7 @@ TEST_P(GpuBlitTest, MirroredVariantFlipsEachCellInPlace) {
     DDBlt(&g_BackBufferSD, 0, 0, c.sw, 8, &mirrored, c.sx, 0, 0);
     EXPECT_EQ(lib.Picture(&g_BackBufferSD), Expected(16, 12, [&](int x, int y) {
                 if (x >= c.sw || y >= 8) return '7';
-                int mx = c.sx + x;                    // column of the mirrored image
+                int mx = c.sx + x;                       // column of the mirrored image
                 int ox = 4 * (mx / 4 + 1) - mx % 4 - 1;  // column of the sheet it shows
                 return Shown(ox, y);
               }));
@@ -210,7 +211,8 @@ TEST_P(GpuBlitTest, SystemMemorySourcesGoThroughLockedPixels) {
   for (int y = 0; y < 12; ++y) {
     for (int x = 0; x < 16; ++x) {
       int sx = x - 9, sy = y + 1;
-      char c = (sx < 0 || sy < 0 || sx >= 8 || sy >= 8 || kSource[sy][sx] == '.') ? '7' : kSource[sy][sx];
+      char c = (sx < 0 || sy < 0 || sx >= 8 || sy >= 8 || kSource[sy][sx] == '.') ? '7'
+                                                                                  : kSource[sy][sx];
       uint32_t rgb = kTestColours[c - '0'];
       if (bDoubledGreen && c != '7' && (rgb & 0xFF00)) rgb = (rgb & 0xFF00FF) | 0xFB00;
       ASSERT_EQ(lib.Rgb(&g_BackBufferSD, x, y), rgb) << "at " << x << "," << y;
@@ -234,13 +236,14 @@ TEST_P(GpuBlitTest, DiffuseColourModulatesTheTexture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TexturedBackEnds, GpuBlitTest,
-                         ::testing::Values(eBackend::Gpu32, eBackend::Gpu16Window, eBackend::Gpu16Full),
+                         ::testing::Values(eBackend::Gpu32, eBackend::Gpu16Window,
+                                           eBackend::Gpu16Full),
                          [](const auto& info) { return std::string(BackendName(info.param)); });
 
 // ---- full-frame blits (the block and streaming row loops) ----------------------------
 
 class LargeBlitTest : public ::testing::TestWithParam<eBackend> {
-protected:
+ protected:
   cTestGameFolder m_folder;
 };
 
@@ -273,10 +276,12 @@ TEST_P(LargeBlitTest, FullFrameCopiesMatchTheSourcePixelByPixel) {
       for (int x = 0; x < kW && nBad < 5; ++x) {
         const uint32_t s = expected[y * kW + x];
         uint32_t want = s & 0xFFFFFF;
-        if (s == transparent || (IsGpu(GetParam()) && (s >> 24) == 0)) want = dwFlags ? 0xFFFFFF : kMagenta;
+        if (s == transparent || (IsGpu(GetParam()) && (s >> 24) == 0))
+          want = dwFlags ? 0xFFFFFF : kMagenta;
         const uint32_t got = lock.Row<uint32_t>(y)[x] & 0xFFFFFF;
         if (got != want) {
-          ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << got << " instead of " << want;
+          ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << got << " instead of "
+                        << want;
           ++nBad;
         }
       }
@@ -285,7 +290,8 @@ TEST_P(LargeBlitTest, FullFrameCopiesMatchTheSourcePixelByPixel) {
   DDReleaseSurface(&src);
 }
 
-INSTANTIATE_TEST_SUITE_P(ThirtyTwoBits, LargeBlitTest, ::testing::Values(eBackend::Gpu32, eBackend::DD32),
+INSTANTIATE_TEST_SUITE_P(ThirtyTwoBits, LargeBlitTest,
+                         ::testing::Values(eBackend::Gpu32, eBackend::DD32),
                          [](const auto& info) { return std::string(BackendName(info.param)); });
 
 // ---- clipping rules ----------------------------------------------------------------------
@@ -318,8 +324,9 @@ TEST(ClipBltTest, RectanglesAreClippedPerBackEnd) {
       {false, 300, 0, 40, 20, 0, 0, 20, 10, 0, 300, 0, 0, 20, 0, 0, 0, 10},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.bGpu ? "textured " : "surface ") << c.x << "," << c.y << " " << c.w << "x"
-                                    << c.h << " from " << c.sx << "," << c.sy << " " << c.sw << "x" << c.sh);
+    SCOPED_TRACE(testing::Message()
+                 << (c.bGpu ? "textured " : "surface ") << c.x << "," << c.y << " " << c.w << "x"
+                 << c.h << " from " << c.sx << "," << c.sy << " " << c.sw << "x" << c.sh);
     DTCON con;
     lpDTCon = c.bGpu ? &con : nullptr;
     DDSURFACEDATA dst, src;

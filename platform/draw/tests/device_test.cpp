@@ -9,7 +9,7 @@
 namespace {
 
 class DeviceTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     DDResetForTests();
     SetPresenter(&m_presenter);
@@ -20,7 +20,8 @@ protected:
     SetPresenter(nullptr);
   }
   bool Init(int bUseD3D, int nBpp, int nWindowMode, int bVSync = 0) {
-    return DDInit(bUseD3D, nullptr, 640, 480, nBpp, bVSync, nWindowMode, 1, 60, bVSync, nullptr, nullptr, 0);
+    return DDInit(bUseD3D, nullptr, 640, 480, nBpp, bVSync, nWindowMode, 1, 60, bVSync, nullptr,
+                  nullptr, 0);
   }
   cTestGameFolder m_folder;
   cNullPresenter m_presenter;
@@ -41,7 +42,9 @@ TEST_F(DeviceTest, TexturedStartFailsAt24BitsAndTheSurfaceRetrySucceeds) {
 TEST_F(DeviceTest, OldDriverRefusesTheTexturedBackEnd) {
   SetDriverVersionQuery([] { return 8; });
   EXPECT_FALSE(Init(1, 32, 1));
-  EXPECT_NE(m_folder.ReportLogText().find("ビデオカードのドライバがDirectX9をサポートしていません！ 8"), std::string::npos);
+  EXPECT_NE(
+      m_folder.ReportLogText().find("ビデオカードのドライバがDirectX9をサポートしていません！ 8"),
+      std::string::npos);
 }
 
 TEST_F(DeviceTest, TexturedFormatsFollowDepthAndMode) {
@@ -50,8 +53,18 @@ TEST_F(DeviceTest, TexturedFormatsFollowDepthAndMode) {
     GPUFORMAT fmtBack, fmtTexture;
     CHANNELFORMAT pixel, back;
   } cases[] = {
-      {16, 1, GPUFMT_A1R5G5B5, GPUFMT_A1R5G5B5, {10, 5, 0, 15, 31, 31, 31, 1}, {10, 5, 0, 15, 31, 31, 31, 1}},
-      {16, 0, GPUFMT_R5G6B5, GPUFMT_A1R5G5B5, {10, 5, 0, 15, 31, 31, 31, 1}, {11, 5, 0, 16, 31, 63, 31, 0}},
+      {16,
+       1,
+       GPUFMT_A1R5G5B5,
+       GPUFMT_A1R5G5B5,
+       {10, 5, 0, 15, 31, 31, 31, 1},
+       {10, 5, 0, 15, 31, 31, 31, 1}},
+      {16,
+       0,
+       GPUFMT_R5G6B5,
+       GPUFMT_A1R5G5B5,
+       {10, 5, 0, 15, 31, 31, 31, 1},
+       {11, 5, 0, 16, 31, 63, 31, 0}},
       {32, 1, GPUFMT_X8R8G8B8, GPUFMT_A8R8G8B8, {16, 8, 0, 24, 255, 255, 255, 255}, {}},
   };
   for (const Case& c : cases) {
@@ -80,7 +93,8 @@ TEST_F(DeviceTest, HardwareVertexProcessingFallsBackToSoftware) {
   EXPECT_NE(log.find("Device HAL-SOFT"), std::string::npos);
   EXPECT_NE(log.find("X8R8G8B8"), std::string::npos);
   DDResetForTests();
-  GpuAdapterSetup().dwRefusedCreateFlags = GPUCREATE_HARDWARE_VERTEXPROCESSING | GPUCREATE_SOFTWARE_VERTEXPROCESSING;
+  GpuAdapterSetup().dwRefusedCreateFlags =
+      GPUCREATE_HARDWARE_VERTEXPROCESSING | GPUCREATE_SOFTWARE_VERTEXPROCESSING;
   EXPECT_FALSE(Init(1, 32, 1));
 }
 
@@ -168,8 +182,8 @@ TEST_F(DeviceTest, InitResultCodesAreNamed) {
     int nCode;
     bool bResult;
     const char* pszName;
-  } cases[] = {{0, true, nullptr},          {1, false, "CREATEEX_ERR"}, {7, false, "SETPALETTE_ERR"},
-               {8, true, nullptr},          {9, true, nullptr},         {12, false, "SETCLIPPER_ERR"},
+  } cases[] = {{0, true, nullptr}, {1, false, "CREATEEX_ERR"}, {7, false, "SETPALETTE_ERR"},
+               {8, true, nullptr}, {9, true, nullptr},         {12, false, "SETCLIPPER_ERR"},
                {13, true, nullptr}};
   for (const Case& c : cases) {
     EXPECT_EQ(DDCheckInitResult(c.nCode), c.bResult) << c.nCode;
@@ -185,7 +199,8 @@ TEST_F(DeviceTest, SurfaceDisplayStartFailuresReturnTheirCodes) {
   EXPECT_FALSE(Init(0, 32, 1));
   EXPECT_NE(m_folder.ReportLogText().find("DirectDrawCreateEx Err"), std::string::npos);
   DDResetForTests();
-  EXPECT_FALSE(DDInit(0, nullptr, 640, 480, 12, 0, 0, 1, 60, 0, nullptr, nullptr, 0));  // no such mode
+  EXPECT_FALSE(
+      DDInit(0, nullptr, 640, 480, 12, 0, 0, 1, 60, 0, nullptr, nullptr, 0));  // no such mode
   EXPECT_NE(m_folder.ReportLogText().find("SetDisplayMode Err"), std::string::npos);
 }
 
@@ -196,7 +211,7 @@ TEST_F(DeviceTest, TextureSizeRules) {
     int bPow2, bSquare, w, h, ew, eh;
   } cases[] = {
       {1, 0, 640, 480, 1024, 512}, {1, 1, 640, 480, 1024, 1024}, {1, 0, 256, 1, 256, 1},
-      {1, 0, 0, 3, 0, 4},          {0, 1, 32, 100, 100, 100},   {0, 0, 640, 480, 640, 480},
+      {1, 0, 0, 3, 0, 4},          {0, 1, 32, 100, 100, 100},    {0, 0, 640, 480, 640, 480},
   };
   for (const Case& c : cases) {
     con.bPow2 = c.bPow2;
@@ -212,7 +227,8 @@ TEST_F(DeviceTest, TextureSizeRules) {
   EXPECT_EQ(DDCheckTextureSize(2048, 512), 0);
   EXPECT_EQ(DDCheckTextureSize(1024, 1024), 0);
   lpDTCon = nullptr;
-  EXPECT_NE(m_folder.ReportLogText().find("このビデオカードでは縦幅512を超える画像はサポートされていません！"),
+  EXPECT_NE(m_folder.ReportLogText().find(
+                "このビデオカードでは縦幅512を超える画像はサポートされていません！"),
             std::string::npos);
 }
 
@@ -245,7 +261,9 @@ TEST_F(DeviceTest, WindowPrimaryTakesTheClientRectangleInScreenCoordinates) {
   g_Palette[2] = PALENTRY{0, 63, 0, 0};  // native 16-bit channel values
   DDPalFillSurface(&g_BackBufferSD, 2);
   DDPalFillRect(&g_BackBufferSD, 15, 11, 1, 1, 7);
-  ASSERT_EQ(g_PrimarySD.DDSurface()->Blt(&g_ClientRect, g_BackBufferSD.DDSurface(), nullptr, DDBLT_WAIT, 0), DD_OK);
+  ASSERT_EQ(g_PrimarySD.DDSurface()->Blt(&g_ClientRect, g_BackBufferSD.DDSurface(), nullptr,
+                                         DDBLT_WAIT, 0),
+            DD_OK);
   ASSERT_EQ(m_presenter.m_nWidth, 16);
   EXPECT_EQ(m_presenter.At(0, 0), 0x00FF00u);
   EXPECT_EQ(m_presenter.At(15, 11), 0x000000u);

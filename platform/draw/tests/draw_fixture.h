@@ -16,25 +16,38 @@ enum class eBackend { Gpu32, Gpu16Window, Gpu16Full, DD8, DD16, DD24, DD32 };
 
 inline const char* BackendName(eBackend b) {
   switch (b) {
-    case eBackend::Gpu32: return "Gpu32";
-    case eBackend::Gpu16Window: return "Gpu16Window";
-    case eBackend::Gpu16Full: return "Gpu16Full";
-    case eBackend::DD8: return "DD8";
-    case eBackend::DD16: return "DD16";
-    case eBackend::DD24: return "DD24";
-    default: return "DD32";
+    case eBackend::Gpu32:
+      return "Gpu32";
+    case eBackend::Gpu16Window:
+      return "Gpu16Window";
+    case eBackend::Gpu16Full:
+      return "Gpu16Full";
+    case eBackend::DD8:
+      return "DD8";
+    case eBackend::DD16:
+      return "DD16";
+    case eBackend::DD24:
+      return "DD24";
+    default:
+      return "DD32";
   }
 }
 
-inline bool IsGpu(eBackend b) { return b == eBackend::Gpu32 || b == eBackend::Gpu16Window || b == eBackend::Gpu16Full; }
+inline bool IsGpu(eBackend b) {
+  return b == eBackend::Gpu32 || b == eBackend::Gpu16Window || b == eBackend::Gpu16Full;
+}
 inline int BackendBpp(eBackend b) {
   switch (b) {
     case eBackend::Gpu16Window:
     case eBackend::Gpu16Full:
-    case eBackend::DD16: return 16;
-    case eBackend::DD8: return 8;
-    case eBackend::DD24: return 24;
-    default: return 32;
+    case eBackend::DD16:
+      return 16;
+    case eBackend::DD8:
+      return 8;
+    case eBackend::DD24:
+      return 24;
+    default:
+      return 32;
   }
 }
 
@@ -45,7 +58,7 @@ inline constexpr uint32_t kTestColours[8] = {0xFF00FF, 0xFF0000, 0x00FF00, 0x000
 inline constexpr uint32_t kMagenta = 0xFF00FF;
 
 class cDrawLibrary {
-public:
+ public:
   explicit cDrawLibrary(eBackend b, int w = 64, int h = 48) : m_backend(b) {
     DDResetForTests();
     SetPresenter(&m_presenter);
@@ -67,7 +80,8 @@ public:
       }
       g_Palette[i] = g_PaletteShown[i] = PALENTRY{r, g, bl, 0};
     }
-    m_bStarted = DDInit(IsGpu(b), nullptr, w, h, nBpp, 0, bWindow ? 1 : 0, 1, 60, 0, nullptr, nullptr, 0);
+    m_bStarted =
+        DDInit(IsGpu(b), nullptr, w, h, nBpp, 0, bWindow ? 1 : 0, 1, 60, 0, nullptr, nullptr, 0);
     SetTransparent();
   }
   ~cDrawLibrary() {
@@ -81,7 +95,8 @@ public:
       lpDTCon->dwTransmitTexel = 0;
       lpDTCon->dwTransmitColor = 0xFF000000u | kMagenta;
       lpDTCon->wTransmit_16 = 0;
-      lpDTCon->wTransmitOpaque_16 = g_nBpp == 16 ? static_cast<uint16_t>(1u << 15 | 31u << 10 | 31u) : 0;
+      lpDTCon->wTransmitOpaque_16 =
+          g_nBpp == 16 ? static_cast<uint16_t>(1u << 15 | 31u << 10 | 31u) : 0;
       g_dwTransmitPixel = 0;
     } else {
       g_dwTransmitPixel = PalNumToRGB(0);
@@ -105,7 +120,8 @@ public:
       }
       case 2: {
         uint32_t t = lock.Row<uint16_t>(y)[x];
-        bool b565 = !IsGpu(m_backend) || (lock.m_lpSD == &g_BackBufferSD && m_backend == eBackend::Gpu16Full);
+        bool b565 = !IsGpu(m_backend) ||
+                    (lock.m_lpSD == &g_BackBufferSD && m_backend == eBackend::Gpu16Full);
         if (b565) return e5(t >> 11) << 16 | e6((t >> 5) & 63) << 8 | e5(t & 31);
         if (pbTransparent) *pbTransparent = !(t & 0x8000);
         return e5((t >> 10) & 31) << 16 | e5((t >> 5) & 31) << 8 | e5(t & 31);
@@ -116,7 +132,8 @@ public:
       }
       default: {
         uint32_t t = lock.Row<uint32_t>(y)[x];
-        if (pbTransparent && IsGpu(m_backend) && lock.m_lpSD != &g_BackBufferSD) *pbTransparent = (t >> 24) == 0;
+        if (pbTransparent && IsGpu(m_backend) && lock.m_lpSD != &g_BackBufferSD)
+          *pbTransparent = (t >> 24) == 0;
         return t & 0xFFFFFF;
       }
     }
@@ -154,5 +171,6 @@ public:
 inline void PaintRows(DDSURFACEDATA* lpSD, const char* const* rows, int nRows) {
   for (int y = 0; y < nRows; ++y)
     for (int x = 0; rows[y][x]; ++x)
-      DDPalFillRect(lpSD, x, y, 1, 1, rows[y][x] == '.' ? 0 : static_cast<uint32_t>(rows[y][x] - '0'));
+      DDPalFillRect(lpSD, x, y, 1, 1,
+                    rows[y][x] == '.' ? 0 : static_cast<uint32_t>(rows[y][x] - '0'));
 }

@@ -1,11 +1,12 @@
 // The software graphics device on its own: sampling, blending, loss.
 
+#include "platform/draw/gpu_device.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
-#include "platform/draw/gpu_device.h"
 #include "platform/draw/presenter.h"
 
 namespace {
@@ -49,17 +50,21 @@ TEST(GpuDeviceTest, QuadTurnedAQuarterSamplesEveryTexelOnce) {
   cGpuTexture* tex;
   ASSERT_EQ(dev.p->CreateTexture(4, 4, 1, 0, GPUFMT_A8R8G8B8, GPUPOOL_MANAGED, &tex), GPU_OK);
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) tex->GetSurfaceLevel(0)->WriteArgb(x, y, 0xFF000000u | (y * 4 + x + 1));
+    for (int x = 0; x < 4; ++x)
+      tex->GetSurfaceLevel(0)->WriteArgb(x, y, 0xFF000000u | (y * 4 + x + 1));
   dev.p->Clear(0, nullptr, 1, 0xFF000000u, 1, 0);
   dev.p->SetTexture(0, tex);
   // Positions of the square (2,2)-(6,6); texture corners turned a quarter.
   const float l = 1.5f, t = 1.5f, r = 5.5f, b = 5.5f;
-  dev.Draw({{l, t, 0, 1, 0xFFFFFFFF, 0, 1}, {l, b, 0, 1, 0xFFFFFFFF, 1, 1},
-            {r, t, 0, 1, 0xFFFFFFFF, 0, 0}, {r, b, 0, 1, 0xFFFFFFFF, 1, 0}});
+  dev.Draw({{l, t, 0, 1, 0xFFFFFFFF, 0, 1},
+            {l, b, 0, 1, 0xFFFFFFFF, 1, 1},
+            {r, t, 0, 1, 0xFFFFFFFF, 0, 0},
+            {r, b, 0, 1, 0xFFFFFFFF, 1, 0}});
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
       uint32_t expected = 0;
-      if (x >= 2 && x < 6 && y >= 2 && y < 6) expected = static_cast<uint32_t>((5 - x) * 4 + (y - 2) + 1);
+      if (x >= 2 && x < 6 && y >= 2 && y < 6)
+        expected = static_cast<uint32_t>((5 - x) * 4 + (y - 2) + 1);
       EXPECT_EQ(dev.At(x, y), expected) << x << "," << y;
     }
   }
@@ -75,12 +80,15 @@ TEST(GpuDeviceTest, SourceAlphaBlendingRoundsEachChannel) {
   dev.p->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_SELECTARG2);
   dev.p->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
   const uint32_t c = 0x80FF8001u;
-  dev.Draw({{-0.5f, -0.5f, 0, 1, c, 0, 0}, {-0.5f, 7.5f, 0, 1, c, 0, 0},
-            {7.5f, -0.5f, 0, 1, c, 0, 0}, {7.5f, 7.5f, 0, 1, c, 0, 0}});
+  dev.Draw({{-0.5f, -0.5f, 0, 1, c, 0, 0},
+            {-0.5f, 7.5f, 0, 1, c, 0, 0},
+            {7.5f, -0.5f, 0, 1, c, 0, 0},
+            {7.5f, 7.5f, 0, 1, c, 0, 0}});
   auto mix = [](int s, int d, int a) {
     return static_cast<uint32_t>(std::lround(s * a / 255.0) + std::lround(d * (255 - a) / 255.0));
   };
-  EXPECT_EQ(dev.At(3, 3), mix(0xFF, 0x20, 0x80) << 16 | mix(0x80, 0x40, 0x80) << 8 | mix(0x01, 0x60, 0x80));
+  EXPECT_EQ(dev.At(3, 3),
+            mix(0xFF, 0x20, 0x80) << 16 | mix(0x80, 0x40, 0x80) << 8 | mix(0x01, 0x60, 0x80));
 }
 
 TEST(GpuDeviceTest, TextureFactorAndBlendFactorAlpha) {
@@ -98,8 +106,10 @@ TEST(GpuDeviceTest, TextureFactorAndBlendFactorAlpha) {
   dev.p->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_SELECTARG1);
   dev.p->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
   const uint32_t w = 0xFFFFFFFF;
-  dev.Draw({{-0.5f, -0.5f, 0, 1, w, 0, 0}, {-0.5f, 1.5f, 0, 1, w, 0, 1},
-            {1.5f, -0.5f, 0, 1, w, 1, 0}, {1.5f, 1.5f, 0, 1, w, 1, 1}});
+  dev.Draw({{-0.5f, -0.5f, 0, 1, w, 0, 0},
+            {-0.5f, 1.5f, 0, 1, w, 0, 1},
+            {1.5f, -0.5f, 0, 1, w, 1, 0},
+            {1.5f, 1.5f, 0, 1, w, 1, 1}});
   EXPECT_EQ(dev.At(0, 0), 0x5500AAu);
   tex->Release();
 }
@@ -117,7 +127,9 @@ TEST(GpuDeviceTest, ResetPoisonsTexturesStillInTheDefaultPool) {
   cDevice dev;
   cGpuTexture* kept;
   cGpuTexture* managed;
-  ASSERT_EQ(dev.p->CreateTexture(4, 4, 1, GPUUSAGE_RENDERTARGET, GPUFMT_A8R8G8B8, GPUPOOL_DEFAULT, &kept), GPU_OK);
+  ASSERT_EQ(
+      dev.p->CreateTexture(4, 4, 1, GPUUSAGE_RENDERTARGET, GPUFMT_A8R8G8B8, GPUPOOL_DEFAULT, &kept),
+      GPU_OK);
   ASSERT_EQ(dev.p->CreateTexture(4, 4, 1, 0, GPUFMT_A8R8G8B8, GPUPOOL_MANAGED, &managed), GPU_OK);
   dev.p->InjectDeviceLost();
   EXPECT_EQ(dev.p->Present(nullptr, nullptr, nullptr, nullptr), GPUERR_DEVICELOST);
@@ -144,13 +156,17 @@ TEST(GpuDeviceTest, DefaultPoolHasABudget) {
   cGpuDevice* p = new cGpuDevice(pp, 4, 4, 64 * 64 * 4);
   cGpuTexture* a;
   cGpuTexture* b;
-  ASSERT_EQ(p->CreateTexture(64, 64, 1, GPUUSAGE_RENDERTARGET, GPUFMT_A8R8G8B8, GPUPOOL_DEFAULT, &a), GPU_OK);
+  ASSERT_EQ(
+      p->CreateTexture(64, 64, 1, GPUUSAGE_RENDERTARGET, GPUFMT_A8R8G8B8, GPUPOOL_DEFAULT, &a),
+      GPU_OK);
   EXPECT_EQ(p->CreateTexture(1, 1, 1, GPUUSAGE_RENDERTARGET, GPUFMT_A8R8G8B8, GPUPOOL_DEFAULT, &b),
             GPUERR_OUTOFVIDEOMEMORY);
-  EXPECT_EQ(p->CreateTexture(64, 64, 1, GPUUSAGE_DYNAMIC, GPUFMT_A8R8G8B8, GPUPOOL_SYSTEMMEM, &b), GPU_OK);
+  EXPECT_EQ(p->CreateTexture(64, 64, 1, GPUUSAGE_DYNAMIC, GPUFMT_A8R8G8B8, GPUPOOL_SYSTEMMEM, &b),
+            GPU_OK);
   b->Release();
   a->Release();
-  ASSERT_EQ(p->CreateTexture(1, 1, 1, GPUUSAGE_RENDERTARGET, GPUFMT_A8R8G8B8, GPUPOOL_DEFAULT, &b), GPU_OK);
+  ASSERT_EQ(p->CreateTexture(1, 1, 1, GPUUSAGE_RENDERTARGET, GPUFMT_A8R8G8B8, GPUPOOL_DEFAULT, &b),
+            GPU_OK);
   b->Release();
   p->Release();
 }

@@ -10,7 +10,7 @@
 namespace {
 
 class GpuRestoreTest : public ::testing::TestWithParam<eBackend> {
-protected:
+ protected:
   cTestGameFolder m_folder;
 };
 
@@ -67,7 +67,8 @@ TEST_P(GpuRestoreTest, ResetOfADeviceThatIsNotLostChangesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TexturedBackEnds, GpuRestoreTest,
-                         ::testing::Values(eBackend::Gpu32, eBackend::Gpu16Window, eBackend::Gpu16Full),
+                         ::testing::Values(eBackend::Gpu32, eBackend::Gpu16Window,
+                                           eBackend::Gpu16Full),
                          [](const auto& info) { return std::string(BackendName(info.param)); });
 
 TEST(RestoreTest, FontHooksRunAroundTheReset) {

@@ -9,7 +9,7 @@
 namespace {
 
 class SurfaceTest : public ::testing::Test {
-protected:
+ protected:
   cTestGameFolder m_folder;
 };
 
@@ -69,8 +69,9 @@ TEST_F(SurfaceTest, OutOfVideoMemoryGivesASystemTexture) {
   EXPECT_EQ(sd.lpDT->nMemoryType, DTMEMORYTYPE_SYSTEM);
   EXPECT_EQ(sd.lpDT->bRenderTarget, 0);
   EXPECT_EQ(sd.lpDT->lpSystemSurface, nullptr);
-  EXPECT_NE(m_folder.ReportLogText().find("VRAM不足のためシステムメモリにテクスチャを作成します。(空)"),
-            std::string::npos);
+  EXPECT_NE(
+      m_folder.ReportLogText().find("VRAM不足のためシステムメモリにテクスチャを作成します。(空)"),
+      std::string::npos);
   DDReleaseSurface(&sd);
 }
 
@@ -104,7 +105,8 @@ TEST_F(SurfaceTest, RecordsInAGrowingVectorStayRegistered) {
   EXPECT_EQ(vInfo[3].bColorKey, 1);
   EXPECT_EQ(vInfo[3].szFileName[0], '\0');
   // Every record is listed at its current address, once.
-  for (DDSURFACEDATA& sd : vSD) EXPECT_EQ(std::count(g_SurfaceList.begin(), g_SurfaceList.end(), &sd), 1);
+  for (DDSURFACEDATA& sd : vSD)
+    EXPECT_EQ(std::count(g_SurfaceList.begin(), g_SurfaceList.end(), &sd), 1);
   EXPECT_EQ(g_SurfaceList.size(), 42u);
   DDReleaseSurfaceVector(vSD);
   EXPECT_EQ(g_SurfaceList.size(), 2u);
