@@ -560,6 +560,9 @@ void DDEndScene() {
 
 int DDSetRenderTarget(int, DDSURFACEDATA* lpSD) {
   if (!lpDevice || !lpSD || !lpSD->lpDT || !lpSD->lpDT->bRenderTarget) return 0;
+  // A target whose texture went with a lost device: the draw is dropped
+  // quietly until the reset brings it back (no report line per draw).
+  if (!lpSD->lpDT->lpSurface) return 0;
   GPURESULT hr = lpDevice->SetRenderTarget(0, lpSD->lpDT->lpSurface);
   if (GpuFailed(hr)) {
     ReportLog("SetRenderTarget Err %x (%s)", static_cast<unsigned>(hr), lpSD->szFileName);

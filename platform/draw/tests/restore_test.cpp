@@ -32,6 +32,10 @@ TEST_P(GpuRestoreTest, ResetWaitsUntilTheDeviceIsResettableThenRecreatesOnce) {
   EXPECT_EQ(work.lpDT->lpTexture, nullptr);
   EXPECT_EQ(lpDevice->LiveDefaultPoolTextures(), 0);
   EXPECT_EQ(DDRestoreSurface(), 0);  // a second attempt finds nothing to release
+  // Draws while the device is lost do nothing and write nothing.
+  DDPalFillSurface(&work, 4);
+  DDBlt(&g_BackBufferSD, 0, 0, 8, 8, &work, 0, 0, 0);
+  EXPECT_EQ(m_folder.ReportLogText().find("SetRenderTarget Err"), std::string::npos);
 
   lpDevice->MakeResettable();
   EXPECT_EQ(DDRestoreSurface(), 1);
