@@ -53,6 +53,7 @@ bool DrawRun(const DDBATCHITEM* items, int n) {
   const DDBATCHITEM& head = items[0];
   DDSURFACEDATA* lpSrcSD = head.lpSrcSD;
   DTDATA* sd = lpSrcSD->lpDT;
+  if (!sd || !sd->lpTexture) return true;  // its texture went with a lost device
   g_BatchVertices.resize(static_cast<size_t>(n) * 4);
   for (int j = 0; j < n; ++j) {
     const DDBATCHITEM& it = items[j];
