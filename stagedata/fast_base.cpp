@@ -14,6 +14,30 @@ void BuildBaseLayout(cBaseLayout& layout, cRecord& prototype, int nVersion) {
         desc.data != nullptr ? static_cast<int32_t>(static_cast<const char*>(desc.data) - pBase) : -1;
     layout.vFields.push_back({nOffset, nBytes});
   }
+  layout.vCopy1.clear();
+  layout.vCopy2.clear();
+  layout.vCopy4.clear();
+  layout.vCopy8.clear();
+  layout.vOther.clear();
+  layout.vOtherFile.clear();
+  int32_t nFile = 0;
+  for (const cBaseLayout::Field& field : layout.vFields) {
+    if (field.nOffset >= 0) {
+      const cBaseLayout::Copy copy{field.nOffset, nFile};
+      switch (field.nBytes) {
+        case 1: layout.vCopy1.push_back(copy); break;
+        case 2: layout.vCopy2.push_back(copy); break;
+        case 4: layout.vCopy4.push_back(copy); break;
+        case 8: layout.vCopy8.push_back(copy); break;
+        default:
+          layout.vOther.push_back(field);
+          layout.vOtherFile.push_back(nFile);
+          break;
+      }
+    }
+    nFile += static_cast<int32_t>(field.nBytes);
+  }
+  layout.nTotalBytes = static_cast<size_t>(nFile);
   layout.vStrings.clear();
   for (const STRINGDESC& desc : prototype.StringList()) {
     layout.vStrings.push_back(desc.pString != nullptr
@@ -54,6 +78,16 @@ void LoadBaseWithLayout(cRecord& record, const cBaseLayout& layout, cRecordReade
   if (!file.Failed()) {
     if (n > layout.vFields.size()) {
       FailSurplus(file, "fields", n, layout.vFields.size(), 16);
+    } else if (n == layout.vFields.size()) {
+      // Every field: copies of each size in a loop of their own.
+      if (const char* p = file.Take(layout.nTotalBytes)) {
+        for (const cBaseLayout::Copy& c : layout.vCopy1) std::memcpy(pBase + c.nObject, p + c.nFile, 1);
+        for (const cBaseLayout::Copy& c : layout.vCopy2) std::memcpy(pBase + c.nObject, p + c.nFile, 2);
+        for (const cBaseLayout::Copy& c : layout.vCopy4) std::memcpy(pBase + c.nObject, p + c.nFile, 4);
+        for (const cBaseLayout::Copy& c : layout.vCopy8) std::memcpy(pBase + c.nObject, p + c.nFile, 8);
+        for (size_t i = 0; i < layout.vOther.size(); ++i)
+          std::memcpy(pBase + layout.vOther[i].nOffset, p + layout.vOtherFile[i], layout.vOther[i].nBytes);
+      }
     } else {
       size_t nTotal = 0;
       for (uint32_t i = 0; i < n; ++i) nTotal += layout.vFields[i].nBytes;

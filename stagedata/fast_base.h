@@ -21,9 +21,19 @@ struct cBaseLayout {
     int32_t nOffset;  // from the cRecord base; -1 for a retired field
     uint32_t nBytes;
   };
+  // The fields again, grouped by size for a copy without branches when the
+  // file holds every field: (offset in the object, offset in the file).
+  struct Copy {
+    int32_t nObject;
+    int32_t nFile;
+  };
   int nVersion = -1;
   std::vector<Field> vFields;
   std::vector<int32_t> vStrings;  // offsets of the std::string members; -1 retired
+  size_t nTotalBytes = 0;
+  std::vector<Copy> vCopy1, vCopy2, vCopy4, vCopy8;
+  std::vector<Field> vOther;  // arrays: nOffset in the object, file offset in vOtherFile
+  std::vector<int32_t> vOtherFile;
 };
 
 // Builds the layout of prototype's class at nVersion (registers prototype).
