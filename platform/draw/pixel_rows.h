@@ -13,9 +13,11 @@
 
 namespace pixel_rows_detail {
 #if defined(__x86_64__)
-// Copies 32-pixel blocks while every texel of a block is opaque; returns the
-// pixels copied. bStream needs d on a 32-byte boundary.
-int CopyOpaqueRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
+// Source-alpha copy of 32-pixel blocks while every texel of a block is either
+// opaque or fully transparent (backgrounds, keyed sprites); stops at a block
+// with partial alpha and returns the pixels done. Wholly opaque blocks are
+// streamed with bStream, which needs d on a 32-byte boundary.
+int CopyAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
 bool HasAvx2();
 #endif
 #if defined(__SSE2__)
@@ -145,8 +147,8 @@ inline void CopyRowByAlpha(uint32_t* d, const uint32_t* s, int n, BlendFn blend)
   for (; k + 16 <= n; k += 16) {
 #if defined(__x86_64__)
     if (bAvx2) {
-      // Long opaque stretches go 32 pixels at a time.
-      k += CopyOpaqueRunAvx2(d + k, s + k, n - k, bStream);
+      // Long stretches without partial alpha go 32 pixels at a time.
+      k += CopyAlphaRunAvx2(d + k, s + k, n - k, bStream);
       if (k + 16 > n) break;
     }
 #endif
