@@ -58,6 +58,16 @@ void DDSURFACEDATA::DDPrepareSurfaceData() {
   }
 }
 
+DDSURFACEDATA& cSurfaceVector::At(int nIndex) {
+  if (nIndex >= 0 && static_cast<size_t>(nIndex) < m_records.size()) [[likely]]
+    return m_records[static_cast<size_t>(nIndex)];
+  ReportBadIndex('V', nIndex, m_records.size(), ReportedElementSize<DDSURFACEDATA>::value);
+  if (!m_records.empty()) return m_records.front();
+  static DDSURFACEDATA dummy;
+  dummy = DDSURFACEDATA();
+  return dummy;
+}
+
 // ---- creation -----------------------------------------------------------------------
 
 namespace {
@@ -214,9 +224,9 @@ DDSURFACEINFO MakeEmptyInfo(int bColorKey, int nDDMemory, int nDTMemory, int bVa
 }
 }  // namespace
 
-bool DDCreateSurfaceInVector(cCheckedVector<DDSURFACEDATA>& vSD,
-                             cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth, int nHeight,
-                             int bColorKey, int nDDMemory, int nDTMemory, int bVariant) {
+bool DDCreateSurfaceInVector(cSurfaceVector& vSD, cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth,
+                             int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
+                             int bVariant) {
   vSD.emplace_back();
   vInfo.push_back(MakeEmptyInfo(bColorKey, nDDMemory, nDTMemory, bVariant));
   return DDCreateSurface(&vSD.back(), nWidth, nHeight, bColorKey, nDDMemory, nDTMemory, bVariant,
@@ -347,7 +357,7 @@ void ReleaseSurfaceData(DDSURFACEDATA* lpSD) {
   }
 }
 
-void DDReleaseSurfaceVector(cCheckedVector<DDSURFACEDATA>& vSD) {
+void DDReleaseSurfaceVector(cSurfaceVector& vSD) {
   for (int i = 0; static_cast<size_t>(i) < vSD.size(); ++i) ReleaseSurfaceData(&vSD.At(i));
 }
 

@@ -3,6 +3,7 @@
 // registered textured surfaces and pixel access.
 
 #include <cstdint>
+#include <deque>
 #include <list>
 
 #include "app/base/checked_containers.h"
@@ -65,6 +66,30 @@ struct DDSURFACEDATA {
   cDDrawSurface* DDSurface() const { return lpDDraw ? lpDDraw->lpSurface : nullptr; }
 };
 
+// Caller-held surface records addressed by index like a vector. Records never
+// move when more are added (a deque underneath), so pointers to them (the
+// registration in g_SurfaceList, parents of variants, queued batch draws)
+// stay valid. A bad index is reported like any checked vector's.
+class cSurfaceVector {
+ public:
+  DDSURFACEDATA& At(int nIndex);
+  const DDSURFACEDATA& At(int nIndex) const {
+    return const_cast<cSurfaceVector*>(this)->At(nIndex);
+  }
+  DDSURFACEDATA& emplace_back() { return m_records.emplace_back(); }
+  DDSURFACEDATA& back() { return m_records.back(); }
+  DDSURFACEDATA& front() { return m_records.front(); }
+  void pop_back() { m_records.pop_back(); }
+  void clear() { m_records.clear(); }
+  size_t size() const { return m_records.size(); }
+  bool empty() const { return m_records.empty(); }
+  auto begin() { return m_records.begin(); }
+  auto end() { return m_records.end(); }
+
+ private:
+  std::deque<DDSURFACEDATA> m_records;
+};
+
 struct DDSURFACEINFO {
   char szFileName[260] = {};
   int bColorKey = 0;
@@ -82,9 +107,9 @@ extern std::list<DDSURFACEDATA*> g_SurfaceList;
 
 bool DDCreateSurface(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bColorKey, int nDDMemory,
                      int nDTMemory, int bVariant, int bRecreate);
-bool DDCreateSurfaceInVector(cCheckedVector<DDSURFACEDATA>& vSD,
-                             cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth, int nHeight,
-                             int bColorKey, int nDDMemory, int nDTMemory, int bVariant);
+bool DDCreateSurfaceInVector(cSurfaceVector& vSD, cCheckedVector<DDSURFACEINFO>& vInfo, int nWidth,
+                             int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
+                             int bVariant);
 bool DDCreateSurfaceInList(cCheckedList<DDSURFACEDATA>& lSD, cCheckedList<DDSURFACEINFO>& lInfo,
                            int nWidth, int nHeight, int bColorKey, int nDDMemory, int nDTMemory,
                            int bVariant);
@@ -98,7 +123,7 @@ DDSURFACEINFO& SetSurfaceInfo(DDSURFACEINFO& info, const char* szFileName, int b
                               int nWorkHeight);
 void DDReleaseSurface(DDSURFACEDATA* lpSD);
 void ReleaseSurfaceData(DDSURFACEDATA* lpSD);
-void DDReleaseSurfaceVector(cCheckedVector<DDSURFACEDATA>& vSD);
+void DDReleaseSurfaceVector(cSurfaceVector& vSD);
 void DDReleaseSurfaceList(cCheckedList<DDSURFACEDATA>& lSD);
 
 // Image surfaces are made from files by the image loader; the surface table

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/draw/tests/draw_fixture.h"
 
@@ -95,20 +96,42 @@ TEST_F(SurfaceTest, SurfaceDisplayFallsBackToSystemMemory) {
   DDReleaseSurface(&sd);  // the holder stays with a record whose creation failed
 }
 
-TEST_F(SurfaceTest, RecordsInAGrowingVectorStayRegistered) {
+TEST_F(SurfaceTest, RecordsOfASurfaceVectorNeverMove) {
   cDrawLibrary lib(eBackend::Gpu32, 16, 12);
   ASSERT_TRUE(lib.m_bStarted);
-  cCheckedVector<DDSURFACEDATA> vSD;
+  cSurfaceVector vSD;
   cCheckedVector<DDSURFACEINFO> vInfo;
-  for (int i = 0; i < 40; ++i) ASSERT_TRUE(DDCreateSurfaceInVector(vSD, vInfo, 4, 4, 1, 0, 0, 0));
+  ASSERT_TRUE(DDCreateSurfaceInVector(vSD, vInfo, 4, 4, 1, 0, 0, 0));
+  DDSURFACEDATA* lpFirst = &vSD.At(0);
+  for (int i = 1; i < 40; ++i) ASSERT_TRUE(DDCreateSurfaceInVector(vSD, vInfo, 4, 4, 1, 0, 0, 0));
+  EXPECT_EQ(&vSD.At(0), lpFirst);
   ASSERT_EQ(vInfo.size(), 40u);
   EXPECT_EQ(vInfo[3].bColorKey, 1);
   EXPECT_EQ(vInfo[3].szFileName[0], '\0');
+  EXPECT_EQ(g_SurfaceList.size(), 42u);
+  EXPECT_EQ(&vSD.At(40), lpFirst);  // a bad index is reported and gives the first record
+  DDReleaseSurfaceVector(vSD);
+  EXPECT_EQ(g_SurfaceList.size(), 2u);
+}
+
+TEST_F(SurfaceTest, RecordsMovedByAGrowingContainerStayRegistered) {
+  cDrawLibrary lib(eBackend::Gpu32, 16, 12);
+  ASSERT_TRUE(lib.m_bStarted);
+  std::vector<DDSURFACEDATA> vSD;
+  for (int i = 0; i < 40; ++i) {
+    vSD.emplace_back();
+    ASSERT_TRUE(DDCreateSurface(&vSD.back(), 4, 4, 1, 0, 0, 0, 0));
+  }
   // Every record is listed at its current address, once.
   for (DDSURFACEDATA& sd : vSD)
     EXPECT_EQ(std::count(g_SurfaceList.begin(), g_SurfaceList.end(), &sd), 1);
   EXPECT_EQ(g_SurfaceList.size(), 42u);
-  DDReleaseSurfaceVector(vSD);
+  // The device reset walks the list: it must find every record where it is.
+  lpDevice->InjectDeviceLost();
+  lpDevice->MakeResettable();
+  EXPECT_EQ(DDRestoreSurface(), 1);
+  for (DDSURFACEDATA& sd : vSD) EXPECT_EQ(sd.bLost, 1);
+  for (DDSURFACEDATA& sd : vSD) DDReleaseSurface(&sd);
   EXPECT_EQ(g_SurfaceList.size(), 2u);
 }
 
