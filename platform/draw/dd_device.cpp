@@ -5,6 +5,7 @@
 #include "app/base/clock.h"
 #include "app/base/message_box.h"
 #include "app/base/report_log.h"
+#include "app/base/system_report.h"
 #include "app/base/timing.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_internal.h"
@@ -132,7 +133,7 @@ bool DDInit(int bUseD3D, void* hWnd, int nWidth, int nHeight, int nBpp, int bVSy
 }
 
 int DDInitD3D(void* hWnd, int nWidth, int nHeight, int nBpp, int /*nBackBuffers*/) {
-  int nVersion = g_driverVersion ? g_driverVersion() : 99999;
+  int nVersion = g_driverVersion ? g_driverVersion() : GetDDIVersion();
   if (nVersion < 9) {
     ReportLog("ビデオカードのドライバがDirectX9をサポートしていません！ %d", nVersion);
     return 0;

@@ -157,7 +157,7 @@ int DDCheckTextureSize(int nWidth, int nHeight);
 using FramePaceFn = std::function<bool(int nRate, int nDebug, uint32_t dwColor)>;
 void SetFramePacer(FramePaceFn fn);
 // The display driver check before the textured back end starts (a version
-// number; below 9 refuses). The default answers 99999.
+// number; below 9 refuses). The default asks GetDDIVersion.
 void SetDriverVersionQuery(std::function<int()> fn);
 // What the font caches do around a device reset (DDRestoreSurface) and a
 // surface restore (DDRestore): onLostDevice before the textured device is
