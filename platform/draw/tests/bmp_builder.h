@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct BmpSpec {
+struct BmpDesc {
   int nWidth = 8;
   int nHeight = 8;
   int nBitCount = 8;
@@ -22,37 +22,37 @@ inline void PutLe(std::string& s, uint32_t v, int nBytes) {
   for (int i = 0; i < nBytes; ++i) s.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
 }
 
-inline std::string MakeBmp(const BmpSpec& spec) {
-  const int nStride = (spec.nWidth * spec.nBitCount + 31) / 32 * 4;
-  const uint32_t nTable = static_cast<uint32_t>(spec.colours.size()) * 4;
+inline std::string MakeBmp(const BmpDesc& desc) {
+  const int nStride = (desc.nWidth * desc.nBitCount + 31) / 32 * 4;
+  const uint32_t nTable = static_cast<uint32_t>(desc.colours.size()) * 4;
   const uint32_t nOff = 14 + 40 + nTable;
   std::string s;
   s += "BM";
-  PutLe(s, nOff + static_cast<uint32_t>(nStride * spec.nHeight), 4);
+  PutLe(s, nOff + static_cast<uint32_t>(nStride * desc.nHeight), 4);
   PutLe(s, 0, 4);
   PutLe(s, nOff, 4);
   PutLe(s, 40, 4);
-  PutLe(s, static_cast<uint32_t>(spec.nWidth), 4);
-  PutLe(s, static_cast<uint32_t>(spec.bTopDown ? -spec.nHeight : spec.nHeight), 4);
+  PutLe(s, static_cast<uint32_t>(desc.nWidth), 4);
+  PutLe(s, static_cast<uint32_t>(desc.bTopDown ? -desc.nHeight : desc.nHeight), 4);
   PutLe(s, 1, 2);
-  PutLe(s, static_cast<uint32_t>(spec.nBitCount), 2);
+  PutLe(s, static_cast<uint32_t>(desc.nBitCount), 2);
   PutLe(s, 0, 4);  // uncompressed
-  PutLe(s, static_cast<uint32_t>(nStride * spec.nHeight), 4);
+  PutLe(s, static_cast<uint32_t>(nStride * desc.nHeight), 4);
   PutLe(s, 2835, 4);
   PutLe(s, 2835, 4);
-  PutLe(s, static_cast<uint32_t>(spec.colours.size()), 4);
+  PutLe(s, static_cast<uint32_t>(desc.colours.size()), 4);
   PutLe(s, 0, 4);
-  for (uint32_t c : spec.colours) PutLe(s, c, 4);  // blue, green, red, 0
-  for (int nFileRow = 0; nFileRow < spec.nHeight; ++nFileRow) {
-    const int y = spec.bTopDown ? nFileRow : spec.nHeight - 1 - nFileRow;
+  for (uint32_t c : desc.colours) PutLe(s, c, 4);  // blue, green, red, 0
+  for (int nFileRow = 0; nFileRow < desc.nHeight; ++nFileRow) {
+    const int y = desc.bTopDown ? nFileRow : desc.nHeight - 1 - nFileRow;
     std::string row(static_cast<size_t>(nStride), '\0');
-    for (int x = 0; x < spec.nWidth; ++x) {
-      const uint32_t v = spec.pixel(x, y);
-      switch (spec.nBitCount) {
+    for (int x = 0; x < desc.nWidth; ++x) {
+      const uint32_t v = desc.pixel(x, y);
+      switch (desc.nBitCount) {
         case 1:
         case 4: {
-          const int nPerByte = 8 / spec.nBitCount;
-          const int nShift = 8 - spec.nBitCount * (x % nPerByte + 1);
+          const int nPerByte = 8 / desc.nBitCount;
+          const int nShift = 8 - desc.nBitCount * (x % nPerByte + 1);
           row[static_cast<size_t>(x / nPerByte)] |= static_cast<char>(v << nShift);
           break;
         }

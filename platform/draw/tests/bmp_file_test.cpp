@@ -37,31 +37,31 @@ TEST(BmpFile, DecodesEveryDepthInBothRowOrders) {
   };
   for (const Case& c : {Case{1, 2}, Case{4, 16}, Case{8, 256}, Case{24, 0}, Case{32, 0}}) {
     for (bool bTopDown : {false, true}) {
-      BmpSpec spec;
-      spec.nWidth = 13;  // odd width: rows carry padding at every depth
-      spec.nHeight = 5;
-      spec.nBitCount = c.nBitCount;
-      spec.bTopDown = bTopDown;
-      if (c.nColours) spec.colours = GreyRamp(c.nColours);
+      BmpDesc desc;
+      desc.nWidth = 13;  // odd width: rows carry padding at every depth
+      desc.nHeight = 5;
+      desc.nBitCount = c.nBitCount;
+      desc.bTopDown = bTopDown;
+      if (c.nColours) desc.colours = GreyRamp(c.nColours);
       const uint32_t nIndices = c.nColours ? static_cast<uint32_t>(c.nColours) : 1;
-      spec.pixel = [&](int x, int y) {
+      desc.pixel = [&](int x, int y) {
         if (c.nColours) return static_cast<uint32_t>(x * 7 + y * 3) % nIndices;
         return static_cast<uint32_t>(x * 19) << 16 | static_cast<uint32_t>(y * 50) << 8 |
                static_cast<uint32_t>(x + y);
       };
       cBmpImage image;
       std::string strError;
-      ASSERT_TRUE(Decode(MakeBmp(spec), image, strError)) << c.nBitCount << " " << strError;
+      ASSERT_TRUE(Decode(MakeBmp(desc), image, strError)) << c.nBitCount << " " << strError;
       EXPECT_EQ(image.Width(), 13);
       EXPECT_EQ(image.Height(), 5);
       EXPECT_EQ(image.BitCount(), c.nBitCount);
       EXPECT_EQ(image.ColourCount(), c.nColours);
       for (int y = 0; y < 5; ++y) {
         for (int x = 0; x < 13; ++x) {
-          const uint32_t v = spec.pixel(x, y);
+          const uint32_t v = desc.pixel(x, y);
           if (c.nColours) {
             EXPECT_EQ(image.IndexRow(y)[x], v) << c.nBitCount << " " << x << "," << y;
-            EXPECT_EQ(image.PixelRgb(x, y), spec.colours[v]);
+            EXPECT_EQ(image.PixelRgb(x, y), desc.colours[v]);
           } else {
             EXPECT_EQ(image.PixelRgb(x, y), v) << c.nBitCount << " " << x << "," << y;
           }
@@ -73,20 +73,20 @@ TEST(BmpFile, DecodesEveryDepthInBothRowOrders) {
 
 TEST(BmpFile, SixteenBitsAndBitFieldMasks) {
   // 16 bits without masks is 5-5-5.
-  BmpSpec spec;
-  spec.nWidth = 3;
-  spec.nHeight = 1;
-  spec.nBitCount = 16;
-  spec.pixel = [](int x, int) { return std::array<uint32_t, 3>{0x7C00, 0x03E0, 0x0421}[x]; };
+  BmpDesc desc;
+  desc.nWidth = 3;
+  desc.nHeight = 1;
+  desc.nBitCount = 16;
+  desc.pixel = [](int x, int) { return std::array<uint32_t, 3>{0x7C00, 0x03E0, 0x0421}[x]; };
   cBmpImage image;
   std::string strError;
-  ASSERT_TRUE(Decode(MakeBmp(spec), image, strError)) << strError;
+  ASSERT_TRUE(Decode(MakeBmp(desc), image, strError)) << strError;
   EXPECT_EQ(image.PixelRgb(0, 0), 0xFF0000u);
   EXPECT_EQ(image.PixelRgb(1, 0), 0x00FF00u);
   EXPECT_EQ(image.PixelRgb(2, 0), 0x080808u);
 
   // 5-6-5 masks after the 40-byte header.
-  std::string file = MakeBmp(spec);
+  std::string file = MakeBmp(desc);
   Poke32(file, 30, 3);
   std::string masks;
   for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu}) PutLe(masks, m, 4);
@@ -125,11 +125,11 @@ TEST(BmpFile, CoreHeaderWithThreeByteColourTable) {
 }
 
 TEST(BmpFile, EveryTruncationIsRefused) {
-  BmpSpec spec;
-  spec.nWidth = 5;
-  spec.nHeight = 3;
-  spec.colours = GreyRamp(4);
-  const std::string full = MakeBmp(spec);
+  BmpDesc desc;
+  desc.nWidth = 5;
+  desc.nHeight = 3;
+  desc.colours = GreyRamp(4);
+  const std::string full = MakeBmp(desc);
   cBmpImage image;
   std::string strError;
   ASSERT_TRUE(Decode(full, image, strError));
@@ -141,11 +141,11 @@ TEST(BmpFile, EveryTruncationIsRefused) {
 }
 
 TEST(BmpFile, HostileHeadersAreRefusedWithAReason) {
-  BmpSpec spec;
-  spec.nWidth = 4;
-  spec.nHeight = 4;
-  spec.colours = GreyRamp(2);
-  const std::string good = MakeBmp(spec);
+  BmpDesc desc;
+  desc.nWidth = 4;
+  desc.nHeight = 4;
+  desc.colours = GreyRamp(2);
+  const std::string good = MakeBmp(desc);
   struct Case {
     const char* reason;
     std::function<void(std::string&)> edit;
@@ -182,17 +182,17 @@ TEST(BmpFile, HostileHeadersAreRefusedWithAReason) {
 TEST(BmpFile, RandomCorruptionIsRefusedOrStaysInBounds) {
   std::vector<std::string> bases;
   for (int nBitCount : {1, 4, 8, 16, 24, 32}) {
-    BmpSpec spec;
-    spec.nWidth = 11;
-    spec.nHeight = 6;
-    spec.nBitCount = nBitCount;
-    spec.bTopDown = nBitCount % 3 == 0;
-    if (nBitCount <= 8) spec.colours = GreyRamp(1 << nBitCount);
-    spec.pixel = [nBitCount](int x, int y) {
+    BmpDesc desc;
+    desc.nWidth = 11;
+    desc.nHeight = 6;
+    desc.nBitCount = nBitCount;
+    desc.bTopDown = nBitCount % 3 == 0;
+    if (nBitCount <= 8) desc.colours = GreyRamp(1 << nBitCount);
+    desc.pixel = [nBitCount](int x, int y) {
       return static_cast<uint32_t>(x * 31 + y * 7) %
              (nBitCount <= 8 ? (1u << nBitCount) : 0xFFFFFFu);
     };
-    bases.push_back(MakeBmp(spec));
+    bases.push_back(MakeBmp(desc));
   }
   uint32_t seed = 12345;
   auto Next = [&seed](uint32_t n) {
@@ -224,11 +224,11 @@ TEST(BmpFile, RandomCorruptionIsRefusedOrStaysInBounds) {
 
 TEST(BmpFile, LoadReportsBadFilesAndLeavesMissingOnesToTheCaller) {
   cTestGameFolder folder;
-  BmpSpec spec;
-  spec.nBitCount = 24;
-  spec.pixel = [](int x, int y) { return static_cast<uint32_t>(x << 8 | y); };
-  folder.WriteFile("bmp\\絵.bmp", MakeBmp(spec));
-  folder.WriteFile("bmp\\broken.bmp", MakeBmp(spec).substr(0, 60));
+  BmpDesc desc;
+  desc.nBitCount = 24;
+  desc.pixel = [](int x, int y) { return static_cast<uint32_t>(x << 8 | y); };
+  folder.WriteFile("bmp\\絵.bmp", MakeBmp(desc));
+  folder.WriteFile("bmp\\broken.bmp", MakeBmp(desc).substr(0, 60));
 
   cBmpImage image;
   EXPECT_EQ(LoadBmpFile("bmp\\絵.bmp", image), BmpLoadResult::kOk);

@@ -184,12 +184,12 @@ TEST_P(FadeTest, FadeCopyBlendsEachChannelTowardTheColour) {
 class PaletteImageTest : public cMediaTest {};
 
 TEST_P(PaletteImageTest, TransparentCellsLeaveThePaletteOnTheTexturedBackEnd) {
-  BmpSpec spec;
-  spec.nWidth = 16;
-  spec.nHeight = 24;
-  spec.nBitCount = 24;
-  spec.pixel = [](int, int) { return 0x000000u; };  // the key colour: black
-  m_folder.WriteFile("bmp\\clear.bmp", MakeBmp(spec));
+  BmpDesc desc;
+  desc.nWidth = 16;
+  desc.nHeight = 24;
+  desc.nBitCount = 24;
+  desc.pixel = [](int, int) { return 0x000000u; };  // the key colour: black
+  m_folder.WriteFile("bmp\\clear.bmp", MakeBmp(desc));
   DDSURFACEDATA sd;
   ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "bmp\\clear.bmp", 1, Bpp(), 1, DTMEMORYTYPE_SYSTEM, 0, 0,
                                     0, 0, 0),

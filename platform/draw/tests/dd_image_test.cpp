@@ -20,26 +20,26 @@ namespace {
 constexpr uint32_t kMagenta = 0xFF00FF;
 
 // A 24-bit picture whose top-left pixel is magenta (the transparent colour).
-BmpSpec FullColourPicture(std::vector<uint32_t> row) {
-  BmpSpec spec;
-  spec.nWidth = static_cast<int>(row.size());
-  spec.nHeight = 2;
-  spec.nBitCount = 24;
-  spec.pixel = [row](int x, int) { return row[static_cast<size_t>(x)]; };
-  return spec;
+BmpDesc FullColourPicture(std::vector<uint32_t> row) {
+  BmpDesc desc;
+  desc.nWidth = static_cast<int>(row.size());
+  desc.nHeight = 2;
+  desc.nBitCount = 24;
+  desc.pixel = [row](int x, int) { return row[static_cast<size_t>(x)]; };
+  return desc;
 }
 
 // An 8-bit picture: colour i of the table is (i, 255 - i, 2i), index 0 magenta.
-BmpSpec IndexedPicture(int nWidth, int nHeight, std::function<uint32_t(int, int)> pixel) {
-  BmpSpec spec;
-  spec.nWidth = nWidth;
-  spec.nHeight = nHeight;
-  spec.nBitCount = 8;
+BmpDesc IndexedPicture(int nWidth, int nHeight, std::function<uint32_t(int, int)> pixel) {
+  BmpDesc desc;
+  desc.nWidth = nWidth;
+  desc.nHeight = nHeight;
+  desc.nBitCount = 8;
   for (uint32_t i = 0; i < 256; ++i)
-    spec.colours.push_back(i << 16 | (255 - i) << 8 | ((2 * i) & 0xFF));
-  spec.colours[0] = kMagenta;
-  spec.pixel = std::move(pixel);
-  return spec;
+    desc.colours.push_back(i << 16 | (255 - i) << 8 | ((2 * i) & 0xFF));
+  desc.colours[0] = kMagenta;
+  desc.pixel = std::move(pixel);
+  return desc;
 }
 
 uint32_t TableColour(uint32_t i) {
@@ -150,8 +150,8 @@ TEST_P(ImageTest, MissingAndBrokenFilesFailWithAReport) {
 
 TEST_P(ImageTest, MirrorCellsFlipEachWholeCellInPlace) {
   // Columns carry their own number; 100 columns hold three whole 32-pixel cells.
-  BmpSpec spec = IndexedPicture(100, 2, [](int x, int) { return static_cast<uint32_t>(x + 1); });
-  m_folder.WriteFile("bmp\\cells.bmp", MakeBmp(spec));
+  BmpDesc desc = IndexedPicture(100, 2, [](int x, int) { return static_cast<uint32_t>(x + 1); });
+  m_folder.WriteFile("bmp\\cells.bmp", MakeBmp(desc));
   SetTransparent("bmp\\cells.bmp", kMagenta);
 
   DDSURFACEDATA plain, mirrored;
@@ -173,7 +173,7 @@ TEST_P(ImageTest, MirrorCellsFlipEachWholeCellInPlace) {
   // A cell height: rows are flipped by the surface back end; the textured
   // back end leaves such a picture unmirrored.
   DDSURFACEDATA tall;
-  BmpSpec rows = IndexedPicture(3, 5, [](int, int y) { return static_cast<uint32_t>(y + 1); });
+  BmpDesc rows = IndexedPicture(3, 5, [](int, int y) { return static_cast<uint32_t>(y + 1); });
   m_folder.WriteFile("bmp\\rows.bmp", MakeBmp(rows));
   DDSURFACEDATA rowsPlain;
   ASSERT_EQ(DDCreateSurfaceFromFile(&rowsPlain, "bmp\\rows.bmp", 1, Bpp(), 0, 0, 0, 0, 0, 0, 0), 0);
@@ -244,9 +244,9 @@ TEST_P(ImageTest, TransparentColourFromThreeBytes) {
 }
 
 TEST_P(ImageTest, TransparentColourFromThePicture) {
-  BmpSpec spec = IndexedPicture(4, 4, [](int x, int y) { return x == 0 && y == 0 ? 0u : 9u; });
-  spec.colours[0] = 0x204060;
-  m_folder.WriteFile("bmp\\first.bmp", MakeBmp(spec));
+  BmpDesc desc = IndexedPicture(4, 4, [](int x, int y) { return x == 0 && y == 0 ? 0u : 9u; });
+  desc.colours[0] = 0x204060;
+  m_folder.WriteFile("bmp\\first.bmp", MakeBmp(desc));
   DDSURFACEINFO info[1];
   std::strcpy(info[0].szFileName, "bmp\\first.bmp");
   ASSERT_EQ(DDSetTransmit(info), 1);
@@ -282,23 +282,23 @@ TEST_P(ImageTest, TransparentColourFromThePicture) {
 
 // A palette image: 16 x 16 one-pixel cells from (0, 8); cell k has colour
 // (k, 255 - k, 3k) and index k of an 8-bit table whose colours are different.
-BmpSpec PaletteImage(int nBitCount, int nWidth = 16, int nHeight = 24) {
-  BmpSpec spec;
-  spec.nWidth = nWidth;
-  spec.nHeight = nHeight;
-  spec.nBitCount = nBitCount;
+BmpDesc PaletteImage(int nBitCount, int nWidth = 16, int nHeight = 24) {
+  BmpDesc desc;
+  desc.nWidth = nWidth;
+  desc.nHeight = nHeight;
+  desc.nBitCount = nBitCount;
   auto cell = [](int x, int y) { return y >= 8 ? static_cast<uint32_t>((y - 8) * 16 + x) : 0u; };
   if (nBitCount == 8) {
     for (uint32_t k = 0; k < 256; ++k)
-      spec.colours.push_back(k << 16 | (255 - k) << 8 | ((3 * k) & 0xFF));
-    spec.pixel = cell;
+      desc.colours.push_back(k << 16 | (255 - k) << 8 | ((3 * k) & 0xFF));
+    desc.pixel = cell;
   } else {
-    spec.pixel = [cell](int x, int y) {
+    desc.pixel = [cell](int x, int y) {
       const uint32_t k = cell(x, y);
       return k << 16 | (255 - k) << 8 | ((3 * k) & 0xFF);
     };
   }
-  return spec;
+  return desc;
 }
 
 TEST_P(ImageTest, PaletteFromThePicture) {

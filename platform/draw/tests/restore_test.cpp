@@ -146,10 +146,10 @@ TEST(RestoreTest, EachBackEndTracesTheOtherOnesRecovery) {
 // Image surfaces come back from their files after a loss.
 TEST(RestoreTest, ImageSurfacesAreReloadedNotMarkedLost) {
   cTestGameFolder folder;
-  BmpSpec spec;
-  spec.nBitCount = 24;
-  spec.pixel = [](int x, int) { return x < 4 ? 0x00FF00u : 0x0000FFu; };
-  folder.WriteFile("bmp\\pic.bmp", MakeBmp(spec));
+  BmpDesc desc;
+  desc.nBitCount = 24;
+  desc.pixel = [](int x, int) { return x < 4 ? 0x00FF00u : 0x0000FFu; };
+  folder.WriteFile("bmp\\pic.bmp", MakeBmp(desc));
   for (eBackend b : {eBackend::Gpu32, eBackend::DD32}) {
     SCOPED_TRACE(BackendName(b));
     cDrawLibrary lib(b, 16, 12);
