@@ -50,6 +50,7 @@ bool LoadTableRows(cCheckedVector<Row>& table, cRecordReader& file) {
   const uint32_t nCount = file.ReadCount(kMinRowBytes, "row count");
   if (file.Failed()) return false;
   if (table.size() > nCount) table.resize(nCount);
+  ReserveForRecords(table, nCount);
   for (size_t i = 0; i < nCount; ++i) {
     if (i == table.size()) table.emplace_back();
     table[i].Load(file);  // also removes carriage returns when g_bStripCR is set

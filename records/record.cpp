@@ -1,18 +1,92 @@
 #include "records/record.h"
 
 #include <algorithm>
+#include <bit>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <typeinfo>
 
 #include "app/base/report_log.h"
 #include "app/base/sjis.h"
 
 namespace {
 
-size_t FieldBytes(const FIELDDESC& desc) {
-  return desc.count > 0 ? static_cast<size_t>(desc.count) * static_cast<size_t>(desc.size) : 0;
+using Field = cRecordLayout::Field;
+constexpr int32_t kRetired = cRecordLayout::kRetired;
+
+// ---- The layouts of all classes ------------------------------------------
+
+// Every layout made so far, by class and version. Layouts are never freed:
+// records hold plain pointers to them from any thread, up to the end of the
+// program (hence a leaked singleton, untouched by static destruction).
+class cLayoutStore {
+public:
+  static cLayoutStore& Get() {
+    static cLayoutStore* s_pStore = new cLayoutStore;
+    return *s_pStore;
+  }
+
+  const cRecordLayout* Find(const std::type_info& type, int nVersion) {
+    std::lock_guard lock(m_Mutex);
+    auto it = m_ByClass.find(Key{&type, nVersion});
+    return it != m_ByClass.end() ? it->second : nullptr;
+  }
+
+  // Files a layout made outside the lock. When another thread filed the same
+  // class and version first, its layout stands; equal layouts are shared.
+  const cRecordLayout* Add(const std::type_info& type, int nVersion, cRecordLayout&& layout) {
+    layout.MakeRuns();
+    std::lock_guard lock(m_Mutex);
+    const cRecordLayout*& pSlot = m_ByClass[Key{&type, nVersion}];
+    if (pSlot != nullptr) return pSlot;
+    for (const auto& pKnown : m_Layouts)
+      if (*pKnown == layout) return pSlot = pKnown.get();
+    m_Layouts.push_back(std::make_unique<cRecordLayout>(std::move(layout)));
+    return pSlot = m_Layouts.back().get();
+  }
+
+private:
+  // Classes are told apart by the address of their type_info: two objects
+  // for one class (which a shared library could bring) only mean two equal
+  // entries.
+  using Key = std::pair<const std::type_info*, int>;
+  std::mutex m_Mutex;
+  std::map<Key, const cRecordLayout*> m_ByClass;
+  std::vector<std::unique_ptr<cRecordLayout>> m_Layouts;
+};
+
+// A per-thread index in front of the store, so that registering takes no
+// lock: direct-mapped, a collision only costs a look-up in the store.
+struct cLayoutSlot {
+  const std::type_info* pType;
+  int nVersion;
+  const cRecordLayout* pLayout;
+};
+constexpr size_t kLayoutSlots = 128;
+thread_local cLayoutSlot t_LayoutSlots[kLayoutSlots];
+
+inline cLayoutSlot& SlotFor(const std::type_info& type, int nVersion) {
+  const uintptr_t nKey = (reinterpret_cast<uintptr_t>(&type) >> 4) ^ static_cast<unsigned>(nVersion);
+  return t_LayoutSlots[nKey % kLayoutSlots];
 }
+
+// The record whose RegisterFields is being described into a new layout on
+// this thread, and that layout; its AddField calls go there.
+struct cDescribing {
+  const cRecord* pRecord = nullptr;
+  cRecordLayout* pLayout = nullptr;
+};
+thread_local cDescribing t_Describing;
+
+Field MakeField(const std::vector<Field>& vBefore, int32_t nOffset, int32_t nCount, int32_t nSize) {
+  const uint32_t nBytes = nCount > 0 ? static_cast<uint32_t>(nCount) * static_cast<uint32_t>(nSize) : 0;
+  return Field{nOffset, nCount, nSize, nBytes, (vBefore.empty() ? 0 : vBefore.back().nEnd) + nBytes};
+}
+
+// ---- Reading ---------------------------------------------------------------
 
 // The checked-access line for a count beyond the registered list, then the
 // reader's own fault line.
@@ -26,83 +100,335 @@ void FailSurplus(cRecordReader& file, const char* pszWhat, uint32_t nInFile, siz
   file.Fail(szReason);
 }
 
+// Nearly every field is one plain value: copies of a known size compile to
+// single moves.
+inline void CopyFieldBytes(char* pDest, const char* pSrc, uint32_t nBytes) {
+  switch (nBytes) {
+    case 1: std::memcpy(pDest, pSrc, 1); break;
+    case 2: std::memcpy(pDest, pSrc, 2); break;
+    case 4: std::memcpy(pDest, pSrc, 4); break;
+    case 8: std::memcpy(pDest, pSrc, 8); break;
+    default: std::memcpy(pDest, pSrc, nBytes); break;
+  }
+}
+
+// A run of fields: most are a few dozen bytes, copied as two overlapping
+// moves instead of a call.
+template <size_t N>
+inline void CopyEnds(char* pDest, const char* pSrc, uint32_t nBytes) {
+  char a[N], b[N];
+  std::memcpy(a, pSrc, N);
+  std::memcpy(b, pSrc + nBytes - N, N);
+  std::memcpy(pDest, a, N);
+  std::memcpy(pDest + nBytes - N, b, N);
+}
+inline void CopyRunBytes(char* pDest, const char* pSrc, uint32_t nBytes) {
+  if (nBytes > 32) std::memcpy(pDest, pSrc, nBytes);
+  else if (nBytes >= 16) CopyEnds<16>(pDest, pSrc, nBytes);
+  else if (nBytes >= 8) CopyEnds<8>(pDest, pSrc, nBytes);
+  else if (nBytes >= 4) CopyEnds<4>(pDest, pSrc, nBytes);
+  else if (nBytes >= 2) CopyEnds<2>(pDest, pSrc, nBytes);
+  else if (nBytes == 1) *pDest = *pSrc;
+}
+
+// Bytes of p[0, n) with a high bit in each byte equal to c; the lowest one
+// set is exact (bytes above a match may show false ones).
+inline uint64_t BytesEqual(uint64_t nWord, uint8_t c) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  const uint64_t x = nWord ^ (kOnes * c);
+  return (x - kOnes) & ~x & (kOnes * 0x80);
+}
+
+// The length of the characters before the first NUL of p[0, n), and whether
+// a carriage return is among them. Record strings are short: eight bytes a
+// step, with no call per string.
+size_t ScanRecordString(const char* p, size_t n, bool& bCR) {
+  static_assert(std::endian::native == std::endian::little);
+  bCR = false;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t nWord;
+    std::memcpy(&nWord, p + i, 8);
+    if (const uint64_t nNul = BytesEqual(nWord, 0)) {
+      n = i + static_cast<size_t>(std::countr_zero(nNul) >> 3);
+      break;
+    }
+    if (BytesEqual(nWord, '\r') != 0) bCR = true;
+  }
+  for (; i < n; ++i) {
+    if (p[i] == '\0') return i;
+    if (p[i] == '\r') bCR = true;
+  }
+  return n;
+}
+
+// ReadRecordString, removing carriage returns on the way when bStripCR.
+bool ReadString(std::string& str, cRecordReader& file, bool bStripCR) {
+  const uint32_t nLength = file.ReadU32();
+  if (file.Failed()) return false;
+  if (nLength <= 1) {
+    str.clear();
+    return true;
+  }
+  if (nLength > file.Remaining()) {
+    char szReason[96];
+    std::snprintf(szReason, sizeof szReason, "string length %" PRIu32 " runs past the end (%zu left)",
+                  nLength - 1, file.Remaining());
+    file.Fail(szReason);
+    return false;
+  }
+  const char* p = file.Take(nLength);
+  bool bCR;
+  str.assign(p, ScanRecordString(p, nLength, bCR));
+  if (bCR && bStripCR) std::erase(str, '\r');
+  return true;
+}
+
 }  // namespace
 
+// ---- Registration ----------------------------------------------------------
+
+void cRecordLayout::MakeRuns() {
+  vRuns.clear();
+  for (const Field& field : vFields) {
+    if (field.nOffset == kRetired || field.nBytes == 0) continue;
+    const uint32_t nFileStart = field.nEnd - field.nBytes;
+    if (!vRuns.empty()) {
+      Run& last = vRuns.back();
+      if (last.nFileStart + last.nBytes == nFileStart &&
+          static_cast<int64_t>(last.nOffset) + last.nBytes == field.nOffset) {
+        last.nBytes += field.nBytes;
+        continue;
+      }
+    }
+    vRuns.push_back(Run{field.nOffset, nFileStart, field.nBytes});
+  }
+}
+
+inline const cRecordLayout& cRecord::LayoutFor(int nVersion) {
+  const std::type_info& type = typeid(*this);
+  const cLayoutSlot& slot = SlotFor(type, nVersion);
+  if (slot.pType == &type && slot.nVersion == nVersion) [[likely]]
+    return *slot.pLayout;
+  return FindOrDescribeLayout(type, nVersion);
+}
+
+inline void cRecord::Register(int nVersion) {
+  const cRecordLayout& layout = LayoutFor(nVersion);
+  m_pLayout = &layout;
+  m_nFields = static_cast<uint32_t>(layout.vFields.size());
+  m_nStrings = static_cast<uint32_t>(layout.vStrings.size());
+  m_pOwnLayout.reset();
+}
+
+[[gnu::noinline]] const cRecordLayout& cRecord::FindOrDescribeLayout(const std::type_info& type, int nVersion) {
+  cLayoutStore& store = cLayoutStore::Get();
+  const cRecordLayout* pLayout = store.Find(type, nVersion);
+  if (pLayout == nullptr) {
+    // Described outside the lock: RegisterFields is the class's own code.
+    cRecordLayout layout;
+    DescribeInto(layout, nVersion);
+    pLayout = store.Add(type, nVersion, std::move(layout));
+  }
+  SlotFor(type, nVersion) = cLayoutSlot{&type, nVersion, pLayout};
+  return *pLayout;
+}
+
+void cRecord::DescribeInto(cRecordLayout& layout, int nVersion) {
+  // Describing may nest: a direct registration looks up the layout it is
+  // matched against, which may have to be described first.
+  // The record's own registration is lost on the way (it is left empty);
+  // every caller sets it afterwards.
+  const cDescribing outer = t_Describing;
+  t_Describing = cDescribing{this, &layout};
+  struct cRestore {
+    cDescribing outer;
+    cRecord& record;
+    ~cRestore() {
+      t_Describing = outer;
+      record.m_pLayout = nullptr;
+      record.m_nFields = 0;
+      record.m_nStrings = 0;
+    }
+  } restore{outer, *this};
+  StartDescribing();
+  RegisterFields(nVersion);
+}
+
+void cRecord::StartDescribing() {
+  // The record points at the empty layout being described, so that every
+  // addition goes out of line and is appended there.
+  cRecordLayout& layout = *t_Describing.pLayout;
+  layout.vFields.clear();
+  layout.vStrings.clear();
+  m_pLayout = &layout;
+  m_nFields = 0;
+  m_nStrings = 0;
+}
+
+// A RegisterFields body that runs outside Register (a constructor calls it,
+// say) registers through the calls below. Its additions are matched against
+// the shared layout of the class at g_nDataVersion, where such calls nearly
+// always register, so that a matching registration costs no allocation and
+// may stop anywhere (a prefix of that layout). Only an addition that differs
+// makes the record a layout of its own.
+void cRecord::ClearFieldLists() {
+  if (t_Describing.pRecord == this) {
+    StartDescribing();
+    return;
+  }
+  m_pLayout = &LayoutFor(g_nDataVersion);
+  m_nFields = 0;
+  m_nStrings = 0;
+  if (m_pOwnLayout != nullptr) {
+    m_pOwnLayout->vFields.clear();
+    m_pOwnLayout->vStrings.clear();
+  }
+}
+
+cRecordLayout& cRecord::OwnLayout() {
+  if (m_pLayout == m_pOwnLayout.get() && m_pLayout != nullptr) return *m_pOwnLayout;
+  if (m_pOwnLayout == nullptr) m_pOwnLayout = std::make_unique<cRecordLayout>();
+  cRecordLayout& own = *m_pOwnLayout;
+  if (m_pLayout != nullptr) {
+    own.vFields.assign(m_pLayout->vFields.begin(), m_pLayout->vFields.begin() + m_nFields);
+    own.vStrings.assign(m_pLayout->vStrings.begin(), m_pLayout->vStrings.begin() + m_nStrings);
+  } else {
+    own.vFields.clear();
+    own.vStrings.clear();
+  }
+  m_pLayout = &own;
+  return own;
+}
+
+void cRecord::AddOtherField(int32_t nOffset, int32_t nCount, int32_t nSize) {
+  cRecordLayout& layout = t_Describing.pRecord == this ? *t_Describing.pLayout : OwnLayout();
+  layout.vFields.resize(m_nFields);
+  layout.vFields.push_back(MakeField(layout.vFields, nOffset, nCount, nSize));
+  ++m_nFields;
+}
+
+void cRecord::AddOtherString(int32_t nOffset) {
+  cRecordLayout& layout = t_Describing.pRecord == this ? *t_Describing.pLayout : OwnLayout();
+  layout.vStrings.resize(m_nStrings);
+  layout.vStrings.push_back(nOffset);
+  ++m_nStrings;
+}
+
+std::vector<FIELDDESC> cRecord::FieldList() const {
+  std::vector<FIELDDESC> list;
+  list.reserve(m_nFields);
+  for (uint32_t i = 0; i < m_nFields; ++i) {
+    const Field& field = m_pLayout->vFields[i];
+    const bool bRetired = field.nOffset == kRetired;
+    list.push_back(FIELDDESC{bRetired ? nullptr : const_cast<cRecord*>(this),
+                             bRetired ? nullptr : &MemberAt<char>(field.nOffset), field.nCount,
+                             static_cast<int8_t>(field.nSize)});
+  }
+  return list;
+}
+
+std::vector<STRINGDESC> cRecord::StringList() const {
+  std::vector<STRINGDESC> list;
+  list.reserve(m_nStrings);
+  for (uint32_t i = 0; i < m_nStrings; ++i) {
+    const int32_t nOffset = m_pLayout->vStrings[i];
+    if (nOffset == kRetired) list.push_back(STRINGDESC{nullptr, nullptr});
+    else list.push_back(STRINGDESC{const_cast<cRecord*>(this), &MemberAt<std::string>(nOffset)});
+  }
+  return list;
+}
+
+// ---- Operations --------------------------------------------------------------
+
 cRecord& cRecord::operator=(const cRecord& other) {
-  RegisterFields(g_nDataVersion);
+  Register(g_nDataVersion);
   const_cast<cRecord&>(other).PrepareCopy(g_nDataVersion);
   return *this;
 }
 
 cRecord& cRecord::operator=(cRecord&& other) noexcept {
-  RegisterFields(g_nDataVersion);
+  Register(g_nDataVersion);
   other.PrepareCopy(g_nDataVersion);
   return *this;
 }
 
 void cRecord::Load(cRecordReader& file) {
-  RegisterFields(g_nFileVersion);
+  Register(g_nFileVersion);
 
   const uint32_t n = file.ReadU32();
-  if (!file.Failed()) {
-    if (n > m_FieldDesc.size()) {
-      FailSurplus(file, "fields", n, m_FieldDesc.size(), 16);
+  if (!file.Failed() && n != 0) {
+    if (n > m_nFields) {
+      FailSurplus(file, "fields", n, m_nFields, 16);
     } else {
-      size_t nTotal = 0;
-      for (uint32_t i = 0; i < n; ++i) nTotal += FieldBytes(m_FieldDesc[i]);
+      const cRecordLayout& layout = *m_pLayout;
+      const Field* pFields = layout.vFields.data();
       // All of the fields or none: a short file leaves every field as it was.
-      if (const char* p = file.Take(nTotal)) {
-        for (uint32_t i = 0; i < n; ++i) {
-          const FIELDDESC& desc = m_FieldDesc[i];
-          const size_t nBytes = FieldBytes(desc);
-          if (desc.data != nullptr && nBytes != 0) std::memcpy(desc.data, p, nBytes);
-          p += nBytes;
+      if (const char* p = file.Take(pFields[n - 1].nEnd)) {
+        if (n == layout.vFields.size()) {
+          for (const cRecordLayout::Run& run : layout.vRuns)
+            CopyRunBytes(&MemberAt<char>(run.nOffset), p + run.nFileStart, run.nBytes);
+        } else {
+          for (uint32_t i = 0; i < n; ++i) {
+            const Field& field = pFields[i];
+            if (field.nOffset != kRetired)
+              CopyFieldBytes(&MemberAt<char>(field.nOffset), p, field.nBytes);
+            p += field.nBytes;
+          }
         }
       }
     }
   }
 
-  LoadStrings(file);
-  if (g_bStripCR) StripListedStrings();
-  if (g_nDataVersion != g_nFileVersion) RegisterFields(g_nDataVersion);
+  // Carriage returns go from the strings read on the way, and from every
+  // other registered string after.
+  const uint32_t nRead = ReadStrings(file, g_bStripCR != 0);
+  if (g_bStripCR && nRead < m_nStrings) StripListedStrings(nRead);
+  if (g_nDataVersion != g_nFileVersion) Register(g_nDataVersion);
 }
 
-void cRecord::LoadStrings(cRecordReader& file) {
+void cRecord::LoadStrings(cRecordReader& file) { ReadStrings(file, false); }
+
+uint32_t cRecord::ReadStrings(cRecordReader& file, bool bStripCR) {
   const uint32_t m = file.ReadU32();
-  if (file.Failed()) return;
-  if (m > m_StringDesc.size()) {
-    FailSurplus(file, "strings", m, m_StringDesc.size(), 8);
-    return;
+  if (file.Failed() || m == 0) return 0;
+  if (m > m_nStrings) {
+    FailSurplus(file, "strings", m, m_nStrings, 8);
+    return 0;
   }
-  std::string strDropped;
+  const int32_t* pOffsets = m_pLayout->vStrings.data();
   for (uint32_t i = 0; i < m; ++i) {
-    std::string* pString = m_StringDesc[i].pString;
-    if (!ReadRecordString(pString != nullptr ? *pString : strDropped, file)) return;
+    if (pOffsets[i] != kRetired) {
+      if (!ReadString(MemberAt<std::string>(pOffsets[i]), file, bStripCR)) return i;
+    } else {
+      std::string strDropped;
+      if (!ReadString(strDropped, file, false)) return i;
+    }
   }
+  return m;
 }
 
 void cRecord::Save(cRecordWriter& file) {
-  RegisterFields(g_nDataVersion);
-  file.WriteU32(static_cast<uint32_t>(m_FieldDesc.size()));
-  std::string& out = file.Data();
-  size_t nTotal = 0;
-  for (const FIELDDESC& desc : m_FieldDesc) nTotal += FieldBytes(desc);
-  const size_t nStart = out.size();
-  out.resize(nStart + nTotal);  // zeros, which retired fields keep
-  char* p = out.data() + nStart;
-  for (const FIELDDESC& desc : m_FieldDesc) {
-    const size_t nBytes = FieldBytes(desc);
-    if (desc.data != nullptr && nBytes != 0) std::memcpy(p, desc.data, nBytes);
-    p += nBytes;
+  Register(g_nDataVersion);
+  file.WriteU32(m_nFields);
+  if (m_nFields != 0) {
+    const Field* pFields = m_pLayout->vFields.data();
+    std::string& out = file.Data();
+    const size_t nStart = out.size();
+    out.resize(nStart + pFields[m_nFields - 1].nEnd);  // zeros, which retired fields keep
+    char* p = out.data() + nStart;
+    for (const cRecordLayout::Run& run : m_pLayout->vRuns)
+      CopyRunBytes(p + run.nFileStart, &MemberAt<char>(run.nOffset), run.nBytes);
   }
   SaveStrings(file);
 }
 
 void cRecord::SaveStrings(cRecordWriter& file) {
-  file.WriteU32(static_cast<uint32_t>(m_StringDesc.size()));
-  for (const STRINGDESC& desc : m_StringDesc) {
-    if (desc.pString != nullptr) {
-      WriteRecordString(*desc.pString, file);
+  file.WriteU32(m_nStrings);
+  for (uint32_t i = 0; i < m_nStrings; ++i) {
+    const int32_t nOffset = m_pLayout->vStrings[i];
+    if (nOffset != kRetired) {
+      WriteRecordString(MemberAt<std::string>(nOffset), file);
     } else {
       file.WriteU32(1);
     }
@@ -110,45 +436,53 @@ void cRecord::SaveStrings(cRecordWriter& file) {
 }
 
 void cRecord::Clear() {
-  RegisterFields(g_nDataVersion);
-  for (const FIELDDESC& desc : m_FieldDesc)
-    if (desc.data != nullptr) std::memset(desc.data, 0, FieldBytes(desc));
-  for (const STRINGDESC& desc : m_StringDesc)
-    if (desc.pString != nullptr) desc.pString->clear();
+  Register(g_nDataVersion);
+  for (uint32_t i = 0; i < m_nFields; ++i) {
+    const Field& field = m_pLayout->vFields[i];
+    if (field.nOffset != kRetired) std::memset(&MemberAt<char>(field.nOffset), 0, field.nBytes);
+  }
+  for (uint32_t i = 0; i < m_nStrings; ++i) {
+    const int32_t nOffset = m_pLayout->vStrings[i];
+    if (nOffset != kRetired) MemberAt<std::string>(nOffset).clear();
+  }
 }
 
 void cRecord::CopyFrom(const cRecord& other) {
   if (&other == this) return;
-  RegisterFields(g_nDataVersion);
-  // The source's lists are bookkeeping, not part of its value: registering
-  // it is how its members are found.
+  Register(g_nDataVersion);
+  // The source's registration is bookkeeping, not part of its value:
+  // registering it is how its members are found.
   cRecord& source = const_cast<cRecord&>(other);
-  source.RegisterFields(g_nDataVersion);
-  const size_t nFields = std::min(m_FieldDesc.size(), source.m_FieldDesc.size());
+  source.Register(g_nDataVersion);
+  const cRecordLayout& to = *m_pLayout;
+  const cRecordLayout& from = *source.m_pLayout;
+  const size_t nFields = std::min(m_nFields, source.m_nFields);
   for (size_t i = 0; i < nFields; ++i) {
-    const FIELDDESC& to = m_FieldDesc[i];
-    const FIELDDESC& from = source.m_FieldDesc[i];
-    if (to.data != nullptr && from.data != nullptr && to.size == from.size &&
-        to.count == from.count)
-      std::memmove(to.data, from.data, FieldBytes(to));
+    const Field& fieldTo = to.vFields[i];
+    const Field& fieldFrom = from.vFields[i];
+    if (fieldTo.nOffset != kRetired && fieldFrom.nOffset != kRetired &&
+        fieldTo.nSize == fieldFrom.nSize && fieldTo.nCount == fieldFrom.nCount)
+      std::memmove(&MemberAt<char>(fieldTo.nOffset), &source.MemberAt<char>(fieldFrom.nOffset),
+                   fieldTo.nBytes);
   }
-  const size_t nStrings = std::min(m_StringDesc.size(), source.m_StringDesc.size());
+  const size_t nStrings = std::min(m_nStrings, source.m_nStrings);
   for (size_t i = 0; i < nStrings; ++i) {
-    const STRINGDESC& to = m_StringDesc[i];
-    const STRINGDESC& from = source.m_StringDesc[i];
-    if (to.pString != nullptr && from.pString != nullptr) *to.pString = *from.pString;
+    if (to.vStrings[i] != kRetired && from.vStrings[i] != kRetired)
+      MemberAt<std::string>(to.vStrings[i]) = source.MemberAt<std::string>(from.vStrings[i]);
   }
 }
 
 void cRecord::StripCR() {
-  RegisterFields(g_nDataVersion);
-  StripListedStrings();
+  Register(g_nDataVersion);
+  StripListedStrings(0);
 }
 
-void cRecord::StripListedStrings() {
-  for (const STRINGDESC& desc : m_StringDesc) {
-    std::string* pString = desc.pString;
-    if (pString != nullptr && pString->find('\r') != std::string::npos) std::erase(*pString, '\r');
+void cRecord::StripListedStrings(uint32_t nFirst) {
+  for (uint32_t i = nFirst; i < m_nStrings; ++i) {
+    const int32_t nOffset = m_pLayout->vStrings[i];
+    if (nOffset == kRetired) continue;
+    std::string& str = MemberAt<std::string>(nOffset);
+    if (str.find('\r') != std::string::npos) std::erase(str, '\r');
   }
 }
 
@@ -171,23 +505,7 @@ bool cRecord::SaveToFile(const char* pszPath) {
 // ---- Extras ---------------------------------------------------------------
 
 bool ReadRecordString(std::string& str, cRecordReader& file) {
-  const uint32_t nLength = file.ReadU32();
-  if (file.Failed()) return false;
-  if (nLength <= 1) {
-    str.clear();
-    return true;
-  }
-  if (nLength > file.Remaining()) {
-    char szReason[96];
-    std::snprintf(szReason, sizeof szReason, "string length %" PRIu32 " runs past the end (%zu left)",
-                  nLength - 1, file.Remaining());
-    file.Fail(szReason);
-    return false;
-  }
-  const char* p = file.Take(nLength);
-  const void* pNul = std::memchr(p, '\0', nLength);
-  str.assign(p, pNul != nullptr ? static_cast<const char*>(pNul) - p : nLength);
-  return true;
+  return ReadString(str, file, false);
 }
 
 void WriteRecordString(std::string& str, cRecordWriter& file) {

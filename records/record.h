@@ -9,9 +9,10 @@
 // member that existed only for a range of versions is registered there with
 // AddRetiredField, which reads its bytes and drops them.
 //
-// The descriptor lists always describe this object: operations that use them
-// register first, and a copied or moved record starts with empty lists (so
-// no list ever names another object).
+// What a class registers at a version is described once and shared by every
+// object of the class (see cRecordLayout): operations that use the lists
+// register first, which costs a table look-up, not an allocation. A copied or
+// moved record starts unregistered, so no list ever names another object.
 //
 // Layout of a record in a file (after the file's 4-byte version word):
 //   u32 n, the raw bytes of the first n registered fields in order,
@@ -41,8 +42,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -51,7 +54,7 @@
 
 class cRecord;
 
-// One registered plain field.
+// One registered plain field, as FieldList() hands it out.
 struct FIELDDESC {
   cRecord* owner;   // the record whose member this is; null for a retired field
   void* data;       // first byte of the member; null for a retired field
@@ -59,10 +62,44 @@ struct FIELDDESC {
   int8_t size;      // bytes per element: 1, 2, 4 or 8
 };
 
-// One registered string member.
+// One registered string member, as StringList() hands it out.
 struct STRINGDESC {
   cRecord* owner;        // null for a retired string
   std::string* pString;  // null for a retired string
+};
+
+// The stored members of a class at one data version, each as an offset from
+// the record's cRecord part. Offsets are the same in every object of a class,
+// so one layout, made once per class and version, serves every object of it:
+// registering an object is pointing it at the layout, not building lists.
+struct cRecordLayout {
+  static constexpr int32_t kRetired = INT32_MIN;  // offset of a retired member
+
+  struct Field {
+    int32_t nOffset;  // kRetired: read and dropped, written as zeros
+    int32_t nCount;   // elements
+    int32_t nSize;    // bytes per element
+    uint32_t nBytes;  // nCount x nSize (0 for a count below 1)
+    uint32_t nEnd;    // bytes of this field and all before it in the file
+    bool operator==(const Field&) const = default;
+  };
+  // Neighbouring fields that are neighbours in the record as well, merged:
+  // a whole base part is read and written a run at a time.
+  struct Run {
+    int32_t nOffset;      // in the record
+    uint32_t nFileStart;  // in the base part's field bytes
+    uint32_t nBytes;
+    bool operator==(const Run&) const = default;
+  };
+
+  std::vector<Field> vFields;
+  std::vector<int32_t> vStrings;  // offsets of std::string members
+  std::vector<Run> vRuns;         // of all of vFields (retired ones left out)
+
+  // Makes vRuns from vFields.
+  void MakeRuns();
+
+  bool operator==(const cRecordLayout&) const = default;
 };
 
 // Longest string a record file holds (the rest is cut when saving).
@@ -71,14 +108,10 @@ inline constexpr size_t kMaxRecordString = 5119;
 class cRecord {
 public:
   cRecord() = default;
-  // Copies and moves start with empty lists: they register on first use.
+  // Copies and moves start unregistered: they register on first use, so no
+  // registration ever names another object.
   cRecord(const cRecord&) {}
-  cRecord(cRecord&& other) noexcept
-      : m_FieldDesc(std::move(other.m_FieldDesc)), m_StringDesc(std::move(other.m_StringDesc)) {
-    // Keep the buffers, not the entries (they name the source).
-    m_FieldDesc.clear();
-    m_StringDesc.clear();
-  }
+  cRecord(cRecord&&) noexcept {}
   // Registers this record with g_nDataVersion; copies no member data (the
   // derived class's assignment copies its members).
   cRecord& operator=(const cRecord&);
@@ -87,8 +120,11 @@ public:
 
   // Called on the source of an assignment before its lists are used.
   virtual void PrepareCopy(int /*nVersion*/) {}
-  // Lists the stored members for a data version. The base registers nothing
-  // and leaves the lists untouched.
+  // Lists the stored members for a data version, in file order, with
+  // ClearFieldLists, AddField and AddString. The result must depend on the
+  // version only, never on the values of members: it is made once per class
+  // and version and shared by every object of the class. Registered members
+  // lie inside the record. The base registers nothing.
   virtual void RegisterFields(int /*nVersion*/) {}
   // Reads the base part (fields and strings of the file's version); overrides
   // call it first and then read their extras. Faults are left in the reader.
@@ -115,17 +151,17 @@ public:
   bool SaveToFile(const char* pszPath);
   bool SaveToFile(const std::string& strPath) { return SaveToFile(strPath.c_str()); }
 
-  const std::vector<FIELDDESC>& FieldList() const { return m_FieldDesc; }
-  const std::vector<STRINGDESC>& StringList() const { return m_StringDesc; }
+  // The fields and strings of the last registration, naming this record's
+  // members (empty before the first registration).
+  std::vector<FIELDDESC> FieldList() const;
+  std::vector<STRINGDESC> StringList() const;
 
   // Does nothing; stands where a validation step has nothing to do.
   void EmptyHook() {}
 
 protected:
-  void ClearFieldLists() {
-    m_FieldDesc.clear();
-    m_StringDesc.clear();
-  }
+  // Starts a registration: both lists empty.
+  void ClearFieldLists();
   // RegisterFields of a class with no stored members.
   void RegisterNothing() { ClearFieldLists(); }
 
@@ -134,31 +170,77 @@ protected:
   template <class T>
   void AddField(T* pData, int32_t count = 1) {
     static_assert(IsStorableField<T>(), "stored fields are exact-width integers or doubles");
-    if (m_FieldDesc.capacity() == 0) m_FieldDesc.reserve(kFieldListReserve);
-    m_FieldDesc.push_back(FIELDDESC{this, pData, count, static_cast<int8_t>(sizeof(T))});
+    AddFieldAt(OffsetOf(pData), count, static_cast<int32_t>(sizeof(T)));
   }
   // A member of older versions only: its bytes are read and dropped.
   template <class T>
   void AddRetiredField(int32_t count = 1) {
     static_assert(IsStorableField<T>(), "stored fields are exact-width integers or doubles");
-    m_FieldDesc.push_back(FIELDDESC{nullptr, nullptr, count, static_cast<int8_t>(sizeof(T))});
+    AddFieldAt(cRecordLayout::kRetired, count, static_cast<int32_t>(sizeof(T)));
   }
   // `count` consecutive strings starting at pString (callers pass 1).
   void AddString(std::string* pString, int count = 1) {
-    if (m_StringDesc.capacity() == 0) m_StringDesc.reserve(kStringListReserve);
-    for (int i = 0; i < count; ++i) m_StringDesc.push_back(STRINGDESC{this, pString + i});
+    for (int i = 0; i < count; ++i) AddStringAt(OffsetOf(pString + i));
   }
-  void AddRetiredString() { m_StringDesc.push_back(STRINGDESC{nullptr, nullptr}); }
+  void AddRetiredString() { AddStringAt(cRecordLayout::kRetired); }
 
-  std::vector<FIELDDESC> m_FieldDesc;
-  std::vector<STRINGDESC> m_StringDesc;
+  // Registration bodies written when every object built its own lists size
+  // them first with m_FieldDesc.reserve(n); layouts are shared now, so there
+  // is nothing to reserve and the call does nothing.
+  struct cNoReserve {
+    void reserve(size_t) const {}
+  };
+  static constexpr cNoReserve m_FieldDesc{};
 
 private:
-  void StripListedStrings();
+  // Points this record at its class's layout for nVersion, made on first use.
+  void Register(int nVersion);
+  // The shared layout of this record's class at nVersion.
+  const cRecordLayout& LayoutFor(int nVersion);
+  const cRecordLayout& FindOrDescribeLayout(const std::type_info& type, int nVersion);
+  // Calls RegisterFields(nVersion) with the additions collected into layout.
+  void DescribeInto(cRecordLayout& layout, int nVersion);
+  void StartDescribing();
+  // A layout of this record's own, holding the registration so far.
+  cRecordLayout& OwnLayout();
 
-  // First allocation of each list: most records fit without growing it.
-  static constexpr size_t kFieldListReserve = 8;
-  static constexpr size_t kStringListReserve = 2;
+  // The additions of a registration. While they agree with the layout the
+  // record points at, they only move its counts on; the rest is done out of
+  // line (see ClearFieldLists).
+  void AddFieldAt(int32_t nOffset, int32_t nCount, int32_t nSize) {
+    if (m_pLayout != nullptr && m_nFields < m_pLayout->vFields.size()) {
+      const cRecordLayout::Field& next = m_pLayout->vFields[m_nFields];
+      if (next.nOffset == nOffset && next.nCount == nCount && next.nSize == nSize) {
+        ++m_nFields;
+        return;
+      }
+    }
+    AddOtherField(nOffset, nCount, nSize);
+  }
+  void AddStringAt(int32_t nOffset) {
+    if (m_pLayout != nullptr && m_nStrings < m_pLayout->vStrings.size() &&
+        m_pLayout->vStrings[m_nStrings] == nOffset) {
+      ++m_nStrings;
+      return;
+    }
+    AddOtherString(nOffset);
+  }
+  void AddOtherField(int32_t nOffset, int32_t nCount, int32_t nSize);
+  void AddOtherString(int32_t nOffset);
+  // Reads the string count and strings; the number read whole.
+  uint32_t ReadStrings(cRecordReader& file, bool bStripCR);
+  // Removes carriage returns from the registered strings from nFirst on.
+  void StripListedStrings(uint32_t nFirst);
+
+  template <class T>
+  int32_t OffsetOf(const T* pMember) const {
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(pMember) -
+                                reinterpret_cast<intptr_t>(this));
+  }
+  template <class T>
+  T& MemberAt(int32_t nOffset) const {
+    return *reinterpret_cast<T*>(reinterpret_cast<intptr_t>(this) + nOffset);
+  }
 
   template <class T>
   static constexpr bool IsStorableField() {
@@ -167,6 +249,16 @@ private:
     else if constexpr (std::is_integral_v<U>) return sizeof(U) == 1 || sizeof(U) == 2 || sizeof(U) == 4;
     else return std::is_same_v<U, double>;
   }
+
+  // The registration: the first m_nFields fields and m_nStrings strings of
+  // *m_pLayout (a registration made by calling RegisterFields directly may be
+  // a prefix of the layout it was matched against). Null before the first.
+  const cRecordLayout* m_pLayout = nullptr;
+  uint32_t m_nFields = 0;
+  uint32_t m_nStrings = 0;
+  // Set only when a direct RegisterFields call registered what no shared
+  // layout describes; m_pLayout then points here.
+  std::unique_ptr<cRecordLayout> m_pOwnLayout;
 };
 
 // ---- Extras: values written after a record's base part --------------------
@@ -202,6 +294,16 @@ void ReadStringVector(Vec& v, cRecordReader& file) {
   for (auto& str : v)
     if (!ReadRecordString(str, file)) break;
 }
+// Room for the n records a file announces, up to 16 MiB of them, so that
+// reading them does not move the vector again and again while a damaged
+// count still cannot make a giant allocation. Elements are made as they are
+// read, so memory follows the records actually present.
+template <class Vec>
+void ReserveForRecords(Vec& v, size_t n) {
+  constexpr size_t kReserveBytes = size_t{16} << 20;
+  v.reserve(std::min<size_t>(n, kReserveBytes / sizeof(typename Vec::value_type)));
+}
+
 // Vector of records: u32 count, then each element's Load. The vector is
 // emptied and filled with default-constructed elements first.
 template <class Vec>
@@ -209,10 +311,7 @@ void ReadRecordVector(Vec& v, cRecordReader& file) {
   // A record takes at least its two count words.
   const uint32_t n = file.ReadCount(8, "record count");
   v.clear();
-  // Elements are made as they are read, so a damaged count costs no more
-  // memory than the records actually present.
-  constexpr size_t kReserveBytes = size_t{16} << 20;
-  v.reserve(std::min<size_t>(n, kReserveBytes / sizeof(typename Vec::value_type)));
+  ReserveForRecords(v, n);
   for (uint32_t i = 0; i < n; ++i) {
     v.emplace_back().Load(file);
     if (file.Failed()) break;

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "testing/game_folder.h"
@@ -309,6 +312,123 @@ TEST_F(RecordTest, ClearCopyFromAndAssignment) {
   e.StripCR();
   EXPECT_EQ(e.m_strName, "x");
   EXPECT_EQ(a.m_strName, "x\r");
+}
+
+// A registration as offsets from the record (-1 for a retired member), so
+// that registrations of two objects can be compared.
+using FieldShape = std::tuple<ptrdiff_t, int32_t, int>;
+std::pair<std::vector<FieldShape>, std::vector<ptrdiff_t>> ShapeOf(const cRecord& r) {
+  const char* pBase = reinterpret_cast<const char*>(&r);
+  std::pair<std::vector<FieldShape>, std::vector<ptrdiff_t>> shape;
+  for (const FIELDDESC& desc : r.FieldList()) {
+    EXPECT_TRUE(desc.owner == nullptr || desc.owner == &r);
+    shape.first.emplace_back(desc.data ? static_cast<const char*>(desc.data) - pBase : -1,
+                             desc.count, desc.size);
+  }
+  for (const STRINGDESC& desc : r.StringList()) {
+    EXPECT_TRUE(desc.owner == nullptr || desc.owner == &r);
+    shape.second.push_back(desc.pString ? reinterpret_cast<const char*>(desc.pString) - pBase : -1);
+  }
+  return shape;
+}
+
+// The layout shared by a class at a version is what RegisterFields lists at
+// that version, whichever way the record came to be registered: through an
+// operation (the shared layout), by calling RegisterFields directly at the
+// current version (matched against it) or at another one (a layout of its
+// own), before or after other versions were used.
+TEST_F(RecordTest, EveryWayOfRegisteringGivesTheSameLists) {
+  struct Case {
+    int nVersion;
+    size_t nFields, nStrings;
+    bool bRetired;  // field 1 is the retired int
+  };
+  const Case cases[] = {{40, 3, 1, false}, {60, 4, 1, true},   {100, 4, 1, false},
+                        {120, 5, 2, false}, {695, 5, 2, false}, {60, 4, 1, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.nVersion);
+    g_nDataVersion = c.nVersion;
+    cTestRecord shared, direct, other;
+    shared.Clear();
+    direct.RegisterFields(c.nVersion);  // matched against the shared layout
+    g_nDataVersion = DATA_VERSION;
+    other.RegisterFields(c.nVersion);   // differs from the current layout
+    const auto shape = ShapeOf(shared);
+    EXPECT_EQ(shape.first.size(), c.nFields);
+    EXPECT_EQ(shape.second.size(), c.nStrings);
+    EXPECT_EQ(std::get<0>(shape.first.at(1)) == -1, c.bRetired);
+    EXPECT_EQ(ShapeOf(direct), shape);
+    EXPECT_EQ(ShapeOf(other), shape);
+    EXPECT_EQ(shared.FieldList()[0].data, &shared.m_nA);
+    EXPECT_EQ(other.FieldList()[0].data, &other.m_nA);
+  }
+  // A constructor registers at DATA_VERSION even while the current version
+  // is older: a registration of its own, not the older shared layout.
+  g_nDataVersion = 100;
+  cTestRecord made;
+  EXPECT_EQ(made.FieldList().size(), 5u);
+  EXPECT_EQ(made.StringList().size(), 2u);
+  // Its copy starts unregistered and then names itself.
+  cTestRecord copy(made);
+  EXPECT_TRUE(copy.FieldList().empty());
+  copy.Clear();
+  EXPECT_EQ(copy.FieldList().size(), 4u);
+  EXPECT_EQ(copy.FieldList()[0].owner, &copy);
+}
+
+// A record kind no other test uses, so that its layout is first made while
+// two threads race for it.
+class cThreadRecord : public cRecord {
+public:
+  void RegisterFields(int nVersion) override {
+    ClearFieldLists();
+    AddField(&m_nA);
+    if (nVersion >= 600) AddField(m_anB, 2);
+    AddString(&m_strC);
+  }
+  int32_t m_nA = 0;
+  int16_t m_anB[2] = {};
+  std::string m_strC;
+};
+
+// Records are loaded on the stage loader thread while the main thread works
+// with records too: layouts are made once under a lock, found without one,
+// and outlive the thread that made them.
+TEST_F(RecordTest, LayoutsAreSharedAcrossThreads) {
+  cRecordBytes b;
+  b.Fields(2).i32(7).i16(-1).i16(2).Strings(1).str("text");
+  const std::string strBytes = b.Bytes();
+  constexpr int kRecords = 300;
+
+  std::atomic<int> nReady = 0;
+  auto LoadMany = [&](std::vector<cThreadRecord>& records) {
+    nReady.fetch_add(1);
+    while (nReady.load() < 2) {
+    }
+    for (int i = 0; i < kRecords; ++i) {
+      cRecordReader reader(strBytes);
+      records.emplace_back().Load(reader);
+      EXPECT_TRUE(reader.AtEnd() && !reader.Failed());
+    }
+  };
+  std::vector<cThreadRecord> onThread, onMain;
+  std::thread loader(LoadMany, std::ref(onThread));
+  LoadMany(onMain);
+  loader.join();
+
+  // The loader thread is gone; what it loaded is used here.
+  for (std::vector<cThreadRecord>* pRecords : {&onThread, &onMain}) {
+    ASSERT_EQ(pRecords->size(), size_t{kRecords});
+    for (cThreadRecord& r : *pRecords) {
+      EXPECT_EQ(r.m_nA, 7);
+      EXPECT_EQ(r.m_anB[1], 2);
+      EXPECT_EQ(r.m_strC, "text");
+      cRecordWriter writer;
+      r.Save(writer);
+      ASSERT_EQ(writer.Data(), strBytes);
+    }
+  }
+  EXPECT_EQ(onThread[0].FieldList()[1].data, onThread[0].m_anB);
 }
 
 // Loads bytes as a record file; true when the load succeeded.
