@@ -230,10 +230,13 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
       cols[x - clipped.left] =
           src.left + static_cast<int>((2LL * (x - dst.left) + 1) * sw / (2LL * dw));
     std::vector<uint8_t> row(static_cast<size_t>(n) * nB);
+    int nGatheredRow = -1;  // an enlarged row repeats: gather it once
     for (int y = clipped.top; y < clipped.bottom; ++y) {
       int sy = src.top + static_cast<int>((2LL * (y - dst.top) + 1) * sh / (2LL * dh));
       const uint8_t* srow = pSrc->Row(sy);
-      switch (nB) {
+      switch (sy == nGatheredRow ? 0 : nB) {
+        case 0:
+          break;
         case 1:
           for (int k = 0; k < n; ++k) row[k] = srow[cols[k]];
           break;
@@ -250,6 +253,7 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
           break;
         }
       }
+      nGatheredRow = sy;
       uint8_t* d = Row(y) + clipped.left * nB;
       if (!bKey) {
         std::memcpy(d, row.data(), row.size());

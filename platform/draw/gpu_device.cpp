@@ -703,6 +703,7 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
     const bool bDirect = bUnscaled && cols[x2 - 1 - xl] == cols[x1 - xl] + (n - 1);
     const bool bStream = WorthStreaming(static_cast<long long>(n) * (y2 - y1));
     if (!bDirect) gathered.resize(n);
+    int nGatheredRow = -1;  // an enlarged row repeats: gather it once
     for (int y = y1; y < y2; ++y) {
       const uint32_t* src = reinterpret_cast<const uint32_t*>(tex->Row(rows[y - yt]));
       uint32_t* d = reinterpret_cast<uint32_t*>(rt->Row(y)) + x1;
@@ -710,7 +711,10 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
       if (bDirect) {
         s = src + cols[x1 - xl];
       } else {
-        for (int k = 0; k < n; ++k) gathered[k] = src[cols[x1 - xl + k]];
+        if (rows[y - yt] != nGatheredRow) {
+          for (int k = 0; k < n; ++k) gathered[k] = src[cols[x1 - xl + k]];
+          nGatheredRow = rows[y - yt];
+        }
         s = gathered.data();
       }
       auto blend = [&](int k) {
