@@ -32,17 +32,14 @@ bool cRecordReader::ShortRead(size_t n) {
   return false;
 }
 
-uint32_t cRecordReader::ReadCount(size_t nMinElementBytes, const char* pszWhat) {
-  uint32_t n = 0;
-  if (!Read(n)) return 0;
-  if (nMinElementBytes != 0 && n > Remaining() / nMinElementBytes) {
-    char szReason[128];
-    std::snprintf(szReason, sizeof szReason, "%s %" PRIu32 " does not fit in the %zu bytes left",
-                  pszWhat, n, Remaining());
-    Fail(szReason);
-    return 0;
-  }
-  return n;
+// A count whose elements cannot fit in the rest of the file: it fails the
+// reader and gives 0, so nothing is allocated for it.
+uint32_t cRecordReader::RefuseCount(uint32_t n, const char* pszWhat) {
+  char szReason[128];
+  std::snprintf(szReason, sizeof szReason, "%s %" PRIu32 " does not fit in the %zu bytes left",
+                pszWhat, n, Remaining());
+  Fail(szReason);
+  return 0;
 }
 
 void cRecordReader::Fail(const char* pszReason) {

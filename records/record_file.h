@@ -81,7 +81,14 @@ public:
   // The u32 count of a vector whose elements take at least nMinElementBytes
   // bytes each in the file. A count that cannot fit in the rest of the file
   // fails the reader and gives 0, so nothing is allocated for it.
-  uint32_t ReadCount(size_t nMinElementBytes, const char* pszWhat = "element count");
+  uint32_t ReadCount(size_t nMinElementBytes, const char* pszWhat = "element count") {
+    uint32_t n = 0;
+    if (!Read(n)) return 0;
+    size_t nBytes;
+    if (__builtin_mul_overflow(size_t{n}, nMinElementBytes, &nBytes) || nBytes > Remaining())
+      [[unlikely]] return RefuseCount(n, pszWhat);
+    return n;
+  }
 
   // Fails the reader with a reason, logged once as
   // "<name> : damaged record file at byte <pos>: <reason>".
@@ -91,6 +98,7 @@ public:
 
 private:
   bool ShortRead(size_t n);
+  uint32_t RefuseCount(uint32_t n, const char* pszWhat);
 
   std::string m_data;
   std::string m_strName;
