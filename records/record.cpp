@@ -437,10 +437,8 @@ void cRecord::SaveStrings(cRecordWriter& file) {
 
 void cRecord::Clear() {
   Register(g_nDataVersion);
-  for (uint32_t i = 0; i < m_nFields; ++i) {
-    const Field& field = m_pLayout->vFields[i];
-    if (field.nOffset != kRetired) std::memset(&MemberAt<char>(field.nOffset), 0, field.nBytes);
-  }
+  for (const cRecordLayout::Run& run : m_pLayout->vRuns)
+    std::memset(&MemberAt<char>(run.nOffset), 0, run.nBytes);
   for (uint32_t i = 0; i < m_nStrings; ++i) {
     const int32_t nOffset = m_pLayout->vStrings[i];
     if (nOffset != kRetired) MemberAt<std::string>(nOffset).clear();
@@ -456,6 +454,13 @@ void cRecord::CopyFrom(const cRecord& other) {
   source.Register(g_nDataVersion);
   const cRecordLayout& to = *m_pLayout;
   const cRecordLayout& from = *source.m_pLayout;
+  if (&to == &from) {
+    for (const cRecordLayout::Run& run : to.vRuns)
+      std::memmove(&MemberAt<char>(run.nOffset), &source.MemberAt<char>(run.nOffset), run.nBytes);
+    for (int32_t nOffset : to.vStrings)
+      if (nOffset != kRetired) MemberAt<std::string>(nOffset) = source.MemberAt<std::string>(nOffset);
+    return;
+  }
   const size_t nFields = std::min(m_nFields, source.m_nFields);
   for (size_t i = 0; i < nFields; ++i) {
     const Field& fieldTo = to.vFields[i];
