@@ -140,24 +140,26 @@ inline uint64_t BytesEqual(uint64_t nWord, uint8_t c) {
 }
 
 // The length of the characters before the first NUL of p[0, n), and whether
-// a carriage return is among them. Record strings are short: eight bytes a
-// step, with no call per string.
-size_t ScanRecordString(const char* p, size_t n, bool& bCR) {
+// a carriage return is among them. Record strings are short: they are looked
+// at eight bytes a step, with no call and no loop per byte. nReadable (at
+// least n) is how many bytes from p may be read: the words may reach past
+// the string into the rest of the file.
+size_t ScanRecordString(const char* p, size_t n, size_t nReadable, bool& bCR) {
   static_assert(std::endian::native == std::endian::little);
   bCR = false;
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t nWord;
-    std::memcpy(&nWord, p + i, 8);
-    if (const uint64_t nNul = BytesEqual(nWord, 0)) {
-      n = i + static_cast<size_t>(std::countr_zero(nNul) >> 3);
-      break;
+  for (size_t i = 0; i < n; i += 8) {
+    uint64_t nWord = ~uint64_t{0};  // past the readable bytes: neither NUL nor CR
+    if (nReadable - i >= 8) std::memcpy(&nWord, p + i, 8);
+    else std::memcpy(&nWord, p + i, nReadable - i);
+    const uint64_t nInString = n - i >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * (n - i))) - 1;
+    const uint64_t nNul = BytesEqual(nWord, 0) & nInString;
+    const uint64_t nCR = BytesEqual(nWord, '\r') & nInString;
+    if (nNul != 0) {
+      // Only the lowest NUL is exact; a CR below it is exact as well.
+      if ((nCR & ((nNul & (~nNul + 1)) - 1)) != 0) bCR = true;
+      return i + static_cast<size_t>(std::countr_zero(nNul) >> 3);
     }
-    if (BytesEqual(nWord, '\r') != 0) bCR = true;
-  }
-  for (; i < n; ++i) {
-    if (p[i] == '\0') return i;
-    if (p[i] == '\r') bCR = true;
+    if (nCR != 0) bCR = true;
   }
   return n;
 }
@@ -179,7 +181,7 @@ bool ReadString(std::string& str, cRecordReader& file, bool bStripCR) {
   }
   const char* p = file.Take(nLength);
   bool bCR;
-  str.assign(p, ScanRecordString(p, nLength, bCR));
+  str.assign(p, ScanRecordString(p, nLength, nLength + file.Remaining(), bCR));
   if (bCR && bStripCR) std::erase(str, '\r');
   return true;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <random>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -269,6 +270,51 @@ TEST_F(RecordTest, StripsCarriageReturnsFromEveryStringWhenSwitchedOn) {
     ASSERT_TRUE(r.LoadFromFile("cr.dat"));
     EXPECT_EQ(r.m_strName, bStrip ? "a\nb" : "a\r\nb");
     EXPECT_EQ(r.m_strNote, bStrip ? "cd" : "c\rd");
+  }
+}
+
+class cOneString : public cRecord {
+public:
+  void RegisterFields(int) override {
+    ClearFieldLists();
+    AddString(&m_str);
+  }
+  std::string m_str;
+};
+
+// Strings are scanned a word at a time for their NUL and for carriage
+// returns: bytes that look alike in a word (NUL, CR, 0x01, 0x0E, 0xFF) at
+// every length and place, at the very end of the data or followed by more,
+// read as the plain rule says: the characters up to the first NUL, without
+// CRs when stripping.
+TEST_F(RecordTest, StringsReadLikeTheByteByByteRule) {
+  std::mt19937 random(12345);
+  const char kBytes[] = {'\0', '\r', 'a', '\x01', '\x0e', '\xff', '\x0d', '\x8d'};
+  for (int nCase = 0; nCase < 4000; ++nCase) {
+    const size_t nLength = 2 + random() % 23;  // a stored length of 1 is the empty string
+    std::string strStored;
+    for (size_t i = 0; i < nLength; ++i) strStored += kBytes[random() % sizeof kBytes];
+    const bool bAtEnd = nCase % 2 == 0;
+    std::string strExpected = strStored.substr(0, strStored.find('\0'));
+    SCOPED_TRACE(::testing::PrintToString(strStored) + (bAtEnd ? " at the end" : ""));
+
+    cRecordBytes b;
+    b.u32(static_cast<uint32_t>(nLength)).Append(strStored);
+    if (!bAtEnd) b.u32(0).u32(0xFFFFFFFFu);
+    {
+      cRecordReader reader(b.Bytes());
+      std::string str = "old";
+      ASSERT_TRUE(ReadRecordString(str, reader));
+      EXPECT_EQ(str, strExpected);
+    }
+    std::erase(strExpected, '\r');
+    cRecordBytes record;
+    record.Fields(0).Strings(1).Append(b.Bytes());
+    cRecordReader reader(record.Bytes());
+    cOneString r;
+    r.Load(reader);
+    ASSERT_FALSE(reader.Failed());
+    EXPECT_EQ(r.m_str, strExpected);
   }
 }
 
