@@ -1,6 +1,7 @@
 // The record framework beside the cost of just getting the bytes: the System
 // record loaded from its file against one fread of the same file, and a large
-// vector of records parsed from memory against one memcpy of the same bytes.
+// vector of records parsed from memory against one memcpy of the same bytes
+// and loaded from its file against one fread of that file.
 // Further record benchmarks go in this file under their own heading.
 
 #include <benchmark/benchmark.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,65 @@ void BM_RecordVectorMemcpy(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * strBytes.size()));
 }
 BENCHMARK(BM_RecordVectorMemcpy)->Arg(10000);
+
+// The same rows as a record file (version word, then the vector), loaded the
+// way the program loads files, beside one fread of that file.
+class RowFileFolder {
+public:
+  explicit RowFileFolder(int nRows) {
+    namespace fs = std::filesystem;
+    m_Previous = fs::current_path();
+    std::string strTemplate = (fs::temp_directory_path() / "player-bench-rows-XXXXXX").string();
+    if (::mkdtemp(strTemplate.data()) == nullptr) std::abort();
+    m_Root = strTemplate;
+    fs::current_path(m_Root);
+    fs::create_directories("data");
+    std::string strFile(4, '\0');
+    std::memcpy(strFile.data(), &g_nDataVersion, 4);
+    strFile += MakeRowBytes(nRows);
+    if (!WriteFileAtomically(kPath, strFile)) std::abort();
+    m_nBytes = strFile.size();
+  }
+  ~RowFileFolder() {
+    std::filesystem::current_path(m_Previous);
+    std::filesystem::remove_all(m_Root);
+  }
+  static constexpr const char* kPath = "data\\rows.dat";
+  size_t Bytes() const { return m_nBytes; }
+
+private:
+  std::filesystem::path m_Root, m_Previous;
+  size_t m_nBytes = 0;
+};
+
+void BM_RecordVectorLoadFromFile(benchmark::State& state) {
+  RowFileFolder folder(static_cast<int>(state.range(0)));
+  std::vector<cBenchRow> rows;
+  for (auto _ : state) {
+    std::unique_ptr<cRecordReader> pFile = OpenLoadFile(RowFileFolder::kPath);
+    ReadRecordVector(rows, *pFile);
+    if (pFile->Failed()) state.SkipWithError("the rows did not load");
+    CloseFile(pFile);
+    benchmark::DoNotOptimize(rows.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * folder.Bytes()));
+}
+BENCHMARK(BM_RecordVectorLoadFromFile)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// Peer: open the same file through the same path mapping, one fread, close.
+void BM_RecordVectorFileFread(benchmark::State& state) {
+  RowFileFolder folder(static_cast<int>(state.range(0)));
+  std::vector<char> buffer(folder.Bytes());
+  for (auto _ : state) {
+    FILE* fp = OpenFile(RowFileFolder::kPath, "rb");
+    size_t n = std::fread(buffer.data(), 1, buffer.size(), fp);
+    std::fclose(fp);
+    benchmark::DoNotOptimize(n);
+    benchmark::DoNotOptimize(buffer.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * folder.Bytes()));
+}
+BENCHMARK(BM_RecordVectorFileFread)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void BM_RecordVectorSave(benchmark::State& state) {
   const std::string strBytes = MakeRowBytes(static_cast<int>(state.range(0)));
