@@ -90,7 +90,7 @@ Field MakeField(const std::vector<Field>& vBefore, int32_t nOffset, int32_t nCou
 
 // The checked-access line for a count beyond the registered list, then the
 // reader's own fault line.
-void FailSurplus(cRecordReader& file, const char* pszWhat, uint32_t nInFile, size_t nRegistered,
+[[gnu::cold, gnu::noinline]] void FailSurplus(cRecordReader& file, const char* pszWhat, uint32_t nInFile, size_t nRegistered,
                  int nDescSize) {
   ReportLog("err V[%d] ( %d , %d )", static_cast<int>(nRegistered), static_cast<int>(nRegistered),
             nDescSize);
@@ -164,6 +164,14 @@ size_t ScanRecordString(const char* p, size_t n, size_t nReadable, bool& bCR) {
   return n;
 }
 
+[[gnu::cold, gnu::noinline]] bool FailLongString(cRecordReader& file, uint32_t nLength) {
+  char szReason[96];
+  std::snprintf(szReason, sizeof szReason, "string length %" PRIu32 " runs past the end (%zu left)",
+                nLength - 1, file.Remaining());
+  file.Fail(szReason);
+  return false;
+}
+
 // ReadRecordString, removing carriage returns on the way when bStripCR.
 bool ReadString(std::string& str, cRecordReader& file, bool bStripCR) {
   const uint32_t nLength = file.ReadU32();
@@ -172,13 +180,8 @@ bool ReadString(std::string& str, cRecordReader& file, bool bStripCR) {
     str.clear();
     return true;
   }
-  if (nLength > file.Remaining()) {
-    char szReason[96];
-    std::snprintf(szReason, sizeof szReason, "string length %" PRIu32 " runs past the end (%zu left)",
-                  nLength - 1, file.Remaining());
-    file.Fail(szReason);
-    return false;
-  }
+  if (nLength > file.Remaining()) [[unlikely]]
+    return FailLongString(file, nLength);
   const char* p = file.Take(nLength);
   bool bCR;
   str.assign(p, ScanRecordString(p, nLength, nLength + file.Remaining(), bCR));
