@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/draw/gpu_shading.h"
 #include "platform/draw/pixel_rows.h"
 #include "platform/draw/presenter.h"
 
@@ -59,11 +60,6 @@ inline uint16_t ArgbTo565(uint32_t c) {
   return static_cast<uint16_t>(((c >> 19) & 31) << 11 | ((c >> 10) & 63) << 5 | ((c >> 3) & 31));
 }
 
-inline uint32_t Mul255(uint32_t a, uint32_t b) {  // a * b / 255, rounded
-  uint32_t t = a * b + 128;
-  return (t + (t >> 8)) >> 8;
-}
-
 // The 5-bit and 1-bit texel is copied raw between the two 16-bit layouts only
 // where the library does it itself; the device blends through 8-bit channels.
 inline uint32_t ReadTexel(const uint8_t* p, GPUFORMAT fmt) {
@@ -93,10 +89,16 @@ inline uint32_t ReadTexel(const uint8_t* p, GPUFORMAT fmt) {
   }
 }
 
+// An X8R8G8B8 pixel has no alpha: its top byte is written as 0xFF, so that
+// whoever reads the bytes as ARGB (the presenter, a locked copy used as a
+// texture) sees the pixel opaque.
 inline void WriteTexel(uint8_t* p, GPUFORMAT fmt, uint32_t c) {
   switch (fmt) {
     case GPUFMT_A8R8G8B8:
+      std::memcpy(p, &c, 4);
+      break;
     case GPUFMT_X8R8G8B8:
+      c |= 0xFF000000u;
       std::memcpy(p, &c, 4);
       break;
     case GPUFMT_A1R5G5B5: {
@@ -441,98 +443,8 @@ GPURESULT cGpuDevice::DrawIndexedPrimitive(int, int nBaseVertex, int, int, int n
 
 // ---- shading -------------------------------------------------------------------------
 
-namespace {
-
-inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
-
-uint32_t ApplyOp(uint32_t op, uint32_t a1, uint32_t a2, uint32_t diffuseAlpha, uint32_t texAlpha,
-                 uint32_t factorAlpha) {
-  switch (op) {
-    case GPUTOP_SELECTARG1:
-      return a1;
-    case GPUTOP_SELECTARG2:
-      return a2;
-    case GPUTOP_MODULATE:
-      return Mul255(a1, a2);
-    case GPUTOP_MODULATE2X:
-      return std::min(2 * Mul255(a1, a2), 255u);
-    case GPUTOP_MODULATE4X:
-      return std::min(4 * Mul255(a1, a2), 255u);
-    case GPUTOP_ADD:
-      return std::min(a1 + a2, 255u);
-    case GPUTOP_ADDSIGNED:
-      return static_cast<uint32_t>(std::clamp(static_cast<int>(a1 + a2) - 128, 0, 255));
-    case GPUTOP_SUBTRACT:
-      return a1 > a2 ? a1 - a2 : 0;
-    case GPUTOP_BLENDDIFFUSEALPHA:
-      return Mul255(a1, diffuseAlpha) + Mul255(a2, 255 - diffuseAlpha);
-    case GPUTOP_BLENDTEXTUREALPHA:
-      return Mul255(a1, texAlpha) + Mul255(a2, 255 - texAlpha);
-    case GPUTOP_BLENDFACTORALPHA:
-      return Mul255(a1, factorAlpha) + Mul255(a2, 255 - factorAlpha);
-    default:
-      return a1;
-  }
-}
-
-inline uint32_t BlendFactor(uint32_t mode, uint32_t srcC, uint32_t srcA, uint32_t dstC,
-                            uint32_t dstA) {
-  switch (mode) {
-    case GPUBLEND_ZERO:
-      return 0;
-    case GPUBLEND_ONE:
-      return 255;
-    case GPUBLEND_SRCCOLOR:
-      return srcC;
-    case GPUBLEND_INVSRCCOLOR:
-      return 255 - srcC;
-    case GPUBLEND_SRCALPHA:
-      return srcA;
-    case GPUBLEND_INVSRCALPHA:
-      return 255 - srcA;
-    case GPUBLEND_DESTALPHA:
-      return dstA;
-    case GPUBLEND_INVDESTALPHA:
-      return 255 - dstA;
-    case GPUBLEND_DESTCOLOR:
-      return dstC;
-    case GPUBLEND_INVDESTCOLOR:
-      return 255 - dstC;
-    default:
-      return 255;
-  }
-}
-
-}  // namespace
-
 uint32_t cGpuDevice::Shade(uint32_t texel, uint32_t diffuse) const {
-  const uint32_t* st = m_stageStates[0];
-  const uint32_t factor = m_renderStates[GPURS_TEXTUREFACTOR];
-  auto arg = [&](uint32_t a) {
-    switch (a & 0xF) {
-      case GPUTA_TEXTURE:
-        return texel;
-      case GPUTA_TFACTOR:
-        return factor;
-      default:
-        return diffuse;  // diffuse and, at stage 0, current
-    }
-  };
-  const uint32_t c1 = arg(st[GPUTSS_COLORARG1]), c2 = arg(st[GPUTSS_COLORARG2]);
-  const uint32_t a1 = arg(st[GPUTSS_ALPHAARG1]), a2 = arg(st[GPUTSS_ALPHAARG2]);
-  const uint32_t dA = diffuse >> 24, tA = texel >> 24, fA = factor >> 24;
-  uint32_t out = 0;
-  uint32_t cop = st[GPUTSS_COLOROP];
-  if (cop == GPUTOP_DISABLE) {
-    out = diffuse & 0xFFFFFF;
-  } else {
-    for (int s = 0; s < 24; s += 8)
-      out |= std::min(ApplyOp(cop, Channel(c1, s), Channel(c2, s), dA, tA, fA), 255u) << s;
-  }
-  uint32_t aop = st[GPUTSS_ALPHAOP];
-  uint32_t alpha =
-      aop == GPUTOP_DISABLE ? dA : std::min(ApplyOp(aop, a1 >> 24, a2 >> 24, dA, tA, fA), 255u);
-  return out | alpha << 24;
+  return GpuShade(m_stageStates[0], m_renderStates[GPURS_TEXTUREFACTOR], texel, diffuse);
 }
 
 void cGpuDevice::BlendPixel(uint8_t* pDst, uint32_t src) const {
@@ -550,19 +462,7 @@ void cGpuDevice::BlendPixel(uint8_t* pDst, uint32_t src) const {
     }
     if (sA == 0) return;
   }
-  const uint32_t dst = ReadTexel(pDst, fmt);
-  const uint32_t dA = dst >> 24;
-  uint32_t out = 0;
-  for (int s = 0; s <= 24; s += 8) {
-    uint32_t sc = Channel(src, s), dc = Channel(dst, s);
-    uint32_t fs = BlendFactor(sb, sc, sA, dc, dA), fd = BlendFactor(db, sc, sA, dc, dA);
-    if (s == 24) {  // alpha blends with the alpha parts of the factors
-      fs = BlendFactor(sb, sA, sA, dA, dA);
-      fd = BlendFactor(db, sA, sA, dA, dA);
-    }
-    out |= std::min(Mul255(sc, fs) + Mul255(dc, fd), 255u) << s;
-  }
-  WriteTexel(pDst, fmt, out);
+  WriteTexel(pDst, fmt, GpuBlend(sb, db, src, ReadTexel(pDst, fmt)));
 }
 
 namespace {
@@ -629,17 +529,171 @@ void MapSpan(int s0, int s1, int nDst, int nTexSize, std::vector<int>& out) {
 
 }  // namespace
 
+namespace {
+
+// Texels of a source row in destination order, as ARGB.
+void FetchRow(uint32_t* out, const uint8_t* src, const int* cols, int n, GPUFORMAT fmt) {
+  switch (fmt) {
+    case GPUFMT_A8R8G8B8: {
+      const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
+      for (int k = 0; k < n; ++k) out[k] = s[cols[k]];
+      break;
+    }
+    case GPUFMT_X8R8G8B8: {
+      const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
+      for (int k = 0; k < n; ++k) out[k] = s[cols[k]] | 0xFF000000u;
+      break;
+    }
+    default: {
+      const int nBytes = GpuFormatBytes(fmt);
+      for (int k = 0; k < n; ++k) out[k] = ReadTexel(src + cols[k] * nBytes, fmt);
+      break;
+    }
+  }
+}
+
+// One channel of a 16-bit pixel.
+struct FIELD {
+  int nShift, nBits;
+};
+
+// Source-alpha blend of a constant colour over 16-bit pixels: each channel
+// of the result depends only on the same channel of the pixel, so a table per
+// channel, filled through the per-pixel arithmetic, gives the result.
+class cConstantBlend16 {
+ public:
+  cConstantBlend16(uint32_t c, GPUFORMAT fmt) {
+    static constexpr FIELD k565[] = {{0, 5}, {5, 6}, {11, 5}};
+    static constexpr FIELD k1555[] = {{0, 5}, {5, 5}, {10, 5}, {15, 1}};
+    const FIELD* pFields = fmt == GPUFMT_R5G6B5 ? k565 : k1555;
+    m_nFields = fmt == GPUFMT_R5G6B5 ? 3 : 4;
+    for (int f = 0; f < m_nFields; ++f) {
+      m_fields[f] = pFields[f];
+      const uint32_t nMask = (1u << pFields[f].nBits) - 1;
+      m_tables[f].resize(nMask + 1);
+      for (uint32_t v = 0; v <= nMask; ++v) {
+        uint8_t in[4] = {}, out[4] = {};
+        const uint16_t p = static_cast<uint16_t>(v << pFields[f].nShift);
+        std::memcpy(in, &p, 2);
+        WriteTexel(out, fmt, pixel_rows_detail::BlendSourceAlpha(c, ReadTexel(in, fmt), 0));
+        uint16_t r;
+        std::memcpy(&r, out, 2);
+        m_tables[f][v] = static_cast<uint16_t>(r & (nMask << pFields[f].nShift));
+      }
+    }
+  }
+  void Row(uint16_t* d, int n) const {
+    for (int k = 0; k < n; ++k) {
+      const uint32_t p = d[k];
+      uint16_t r = 0;
+      for (int f = 0; f < m_nFields; ++f)
+        r |= m_tables[f][(p >> m_fields[f].nShift) & ((1u << m_fields[f].nBits) - 1)];
+      d[k] = r;
+    }
+  }
+
+ private:
+  int m_nFields;
+  FIELD m_fields[4];
+  std::vector<uint16_t> m_tables[4];
+};
+
+}  // namespace
+
+void cGpuDevice::FillAligned(int x1, int y1, int x2, int y2, uint32_t c, eGpuBlend blend) {
+  cGpuSurface* rt = m_pRenderTarget;
+  const GPUFORMAT fmt = rt->Format();
+  const int nBytes = GpuFormatBytes(fmt);
+  const int n = x2 - x1;
+  const uint32_t a = c >> 24;
+  if (blend == eGpuBlend::kSourceAlpha && a == 0) return;
+  if (blend == eGpuBlend::kReplace || (blend == eGpuBlend::kSourceAlpha && a == 255)) {
+    uint8_t texel[4];
+    WriteTexel(texel, fmt, c);
+    for (int y = y1; y < y2; ++y) {
+      uint8_t* p = rt->Row(y) + x1 * nBytes;
+      if (nBytes == 4) {
+        uint32_t v;
+        std::memcpy(&v, texel, 4);
+        std::fill_n(reinterpret_cast<uint32_t*>(p), n, v);
+      } else {
+        uint16_t v;
+        std::memcpy(&v, texel, 2);
+        std::fill_n(reinterpret_cast<uint16_t*>(p), n, v);
+      }
+    }
+    return;
+  }
+  if (blend == eGpuBlend::kSourceAlpha && nBytes == 4) {
+    const uint32_t dwForce = fmt == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+    for (int y = y1; y < y2; ++y)
+      BlendRowConstant(reinterpret_cast<uint32_t*>(rt->Row(y)) + x1, n, c, dwForce);
+    return;
+  }
+  if (blend == eGpuBlend::kSourceAlpha) {
+    const cConstantBlend16 blend16(c, fmt);
+    for (int y = y1; y < y2; ++y) blend16.Row(reinterpret_cast<uint16_t*>(rt->Row(y)) + x1, n);
+    return;
+  }
+  for (int y = y1; y < y2; ++y) {
+    uint8_t* p = rt->Row(y) + x1 * nBytes;
+    for (int x = x1; x < x2; ++x, p += nBytes) BlendPixel(p, c);
+  }
+}
+
+void cGpuDevice::BlendRow(uint8_t* pDst, const uint32_t* s, int n, eGpuBlend blend, bool bStream) {
+  const GPUFORMAT fmt = m_pRenderTarget->Format();
+  if (fmt == GPUFMT_A8R8G8B8 || fmt == GPUFMT_X8R8G8B8) {
+    uint32_t* d = reinterpret_cast<uint32_t*>(pDst);
+    const uint32_t dwForce = fmt == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+    switch (blend) {
+      case eGpuBlend::kSourceAlpha:
+        if (bStream)
+          BlendRowSourceAlpha<true>(d, s, n, dwForce);
+        else
+          BlendRowSourceAlpha<false>(d, s, n, dwForce);
+        return;
+      case eGpuBlend::kReplace:
+        for (int k = 0; k < n; ++k) d[k] = s[k] | dwForce;
+        return;
+      case eGpuBlend::kGeneral:
+        break;
+    }
+  } else if (blend == eGpuBlend::kSourceAlpha) {
+    uint8_t* p = pDst;
+    for (int k = 0; k < n; ++k, p += 2) {
+      const uint32_t a = s[k] >> 24;
+      if (a == 255)
+        WriteTexel(p, fmt, s[k]);
+      else if (a != 0)
+        WriteTexel(p, fmt, pixel_rows_detail::BlendSourceAlpha(s[k], ReadTexel(p, fmt), 0));
+    }
+    return;
+  }
+  const int nBytes = GpuFormatBytes(fmt);
+  for (int k = 0; k < n; ++k, pDst += nBytes) BlendPixel(pDst, s[k]);
+}
+
 bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   // Strip order: left-top, left-bottom, right-top, right-bottom.
   if (v[0].x != v[1].x || v[2].x != v[3].x || v[0].y != v[2].y || v[1].y != v[3].y) return false;
-  if (v[0].u != v[1].u || v[2].u != v[3].u || v[0].v != v[2].v || v[1].v != v[3].v) return false;
   if (v[0].diffuse != v[1].diffuse || v[0].diffuse != v[2].diffuse || v[0].diffuse != v[3].diffuse)
     return false;
   int xl, xr, yt, yb;
   if (!SnapEdge(v[0].x, &xl) || !SnapEdge(v[2].x, &xr) || !SnapEdge(v[0].y, &yt) ||
       !SnapEdge(v[1].y, &yb))
     return false;
-  const cGpuSurface* tex = m_pTexture ? &m_pTexture->m_level : nullptr;
+  const uint32_t diffuse = v[0].diffuse;
+  const GPUSHADING shading =
+      ResolveGpuShading(m_stageStates[0], m_renderStates[GPURS_TEXTUREFACTOR], diffuse);
+  // A texture the shading does not read needs no exact texel mapping (the
+  // whole quad takes one colour).
+  const cGpuSurface* tex = m_pTexture && (shading.bUsesTexel || m_bReferencePath)
+                               ? &m_pTexture->m_level
+                               : nullptr;
+  if ((tex || m_bReferencePath) &&
+      (v[0].u != v[1].u || v[2].u != v[3].u || v[0].v != v[2].v || v[1].v != v[3].v))
+    return false;
   int su0 = 0, su1 = 0, sv0 = 0, sv1 = 0;
   if (tex && (!SnapTexel(v[0].u, tex->Width(), &su0) || !SnapTexel(v[2].u, tex->Width(), &su1) ||
               !SnapTexel(v[0].v, tex->Height(), &sv0) || !SnapTexel(v[1].v, tex->Height(), &sv1)))
@@ -660,14 +714,18 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   const int x1 = std::max(xl, 0), x2 = std::min(xr, rt->Width());
   const int y1 = std::max(yt, 0), y2 = std::min(yb, rt->Height());
   if (x1 >= x2 || y1 >= y2) return true;
-  const uint32_t diffuse = v[0].diffuse;
   const int nDstBytes = GpuFormatBytes(rt->Format());
+  const eGpuBlend blend = ResolveGpuBlend(m_renderStates);
 
   if (!tex) {
-    uint32_t c = Shade(0xFFFFFFFF, diffuse);
-    for (int y = y1; y < y2; ++y) {
-      uint8_t* p = rt->Row(y) + x1 * nDstBytes;
-      for (int x = x1; x < x2; ++x, p += nDstBytes) BlendPixel(p, c);
+    const uint32_t c = Shade(0xFFFFFFFF, diffuse);
+    if (m_bReferencePath) {
+      for (int y = y1; y < y2; ++y) {
+        uint8_t* p = rt->Row(y) + x1 * nDstBytes;
+        for (int x = x1; x < x2; ++x, p += nDstBytes) BlendPixel(p, c);
+      }
+    } else {
+      FillAligned(x1, y1, x2, y2, c, blend);
     }
     return true;
   }
@@ -677,86 +735,68 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   MapSpan(sv0, sv1, nH, tex->Height(), rows);
   const GPUFORMAT tfmt = tex->Format();
   const int nTexBytes = GpuFormatBytes(tfmt);
+  const int n = x2 - x1;
+  const int* pCols = cols.data() + (x1 - xl);
 
-  // The common case: the texel passes through unchanged and source-alpha
-  // blending makes it either replace the target pixel or leave it.
-  const uint32_t* st = m_stageStates[0];
-  const bool bPassColor =
-      (st[GPUTSS_COLOROP] == GPUTOP_SELECTARG1 && st[GPUTSS_COLORARG1] == GPUTA_TEXTURE) ||
-      (st[GPUTSS_COLOROP] == GPUTOP_MODULATE && (diffuse & 0xFFFFFF) == 0xFFFFFF &&
-       (st[GPUTSS_COLORARG1] == GPUTA_TEXTURE) != (st[GPUTSS_COLORARG2] == GPUTA_TEXTURE));
-  const bool bPassAlpha =
-      (st[GPUTSS_ALPHAOP] == GPUTOP_SELECTARG1 && st[GPUTSS_ALPHAARG1] == GPUTA_TEXTURE) ||
-      (st[GPUTSS_ALPHAOP] == GPUTOP_MODULATE && (diffuse >> 24) == 0xFF &&
-       (st[GPUTSS_ALPHAARG1] == GPUTA_TEXTURE) != (st[GPUTSS_ALPHAARG2] == GPUTA_TEXTURE));
-  const bool bKeyBlend = m_renderStates[GPURS_ALPHABLENDENABLE] &&
-                         m_renderStates[GPURS_SRCBLEND] == GPUBLEND_SRCALPHA &&
-                         m_renderStates[GPURS_DESTBLEND] == GPUBLEND_INVSRCALPHA;
-  const bool bUnscaled = su1 - su0 == nW;
-
-  if (bPassColor && bPassAlpha && bKeyBlend && nTexBytes == 4 && nDstBytes == 4) {
-    const bool bOpaqueTarget = rt->Format() == GPUFMT_X8R8G8B8;
-    const int n = x2 - x1;
-    // Texels of one row in destination order: taken in place for an
-    // unscaled, unwrapped span, gathered otherwise.
-    thread_local std::vector<uint32_t> gathered;
-    const bool bDirect = bUnscaled && cols[x2 - 1 - xl] == cols[x1 - xl] + (n - 1);
-    const bool bStream = WorthStreaming(static_cast<long long>(n) * (y2 - y1));
-    if (!bDirect) gathered.resize(n);
-    int nGatheredRow = -1;  // an enlarged row repeats: gather it once
+  if (m_bReferencePath) {
     for (int y = y1; y < y2; ++y) {
-      const uint32_t* src = reinterpret_cast<const uint32_t*>(tex->Row(rows[y - yt]));
-      uint32_t* d = reinterpret_cast<uint32_t*>(rt->Row(y)) + x1;
-      const uint32_t* s;
-      if (bDirect) {
-        s = src + cols[x1 - xl];
-      } else {
-        if (rows[y - yt] != nGatheredRow) {
-          for (int k = 0; k < n; ++k) gathered[k] = src[cols[x1 - xl + k]];
-          nGatheredRow = rows[y - yt];
-        }
-        s = gathered.data();
-      }
-      auto blend = [&](int k) {
-        const uint32_t t = s[k], a = t >> 24;
-        if (bOpaqueTarget) {
-          const uint32_t o = d[k];
-          uint32_t r = 0;
-          for (int sh = 0; sh < 24; sh += 8)
-            r |= (Mul255(Channel(t, sh), a) + Mul255(Channel(o, sh), 255 - a)) << sh;
-          d[k] = r | (o & 0xFF000000u);
-        } else {
-          BlendPixel(reinterpret_cast<uint8_t*>(d + k), t);
-        }
-      };
-      if (bStream)
-        CopyRowByAlpha<true>(d, s, n, blend);
-      else
-        CopyRowByAlpha<false>(d, s, n, blend);
+      const uint8_t* src = tex->Row(rows[y - yt]);
+      uint8_t* p = rt->Row(y) + x1 * nDstBytes;
+      for (int k = 0; k < n; ++k, p += nDstBytes)
+        BlendPixel(p, Shade(ReadTexel(src + pCols[k] * nTexBytes, tfmt), diffuse));
     }
-    if (bStream) StreamFence();
     return true;
   }
-  if (bPassColor && bPassAlpha && bKeyBlend && tfmt == GPUFMT_A1R5G5B5 && nDstBytes == 2) {
+
+  // Keyed 16-bit texels onto a 16-bit target: one bit of alpha either
+  // replaces the pixel or leaves it.
+  if (shading.IsIdentity() && blend == eGpuBlend::kSourceAlpha && tfmt == GPUFMT_A1R5G5B5 &&
+      nDstBytes == 2) {
     const bool bSame = rt->Format() == GPUFMT_A1R5G5B5;
     for (int y = y1; y < y2; ++y) {
       const uint16_t* src = reinterpret_cast<const uint16_t*>(tex->Row(rows[y - yt]));
-      uint16_t* dst = reinterpret_cast<uint16_t*>(rt->Row(y));
-      for (int x = x1; x < x2; ++x) {
-        uint16_t t = src[cols[x - xl]];
+      uint16_t* dst = reinterpret_cast<uint16_t*>(rt->Row(y)) + x1;
+      for (int k = 0; k < n; ++k) {
+        uint16_t t = src[pCols[k]];
         if (!(t & 0x8000)) continue;
-        dst[x] =
+        dst[k] =
             bSame ? t : static_cast<uint16_t>((t & 0x7FE0) << 1 | (t & 0x200) >> 4 | (t & 0x1F));
       }
     }
     return true;
   }
+
+  // Each row: the shaded colours of its texels (taken in place for an
+  // unscaled, unwrapped span of ARGB texels that pass through unchanged,
+  // fetched and shaded once per source row otherwise; an enlarged row
+  // repeats), then blended into the target.
+  const bool bDirect = tfmt == GPUFMT_A8R8G8B8 && shading.IsIdentity() && su1 - su0 == nW &&
+                       pCols[n - 1] == pCols[0] + (n - 1);
+  const bool bStream = nDstBytes == 4 && blend == eGpuBlend::kSourceAlpha &&
+                       WorthStreaming(static_cast<long long>(n) * (y2 - y1));
+  thread_local std::vector<uint32_t> shaded;
+  if (!bDirect) shaded.resize(n);
+  int nShadedRow = -1;
   for (int y = y1; y < y2; ++y) {
-    const uint8_t* src = tex->Row(rows[y - yt]);
-    uint8_t* p = rt->Row(y) + x1 * nDstBytes;
-    for (int x = x1; x < x2; ++x, p += nDstBytes)
-      BlendPixel(p, Shade(ReadTexel(src + cols[x - xl] * nTexBytes, tfmt), diffuse));
+    const int sy = rows[y - yt];
+    const uint32_t* s;
+    if (bDirect) {
+      s = reinterpret_cast<const uint32_t*>(tex->Row(sy)) + pCols[0];
+    } else {
+      if (sy != nShadedRow) {
+        FetchRow(shaded.data(), tex->Row(sy), pCols, n, tfmt);
+        if (shading.bGeneral) {
+          for (int k = 0; k < n; ++k) shaded[k] = Shade(shaded[k], diffuse);
+        } else if (!shading.IsIdentity()) {
+          ModulateRow(shaded.data(), shaded.data(), n, shading.dwMul, shading.dwAdd);
+        }
+        nShadedRow = sy;
+      }
+      s = shaded.data();
+    }
+    BlendRow(rt->Row(y) + x1 * nDstBytes, s, n, blend, bStream);
   }
+  if (bStream) StreamFence();
   return true;
 }
 

@@ -6,7 +6,8 @@
 // a finished frame goes to a cPresenter.
 //
 // Axis-aligned quads whose texture coordinates map whole texels take an exact
-// integer path (mirrored quads included); anything else goes through a
+// integer path (mirrored quads included) whose row loops are chosen once per
+// quad from the states (gpu_shading.h); anything else goes through a
 // triangle rasteriser that samples at pixel centres.
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class cPresenter;
+enum class eGpuBlend;
 
 using GPURESULT = int32_t;
 inline constexpr GPURESULT GPU_OK = 0;
@@ -328,6 +330,9 @@ class cGpuDevice {
   int LiveDefaultPoolTextures() const { return static_cast<int>(m_defaultTextures.size()); }
   // Counts for tests and the benchmark: quads drawn, clears done.
   int DrawCount() const { return m_nDrawCount; }
+  // Draws every pixel through the per-pixel shading and blending, which the
+  // row loops chosen per quad must match bit for bit (tests compare the two).
+  void SetReferencePath(bool bOn) { m_bReferencePath = bOn; }
 
  private:
   friend class cGpuTexture;
@@ -336,6 +341,8 @@ class cGpuDevice {
   void ResetStates();
   void DrawQuad(const GPUVERTEX* v);
   bool DrawAlignedQuad(const GPUVERTEX* v);
+  void FillAligned(int x1, int y1, int x2, int y2, uint32_t c, eGpuBlend blend);
+  void BlendRow(uint8_t* pDst, const uint32_t* s, int n, eGpuBlend blend, bool bStream);
   void DrawTriangle(const GPUVERTEX& a, const GPUVERTEX& b, const GPUVERTEX& c);
   uint32_t Shade(uint32_t texel, uint32_t diffuse) const;
   void BlendPixel(uint8_t* pDst, uint32_t src) const;
@@ -360,6 +367,7 @@ class cGpuDevice {
   cPresenter* m_pPresenter = nullptr;
   std::vector<uint32_t> m_frame;
   int m_nDrawCount = 0;
+  bool m_bReferencePath = false;
 };
 
 // The adapter object: capabilities and device creation.

@@ -43,10 +43,7 @@ __attribute__((target("avx2"))) int CopyAlphaRunAvx2(uint32_t* d, const uint32_t
   return k;
 }
 
-bool HasAvx2() {
-  static const bool bAvx2 = __builtin_cpu_supports("avx2");
-  return bAvx2;
-}
+const bool g_bHasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 
 }  // namespace pixel_rows_detail
 #endif

@@ -1,8 +1,10 @@
 #pragma once
 // Row loops shared by the software devices: copies of 32-bit pixel rows that
-// leave out colour-keyed pixels or blend by the texel's alpha. With SSE2 they
-// test sixteen pixels at once and store whole blocks that need no per-pixel
-// decision, which is what most blocks of a sprite are.
+// leave out colour-keyed pixels or blend by the texel's alpha, constant-colour
+// blends and per-channel modulation. With SSE2 they test sixteen pixels at
+// once and store whole blocks that need no per-pixel decision, which is what
+// most blocks of a sprite are; the blends work on 16-bit lanes with the same
+// rounding as the per-pixel arithmetic, so the results are bit-identical.
 
 #include <cstdint>
 #include <cstring>
@@ -12,13 +14,32 @@
 #endif
 
 namespace pixel_rows_detail {
+
+// a * b / 255 rounded to nearest, exact for a, b in 0..255.
+inline uint32_t Mul255(uint32_t a, uint32_t b) {
+  uint32_t t = a * b + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+// Source-alpha blend of one ARGB colour over one ARGB pixel, every channel
+// including alpha: c * a + p * (255 - a). dwForce is ORed into the result
+// unless the colour is fully transparent (which leaves the pixel as it was);
+// 0xFF000000 keeps the top byte of an X8R8G8B8 target opaque.
+inline uint32_t BlendSourceAlpha(uint32_t c, uint32_t p, uint32_t dwForce) {
+  const uint32_t a = c >> 24, ia = 255 - a;
+  uint32_t r = 0;
+  for (int sh = 0; sh < 32; sh += 8)
+    r |= (Mul255((c >> sh) & 0xFF, a) + Mul255((p >> sh) & 0xFF, ia)) << sh;
+  return a ? r | dwForce : r;
+}
+
 #if defined(__x86_64__)
 // Source-alpha copy of 32-pixel blocks while every texel of a block is either
 // opaque or fully transparent (backgrounds, keyed sprites); stops at a block
 // with partial alpha and returns the pixels done. Wholly opaque blocks are
 // streamed with bStream, which needs d on a 32-byte boundary.
 int CopyAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
-bool HasAvx2();
+extern const bool g_bHasAvx2;
 #endif
 #if defined(__SSE2__)
 inline __m128i Load(const uint32_t* p) {
@@ -26,6 +47,49 @@ inline __m128i Load(const uint32_t* p) {
 }
 inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 inline int Mask(__m128i v) { return _mm_movemask_ps(_mm_castsi128_ps(v)); }
+
+// Mul255 on eight 16-bit lanes holding 0..255.
+inline __m128i Mul255x8(__m128i a, __m128i b) {
+  const __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+// Each pixel's alpha in all four lanes of that pixel (two pixels).
+inline __m128i SpreadAlpha(__m128i v) {
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xFF), 0xFF);
+}
+
+// BlendSourceAlpha on four pixels; vForce is dwForce in every lane.
+inline __m128i BlendSourceAlpha4(__m128i c, __m128i p, __m128i vForce) {
+  const __m128i zero = _mm_setzero_si128(), v255 = _mm_set1_epi16(255);
+  const __m128i cl = _mm_unpacklo_epi8(c, zero), ch = _mm_unpackhi_epi8(c, zero);
+  const __m128i pl = _mm_unpacklo_epi8(p, zero), ph = _mm_unpackhi_epi8(p, zero);
+  const __m128i al = SpreadAlpha(cl), ah = SpreadAlpha(ch);
+  const __m128i rl = _mm_add_epi16(Mul255x8(cl, al), Mul255x8(pl, _mm_sub_epi16(v255, al)));
+  const __m128i rh = _mm_add_epi16(Mul255x8(ch, ah), Mul255x8(ph, _mm_sub_epi16(v255, ah)));
+  const __m128i transparent = _mm_cmpeq_epi32(_mm_srli_epi32(c, 24), zero);
+  return _mm_or_si128(_mm_packus_epi16(rl, rh), _mm_andnot_si128(transparent, vForce));
+}
+
+// Source-alpha copy of four texels: whole stores when all are opaque, a
+// select when each is opaque or transparent, the blend otherwise.
+inline void AlphaQuad(uint32_t* d, const uint32_t* s, __m128i vForce) {
+  const __m128i v = Load(s);
+  const __m128i a = _mm_srli_epi32(v, 24);
+  const __m128i full = _mm_cmpeq_epi32(a, _mm_set1_epi32(255));
+  const int mFull = Mask(full);
+  if (mFull == 0xF) {
+    Store(d, v);
+    return;
+  }
+  const int mZero = Mask(_mm_cmpeq_epi32(a, _mm_setzero_si128()));
+  if (mZero == 0xF) return;
+  if ((mFull | mZero) == 0xF) {
+    Store(d, _mm_or_si128(_mm_and_si128(full, v), _mm_andnot_si128(full, Load(d))));
+    return;
+  }
+  Store(d, BlendSourceAlpha4(v, Load(d), vForce));
+}
 
 inline void KeyedQuad(uint32_t* d, const uint32_t* s, __m128i vKey) {
   __m128i v = Load(s);
@@ -37,30 +101,6 @@ inline void KeyedQuad(uint32_t* d, const uint32_t* s, __m128i vKey) {
     Store(d, _mm_or_si128(_mm_andnot_si128(eq, v), _mm_and_si128(eq, Load(d))));
 }
 
-template <class BlendFn>
-inline void AlphaQuad(uint32_t* d, const uint32_t* s, int k, BlendFn& blend) {
-  const __m128i v = Load(s + k);
-  const __m128i a = _mm_srli_epi32(v, 24);
-  const __m128i full = _mm_cmpeq_epi32(a, _mm_set1_epi32(255));
-  const int mFull = Mask(full);
-  if (mFull == 0xF) {
-    Store(d + k, v);
-    return;
-  }
-  const int mZero = Mask(_mm_cmpeq_epi32(a, _mm_setzero_si128()));
-  if ((mFull | mZero) == 0xF) {
-    if (mZero != 0xF)
-      Store(d + k, _mm_or_si128(_mm_and_si128(full, v), _mm_andnot_si128(full, Load(d + k))));
-    return;
-  }
-  for (int j = k; j < k + 4; ++j) {
-    uint32_t al = s[j] >> 24;
-    if (al == 255)
-      d[j] = s[j];
-    else if (al != 0)
-      blend(j);
-  }
-}
 #endif
 }  // namespace pixel_rows_detail
 
@@ -119,34 +159,33 @@ inline void CopyRowColourKeyed(uint32_t* d, const uint32_t* s, int n, uint32_t k
     if (s[k] != key) d[k] = s[k];
 }
 
+
 // Source-alpha copy of ARGB texels: alpha 255 replaces the pixel, alpha 0
-// leaves it, anything between goes to blend(k) for pixel k.
+// leaves it, anything between blends (BlendSourceAlpha with dwForce).
 // With bStream, blocks of opaque texels that fill a whole cache line are
 // streamed (see WorthStreaming).
-template <bool bStream = false, class BlendFn>
-inline void CopyRowByAlpha(uint32_t* d, const uint32_t* s, int n, BlendFn blend) {
+template <bool bStream = false>
+inline void BlendRowSourceAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t dwForce) {
+  using namespace pixel_rows_detail;
   int k = 0;
 #if defined(__SSE2__)
-  using namespace pixel_rows_detail;
   const __m128i vFull = _mm_set1_epi32(255);
+  const __m128i vForce = _mm_set1_epi32(static_cast<int>(dwForce));
   if constexpr (bStream) {
     // Up to the first cache line boundary of the target.
     int nHead = 0;
     while (nHead < n && (reinterpret_cast<uintptr_t>(d + nHead) & 63) != 0) ++nHead;
     for (; k < nHead; ++k) {
-      uint32_t al = s[k] >> 24;
+      const uint32_t al = s[k] >> 24;
       if (al == 255)
         d[k] = s[k];
       else if (al != 0)
-        blend(k);
+        d[k] = BlendSourceAlpha(s[k], d[k], dwForce);
     }
   }
-#if defined(__x86_64__)
-  const bool bAvx2 = HasAvx2();
-#endif
   for (; k + 16 <= n; k += 16) {
 #if defined(__x86_64__)
-    if (bAvx2) {
+    if (g_bHasAvx2) {
       // Long stretches without partial alpha go 32 pixels at a time.
       k += CopyAlphaRunAvx2(d + k, s + k, n - k, bStream);
       if (k + 16 > n) break;
@@ -190,15 +229,62 @@ inline void CopyRowByAlpha(uint32_t* d, const uint32_t* s, int n, BlendFn blend)
       select(d + k + 12, v3);
       continue;
     }
-    for (int j = k; j < k + 16; j += 4) AlphaQuad(d, s, j, blend);
+    for (int j = k; j < k + 16; j += 4) AlphaQuad(d + j, s + j, vForce);
   }
-  for (; k + 4 <= n; k += 4) AlphaQuad(d, s, k, blend);
+  for (; k + 4 <= n; k += 4) AlphaQuad(d + k, s + k, vForce);
 #endif
   for (; k < n; ++k) {
-    uint32_t al = s[k] >> 24;
+    const uint32_t al = s[k] >> 24;
     if (al == 255)
       d[k] = s[k];
     else if (al != 0)
-      blend(k);
+      d[k] = BlendSourceAlpha(s[k], d[k], dwForce);
+  }
+}
+
+// Source-alpha blend of one colour c over n pixels (its alpha neither 0 nor
+// 255 is what makes this worth a loop of its own: the colour's products are
+// taken once).
+inline void BlendRowConstant(uint32_t* d, int n, uint32_t c, uint32_t dwForce) {
+  using namespace pixel_rows_detail;
+  int k = 0;
+  const uint32_t a = c >> 24;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i vc = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(c)), zero);
+  const __m128i vTerm = Mul255x8(vc, _mm_set1_epi16(static_cast<int16_t>(a)));
+  const __m128i vInv = _mm_set1_epi16(static_cast<int16_t>(255 - a));
+  const __m128i vForce = _mm_set1_epi32(a ? static_cast<int>(dwForce) : 0);
+  for (; k + 4 <= n; k += 4) {
+    const __m128i p = Load(d + k);
+    const __m128i rl = _mm_add_epi16(vTerm, Mul255x8(_mm_unpacklo_epi8(p, zero), vInv));
+    const __m128i rh = _mm_add_epi16(vTerm, Mul255x8(_mm_unpackhi_epi8(p, zero), vInv));
+    Store(d + k, _mm_or_si128(_mm_packus_epi16(rl, rh), vForce));
+  }
+#endif
+  for (; k < n; ++k) d[k] = BlendSourceAlpha(c, d[k], dwForce);
+}
+
+// Per-channel modulation of ARGB colours: out = s * mul / 255 (rounded) + add
+// in every channel.
+inline void ModulateRow(uint32_t* out, const uint32_t* s, int n, uint32_t mul, uint32_t add) {
+  using namespace pixel_rows_detail;
+  int k = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i vMul = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(mul)), zero);
+  const __m128i vAdd = _mm_set1_epi32(static_cast<int>(add));
+  for (; k + 4 <= n; k += 4) {
+    const __m128i v = Load(s + k);
+    const __m128i rl = Mul255x8(_mm_unpacklo_epi8(v, zero), vMul);
+    const __m128i rh = Mul255x8(_mm_unpackhi_epi8(v, zero), vMul);
+    Store(out + k, _mm_add_epi8(_mm_packus_epi16(rl, rh), vAdd));
+  }
+#endif
+  for (; k < n; ++k) {
+    uint32_t r = 0;
+    for (int sh = 0; sh < 32; sh += 8)
+      r |= (Mul255((s[k] >> sh) & 0xFF, (mul >> sh) & 0xFF) + ((add >> sh) & 0xFF)) << sh;
+    out[k] = r;
   }
 }
