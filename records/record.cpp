@@ -63,6 +63,8 @@ private:
 struct cLayoutSlot {
   const std::type_info* pType;
   int nVersion;
+  uint32_t nFields;  // the layout's counts, at hand with the key
+  uint32_t nStrings;
   const cRecordLayout* pLayout;
 };
 constexpr size_t kLayoutSlots = 128;
@@ -219,10 +221,13 @@ inline const cRecordLayout& cRecord::LayoutFor(int nVersion) {
 }
 
 inline void cRecord::Register(int nVersion) {
-  const cRecordLayout& layout = LayoutFor(nVersion);
-  m_pLayout = &layout;
-  m_nFields = static_cast<uint32_t>(layout.vFields.size());
-  m_nStrings = static_cast<uint32_t>(layout.vStrings.size());
+  const std::type_info& type = typeid(*this);
+  const cLayoutSlot& slot = SlotFor(type, nVersion);
+  if (slot.pType != &type || slot.nVersion != nVersion) [[unlikely]]
+    FindOrDescribeLayout(type, nVersion);  // fills the slot
+  m_pLayout = slot.pLayout;
+  m_nFields = slot.nFields;
+  m_nStrings = slot.nStrings;
   m_pOwnLayout.reset();
 }
 
@@ -235,7 +240,9 @@ inline void cRecord::Register(int nVersion) {
     DescribeInto(layout, nVersion);
     pLayout = store.Add(type, nVersion, std::move(layout));
   }
-  SlotFor(type, nVersion) = cLayoutSlot{&type, nVersion, pLayout};
+  SlotFor(type, nVersion) =
+      cLayoutSlot{&type, nVersion, static_cast<uint32_t>(pLayout->vFields.size()),
+                  static_cast<uint32_t>(pLayout->vStrings.size()), pLayout};
   return *pLayout;
 }
 
