@@ -531,25 +531,20 @@ void MapSpan(int s0, int s1, int nDst, int nTexSize, std::vector<int>& out) {
 
 namespace {
 
-// Texels of a source row in destination order, as ARGB.
-void FetchRow(uint32_t* out, const uint8_t* src, const int* cols, int n, GPUFORMAT fmt) {
-  switch (fmt) {
-    case GPUFMT_A8R8G8B8: {
-      const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
-      for (int k = 0; k < n; ++k) out[k] = s[cols[k]];
-      break;
-    }
-    case GPUFMT_X8R8G8B8: {
-      const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
-      for (int k = 0; k < n; ++k) out[k] = s[cols[k]] | 0xFF000000u;
-      break;
-    }
-    default: {
-      const int nBytes = GpuFormatBytes(fmt);
-      for (int k = 0; k < n; ++k) out[k] = ReadTexel(src + cols[k] * nBytes, fmt);
-      break;
-    }
+// Texels of a source row in destination order, as ARGB: columns c0 + k, or
+// cols[k] when cols is given.
+void FetchRow(uint32_t* out, const uint8_t* src, int c0, const int* cols, int n, GPUFORMAT fmt) {
+  if (fmt == GPUFMT_A8R8G8B8 || fmt == GPUFMT_X8R8G8B8) {
+    const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
+    const uint32_t dwForce = fmt == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+    if (cols)
+      for (int k = 0; k < n; ++k) out[k] = s[cols[k]] | dwForce;
+    else
+      for (int k = 0; k < n; ++k) out[k] = s[c0 + k] | dwForce;
+    return;
   }
+  const int nBytes = GpuFormatBytes(fmt);
+  for (int k = 0; k < n; ++k) out[k] = ReadTexel(src + (cols ? cols[k] : c0 + k) * nBytes, fmt);
 }
 
 // One channel of a 16-bit pixel.
@@ -674,6 +669,19 @@ void cGpuDevice::BlendRow(uint8_t* pDst, const uint32_t* s, int n, eGpuBlend ble
   for (int k = 0; k < n; ++k, pDst += nBytes) BlendPixel(pDst, s[k]);
 }
 
+const GPUSHADING& cGpuDevice::QuadShading(uint32_t diffuse) {
+  uint32_t key[GPUTSS_COUNT + 2];
+  std::copy_n(m_stageStates[0], GPUTSS_COUNT, key);
+  key[GPUTSS_COUNT] = m_renderStates[GPURS_TEXTUREFACTOR];
+  key[GPUTSS_COUNT + 1] = diffuse;
+  if (!m_bShadingValid || std::memcmp(key, m_shadingKey, sizeof(key)) != 0) {
+    m_shading = ResolveGpuShading(m_stageStates[0], m_renderStates[GPURS_TEXTUREFACTOR], diffuse);
+    std::memcpy(m_shadingKey, key, sizeof(key));
+    m_bShadingValid = true;
+  }
+  return m_shading;
+}
+
 bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   // Strip order: left-top, left-bottom, right-top, right-bottom.
   if (v[0].x != v[1].x || v[2].x != v[3].x || v[0].y != v[2].y || v[1].y != v[3].y) return false;
@@ -684,8 +692,7 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
       !SnapEdge(v[1].y, &yb))
     return false;
   const uint32_t diffuse = v[0].diffuse;
-  const GPUSHADING shading =
-      ResolveGpuShading(m_stageStates[0], m_renderStates[GPURS_TEXTUREFACTOR], diffuse);
+  const GPUSHADING& shading = QuadShading(diffuse);
   // A texture the shading does not read needs no exact texel mapping (the
   // whole quad takes one colour).
   const cGpuSurface* tex = m_pTexture && (shading.bUsesTexel || m_bReferencePath)
@@ -730,20 +737,28 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
     return true;
   }
 
+  // Source column and row of each target column and row; an unscaled span
+  // inside the texture needs no table.
+  const bool bColsDirect = su1 - su0 == nW && su0 >= 0 && su1 <= tex->Width();
+  const bool bRowsDirect = sv1 - sv0 == nH && sv0 >= 0 && sv1 <= tex->Height();
   thread_local std::vector<int> cols, rows;
-  MapSpan(su0, su1, nW, tex->Width(), cols);
-  MapSpan(sv0, sv1, nH, tex->Height(), rows);
+  if (!bColsDirect) MapSpan(su0, su1, nW, tex->Width(), cols);
+  if (!bRowsDirect) MapSpan(sv0, sv1, nH, tex->Height(), rows);
+  const int n = x2 - x1;
+  const int c0 = su0 + (x1 - xl);
+  const int* pCols = bColsDirect ? nullptr : cols.data() + (x1 - xl);
+  auto sourceRow = [&](int y) { return bRowsDirect ? sv0 + (y - yt) : rows[y - yt]; };
   const GPUFORMAT tfmt = tex->Format();
   const int nTexBytes = GpuFormatBytes(tfmt);
-  const int n = x2 - x1;
-  const int* pCols = cols.data() + (x1 - xl);
 
   if (m_bReferencePath) {
     for (int y = y1; y < y2; ++y) {
-      const uint8_t* src = tex->Row(rows[y - yt]);
+      const uint8_t* src = tex->Row(sourceRow(y));
       uint8_t* p = rt->Row(y) + x1 * nDstBytes;
-      for (int k = 0; k < n; ++k, p += nDstBytes)
-        BlendPixel(p, Shade(ReadTexel(src + pCols[k] * nTexBytes, tfmt), diffuse));
+      for (int k = 0; k < n; ++k, p += nDstBytes) {
+        const int u = pCols ? pCols[k] : c0 + k;
+        BlendPixel(p, Shade(ReadTexel(src + u * nTexBytes, tfmt), diffuse));
+      }
     }
     return true;
   }
@@ -754,10 +769,10 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
       nDstBytes == 2) {
     const bool bSame = rt->Format() == GPUFMT_A1R5G5B5;
     for (int y = y1; y < y2; ++y) {
-      const uint16_t* src = reinterpret_cast<const uint16_t*>(tex->Row(rows[y - yt]));
+      const uint16_t* src = reinterpret_cast<const uint16_t*>(tex->Row(sourceRow(y)));
       uint16_t* dst = reinterpret_cast<uint16_t*>(rt->Row(y)) + x1;
       for (int k = 0; k < n; ++k) {
-        uint16_t t = src[pCols[k]];
+        uint16_t t = src[pCols ? pCols[k] : c0 + k];
         if (!(t & 0x8000)) continue;
         dst[k] =
             bSame ? t : static_cast<uint16_t>((t & 0x7FE0) << 1 | (t & 0x200) >> 4 | (t & 0x1F));
@@ -770,21 +785,21 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   // unscaled, unwrapped span of ARGB texels that pass through unchanged,
   // fetched and shaded once per source row otherwise; an enlarged row
   // repeats), then blended into the target.
-  const bool bDirect = tfmt == GPUFMT_A8R8G8B8 && shading.IsIdentity() && su1 - su0 == nW &&
-                       pCols[n - 1] == pCols[0] + (n - 1);
+  const bool bDirect = tfmt == GPUFMT_A8R8G8B8 && shading.IsIdentity() &&
+                       (bColsDirect || (su1 - su0 == nW && pCols[n - 1] == pCols[0] + (n - 1)));
   const bool bStream = nDstBytes == 4 && blend == eGpuBlend::kSourceAlpha &&
                        WorthStreaming(static_cast<long long>(n) * (y2 - y1));
   thread_local std::vector<uint32_t> shaded;
   if (!bDirect) shaded.resize(n);
   int nShadedRow = -1;
   for (int y = y1; y < y2; ++y) {
-    const int sy = rows[y - yt];
+    const int sy = sourceRow(y);
     const uint32_t* s;
     if (bDirect) {
-      s = reinterpret_cast<const uint32_t*>(tex->Row(sy)) + pCols[0];
+      s = reinterpret_cast<const uint32_t*>(tex->Row(sy)) + (pCols ? pCols[0] : c0);
     } else {
       if (sy != nShadedRow) {
-        FetchRow(shaded.data(), tex->Row(sy), pCols, n, tfmt);
+        FetchRow(shaded.data(), tex->Row(sy), c0, pCols, n, tfmt);
         if (shading.bGeneral) {
           for (int k = 0; k < n; ++k) shaded[k] = Shade(shaded[k], diffuse);
         } else if (!shading.IsIdentity()) {

@@ -15,8 +15,9 @@
 #include <set>
 #include <vector>
 
+#include "platform/draw/gpu_shading.h"
+
 class cPresenter;
-enum class eGpuBlend;
 
 using GPURESULT = int32_t;
 inline constexpr GPURESULT GPU_OK = 0;
@@ -341,6 +342,7 @@ class cGpuDevice {
   void ResetStates();
   void DrawQuad(const GPUVERTEX* v);
   bool DrawAlignedQuad(const GPUVERTEX* v);
+  const GPUSHADING& QuadShading(uint32_t diffuse);
   void FillAligned(int x1, int y1, int x2, int y2, uint32_t c, eGpuBlend blend);
   void BlendRow(uint8_t* pDst, const uint32_t* s, int n, eGpuBlend blend, bool bStream);
   void DrawTriangle(const GPUVERTEX& a, const GPUVERTEX& b, const GPUVERTEX& c);
@@ -368,6 +370,11 @@ class cGpuDevice {
   std::vector<uint32_t> m_frame;
   int m_nDrawCount = 0;
   bool m_bReferencePath = false;
+  // The last quad's shading and what it was resolved from (stage 0, texture
+  // factor, diffuse): a run of quads with the same states resolves once.
+  uint32_t m_shadingKey[GPUTSS_COUNT + 2] = {};
+  GPUSHADING m_shading;
+  bool m_bShadingValid = false;
 };
 
 // The adapter object: capabilities and device creation.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/draw/gpu_device.h"
 #include "platform/draw/pixel_rows.h"
 
 namespace {

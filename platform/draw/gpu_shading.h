@@ -8,7 +8,8 @@
 
 #include <cstdint>
 
-#include "platform/draw/gpu_device.h"
+// States are passed as the device keeps them: pStage the GPUSTAGESTATE values
+// of stage 0, pRenderStates the GPURENDERSTATE values.
 
 // The texture stage: colour and alpha of one texel under a diffuse colour.
 // pStage holds stage 0's GPUSTAGESTATE values; current at stage 0 is the

@@ -48,6 +48,16 @@ inline __m128i Load(const uint32_t* p) {
 inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 inline int Mask(__m128i v) { return _mm_movemask_ps(_mm_castsi128_ps(v)); }
 
+inline void KeyedQuad(uint32_t* d, const uint32_t* s, __m128i vKey) {
+  __m128i v = Load(s);
+  __m128i eq = _mm_cmpeq_epi32(v, vKey);
+  int m = Mask(eq);
+  if (m == 0)
+    Store(d, v);
+  else if (m != 0xF)
+    Store(d, _mm_or_si128(_mm_andnot_si128(eq, v), _mm_and_si128(eq, Load(d))));
+}
+
 // Mul255 on eight 16-bit lanes holding 0..255.
 inline __m128i Mul255x8(__m128i a, __m128i b) {
   const __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
@@ -71,36 +81,23 @@ inline __m128i BlendSourceAlpha4(__m128i c, __m128i p, __m128i vForce) {
   return _mm_or_si128(_mm_packus_epi16(rl, rh), _mm_andnot_si128(transparent, vForce));
 }
 
-// Source-alpha copy of four texels: whole stores when all are opaque, a
-// select when each is opaque or transparent, the blend otherwise.
+// Source-alpha copy of four texels. The blend gives opaque and transparent
+// texels their exact results too, so only a wholly transparent group is
+// worth a branch (mixed glyph edges would mispredict any finer test).
 inline void AlphaQuad(uint32_t* d, const uint32_t* s, __m128i vForce) {
   const __m128i v = Load(s);
-  const __m128i a = _mm_srli_epi32(v, 24);
-  const __m128i full = _mm_cmpeq_epi32(a, _mm_set1_epi32(255));
-  const int mFull = Mask(full);
-  if (mFull == 0xF) {
-    Store(d, v);
-    return;
-  }
-  const int mZero = Mask(_mm_cmpeq_epi32(a, _mm_setzero_si128()));
-  if (mZero == 0xF) return;
-  if ((mFull | mZero) == 0xF) {
-    Store(d, _mm_or_si128(_mm_and_si128(full, v), _mm_andnot_si128(full, Load(d))));
-    return;
-  }
+  if (Mask(_mm_cmpeq_epi32(_mm_srli_epi32(v, 24), _mm_setzero_si128())) == 0xF) return;
   Store(d, BlendSourceAlpha4(v, Load(d), vForce));
 }
 
-inline void KeyedQuad(uint32_t* d, const uint32_t* s, __m128i vKey) {
-  __m128i v = Load(s);
-  __m128i eq = _mm_cmpeq_epi32(v, vKey);
-  int m = Mask(eq);
-  if (m == 0)
-    Store(d, v);
-  else if (m != 0xF)
-    Store(d, _mm_or_si128(_mm_andnot_si128(eq, v), _mm_and_si128(eq, Load(d))));
+// AlphaQuad on the last n < 4 pixels of a row.
+inline void AlphaTail(uint32_t* d, const uint32_t* s, int n, __m128i vForce) {
+  alignas(16) uint32_t texels[4] = {}, pixels[4] = {};  // alpha 0 leaves a pixel
+  std::memcpy(texels, s, static_cast<size_t>(n) * 4);
+  std::memcpy(pixels, d, static_cast<size_t>(n) * 4);
+  AlphaQuad(pixels, texels, vForce);
+  std::memcpy(d, pixels, static_cast<size_t>(n) * 4);
 }
-
 #endif
 }  // namespace pixel_rows_detail
 
@@ -232,7 +229,8 @@ inline void BlendRowSourceAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t 
     for (int j = k; j < k + 16; j += 4) AlphaQuad(d + j, s + j, vForce);
   }
   for (; k + 4 <= n; k += 4) AlphaQuad(d + k, s + k, vForce);
-#endif
+  if (k < n) AlphaTail(d + k, s + k, n - k, vForce);
+#else
   for (; k < n; ++k) {
     const uint32_t al = s[k] >> 24;
     if (al == 255)
@@ -240,6 +238,7 @@ inline void BlendRowSourceAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t 
     else if (al != 0)
       d[k] = BlendSourceAlpha(s[k], d[k], dwForce);
   }
+#endif
 }
 
 // Source-alpha blend of one colour c over n pixels (its alpha neither 0 nor
