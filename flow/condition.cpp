@@ -14,7 +14,6 @@ void RenumberStatuses(cCondition& c, int nFrom) {
 
 void cCondition::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(17);
   AddField(&m_cKind);
   AddField(&m_nConst);
   if (nVersion >= 110) {

@@ -136,7 +136,6 @@ void cKeyCondition::SetDefaults() { m_KeyStates.assign(kKeyStateCount, 0); }
 
 void cKeyCondition::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
-  m_FieldDesc.reserve(5);
   AddField(&m_bFacingRelative);
   AddField(&m_sMinHold);
   AddField(&m_sMaxHold);
@@ -213,7 +212,6 @@ void cFlowCommand::SetDefaults() {
 
 void cFlowCommand::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
-  m_FieldDesc.reserve(8);
   AddString(&m_strText);
   AddField(&m_cSet);
   AddField(&m_cType);
@@ -388,7 +386,6 @@ cFlow& cFlow::operator=(const cFlow& other) {
 
 void cFlow::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(8);
   if (nVersion >= 676) AddString(&m_strMemo);
   AddField(&m_cId);
   AddField(&m_cTag);

@@ -2,7 +2,6 @@
 
 void cEdMove::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(32);
   AddField(&m_nSpecMode);
   AddField(&m_nDirection);
   AddField(&m_nAngle);

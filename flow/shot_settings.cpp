@@ -4,7 +4,6 @@
 
 void cEdShot::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(60);
   AddField(&m_nCount);
   AddField(&m_nPattern);
   AddField(m_anPatternParam, 3);

@@ -17,11 +17,8 @@ const char* const kSlotNames[cAnimeSetDef::SLOT_COUNT] = {"立ち", "立ち移�
 
 // ---- cAnimeFrame ------------------------------------------------------------
 
-// Frames and animations are loaded by the ten thousand: their fields are
-// registered with one allocation instead of one per doubling.
 void cAnimeFrame::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
-  m_FieldDesc.reserve(3);
   AddField(&m_nCell);
   AddField(&m_nDuration);
   AddField(&m_bHold);
@@ -43,7 +40,6 @@ cAnimeDef::cAnimeDef() : m_Frames(1) {}
 
 void cAnimeDef::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(3);
   AddString(&m_strName);
   if (nVersion >= kVersionAnimeStoredValues) {
     AddField(&m_sStored1);

@@ -110,7 +110,6 @@ const std::array<EFFECTPARAM, SCREFFECT_KINDS* kEffectParams> g_ScrEffectParams 
 
 void cEffectFrame::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
-  m_FieldDesc.reserve(2);  // one allocation for the bulk of frames
   AddField(&m_nCell);
   AddField(&m_nDuration);
 }
@@ -159,7 +158,6 @@ void cEffectAnimDef::Save(cRecordWriter& file) {
 
 void cEffectDef::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
-  m_FieldDesc.reserve(2);  // one allocation for the bulk of rows
   AddString(&m_strName);
   AddField(&m_nKind);
   AddField(m_anParam, kEffectParams);

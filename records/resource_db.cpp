@@ -20,7 +20,6 @@ void DropEarlyStoredValue(int32_t& nStored, int nAdded) {
 
 void cSwordFrame::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(10);  // one allocation instead of one per doubling
   AddField(&m_nOffsetX);
   AddField(&m_nOffsetY);
   if (nVersion >= kVersionSwordMirror) {
