@@ -789,6 +789,19 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
                        (bColsDirect || (su1 - su0 == nW && pCols[n - 1] == pCols[0] + (n - 1)));
   const bool bStream = nDstBytes == 4 && blend == eGpuBlend::kSourceAlpha &&
                        WorthStreaming(static_cast<long long>(n) * (y2 - y1));
+  if (bDirect && bRowsDirect && nDstBytes == 4 && blend == eGpuBlend::kSourceAlpha) {
+    const uint32_t* s = reinterpret_cast<const uint32_t*>(tex->Row(sv0 + (y1 - yt))) +
+                        (pCols ? pCols[0] : c0);
+    uint32_t* d = reinterpret_cast<uint32_t*>(rt->Row(y1)) + x1;
+    const uint32_t dwForce = rt->Format() == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+    if (bStream) {
+      BlendRectSourceAlpha<true>(d, rt->Pitch() / 4, s, tex->Pitch() / 4, n, y2 - y1, dwForce);
+      StreamFence();
+    } else {
+      BlendRectSourceAlpha<false>(d, rt->Pitch() / 4, s, tex->Pitch() / 4, n, y2 - y1, dwForce);
+    }
+    return true;
+  }
   thread_local std::vector<uint32_t> shaded;
   if (!bDirect) shaded.resize(n);
   int nShadedRow = -1;

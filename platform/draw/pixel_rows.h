@@ -6,12 +6,17 @@
 // most blocks of a sprite are; the blends work on 16-bit lanes with the same
 // rounding as the per-pixel arithmetic, so the results are bit-identical.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+// Whether the row loops may use AVX2 where the processor has it (on by
+// default; tests switch it off to run the SSE2 loops).
+void UseAvx2RowLoops(bool bOn);
 
 namespace pixel_rows_detail {
 
@@ -39,7 +44,10 @@ inline uint32_t BlendSourceAlpha(uint32_t c, uint32_t p, uint32_t dwForce) {
 // with partial alpha and returns the pixels done. Wholly opaque blocks are
 // streamed with bStream, which needs d on a 32-byte boundary.
 int CopyAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
-extern const bool g_bHasAvx2;
+// BlendSourceAlpha on groups of eight pixels (skipping wholly transparent
+// ones) while eight remain; returns the pixels done.
+int BlendAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, uint32_t dwForce);
+extern bool g_bHasAvx2;
 #endif
 #if defined(__SSE2__)
 inline __m128i Load(const uint32_t* p) {
@@ -90,13 +98,25 @@ inline void AlphaQuad(uint32_t* d, const uint32_t* s, __m128i vForce) {
   Store(d, BlendSourceAlpha4(v, Load(d), vForce));
 }
 
-// AlphaQuad on the last n < 4 pixels of a row.
-inline void AlphaTail(uint32_t* d, const uint32_t* s, int n, __m128i vForce) {
-  alignas(16) uint32_t texels[4] = {}, pixels[4] = {};  // alpha 0 leaves a pixel
-  std::memcpy(texels, s, static_cast<size_t>(n) * 4);
-  std::memcpy(pixels, d, static_cast<size_t>(n) * 4);
-  AlphaQuad(pixels, texels, vForce);
-  std::memcpy(d, pixels, static_cast<size_t>(n) * 4);
+// BlendSourceAlpha on pixels k..n-1 (fewer than four) at the end of a row,
+// gathered one by one: a wider load would overlap the stores just made to the
+// pixels before them and stall until those are written.
+inline void AlphaTail(uint32_t* d, const uint32_t* s, int k, int n, __m128i vForce) {
+  const int t = n - k;
+  __m128i c = _mm_cvtsi32_si128(static_cast<int>(s[k]));
+  __m128i p = _mm_cvtsi32_si128(static_cast<int>(d[k]));
+  if (t > 1) {
+    c = _mm_unpacklo_epi32(c, _mm_cvtsi32_si128(static_cast<int>(s[k + 1])));
+    p = _mm_unpacklo_epi32(p, _mm_cvtsi32_si128(static_cast<int>(d[k + 1])));
+  }
+  if (t > 2) {
+    c = _mm_unpacklo_epi64(c, _mm_cvtsi32_si128(static_cast<int>(s[k + 2])));
+    p = _mm_unpacklo_epi64(p, _mm_cvtsi32_si128(static_cast<int>(d[k + 2])));
+  }
+  const __m128i r = BlendSourceAlpha4(c, p, vForce);
+  d[k] = static_cast<uint32_t>(_mm_cvtsi128_si32(r));
+  if (t > 1) d[k + 1] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(r, 4)));
+  if (t > 2) d[k + 2] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(r, 8)));
 }
 #endif
 }  // namespace pixel_rows_detail
@@ -162,7 +182,8 @@ inline void CopyRowColourKeyed(uint32_t* d, const uint32_t* s, int n, uint32_t k
 // With bStream, blocks of opaque texels that fill a whole cache line are
 // streamed (see WorthStreaming).
 template <bool bStream = false>
-inline void BlendRowSourceAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t dwForce) {
+__attribute__((always_inline)) inline void BlendRowSourceAlpha(uint32_t* d, const uint32_t* s,
+                                                               int n, uint32_t dwForce) {
   using namespace pixel_rows_detail;
   int k = 0;
 #if defined(__SSE2__)
@@ -226,10 +247,19 @@ inline void BlendRowSourceAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t 
       select(d + k + 12, v3);
       continue;
     }
+#if defined(__x86_64__)
+    if (g_bHasAvx2) {
+      BlendAlphaRunAvx2(d + k, s + k, 16, dwForce);
+      continue;
+    }
+#endif
     for (int j = k; j < k + 16; j += 4) AlphaQuad(d + j, s + j, vForce);
   }
+#if defined(__x86_64__)
+  if (g_bHasAvx2) k += BlendAlphaRunAvx2(d + k, s + k, n - k, dwForce);
+#endif
   for (; k + 4 <= n; k += 4) AlphaQuad(d + k, s + k, vForce);
-  if (k < n) AlphaTail(d + k, s + k, n - k, vForce);
+  if (k < n) AlphaTail(d, s, k, n, vForce);
 #else
   for (; k < n; ++k) {
     const uint32_t al = s[k] >> 24;
@@ -239,6 +269,31 @@ inline void BlendRowSourceAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t 
       d[k] = BlendSourceAlpha(s[k], d[k], dwForce);
   }
 #endif
+}
+
+// BlendRowSourceAlpha over nRows rows; pitches in pixels. Small quads (glyphs)
+// pay the row loop's setup once instead of once per row.
+// The target rows of a small quad are a pitch apart, a stride the hardware
+// prefetchers do not follow across pages: they are fetched a few rows ahead.
+template <bool bStream = false>
+void BlendRectSourceAlpha(uint32_t* d, ptrdiff_t nDstPitch, const uint32_t* s, ptrdiff_t nSrcPitch,
+                          int n, int nRows, uint32_t dwForce) {
+#if defined(__SSE2__)
+  const bool bPrefetch = !bStream && n <= 64;
+  for (int y = 0; y < nRows && y < 3 && bPrefetch; ++y) {
+    _mm_prefetch(reinterpret_cast<const char*>(d + y * nDstPitch), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(d + y * nDstPitch + n - 1), _MM_HINT_T0);
+  }
+#endif
+  for (int y = 0; y < nRows; ++y, d += nDstPitch, s += nSrcPitch) {
+#if defined(__SSE2__)
+    if (bPrefetch && y + 3 < nRows) {
+      _mm_prefetch(reinterpret_cast<const char*>(d + 3 * nDstPitch), _MM_HINT_T0);
+      _mm_prefetch(reinterpret_cast<const char*>(d + 3 * nDstPitch + n - 1), _MM_HINT_T0);
+    }
+#endif
+    BlendRowSourceAlpha<bStream>(d, s, n, dwForce);
+  }
 }
 
 // Source-alpha blend of one colour c over n pixels (its alpha neither 0 nor

@@ -7,10 +7,12 @@
 
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/draw/gpu_device.h"
 #include "platform/draw/gpu_shading.h"
+#include "platform/draw/pixel_rows.h"
 #include "platform/draw/presenter.h"
 
 namespace {
@@ -180,7 +182,14 @@ std::vector<uint8_t> RandomBytes(cRandom& rnd, size_t n) {
   return bytes;
 }
 
-TEST(GpuPathsTest, RowLoopsMatchThePerPixelPathOnRandomQuads) {
+// The row loops with and without their AVX2 parts.
+class GpuPathsTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { UseAvx2RowLoops(GetParam()); }
+  void TearDown() override { UseAvx2RowLoops(true); }
+};
+
+TEST_P(GpuPathsTest, RowLoopsMatchThePerPixelPathOnRandomQuads) {
   const GPUFORMAT kTargets[] = {GPUFMT_X8R8G8B8, GPUFMT_A8R8G8B8, GPUFMT_R5G6B5, GPUFMT_A1R5G5B5};
   cRandom rnd(20240611);
   for (GPUFORMAT fmt : kTargets) {
@@ -208,7 +217,7 @@ TEST(GpuPathsTest, RowLoopsMatchThePerPixelPathOnRandomQuads) {
 
 // Quads large enough for the streaming stores and whole-block paths, over a
 // texture with long opaque, transparent and partial runs.
-TEST(GpuPathsTest, FullScreenQuadsMatchThePerPixelPath) {
+TEST_P(GpuPathsTest, FullScreenQuadsMatchThePerPixelPath) {
   constexpr int kW = 512, kH = 256;
   cRandom rnd(7);
   for (GPUFORMAT fmt : {GPUFMT_X8R8G8B8, GPUFMT_A8R8G8B8}) {
@@ -249,8 +258,13 @@ TEST(GpuPathsTest, FullScreenQuadsMatchThePerPixelPath) {
   }
 }
 
+INSTANTIATE_TEST_SUITE_P(Avx2, GpuPathsTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? std::string("WithAvx2") : std::string("Sse2Only");
+                         });
+
 // What the quad kinds the drawing library uses reduce to.
-TEST(GpuPathsTest, StatesResolveToTheirShading) {
+TEST(GpuShadingTest, StatesResolveToTheirShading) {
   auto stage = [](uint32_t cop, uint32_t c1, uint32_t c2, uint32_t aop, uint32_t a1, uint32_t a2) {
     return std::vector<uint32_t>{cop, c1, c2, aop, a1, a2};
   };
@@ -303,7 +317,7 @@ TEST(GpuPathsTest, StatesResolveToTheirShading) {
 
 // An X8R8G8B8 target has no alpha: whatever blends or clears into it leaves
 // the top byte opaque, so that a presenter reading ARGB shows it as drawn.
-TEST(GpuPathsTest, OpaqueTargetsKeepTheirTopByteOpaque) {
+TEST(GpuShadingTest, OpaqueTargetsKeepTheirTopByteOpaque) {
   for (bool bReference : {false, true}) {
     cTarget target(GPUFMT_X8R8G8B8, 8, 4, bReference);
     QUADSETUP q;
