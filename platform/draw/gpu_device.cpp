@@ -467,23 +467,27 @@ void cGpuDevice::BlendPixel(uint8_t* pDst, uint32_t src) const {
 
 namespace {
 
-// Integer source coordinate of a texture coordinate when it names a texel
-// edge exactly (within float rounding).
-bool SnapTexel(float uv, int nSize, int* pOut) {
-  double s = static_cast<double>(uv) * nSize;
-  double r = std::nearbyint(s);
-  if (std::fabs(s - r) > 1e-3) return false;
+// The integer nearest s when s lies within tolerance of it and inside
+// ±nLimit; NaN never snaps.
+inline bool SnapNearest(double s, double tolerance, double nLimit, int* pOut) {
+  if (!(std::fabs(s) < nLimit)) return false;
+  const double r = static_cast<double>(static_cast<long long>(s + (s < 0 ? -0.5 : 0.5)));
+  if (std::fabs(s - r) > tolerance) return false;
   *pOut = static_cast<int>(r);
   return true;
 }
 
-// Whether a vertex position is a pixel edge (n - 0.5).
+// Integer source coordinate of a texture coordinate when it names a texel
+// edge exactly (within float rounding).
+bool SnapTexel(float uv, int nSize, int* pOut) {
+  return SnapNearest(static_cast<double>(uv) * nSize, 1e-3, 1e9, pOut);
+}
+
+// Whether a vertex position is a pixel edge (n - 0.5). Positions far off the
+// target go to the triangle rasteriser, which clips them without spans the
+// size of the quad.
 bool SnapEdge(float p, int* pOut) {
-  double s = static_cast<double>(p) + 0.5;
-  double r = std::nearbyint(s);
-  if (std::fabs(s - r) > 1e-4) return false;
-  *pOut = static_cast<int>(r);
-  return true;
+  return SnapNearest(static_cast<double>(p) + 0.5, 1e-4, 1 << 24, pOut);
 }
 
 inline int FloorDiv(long long a, long long b) {  // b > 0
@@ -498,26 +502,37 @@ inline int Wrap(int v, int n) {
   return v < 0 ? v + n : v;
 }
 
-// Texel index for each destination column k of a span of nDst pixels mapped
-// onto source texels s0..s1 (s1 < s0 mirrors), sampling at pixel centres.
-void MapSpan(int s0, int s1, int nDst, int nTexSize, std::vector<int>& out) {
-  out.resize(nDst);
-  const long long d = s1 - s0;
+// The wrapped texel under texture coordinate t (texel 0 for coordinates too
+// large to name one).
+inline int TexelIndex(double t, int nSize) {
+  const double s = std::floor(t * nSize);
+  if (!(std::fabs(s) < 2e9)) return 0;
+  return Wrap(static_cast<int>(s), nSize);
+}
+
+// Texel index for destination columns kFirst .. kFirst + nCount - 1 of a span
+// of nDst pixels mapped onto source texels s0..s1 (s1 < s0 mirrors),
+// sampling at pixel centres.
+void MapSpan(int s0, int s1, int nDst, int nTexSize, int kFirst, int nCount,
+             std::vector<int>& out) {
+  out.resize(nCount);
+  const long long d = static_cast<long long>(s1) - s0;
   if (d == nDst) {  // one texel per pixel
-    for (int k = 0; k < nDst; ++k) out[k] = Wrap(s0 + k, nTexSize);
+    for (int i = 0; i < nCount; ++i) out[i] = Wrap(s0 + kFirst + i, nTexSize);
     return;
   }
+  const long long D = 2LL * nDst;
   if (d < 0) {
-    for (int k = 0; k < nDst; ++k)
-      out[k] = Wrap(s0 + FloorDiv((2LL * k + 1) * d, 2LL * nDst), nTexSize);
+    for (int i = 0; i < nCount; ++i)
+      out[i] = Wrap(s0 + FloorDiv((2LL * (kFirst + i) + 1) * d, D), nTexSize);
     return;
   }
   // floor((2k + 1) * d / 2n), stepped without a division per pixel.
-  const long long D = 2LL * nDst, step = 2 * d;
-  long long q = d / D, r = d % D;
+  const long long step = 2 * d, first = (2LL * kFirst + 1) * d;
+  long long q = first / D, r = first % D;
   const long long qStep = step / D, rStep = step % D;
-  for (int k = 0; k < nDst; ++k) {
-    out[k] = Wrap(s0 + static_cast<int>(q), nTexSize);
+  for (int i = 0; i < nCount; ++i) {
+    out[i] = Wrap(s0 + static_cast<int>(q), nTexSize);
     q += qStep;
     r += rStep;
     if (r >= D) {
@@ -741,13 +756,13 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   // inside the texture needs no table.
   const bool bColsDirect = su1 - su0 == nW && su0 >= 0 && su1 <= tex->Width();
   const bool bRowsDirect = sv1 - sv0 == nH && sv0 >= 0 && sv1 <= tex->Height();
-  thread_local std::vector<int> cols, rows;
-  if (!bColsDirect) MapSpan(su0, su1, nW, tex->Width(), cols);
-  if (!bRowsDirect) MapSpan(sv0, sv1, nH, tex->Height(), rows);
   const int n = x2 - x1;
+  thread_local std::vector<int> cols, rows;
+  if (!bColsDirect) MapSpan(su0, su1, nW, tex->Width(), x1 - xl, n, cols);
+  if (!bRowsDirect) MapSpan(sv0, sv1, nH, tex->Height(), y1 - yt, y2 - y1, rows);
   const int c0 = su0 + (x1 - xl);
-  const int* pCols = bColsDirect ? nullptr : cols.data() + (x1 - xl);
-  auto sourceRow = [&](int y) { return bRowsDirect ? sv0 + (y - yt) : rows[y - yt]; };
+  const int* pCols = bColsDirect ? nullptr : cols.data();
+  auto sourceRow = [&](int y) { return bRowsDirect ? sv0 + (y - yt) : rows[y - y1]; };
   const GPUFORMAT tfmt = tex->Format();
   const int nTexBytes = GpuFormatBytes(tfmt);
 
@@ -838,14 +853,17 @@ void cGpuDevice::DrawTriangle(const GPUVERTEX& a, const GPUVERTEX& b, const GPUV
     std::swap(p[1], p[2]);
     area = -area;
   }
-  int minX = static_cast<int>(std::floor(std::min({a.x, b.x, c.x})));
-  int maxX = static_cast<int>(std::ceil(std::max({a.x, b.x, c.x})));
-  int minY = static_cast<int>(std::floor(std::min({a.y, b.y, c.y})));
-  int maxY = static_cast<int>(std::ceil(std::max({a.y, b.y, c.y})));
-  minX = std::max(minX, 0);
-  minY = std::max(minY, 0);
-  maxX = std::min(maxX, rt->Width() - 1);
-  maxY = std::min(maxY, rt->Height() - 1);
+  if (!std::isfinite(area)) return;  // a vertex at infinity or NaN
+  // The bounding box, clipped to the target before it becomes an int.
+  auto clip = [](double v, int nMax) {
+    return static_cast<int>(std::clamp(v, -1.0, static_cast<double>(nMax)));
+  };
+  const int minX = std::max(clip(std::floor(std::min({a.x, b.x, c.x})), rt->Width()), 0);
+  const int maxX =
+      std::min(clip(std::ceil(std::max({a.x, b.x, c.x})), rt->Width()), rt->Width() - 1);
+  const int minY = std::max(clip(std::floor(std::min({a.y, b.y, c.y})), rt->Height()), 0);
+  const int maxY =
+      std::min(clip(std::ceil(std::max({a.y, b.y, c.y})), rt->Height()), rt->Height() - 1);
   const cGpuSurface* tex = m_pTexture ? &m_pTexture->m_level : nullptr;
   const int nDstBytes = GpuFormatBytes(rt->Format());
   // Edge i runs from p[i] to p[(i+1)%3]; a pixel centre on an edge belongs to
@@ -877,8 +895,7 @@ void cGpuDevice::DrawTriangle(const GPUVERTEX& a, const GPUVERTEX& b, const GPUV
       if (tex) {
         double u = l0 * p[0]->u + l1 * p[1]->u + l2 * p[2]->u;
         double v = l0 * p[0]->v + l1 * p[1]->v + l2 * p[2]->v;
-        int tx = Wrap(static_cast<int>(std::floor(u * tex->Width())), tex->Width());
-        int ty = Wrap(static_cast<int>(std::floor(v * tex->Height())), tex->Height());
+        const int tx = TexelIndex(u, tex->Width()), ty = TexelIndex(v, tex->Height());
         texel = ReadTexel(tex->Row(ty) + tx * GpuFormatBytes(tex->Format()), tex->Format());
       }
       BlendPixel(rt->Row(y) + x * nDstBytes, Shade(texel, a.diffuse));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,10 +65,10 @@ QUADSETUP RandomQuad(cRandom& rnd, int nTargetWidth, int nTargetHeight) {
       GPUTOP_BLENDFACTORALPHA,  9};
   static const uint32_t kArgs[] = {GPUTA_DIFFUSE, GPUTA_CURRENT, GPUTA_TEXTURE, GPUTA_TEXTURE,
                                    GPUTA_TFACTOR, 0x12};
-  static const uint32_t kBlends[] = {GPUBLEND_ZERO,        GPUBLEND_ONE,         GPUBLEND_SRCCOLOR,
-                                     GPUBLEND_INVSRCCOLOR, GPUBLEND_SRCALPHA,    GPUBLEND_INVSRCALPHA,
-                                     GPUBLEND_DESTALPHA,   GPUBLEND_INVDESTALPHA, GPUBLEND_DESTCOLOR,
-                                     GPUBLEND_INVDESTCOLOR};
+  static const uint32_t kBlends[] = {
+      GPUBLEND_ZERO,      GPUBLEND_ONE,          GPUBLEND_SRCCOLOR,  GPUBLEND_INVSRCCOLOR,
+      GPUBLEND_SRCALPHA,  GPUBLEND_INVSRCALPHA,  GPUBLEND_DESTALPHA, GPUBLEND_INVDESTALPHA,
+      GPUBLEND_DESTCOLOR, GPUBLEND_INVDESTCOLOR};
   QUADSETUP q;
   q.texFormat = rnd.Pick(kTexFormats);
   q.nTexWidth = rnd.Between(1, 24);
@@ -85,7 +86,8 @@ QUADSETUP RandomQuad(cRandom& rnd, int nTargetWidth, int nTargetHeight) {
   q.stage[GPUTSS_COLOROP] = bUsual ? GPUTOP_MODULATE : rnd.Pick(kOps);
   q.stage[GPUTSS_COLORARG1] = bUsual ? GPUTA_TEXTURE : rnd.Pick(kArgs);
   q.stage[GPUTSS_COLORARG2] = bUsual ? GPUTA_DIFFUSE : rnd.Pick(kArgs);
-  q.stage[GPUTSS_ALPHAOP] = bUsual ? rnd.Pick({GPUTOP_MODULATE, GPUTOP_SELECTARG1}) : rnd.Pick(kOps);
+  q.stage[GPUTSS_ALPHAOP] =
+      bUsual ? rnd.Pick({GPUTOP_MODULATE, GPUTOP_SELECTARG1}) : rnd.Pick(kOps);
   q.stage[GPUTSS_ALPHAARG1] = bUsual ? GPUTA_TEXTURE : rnd.Pick(kArgs);
   q.stage[GPUTSS_ALPHAARG2] = bUsual ? GPUTA_DIFFUSE : rnd.Pick(kArgs);
   q.dwFactor = rnd.Colour();
@@ -104,7 +106,8 @@ QUADSETUP RandomQuad(cRandom& rnd, int nTargetWidth, int nTargetHeight) {
   const int v0 = rnd.Between(-q.nTexHeight, 2 * q.nTexHeight);
   const int du = rnd.Below(2) ? w : rnd.Between(-q.nTexWidth, q.nTexWidth);
   const int dv = rnd.Below(2) ? h : rnd.Between(-q.nTexHeight, q.nTexHeight);
-  const float fu0 = static_cast<float>(u0) / q.nTexWidth, fv0 = static_cast<float>(v0) / q.nTexHeight;
+  const float fu0 = static_cast<float>(u0) / q.nTexWidth;
+  const float fv0 = static_cast<float>(v0) / q.nTexHeight;
   float fu1 = static_cast<float>(u0 + du) / q.nTexWidth;
   const float fv1 = static_cast<float>(v0 + dv) / q.nTexHeight;
   if (rnd.Below(8) == 0) fu1 += 0.37f / q.nTexWidth;
@@ -136,9 +139,9 @@ class cTarget {
     m_pDevice->Release();
   }
   std::vector<uint8_t> Bytes() const {
+    const uint8_t* p = m_pBackBuffer->Bits();
     return std::vector<uint8_t>(
-        m_pBackBuffer->Bits(),
-        m_pBackBuffer->Bits() + static_cast<size_t>(m_pBackBuffer->Pitch()) * m_pBackBuffer->Height());
+        p, p + static_cast<size_t>(m_pBackBuffer->Pitch()) * m_pBackBuffer->Height());
   }
   void Fill(const std::vector<uint8_t>& bytes) {
     std::memcpy(m_pBackBuffer->Bits(), bytes.data(), bytes.size());
@@ -339,6 +342,48 @@ TEST(GpuShadingTest, OpaqueTargetsKeepTheirTopByteOpaque) {
     for (size_t i = 0; i < bytes.size(); i += 4) {
       EXPECT_EQ(bytes[i + 3], 0xFF) << "pixel " << i / 4 << (bReference ? " (reference)" : "");
       EXPECT_EQ(bytes[i], 0x64) << "pixel " << i / 4;  // 0xC8 at half strength
+    }
+  }
+}
+
+// Positions far off the target or not numbers at all: the quad is clipped
+// (or dropped), never turned into spans the size of its coordinates.
+TEST(GpuRasterTest, FarAndInvalidPositionsAreClippedOrDropped) {
+  const float kNaN = std::numeric_limits<float>::quiet_NaN();
+  const float kInf = std::numeric_limits<float>::infinity();
+  struct CASE {
+    float l, t, r, b, u1;
+    bool bCovers;  // the whole target takes the colour
+  } cases[] = {
+      {-0.5f, -0.5f, 3e9f, 1e30f, 1, true},
+      {-1e12f, -7.5e8f, 2.5e7f + 0.5f, 40.5f, 1e30f, true},
+      {-0.5f, -0.5f, kNaN, 7.5f, 1, false},
+      {-kInf, -0.5f, 7.5f, 7.5f, 1, false},
+  };
+  for (bool bReference : {false, true}) {
+    for (const CASE& c : cases) {
+      cTarget target(GPUFMT_X8R8G8B8, 8, 4, bReference);
+      target.Fill(std::vector<uint8_t>(8 * 4 * 4, 0));
+      QUADSETUP q;
+      q.stage[GPUTSS_COLOROP] = GPUTOP_SELECTARG1;
+      q.stage[GPUTSS_COLORARG1] = GPUTA_TEXTURE;
+      q.stage[GPUTSS_ALPHAOP] = GPUTOP_SELECTARG1;
+      q.stage[GPUTSS_ALPHAARG1] = GPUTA_TEXTURE;
+      q.texBytes = {0x33, 0x22, 0x11, 0xFF};
+      q.dwSrcBlend = GPUBLEND_SRCALPHA;
+      q.dwDestBlend = GPUBLEND_INVSRCALPHA;
+      q.v[0] = {c.l, c.t, 0, 1, 0xFFFFFFFF, 0, 0};
+      q.v[1] = {c.l, c.b, 0, 1, 0xFFFFFFFF, 0, 1};
+      q.v[2] = {c.r, c.t, 0, 1, 0xFFFFFFFF, c.u1, 0};
+      q.v[3] = {c.r, c.b, 0, 1, 0xFFFFFFFF, c.u1, 1};
+      target.Draw(q);
+      const std::vector<uint8_t> bytes = target.Bytes();
+      for (size_t i = 0; i < bytes.size(); i += 4) {
+        uint32_t px;
+        std::memcpy(&px, &bytes[i], 4);
+        EXPECT_EQ(px, c.bCovers ? 0xFF112233u : 0u)
+            << "pixel " << i / 4 << ", right " << c.r << (bReference ? " (reference)" : "");
+      }
     }
   }
 }
