@@ -12,9 +12,6 @@ extern cEdStage g_Stage;       // the stage being played
 extern cEdStage g_StageStart;  // its settings as loaded (no palettes, no placements)
 extern cCommonPalette g_CommonPalette;
 
-// The database's row counts as the validations check them.
-ValidationContext MakeTableCounts(const cDatabase& database);
-
 // The refs of the running program: g_Database, g_CommonPalette and g_Stage.
 cStageRefs MakeProjectRefs();
 
