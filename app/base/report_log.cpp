@@ -82,15 +82,25 @@ int ReportLog(const char* pszFormat, ...) {
   return ReportLogRaw(strText + "\n");
 }
 
+namespace {
+
+// One line to the report log and the same text to the trace log; nothing to
+// either when the report log cannot be opened.
+bool ReportAndTrace(const std::string& strText) {
+  std::lock_guard lock(g_logMutex);
+  if (ReportLogRaw(strText + "\n") == 0) return false;
+  TraceLog(strText.c_str());
+  return true;
+}
+
+}  // namespace
+
 int ReportLogTrace(const char* pszFormat, ...) {
   va_list args;
   va_start(args, pszFormat);
   const std::string strText = FormatLimited(pszFormat, args);
   va_end(args);
-  std::lock_guard lock(g_logMutex);
-  if (ReportLogRaw(strText + "\n") == 0) return 0;
-  TraceLog(strText.c_str());
-  return 1;
+  return ReportAndTrace(strText) ? 1 : 0;
 }
 
 int ReportLogBox(const char* pszFormat, ...) {
@@ -98,11 +108,7 @@ int ReportLogBox(const char* pszFormat, ...) {
   va_start(args, pszFormat);
   const std::string strText = FormatLimited(pszFormat, args);
   va_end(args);
-  {
-    std::lock_guard lock(g_logMutex);
-    if (ReportLogRaw(strText + "\n") == 0) return 0;
-    TraceLog(strText.c_str());
-  }
+  if (!ReportAndTrace(strText)) return 0;
   // The text is shown as it is; a '%' in it is not interpreted again.
   ErrorBox(strText);
   return 1;
