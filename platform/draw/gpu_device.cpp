@@ -546,16 +546,42 @@ void MapSpan(int s0, int s1, int nDst, int nTexSize, int kFirst, int nCount,
 
 namespace {
 
+// Where the columns take every texel twice in a row (a 2x enlargement), the
+// index of the first column that starts a pair; -1 otherwise.
+int DoubledFrom(const int* cols, int n) {
+  if (n < 2) return -1;
+  const int nFirst = cols[0] == cols[1] ? 0 : 1;
+  for (int k = nFirst; k < n; ++k)
+    if (cols[k] != cols[nFirst] + ((k - nFirst) >> 1)) return -1;
+  return nFirst;
+}
+
 // Texels of a source row in destination order, as ARGB: columns c0 + k, or
-// cols[k] when cols is given.
-void FetchRow(uint32_t* out, const uint8_t* src, int c0, const int* cols, int n, GPUFORMAT fmt) {
+// cols[k] when cols is given (nDoubledFrom as DoubledFrom found for them).
+void FetchRow(uint32_t* out, const uint8_t* src, int c0, const int* cols, int nDoubledFrom, int n,
+              GPUFORMAT fmt) {
   if (fmt == GPUFMT_A8R8G8B8 || fmt == GPUFMT_X8R8G8B8) {
     const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
     const uint32_t dwForce = fmt == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u;
-    if (cols)
-      for (int k = 0; k < n; ++k) out[k] = s[cols[k]] | dwForce;
-    else
+    if (!cols) {
       for (int k = 0; k < n; ++k) out[k] = s[c0 + k] | dwForce;
+      return;
+    }
+    int k = 0;
+#if defined(__SSE2__)
+    if (nDoubledFrom >= 0) {
+      for (; k < nDoubledFrom; ++k) out[k] = s[cols[k]] | dwForce;
+      const uint32_t* p = s + cols[k];
+      const __m128i vForce = _mm_set1_epi32(static_cast<int>(dwForce));
+      for (; k + 8 <= n; k += 8, p += 4) {
+        const __m128i v =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), vForce);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_unpacklo_epi32(v, v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 4), _mm_unpackhi_epi32(v, v));
+      }
+    }
+#endif
+    for (; k < n; ++k) out[k] = s[cols[k]] | dwForce;
     return;
   }
   const int nBytes = GpuFormatBytes(fmt);
@@ -819,6 +845,7 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   }
   thread_local std::vector<uint32_t> shaded;
   if (!bDirect) shaded.resize(n);
+  const int nDoubledFrom = pCols ? DoubledFrom(pCols, n) : -1;
   int nShadedRow = -1;
   for (int y = y1; y < y2; ++y) {
     const int sy = sourceRow(y);
@@ -827,7 +854,7 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
       s = reinterpret_cast<const uint32_t*>(tex->Row(sy)) + (pCols ? pCols[0] : c0);
     } else {
       if (sy != nShadedRow) {
-        FetchRow(shaded.data(), tex->Row(sy), c0, pCols, n, tfmt);
+        FetchRow(shaded.data(), tex->Row(sy), c0, pCols, nDoubledFrom, n, tfmt);
         if (shading.bGeneral) {
           for (int k = 0; k < n; ++k) shaded[k] = Shade(shaded[k], diffuse);
         } else if (!shading.IsIdentity()) {

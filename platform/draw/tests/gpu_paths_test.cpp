@@ -248,15 +248,21 @@ TEST_P(GpuPathsTest, FullScreenQuadsMatchThePerPixelPath) {
     q.stage[GPUTSS_ALPHAARG2] = GPUTA_DIFFUSE;
     q.dwSrcBlend = GPUBLEND_SRCALPHA;
     q.dwDestBlend = GPUBLEND_INVSRCALPHA;
-    for (uint32_t diffuse : {0xFFFFFFFFu, 0x80FFFFFFu, 0xFF80C040u, 0x00000000u}) {
-      const float r = kW - 0.5f, b = kH - 0.5f;
-      q.v[0] = {-0.5f, -0.5f, 0, 1, diffuse, 0, 0};
-      q.v[1] = {-0.5f, b, 0, 1, diffuse, 0, 1};
-      q.v[2] = {r, -0.5f, 0, 1, diffuse, 1, 0};
-      q.v[3] = {r, b, 0, 1, diffuse, 1, 1};
-      fast.Draw(q);
-      reference.Draw(q);
-      ASSERT_EQ(fast.Bytes(), reference.Bytes()) << GpuFormatName(fmt) << std::hex << diffuse;
+    // Unscaled over the whole target, then enlarged twice from an odd
+    // offset (the first column is the second half of a pair).
+    for (int nScale : {1, 2}) {
+      for (uint32_t diffuse : {0xFFFFFFFFu, 0x80FFFFFFu, 0xFF80C040u, 0x00000000u}) {
+        const float l = nScale == 1 ? -0.5f : -3.5f;
+        const float r = l + kW * nScale, b = -0.5f + kH * nScale;
+        q.v[0] = {l, -0.5f, 0, 1, diffuse, 0, 0};
+        q.v[1] = {l, b, 0, 1, diffuse, 0, 1};
+        q.v[2] = {r, -0.5f, 0, 1, diffuse, 1, 0};
+        q.v[3] = {r, b, 0, 1, diffuse, 1, 1};
+        fast.Draw(q);
+        reference.Draw(q);
+        ASSERT_EQ(fast.Bytes(), reference.Bytes())
+            << GpuFormatName(fmt) << " scale " << nScale << std::hex << " diffuse " << diffuse;
+      }
     }
   }
 }
