@@ -7,6 +7,7 @@
 cEdStage g_Stage;
 cEdStage g_StageStart;
 cCommonPalette g_CommonPalette;
+cCheckedVector<cMapCell> g_MapCells;
 
 cStageRefs MakeProjectRefs() {
   return cStageRefs(MakeDatabaseContext(g_Database), static_cast<int>(g_Database.m_BmpCharaExc.size()),
@@ -33,4 +34,5 @@ void ResetStageGlobals() {
   g_CommonPalette.m_vBlock.assign(1, cEdBlock());
   g_CommonPalette.m_vChara.assign(1, cEdChara());
   g_CommonPalette.m_vItem.assign(1, cEdItem());
+  g_MapCells.clear();
 }

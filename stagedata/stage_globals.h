@@ -2,6 +2,8 @@
 // The stage data every part of the program reads: the stage being played,
 // the copy of its settings taken when it was loaded, and the common palette.
 
+#include "app/base/checked_containers.h"
+#include "stagedata/block.h"
 #include "stagedata/common_palette.h"
 #include "stagedata/stage.h"
 #include "stagedata/stage_refs.h"
@@ -11,6 +13,9 @@ class cDatabase;
 extern cEdStage g_Stage;       // the stage being played
 extern cEdStage g_StageStart;  // its settings as loaded (no palettes, no placements)
 extern cCommonPalette g_CommonPalette;
+// The running map: one cell per map cell including the 10-cell border, rows
+// of a power-of-two pitch; the play scene builds it from the placed blocks.
+extern cCheckedVector<cMapCell> g_MapCells;
 
 // The refs of the running program: g_Database, g_CommonPalette and g_Stage.
 cStageRefs MakeProjectRefs();
