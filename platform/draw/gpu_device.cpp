@@ -563,11 +563,18 @@ void FetchRow(uint32_t* out, const uint8_t* src, int c0, const int* cols, int nD
   if (fmt == GPUFMT_A8R8G8B8 || fmt == GPUFMT_X8R8G8B8) {
     const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
     const uint32_t dwForce = fmt == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+    int k = 0;
     if (!cols) {
-      for (int k = 0; k < n; ++k) out[k] = s[c0 + k] | dwForce;
+#if defined(__SSE2__)
+      const __m128i vForce = _mm_set1_epi32(static_cast<int>(dwForce));
+      for (; k + 4 <= n; k += 4)
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(out + k),
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + c0 + k)), vForce));
+#endif
+      for (; k < n; ++k) out[k] = s[c0 + k] | dwForce;
       return;
     }
-    int k = 0;
 #if defined(__SSE2__)
     if (nDoubledFrom >= 0) {
       for (; k < nDoubledFrom; ++k) out[k] = s[cols[k]] | dwForce;
@@ -853,7 +860,12 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
     if (bDirect) {
       s = reinterpret_cast<const uint32_t*>(tex->Row(sy)) + (pCols ? pCols[0] : c0);
     } else {
-      if (sy != nShadedRow) {
+      if (sy != nShadedRow && !pCols && tfmt == GPUFMT_A8R8G8B8 && !shading.bGeneral) {
+        // Modulated straight from the texture row.
+        ModulateRow(shaded.data(), reinterpret_cast<const uint32_t*>(tex->Row(sy)) + c0, n,
+                    shading.dwMul, shading.dwAdd);
+        nShadedRow = sy;
+      } else if (sy != nShadedRow) {
         FetchRow(shaded.data(), tex->Row(sy), c0, pCols, nDoubledFrom, n, tfmt);
         if (shading.bGeneral) {
           for (int k = 0; k < n; ++k) shaded[k] = Shade(shaded[k], diffuse);

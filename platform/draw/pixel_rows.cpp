@@ -57,10 +57,14 @@ __attribute__((target("avx2"))) int BlendAlphaRunAvx2(uint32_t* d, const uint32_
                                                       uint32_t dwForce) {
   const __m256i zero = _mm256_setzero_si256(), v255 = _mm256_set1_epi16(255);
   const __m256i vForce = _mm256_set1_epi32(static_cast<int>(dwForce));
+  const __m256i vFull = _mm256_set1_epi32(255);
   int k = 0;
   for (; k + 8 <= n; k += 8) {
     const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + k));
-    const __m256i transparent = _mm256_cmpeq_epi32(_mm256_srli_epi32(c, 24), zero);
+    const __m256i a = _mm256_srli_epi32(c, 24);
+    if (k > 0 && _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, vFull))) == 0xFF)
+      break;
+    const __m256i transparent = _mm256_cmpeq_epi32(a, zero);
     if (_mm256_movemask_ps(_mm256_castsi256_ps(transparent)) == 0xFF) continue;
     __m256i* q = reinterpret_cast<__m256i*>(d + k);
     const __m256i p = _mm256_loadu_si256(q);

@@ -45,7 +45,8 @@ inline uint32_t BlendSourceAlpha(uint32_t c, uint32_t p, uint32_t dwForce) {
 // streamed with bStream, which needs d on a 32-byte boundary.
 int CopyAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
 // BlendSourceAlpha on groups of eight pixels (skipping wholly transparent
-// ones) while eight remain; returns the pixels done.
+// ones) while eight remain, up to a wholly opaque group after the first (a
+// run CopyAlphaRunAvx2 copies faster); returns the pixels done.
 int BlendAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, uint32_t dwForce);
 extern bool g_bHasAvx2;
 #endif
@@ -201,14 +202,17 @@ __attribute__((always_inline)) inline void BlendRowSourceAlpha(uint32_t* d, cons
         d[k] = BlendSourceAlpha(s[k], d[k], dwForce);
     }
   }
-  for (; k + 16 <= n; k += 16) {
 #if defined(__x86_64__)
-    if (g_bHasAvx2) {
-      // Long stretches without partial alpha go 32 pixels at a time.
+  if (g_bHasAvx2) {
+    // Stretches without partial alpha go 32 pixels at a time, the others
+    // eight at a time; what is left is under eight pixels.
+    while (n - k >= 8) {
       k += CopyAlphaRunAvx2(d + k, s + k, n - k, bStream);
-      if (k + 16 > n) break;
+      k += BlendAlphaRunAvx2(d + k, s + k, n - k, dwForce);
     }
+  }
 #endif
+  for (; k + 16 <= n; k += 16) {
     _mm_prefetch(reinterpret_cast<const char*>(s + k + 64), _MM_HINT_T0);
     __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8), v3 = Load(s + k + 12);
     __m128i all = _mm_and_si128(_mm_and_si128(v0, v1), _mm_and_si128(v2, v3));
@@ -247,17 +251,8 @@ __attribute__((always_inline)) inline void BlendRowSourceAlpha(uint32_t* d, cons
       select(d + k + 12, v3);
       continue;
     }
-#if defined(__x86_64__)
-    if (g_bHasAvx2) {
-      BlendAlphaRunAvx2(d + k, s + k, 16, dwForce);
-      continue;
-    }
-#endif
     for (int j = k; j < k + 16; j += 4) AlphaQuad(d + j, s + j, vForce);
   }
-#if defined(__x86_64__)
-  if (g_bHasAvx2) k += BlendAlphaRunAvx2(d + k, s + k, n - k, dwForce);
-#endif
   for (; k + 4 <= n; k += 4) AlphaQuad(d + k, s + k, vForce);
   if (k < n) AlphaTail(d, s, k, n, vForce);
 #else
