@@ -641,6 +641,18 @@ class cConstantBlend16 {
   std::vector<uint16_t> m_tables[4];
 };
 
+// Source-alpha blend of ARGB colours over 16-bit pixels of one format.
+template <GPUFORMAT fmt>
+void BlendRow16(uint8_t* p, const uint32_t* s, int n) {
+  for (int k = 0; k < n; ++k, p += 2) {
+    const uint32_t a = s[k] >> 24;
+    if (a == 255)
+      WriteTexel(p, fmt, s[k]);
+    else if (a != 0)
+      WriteTexel(p, fmt, pixel_rows_detail::BlendSourceAlpha(s[k], ReadTexel(p, fmt), 0));
+  }
+}
+
 }  // namespace
 
 void cGpuDevice::FillAligned(int x1, int y1, int x2, int y2, uint32_t c, eGpuBlend blend) {
@@ -703,14 +715,10 @@ void cGpuDevice::BlendRow(uint8_t* pDst, const uint32_t* s, int n, eGpuBlend ble
         break;
     }
   } else if (blend == eGpuBlend::kSourceAlpha) {
-    uint8_t* p = pDst;
-    for (int k = 0; k < n; ++k, p += 2) {
-      const uint32_t a = s[k] >> 24;
-      if (a == 255)
-        WriteTexel(p, fmt, s[k]);
-      else if (a != 0)
-        WriteTexel(p, fmt, pixel_rows_detail::BlendSourceAlpha(s[k], ReadTexel(p, fmt), 0));
-    }
+    if (fmt == GPUFMT_R5G6B5)
+      BlendRow16<GPUFMT_R5G6B5>(pDst, s, n);
+    else
+      BlendRow16<GPUFMT_A1R5G5B5>(pDst, s, n);
     return;
   }
   const int nBytes = GpuFormatBytes(fmt);
