@@ -24,7 +24,7 @@ enum : int {
 
 class cCondition : public cRecord {
  public:
-  cCondition() = default;
+  cCondition() {}
 
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;

@@ -15,7 +15,7 @@
 
 class cEdMove : public cRecord {
  public:
-  cEdMove() = default;
+  cEdMove() {}
 
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;

@@ -18,7 +18,7 @@ struct ValidationContext;
 
 class cEdShot : public cRecord {
  public:
-  cEdShot() = default;
+  cEdShot() {}
 
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;

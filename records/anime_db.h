@@ -16,6 +16,7 @@
 
 class cAnimeFrame : public cRecord {
 public:
+  cAnimeFrame() {}
   void RegisterFields(int nVersion) override;
 
   int32_t m_nCell = 0;      // cell number in the character's bitmap

@@ -19,6 +19,7 @@
 
 class cEffectFrame : public cRecord {
 public:
+  cEffectFrame() {}
   void RegisterFields(int nVersion) override;
 
   int32_t m_nCell = 0;      // cell number in the effect bitmap
@@ -27,6 +28,7 @@ public:
 
 class cEffectAnimDef : public cRecord {
 public:
+  cEffectAnimDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
   void Save(cRecordWriter& file) override;
@@ -87,6 +89,7 @@ inline constexpr int kEffectParams = 5;
 // The common part of CharaEffect and ScrEffect rows.
 class cEffectDef : public cRecord {
 public:
+  cEffectDef() {}
   void RegisterFields(int nVersion) override;
 
   std::string m_strName;
@@ -96,11 +99,13 @@ public:
 
 class cCharaEffectDef : public cEffectDef {
 public:
+  cCharaEffectDef() {}
   void Load(cRecordReader& file) override;
 };
 
 class cScrEffectDef : public cEffectDef {
 public:
+  cScrEffectDef() {}
   void Load(cRecordReader& file) override;
 };
 

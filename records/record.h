@@ -27,6 +27,10 @@
 //     if (nVersion >= 130 && nVersion < 150) AddRetiredField<int32_t>();
 //     AddString(&m_strName);
 //   }
+// A stored class whose members all have initialisers still declares an empty
+// constructor of its own (`cFoo() {}`): without one, the value-initialisation
+// of emplace_back() and resize() zeroes the whole object before running the
+// initialisers, which costs as much as reading a small record.
 // Writing a Load/Save with extras:
 //   void cFoo::Load(cRecordReader& file) {
 //     cRecord::Load(file);
@@ -183,14 +187,6 @@ protected:
     for (int i = 0; i < count; ++i) AddStringAt(OffsetOf(pString + i));
   }
   void AddRetiredString() { AddStringAt(cRecordLayout::kRetired); }
-
-  // Registration bodies written when every object built its own lists size
-  // them first with m_FieldDesc.reserve(n); layouts are shared now, so there
-  // is nothing to reserve and the call does nothing.
-  struct cNoReserve {
-    void reserve(size_t) const {}
-  };
-  static constexpr cNoReserve m_FieldDesc{};
 
 private:
   // Points this record at its class's layout for nVersion, made on first use.

@@ -64,13 +64,8 @@ bool cRecordWriter::Commit() {
 
 // ---- File layer -----------------------------------------------------------
 
-std::unique_ptr<cRecordReader> OpenLoadFile(const char* pszPath) {
-  std::string strPath = (pszPath == nullptr || *pszPath == '\0') ? "err" : pszPath;
-  if (strPath.size() > kMaxPath) return nullptr;
-  FILE* fp = OpenFile(strPath, "rb");
-  if (fp == nullptr) return nullptr;
+bool ReadAndCloseFile(FILE* fp, std::string& data) {
   // One read of the whole file: its size first, then the bytes.
-  std::string data;
   struct stat st;
   bool bOk = ::fstat(::fileno(fp), &st) == 0 && S_ISREG(st.st_mode);
   if (bOk) {
@@ -78,7 +73,16 @@ std::unique_ptr<cRecordReader> OpenLoadFile(const char* pszPath) {
     bOk = std::fread(data.data(), 1, data.size(), fp) == data.size();
   }
   std::fclose(fp);
-  if (!bOk) {
+  return bOk;
+}
+
+std::unique_ptr<cRecordReader> OpenLoadFile(const char* pszPath) {
+  std::string strPath = (pszPath == nullptr || *pszPath == '\0') ? "err" : pszPath;
+  if (strPath.size() > kMaxPath) return nullptr;
+  FILE* fp = OpenFile(strPath, "rb");
+  if (fp == nullptr) return nullptr;
+  std::string data;
+  if (!ReadAndCloseFile(fp, data)) {
     ReportLog("%s : the file could not be read", strPath.c_str());
     return nullptr;
   }

@@ -14,6 +14,7 @@
 // half-written file behind.
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -152,6 +153,10 @@ extern int g_bStripCR;
 
 // Restores the three globals to their start-up values (tests).
 void ResetRecordGlobals();
+
+// Reads an open file whole, with one read of the size the file has, and
+// closes it. False when it is no regular file or the read came up short.
+bool ReadAndCloseFile(FILE* fp, std::string& data);
 
 // Opens a record file for reading: reads it whole, takes its 4-byte version
 // word into g_nFileVersion and returns a reader positioned after it. A null

@@ -14,6 +14,7 @@
 
 class cSwordFrame : public cRecord {
 public:
+  cSwordFrame() {}
   void RegisterFields(int nVersion) override;
 
   int32_t m_nOffsetX = 0;  // relative to the wielder, before its size factor
@@ -49,6 +50,7 @@ public:
 // A bitmap that can replace a character's bitmap.
 class cBmpCharaExcDef : public cRecord {
 public:
+  cBmpCharaExcDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
 
@@ -62,6 +64,7 @@ public:
 // A picture shown by flows; cBgmDef, the music row, has the same members.
 class cPictureDef : public cRecord {
 public:
+  cPictureDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
 
@@ -70,10 +73,14 @@ public:
   std::string m_strFile;
 };
 
-class cBgmDef : public cPictureDef {};
+class cBgmDef : public cPictureDef {
+public:
+  cBgmDef() {}
+};
 
 class cSoundDef : public cRecord {
 public:
+  cSoundDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
 

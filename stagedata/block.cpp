@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "stagedata/item.h"
-#include "stagedata/fast_base.h"
 #include "stagedata/palettes.h"
 
 
@@ -100,7 +99,6 @@ cEdBlock& cEdBlock::operator=(cEdBlock&& other) noexcept {
 
 void cEdBlock::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
-  m_FieldDesc.reserve(18);
   AddField(&m_nLinkSrc);
   AddField(&m_nLinkNo);
   AddField(&m_nCondMode);
@@ -131,7 +129,7 @@ void cEdBlock::SetDefaults() {
 }
 
 void cEdBlock::Load(cRecordReader& file) {
-  LoadBasePart(*this, file);
+  cRecord::Load(file);
   file.Read(m_nTileX);
   file.Read(m_nTileY);
   ReadByteVector(m_vLinkFlags, file);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "stagedata/fast_base.h"
 #include "stagedata/palettes.h"
 
 
@@ -191,7 +190,6 @@ cEdChara& cEdChara::operator=(cEdChara&& other) noexcept {
 
 void cEdChara::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(53);
   AddString(&m_strName);
   AddField(&m_nLinkSrc);
   AddField(&m_nLinkNo);
@@ -274,7 +272,7 @@ void cEdChara::InsertLinkGroup(int nGroup) {
 }
 
 void cEdChara::Load(cRecordReader& file) {
-  LoadBasePart(*this, file);
+  cRecord::Load(file);
   file.Read(m_nTileX);
   file.Read(m_nTileY);
   file.Read(m_nPlaceData);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "stagedata/fast_base.h"
 #include "stagedata/palettes.h"
 
 
@@ -101,7 +100,6 @@ cEdItem& cEdItem::operator=(cEdItem&& other) noexcept {
 
 void cEdItem::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();
-  m_FieldDesc.reserve(17);
   AddString(&m_strName);
   AddField(&m_nLinkSrc);
   AddField(&m_nLinkNo);
@@ -134,7 +132,7 @@ int cEdItem::SetDefaults() {
 }
 
 void cEdItem::Load(cRecordReader& file) {
-  LoadBasePart(*this, file);
+  cRecord::Load(file);
   file.Read(m_nTileX);
   file.Read(m_nTileY);
   ReadByteVector(m_vLinkFlags, file);

@@ -38,7 +38,6 @@ cEdStage::cEdStage() {
 
 void cEdStage::RegisterFields(int v) {
   ClearFieldLists();
-  m_FieldDesc.reserve(98);
   AddString(&m_strName);
   AddField(&m_nWidth);
   AddField(&m_nReserved1);
@@ -265,7 +264,9 @@ void cEdStage::ValidateMapSize() {
     m_nHeight = static_cast<int32_t>(nMaxRows - 2 * kMapBorderCells);
 }
 
-void cEdStage::Validate(const cStageRefs& outer) {
+void cEdStage::Validate(const cStageRefs& refs) { ValidateParts(refs, false); }
+
+void cEdStage::ValidateParts(const cStageRefs& outer, bool bPlacementsValidated) {
   // A hostile or damaged file must not make play allocate a giant grid or
   // run no (or countless) physics sub-steps.
   ValidateMapSize();
@@ -300,15 +301,15 @@ void cEdStage::Validate(const cStageRefs& outer) {
     item.ValidateSummonRefs(refs);
   }
   for (cEdBlock& block : m_vPlacedBlock) {
-    block.Validate(refs);
+    if (!bPlacementsValidated) block.Validate(refs);
     block.ValidateItemLink(refs);
   }
   for (cEdChara& chara : m_vPlacedChara) {
-    chara.Validate(refs);
+    if (!bPlacementsValidated) chara.Validate(refs);
     chara.ValidateSummonRefs(refs);
   }
   for (cEdItem& item : m_vPlacedItem) {
-    item.Validate(refs);
+    if (!bPlacementsValidated) item.Validate(refs);
     item.ValidateSummonRefs(refs);
   }
 }

@@ -206,6 +206,10 @@ public:
 
 private:
   void ValidateMapSize();
+  // Validate; with bPlacementsValidated the placements' own Validate is left
+  // out (their Load has just run it against the complete palettes, and it
+  // gives the same result again).
+  void ValidateParts(const cStageRefs& refs, bool bPlacementsValidated);
 };
 
 // List resets: n freshly constructed elements with their class's defaults.

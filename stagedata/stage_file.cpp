@@ -158,7 +158,9 @@ void cEdStage::Load(cRecordReader& file) {
     }
     if (v < 225) m_bShowStart = 0;
   }
-  Validate(refs);
+  // Each placement read whole was validated by its own Load; after a fault
+  // the rest are unread defaults and get the full pass.
+  ValidateParts(refs, !file.Failed());
 }
 
 void cEdStage::Save(cRecordWriter& file) {
@@ -193,7 +195,8 @@ int CheckStageFile(const char* pszPath) {
 
 eStageRead ReadStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs) {
   std::string data;
-  if (!ReadWholeFile(strPath, data)) {
+  FILE* fp = OpenFile(strPath, "rb");
+  if (fp == nullptr || !ReadAndCloseFile(fp, data)) {
     ReportLog("%s : cannot be read", strPath.c_str());
     return eStageRead::CannotOpen;
   }

@@ -4,7 +4,6 @@
 
 void cEdBgLayer::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(10);
   if (nVersion >= 62) AddField(&m_bVisible);
   AddField(&m_bFill);
   AddField(&m_nFillColour);
@@ -51,7 +50,6 @@ void cEdStageText::RegisterFields(int /*nVersion*/) {
 
 void cEdEraseArea::RegisterFields(int nVersion) {
   ClearFieldLists();
-  m_FieldDesc.reserve(8);
   AddField(&m_bLeft);
   if (nVersion >= 125) {
     AddField(&m_bRight);

@@ -38,7 +38,7 @@ public:
 // A text line stored with the stage; kept and copied, never shown.
 class cEdStageText : public cRecord {
 public:
-  cEdStageText() = default;
+  cEdStageText() {}
   cEdStageText(const cEdStageText& other) = default;
   cEdStageText& operator=(const cEdStageText& other) = default;
   ~cEdStageText() override = default;
@@ -52,7 +52,7 @@ public:
 // margin in cells beyond the view.
 class cEdEraseArea : public cRecord {
 public:
-  cEdEraseArea() = default;
+  cEdEraseArea() {}
   cEdEraseArea(const cEdEraseArea& other) = default;
   cEdEraseArea& operator=(const cEdEraseArea& other) = default;
   ~cEdEraseArea() override = default;
