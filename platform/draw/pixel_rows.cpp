@@ -62,8 +62,13 @@ __attribute__((target("avx2"))) int BlendAlphaRunAvx2(uint32_t* d, const uint32_
   for (; k + 8 <= n; k += 8) {
     const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + k));
     const __m256i a = _mm256_srli_epi32(c, 24);
-    if (k > 0 && _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, vFull))) == 0xFF)
-      break;
+    if (_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, vFull))) == 0xFF) {
+      if (k > 0) break;
+      // Stored without reading the pixels (a target being streamed is not
+      // in the cache).
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), c);
+      continue;
+    }
     const __m256i transparent = _mm256_cmpeq_epi32(a, zero);
     if (_mm256_movemask_ps(_mm256_castsi256_ps(transparent)) == 0xFF) continue;
     __m256i* q = reinterpret_cast<__m256i*>(d + k);
