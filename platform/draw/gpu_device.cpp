@@ -613,7 +613,6 @@ class cConstantBlend16 {
     for (int f = 0; f < m_nFields; ++f) {
       m_fields[f] = pFields[f];
       const uint32_t nMask = (1u << pFields[f].nBits) - 1;
-      m_tables[f].resize(nMask + 1);
       for (uint32_t v = 0; v <= nMask; ++v) {
         uint8_t in[4] = {}, out[4] = {};
         const uint16_t p = static_cast<uint16_t>(v << pFields[f].nShift);
@@ -638,7 +637,7 @@ class cConstantBlend16 {
  private:
   int m_nFields;
   FIELD m_fields[4];
-  std::vector<uint16_t> m_tables[4];
+  uint16_t m_tables[4][64];  // by the channel's stored value (at most 6 bits)
 };
 
 // Source-alpha blend of ARGB colours over 16-bit pixels of one format.
