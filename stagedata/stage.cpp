@@ -300,16 +300,17 @@ void cEdStage::ValidateParts(const cStageRefs& outer, bool bPlacementsValidated)
     item.Validate(refs);
     item.ValidateSummonRefs(refs);
   }
+  if (bPlacementsValidated) return;
   for (cEdBlock& block : m_vPlacedBlock) {
-    if (!bPlacementsValidated) block.Validate(refs);
+    block.Validate(refs);
     block.ValidateItemLink(refs);
   }
   for (cEdChara& chara : m_vPlacedChara) {
-    if (!bPlacementsValidated) chara.Validate(refs);
+    chara.Validate(refs);
     chara.ValidateSummonRefs(refs);
   }
   for (cEdItem& item : m_vPlacedItem) {
-    if (!bPlacementsValidated) item.Validate(refs);
+    item.Validate(refs);
     item.ValidateSummonRefs(refs);
   }
 }

@@ -206,9 +206,8 @@ public:
 
 private:
   void ValidateMapSize();
-  // Validate; with bPlacementsValidated the placements' own Validate is left
-  // out (their Load has just run it against the complete palettes, and it
-  // gives the same result again).
+  // Validate; with bPlacementsValidated the placements are left out (the load
+  // has just checked each of them against the palettes as they are now).
   void ValidateParts(const cStageRefs& refs, bool bPlacementsValidated);
 };
 

@@ -17,17 +17,29 @@ StageLoadRunner& LoadRunner() {
   return s_runner;
 }
 
-template <class List>
+// Reads a placement list; check(element) runs on each placement read whole,
+// right after its Load.
+template <class List, class Check>
 void LoadPlacements(List& list, cRecordReader& file, size_t nMinBytes, const char* pszWhat,
-                    void (*reset)(List&, unsigned)) {
-  // Each placement is a word (written 0, ignored) and the definition.
+                    void (*reset)(List&, unsigned), Check check) {
+  // Each placement is a word (written 0, ignored) and the definition. A
+  // placement is made just before it is read, while its memory is at hand:
+  // tens of thousands of them made first would have left the cache by the
+  // time each is read. (Placements refer to the palettes, never to their own
+  // list, so its length while reading does not matter.)
   const uint32_t n = file.ReadCount(4 + nMinBytes, pszWhat);
-  reset(list, n);
-  for (auto& element : list) {
+  reset(list, 0);
+  ReserveForRecords(list, n);
+  for (uint32_t i = 0; i < n; ++i) {
     file.Skip(4);
+    auto& element = list.emplace_back();
     element.Load(file);
     if (file.Failed()) break;
+    check(element);
   }
+  // After a fault the list still has the announced length; the entries not
+  // read are new ones.
+  if (list.size() < n) list.resize(n);
 }
 
 template <class List>
@@ -107,9 +119,25 @@ void cEdStage::Load(cRecordReader& file) {
   if (!m_vChara.empty()) m_vChara[0] = cEdChara();
   if (!m_vItem.empty()) m_vItem[0] = cEdItem();
 
-  LoadPlacements(m_vPlacedBlock, file, kMinBlockBytes, "placed block count", &ResetBlockList);
-  LoadPlacements(m_vPlacedChara, file, kMinCharaBytes, "placed character count", &ResetCharaList);
-  LoadPlacements(m_vPlacedItem, file, kMinItemBytes, "placed item count", &ResetItemList);
+  // Each placement's Load validates it against the palettes. When they are
+  // as long as Validate leaves them already (it pads them to two entries),
+  // the checks of palette references that Validate would make are made here
+  // as well, while the placement is in the cache; Validate then passes over
+  // the placements. Otherwise Validate makes them after padding.
+  const bool bCheckPlacements = m_vBlock.size() >= 2 && m_vChara.size() >= 2 && m_vItem.size() >= 2;
+  auto checkBlock = [&](cEdBlock& block) {
+    if (bCheckPlacements) block.ValidateItemLink(refs);
+  };
+  auto checkChara = [&](cEdChara& chara) {
+    if (bCheckPlacements) chara.ValidateSummonRefs(refs);
+  };
+  auto checkItem = [&](cEdItem& item) {
+    if (bCheckPlacements) item.ValidateSummonRefs(refs);
+  };
+  LoadPlacements(m_vPlacedBlock, file, kMinBlockBytes, "placed block count", &ResetBlockList, checkBlock);
+  LoadPlacements(m_vPlacedChara, file, kMinCharaBytes, "placed character count", &ResetCharaList,
+                 checkChara);
+  LoadPlacements(m_vPlacedItem, file, kMinItemBytes, "placed item count", &ResetItemList, checkItem);
 
   ReadRecordVector(m_vBgLayer, file);
   ReadRecordVector(m_vStageText, file);
@@ -158,9 +186,8 @@ void cEdStage::Load(cRecordReader& file) {
     }
     if (v < 225) m_bShowStart = 0;
   }
-  // Each placement read whole was validated by its own Load; after a fault
-  // the rest are unread defaults and get the full pass.
-  ValidateParts(refs, !file.Failed());
+  // After a fault the placements not read are defaults and get the full pass.
+  ValidateParts(refs, bCheckPlacements && !file.Failed());
 }
 
 void cEdStage::Save(cRecordWriter& file) {

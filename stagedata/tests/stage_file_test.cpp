@@ -341,6 +341,64 @@ TEST_F(StageFileTest, EmptyPaletteListsAreFilledWithDefaults) {
   EXPECT_TRUE(loaded.m_vBgLayer.empty());
 }
 
+// A placed block's item reference is checked against the stage's item
+// palette as Validate leaves it: padded to two entries when the file holds
+// fewer, and as stored otherwise.
+TEST_F(StageFileTest, PlacedItemReferencesAreCheckedAgainstTheFinalPalette) {
+  auto placedBlock = [](int16_t nItemIndex) {
+    cEdBlock block;
+    block.m_nGraphic = 1;
+    block.m_nItemSource = LINKSRC_STAGE;
+    block.m_nItemIndex = nItemIndex;
+    return block;
+  };
+  struct Case {
+    const char* pszWhat;
+    bool bEmptyPalettes;
+    int16_t nItemIndex;
+    int16_t nExpected;
+  } const cases[] = {
+      {"padded palette, entry 1", true, 1, 1},
+      {"padded palette, past the end", true, 2, 0},
+      {"stored palette, last entry", false, 2, 2},
+      {"stored palette, past the end", false, 3, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pszWhat);
+    cEdStage stage;
+    Generate(stage, cStageGenOptions{.nPlacedBlocks = 0, .nPlacedCharas = 0, .nPlacedItems = 0});
+    ASSERT_EQ(stage.m_vItem.size(), 3u);
+    cRecordWriter file;
+    file.WriteI32(DATA_VERSION);
+    {
+      const cStageRefs refs = Refs().WithStage(&stage);
+      cStageRefsScope scope(refs);
+      stage.cRecord::Save(file);
+      SaveIntVector(stage.m_vResultItem, file);
+      for (cEdEraseArea* pArea : {&stage.m_EraseChara, &stage.m_EraseBlockChara, &stage.m_EraseItem,
+                                  &stage.m_EraseShot0, &stage.m_EraseShot1})
+        pArea->Save(file);
+      if (c.bEmptyPalettes) {
+        for (int i = 0; i < 3; ++i) file.WriteU32(0);
+      } else {
+        SaveRecordVector(stage.m_vBlock, file);
+        SaveRecordVector(stage.m_vChara, file);
+        SaveRecordVector(stage.m_vItem, file);
+      }
+      file.WriteU32(1);  // one placed block
+      file.WriteU32(0);
+      placedBlock(c.nItemIndex).Save(file);
+      for (int i = 0; i < 4; ++i) file.WriteU32(0);  // characters, items, layers, texts
+      file.WriteI32(END_MARK);
+    }
+    cEdStage loaded;
+    ASSERT_EQ(ReadBytes(loaded, file.Data()), eStageRead::Ok);
+    ASSERT_EQ(loaded.m_vPlacedBlock.size(), 1u);
+    EXPECT_EQ(loaded.m_vPlacedBlock[0].m_nItemIndex, c.nExpected);
+    EXPECT_EQ(loaded.m_vPlacedBlock[0].m_nItemSource, c.nExpected != 0 ? LINKSRC_STAGE : LINKSRC_NONE);
+  }
+}
+
 TEST_F(StageFileTest, ReplayStageTakesItsSettingsFromTheStartCopy) {
   cEdStage stage;
   Generate(stage);
