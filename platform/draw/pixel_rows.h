@@ -91,11 +91,21 @@ inline __m128i BlendSourceAlpha4(__m128i c, __m128i p, __m128i vForce) {
 }
 
 // Source-alpha copy of four texels. The blend gives opaque and transparent
-// texels their exact results too, so only a wholly transparent group is
-// worth a branch (mixed glyph edges would mispredict any finer test).
+// texels their exact results too, so for small quads only a wholly
+// transparent group is worth a branch (mixed glyph edges would mispredict any
+// finer test). bStore: a wholly opaque group is stored without reading the
+// pixels, for targets being streamed (not in the cache).
+template <bool bStore>
 inline void AlphaQuad(uint32_t* d, const uint32_t* s, __m128i vForce) {
   const __m128i v = Load(s);
-  if (Mask(_mm_cmpeq_epi32(_mm_srli_epi32(v, 24), _mm_setzero_si128())) == 0xF) return;
+  const __m128i a = _mm_srli_epi32(v, 24);
+  if constexpr (bStore) {
+    if (Mask(_mm_cmpeq_epi32(a, _mm_set1_epi32(255))) == 0xF) {
+      Store(d, v);
+      return;
+    }
+  }
+  if (Mask(_mm_cmpeq_epi32(a, _mm_setzero_si128())) == 0xF) return;
   Store(d, BlendSourceAlpha4(v, Load(d), vForce));
 }
 
@@ -251,10 +261,20 @@ __attribute__((always_inline)) inline void BlendRowSourceAlpha(uint32_t* d, cons
       select(d + k + 12, v3);
       continue;
     }
-    for (int j = k; j < k + 16; j += 4) AlphaQuad(d + j, s + j, vForce);
+    for (int j = k; j < k + 16; j += 4) AlphaQuad<bStream>(d + j, s + j, vForce);
   }
-  for (; k + 4 <= n; k += 4) AlphaQuad(d + k, s + k, vForce);
-  if (k < n) AlphaTail(d, s, k, n, vForce);
+  for (; k + 4 <= n; k += 4) AlphaQuad<bStream>(d + k, s + k, vForce);
+  if constexpr (bStream) {
+    for (; k < n; ++k) {
+      const uint32_t al = s[k] >> 24;
+      if (al == 255)
+        d[k] = s[k];
+      else if (al != 0)
+        d[k] = BlendSourceAlpha(s[k], d[k], dwForce);
+    }
+  } else if (k < n) {
+    AlphaTail(d, s, k, n, vForce);
+  }
 #else
   for (; k < n; ++k) {
     const uint32_t al = s[k] >> 24;
