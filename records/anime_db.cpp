@@ -98,11 +98,13 @@ void cAnimeSetDef::Load(cRecordReader& file) {
   cRecord::Load(file);
   const uint32_t nCount = file.ReadCount(12, "slot count");
   m_Slots.clear();
-  m_Slots.resize(nCount);
-  for (cAnimeDef& slot : m_Slots) {
-    slot.Load(file);
+  m_Slots.reserve(nCount);
+  while (m_Slots.size() < nCount) {
+    EmplaceForLoad(m_Slots).Load(file);
     if (file.Failed()) break;
   }
+  // After a fault the slots not read are default slots.
+  if (m_Slots.size() < nCount) m_Slots.resize(nCount);
   if (g_nFileVersion < kVersionFlyingOffset) FitSlots();
   if (g_nFileVersion < kVersionFlyingSlotNames) {
     FitSlots();

@@ -27,6 +27,8 @@ public:
 class cAnimeDef : public cRecord {
 public:
   cAnimeDef();
+  // Without the default frame: Load reads the frames afresh.
+  explicit cAnimeDef(cForLoad) {}
 
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;

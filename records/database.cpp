@@ -52,7 +52,7 @@ bool LoadTableRows(cCheckedVector<Row>& table, cRecordReader& file) {
   if (table.size() > nCount) table.resize(nCount);
   ReserveForRecords(table, nCount);
   for (size_t i = 0; i < nCount; ++i) {
-    if (i == table.size()) table.emplace_back();
+    if (i == table.size()) EmplaceForLoad(table);
     table[i].Load(file);  // also removes carriage returns when g_bStripCR is set
     if (file.Failed()) return false;
   }

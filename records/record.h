@@ -300,8 +300,23 @@ void ReserveForRecords(Vec& v, size_t n) {
   v.reserve(std::min<size_t>(n, kReserveBytes / sizeof(typename Vec::value_type)));
 }
 
+// A class whose Load replaces part of its defaults whole (a list it reads
+// afresh) may have a constructor taking cForLoad that leaves that part
+// unmade; readers make the elements they are about to load with it.
+struct cForLoad {};
+
+// Appends an element about to be loaded: made with cForLoad where the class
+// has such a constructor, default-constructed otherwise.
+template <class Vec>
+typename Vec::reference EmplaceForLoad(Vec& v) {
+  if constexpr (std::is_constructible_v<typename Vec::value_type, cForLoad>)
+    return v.emplace_back(cForLoad{});
+  else
+    return v.emplace_back();
+}
+
 // Vector of records: u32 count, then each element's Load. The vector is
-// emptied and filled with default-constructed elements first.
+// emptied first and each element made just before it is read.
 template <class Vec>
 void ReadRecordVector(Vec& v, cRecordReader& file) {
   // A record takes at least its two count words.
@@ -309,7 +324,7 @@ void ReadRecordVector(Vec& v, cRecordReader& file) {
   v.clear();
   ReserveForRecords(v, n);
   for (uint32_t i = 0; i < n; ++i) {
-    v.emplace_back().Load(file);
+    EmplaceForLoad(v).Load(file);
     if (file.Failed()) break;
   }
 }

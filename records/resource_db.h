@@ -32,6 +32,8 @@ public:
 class cSwordTypeDef : public cRecord {
 public:
   cSwordTypeDef();
+  // Without the default frame: Load reads the frames afresh.
+  explicit cSwordTypeDef(cForLoad) {}
 
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
