@@ -215,10 +215,22 @@ __attribute__((always_inline)) inline void BlendRowSourceAlpha(uint32_t* d, cons
 #if defined(__x86_64__)
   if (g_bHasAvx2) {
     // Stretches without partial alpha go 32 pixels at a time, the others
-    // eight at a time; what is left is under eight pixels.
-    while (n - k >= 8) {
-      k += CopyAlphaRunAvx2(d + k, s + k, n - k, bStream);
-      k += BlendAlphaRunAvx2(d + k, s + k, n - k, dwForce);
+    // eight at a time. A streamed row leaves its last blocks to the SSE2
+    // loop (stores and selects without arithmetic) and keeps the copy runs
+    // on whole cache lines; other rows go on until under eight pixels remain.
+    if constexpr (bStream) {
+      while (n - k >= 32) {
+        k += CopyAlphaRunAvx2(d + k, s + k, n - k, true);
+        if (n - k < 32) break;
+        k += BlendAlphaRunAvx2(d + k, s + k, n - k, dwForce);
+        if ((reinterpret_cast<uintptr_t>(d + k) & 63) != 0 && n - k >= 8)
+          k += BlendAlphaRunAvx2(d + k, s + k, 8, dwForce);
+      }
+    } else {
+      while (n - k >= 8) {
+        k += CopyAlphaRunAvx2(d + k, s + k, n - k, false);
+        k += BlendAlphaRunAvx2(d + k, s + k, n - k, dwForce);
+      }
     }
   }
 #endif
