@@ -12,6 +12,7 @@
 #include "app/base/checked_containers.h"
 #include "flow/condition.h"
 #include "records/record.h"
+#include "stagedata/link_flags.h"
 #include "stagedata/stage_refs.h"
 
 // Palettes a link or an item reference can name.
@@ -61,7 +62,7 @@ public:
   int16_t m_nTileY = 0;
   int8_t m_nLinkSrc = 0;                 // 1
   int16_t m_nLinkNo = 0;                 // 2; 0 = not linked
-  std::vector<uint8_t> m_vLinkFlags;     // one per attribute group
+  cLinkFlags<kBlockLinkGroups> m_vLinkFlags;  // one per attribute group
   std::string m_strName;                 // the string
   cConditionList m_vCondition;  // appearance conditions
   int8_t m_nCondMode = 0;                // 3: 0 all hold, 1 any holds

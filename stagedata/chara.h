@@ -12,6 +12,7 @@
 #include "flow/condition.h"
 #include "flow/flow.h"
 #include "records/record.h"
+#include "stagedata/link_flags.h"
 #include "stagedata/stage_refs.h"
 
 inline constexpr int kCharaLinkGroups = 37;
@@ -55,7 +56,7 @@ public:
   // The placed item this placement carries: an index into the stage's placed
   // items; -1, or any index outside them, carries none.
   int32_t m_nPlaceData = -1;
-  std::vector<uint8_t> m_vLinkFlags;
+  cLinkFlags<kCharaLinkGroups> m_vLinkFlags;
   cConditionList m_vCondition;
   cFlowList m_vFlow;
 

@@ -10,6 +10,7 @@
 #include "flow/condition.h"
 #include "flow/flow.h"
 #include "records/record.h"
+#include "stagedata/link_flags.h"
 #include "stagedata/stage_refs.h"
 
 inline constexpr int kItemLinkGroups = 13;
@@ -42,7 +43,7 @@ public:
   // Extras (not registered).
   int16_t m_nTileX = 0;
   int16_t m_nTileY = 0;
-  std::vector<uint8_t> m_vLinkFlags;
+  cLinkFlags<kItemLinkGroups> m_vLinkFlags;
   cConditionList m_vCondition;
   cFlowCommandList m_vItemCommand;
 
