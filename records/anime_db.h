@@ -51,6 +51,8 @@ public:
   enum { SLOT_STAND, SLOT_WALK, SLOT_FLY, SLOT_FLYMOVE, SLOT_COUNT };
 
   cAnimeSetDef();
+  // Without the default slots: Load reads the slots afresh.
+  explicit cAnimeSetDef(cForLoad) {}
 
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
