@@ -90,6 +90,9 @@ bool cSdlPresenter::ShowPendingFrame() {
     m_pTexture =
         SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
     if (!m_pTexture) return false;
+    // The frame is opaque: the top byte of a pixel must never show as
+    // see-through, whatever a blend left in it.
+    SDL_SetTextureBlendMode(m_pTexture, SDL_BLENDMODE_NONE);
     m_nTextureWidth = w;
     m_nTextureHeight = h;
     SDL_RenderSetLogicalSize(m_pRenderer, w, h);
