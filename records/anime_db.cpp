@@ -28,10 +28,7 @@ void LoadAnimeFrames(cCheckedVector<cAnimeFrame>& frames, cRecordReader& file) {
   const uint32_t nCount = file.ReadCount(8, "frame count");
   frames.clear();
   frames.resize(nCount);
-  for (cAnimeFrame& frame : frames) {
-    frame.Load(file);
-    if (file.Failed()) return;
-  }
+  LoadPlainRecords(frames, file);
 }
 
 // ---- cAnimeDef --------------------------------------------------------------

@@ -118,10 +118,7 @@ void LoadEffectFrames(cCheckedVector<cEffectFrame>& frames, cRecordReader& file)
   const uint32_t nCount = file.ReadCount(8, "frame count");
   frames.clear();
   frames.resize(nCount);
-  for (cEffectFrame& frame : frames) {
-    frame.Load(file);
-    if (file.Failed()) return;
-  }
+  LoadPlainRecords(frames, file);
 }
 
 // ---- cEffectAnimDef ---------------------------------------------------------

@@ -365,9 +365,7 @@ cRecord& cRecord::operator=(cRecord&& other) noexcept {
   return *this;
 }
 
-void cRecord::Load(cRecordReader& file) {
-  Register(g_nFileVersion);
-
+inline void cRecord::LoadRegistered(cRecordReader& file) {
   const uint32_t n = file.ReadU32();
   if (!file.Failed() && n != 0) {
     if (n > m_nFields) {
@@ -396,7 +394,30 @@ void cRecord::Load(cRecordReader& file) {
   // other registered string after.
   const uint32_t nRead = ReadStrings(file, g_bStripCR != 0);
   if (g_bStripCR && nRead < m_nStrings) StripListedStrings(nRead);
+}
+
+void cRecord::Load(cRecordReader& file) {
+  Register(g_nFileVersion);
+  LoadRegistered(file);
   if (g_nDataVersion != g_nFileVersion) Register(g_nDataVersion);
+}
+
+cRecord::cSameClassLoader::cSameClassLoader(cRecord& first) {
+  first.Register(g_nFileVersion);
+  m_File = cRegistration{first.m_pLayout, first.m_nFields, first.m_nStrings};
+  first.Register(g_nDataVersion);
+  m_Data = cRegistration{first.m_pLayout, first.m_nFields, first.m_nStrings};
+}
+
+void cRecord::cSameClassLoader::Load(cRecord& record, cRecordReader& file) const {
+  record.m_pOwnLayout.reset();
+  record.m_pLayout = m_File.pLayout;
+  record.m_nFields = m_File.nFields;
+  record.m_nStrings = m_File.nStrings;
+  record.LoadRegistered(file);
+  record.m_pLayout = m_Data.pLayout;
+  record.m_nFields = m_Data.nFields;
+  record.m_nStrings = m_Data.nStrings;
 }
 
 void cRecord::LoadStrings(cRecordReader& file) { ReadStrings(file, false); }

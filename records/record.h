@@ -163,6 +163,23 @@ public:
   // Does nothing; stands where a validation step has nothing to do.
   void EmptyHook() {}
 
+  // The registrations of one class at the file's and the program's data
+  // versions, looked up once for a list of records of that class: Load(r)
+  // is r.cRecord::Load for each r of the class (see LoadPlainRecords).
+  class cSameClassLoader {
+  public:
+    explicit cSameClassLoader(cRecord& first);
+    void Load(cRecord& record, cRecordReader& file) const;
+
+  private:
+    struct cRegistration {
+      const cRecordLayout* pLayout;
+      uint32_t nFields;
+      uint32_t nStrings;
+    };
+    cRegistration m_File, m_Data;
+  };
+
 protected:
   // Starts a registration: both lists empty.
   void ClearFieldLists();
@@ -191,6 +208,8 @@ protected:
 private:
   // Points this record at its class's layout for nVersion, made on first use.
   void Register(int nVersion);
+  // Load after the registration at the file's version.
+  void LoadRegistered(cRecordReader& file);
   // The shared layout of this record's class at nVersion.
   const cRecordLayout& LayoutFor(int nVersion);
   const cRecordLayout& FindOrDescribeLayout(const std::type_info& type, int nVersion);
@@ -325,6 +344,22 @@ void ReadRecordVector(Vec& v, cRecordReader& file) {
   ReserveForRecords(v, n);
   for (uint32_t i = 0; i < n; ++i) {
     EmplaceForLoad(v).Load(file);
+    if (file.Failed()) break;
+  }
+}
+
+// Loads every element of a list already sized, stopping at a fault, for a
+// class whose Load is cRecord's own (no extras): its registrations are
+// looked up once for the list instead of once per element.
+template <class Vec>
+void LoadPlainRecords(Vec& v, cRecordReader& file) {
+  using T = typename Vec::value_type;
+  static_assert(std::is_same_v<decltype(&T::Load), void (cRecord::*)(cRecordReader&)>,
+                "the class has a Load of its own");
+  if (v.empty()) return;
+  const cRecord::cSameClassLoader loader(v.front());
+  for (T& record : v) {
+    loader.Load(record, file);
     if (file.Failed()) break;
   }
 }

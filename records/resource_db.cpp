@@ -38,10 +38,7 @@ void LoadSwordFrames(cCheckedVector<cSwordFrame>& frames, cRecordReader& file) {
   const uint32_t nCount = file.ReadCount(8, "frame count");
   frames.clear();
   frames.resize(nCount);
-  for (cSwordFrame& frame : frames) {
-    frame.Load(file);
-    if (file.Failed()) return;
-  }
+  LoadPlainRecords(frames, file);
 }
 
 cSwordTypeDef::cSwordTypeDef() : m_Frames(1) { m_Frames[0].m_nDuration = 1; }

@@ -211,6 +211,56 @@ TEST_F(RecordTest, ReadsOlderVersionsWithTheirLayout) {
   }
 }
 
+// A class with no extras, read as a list by LoadPlainRecords: each element
+// must end as its own cRecord::Load leaves it (members, registration at the
+// current version, the reader's position and fault), whatever the version.
+class cPlainRecord : public cRecord {
+public:
+  void RegisterFields(int nVersion) override {
+    ClearFieldLists();
+    AddField(&m_nA);
+    if (nVersion >= 100) AddField(&m_nB);
+    AddString(&m_strName);
+  }
+  int32_t m_nA = 1;
+  int16_t m_nB = 2;
+  std::string m_strName;
+};
+
+TEST_F(RecordTest, PlainRecordListsReadAsEachElementWould) {
+  auto element = [](cRecordBytes& b, int nVersion, int i) {
+    if (nVersion >= 100) b.Fields(2).i32(10 + i).i16(static_cast<int16_t>(20 + i));
+    else b.Fields(1).i32(10 + i);
+    b.Strings(1).str(i == 1 ? "a name longer than the short-string room" : "n");
+  };
+  for (int nVersion : {90, 100, DATA_VERSION}) {
+    cRecordBytes whole;
+    for (int i = 0; i < 3; ++i) element(whole, nVersion, i);
+    const std::string bytes = whole.Bytes();
+    for (size_t nCut : {bytes.size(), bytes.size() - 3, size_t{6}}) {
+      SCOPED_TRACE(testing::Message() << "version " << nVersion << " cut " << nCut);
+      g_nFileVersion = nVersion;
+      std::vector<cPlainRecord> one(3), list(3);
+      cRecordReader a(bytes.substr(0, nCut), "a"), b(bytes.substr(0, nCut), "b");
+      for (cPlainRecord& r : one) {
+        r.Load(a);
+        if (a.Failed()) break;
+      }
+      LoadPlainRecords(list, b);
+      EXPECT_EQ(a.Failed(), b.Failed());
+      EXPECT_EQ(a.Position(), b.Position());
+      for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(list[i].m_nA, one[i].m_nA);
+        EXPECT_EQ(list[i].m_nB, one[i].m_nB);
+        EXPECT_EQ(list[i].m_strName, one[i].m_strName);
+        EXPECT_EQ(list[i].FieldList().size(), one[i].FieldList().size());
+      }
+      // Every element read is registered at the current version.
+      EXPECT_EQ(list[0].FieldList().size(), 2u);
+    }
+  }
+}
+
 TEST_F(RecordTest, StringForms) {
   struct Case {
     const char* pszName;
