@@ -49,13 +49,15 @@ void Paint(DDSURFACEDATA* lpSD, bool bHoles) {
       for (int x = (y / 2) % 8; x < lpSD->nWidth; x += 16) DDPalFillRect(lpSD, x, y, 8, 1, 0);
 }
 
-void BlitBench(benchmark::State& state, bool bGpu, bool bKeyed, int nScale) {
+void BlitBench(benchmark::State& state, bool bGpu, bool bKeyed, int nScale,
+               int nMemoryType = DTMEMORYTYPE_VIDEO_RT) {
   if (!Start(bGpu, 32)) {
     state.SkipWithError("start failed");
     return;
   }
   DDSURFACEDATA src;
-  DDCreateSurface(&src, kW / nScale, kH / nScale, bKeyed, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+  DDCreateSurface(&src, kW / nScale, kH / nScale, bKeyed, nMemoryType == DTMEMORYTYPE_SYSTEM,
+                  nMemoryType, 0, 0);
   Paint(&src, bKeyed);
   for (auto _ : state) {
     if (nScale == 1)
@@ -93,6 +95,15 @@ void BM_Gpu32_Translucent(benchmark::State& s) { TintBench(s, 0x80FFFFFFu); }
 void BM_Gpu32_Tinted(benchmark::State& s) { TintBench(s, 0xFFFF8040u); }
 void BM_Gpu32_Keyed(benchmark::State& s) { BlitBench(s, true, true, 1); }
 void BM_Gpu32_Stretch2x(benchmark::State& s) { BlitBench(s, true, false, 2); }
+// From a system-memory surface the textured back end copies locked pixels.
+void BM_Gpu32_SysOpaque(benchmark::State& s) { BlitBench(s, true, false, 1, DTMEMORYTYPE_SYSTEM); }
+void BM_Gpu32_SysKeyed(benchmark::State& s) { BlitBench(s, true, true, 1, DTMEMORYTYPE_SYSTEM); }
+void BM_Gpu32_SysStretch2x(benchmark::State& s) {
+  BlitBench(s, true, false, 2, DTMEMORYTYPE_SYSTEM);
+}
+void BM_Gpu32_SysKeyedStretch2x(benchmark::State& s) {
+  BlitBench(s, true, true, 2, DTMEMORYTYPE_SYSTEM);
+}
 void BM_DD32_Opaque(benchmark::State& s) { BlitBench(s, false, false, 1); }
 void BM_DD32_Keyed(benchmark::State& s) { BlitBench(s, false, true, 1); }
 void BM_DD32_Stretch2x(benchmark::State& s) { BlitBench(s, false, false, 2); }
@@ -160,6 +171,31 @@ void BM_Gpu32_Batch1000Sprites(benchmark::State& state) {
   DDResetForTests();
 }
 
+// 1,000 queued 16x16 sprites alternating between two sources, unsorted: every
+// sprite is a run of its own (the shape of text drawn from two glyph caches).
+void BM_Gpu32_Batch1000Runs(benchmark::State& state) {
+  if (!Start(true, 32)) {
+    state.SkipWithError("start failed");
+    return;
+  }
+  DDSURFACEDATA a, b;
+  DDCreateSurface(&a, 64, 64, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+  DDCreateSurface(&b, 64, 64, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+  Paint(&a, true);
+  Paint(&b, true);
+  for (auto _ : state) {
+    DDBeginBatch(0);
+    for (int i = 0; i < 1000; ++i)
+      DDBlt(&g_BackBufferSD, (i * 37) % (kW - 16), (i * 53) % (kH - 16), 16, 16, i % 2 ? &b : &a,
+            (i % 4) * 16, 0, 1);
+    DDEndBatch();
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+  DDReleaseSurface(&a);
+  DDReleaseSurface(&b);
+  DDResetForTests();
+}
+
 // Showing a full 8-bit frame: the flip converts it through the palette.
 void BM_DD8_PresentFrame(benchmark::State& state) {
   if (!Start(false, 8)) {
@@ -179,12 +215,17 @@ BENCHMARK(BM_Gpu32_Opaque);
 BENCHMARK(BM_Gpu32_Translucent);
 BENCHMARK(BM_Gpu32_Tinted);
 BENCHMARK(BM_DD32_Opaque);
+BENCHMARK(BM_Gpu32_SysOpaque);
+BENCHMARK(BM_Gpu32_SysKeyed);
+BENCHMARK(BM_Gpu32_SysStretch2x);
+BENCHMARK(BM_Gpu32_SysKeyedStretch2x);
 BENCHMARK(BM_Sdl_Keyed);
 BENCHMARK(BM_Gpu32_Keyed);
 BENCHMARK(BM_DD32_Keyed);
 BENCHMARK(BM_Gpu32_Stretch2x);
 BENCHMARK(BM_DD32_Stretch2x);
 BENCHMARK(BM_Gpu32_Batch1000Sprites);
+BENCHMARK(BM_Gpu32_Batch1000Runs);
 BENCHMARK(BM_DD8_PresentFrame);
 
 }  // namespace

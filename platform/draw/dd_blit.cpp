@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 #include "app/base/report_log.h"
+#include "platform/draw/blit_rows.h"
 #include "platform/draw/dd_internal.h"
+#include "platform/draw/pixel_rows.h"
 
 // ---- colours ---------------------------------------------------------------------
 
@@ -347,6 +351,37 @@ int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFA
 
 namespace {
 
+// Scratch of the locked-pixel copy, kept between calls so that a copy makes
+// no allocation once the largest width has been seen: the source column of
+// each visible destination column, the runs of columns that read one, and a
+// gathered source row of each depth.
+std::vector<int> g_CopyColumns;
+std::vector<std::pair<int, int>> g_CopySpans;
+std::vector<uint32_t> g_CopyRow32;
+std::vector<uint16_t> g_CopyRow16;
+
+// The source column (or row) that destination offset k reads: s0 + k
+// unscaled; otherwise trunc(k * f) from s0 (one less for a mirrored source)
+// while that stays within the source size ns. -1 when there is none or it
+// lies outside the source surface's nLimit columns.
+int LockedSource(bool bUnscaled, int k, double f, int s0, int ns, int nLimit) {
+  long long r;
+  if (bUnscaled) {
+    r = static_cast<long long>(s0) + k;
+  } else {
+    const int o = static_cast<int>(k * f);
+    if (std::abs(static_cast<long long>(o)) >= std::abs(static_cast<long long>(ns))) return -1;
+    r = static_cast<long long>(s0) + o - (ns < 0 ? 1 : 0);
+  }
+  return r >= 0 && r < nLimit ? static_cast<int>(r) : -1;
+}
+
+// Copies pixels of a locked source to a locked target where both positions
+// lie inside their surfaces: unscaled pixel (x + k, y + j) takes source
+// (sx + k, sy + j); scaled, it takes the source column and row LockedSource
+// gives. The source columns are worked out once per copy and each source row
+// is gathered once however many target rows repeat it; the rows are then
+// copied whole (opaque) or without their transparent texels (dwFlags 1).
 void LockedCopy(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACEDATA* lpSrcSD, int sx,
                 int sy, int sw, int sh, uint32_t dwFlags) {
   cSurfaceLock dst(lpDstSD);
@@ -357,40 +392,97 @@ void LockedCopy(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACEDAT
   const int nSrcW = src.m_lpSD->nWidth, nSrcH = src.m_lpSD->nHeight;
   const int nBytes = dst.m_nBytesPerPixel;
   if (nBytes != src.m_nBytesPerPixel || (nBytes != 2 && nBytes != 4)) return;
+  if (w <= 0 || h <= 0) return;
+  // Destination offsets that land inside the target.
+  const int kBeg = static_cast<int>(std::max(0LL, -static_cast<long long>(x)));
+  const int kEnd = static_cast<int>(std::min<long long>(w, static_cast<long long>(nDstW) - x));
+  const int jBeg = static_cast<int>(std::max(0LL, -static_cast<long long>(y)));
+  const int jEnd = static_cast<int>(std::min<long long>(h, static_cast<long long>(nDstH) - y));
+  if (kBeg >= kEnd || jBeg >= jEnd) return;
   const bool bKey = (dwFlags & 1) != 0;
   const bool bTo565 = nBytes == 2 && dst.m_lpSD == &g_BackBufferSD && !g_bWindowMode;
-  const double fx = static_cast<double>(sw) / w, fy = static_cast<double>(sh) / h;
   const bool bUnscaled = sw == w && sh == h;
-  const CHANNELFORMAT& bf = g_BackBufferFormat;
-  for (int j = 0; j < h; ++j) {
-    const int dy = y + j;
-    if (dy < 0 || dy >= nDstH) continue;
-    int oy = bUnscaled ? j : static_cast<int>(j * fy);
-    if (!bUnscaled && std::abs(oy) >= std::abs(sh)) continue;
-    const int ry = bUnscaled ? sy + j : (sh < 0 ? sy + oy - 1 : sy + oy);
-    if (ry < 0 || ry >= nSrcH) continue;
-    for (int k = 0; k < w; ++k) {
-      const int dx = x + k;
-      if (dx < 0 || dx >= nDstW) continue;
-      int ox = bUnscaled ? k : static_cast<int>(k * fx);
-      if (!bUnscaled && std::abs(ox) >= std::abs(sw)) continue;
-      const int rx = bUnscaled ? sx + k : (sw < 0 ? sx + ox - 1 : sx + ox);
-      if (rx < 0 || rx >= nSrcW) continue;
-      if (nBytes == 4) {
-        uint32_t t = src.Row<uint32_t>(ry)[rx];
-        if (bKey && (t >> 24) == 0) continue;
-        dst.Row<uint32_t>(dy)[dx] = t;
-      } else {
-        uint16_t t = src.Row<uint16_t>(ry)[rx];
-        if (bKey && (t & 0xA000) == 0) continue;
-        if (bTo565) {
-          uint32_t r = (t >> 10) & 31, g = ((t >> 5) & 31) * 2, b = t & 31;
-          t = static_cast<uint16_t>(r << bf.nRedShift | g << bf.nGreenShift | b << bf.nBlueShift);
-        }
-        dst.Row<uint16_t>(dy)[dx] = t;
+  const double fx = static_cast<double>(sw) / w, fy = static_cast<double>(sh) / h;
+
+  // Source columns, and the spans of destination columns that have one
+  // (a single span: the columns move one way along the source).
+  const int n = kEnd - kBeg;
+  std::vector<int>& cols = g_CopyColumns;
+  std::vector<std::pair<int, int>>& spans = g_CopySpans;
+  cols.resize(static_cast<size_t>(n));
+  spans.clear();
+  int nAnyColumn = -1;
+  for (int i = 0; i < n; ++i) {
+    cols[i] = LockedSource(bUnscaled, kBeg + i, fx, sx, sw, nSrcW);
+    if (cols[i] < 0) continue;
+    if (nAnyColumn < 0) nAnyColumn = cols[i];
+    if (!spans.empty() && spans.back().second == i)
+      ++spans.back().second;
+    else
+      spans.emplace_back(i, i + 1);
+  }
+  if (spans.empty()) return;
+  // Columns without a source still get one to gather (never copied).
+  bool bDirect = spans.size() == 1;
+  const int c0 = spans.front().first, c1 = spans.back().second;
+  for (int i = c0; i < c1; ++i) {
+    if (cols[i] < 0) cols[i] = nAnyColumn;
+    if (cols[i] != cols[c0] + (i - c0)) bDirect = false;
+  }
+  const int nGather = c1 - c0;
+  const int nDoubledFrom = bDirect ? -1 : DoubledColumnsFrom(&cols[c0], nGather);
+  if (!bDirect) {
+    if (nBytes == 4)
+      g_CopyRow32.resize(static_cast<size_t>(nGather));
+    else
+      g_CopyRow16.resize(static_cast<size_t>(nGather));
+  }
+  const bool bStream = nBytes == 4 && WorthStreaming(static_cast<long long>(n) * (jEnd - jBeg));
+  const RGB565SHIFTS shifts{g_BackBufferFormat.nRedShift, g_BackBufferFormat.nGreenShift,
+                            g_BackBufferFormat.nBlueShift};
+
+  int nGatheredRow = -1;
+  for (int j = jBeg; j < jEnd; ++j) {
+    const int ry = LockedSource(bUnscaled, j, fy, sy, sh, nSrcH);
+    if (ry < 0) continue;
+    if (nBytes == 4) {
+      const uint32_t* s = src.Row<uint32_t>(ry) + cols[c0];
+      if (!bDirect) {
+        if (ry != nGatheredRow)
+          GatherRow(g_CopyRow32.data(), src.Row<uint32_t>(ry), &cols[c0], nDoubledFrom, nGather);
+        s = g_CopyRow32.data();
+      }
+      uint32_t* d = dst.Row<uint32_t>(y + j) + (x + kBeg + c0);
+      for (const auto& [a, b] : spans) {
+        if (bKey && bStream)
+          CopyRowAlphaKeyed<true>(d + (a - c0), s + (a - c0), b - a);
+        else if (bKey)
+          CopyRowAlphaKeyed(d + (a - c0), s + (a - c0), b - a);
+        else if (bStream)
+          CopyRowStream(d + (a - c0), s + (a - c0), b - a);
+        else
+          std::memmove(d + (a - c0), s + (a - c0), static_cast<size_t>(b - a) * 4);
+      }
+    } else {
+      const uint16_t* s = src.Row<uint16_t>(ry) + cols[c0];
+      if (!bDirect) {
+        if (ry != nGatheredRow)
+          GatherRow(g_CopyRow16.data(), src.Row<uint16_t>(ry), &cols[c0], nDoubledFrom, nGather);
+        s = g_CopyRow16.data();
+      }
+      uint16_t* d = dst.Row<uint16_t>(y + j) + (x + kBeg + c0);
+      for (const auto& [a, b] : spans) {
+        if (bTo565)
+          ConvertRowTo565(d + (a - c0), s + (a - c0), b - a, shifts, bKey);
+        else if (bKey)
+          CopyRowKeyed16(d + (a - c0), s + (a - c0), b - a);
+        else
+          std::memmove(d + (a - c0), s + (a - c0), static_cast<size_t>(b - a) * 2);
       }
     }
+    nGatheredRow = ry;
   }
+  if (bStream) StreamFence();
 }
 
 }  // namespace

@@ -1,0 +1,146 @@
+#pragma once
+// Row loops of the locked-pixel copy (texels of a system-memory texture, or
+// of any texture onto a surface that is not a render target): opaque copies,
+// copies that leave out transparent texels, the 16-bit texel turned into the
+// full-screen back buffer's R5G6B5 pixel, and the gather of a scaled row
+// through a table of source columns.
+//
+// Transparent texels: at 32 bits alpha 0 (any other alpha is copied as it
+// stands, not blended); at 16 bits bits 15 and 13 both clear.
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace blit_rows_detail {
+
+#if defined(__SSE2__)
+inline __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+inline void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+inline int Mask(__m128i v) { return _mm_movemask_ps(_mm_castsi128_ps(v)); }
+
+// Lanes of v whose texel has alpha 0, as all-ones.
+inline __m128i ZeroAlpha(__m128i v) {
+  return _mm_cmpeq_epi32(_mm_srli_epi32(v, 24), _mm_setzero_si128());
+}
+
+// Four texels: stored where the alpha is not 0.
+inline void AlphaKeyedQuad(uint32_t* d, const uint32_t* s) {
+  const __m128i v = Load(s);
+  const __m128i z = ZeroAlpha(v);
+  const int m = Mask(z);
+  if (m == 0)
+    Store(d, v);
+  else if (m != 0xF)
+    Store(d, _mm_or_si128(_mm_andnot_si128(z, v), _mm_and_si128(z, Load(d))));
+}
+#endif
+
+}  // namespace blit_rows_detail
+
+// Copies n 32-bit texels, leaving the pixels under those with alpha 0.
+// Sixteen texels are tested at once: wholly opaque blocks are stored and
+// wholly transparent ones skipped without touching the target. With bStream
+// (copies much larger than the caches, see WorthStreaming) the blocks are
+// whole cache lines of the target and the opaque ones are streamed past the
+// caches; StreamFence follows the last row.
+template <bool bStream = false>
+inline void CopyRowAlphaKeyed(uint32_t* d, const uint32_t* s, int n) {
+  int k = 0;
+#if defined(__SSE2__)
+  using namespace blit_rows_detail;
+  if constexpr (bStream) {
+    for (; k < n && (reinterpret_cast<uintptr_t>(d + k) & 63) != 0; ++k)
+      if (s[k] >> 24) d[k] = s[k];
+  }
+  for (; k + 16 <= n; k += 16) {
+    const __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8),
+                  v3 = Load(s + k + 12);
+    const __m128i z0 = ZeroAlpha(v0), z1 = ZeroAlpha(v1), z2 = ZeroAlpha(v2), z3 = ZeroAlpha(v3);
+    const int nAny = Mask(_mm_or_si128(_mm_or_si128(z0, z1), _mm_or_si128(z2, z3)));
+    if (nAny == 0) {
+      if constexpr (bStream) {
+        __m128i* q = reinterpret_cast<__m128i*>(d + k);
+        _mm_stream_si128(q, v0);
+        _mm_stream_si128(q + 1, v1);
+        _mm_stream_si128(q + 2, v2);
+        _mm_stream_si128(q + 3, v3);
+      } else {
+        Store(d + k, v0);
+        Store(d + k + 4, v1);
+        Store(d + k + 8, v2);
+        Store(d + k + 12, v3);
+      }
+      continue;
+    }
+    if (Mask(_mm_and_si128(_mm_and_si128(z0, z1), _mm_and_si128(z2, z3))) == 0xF) continue;
+    for (int j = k; j < k + 16; j += 4) AlphaKeyedQuad(d + j, s + j);
+  }
+  for (; k + 4 <= n; k += 4) AlphaKeyedQuad(d + k, s + k);
+#endif
+  for (; k < n; ++k)
+    if (s[k] >> 24) d[k] = s[k];
+}
+
+// Copies n 16-bit texels, leaving the pixels under transparent ones.
+inline void CopyRowKeyed16(uint16_t* d, const uint16_t* s, int n) {
+  for (int k = 0; k < n; ++k) d[k] = (s[k] & 0xA000) ? s[k] : d[k];
+}
+
+// Where the channels of an R5G6B5 pixel go.
+struct RGB565SHIFTS {
+  int nRed, nGreen, nBlue;
+};
+
+// The 16-bit texel (5 bits a channel) as an R5G6B5 pixel: the green doubled
+// into 6 bits, each channel moved to its place.
+inline uint16_t TexelTo565(uint32_t t, const RGB565SHIFTS& sh) {
+  const uint32_t r = (t >> 10) & 31, g = ((t >> 5) & 31) * 2, b = t & 31;
+  return static_cast<uint16_t>(r << sh.nRed | g << sh.nGreen | b << sh.nBlue);
+}
+
+// n texels converted by TexelTo565; with bKey transparent texels are left out.
+inline void ConvertRowTo565(uint16_t* d, const uint16_t* s, int n, const RGB565SHIFTS& sh,
+                            bool bKey) {
+  if (bKey) {
+    for (int k = 0; k < n; ++k) d[k] = (s[k] & 0xA000) ? TexelTo565(s[k], sh) : d[k];
+  } else {
+    for (int k = 0; k < n; ++k) d[k] = TexelTo565(s[k], sh);
+  }
+}
+
+// Where columns cols[0..n) take every texel twice in a row (a 2x
+// enlargement), the index of the first column that starts a pair; -1
+// otherwise.
+inline int DoubledColumnsFrom(const int* cols, int n) {
+  if (n < 2) return -1;
+  const int nFirst = cols[0] == cols[1] ? 0 : 1;
+  for (int k = nFirst; k < n; ++k)
+    if (cols[k] != cols[nFirst] + ((k - nFirst) >> 1)) return -1;
+  return nFirst;
+}
+
+// out[k] = s[cols[k]] for k in [0, n); nDoubledFrom as DoubledColumnsFrom
+// found for the columns.
+template <class T>
+inline void GatherRow(T* out, const T* s, const int* cols, int nDoubledFrom, int n) {
+  int k = 0;
+#if defined(__SSE2__)
+  if constexpr (sizeof(T) == 4) {
+    if (nDoubledFrom >= 0) {
+      using namespace blit_rows_detail;
+      for (; k < nDoubledFrom; ++k) out[k] = s[cols[k]];
+      const T* p = s + cols[k];
+      for (; k + 8 <= n; k += 8, p += 4) {
+        const __m128i v = Load(p);
+        Store(out + k, _mm_unpacklo_epi32(v, v));
+        Store(out + k + 4, _mm_unpackhi_epi32(v, v));
+      }
+    }
+  }
+#endif
+  for (; k < n; ++k) out[k] = s[cols[k]];
+}
