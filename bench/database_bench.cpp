@@ -126,8 +126,8 @@ BENCHMARK(BM_LoadLargeTable)->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadLargeTableFiles)->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
 
 // What the rows cost before any byte is parsed: 10,000 CharaEffect rows made
-// and registered, which allocates their descriptor lists (freeing them is not
-// timed, as in BM_LoadLargeTable). The floor of BM_LoadLargeTable/5.
+// and registered against their shared layout (freeing them is not timed, as
+// in BM_LoadLargeTable). The floor of BM_LoadLargeTable/5.
 void BM_RegisterRowsOnly(benchmark::State& state) {
   cCheckedVector<cCharaEffectDef> rows;
   for (auto _ : state) {

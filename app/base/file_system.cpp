@@ -171,6 +171,12 @@ bool ReadWholeFile(std::string_view storedPath, std::string& out) {
   FILE* fp = OpenFile(storedPath, "rb");
   if (fp == nullptr) return false;
   out.clear();
+  // One read of the size the file has now, then whatever it grew by.
+  struct stat st;
+  if (::fstat(::fileno(fp), &st) == 0 && st.st_size > 0) {
+    out.resize(static_cast<size_t>(st.st_size));
+    out.resize(std::fread(out.data(), 1, out.size(), fp));
+  }
   char buffer[65536];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, fp)) > 0) out.append(buffer, n);
