@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "stagedata/item.h"
+#include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
 
 
@@ -152,21 +153,7 @@ void cEdBlock::Save(cRecordWriter& file) {
 }
 
 void cEdBlock::ApplyLink(const cStageRefs& refs) {
-  if (m_nLinkNo == 0 || m_nLinkSrc == LINKSRC_NONE) return;
-  const cEdBlock* pSource = this;  // any other source links a block to itself
-  if (m_nLinkSrc == LINKSRC_COMMON || m_nLinkSrc == LINKSRC_STAGE) {
-    const cCheckedVector<cEdBlock>* pList = GetBlockPalette(refs, m_nLinkSrc);
-    if (!IsPaletteIndex(pList, m_nLinkNo)) {
-      m_nLinkSrc = LINKSRC_NONE;
-      return;
-    }
-    pSource = &(*pList)[static_cast<uint16_t>(m_nLinkNo)];
-  }
-  if (pSource == this) return;
-  // Flags past the known groups (never written by the editor) are ignored.
-  const size_t nGroups = std::min<size_t>(m_vLinkFlags.size(), kBlockLinkGroups);
-  for (size_t i = 0; i < nGroups; ++i)
-    if (m_vLinkFlags[i] != 0) kBlockGroupCopiers[i](*this, *pSource);
+  ApplyLinkGroups(*this, refs, &GetBlockPalette, kBlockGroupCopiers);
 }
 
 void cEdBlock::Validate(const cStageRefs& refs) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
 
 
@@ -323,20 +324,7 @@ void cEdChara::Save(cRecordWriter& file) {
 }
 
 void cEdChara::ApplyLink(const cStageRefs& refs) {
-  if (m_nLinkNo == 0 || m_nLinkSrc == 0) return;
-  const cEdChara* pSource = this;
-  if (m_nLinkSrc == 1 || m_nLinkSrc == 2) {
-    const cCheckedVector<cEdChara>* pList = GetCharaPalette(refs, m_nLinkSrc);
-    if (!IsPaletteIndex(pList, m_nLinkNo)) {
-      m_nLinkSrc = 0;
-      return;
-    }
-    pSource = &(*pList)[static_cast<uint16_t>(m_nLinkNo)];
-  }
-  if (pSource == this) return;
-  const size_t nGroups = std::min<size_t>(m_vLinkFlags.size(), kCharaLinkGroups);
-  for (size_t g = 0; g < nGroups; ++g)
-    if (m_vLinkFlags[g] != 0) kCharaGroupCopiers[g](*this, *pSource);
+  ApplyLinkGroups(*this, refs, &GetCharaPalette, kCharaGroupCopiers);
 }
 
 void cEdChara::Validate(const cStageRefs& refs) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
 
 
@@ -156,20 +157,7 @@ void cEdItem::Save(cRecordWriter& file) {
 }
 
 void cEdItem::ApplyLink(const cStageRefs& refs) {
-  if (m_nLinkNo == 0 || m_nLinkSrc == 0) return;
-  const cEdItem* pSource = this;
-  if (m_nLinkSrc == 1 || m_nLinkSrc == 2) {
-    const cCheckedVector<cEdItem>* pList = GetItemPalette(refs, m_nLinkSrc);
-    if (!IsPaletteIndex(pList, m_nLinkNo)) {
-      m_nLinkSrc = 0;
-      return;
-    }
-    pSource = &(*pList)[static_cast<uint16_t>(m_nLinkNo)];
-  }
-  if (pSource == this) return;
-  const size_t nGroups = std::min<size_t>(m_vLinkFlags.size(), kItemLinkGroups);
-  for (size_t g = 0; g < nGroups; ++g)
-    if (m_vLinkFlags[g] != 0) kItemGroupCopiers[g](*this, *pSource);
+  ApplyLinkGroups(*this, refs, &GetItemPalette, kItemGroupCopiers);
 }
 
 void cEdItem::Validate(const cStageRefs& refs) {
