@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/alloc_count.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/presenter.h"
 
@@ -59,6 +60,7 @@ void BlitBench(benchmark::State& state, bool bGpu, bool bKeyed, int nScale,
   DDCreateSurface(&src, kW / nScale, kH / nScale, bKeyed, nMemoryType == DTMEMORYTYPE_SYSTEM,
                   nMemoryType, 0, 0);
   Paint(&src, bKeyed);
+  const long long nAllocs = g_nBenchAllocs.load();
   for (auto _ : state) {
     if (nScale == 1)
       DDBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, bKeyed ? 1 : 0);
@@ -66,6 +68,7 @@ void BlitBench(benchmark::State& state, bool bGpu, bool bKeyed, int nScale,
       DDStretchBlt(&g_BackBufferSD, 0, 0, kW, kH, &src, 0, 0, kW / nScale, kH / nScale,
                    bKeyed ? 1 : 0);
   }
+  ReportAllocs(state, nAllocs);
   state.SetBytesProcessed(state.iterations() * kW * kH * 4);
   DDReleaseSurface(&src);
   DDResetForTests();
@@ -155,6 +158,7 @@ void BM_Gpu32_Batch1000Sprites(benchmark::State& state) {
   DDCreateSurface(&other, 64, 64, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
   Paint(&sheet, true);
   Paint(&other, true);
+  const long long nAllocs = g_nBenchAllocs.load();
   for (auto _ : state) {
     DDBeginBatch(1);
     DDRegisterBatchSource(&sheet);
@@ -165,6 +169,7 @@ void BM_Gpu32_Batch1000Sprites(benchmark::State& state) {
     }
     DDEndBatch();
   }
+  ReportAllocs(state, nAllocs);
   state.SetItemsProcessed(state.iterations() * 1000);
   DDReleaseSurface(&sheet);
   DDReleaseSurface(&other);
@@ -183,6 +188,7 @@ void BM_Gpu32_Batch1000Runs(benchmark::State& state) {
   DDCreateSurface(&b, 64, 64, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
   Paint(&a, true);
   Paint(&b, true);
+  const long long nAllocs = g_nBenchAllocs.load();
   for (auto _ : state) {
     DDBeginBatch(0);
     for (int i = 0; i < 1000; ++i)
@@ -190,6 +196,7 @@ void BM_Gpu32_Batch1000Runs(benchmark::State& state) {
             (i % 4) * 16, 0, 1);
     DDEndBatch();
   }
+  ReportAllocs(state, nAllocs);
   state.SetItemsProcessed(state.iterations() * 1000);
   DDReleaseSurface(&a);
   DDReleaseSurface(&b);

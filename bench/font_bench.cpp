@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/alloc_count.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/font.h"
@@ -57,7 +58,9 @@ void BM_FontScreen(benchmark::State& state) {
     font.Create("ＭＳ ゴシック", 0, 16, 16, 16, 241, -1, 0, 0, -1, 1);
     const std::string text = ScreenText();
     font.Draw(&g_BackBufferSD, 0, 0, text.c_str(), 0);  // every glyph is cached from here on
+    const long long nAllocs = g_nBenchAllocs.load();
     for (auto _ : state) font.Draw(&g_BackBufferSD, 0, 0, text.c_str(), 0);
+    ReportAllocs(state, nAllocs);
     state.SetItemsProcessed(state.iterations() * 1200);
   }
 }
@@ -90,11 +93,13 @@ void BM_ScreenColorKeyBlit(benchmark::State& state) {
   DDCreateSurface(&source, 640, 480, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0);
   DDPalFillSurface(&source, 241);
   DDPalFillRect(&source, 0, 0, 640, 240, 0);  // half of it transparent
+  const long long nAllocs = g_nBenchAllocs.load();
   for (auto _ : state) {
     if (state.range(0)) DDBeginBatch(0);
     DDBlt(&g_BackBufferSD, 0, 0, 640, 480, &source, 0, 0, DDBLT_TRANSPARENT);
     if (state.range(0)) DDEndBatch();
   }
+  ReportAllocs(state, nAllocs);
   DDReleaseSurface(&source);
 }
 BENCHMARK(BM_ScreenColorKeyBlit)->ArgNames({"d3d", "bpp"})->Args({1, 32})->Args({0, 8})->Args({0, 32})->Unit(benchmark::kMicrosecond);

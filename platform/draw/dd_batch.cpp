@@ -8,6 +8,7 @@
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_internal.h"
+#include "platform/draw/quad_buffers.h"
 
 namespace {
 
@@ -33,13 +34,15 @@ struct BATCHSOURCE {
   int nRank;
 };
 
+// The queue and the registered sources keep their storage from one batch to
+// the next: queuing a draw makes no allocation once a frame's count of draws
+// has been seen.
 std::vector<DDBATCHITEM> g_SpriteBatch;
 std::vector<BATCHSOURCE> g_BatchSources;
 bool g_bBatch = false;
 bool g_bBatchSort = false;
 int g_nBatchCounter = 0;
 int g_nLastRunCount = 0;
-std::vector<GPUVERTEX> g_BatchVertices;
 
 bool SameRun(const DDBATCHITEM& a, const DDBATCHITEM& b) {
   return a.lpSrcSD == b.lpSrcSD && a.lpDstSD == b.lpDstSD && a.dwDiffuse == b.dwDiffuse &&
@@ -47,38 +50,26 @@ bool SameRun(const DDBATCHITEM& a, const DDBATCHITEM& b) {
          a.dwSpare == b.dwSpare;
 }
 
-// Draws items [first, first + n) as one run; false when the run's buffers
-// could not be made.
+// Draws items [first, first + n) as one run (n at most kMaxQuadRun); false
+// when the run's buffers could not be made.
 bool DrawRun(const DDBATCHITEM* items, int n) {
   const DDBATCHITEM& head = items[0];
   DDSURFACEDATA* lpSrcSD = head.lpSrcSD;
   DTDATA* sd = lpSrcSD->lpDT;
   if (!sd || !sd->lpTexture) return true;  // its texture went with a lost device
-  g_BatchVertices.resize(static_cast<size_t>(n) * 4);
+  cGpuVertexBuffer* pVB = QuadRunVertexBuffer(n);
+  cGpuIndexBuffer* pIB = pVB ? QuadRunIndexBuffer(n) : nullptr;
+  void* pV = nullptr;
+  if (!pIB || GpuFailed(pVB->Lock(0, static_cast<size_t>(n) * 4 * sizeof(GPUVERTEX), &pV)))
+    return false;
+  GPUVERTEX* pVertex = static_cast<GPUVERTEX*>(pV);
   for (int j = 0; j < n; ++j) {
     const DDBATCHITEM& it = items[j];
-    BuildQuadVertices(&g_BatchVertices[4 * j], it.x, it.y, it.nWidth, it.nHeight, it.dwDiffuse,
-                      it.sx, it.sy, it.nSrcWidth, it.nSrcHeight, lpSrcSD->nTextureWidth,
+    BuildQuadVertices(pVertex + 4 * j, it.x, it.y, it.nWidth, it.nHeight, it.dwDiffuse, it.sx,
+                      it.sy, it.nSrcWidth, it.nSrcHeight, lpSrcSD->nTextureWidth,
                       lpSrcSD->nTextureHeight);
   }
-  cGpuVertexBuffer* pVB = nullptr;
-  if (GpuFailed(lpDevice->CreateVertexBuffer(static_cast<size_t>(n) * 4 * sizeof(GPUVERTEX),
-                                             GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD, GPUPOOL_MANAGED,
-                                             &pVB))) {
-    ReportLog("CreateVertexBuffer Err");
-    return false;
-  }
-  void* pV = nullptr;
-  pVB->Lock(0, static_cast<size_t>(n) * 4 * sizeof(GPUVERTEX), &pV);
-  std::copy(g_BatchVertices.begin(), g_BatchVertices.end(), static_cast<GPUVERTEX*>(pV));
-  cGpuIndexBuffer* pIB = nullptr;
-  lpDevice->CreateIndexBuffer(static_cast<size_t>(n) * 4 * sizeof(uint16_t), GPUUSAGE_WRITEONLY,
-                              GPUFMT_INDEX16, GPUPOOL_MANAGED, &pIB);
-  void* pI = nullptr;
-  pIB->Lock(0, static_cast<size_t>(n) * 4 * sizeof(uint16_t), &pI);
-  // Indices are 16 bits: a run longer than 16384 quads wraps them, so runs are
-  // cut below that by the caller.
-  for (int k = 0; k < 4 * n; ++k) static_cast<uint16_t*>(pI)[k] = static_cast<uint16_t>(k);
+  pVB->Unlock();
   if (DDBeginScene() && DDSetRenderTarget(0, head.lpDstSD)) {
     if (head.dwFlags == 0 && sd->bColorKey) {
       const uint32_t dwClear = DDTransparentClearValue(head.lpDstSD);
@@ -103,8 +94,6 @@ bool DrawRun(const DDBATCHITEM* items, int n) {
     lpDevice->SetStreamSource(0, nullptr, 0, sizeof(GPUVERTEX));
     ++g_nLastRunCount;
   }
-  pIB->Release();
-  pVB->Release();
   DDRestoreTarget();
   return true;
 }
@@ -115,7 +104,6 @@ void DDBeginBatch(int bSort) {
   if (!lpDTCon) return;
   g_bBatch = true;
   g_bBatchSort = bSort != 0;
-  g_BatchVertices.clear();
   g_SpriteBatch.clear();
   g_BatchSources.clear();
   g_nBatchCounter = 0;
@@ -149,28 +137,31 @@ int DDEndBatch() {
     g_SpriteBatch.clear();
     g_BatchSources.clear();
     g_nBatchCounter = 0;
+    if (!lpDTCon || !lpDevice) ReleaseQuadRunBuffers();  // the device is gone
     return 0;
   }
-  std::vector<DDBATCHITEM> items;
-  items.swap(g_SpriteBatch);
-  if (g_bBatchSort) {
+  std::vector<DDBATCHITEM>& items = g_SpriteBatch;
+  // Items are queued in counter order, so only draws of registered sources
+  // can be out of order.
+  if (g_bBatchSort && !g_BatchSources.empty()) {
     std::sort(items.begin(), items.end(), [](const DDBATCHITEM& a, const DDBATCHITEM& b) {
       return a.nSourceRank != b.nSourceRank ? a.nSourceRank < b.nSourceRank
                                             : a.nCounter < b.nCounter;
     });
   }
-  constexpr int kMaxRun = 16384;  // 4 indices per quad must fit 16 bits
   size_t i = 0;
   while (i < items.size()) {
     size_t end = i + 1;
-    while (end < items.size() && end - i < kMaxRun && SameRun(items[end], items[i])) ++end;
+    while (end < items.size() && end - i < kMaxQuadRun && SameRun(items[end], items[i])) ++end;
     if (!DrawRun(&items[i], static_cast<int>(end - i)))
       end = i + 1;  // the walk goes on from the next item
     i = end;
   }
+  const int nDrawn = static_cast<int>(items.size());
+  items.clear();
   g_BatchSources.clear();
   g_nBatchCounter = 0;
-  return static_cast<int>(items.size());
+  return nDrawn;
 }
 
 int DDLastBatchRunCount() { return g_nLastRunCount; }

@@ -10,6 +10,7 @@
 #include "platform/draw/blit_rows.h"
 #include "platform/draw/dd_internal.h"
 #include "platform/draw/pixel_rows.h"
+#include "platform/draw/quad_buffers.h"
 
 // ---- colours ---------------------------------------------------------------------
 
@@ -197,36 +198,28 @@ void DDBeginFill() {
 void DDEndFill() {
   if (!lpDTCon) return;
   g_bFillBatch = false;
-  std::vector<DDFILLITEM> items;
-  items.swap(g_FillBatch);
+  // Drawn in place: nothing queues fills while the batch is off, and the
+  // queue keeps its storage for the next batch.
+  const std::vector<DDFILLITEM>& items = g_FillBatch;
   size_t i = 0;
   while (i < items.size()) {
     size_t end = i + 1;
-    while (end < items.size() && items[end].lpSD == items[i].lpSD) ++end;
+    while (end < items.size() && end - i < kMaxQuadRun && items[end].lpSD == items[i].lpSD) ++end;
     const int n = static_cast<int>(end - i);
-    cGpuVertexBuffer* pVB = nullptr;
-    cGpuIndexBuffer* pIB = nullptr;
-    if (!lpDevice ||
-        GpuFailed(lpDevice->CreateVertexBuffer(n * 4 * sizeof(GPUVERTEX), GPUUSAGE_WRITEONLY,
-                                               GPUFVF_SCREENQUAD, GPUPOOL_MANAGED, &pVB))) {
-      ReportLog("CreateVertexBuffer Err");
-      i = end;
+    cGpuVertexBuffer* pVB = QuadRunVertexBuffer(n);
+    cGpuIndexBuffer* pIB = pVB ? QuadRunIndexBuffer(n) : nullptr;
+    void* pV = nullptr;
+    if (!pIB || GpuFailed(pVB->Lock(0, static_cast<size_t>(n) * 4 * sizeof(GPUVERTEX), &pV))) {
+      i = end;  // the run is skipped
       continue;
     }
-    lpDevice->CreateIndexBuffer(n * 4 * sizeof(uint16_t), GPUUSAGE_WRITEONLY, GPUFMT_INDEX16,
-                                GPUPOOL_MANAGED, &pIB);
-    void* pV = nullptr;
-    void* pI = nullptr;
-    pVB->Lock(0, n * 4 * sizeof(GPUVERTEX), &pV);
-    pIB->Lock(0, n * 4 * sizeof(uint16_t), &pI);
     DDSURFACEDATA* lpSD = items[i].lpSD;
     for (int j = 0; j < n; ++j) {
       const DDFILLITEM& it = items[i + j];
       WriteQuad(static_cast<GPUVERTEX*>(pV) + 4 * j, it.x, it.y, it.nWidth, it.nHeight, it.dwValue,
                 0, 0, static_cast<float>(it.nWidth), static_cast<float>(it.nHeight));
-      for (int k = 0; k < 4; ++k)
-        static_cast<uint16_t*>(pI)[4 * j + k] = static_cast<uint16_t>(4 * j + k);
     }
+    pVB->Unlock();
     if (DDBeginScene() && DDSetRenderTarget(0, lpSD)) {
       lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_SELECTARG2);
       lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
@@ -240,10 +233,9 @@ void DDEndFill() {
       lpDevice->SetStreamSource(0, nullptr, 0, sizeof(GPUVERTEX));
       DDRestoreTarget();
     }
-    pIB->Release();
-    pVB->Release();
     i = end;
   }
+  g_FillBatch.clear();
 }
 
 // ---- clipping -----------------------------------------------------------------------------

@@ -111,6 +111,44 @@ TEST_F(BatchTest, FillBatchDrawsInSubmissionOrder) {
   EXPECT_EQ(At(3, 3), '3');
 }
 
+TEST_F(BatchTest, ShorterBatchesAfterLongerOnesDrawOnlyTheirOwnQuads) {
+  // The run buffers outlive a batch: a later, shorter run must not draw the
+  // quads an earlier, longer one left in them.
+  DDBeginBatch(0);
+  for (int i = 0; i < 3; ++i) DDBlt(&g_BackBufferSD, 4 * i, 0, 4, 4, &m_red, 0, 0, 0);
+  DDEndBatch();
+  DDPalFillSurface(&g_BackBufferSD, 7);
+  DDBeginBatch(1);
+  DDRegisterBatchSource(&m_blue);
+  DDBlt(&g_BackBufferSD, 4, 8, 4, 4, &m_blue, 0, 0, 0);
+  EXPECT_EQ(DDEndBatch(), 1);
+  EXPECT_EQ(At(1, 1), '7');
+  EXPECT_EQ(At(5, 1), '7');
+  EXPECT_EQ(At(5, 9), '3');
+  DDBeginFill();
+  for (int i = 0; i < 4; ++i) DDPalFillRect(&g_BackBufferSD, 4 * i, 0, 4, 4, 1);
+  DDEndFill();
+  DDPalFillSurface(&g_BackBufferSD, 7);
+  DDBeginFill();
+  DDPalFillRect(&g_BackBufferSD, 0, 8, 2, 2, 2);
+  DDEndFill();
+  EXPECT_EQ(At(1, 1), '7');
+  EXPECT_EQ(At(1, 9), '2');
+}
+
+TEST_F(BatchTest, FillBatchPastTheIndexRangeDrawsEveryItem) {
+  // 16-bit indices reach 16384 quads; a longer run of fills onto one target
+  // is drawn in several runs, not with indices that wrap to the first quads.
+  DDBeginFill();
+  DDPalFillRect(&g_BackBufferSD, 0, 0, 2, 2, 1);
+  for (int i = 0; i < 16384; ++i) DDPalFillRect(&g_BackBufferSD, 12, 8, 1, 1, 3);
+  DDPalFillRect(&g_BackBufferSD, 4, 4, 2, 2, 2);  // item 16386
+  DDEndFill();
+  EXPECT_EQ(At(0, 0), '1');
+  EXPECT_EQ(At(12, 8), '3');
+  EXPECT_EQ(At(4, 4), '2');
+}
+
 TEST(BatchSurfaceBackEndTest, BlitsDrawAtOnce) {
   cTestGameFolder folder;
   cDrawLibrary lib(eBackend::DD32, 16, 12);
