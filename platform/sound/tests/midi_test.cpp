@@ -39,6 +39,12 @@ std::string ImageHeader(uint16_t division, uint32_t length) {
   return s;
 }
 
+// The file with one byte changed.
+std::string WithByte(std::string file, size_t nIndex, uint8_t nValue) {
+  file[nIndex] = static_cast<char>(nValue);
+  return file;
+}
+
 TEST(Vlq, WritesAndReadsOneToFourBytes) {
   struct Case {
     uint32_t value;
@@ -126,7 +132,7 @@ TEST(MidiImage, RefusesWhatItCannotReadWithoutReadingPastTheEnd) {
        eMidiError::kBroken},
       {"sysex length past the end", Smf(0, 96, {Bytes({0x00, 0xF0, 0x8F, 0xFF, 0xFF, 0x7F})}),
        eMidiError::kBroken},
-      {"fewer tracks than declared", Smf(1, 96, {ok}).replace(11, 1, "\x05"), eMidiError::kBroken},
+      {"fewer tracks than declared", WithByte(Smf(1, 96, {ok}), 11, 0x05), eMidiError::kBroken},
       {"no end-of-track at the end of the file", Smf(0, 96, {Bytes({0x00, 0x90, 0x3C, 0x64})}),
        eMidiError::kOk},
   };
