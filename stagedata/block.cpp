@@ -157,11 +157,7 @@ void cEdBlock::ApplyLink(const cStageRefs& refs) {
 }
 
 void cEdBlock::Validate(const cStageRefs& refs) {
-  if ((m_nLinkSrc == LINKSRC_COMMON || m_nLinkSrc == LINKSRC_STAGE) &&
-      !IsPaletteIndex(GetBlockPalette(refs, m_nLinkSrc), m_nLinkNo)) {
-    m_nLinkSrc = LINKSRC_NONE;
-    m_nLinkNo = 0;
-  }
+  DropMissingLink(*this, refs, &GetBlockPalette);
   if (m_nGraphic == 0) {
     m_nHitKind = BLOCKHIT_NONE;
     m_bProtected = 0;

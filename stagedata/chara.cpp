@@ -328,11 +328,7 @@ void cEdChara::ApplyLink(const cStageRefs& refs) {
 }
 
 void cEdChara::Validate(const cStageRefs& refs) {
-  if ((m_nLinkSrc == 1 || m_nLinkSrc == 2) &&
-      !IsPaletteIndex(GetCharaPalette(refs, m_nLinkSrc), m_nLinkNo)) {
-    m_nLinkSrc = 0;
-    m_nLinkNo = 0;
-  }
+  DropMissingLink(*this, refs, &GetCharaPalette);
   if (m_nGraphicKind == 4 && !IsRow(m_nGraphic, refs.BmpCharaExcRows())) m_nGraphic = 1;
   if (m_nGiant <= 0) m_nGiant = 1;
   if (!IsRow(m_nAnimeSet, refs.Tables().nAnimeSetRows)) m_nAnimeSet = 0;

@@ -161,11 +161,7 @@ void cEdItem::ApplyLink(const cStageRefs& refs) {
 }
 
 void cEdItem::Validate(const cStageRefs& refs) {
-  if ((m_nLinkSrc == 1 || m_nLinkSrc == 2) &&
-      !IsPaletteIndex(GetItemPalette(refs, m_nLinkSrc), m_nLinkNo)) {
-    m_nLinkSrc = 0;
-    m_nLinkNo = 0;
-  }
+  DropMissingLink(*this, refs, &GetItemPalette);
   if (m_nGiant <= 0) m_nGiant = 1;
   if (!IsRow(m_nTakeSound, refs.Tables().nSoundRows)) m_nTakeSound = 0;
   const ValidationContext& context = refs.FlowContext();

@@ -10,6 +10,17 @@
 #include "stagedata/block.h"
 #include "stagedata/palettes.h"
 
+// Drops a link to the common or stage palette whose entry does not exist.
+template <class Def>
+void DropMissingLink(Def& def, const cStageRefs& refs,
+                     const cCheckedVector<Def>* (*pfnPalette)(const cStageRefs&, int)) {
+  if ((def.m_nLinkSrc == LINKSRC_COMMON || def.m_nLinkSrc == LINKSRC_STAGE) &&
+      !IsPaletteIndex(pfnPalette(refs, def.m_nLinkSrc), def.m_nLinkNo)) {
+    def.m_nLinkSrc = LINKSRC_NONE;
+    def.m_nLinkNo = 0;
+  }
+}
+
 // Copies every group whose link flag is set from the linked entry of the
 // common or stage palette (pfnPalette looks the list up). A link to an entry
 // that does not exist is dropped; any other link source links a definition
