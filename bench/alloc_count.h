@@ -17,9 +17,7 @@ __attribute__((noinline)) void* operator new(std::size_t nBytes) {
   if (void* p = std::malloc(nBytes ? nBytes : 1)) return p;
   throw std::bad_alloc();
 }
-__attribute__((noinline)) void* operator new[](std::size_t nBytes) {
-  return operator new(nBytes);
-}
+__attribute__((noinline)) void* operator new[](std::size_t nBytes) { return operator new(nBytes); }
 __attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
 __attribute__((noinline)) void operator delete[](void* p) noexcept { std::free(p); }
 __attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }

@@ -23,7 +23,7 @@ namespace {
 // rows, except that table nLarge (an index of kTablePaths, or -1) has
 // nLargeRows, and the System record.
 class ProjectFolder {
-public:
+ public:
   ProjectFolder(int nRows, int nLarge, int nLargeRows) {
     namespace fs = std::filesystem;
     m_Previous = fs::current_path();
@@ -66,7 +66,7 @@ public:
   const std::vector<std::string>& Paths() const { return m_Paths; }
   size_t Bytes() const { return m_nBytes; }
 
-private:
+ private:
   std::filesystem::path m_Root, m_Previous;
   std::vector<std::string> m_Paths;
   size_t m_nBytes = 0;

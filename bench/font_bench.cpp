@@ -31,7 +31,8 @@ struct Display {
 // 30 lines of 40 characters: kana and digits of the cache's fixed list, and
 // half-width letters.
 std::string ScreenText() {
-  const std::string kana = "あいうえおかきくけこさしすせそたちつてとアイウエオカキクケコ０１２３４５６７８９";
+  const std::string kana =
+      "あいうえおかきくけこさしすせそたちつてとアイウエオカキクケコ０１２３４５６７８９";
   std::string text;
   for (int line = 0; line < 30; ++line) {
     for (int i = 0; i < 40; ++i) {
@@ -64,7 +65,12 @@ void BM_FontScreen(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 1200);
   }
 }
-BENCHMARK(BM_FontScreen)->ArgNames({"d3d", "bpp"})->Args({1, 32})->Args({0, 8})->Args({0, 32})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FontScreen)
+    ->ArgNames({"d3d", "bpp"})
+    ->Args({1, 32})
+    ->Args({0, 8})
+    ->Args({0, 32})
+    ->Unit(benchmark::kMicrosecond);
 
 // The same screen with glyph caches off: every glyph is rasterised.
 void BM_FontScreenUncached(benchmark::State& state) {
@@ -81,7 +87,11 @@ void BM_FontScreenUncached(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 1200);
   }
 }
-BENCHMARK(BM_FontScreenUncached)->ArgNames({"d3d", "bpp"})->Args({1, 32})->Args({0, 8})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FontScreenUncached)
+    ->ArgNames({"d3d", "bpp"})
+    ->Args({1, 32})
+    ->Args({0, 8})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_ScreenColorKeyBlit(benchmark::State& state) {
   Display display(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -102,7 +112,12 @@ void BM_ScreenColorKeyBlit(benchmark::State& state) {
   ReportAllocs(state, nAllocs);
   DDReleaseSurface(&source);
 }
-BENCHMARK(BM_ScreenColorKeyBlit)->ArgNames({"d3d", "bpp"})->Args({1, 32})->Args({0, 8})->Args({0, 32})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScreenColorKeyBlit)
+    ->ArgNames({"d3d", "bpp"})
+    ->Args({1, 32})
+    ->Args({0, 8})
+    ->Args({0, 32})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_FrameMemcpy(benchmark::State& state) {
   std::vector<uint32_t> from(640 * 480, 0x123456), to(640 * 480);

@@ -24,7 +24,7 @@ namespace {
 // A temporary game folder holding "data\System.dat" with the defaults of a
 // new project and a title.
 class SystemFolder {
-public:
+ public:
   SystemFolder() {
     namespace fs = std::filesystem;
     m_Previous = fs::current_path();
@@ -44,7 +44,7 @@ public:
   }
   const std::string& Bytes() const { return m_strBytes; }
 
-private:
+ private:
   std::filesystem::path m_Root, m_Previous;
   std::string m_strBytes;
 };
@@ -96,7 +96,7 @@ BENCHMARK(BM_SystemParseFromMemory);
 // A row as the database tables have them: a few ints, a short, bytes, a
 // double and two strings.
 class cBenchRow : public cRecord {
-public:
+ public:
   cBenchRow() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int) override {
     ClearFieldLists();
@@ -157,7 +157,7 @@ BENCHMARK(BM_RecordVectorMemcpy)->Arg(10000);
 // The same rows as a record file (version word, then the vector), loaded the
 // way the program loads files, beside one fread of that file.
 class RowFileFolder {
-public:
+ public:
   explicit RowFileFolder(int nRows) {
     namespace fs = std::filesystem;
     m_Previous = fs::current_path();
@@ -179,7 +179,7 @@ public:
   static constexpr const char* kPath = "data\\rows.dat";
   size_t Bytes() const { return m_nBytes; }
 
-private:
+ private:
   std::filesystem::path m_Root, m_Previous;
   size_t m_nBytes = 0;
 };

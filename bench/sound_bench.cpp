@@ -47,11 +47,11 @@ std::string Song(int nDensity) {
     for (int eighth = 0; eighth < 8; ++eighth) {
       for (int d = 0; d < nDensity; ++d) {
         const int m = 4 * d;
-        event(0, 0x90 | m, 72 + (bar * 3 + eighth * 5) % 12, 100);      // melody
-        event(0, 0x90 | (m + 1), 36 + (bar % 4) * 2, 90);               // bass
+        event(0, 0x90 | m, 72 + (bar * 3 + eighth * 5) % 12, 100);  // melody
+        event(0, 0x90 | (m + 1), 36 + (bar % 4) * 2, 90);           // bass
         if (eighth == 0)
           for (int k = 0; k < 3; ++k) event(0, 0x90 | (m + 2), 60 + k * 4, 70);  // pad
-        if (eighth % 2 == 0) event(0, 0x99, eighth == 0 ? 36 : 38, 100);  // drums
+        if (eighth % 2 == 0) event(0, 0x99, eighth == 0 ? 36 : 38, 100);         // drums
         if (eighth % 2 == 0) event(0, 0x99, 42, 80);
       }
       bool bFirst = true;

@@ -23,7 +23,7 @@ constexpr const char* kStagePath = "data\\stg4\\big.stg4_695";
 
 // A temporary game folder holding one large generated stage file.
 class StageFolder {
-public:
+ public:
   StageFolder() {
     namespace fs = std::filesystem;
     m_Previous = fs::current_path();
@@ -34,9 +34,13 @@ public:
     fs::create_directories("data/stg4");
     GenerateCommonPalette(m_common);
     cEdStage stage;
-    GenerateStage(stage, cStageGenOptions{.nWidth = 1000, .nHeight = 200, .nPlacedBlocks = 50000,
-                                       .nPlacedCharas = 2000, .nPlacedItems = 300,
-                                       .nFlowsPerChara = 3, .nCommandsPerFlow = 4});
+    GenerateStage(stage, cStageGenOptions{.nWidth = 1000,
+                                          .nHeight = 200,
+                                          .nPlacedBlocks = 50000,
+                                          .nPlacedCharas = 2000,
+                                          .nPlacedItems = 300,
+                                          .nFlowsPerChara = 3,
+                                          .nCommandsPerFlow = 4});
     if (!WriteStageFile(stage, kStagePath, Refs())) std::abort();
     ReadWholeFile(kStagePath, m_strBytes);
   }
@@ -47,7 +51,7 @@ public:
   cStageRefs Refs() const { return GeneratorRefs(&m_common, nullptr); }
   size_t Size() const { return m_strBytes.size(); }
 
-private:
+ private:
   std::filesystem::path m_Root, m_Previous;
   cCommonPalette m_common;
   std::string m_strBytes;

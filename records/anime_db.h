@@ -15,7 +15,7 @@
 #include "records/record.h"
 
 class cAnimeFrame : public cRecord {
-public:
+ public:
   cAnimeFrame() {}
   void RegisterFields(int nVersion) override;
 
@@ -25,7 +25,7 @@ public:
 };
 
 class cAnimeDef : public cRecord {
-public:
+ public:
   cAnimeDef();
   // Without the default frame: Load reads the frames afresh.
   explicit cAnimeDef(cForLoad) {}
@@ -46,7 +46,7 @@ public:
 };
 
 class cAnimeSetDef : public cRecord {
-public:
+ public:
   // Slot numbers of an animation set.
   enum { SLOT_STAND, SLOT_WALK, SLOT_FLY, SLOT_FLYMOVE, SLOT_COUNT };
 
@@ -68,7 +68,7 @@ public:
   int32_t m_nFlyingOffset = 0;      // column offset of flying characters
   cCheckedVector<cAnimeDef> m_Slots;
 
-private:
+ private:
   // Exactly four slots: existing ones stay, missing ones are default slots.
   void FitSlots();
 };

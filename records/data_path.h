@@ -12,15 +12,15 @@ inline constexpr int kFontFaceCount = 123;
 
 // Indexes of g_DataPath that the player reads.
 enum : int {
-  DATAPATH_DATA = 0,                 // "data\"
-  DATAPATH_DEFAULT = 1,              // "default\"
+  DATAPATH_DATA = 0,     // "data\"
+  DATAPATH_DEFAULT = 1,  // "default\"
   DATAPATH_COMMON_PALETTE = 7,
   DATAPATH_WORLD_MAP = 13,
-  DATAPATH_DATABASE_FIRST = 15,      // the ten tables: 15, 17, ..., 33
+  DATAPATH_DATABASE_FIRST = 15,  // the ten tables: 15, 17, ..., 33
   DATAPATH_SYSTEM = 35,
-  DATAPATH_CHALLENGE_STAGE = 37,     // prefix, completed as "%s%02d-1.%s"
-  DATAPATH_RANKING_STORY = 38,       // 38 + play mode (0 story, 1 challenge, 2 free)
-  DATAPATH_STORY_SLOT = 41,          // prefix of the story save slots
+  DATAPATH_CHALLENGE_STAGE = 37,  // prefix, completed as "%s%02d-1.%s"
+  DATAPATH_RANKING_STORY = 38,    // 38 + play mode (0 story, 1 challenge, 2 free)
+  DATAPATH_STORY_SLOT = 41,       // prefix of the story save slots
   DATAPATH_CHALLENGE_PROGRESS = 42,
   DATAPATH_OPTION = 43,
   DATAPATH_USER_DATA = 44,
@@ -30,7 +30,12 @@ enum : int {
 };
 
 // Indexes of g_szFileExt.
-enum : int { FILEEXT_COMMON_PALETTE = 0, FILEEXT_STAGE = 1, FILEEXT_PALETTE = 2, FILEEXT_RANKING = 3 };
+enum : int {
+  FILEEXT_COMMON_PALETTE = 0,
+  FILEEXT_STAGE = 1,
+  FILEEXT_PALETTE = 2,
+  FILEEXT_RANKING = 3
+};
 
 // The default text font face: "ＭＳ Ｐゴシック".
 inline constexpr int kDefaultFontFace = 60;

@@ -18,7 +18,7 @@
 #include "records/resource_db.h"
 
 class cDatabase : public cRecord {
-public:
+ public:
   cDatabase();
 
   void RegisterFields(int /*nVersion*/) override { RegisterNothing(); }

@@ -18,7 +18,7 @@
 #include "records/record.h"
 
 class cEffectFrame : public cRecord {
-public:
+ public:
   cEffectFrame() {}
   void RegisterFields(int nVersion) override;
 
@@ -27,7 +27,7 @@ public:
 };
 
 class cEffectAnimDef : public cRecord {
-public:
+ public:
   cEffectAnimDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -88,7 +88,7 @@ inline constexpr int kEffectParams = 5;
 
 // The common part of CharaEffect and ScrEffect rows.
 class cEffectDef : public cRecord {
-public:
+ public:
   cEffectDef() {}
   void RegisterFields(int nVersion) override;
 
@@ -98,13 +98,13 @@ public:
 };
 
 class cCharaEffectDef : public cEffectDef {
-public:
+ public:
   cCharaEffectDef() {}
   void Load(cRecordReader& file) override;
 };
 
 class cScrEffectDef : public cEffectDef {
-public:
+ public:
   cScrEffectDef() {}
   void Load(cRecordReader& file) override;
 };

@@ -23,7 +23,7 @@ constexpr int32_t kRetired = cRecordLayout::kRetired;
 // records hold plain pointers to them from any thread, up to the end of the
 // program (hence a leaked singleton, untouched by static destruction).
 class cLayoutStore {
-public:
+ public:
   static cLayoutStore& Get() {
     static cLayoutStore* s_pStore = new cLayoutStore;
     return *s_pStore;
@@ -48,7 +48,7 @@ public:
     return pSlot = m_Layouts.back().get();
   }
 
-private:
+ private:
   // Classes are told apart by the address of their type_info: two objects
   // for one class (which a shared library could bring) only mean two equal
   // entries.
@@ -71,7 +71,8 @@ constexpr size_t kLayoutSlots = 128;
 thread_local cLayoutSlot t_LayoutSlots[kLayoutSlots];
 
 inline cLayoutSlot& SlotFor(const std::type_info& type, int nVersion) {
-  const uintptr_t nKey = (reinterpret_cast<uintptr_t>(&type) >> 4) ^ static_cast<unsigned>(nVersion);
+  const uintptr_t nKey =
+      (reinterpret_cast<uintptr_t>(&type) >> 4) ^ static_cast<unsigned>(nVersion);
   return t_LayoutSlots[nKey % kLayoutSlots];
 }
 
@@ -84,16 +85,18 @@ struct cDescribing {
 thread_local cDescribing t_Describing;
 
 Field MakeField(const std::vector<Field>& vBefore, int32_t nOffset, int32_t nCount, int32_t nSize) {
-  const uint32_t nBytes = nCount > 0 ? static_cast<uint32_t>(nCount) * static_cast<uint32_t>(nSize) : 0;
-  return Field{nOffset, nCount, nSize, nBytes, (vBefore.empty() ? 0 : vBefore.back().nEnd) + nBytes};
+  const uint32_t nBytes =
+      nCount > 0 ? static_cast<uint32_t>(nCount) * static_cast<uint32_t>(nSize) : 0;
+  return Field{nOffset, nCount, nSize, nBytes,
+               (vBefore.empty() ? 0 : vBefore.back().nEnd) + nBytes};
 }
 
 // ---- Reading ---------------------------------------------------------------
 
 // The checked-access line for a count beyond the registered list, then the
 // reader's own fault line.
-[[gnu::cold, gnu::noinline]] void FailSurplus(cRecordReader& file, const char* pszWhat, uint32_t nInFile, size_t nRegistered,
-                 int nDescSize) {
+[[gnu::cold, gnu::noinline]] void FailSurplus(cRecordReader& file, const char* pszWhat,
+                                              uint32_t nInFile, size_t nRegistered, int nDescSize) {
   ReportLog("err V[%d] ( %d , %d )", static_cast<int>(nRegistered), static_cast<int>(nRegistered),
             nDescSize);
   char szReason[128];
@@ -106,11 +109,21 @@ Field MakeField(const std::vector<Field>& vBefore, int32_t nOffset, int32_t nCou
 // single moves.
 inline void CopyFieldBytes(char* pDest, const char* pSrc, uint32_t nBytes) {
   switch (nBytes) {
-    case 1: std::memcpy(pDest, pSrc, 1); break;
-    case 2: std::memcpy(pDest, pSrc, 2); break;
-    case 4: std::memcpy(pDest, pSrc, 4); break;
-    case 8: std::memcpy(pDest, pSrc, 8); break;
-    default: std::memcpy(pDest, pSrc, nBytes); break;
+    case 1:
+      std::memcpy(pDest, pSrc, 1);
+      break;
+    case 2:
+      std::memcpy(pDest, pSrc, 2);
+      break;
+    case 4:
+      std::memcpy(pDest, pSrc, 4);
+      break;
+    case 8:
+      std::memcpy(pDest, pSrc, 8);
+      break;
+    default:
+      std::memcpy(pDest, pSrc, nBytes);
+      break;
   }
 }
 
@@ -125,12 +138,18 @@ inline void CopyEnds(char* pDest, const char* pSrc, uint32_t nBytes) {
   std::memcpy(pDest + nBytes - N, b, N);
 }
 inline void CopyRunBytes(char* pDest, const char* pSrc, uint32_t nBytes) {
-  if (nBytes > 32) std::memcpy(pDest, pSrc, nBytes);
-  else if (nBytes >= 16) CopyEnds<16>(pDest, pSrc, nBytes);
-  else if (nBytes >= 8) CopyEnds<8>(pDest, pSrc, nBytes);
-  else if (nBytes >= 4) CopyEnds<4>(pDest, pSrc, nBytes);
-  else if (nBytes >= 2) CopyEnds<2>(pDest, pSrc, nBytes);
-  else if (nBytes == 1) *pDest = *pSrc;
+  if (nBytes > 32)
+    std::memcpy(pDest, pSrc, nBytes);
+  else if (nBytes >= 16)
+    CopyEnds<16>(pDest, pSrc, nBytes);
+  else if (nBytes >= 8)
+    CopyEnds<8>(pDest, pSrc, nBytes);
+  else if (nBytes >= 4)
+    CopyEnds<4>(pDest, pSrc, nBytes);
+  else if (nBytes >= 2)
+    CopyEnds<2>(pDest, pSrc, nBytes);
+  else if (nBytes == 1)
+    *pDest = *pSrc;
 }
 
 // Bytes of p[0, n) with a high bit in each byte equal to c; the lowest one
@@ -151,8 +170,10 @@ size_t ScanRecordString(const char* p, size_t n, size_t nReadable, bool& bCR) {
   bCR = false;
   for (size_t i = 0; i < n; i += 8) {
     uint64_t nWord = ~uint64_t{0};  // past the readable bytes: neither NUL nor CR
-    if (nReadable - i >= 8) std::memcpy(&nWord, p + i, 8);
-    else std::memcpy(&nWord, p + i, nReadable - i);
+    if (nReadable - i >= 8)
+      std::memcpy(&nWord, p + i, 8);
+    else
+      std::memcpy(&nWord, p + i, nReadable - i);
     const uint64_t nInString = n - i >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * (n - i))) - 1;
     const uint64_t nNul = BytesEqual(nWord, 0) & nInString;
     const uint64_t nCR = BytesEqual(nWord, '\r') & nInString;
@@ -231,7 +252,8 @@ inline void cRecord::Register(int nVersion) {
   m_pOwnLayout.reset();
 }
 
-[[gnu::noinline]] const cRecordLayout& cRecord::FindOrDescribeLayout(const std::type_info& type, int nVersion) {
+[[gnu::noinline]] const cRecordLayout& cRecord::FindOrDescribeLayout(const std::type_info& type,
+                                                                     int nVersion) {
   cLayoutStore& store = cLayoutStore::Get();
   const cRecordLayout* pLayout = store.Find(type, nVersion);
   if (pLayout == nullptr) {
@@ -345,8 +367,10 @@ std::vector<STRINGDESC> cRecord::StringList() const {
   list.reserve(m_nStrings);
   for (uint32_t i = 0; i < m_nStrings; ++i) {
     const int32_t nOffset = m_pLayout->vStrings[i];
-    if (nOffset == kRetired) list.push_back(STRINGDESC{nullptr, nullptr});
-    else list.push_back(STRINGDESC{const_cast<cRecord*>(this), &MemberAt<std::string>(nOffset)});
+    if (nOffset == kRetired)
+      list.push_back(STRINGDESC{nullptr, nullptr});
+    else
+      list.push_back(STRINGDESC{const_cast<cRecord*>(this), &MemberAt<std::string>(nOffset)});
   }
   return list;
 }
@@ -491,7 +515,8 @@ void cRecord::CopyFrom(const cRecord& other) {
     for (const cRecordLayout::Run& run : to.vRuns)
       std::memmove(&MemberAt<char>(run.nOffset), &source.MemberAt<char>(run.nOffset), run.nBytes);
     for (int32_t nOffset : to.vStrings)
-      if (nOffset != kRetired) MemberAt<std::string>(nOffset) = source.MemberAt<std::string>(nOffset);
+      if (nOffset != kRetired)
+        MemberAt<std::string>(nOffset) = source.MemberAt<std::string>(nOffset);
     return;
   }
   const size_t nFields = std::min(m_nFields, source.m_nFields);

@@ -60,10 +60,10 @@ class cRecord;
 
 // One registered plain field, as FieldList() hands it out.
 struct FIELDDESC {
-  cRecord* owner;   // the record whose member this is; null for a retired field
-  void* data;       // first byte of the member; null for a retired field
-  int32_t count;    // number of elements
-  int8_t size;      // bytes per element: 1, 2, 4 or 8
+  cRecord* owner;  // the record whose member this is; null for a retired field
+  void* data;      // first byte of the member; null for a retired field
+  int32_t count;   // number of elements
+  int8_t size;     // bytes per element: 1, 2, 4 or 8
 };
 
 // One registered string member, as StringList() hands it out.
@@ -110,7 +110,7 @@ struct cRecordLayout {
 inline constexpr size_t kMaxRecordString = 5119;
 
 class cRecord {
-public:
+ public:
   cRecord() = default;
   // Copies and moves start unregistered: they register on first use, so no
   // registration ever names another object.
@@ -167,11 +167,11 @@ public:
   // versions, looked up once for a list of records of that class: Load(r)
   // is r.cRecord::Load for each r of the class (see LoadPlainRecords).
   class cSameClassLoader {
-  public:
+   public:
     explicit cSameClassLoader(cRecord& first);
     void Load(cRecord& record, cRecordReader& file) const;
 
-  private:
+   private:
     struct cRegistration {
       const cRecordLayout* pLayout;
       uint32_t nFields;
@@ -180,7 +180,7 @@ public:
     cRegistration m_File, m_Data;
   };
 
-protected:
+ protected:
   // Starts a registration: both lists empty.
   void ClearFieldLists();
   // RegisterFields of a class with no stored members.
@@ -205,7 +205,7 @@ protected:
   }
   void AddRetiredString() { AddStringAt(cRecordLayout::kRetired); }
 
-private:
+ private:
   // Points this record at its class's layout for nVersion, made on first use.
   void Register(int nVersion);
   // Load after the registration at the file's version.
@@ -260,9 +260,12 @@ private:
   template <class T>
   static constexpr bool IsStorableField() {
     using U = std::remove_cv_t<T>;
-    if constexpr (std::is_same_v<U, bool>) return false;
-    else if constexpr (std::is_integral_v<U>) return sizeof(U) == 1 || sizeof(U) == 2 || sizeof(U) == 4;
-    else return std::is_same_v<U, double>;
+    if constexpr (std::is_same_v<U, bool>)
+      return false;
+    else if constexpr (std::is_integral_v<U>)
+      return sizeof(U) == 1 || sizeof(U) == 2 || sizeof(U) == 4;
+    else
+      return std::is_same_v<U, double>;
   }
 
   // The registration: the first m_nFields fields and m_nStrings strings of

@@ -24,7 +24,7 @@
 #include "app/base/file_system.h"
 
 class cRecordReader {
-public:
+ public:
   // A reader over bytes already in memory; strName names them in the log.
   explicit cRecordReader(std::string data, std::string strName = "<memory>");
   cRecordReader(const cRecordReader&) = delete;
@@ -87,7 +87,8 @@ public:
     if (!Read(n)) return 0;
     size_t nBytes;
     if (__builtin_mul_overflow(size_t{n}, nMinElementBytes, &nBytes) || nBytes > Remaining())
-      [[unlikely]] return RefuseCount(n, pszWhat);
+        [[unlikely]]
+      return RefuseCount(n, pszWhat);
     return n;
   }
 
@@ -97,7 +98,7 @@ public:
   // Fails without a further log line (the caller has logged the fault).
   void FailQuietly() { m_bFailed = true; }
 
-private:
+ private:
   bool ShortRead(size_t n);
   uint32_t RefuseCount(uint32_t n, const char* pszWhat);
 
@@ -108,15 +109,13 @@ private:
 };
 
 class cRecordWriter {
-public:
+ public:
   cRecordWriter() = default;  // writes into memory only
   cRecordWriter(const cRecordWriter&) = delete;
   cRecordWriter& operator=(const cRecordWriter&) = delete;
   ~cRecordWriter();  // a file that was not closed is discarded
 
-  void WriteBytes(const void* pSrc, size_t n) {
-    m_data.append(static_cast<const char*>(pSrc), n);
-  }
+  void WriteBytes(const void* pSrc, size_t n) { m_data.append(static_cast<const char*>(pSrc), n); }
   template <class T>
   void Write(const T& value) {
     static_assert(std::is_trivially_copyable_v<T>);
@@ -134,7 +133,7 @@ public:
   bool Commit();
   bool HasFile() const { return m_pFile != nullptr; }
 
-private:
+ private:
   friend std::unique_ptr<cRecordWriter> OpenSaveFile(const char* pszPath);
   std::string m_data;
   std::unique_ptr<cAtomicFile> m_pFile;

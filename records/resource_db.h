@@ -13,7 +13,7 @@
 #include "records/record.h"
 
 class cSwordFrame : public cRecord {
-public:
+ public:
   cSwordFrame() {}
   void RegisterFields(int nVersion) override;
 
@@ -30,7 +30,7 @@ public:
 };
 
 class cSwordTypeDef : public cRecord {
-public:
+ public:
   cSwordTypeDef();
   // Without the default frame: Load reads the frames afresh.
   explicit cSwordTypeDef(cForLoad) {}
@@ -51,7 +51,7 @@ public:
 
 // A bitmap that can replace a character's bitmap.
 class cBmpCharaExcDef : public cRecord {
-public:
+ public:
   cBmpCharaExcDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -65,7 +65,7 @@ public:
 
 // A picture shown by flows; cBgmDef, the music row, has the same members.
 class cPictureDef : public cRecord {
-public:
+ public:
   cPictureDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -76,12 +76,12 @@ public:
 };
 
 class cBgmDef : public cPictureDef {
-public:
+ public:
   cBgmDef() {}
 };
 
 class cSoundDef : public cRecord {
-public:
+ public:
   cSoundDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;

@@ -231,7 +231,8 @@ void cSystem::Migrate() {
     InsertShifted(m_GameMenu, 1);
     m_GameMenu.At(1).m_bShow = 1;
     m_GameMenu.At(1).m_strCaption = "オートセーブ";
-    InsertAt(m_Texts, kSystemTextCount, 12, std::string("保存先が不明です！一度は「セーブ」して下さい！"));
+    InsertAt(m_Texts, kSystemTextCount, 12,
+             std::string("保存先が不明です！一度は「セーブ」して下さい！"));
     InsertAt(m_Texts, kSystemTextCount, 12, std::string("オートセーブＯＦＦ"));
     InsertAt(m_Texts, kSystemTextCount, 12, std::string("オートセーブＯＮ"));
   }

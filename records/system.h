@@ -15,7 +15,7 @@
 
 // One item of the play scene's status display.
 class cStatusItem : public cRecord {
-public:
+ public:
   cStatusItem() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -32,7 +32,7 @@ public:
 
 // Ranking genres of one play mode.
 class cGenreFlags : public cRecord {
-public:
+ public:
   cGenreFlags() : m_abGenres(5, 0) { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -44,7 +44,7 @@ public:
 
 // One menu item.
 class cMenuItem : public cRecord {
-public:
+ public:
   cMenuItem() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
 
@@ -54,7 +54,7 @@ public:
 
 // One "System.ini" key with its type and default.
 class cIniEntry : public cRecord {
-public:
+ public:
   cIniEntry() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
 
@@ -77,7 +77,7 @@ inline constexpr int kStatusItemCount = 5;
 inline constexpr int kIniEntryCount = 10;
 
 class cSystem : public cRecord {
-public:
+ public:
   cSystem();
 
   void RegisterFields(int nVersion) override;
@@ -172,7 +172,7 @@ public:
   cCheckedVector<std::string> m_RankModeNames;  // from 674
   cCheckedVector<cIniEntry> m_IniEntries;
 
-private:
+ private:
   void Migrate();
 };
 

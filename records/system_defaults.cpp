@@ -6,34 +6,34 @@
 namespace {
 
 const char* const kDefaultTexts[kSystemTextCount] = {
-    "ワールド",                                      // 0 stage-select row label
-    "ステージ",                                      // 1
-    "スコア",                                        // 2 world-map panel score
-    "ハイスコア",                                    // 3 stage-select score heading
-    "トータルスコア",                                // 4
-    "スコア",                                        // 5 result value 1, genre 0
-    "残り時間",                                      // 6 result value 2, genre 1
-    "クリア時間",                                    // 7 result value 3, genre 2
-    "残りHP",                                        // 8 result value 4, genre 3
-    "残りSP",                                        // 9 result value 5, genre 4
-    "ステージに挑む",                                // 10 world-map confirmation
-    "やっぱりやめる",                                // 11
-    "セーブする",                                    // 12 save confirmation
-    "やっぱりやめる",                                // 13
-    "オートセーブＯＮ",                              // 14 auto-save choice
-    "オートセーブＯＦＦ",                            // 15
+    "ワールド",                                        // 0 stage-select row label
+    "ステージ",                                        // 1
+    "スコア",                                          // 2 world-map panel score
+    "ハイスコア",                                      // 3 stage-select score heading
+    "トータルスコア",                                  // 4
+    "スコア",                                          // 5 result value 1, genre 0
+    "残り時間",                                        // 6 result value 2, genre 1
+    "クリア時間",                                      // 7 result value 3, genre 2
+    "残りHP",                                          // 8 result value 4, genre 3
+    "残りSP",                                          // 9 result value 5, genre 4
+    "ステージに挑む",                                  // 10 world-map confirmation
+    "やっぱりやめる",                                  // 11
+    "セーブする",                                      // 12 save confirmation
+    "やっぱりやめる",                                  // 13
+    "オートセーブＯＮ",                                // 14 auto-save choice
+    "オートセーブＯＦＦ",                              // 15
     "保存先が不明です！一度は「セーブ」して下さい！",  // 16 auto-save without a slot
-    "タイトルへ戻る",                                // 17 return-to-title confirmation
-    "やっぱりやめる",                                // 18
-    "しゅうりょう",                                  // 19 pause menu
-    "つづける",                                      // 20
-    "リトライ",                                      // 21
-    "リトライ",                                      // 22 retry-or-return menu
-    "マップへ戻る",                                  // 23
-    "Vキーでジャンルの切り替え",                     // 24 ranking genre hint
-    "スペースキーでタイトルへ戻る",                  // 25 test-play hint
-    "スペースキーで終了",                            // 26 direct-start hint
-    "F3キーでランキングへ登録",                      // 27 ranking registration hint
+    "タイトルへ戻る",                                  // 17 return-to-title confirmation
+    "やっぱりやめる",                                  // 18
+    "しゅうりょう",                                    // 19 pause menu
+    "つづける",                                        // 20
+    "リトライ",                                        // 21
+    "リトライ",                                        // 22 retry-or-return menu
+    "マップへ戻る",                                    // 23
+    "Vキーでジャンルの切り替え",                       // 24 ranking genre hint
+    "スペースキーでタイトルへ戻る",                    // 25 test-play hint
+    "スペースキーで終了",                              // 26 direct-start hint
+    "F3キーでランキングへ登録",                        // 27 ranking registration hint
 };
 
 }  // namespace
@@ -98,7 +98,7 @@ void cSystem::SetDefaults() {
     for (int g = 0; g < 5; ++g) flags.m_abGenres.At(g) = bOn;
   }
 
-  static const char* const kTitleMenu[] = {"はじめから", "つづきから", "チャレンジ", "フリー",
+  static const char* const kTitleMenu[] = {"はじめから", "つづきから", "チャレンジ",  "フリー",
                                            "リプレイ",   "オプション", "しゅうりょう"};
   m_TitleMenu.resize(7);
   for (int i = 0; i < 7; ++i) m_TitleMenu.At(i).m_strCaption = kTitleMenu[i];

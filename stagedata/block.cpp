@@ -7,7 +7,6 @@
 #include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
 
-
 namespace {
 
 // Attribute groups of a block, by the position of their link flag.
@@ -79,9 +78,7 @@ void cEdBlock::AssignMembers(Source&& other) {
 
 // The descriptor lists are bookkeeping, not value: a copy starts without
 // them and registers when it is first read, written or cleared.
-cEdBlock::cEdBlock(const cEdBlock& other) : cRecord(other) {
-  AssignMembers(other);
-}
+cEdBlock::cEdBlock(const cEdBlock& other) : cRecord(other) { AssignMembers(other); }
 
 cEdBlock::cEdBlock(cEdBlock&& other) noexcept : cRecord(std::move(other)) {
   AssignMembers(std::move(other));
@@ -96,7 +93,6 @@ cEdBlock& cEdBlock::operator=(cEdBlock&& other) noexcept {
   if (this != &other) AssignMembers(std::move(other));
   return *this;
 }
-
 
 void cEdBlock::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();

@@ -32,7 +32,7 @@ enum : int8_t {
 inline constexpr int kBlockLinkGroups = 11;
 
 class cEdBlock : public cRecord {
-public:
+ public:
   cEdBlock();
   cEdBlock(const cEdBlock& other);
   cEdBlock(cEdBlock&& other) noexcept;
@@ -60,29 +60,29 @@ public:
   // (in the order of their numbers); the rest are extras.
   int16_t m_nTileX = 0;
   int16_t m_nTileY = 0;
-  int8_t m_nLinkSrc = 0;                 // 1
-  int16_t m_nLinkNo = 0;                 // 2; 0 = not linked
+  int8_t m_nLinkSrc = 0;                      // 1
+  int16_t m_nLinkNo = 0;                      // 2; 0 = not linked
   cLinkFlags<kBlockLinkGroups> m_vLinkFlags;  // one per attribute group
-  std::string m_strName;                 // the string
-  cConditionList m_vCondition;  // appearance conditions
-  int8_t m_nCondMode = 0;                // 3: 0 all hold, 1 any holds
-  int8_t m_bCondOnce = 0;                // 4
-  int16_t m_nGraphic = 0;                // 5: 0 = empty cell
-  int8_t m_nGraphicKind = 0;             // 6: 0 block 1 chara 2 item 3 shot 4 own bitmap
-  int16_t m_nGraphicRow = 0;             // 7
-  int8_t m_nLayer = 0;                   // 8: 0 behind the objects, 1 in front
-  int8_t m_bTransparent = 0;             // 9: not drawn, still collides
-  int8_t m_bMark = 0;                    // 10
-  int16_t m_nMark = 0;                   // 11
-  int8_t m_nHitKind = BLOCKHIT_SOLID;    // 12
-  int8_t m_nPassFaction = -1;            // 13: this faction passes; -1 none
-  int8_t m_nEffect = 0;                  // 14: foot effect 0..5
-  int32_t m_nEffectValue = 0;            // 15
-  int8_t m_nItemSource = 0;              // 16: LINKSRC_*
-  int16_t m_nItemIndex = 0;              // 17
-  int8_t m_bProtected = 0;               // 18
+  std::string m_strName;                      // the string
+  cConditionList m_vCondition;                // appearance conditions
+  int8_t m_nCondMode = 0;                     // 3: 0 all hold, 1 any holds
+  int8_t m_bCondOnce = 0;                     // 4
+  int16_t m_nGraphic = 0;                     // 5: 0 = empty cell
+  int8_t m_nGraphicKind = 0;                  // 6: 0 block 1 chara 2 item 3 shot 4 own bitmap
+  int16_t m_nGraphicRow = 0;                  // 7
+  int8_t m_nLayer = 0;                        // 8: 0 behind the objects, 1 in front
+  int8_t m_bTransparent = 0;                  // 9: not drawn, still collides
+  int8_t m_bMark = 0;                         // 10
+  int16_t m_nMark = 0;                        // 11
+  int8_t m_nHitKind = BLOCKHIT_SOLID;         // 12
+  int8_t m_nPassFaction = -1;                 // 13: this faction passes; -1 none
+  int8_t m_nEffect = 0;                       // 14: foot effect 0..5
+  int32_t m_nEffectValue = 0;                 // 15
+  int8_t m_nItemSource = 0;                   // 16: LINKSRC_*
+  int16_t m_nItemIndex = 0;                   // 17
+  int8_t m_bProtected = 0;                    // 18
 
-private:
+ private:
   // Copies or moves every member but the descriptor lists.
   template <class Source>
   void AssignMembers(Source&& other);
@@ -90,7 +90,7 @@ private:
 
 // One cell of the running map: a block and its condition latch.
 class cMapCell : public cEdBlock {
-public:
+ public:
   cMapCell() = default;
   cMapCell(const cMapCell& other) = default;
   cMapCell& operator=(const cMapCell& other) = default;

@@ -6,7 +6,6 @@
 #include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
 
-
 namespace {
 
 using CharaGroupCopier = void (*)(cEdChara& to, const cEdChara& from);
@@ -20,57 +19,57 @@ void CopyFlowGroup(cEdChara& to, const cEdChara& from) {
 }
 
 #define COPY1(a) [](cEdChara& to, const cEdChara& from) { to.a = from.a; }
-#define COPY2(a, b)                               \
-  [](cEdChara& to, const cEdChara& from) {        \
-    to.a = from.a;                                \
-    to.b = from.b;                                \
+#define COPY2(a, b)                        \
+  [](cEdChara& to, const cEdChara& from) { \
+    to.a = from.a;                         \
+    to.b = from.b;                         \
   }
-#define COPY3(a, b, c)                            \
-  [](cEdChara& to, const cEdChara& from) {        \
-    to.a = from.a;                                \
-    to.b = from.b;                                \
-    to.c = from.c;                                \
+#define COPY3(a, b, c)                     \
+  [](cEdChara& to, const cEdChara& from) { \
+    to.a = from.a;                         \
+    to.b = from.b;                         \
+    to.c = from.c;                         \
   }
 
 // Attribute groups of a character, by the position of their link flag.
 const CharaGroupCopier kCharaGroupCopiers[kCharaLinkGroups] = {
-    COPY1(m_strName),                                   // 0
-    COPY2(m_nKind, m_nPlayerNo),                        // 1
-    COPY1(m_nFaction),                                  // 2
-    COPY1(m_nCid),                                      // 3
-    COPY3(m_vCondition, m_nCondMode, m_bCondOnce),      // 4
-    COPY1(m_nDir),                                      // 5
-    COPY1(m_nCopies),                                   // 6
-    COPY3(m_nOffsetX, m_nOffsetStepX, m_bMirrorX),      // 7
-    COPY3(m_nOffsetY, m_nOffsetStepY, m_bMirrorY),      // 8
-    COPY3(m_nGraphicKind, m_nGraphic, m_nGraphicRow),   // 9
-    COPY1(m_nAnimeSet),                                 // 10
-    COPY1(m_nZ),                                        // 11
-    COPY1(m_bTransparent),                              // 12
+    COPY1(m_strName),                                               // 0
+    COPY2(m_nKind, m_nPlayerNo),                                    // 1
+    COPY1(m_nFaction),                                              // 2
+    COPY1(m_nCid),                                                  // 3
+    COPY3(m_vCondition, m_nCondMode, m_bCondOnce),                  // 4
+    COPY1(m_nDir),                                                  // 5
+    COPY1(m_nCopies),                                               // 6
+    COPY3(m_nOffsetX, m_nOffsetStepX, m_bMirrorX),                  // 7
+    COPY3(m_nOffsetY, m_nOffsetStepY, m_bMirrorY),                  // 8
+    COPY3(m_nGraphicKind, m_nGraphic, m_nGraphicRow),               // 9
+    COPY1(m_nAnimeSet),                                             // 10
+    COPY1(m_nZ),                                                    // 11
+    COPY1(m_bTransparent),                                          // 12
     COPY3(m_nCharaEffect, m_nCharaEffectMode, m_bCharaEffectLoop),  // 13
-    COPY2(m_nDeathEffect, m_nDeathEffectMode),          // 14
-    COPY2(m_bMark, m_nMark),                            // 15
-    COPY1(m_bFixDir),                                   // 16
-    COPY1(m_nFly),                                      // 17
-    COPY2(m_nInvincible, m_nInvincibleColour),          // 18
-    COPY1(m_bBlockChara),                               // 19
-    COPY1(m_nGiant),                                    // 20
-    COPY1(m_bScrollSync),                               // 21
-    COPY2(m_nSightShape, m_nSight),                     // 22
-    COPY1(m_nMaxHp),                                    // 23
-    COPY1(m_nMaxSp),                                    // 24
-    COPY1(m_nBodyBox),                                  // 25
-    COPY1(m_nPower),                                    // 26
-    COPY1(m_nImpact),                                   // 27
-    COPY1(m_nHitEffect),                                // 28
-    COPY1(m_nDefence),                                  // 29
-    COPY1(m_nImpactResist),                             // 30
-    COPY1(m_nStop),                                     // 31
-    COPY2(m_nActRange, m_nActMode),                     // 32
-    COPY2(m_nActGroup, m_bActGroup),                    // 33
-    COPY1(m_nScore),                                    // 34
-    COPY1(m_bFlag35),                                   // 35
-    CopyFlowGroup,                                      // 36
+    COPY2(m_nDeathEffect, m_nDeathEffectMode),                      // 14
+    COPY2(m_bMark, m_nMark),                                        // 15
+    COPY1(m_bFixDir),                                               // 16
+    COPY1(m_nFly),                                                  // 17
+    COPY2(m_nInvincible, m_nInvincibleColour),                      // 18
+    COPY1(m_bBlockChara),                                           // 19
+    COPY1(m_nGiant),                                                // 20
+    COPY1(m_bScrollSync),                                           // 21
+    COPY2(m_nSightShape, m_nSight),                                 // 22
+    COPY1(m_nMaxHp),                                                // 23
+    COPY1(m_nMaxSp),                                                // 24
+    COPY1(m_nBodyBox),                                              // 25
+    COPY1(m_nPower),                                                // 26
+    COPY1(m_nImpact),                                               // 27
+    COPY1(m_nHitEffect),                                            // 28
+    COPY1(m_nDefence),                                              // 29
+    COPY1(m_nImpactResist),                                         // 30
+    COPY1(m_nStop),                                                 // 31
+    COPY2(m_nActRange, m_nActMode),                                 // 32
+    COPY2(m_nActGroup, m_bActGroup),                                // 33
+    COPY1(m_nScore),                                                // 34
+    COPY1(m_bFlag35),                                               // 35
+    CopyFlowGroup,                                                  // 36
 };
 
 #undef COPY1
@@ -87,18 +86,21 @@ const std::string g_CharaKindNames[] = {"プレイヤー", "コンピュータ�
 const std::string g_PlayerNoNames[] = {"1", ""};
 const std::string g_FlyNames[] = {"OFF", "ON (ブロックをすり抜ける)", "ON (ブロックに当たる)",
                                   "ON (ブロックに当たると即死)", ""};
-const std::string g_InvincibleNames[] = {"OFF", "ON (ショットが当たる)", "ON (ショットがすり抜ける)",
-                                         ""};
+const std::string g_InvincibleNames[] = {"OFF", "ON (ショットが当たる)",
+                                         "ON (ショットがすり抜ける)", ""};
 const std::string g_CharaOnOffNames[] = {"OFF", "ON", ""};
-const std::string g_GiantNames[] = {"しない", "×4", "×9", "×16", "×25", "×36",
-                                    "×49", "×64", "×81", "×100", ""};
-const std::string g_GiantNames2[] = {"×4", "×9", "×16", "×25", "×36", "×49", "×64", "×81", "×100", ""};
-const std::string g_SightShapeNames[] = {"画面内全て", "キャラを中心とした円形", "キャラの前方に円形",
-                                         "キャラを中心とした正方形", "キャラの前方に正方形", ""};
+const std::string g_GiantNames[] = {"しない", "×4",  "×9",  "×16",  "×25", "×36",
+                                    "×49",    "×64", "×81", "×100", ""};
+const std::string g_GiantNames2[] = {"×4",  "×9",  "×16", "×25",  "×36",
+                                     "×49", "×64", "×81", "×100", ""};
+const std::string g_SightShapeNames[] = {"画面内全て",           "キャラを中心とした円形",
+                                         "キャラの前方に円形",   "キャラを中心とした正方形",
+                                         "キャラの前方に正方形", ""};
 const std::string g_BodyBoxNames[] = {"キャラ対キャラの当たり判定範囲（推奨）",
                                       "キャラ対ショットの当たり判定範囲",
                                       "ショット対キャラの当たり判定範囲", "32×32", ""};
-const std::string g_ActRangeNames[] = {"画面内", "X座標のみ画面内", "Y座標のみ画面内", "全範囲", ""};
+const std::string g_ActRangeNames[] = {"画面内", "X座標のみ画面内", "Y座標のみ画面内", "全範囲",
+                                       ""};
 const std::string g_ActModeNames[] = {"範囲かグループが真なら成立",
                                       "一度範囲かグループが真になると、以後無条件で成立",
                                       "範囲とグループが偽なら成立", ""};
@@ -170,9 +172,7 @@ void cEdChara::AssignMembers(Source&& o) {
   m_nActMode = std::forward<Source>(o).m_nActMode;
 }
 
-cEdChara::cEdChara(const cEdChara& other) : cRecord(other) {
-  AssignMembers(other);
-}
+cEdChara::cEdChara(const cEdChara& other) : cRecord(other) { AssignMembers(other); }
 
 cEdChara::cEdChara(cEdChara&& other) noexcept : cRecord(std::move(other)) {
   AssignMembers(std::move(other));
@@ -187,7 +187,6 @@ cEdChara& cEdChara::operator=(cEdChara&& other) noexcept {
   if (this != &other) AssignMembers(std::move(other));
   return *this;
 }
-
 
 void cEdChara::RegisterFields(int nVersion) {
   ClearFieldLists();

@@ -21,7 +21,7 @@ inline constexpr int kCharaLinkGroups = 37;
 enum : int8_t { CHARAKIND_PLAYER = 0, CHARAKIND_COM = 1 };
 
 class cEdChara : public cRecord {
-public:
+ public:
   cEdChara();
   cEdChara(const cEdChara& other);
   cEdChara(cEdChara&& other) noexcept;
@@ -61,62 +61,62 @@ public:
   cFlowList m_vFlow;
 
   // Registered, in this order (the numbers give the file order).
-  int8_t m_nLinkSrc = 0;             // 1
-  int16_t m_nLinkNo = 0;             // 2
-  std::string m_strName;             // the one string
-  int8_t m_nCondMode = 0;            // 3
-  int8_t m_bCondOnce = 0;            // 4
-  int8_t m_nDir = 0;                 // 5: 0 left, 1 right
-  int8_t m_nCopies = 0;              // 6: further copies; negative places none
-  int16_t m_nOffsetX = 0;            // 7
-  int16_t m_nOffsetStepX = 0;        // 8
-  int16_t m_nOffsetY = 0;            // 9
-  int16_t m_nOffsetStepY = 0;        // 10
-  int8_t m_bMirrorX = 0;             // 11
-  int8_t m_bMirrorY = 0;             // 12
-  int16_t m_nGraphic = 0;            // 13
-  int8_t m_nGraphicKind = 1;         // 14: 4 = row of the Bmp_CharaExc table
-  int16_t m_nGraphicRow = 0;         // 15
-  int16_t m_nAnimeSet = 0;           // 16
-  int8_t m_nZ = 3;                   // 17: layer 0..7
-  int8_t m_bTransparent = 0;         // 18
-  int16_t m_nCharaEffect = 0;        // 19
-  int8_t m_nCharaEffectMode = 0;     // 20 (from 196)
-  int8_t m_bCharaEffectLoop = 1;     // 21
-  int16_t m_nDeathEffect = 0;        // 22
-  int8_t m_nDeathEffectMode = 0;     // 23 (from 196)
-  int8_t m_bMark = 0;                // 24
-  int16_t m_nMark = 0;               // 25
-  int8_t m_nKind = CHARAKIND_COM;    // 26
-  int8_t m_nPlayerNo = 0;            // 27
-  int8_t m_nFaction = 1;             // 28
-  int8_t m_nCid = 0;                 // 29
-  int8_t m_nFly = 0;                 // 30
-  int8_t m_bFixDir = 1;              // 31
-  int8_t m_nInvincible = 0;          // 32
-  int8_t m_nInvincibleColour = 0;    // 33 (from 285)
-  int8_t m_bBlockChara = 0;          // 34
-  int8_t m_nGiant = 1;               // 35: 1..10
-  int8_t m_bScrollSync = 0;          // 36 (from 210)
-  int8_t m_nSightShape = 0;          // 37
-  int8_t m_nSight = 0;               // 38
-  int32_t m_nMaxHp = 10;             // 39
-  int32_t m_nMaxSp = 0;              // 40
-  int16_t m_nStop = 10;              // 41
-  int8_t m_nBodyBox = 0;             // 42 (from 201)
-  int32_t m_nPower = 0;              // 43
-  int8_t m_nImpact = 0;              // 44
-  int16_t m_nHitEffect = 0;          // 45
-  int32_t m_nDefence = 0;            // 46 (from 168)
-  int8_t m_nImpactResist = 0;        // 47
-  int32_t m_nScore = 0;              // 48
-  int8_t m_bFlag35 = 1;              // 49
-  int8_t m_bActGroup = 0;            // 50
-  int16_t m_nActGroup = 0;           // 51
-  int8_t m_nActRange = 0;            // 52
-  int8_t m_nActMode = 0;             // 53
+  int8_t m_nLinkSrc = 0;           // 1
+  int16_t m_nLinkNo = 0;           // 2
+  std::string m_strName;           // the one string
+  int8_t m_nCondMode = 0;          // 3
+  int8_t m_bCondOnce = 0;          // 4
+  int8_t m_nDir = 0;               // 5: 0 left, 1 right
+  int8_t m_nCopies = 0;            // 6: further copies; negative places none
+  int16_t m_nOffsetX = 0;          // 7
+  int16_t m_nOffsetStepX = 0;      // 8
+  int16_t m_nOffsetY = 0;          // 9
+  int16_t m_nOffsetStepY = 0;      // 10
+  int8_t m_bMirrorX = 0;           // 11
+  int8_t m_bMirrorY = 0;           // 12
+  int16_t m_nGraphic = 0;          // 13
+  int8_t m_nGraphicKind = 1;       // 14: 4 = row of the Bmp_CharaExc table
+  int16_t m_nGraphicRow = 0;       // 15
+  int16_t m_nAnimeSet = 0;         // 16
+  int8_t m_nZ = 3;                 // 17: layer 0..7
+  int8_t m_bTransparent = 0;       // 18
+  int16_t m_nCharaEffect = 0;      // 19
+  int8_t m_nCharaEffectMode = 0;   // 20 (from 196)
+  int8_t m_bCharaEffectLoop = 1;   // 21
+  int16_t m_nDeathEffect = 0;      // 22
+  int8_t m_nDeathEffectMode = 0;   // 23 (from 196)
+  int8_t m_bMark = 0;              // 24
+  int16_t m_nMark = 0;             // 25
+  int8_t m_nKind = CHARAKIND_COM;  // 26
+  int8_t m_nPlayerNo = 0;          // 27
+  int8_t m_nFaction = 1;           // 28
+  int8_t m_nCid = 0;               // 29
+  int8_t m_nFly = 0;               // 30
+  int8_t m_bFixDir = 1;            // 31
+  int8_t m_nInvincible = 0;        // 32
+  int8_t m_nInvincibleColour = 0;  // 33 (from 285)
+  int8_t m_bBlockChara = 0;        // 34
+  int8_t m_nGiant = 1;             // 35: 1..10
+  int8_t m_bScrollSync = 0;        // 36 (from 210)
+  int8_t m_nSightShape = 0;        // 37
+  int8_t m_nSight = 0;             // 38
+  int32_t m_nMaxHp = 10;           // 39
+  int32_t m_nMaxSp = 0;            // 40
+  int16_t m_nStop = 10;            // 41
+  int8_t m_nBodyBox = 0;           // 42 (from 201)
+  int32_t m_nPower = 0;            // 43
+  int8_t m_nImpact = 0;            // 44
+  int16_t m_nHitEffect = 0;        // 45
+  int32_t m_nDefence = 0;          // 46 (from 168)
+  int8_t m_nImpactResist = 0;      // 47
+  int32_t m_nScore = 0;            // 48
+  int8_t m_bFlag35 = 1;            // 49
+  int8_t m_bActGroup = 0;          // 50
+  int16_t m_nActGroup = 0;         // 51
+  int8_t m_nActRange = 0;          // 52
+  int8_t m_nActMode = 0;           // 53
 
-private:
+ private:
   // Copies or moves every member but the descriptor lists.
   template <class Source>
   void AssignMembers(Source&& other);

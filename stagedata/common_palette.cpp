@@ -38,9 +38,7 @@ void ResizeItemList(cCheckedVector<cEdItem>& list, unsigned n, const cEdItem& fi
   list.resize(n, fill);
 }
 
-void ClearItemList(cCheckedVector<cEdItem>& list) {
-  list.clear();
-}
+void ClearItemList(cCheckedVector<cEdItem>& list) { list.clear(); }
 
 cCommonPalette::cCommonPalette() {
   Clear();
@@ -66,8 +64,10 @@ void cCommonPalette::Load(cRecordReader& file) {
   if (!m_vChara.empty()) m_vChara[0] = cEdChara();
   if (!m_vItem.empty()) m_vItem[0] = cEdItem();
 
-  for (cEdBlock& block : m_vBlock) std::fill(block.m_vLinkFlags.begin(), block.m_vLinkFlags.end(), 0);
-  for (cEdChara& chara : m_vChara) std::fill(chara.m_vLinkFlags.begin(), chara.m_vLinkFlags.end(), 0);
+  for (cEdBlock& block : m_vBlock)
+    std::fill(block.m_vLinkFlags.begin(), block.m_vLinkFlags.end(), 0);
+  for (cEdChara& chara : m_vChara)
+    std::fill(chara.m_vLinkFlags.begin(), chara.m_vLinkFlags.end(), 0);
   for (cEdItem& item : m_vItem) std::fill(item.m_vLinkFlags.begin(), item.m_vLinkFlags.end(), 0);
 
   Validate(refs);

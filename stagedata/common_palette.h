@@ -11,7 +11,7 @@
 #include "stagedata/stage_refs.h"
 
 class cCommonPalette : public cRecord {
-public:
+ public:
   // One default entry per list.
   cCommonPalette();
   cCommonPalette(const cCommonPalette&) = delete;

@@ -6,40 +6,39 @@
 #include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
 
-
 namespace {
 
 using ItemGroupCopier = void (*)(cEdItem& to, const cEdItem& from);
 
 #define COPY1(a) [](cEdItem& to, const cEdItem& from) { to.a = from.a; }
-#define COPY2(a, b)                         \
-  [](cEdItem& to, const cEdItem& from) {    \
-    to.a = from.a;                          \
-    to.b = from.b;                          \
+#define COPY2(a, b)                      \
+  [](cEdItem& to, const cEdItem& from) { \
+    to.a = from.a;                       \
+    to.b = from.b;                       \
   }
-#define COPY3(a, b, c)                      \
-  [](cEdItem& to, const cEdItem& from) {    \
-    to.a = from.a;                          \
-    to.b = from.b;                          \
-    to.c = from.c;                          \
+#define COPY3(a, b, c)                   \
+  [](cEdItem& to, const cEdItem& from) { \
+    to.a = from.a;                       \
+    to.b = from.b;                       \
+    to.c = from.c;                       \
   }
 
 // Attribute groups of an item, by the position of their link flag. The
 // commands' settings objects are copied, never shared (cFlowCommand's copy).
 const ItemGroupCopier kItemGroupCopiers[kItemLinkGroups] = {
-    COPY1(m_strName),                                   // 0
-    COPY3(m_vCondition, m_nCondMode, m_bCondOnce),      // 1
-    COPY1(m_nItemData1),                                // 2
-    COPY1(m_nItemData2),                                // 3
-    COPY3(m_nGraphicKind, m_nGraphic, m_nGraphicRow),   // 4
-    COPY1(m_nZ),                                        // 5
-    COPY1(m_bTransparent),                              // 6
-    COPY2(m_bMark, m_nMark),                            // 7
-    COPY1(m_nGiant),                                    // 8
-    COPY1(m_nTakeMode),                                 // 9
-    COPY1(m_bShowTaken),                                // 10
-    COPY1(m_nTakeSound),                                // 11
-    COPY1(m_vItemCommand),                              // 12
+    COPY1(m_strName),                                  // 0
+    COPY3(m_vCondition, m_nCondMode, m_bCondOnce),     // 1
+    COPY1(m_nItemData1),                               // 2
+    COPY1(m_nItemData2),                               // 3
+    COPY3(m_nGraphicKind, m_nGraphic, m_nGraphicRow),  // 4
+    COPY1(m_nZ),                                       // 5
+    COPY1(m_bTransparent),                             // 6
+    COPY2(m_bMark, m_nMark),                           // 7
+    COPY1(m_nGiant),                                   // 8
+    COPY1(m_nTakeMode),                                // 9
+    COPY1(m_bShowTaken),                               // 10
+    COPY1(m_nTakeSound),                               // 11
+    COPY1(m_vItemCommand),                             // 12
 };
 
 #undef COPY1
@@ -80,9 +79,7 @@ void cEdItem::AssignMembers(Source&& o) {
   m_nTakeSound = std::forward<Source>(o).m_nTakeSound;
 }
 
-cEdItem::cEdItem(const cEdItem& other) : cRecord(other) {
-  AssignMembers(other);
-}
+cEdItem::cEdItem(const cEdItem& other) : cRecord(other) { AssignMembers(other); }
 
 cEdItem::cEdItem(cEdItem&& other) noexcept : cRecord(std::move(other)) {
   AssignMembers(std::move(other));
@@ -97,7 +94,6 @@ cEdItem& cEdItem::operator=(cEdItem&& other) noexcept {
   if (this != &other) AssignMembers(std::move(other));
   return *this;
 }
-
 
 void cEdItem::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();

@@ -19,7 +19,7 @@ inline constexpr int kItemLinkGroups = 13;
 enum : int8_t { TAKEMODE_ONCE = 0, TAKEMODE_REPEAT = 1, TAKEMODE_NEVER = 2 };
 
 class cEdItem : public cRecord {
-public:
+ public:
   cEdItem();
   cEdItem(const cEdItem& other);
   cEdItem(cEdItem&& other) noexcept;
@@ -48,26 +48,26 @@ public:
   cFlowCommandList m_vItemCommand;
 
   // Registered, in this order.
-  int8_t m_nLinkSrc = 0;         // 1
-  int16_t m_nLinkNo = 0;         // 2
-  std::string m_strName;         // the one string
-  int8_t m_nCondMode = 0;        // 3
-  int8_t m_bCondOnce = 0;        // 4
-  int16_t m_nItemData1 = 0;      // 5: pixel offset x of a placement
-  int16_t m_nItemData2 = 0;      // 6: pixel offset y of a placement
-  int16_t m_nGraphic = 0;        // 7: 0 = the item does nothing when touched
-  int8_t m_nGraphicKind = 2;     // 8
-  int16_t m_nGraphicRow = 0;     // 9
-  int8_t m_nZ = 6;               // 10
-  int8_t m_bTransparent = 0;     // 11
-  int8_t m_bMark = 0;            // 12
-  int16_t m_nMark = 0;           // 13
-  int8_t m_bShowTaken = 1;       // 14
-  int8_t m_nTakeMode = 0;        // 15: TAKEMODE_*
-  int8_t m_nGiant = 1;           // 16
-  int16_t m_nTakeSound = 0;      // 17: Sound row, 0 none
+  int8_t m_nLinkSrc = 0;      // 1
+  int16_t m_nLinkNo = 0;      // 2
+  std::string m_strName;      // the one string
+  int8_t m_nCondMode = 0;     // 3
+  int8_t m_bCondOnce = 0;     // 4
+  int16_t m_nItemData1 = 0;   // 5: pixel offset x of a placement
+  int16_t m_nItemData2 = 0;   // 6: pixel offset y of a placement
+  int16_t m_nGraphic = 0;     // 7: 0 = the item does nothing when touched
+  int8_t m_nGraphicKind = 2;  // 8
+  int16_t m_nGraphicRow = 0;  // 9
+  int8_t m_nZ = 6;            // 10
+  int8_t m_bTransparent = 0;  // 11
+  int8_t m_bMark = 0;         // 12
+  int16_t m_nMark = 0;        // 13
+  int8_t m_bShowTaken = 1;    // 14
+  int8_t m_nTakeMode = 0;     // 15: TAKEMODE_*
+  int8_t m_nGiant = 1;        // 16
+  int16_t m_nTakeSound = 0;   // 17: Sound row, 0 none
 
-private:
+ private:
   // Copies or moves every member but the descriptor lists.
   template <class Source>
   void AssignMembers(Source&& other);

@@ -13,7 +13,7 @@
 
 template <size_t N>
 class cLinkFlags {
-public:
+ public:
   using value_type = uint8_t;
 
   cLinkFlags() = default;
@@ -57,7 +57,7 @@ public:
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
   }
 
-private:
+ private:
   size_t m_nSize = 0;
   std::array<uint8_t, N> m_aInline{};
   std::vector<uint8_t> m_vMore;  // all the flags, when there are more than N

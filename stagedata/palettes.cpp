@@ -15,13 +15,16 @@ const cCheckedVector<T>* PaletteList(const cStageRefs& refs, int nSource, Pick p
 }  // namespace
 
 const cCheckedVector<cEdBlock>* GetBlockPalette(const cStageRefs& refs, int nSource) {
-  return PaletteList<cEdBlock>(refs, nSource, [](const auto& p) -> const auto& { return p.m_vBlock; });
+  return PaletteList<cEdBlock>(
+      refs, nSource, [](const auto& p) -> const auto& { return p.m_vBlock; });
 }
 
 const cCheckedVector<cEdChara>* GetCharaPalette(const cStageRefs& refs, int nSource) {
-  return PaletteList<cEdChara>(refs, nSource, [](const auto& p) -> const auto& { return p.m_vChara; });
+  return PaletteList<cEdChara>(
+      refs, nSource, [](const auto& p) -> const auto& { return p.m_vChara; });
 }
 
 const cCheckedVector<cEdItem>* GetItemPalette(const cStageRefs& refs, int nSource) {
-  return PaletteList<cEdItem>(refs, nSource, [](const auto& p) -> const auto& { return p.m_vItem; });
+  return PaletteList<cEdItem>(
+      refs, nSource, [](const auto& p) -> const auto& { return p.m_vItem; });
 }

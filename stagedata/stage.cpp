@@ -32,9 +32,7 @@ int MapPitchShift(int nWidth) {
   return nShift;
 }
 
-cEdStage::cEdStage() {
-  SetDefaults();
-}
+cEdStage::cEdStage() { SetDefaults(); }
 
 void cEdStage::RegisterFields(int v) {
   ClearFieldLists();

@@ -134,10 +134,12 @@ void cEdStage::Load(cRecordReader& file) {
   auto checkItem = [&](cEdItem& item) {
     if (bCheckPlacements) item.ValidateSummonRefs(refs);
   };
-  LoadPlacements(m_vPlacedBlock, file, kMinBlockBytes, "placed block count", &ResetBlockList, checkBlock);
+  LoadPlacements(m_vPlacedBlock, file, kMinBlockBytes, "placed block count", &ResetBlockList,
+                 checkBlock);
   LoadPlacements(m_vPlacedChara, file, kMinCharaBytes, "placed character count", &ResetCharaList,
                  checkChara);
-  LoadPlacements(m_vPlacedItem, file, kMinItemBytes, "placed item count", &ResetItemList, checkItem);
+  LoadPlacements(m_vPlacedItem, file, kMinItemBytes, "placed item count", &ResetItemList,
+                 checkItem);
 
   ReadRecordVector(m_vBgLayer, file);
   ReadRecordVector(m_vStageText, file);
@@ -259,9 +261,7 @@ bool WriteStageFile(cEdStage& stage, const std::string& strPath, const cStageRef
   return CloseFile(pFile);
 }
 
-void SetStageLoadRunner(StageLoadRunner runner) {
-  LoadRunner() = std::move(runner);
-}
+void SetStageLoadRunner(StageLoadRunner runner) { LoadRunner() = std::move(runner); }
 
 int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut) {
   cEdStage& stage = g_Stage;

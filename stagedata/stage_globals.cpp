@@ -10,12 +10,13 @@ cCommonPalette g_CommonPalette;
 cCheckedVector<cMapCell> g_MapCells;
 
 cStageRefs MakeProjectRefs() {
-  return cStageRefs(MakeDatabaseContext(g_Database), static_cast<int>(g_Database.m_BmpCharaExc.size()),
-                    &g_CommonPalette, &g_Stage);
+  return cStageRefs(MakeDatabaseContext(g_Database),
+                    static_cast<int>(g_Database.m_BmpCharaExc.size()), &g_CommonPalette, &g_Stage);
 }
 
 const cEdItem* GetItemDef(int nSource, int nIndex) {
-  return GetItemDef(cStageRefs(ValidationContext{}, 0, &g_CommonPalette, &g_Stage), nSource, nIndex);
+  return GetItemDef(cStageRefs(ValidationContext{}, 0, &g_CommonPalette, &g_Stage), nSource,
+                    nIndex);
 }
 
 int LoadCommonPalette(const char* pszPath) {

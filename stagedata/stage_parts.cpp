@@ -62,8 +62,8 @@ void cEdEraseArea::RegisterFields(int nVersion) {
   AddField(&m_nBottom);
 }
 
-void cEdEraseArea::Set(int32_t bLeft, int32_t bRight, int32_t bTop, int32_t bBottom,
-                       int32_t nLeft, int32_t nRight, int32_t nTop, int32_t nBottom) {
+void cEdEraseArea::Set(int32_t bLeft, int32_t bRight, int32_t bTop, int32_t bBottom, int32_t nLeft,
+                       int32_t nRight, int32_t nTop, int32_t nBottom) {
   m_bLeft = bLeft;
   m_bRight = bRight;
   m_bTop = bTop;

@@ -11,7 +11,7 @@
 
 // One background picture or colour fill, behind the map or in front of all.
 class cEdBgLayer : public cRecord {
-public:
+ public:
   cEdBgLayer() { SetDefaults(); }
   cEdBgLayer(const cEdBgLayer& other) = default;
   cEdBgLayer& operator=(const cEdBgLayer& other) = default;
@@ -23,21 +23,21 @@ public:
   void RepairNumbers();
 
   int32_t m_bVisible = 1;
-  int32_t m_bFill = 0;          // a plain fill of m_nFillColour instead of a bitmap
+  int32_t m_bFill = 0;  // a plain fill of m_nFillColour instead of a bitmap
   int32_t m_nFillColour = 16;
-  int32_t m_bFront = 0;         // 0 behind the map, 1 in front of everything
-  double m_dSpeedX = 0.1;       // parallax factor, or pixels per frame when self-scrolling
+  int32_t m_bFront = 0;    // 0 behind the map, 1 in front of everything
+  double m_dSpeedX = 0.1;  // parallax factor, or pixels per frame when self-scrolling
   double m_dSpeedY = 0.1;
   int32_t m_bAutoScrollX = 0;
   int32_t m_bAutoScrollY = 0;
   std::string m_strBitmap;
-  double m_dOffsetX = 0;        // running offset of a self-scrolling layer
+  double m_dOffsetX = 0;  // running offset of a self-scrolling layer
   double m_dOffsetY = 0;
 };
 
 // A text line stored with the stage; kept and copied, never shown.
 class cEdStageText : public cRecord {
-public:
+ public:
   cEdStageText() {}
   cEdStageText(const cEdStageText& other) = default;
   cEdStageText& operator=(const cEdStageText& other) = default;
@@ -51,7 +51,7 @@ public:
 // When an object that has left the view is removed: per side a switch and a
 // margin in cells beyond the view.
 class cEdEraseArea : public cRecord {
-public:
+ public:
   cEdEraseArea() {}
   cEdEraseArea(const cEdEraseArea& other) = default;
   cEdEraseArea& operator=(const cEdEraseArea& other) = default;

@@ -37,6 +37,4 @@ cStageRefsScope::cStageRefsScope(const cStageRefs& refs) : m_pPrevious(t_pCurren
   t_pCurrentRefs = &refs;
 }
 
-cStageRefsScope::~cStageRefsScope() {
-  t_pCurrentRefs = m_pPrevious;
-}
+cStageRefsScope::~cStageRefsScope() { t_pCurrentRefs = m_pPrevious; }

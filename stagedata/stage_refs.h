@@ -14,13 +14,16 @@ class cCommonPalette;
 class cEdStage;
 
 class cStageRefs {
-public:
+ public:
   cStageRefs() = default;
   // tables: the database's row counts and sword times (its palette counts
   // are ignored: they are taken from the palettes themselves).
   cStageRefs(const ValidationContext& tables, int nBmpCharaExcRows, const cCommonPalette* pCommon,
              const cEdStage* pStage)
-      : m_pCommon(pCommon), m_pStage(pStage), m_nBmpCharaExcRows(nBmpCharaExcRows), m_context(tables) {}
+      : m_pCommon(pCommon),
+        m_pStage(pStage),
+        m_nBmpCharaExcRows(nBmpCharaExcRows),
+        m_context(tables) {}
 
   const cCommonPalette* Common() const { return m_pCommon; }
   const cEdStage* Stage() const { return m_pStage; }
@@ -36,7 +39,7 @@ public:
   // The flow layer's context: the tables and the palettes' current sizes.
   const ValidationContext& FlowContext() const;
 
-private:
+ private:
   const cCommonPalette* m_pCommon = nullptr;
   const cEdStage* m_pStage = nullptr;
   int m_nBmpCharaExcRows = 0;
@@ -50,12 +53,12 @@ const cStageRefs& CurrentStageRefs();
 // Names the refs for the loads and saves made while the scope lives (scopes
 // nest; the refs must outlive the scope).
 class cStageRefsScope {
-public:
+ public:
   explicit cStageRefsScope(const cStageRefs& refs);
   ~cStageRefsScope();
   cStageRefsScope(const cStageRefsScope&) = delete;
   cStageRefsScope& operator=(const cStageRefsScope&) = delete;
 
-private:
+ private:
   const cStageRefs* m_pPrevious;
 };

@@ -1,13 +1,12 @@
 #include "testing/game_folder.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
@@ -38,7 +37,8 @@ cTestGameFolder::~cTestGameFolder() {
   fs::remove_all(m_strFolder, ec);
 }
 
-void cTestGameFolder::WriteFile(const std::string& strStoredPath, const std::string& strData) const {
+void cTestGameFolder::WriteFile(const std::string& strStoredPath,
+                                const std::string& strData) const {
   const fs::path native = MapPath(strStoredPath);
   if (native.has_parent_path()) fs::create_directories(native.parent_path());
   std::ofstream out(native, std::ios::binary);

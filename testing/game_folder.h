@@ -7,7 +7,7 @@
 #include <string>
 
 class cTestGameFolder {
-public:
+ public:
   cTestGameFolder();
   ~cTestGameFolder();
   cTestGameFolder(const cTestGameFolder&) = delete;
@@ -23,7 +23,7 @@ public:
   // The report log's lines without their CR LF.
   std::string ReportLogText() const;
 
-private:
+ private:
   std::string m_strFolder;
   std::string m_strPrevious;
 };

@@ -17,7 +17,7 @@
 #include <string_view>
 
 class cRecordBytes {
-public:
+ public:
   cRecordBytes& u8(uint8_t v) { return Raw(&v, 1); }
   cRecordBytes& i8(int8_t v) { return Raw(&v, 1); }
   cRecordBytes& u16(uint16_t v) { return Raw(&v, 2); }
@@ -63,6 +63,6 @@ public:
   const std::string& Bytes() const { return m_data; }
   size_t Size() const { return m_data.size(); }
 
-private:
+ private:
   std::string m_data;
 };

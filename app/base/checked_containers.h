@@ -19,7 +19,7 @@ void ReportBadIndex(char cKind, int nIndex, size_t nCount, int nElementSize);
 
 template <class T>
 class cCheckedVector : public std::vector<T> {
-public:
+ public:
   using std::vector<T>::vector;
 
   T& At(int nIndex) {
@@ -47,7 +47,7 @@ public:
     return this->size() != nBefore;
   }
 
-private:
+ private:
   T& OutOfRange(int nIndex) {
     ReportBadIndex('V', nIndex, this->size(), ReportedElementSize<T>::value);
     if (!this->empty()) return this->front();
@@ -61,7 +61,7 @@ private:
 
 template <class T>
 class cCheckedList : public std::list<T> {
-public:
+ public:
   using std::list<T>::list;
 
   T& At(int nIndex) {

@@ -14,8 +14,8 @@ struct ReportedElementSize<T*> : std::integral_constant<int, 4> {};
 template <>
 struct ReportedElementSize<std::string> : std::integral_constant<int, 16> {};
 
-#define PLAYER_REPORTED_SIZE(Type, Size)                                         \
-  template <>                                                                  \
+#define PLAYER_REPORTED_SIZE(Type, Size) \
+  template <>                            \
   struct ReportedElementSize<Type> : std::integral_constant<int, Size> {}
 
 // Classes declared here so that the table stays in one place; each is defined

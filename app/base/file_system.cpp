@@ -238,6 +238,7 @@ void cAtomicFile::Discard() {
 bool WriteFileAtomically(std::string_view storedPath, std::string_view data) {
   cAtomicFile file;
   if (!file.Open(storedPath)) return false;
-  if (!data.empty() && std::fwrite(data.data(), 1, data.size(), file.File()) != data.size()) return false;
+  if (!data.empty() && std::fwrite(data.data(), 1, data.size(), file.File()) != data.size())
+    return false;
   return file.Commit();
 }

@@ -31,11 +31,11 @@ bool IsAbsoluteStoredPath(std::string_view storedPath);
 bool GetCurrentFolder(std::string& strOut);
 
 FILE* OpenFile(std::string_view storedPath, const char* pszMode);
-bool FileExists(std::string_view storedPath);    // file or folder
+bool FileExists(std::string_view storedPath);  // file or folder
 bool IsDirectory(std::string_view storedPath);
-bool MakeDirectory(std::string_view storedPath); // false also when it exists
+bool MakeDirectory(std::string_view storedPath);  // false also when it exists
 bool RemoveFile(std::string_view storedPath);
-bool RemoveTree(std::string_view storedPath);    // a folder and all it holds
+bool RemoveTree(std::string_view storedPath);                 // a folder and all it holds
 bool RenamePath(std::string_view from, std::string_view to);  // replaces a file at `to`
 bool CopyTree(std::string_view from, std::string_view to);    // `to` must not exist
 bool GetFileSize(std::string_view storedPath, uint64_t& nSize);
@@ -50,7 +50,7 @@ bool ReadWholeFile(std::string_view storedPath, std::string& out);
 // to a temporary sibling that replaces the file only once it is complete and
 // flushed. On failure the previous file is untouched and the temporary removed.
 class cAtomicFile {
-public:
+ public:
   cAtomicFile() = default;
   ~cAtomicFile();  // an uncommitted file is discarded
   cAtomicFile(const cAtomicFile&) = delete;
@@ -62,7 +62,7 @@ public:
   bool Commit();
   void Discard();
 
-private:
+ private:
   FILE* m_fp = nullptr;
   std::string m_strTarget;  // native
   std::string m_strTemp;    // native

@@ -210,7 +210,8 @@ int FindNewestVersion(std::string& strOut, const std::string& strPath, const cha
   const std::string strFolder = nSep == std::string::npos ? std::string() : strBase.substr(0, nSep);
   const std::string strStem = nSep == std::string::npos ? strBase : strBase.substr(nSep + 1);
   std::unordered_set<std::string> names;
-  for (const auto& name : ListDirectory(strFolder.empty() && nSep != std::string::npos ? "\\" : strFolder))
+  for (const auto& name :
+       ListDirectory(strFolder.empty() && nSep != std::string::npos ? "\\" : strFolder))
     names.insert(FoldCase(name));
 
   for (int h = 9; h >= 0; --h)

@@ -7,5 +7,5 @@
 inline constexpr int kRandMax = 0x7FFF;
 
 void SeedRand(uint32_t nSeed);
-int Rand();                // 0..kRandMax
-uint32_t GetRandSeed();    // the calling thread's state, for digests and replays
+int Rand();              // 0..kRandMax
+uint32_t GetRandSeed();  // the calling thread's state, for digests and replays

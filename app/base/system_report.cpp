@@ -54,7 +54,8 @@ void VirtualMemory(double& dTotal, double& dFree) {
   std::string strLine;
   while (std::getline(in, strLine)) {
     long long nKb = 0;
-    if (std::sscanf(strLine.c_str(), "VmSize: %lld kB", &nKb) == 1) dUsed = static_cast<double>(nKb) * 1024.0;
+    if (std::sscanf(strLine.c_str(), "VmSize: %lld kB", &nKb) == 1)
+      dUsed = static_cast<double>(nKb) * 1024.0;
   }
   dFree = dTotal - dUsed;
 }

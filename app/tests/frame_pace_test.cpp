@@ -1,16 +1,17 @@
 // The frame limiter's schedule against a clock driven by hand.
 
+#include "app/frame_pace.h"
+
 #include <gtest/gtest.h>
 
 #include "app/base/clock.h"
 #include "app/base/timing.h"
-#include "app/frame_pace.h"
 #include "platform/draw/dd_device.h"
 
 namespace {
 
 class FramePaceTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ResetFramePace();
     ResetTimingState();
@@ -43,7 +44,7 @@ TEST_F(FramePaceTest, FramesFollowAFixedScheduleWithinEachWindow) {
 
 TEST_F(FramePaceTest, ALateFrameIsShownAtOnceAndTheNextOnesCatchUp) {
   EXPECT_TRUE(FramePace(60, 0, 0));  // frame 0 at 5000
-  m_now += 100;                       // late by about five frames
+  m_now += 100;                      // late by about five frames
   int nBurst = 0;
   while (FramePace(60, 0, 0)) ++nBurst;
   EXPECT_EQ(nBurst, 6);  // frames 1..6 were all due by 5100

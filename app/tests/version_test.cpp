@@ -1,7 +1,8 @@
+#include "app/version.h"
+
 #include <gtest/gtest.h>
 
 #include "app/base/report_log.h"
-#include "app/version.h"
 #include "testing/game_folder.h"
 
 TEST(ReportLogHead, StartsWithVersionLineAndMachineReport) {

@@ -15,10 +15,14 @@
 std::list<Font*> g_FontList;
 
 const char* const g_szFastFontPrefill =
-    "０１２３４５６７８９ー～、。．！？「」（）・…※→↑↓←＋－＝○●×ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ"
-    "ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚあいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ"
-    "まみむめもやゆよらりるれろわをんがぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽぁぃぅぇぉっゃゅょアイウエオ"
-    "カキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンガギグゲゴザジズゼゾダヂヅデト"
+    "０１２３４５６７８９ー～、。．！？「」（）・…※→↑↓←＋－＝○●×ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱ"
+    "ＲＳＴＵＶＷＸＹＺ"
+    "ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚあいうえおかきくけこさしすせそたちつてとな"
+    "にぬねのはひふへほ"
+    "まみむめもやゆよらりるれろわをんがぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽぁぃぅぇぉっ"
+    "ゃゅょアイウエオ"
+    "カキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンガギグゲゴザ"
+    "ジズゼゾダヂヅデト"
     "バビブベボヴパピプペポァィゥェォッャュョ□■☆★％＆＜＞：";
 
 namespace {
@@ -26,12 +30,12 @@ namespace {
 inline const unsigned char* U(const char* p) { return reinterpret_cast<const unsigned char*>(p); }
 
 // Bytes of the character at p: 2 for a lead byte with a valid trail byte.
-inline int CharBytes(const char* p) {
-  return IsLeadByte(U(p)[0]) && IsTrailByte(U(p)[1]) ? 2 : 1;
-}
+inline int CharBytes(const char* p) { return IsLeadByte(U(p)[0]) && IsTrailByte(U(p)[1]) ? 2 : 1; }
 
 // Single bytes that are characters of their own in CP932.
-inline bool IsSingleByteChar(unsigned b) { return (b >= 0x21 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF); }
+inline bool IsSingleByteChar(unsigned b) {
+  return (b >= 0x21 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF);
+}
 
 inline bool IsFullWidthSpace(const char* p) { return U(p)[0] == 0x81 && U(p)[1] == 0x40; }
 
@@ -39,7 +43,9 @@ DDSURFACEDATA* SurfaceOfTable(int n) {
   return g_lpSDTable && n >= 0 && n < g_nSurfaceCount ? &g_lpSDTable[n] : nullptr;
 }
 
-bool HasSurface(const DDSURFACEDATA& sd) { return (sd.lpDT && sd.lpDT->lpTexture) || sd.DDSurface(); }
+bool HasSurface(const DDSURFACEDATA& sd) {
+  return (sd.lpDT && sd.lpDT->lpTexture) || sd.DDSurface();
+}
 
 }  // namespace
 
@@ -87,9 +93,9 @@ bool Font::EnsureWorkSurface() {
   return true;
 }
 
-bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCellWidth, int nLineHeight,
-                  int nColorIndex, int nWindowSurface, int nWindowBorder, int nWindowBorderColor, int nGlyphSurface,
-                  int nCache) {
+bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCellWidth,
+                  int nLineHeight, int nColorIndex, int nWindowSurface, int nWindowBorder,
+                  int nWindowBorderColor, int nGlyphSurface, int nCache) {
   m_lpszFace = pszFace ? std::string(pszFace, strnlen(pszFace, 255)) : std::string();
   m_nCharWidth = nCharWidth;
   m_nCharHeight = nCharHeight;
@@ -108,7 +114,8 @@ bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCel
       m_dwColor = 0xFF000000u | uint32_t(pe.peRed) << 16 | uint32_t(pe.peGreen) << 8 | pe.peBlue;
     } else {
       uint32_t r = pe.peRed, g = pe.peGreen, b = pe.peBlue;
-      if (g_nBpp == 16 && g_PixelFormat.nRedMax > 0 && g_PixelFormat.nGreenMax > 0 && g_PixelFormat.nBlueMax > 0) {
+      if (g_nBpp == 16 && g_PixelFormat.nRedMax > 0 && g_PixelFormat.nGreenMax > 0 &&
+          g_PixelFormat.nBlueMax > 0) {
         r = r * 255 / g_PixelFormat.nRedMax;
         g = g * 255 / g_PixelFormat.nGreenMax;
         b = b * 255 / g_PixelFormat.nBlueMax;
@@ -128,7 +135,8 @@ bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCel
     m_nID = lpDTCon->nFontNumber++;
   else if (lpDDCon)
     m_nID = lpDDCon->nFontNumber++;
-  if (std::find(g_FontList.begin(), g_FontList.end(), this) == g_FontList.end()) g_FontList.push_back(this);
+  if (std::find(g_FontList.begin(), g_FontList.end(), this) == g_FontList.end())
+    g_FontList.push_back(this);
   // Device recovery brings the caches back through the font list.
   SetFontDeviceHooks(
       [] {
@@ -182,8 +190,9 @@ bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCel
 int CreateFonts(Font* lpFonts, const FONTINFO* lpInfo, int nCount) {
   for (int i = 0; i < nCount; ++i) {
     const FONTINFO& fi = lpInfo[i];
-    lpFonts[i].Create(fi.szFace, fi.nCharWidth, fi.nCharHeight, fi.nCellWidth, fi.nLineHeight, fi.nColorIndex,
-                      fi.nWindowSurface, fi.nWindowBorder, fi.nWindowBorderColor, fi.nGlyphSurface, fi.nCache);
+    lpFonts[i].Create(fi.szFace, fi.nCharWidth, fi.nCharHeight, fi.nCellWidth, fi.nLineHeight,
+                      fi.nColorIndex, fi.nWindowSurface, fi.nWindowBorder, fi.nWindowBorderColor,
+                      fi.nGlyphSurface, fi.nCache);
   }
   return 1;
 }
@@ -200,8 +209,8 @@ int CreateDigitSurfaces(DDSURFACEDATA* lpSD, const DDSURFACEINFO* lpInfo, int nC
     int w = lpFontInfo[i].nCellWidth * 10, h = lpFontInfo[i].nLineHeight;
     if (w <= 0) lpFonts[i].MeasureTextLines("0123456789", w, h);  // proportional digits
     if (w <= 0 || h <= 0 ||
-        !DDCreateSurface(&lpSD[i], w, h, lpInfo[i].bColorKey, lpInfo[i].nDDMemory, lpInfo[i].nDTMemory,
-                         lpInfo[i].bVariant, 0)) {
+        !DDCreateSurface(&lpSD[i], w, h, lpInfo[i].bColorKey, lpInfo[i].nDDMemory,
+                         lpInfo[i].nDTMemory, lpInfo[i].bVariant, 0)) {
       ReportLog("数字の面 %d (%d x %d) を作れません", i, w, h);
       continue;
     }
@@ -250,7 +259,8 @@ void Font::BuildFullCache(bool bRestore) {
   ReleasePaintLock();
   DDPalFillSurface(&lpCache->m_SD, 0);
   lpCache->ClearInk();
-  for (const FASTGLYPH& g : lpCache->m_Glyphs) RenderCacheCell(lpCache, g.nIndex, std::string_view(g.szText, 2));
+  for (const FASTGLYPH& g : lpCache->m_Glyphs)
+    RenderCacheCell(lpCache, g.nIndex, std::string_view(g.szText, 2));
   ReleasePaintLock();
 }
 
@@ -281,7 +291,8 @@ void Font::Restore() {
 
 void Font::GetExtent(const char* pszText, int& nWidth, int& nHeight) const {
   nWidth = nHeight = 0;
-  if (m_lpRaster && pszText) m_lpRaster->Measure(std::string_view(pszText, LineLength(pszText)), nWidth, nHeight);
+  if (m_lpRaster && pszText)
+    m_lpRaster->Measure(std::string_view(pszText, LineLength(pszText)), nWidth, nHeight);
 }
 
 void Font::MeasureTextLines(const char* pszText, int& nWidth, int& nHeight) const {
@@ -326,7 +337,8 @@ void Font::GlyphPosition(int x, int y, std::string_view ch, int& px, int& py) co
   }
 }
 
-void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, const DDRECT* lpClip, DDRECT* lpInk) {
+void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, const DDRECT* lpClip,
+                    DDRECT* lpInk) {
   if (lpInk) *lpInk = DDRECT{0, 0, 0, 0};
   if (!m_lpRaster || run.empty()) return;
   GLYPHIMAGE img;
@@ -382,8 +394,8 @@ void Font::DrawRun(DDSURFACEDATA* lpSD, int x, int y, const char* pszChars, int 
   PaintRun(lpSD, px, py, ch, nullptr);
 }
 
-void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, int fx, int fy, const char* pszText,
-                     bool bSkipLower) {
+void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, int fx, int fy,
+                     const char* pszText, bool bSkipLower) {
   if (m_nCellWidth == 0) {  // proportional: whole lines
     for (const char* p = pszText; *p;) {
       const int nLength = LineLength(p);
@@ -451,8 +463,8 @@ void Font::DrawImageText(DDSURFACEDATA* lpTarget, int x, int y, const char* pszT
       dy += m_nLineHeight;
     } else {
       if (n == 1 && c >= 'a' && c <= 'z')
-        DDBlt(lpTarget, x + dx, y + dy, m_nCellWidth, m_nLineHeight, m_lpGlyphSD, (c - 'a') * m_nCellWidth, 0,
-              DDBLT_TRANSPARENT);
+        DDBlt(lpTarget, x + dx, y + dy, m_nCellWidth, m_nLineHeight, m_lpGlyphSD,
+              (c - 'a') * m_nCellWidth, 0, DDBLT_TRANSPARENT);
       dx += m_nCellWidth;
     }
     p += n;
@@ -526,8 +538,8 @@ void Font::DrawWindow(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHe
   DDPalFillRect(lpTarget, x + nWidth, y, f, nHeight, c);
 }
 
-void Font::DrawBoxEx(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight, const char* pszText,
-                     int nIndent) {
+void Font::DrawBoxEx(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight,
+                     const char* pszText, int nIndent) {
   if (!pszText) pszText = "";
   if (nWidth == 0 || nHeight == 0) {
     int w, h;
@@ -543,12 +555,13 @@ void Font::DrawBoxEx(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHei
   Draw(lpTarget, x + nIndent, y, pszText, 0);
 }
 
-void Font::DrawBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight, const char* pszText,
-                   int nIndent) {
+void Font::DrawBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight,
+                   const char* pszText, int nIndent) {
   DrawBoxEx(lpTarget, x, y, nWidth, nHeight, pszText, nIndent);
 }
 
-void Font::PrintfBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight, const char* pszFormat, ...) {
+void Font::PrintfBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight,
+                     const char* pszFormat, ...) {
   va_list args;
   va_start(args, pszFormat);
   const std::string strText = FormatStringV(511, pszFormat, args);

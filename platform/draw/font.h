@@ -27,16 +27,16 @@
 // One entry of the font table.
 struct FONTINFO {
   char szFace[256];
-  int nCharWidth;    // 0: the face's own width for the height
+  int nCharWidth;  // 0: the face's own width for the height
   int nCharHeight;
-  int nCellWidth;    // 0: proportional text without caches
+  int nCellWidth;  // 0: proportional text without caches
   int nLineHeight;
-  int nColorIndex;   // palette index of the text
-  int nWindowSurface;       // surface-table number of the window background
-  int nWindowBorder;        // frame width in pixels
-  int nWindowBorderColor;   // palette index of the frame
-  int nGlyphSurface;        // surface-table number of the letters a to z
-  int nCache;               // 0 no glyph caches, 1 caches
+  int nColorIndex;         // palette index of the text
+  int nWindowSurface;      // surface-table number of the window background
+  int nWindowBorder;       // frame width in pixels
+  int nWindowBorderColor;  // palette index of the frame
+  int nGlyphSurface;       // surface-table number of the letters a to z
+  int nCache;              // 0 no glyph caches, 1 caches
 };
 
 // One cached glyph: the character (two bytes and a zero), its cell number
@@ -48,7 +48,7 @@ struct FASTGLYPH {
 };
 
 class cFastFont {
-public:
+ public:
   // Kind 0 half-width, 1 full-width. The surface is made at once; check
   // IsReady() for the outcome.
   cFastFont(int nKind, int nCellWidth, int nCellHeight, int nColumns, int nRows);
@@ -81,7 +81,7 @@ public:
   void ClearInk();
   void AddInk(int n, const DDRECT& rcInk);
 
-private:
+ private:
   // Cell of each two-byte code, or -1 (the lookup behind Find).
   std::vector<int16_t> m_CellOfCode;
   // The inked part of each cell: a copy covers only that part, as the rest
@@ -91,7 +91,7 @@ private:
 };
 
 class Font {
-public:
+ public:
   Font() = default;
   ~Font();
   Font(const Font&) = delete;
@@ -101,8 +101,8 @@ public:
   // surface numbers select entries of the library's surface table (-1 or out
   // of range: none). False when the font cannot draw.
   bool Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCellWidth, int nLineHeight,
-              int nColorIndex, int nWindowSurface, int nWindowBorder, int nWindowBorderColor, int nGlyphSurface,
-              int nCache);
+              int nColorIndex, int nWindowSurface, int nWindowBorder, int nWindowBorderColor,
+              int nGlyphSurface, int nCache);
   // Rebuilds the caches whose surfaces were re-created by device recovery.
   void Restore();
   // Frees the rasteriser, both caches and the work surface.
@@ -112,14 +112,16 @@ public:
   // to z with the font even when the glyph picture is on.
   int Draw(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText, int bLowerCase);
   // Formats (at most 255 bytes, cut on a character boundary) and draws.
-  void Printf(DDSURFACEDATA* lpTarget, int x, int y, const char* pszFormat, ...) PLAYER_PRINTF(5, 6);
+  void Printf(DDSURFACEDATA* lpTarget, int x, int y, const char* pszFormat, ...)
+      PLAYER_PRINTF(5, 6);
   void DrawWindow(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight);
-  void DrawBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight, const char* pszText, int nIndent);
-  void DrawBoxEx(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight, const char* pszText,
-                 int nIndent);
+  void DrawBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight, const char* pszText,
+               int nIndent);
+  void DrawBoxEx(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight,
+                 const char* pszText, int nIndent);
   // Formats (at most 511 bytes, cut on a character boundary), then DrawBoxEx.
-  void PrintfBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight, const char* pszFormat, ...)
-      PLAYER_PRINTF(7, 8);
+  void PrintfBox(DDSURFACEDATA* lpTarget, int x, int y, int nWidth, int nHeight,
+                 const char* pszFormat, ...) PLAYER_PRINTF(7, 8);
 
   // Size of a text: on the cell grid, or measured by the rasteriser for
   // proportional fonts. Lines of any length are measured whole.
@@ -130,8 +132,8 @@ public:
   // Internal steps, public for the recovery code and tests.
   void BuildHalfCache();
   void BuildFullCache(bool bRestore);
-  void DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, int fx, int fy, const char* pszText,
-                 bool bSkipLower);
+  void DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, int fx, int fy,
+                 const char* pszText, bool bSkipLower);
   // Leaves the surface locked for the next glyph; DrawChars lets it go.
   void DrawRun(DDSURFACEDATA* lpSD, int x, int y, const char* pszChars, int nCount);
   void DrawImageText(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText);
@@ -155,7 +157,7 @@ public:
   cFastFont* m_lpFastFont_Half = nullptr;
   cFastFont* m_lpFastFont_FullAdd = nullptr;
 
-private:
+ private:
   void DeleteCaches();
   bool EnsureWorkSurface();
   // Rasterises a run and paints it at (x, y) on lpSD, clipped to lpClip when

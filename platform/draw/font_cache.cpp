@@ -25,7 +25,8 @@ cFastFont::cFastFont(int nKind, int nCellWidth, int nCellHeight, int nColumns, i
     m_nCapacity = 0;
     return;
   }
-  if (!DDCreateSurface(&m_SD, nCellWidth * nColumns, nCellHeight * nRows, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
+  if (!DDCreateSurface(&m_SD, nCellWidth * nColumns, nCellHeight * nRows, 1, 1,
+                       DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
     m_nCapacity = 0;
     return;
   }
@@ -67,14 +68,15 @@ int cFastFont::Find(const char* pszText) const {
 void cFastFont::ClearInk() { std::fill(m_Ink.begin(), m_Ink.end(), DDRECT{0, 0, 0, 0}); }
 
 void cFastFont::AddInk(int n, const DDRECT& rc) {
-  if (n < 0 || static_cast<size_t>(n) >= m_Ink.size() || rc.left >= rc.right || rc.top >= rc.bottom) return;
+  if (n < 0 || static_cast<size_t>(n) >= m_Ink.size() || rc.left >= rc.right || rc.top >= rc.bottom)
+    return;
   DDRECT& ink = m_Ink[static_cast<size_t>(n)];
   if (ink.left >= ink.right || ink.top >= ink.bottom) {
     ink = rc;
     return;
   }
-  ink = DDRECT{std::min(ink.left, rc.left), std::min(ink.top, rc.top), std::max(ink.right, rc.right),
-               std::max(ink.bottom, rc.bottom)};
+  ink = DDRECT{std::min(ink.left, rc.left), std::min(ink.top, rc.top),
+               std::max(ink.right, rc.right), std::max(ink.bottom, rc.bottom)};
 }
 
 void cFastFont::BlitCell(DDSURFACEDATA* lpTarget, int x, int y, int n, uint32_t dwFlags) {
@@ -83,15 +85,17 @@ void cFastFont::BlitCell(DDSURFACEDATA* lpTarget, int x, int y, int n, uint32_t 
   if (ink.left >= ink.right || ink.top >= ink.bottom) return;
   int sx, sy;
   CellOrigin(n, sx, sy);
-  DDBlt(lpTarget, x + ink.left, y + ink.top, ink.right - ink.left, ink.bottom - ink.top, &m_SD, sx + ink.left,
-        sy + ink.top, dwFlags);
+  DDBlt(lpTarget, x + ink.left, y + ink.top, ink.right - ink.left, ink.bottom - ink.top, &m_SD,
+        sx + ink.left, sy + ink.top, dwFlags);
 }
 
-void cFastFont::DrawIndex(DDSURFACEDATA* lpTarget, int x, int y, unsigned char byte, uint32_t dwFlags) {
+void cFastFont::DrawIndex(DDSURFACEDATA* lpTarget, int x, int y, unsigned char byte,
+                          uint32_t dwFlags) {
   BlitCell(lpTarget, x, y, byte, dwFlags);
 }
 
-int cFastFont::DrawChar(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText, uint32_t dwFlags) {
+int cFastFont::DrawChar(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText,
+                        uint32_t dwFlags) {
   const int n = Find(pszText);
   if (n < 0) return 0;
   BlitCell(lpTarget, x, y, n, dwFlags);

@@ -26,7 +26,8 @@ uint16_t To565(uint32_t argb) {
   return static_cast<uint16_t>((argb >> 8 & 0xF800) | (argb >> 5 & 0x07E0) | (argb >> 3 & 0x001F));
 }
 uint16_t To1555(uint32_t argb) {
-  return static_cast<uint16_t>(0x8000 | (argb >> 9 & 0x7C00) | (argb >> 6 & 0x03E0) | (argb >> 3 & 0x001F));
+  return static_cast<uint16_t>(0x8000 | (argb >> 9 & 0x7C00) | (argb >> 6 & 0x03E0) |
+                               (argb >> 3 & 0x001F));
 }
 uint32_t From565(uint16_t v) {
   const uint32_t r = v >> 11 & 31, g = v >> 5 & 63, b = v & 31;
@@ -72,8 +73,8 @@ cGlyphCanvas::~cGlyphCanvas() {
   if (m_lpGpuSurface) m_lpGpuSurface->UnlockRect();
 }
 
-void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
-                const DDRECT* lpClip) {
+void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img,
+                const GLYPHPAINT& paint, const DDRECT* lpClip) {
   if (!canvas.IsReady() || img.nWidth <= 0 || img.nHeight <= 0) return;
   const int nWidth = canvas.m_nWidth, nHeight = canvas.m_nHeight;
   auto Row = [&](int py) { return canvas.m_lpBits + static_cast<size_t>(py) * canvas.m_nPitch; };
@@ -121,8 +122,12 @@ void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img,
     for (int px = x1; px < x2; ++px) {
       if (img.At(px - x, py - y) < 128) continue;
       switch (canvas.m_nBytesPerPixel) {
-        case 1: Row(py)[px] = static_cast<uint8_t>(v); break;
-        case 2: reinterpret_cast<uint16_t*>(Row(py))[px] = static_cast<uint16_t>(v); break;
+        case 1:
+          Row(py)[px] = static_cast<uint8_t>(v);
+          break;
+        case 2:
+          reinterpret_cast<uint16_t*>(Row(py))[px] = static_cast<uint16_t>(v);
+          break;
         case 3: {
           uint8_t* p = Row(py) + px * 3;
           p[0] = static_cast<uint8_t>(v);
@@ -130,8 +135,11 @@ void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img,
           p[2] = static_cast<uint8_t>(v >> 16);
           break;
         }
-        case 4: reinterpret_cast<uint32_t*>(Row(py))[px] = v; break;
-        default: break;
+        case 4:
+          reinterpret_cast<uint32_t*>(Row(py))[px] = v;
+          break;
+        default:
+          break;
       }
     }
   }

@@ -23,7 +23,7 @@ struct GLYPHPAINT {
 // two whole-texture copies per glyph); surfaces of the surface back end are
 // locked as usual.
 class cGlyphCanvas {
-public:
+ public:
   explicit cGlyphCanvas(DDSURFACEDATA* lpSD);
   ~cGlyphCanvas();
   cGlyphCanvas(const cGlyphCanvas&) = delete;
@@ -36,12 +36,12 @@ public:
   int m_nWidth = 0, m_nHeight = 0;
   GPUFORMAT m_format = GPUFMT_UNKNOWN;  // textured back end; UNKNOWN for the surface back end
 
-private:
+ private:
   cGpuSurface* m_lpGpuSurface = nullptr;
   std::optional<cSurfaceLock> m_lock;
 };
 
 // Paints img with its top-left at (x, y), clipped to the canvas and, when
 // given, to lpClip (right and bottom exclusive).
-void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img, const GLYPHPAINT& paint,
-                const DDRECT* lpClip);
+void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img,
+                const GLYPHPAINT& paint, const DDRECT* lpClip);

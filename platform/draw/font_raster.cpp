@@ -58,7 +58,8 @@ bool cBoxRasterizer::Render(std::string_view s, GLYPHIMAGE& out) {
     if (ch.bDrawn) {
       for (int y = 0; y < nHeight; ++y)
         for (int x = 0; x < w; ++x)
-          if (IsCovered(x, y, ch.nCode)) out.coverage[static_cast<size_t>(y) * out.nWidth + x0 + x] = 255;
+          if (IsCovered(x, y, ch.nCode))
+            out.coverage[static_cast<size_t>(y) * out.nWidth + x0 + x] = 255;
     }
     x0 += w;
     i += ch.nBytes;
@@ -72,7 +73,7 @@ bool cBoxRasterizer::Render(std::string_view s, GLYPHIMAGE& out) {
 namespace {
 
 class cTtfRasterizer : public cGlyphRasterizer {
-public:
+ public:
   explicit cTtfRasterizer(TTF_Font* pFont) : m_pFont(pFont) {}
   ~cTtfRasterizer() override { TTF_CloseFont(m_pFont); }
 
@@ -80,7 +81,8 @@ public:
     out = GLYPHIMAGE{};
     const std::string strUtf8 = Cp932ToUtf8(cp932);
     if (strUtf8.empty()) return false;
-    SDL_Surface* pText = TTF_RenderUTF8_Blended(m_pFont, strUtf8.c_str(), SDL_Color{255, 255, 255, 255});
+    SDL_Surface* pText =
+        TTF_RenderUTF8_Blended(m_pFont, strUtf8.c_str(), SDL_Color{255, 255, 255, 255});
     if (pText == nullptr) return false;
     SDL_Surface* pArgb = pText->format->format == SDL_PIXELFORMAT_ARGB8888
                              ? pText
@@ -91,10 +93,11 @@ public:
       out.nHeight = pArgb->h;
       out.coverage.resize(static_cast<size_t>(out.nWidth) * out.nHeight);
       for (int y = 0; y < out.nHeight; ++y) {
-        const auto* pRow = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(pArgb->pixels) +
-                                                             static_cast<size_t>(y) * pArgb->pitch);
+        const auto* pRow = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(pArgb->pixels) + static_cast<size_t>(y) * pArgb->pitch);
         for (int x = 0; x < out.nWidth; ++x)
-          out.coverage[static_cast<size_t>(y) * out.nWidth + x] = static_cast<uint8_t>(pRow[x] >> 24);
+          out.coverage[static_cast<size_t>(y) * out.nWidth + x] =
+              static_cast<uint8_t>(pRow[x] >> 24);
       }
       SDL_UnlockSurface(pArgb);
       bOk = true;
@@ -108,10 +111,11 @@ public:
     nWidth = 0;
     nHeight = TTF_FontHeight(m_pFont);
     const std::string strUtf8 = Cp932ToUtf8(cp932);
-    if (!strUtf8.empty() && TTF_SizeUTF8(m_pFont, strUtf8.c_str(), &nWidth, &nHeight) != 0) nWidth = 0;
+    if (!strUtf8.empty() && TTF_SizeUTF8(m_pFont, strUtf8.c_str(), &nWidth, &nHeight) != 0)
+      nWidth = 0;
   }
 
-private:
+ private:
   TTF_Font* m_pFont;
 };
 
@@ -120,7 +124,8 @@ bool g_bTtfReady = false;
 
 }  // namespace
 
-std::unique_ptr<cGlyphRasterizer> CreateTtfRasterizer(const std::string& strFile, int nPixelHeight) {
+std::unique_ptr<cGlyphRasterizer> CreateTtfRasterizer(const std::string& strFile,
+                                                      int nPixelHeight) {
   std::call_once(g_ttfInitOnce, [] {
     g_bTtfReady = TTF_Init() == 0;
     if (!g_bTtfReady) ReportLog("TTF_Init failed: %s", TTF_GetError());
@@ -155,10 +160,12 @@ std::string MatchFamily(const std::string& strFamilyUtf8, bool bNeedJapanese) {
     bool bSameFamily = false;
     FcChar8* pszFamily = nullptr;
     for (int i = 0; FcPatternGetString(pMatch, FC_FAMILY, i, &pszFamily) == FcResultMatch; ++i)
-      if (strcasecmp(reinterpret_cast<const char*>(pszFamily), strFamilyUtf8.c_str()) == 0) bSameFamily = true;
+      if (strcasecmp(reinterpret_cast<const char*>(pszFamily), strFamilyUtf8.c_str()) == 0)
+        bSameFamily = true;
     FcLangSet* pLangs = nullptr;
-    if (bNeedJapanese && (FcPatternGetLangSet(pMatch, FC_LANG, 0, &pLangs) != FcResultMatch ||
-                          FcLangSetHasLang(pLangs, reinterpret_cast<const FcChar8*>("ja")) == FcLangDifferentLang))
+    if (bNeedJapanese &&
+        (FcPatternGetLangSet(pMatch, FC_LANG, 0, &pLangs) != FcResultMatch ||
+         FcLangSetHasLang(pLangs, reinterpret_cast<const FcChar8*>("ja")) == FcLangDifferentLang))
       bSameFamily = false;
     FcChar8* pszFile = nullptr;
     if (bSameFamily && FcPatternGetString(pMatch, FC_FILE, 0, &pszFile) == FcResultMatch)
@@ -169,7 +176,9 @@ std::string MatchFamily(const std::string& strFamilyUtf8, bool bNeedJapanese) {
   return strFile;
 }
 
-bool Contains(const std::string& s, const char* pszUtf8) { return s.find(pszUtf8) != std::string::npos; }
+bool Contains(const std::string& s, const char* pszUtf8) {
+  return s.find(pszUtf8) != std::string::npos;
+}
 
 // The Windows faces whose letters have their own widths.
 bool IsProportionalFace(const std::string& strUtf8) {
@@ -179,8 +188,9 @@ bool IsProportionalFace(const std::string& strUtf8) {
 }
 
 bool IsJapaneseWindowsFace(const std::string& strUtf8) {
-  return strUtf8.rfind(reinterpret_cast<const char*>(u8"ＭＳ"), 0) == 0 || strUtf8.rfind("HG", 0) == 0 ||
-         strUtf8.rfind("MS ", 0) == 0 || strUtf8 == reinterpret_cast<const char*>(u8"メイリオ");
+  return strUtf8.rfind(reinterpret_cast<const char*>(u8"ＭＳ"), 0) == 0 ||
+         strUtf8.rfind("HG", 0) == 0 || strUtf8.rfind("MS ", 0) == 0 ||
+         strUtf8 == reinterpret_cast<const char*>(u8"メイリオ");
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct GLYPHIMAGE {
 };
 
 class cGlyphRasterizer {
-public:
+ public:
   virtual ~cGlyphRasterizer() = default;
   // Renders the text; false (and an empty image) when nothing can be drawn.
   virtual bool Render(std::string_view cp932, GLYPHIMAGE& out) = 0;
@@ -42,13 +42,13 @@ std::unique_ptr<cGlyphRasterizer> CreateTtfRasterizer(const std::string& strFile
 // two bytes as a big-endian number. Spaces (20h and the full-width 8140h) and
 // bytes that are no character (control bytes, lone lead bytes) stay empty.
 class cBoxRasterizer : public cGlyphRasterizer {
-public:
+ public:
   explicit cBoxRasterizer(int nHeight) : m_nHeight(nHeight < 1 ? 1 : nHeight) {}
   bool Render(std::string_view cp932, GLYPHIMAGE& out) override;
   void Measure(std::string_view cp932, int& nWidth, int& nHeight) override;
   static bool IsCovered(int x, int y, unsigned nCode) { return (x * 7 + y * 3 + nCode) % 5 != 0; }
 
-private:
+ private:
   int m_nHeight;
 };
 

@@ -750,9 +750,8 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   const GPUSHADING& shading = QuadShading(diffuse);
   // A texture the shading does not read needs no exact texel mapping (the
   // whole quad takes one colour).
-  const cGpuSurface* tex = m_pTexture && (shading.bUsesTexel || m_bReferencePath)
-                               ? &m_pTexture->m_level
-                               : nullptr;
+  const cGpuSurface* tex =
+      m_pTexture && (shading.bUsesTexel || m_bReferencePath) ? &m_pTexture->m_level : nullptr;
   if ((tex || m_bReferencePath) &&
       (v[0].u != v[1].u || v[2].u != v[3].u || v[0].v != v[2].v || v[1].v != v[3].v))
     return false;
@@ -845,8 +844,8 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   const bool bStream = nDstBytes == 4 && blend == eGpuBlend::kSourceAlpha &&
                        WorthStreaming(static_cast<long long>(n) * (y2 - y1));
   if (bDirect && bRowsDirect && nDstBytes == 4 && blend == eGpuBlend::kSourceAlpha) {
-    const uint32_t* s = reinterpret_cast<const uint32_t*>(tex->Row(sv0 + (y1 - yt))) +
-                        (pCols ? pCols[0] : c0);
+    const uint32_t* s =
+        reinterpret_cast<const uint32_t*>(tex->Row(sv0 + (y1 - yt))) + (pCols ? pCols[0] : c0);
     uint32_t* d = reinterpret_cast<uint32_t*>(rt->Row(y1)) + x1;
     const uint32_t dwForce = rt->Format() == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u;
     if (bStream) {

@@ -160,16 +160,14 @@ uint32_t GpuBlend(uint32_t sb, uint32_t db, uint32_t src, uint32_t dst) {
 }
 
 GPUSHADING ResolveGpuShading(const uint32_t* st, uint32_t factor, uint32_t diffuse) {
-  const OPFORM colour =
-      st[GPUTSS_COLOROP] == GPUTOP_DISABLE
-          ? OPFORM()
-          : ResolveOp(st[GPUTSS_COLOROP], st[GPUTSS_COLORARG1], st[GPUTSS_COLORARG2], factor,
-                      diffuse);
-  const OPFORM alpha =
-      st[GPUTSS_ALPHAOP] == GPUTOP_DISABLE
-          ? OPFORM()
-          : ResolveOp(st[GPUTSS_ALPHAOP], st[GPUTSS_ALPHAARG1], st[GPUTSS_ALPHAARG2], factor,
-                      diffuse);
+  const OPFORM colour = st[GPUTSS_COLOROP] == GPUTOP_DISABLE
+                            ? OPFORM()
+                            : ResolveOp(st[GPUTSS_COLOROP], st[GPUTSS_COLORARG1],
+                                        st[GPUTSS_COLORARG2], factor, diffuse);
+  const OPFORM alpha = st[GPUTSS_ALPHAOP] == GPUTOP_DISABLE
+                           ? OPFORM()
+                           : ResolveOp(st[GPUTSS_ALPHAOP], st[GPUTSS_ALPHAARG1],
+                                       st[GPUTSS_ALPHAARG2], factor, diffuse);
   GPUSHADING shading;
   shading.bUsesTexel = colour.bTexel || alpha.bTexel;
   shading.bGeneral = colour.bGeneral || alpha.bGeneral;

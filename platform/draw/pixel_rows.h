@@ -187,7 +187,6 @@ inline void CopyRowColourKeyed(uint32_t* d, const uint32_t* s, int n, uint32_t k
     if (s[k] != key) d[k] = s[k];
 }
 
-
 // Source-alpha copy of ARGB texels: alpha 255 replaces the pixel, alpha 0
 // leaves it, anything between blends (BlendSourceAlpha with dwForce).
 // With bStream, blocks of opaque texels that fill a whole cache line are

@@ -36,8 +36,8 @@ cGpuVertexBuffer* QuadRunVertexBuffer(int nQuads) {
   cGpuVertexBuffer* pVB = nullptr;
   if (nQuads > kMaxQuadRun || !lpDevice ||
       GpuFailed(lpDevice->CreateVertexBuffer(static_cast<size_t>(nRoom) * 4 * sizeof(GPUVERTEX),
-                                             GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD,
-                                             GPUPOOL_MANAGED, &pVB)) ||
+                                             GPUUSAGE_WRITEONLY, GPUFVF_SCREENQUAD, GPUPOOL_MANAGED,
+                                             &pVB)) ||
       !pVB) {
     ReportLog("CreateVertexBuffer Err");
     return nullptr;

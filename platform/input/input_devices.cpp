@@ -51,7 +51,8 @@ void cInputDevices::AttachJoystick(int nJoystick, bool bAttached) {
 }
 
 void cInputDevices::SetJoystickAxes(int nJoystick, uint16_t wX, uint16_t wY) {
-  Modify(nJoystick, [&](uint64_t q) { return (q & ~uint64_t(0xFFFFFFFF)) | wX | (uint64_t(wY) << 16); });
+  Modify(nJoystick,
+         [&](uint64_t q) { return (q & ~uint64_t(0xFFFFFFFF)) | wX | (uint64_t(wY) << 16); });
 }
 
 void cInputDevices::SetJoystickAxis(int nJoystick, int nAxis, uint16_t wValue) {
@@ -83,7 +84,8 @@ void cInputDevices::SetMouseButton(int nButton, bool bDown) {
 }
 
 void cInputDevices::SetMousePosition(int x, int y) {
-  m_qwMousePos.store(int64_t(uint32_t(x)) | (int64_t(uint32_t(y)) << 32), std::memory_order_relaxed);
+  m_qwMousePos.store(int64_t(uint32_t(x)) | (int64_t(uint32_t(y)) << 32),
+                     std::memory_order_relaxed);
 }
 
 void cInputDevices::GetMousePosition(int& x, int& y) const {

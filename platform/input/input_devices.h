@@ -20,7 +20,7 @@ struct JOYREADING {
 };
 
 class cInputDevices {
-public:
+ public:
   cInputDevices();
   cInputDevices(const cInputDevices&) = delete;
   cInputDevices& operator=(const cInputDevices&) = delete;
@@ -47,7 +47,7 @@ public:
   // Everything released, joysticks detached, cursor at (0, 0).
   void Reset();
 
-private:
+ private:
   struct Joystick {
     std::atomic<bool> bAttached{false};
     std::atomic<uint64_t> qwReport{0};  // X | Y << 16 | buttons << 32

@@ -180,7 +180,8 @@ void HandleInputEvent(const SDL_Event& event) {
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP: {
       const int nSlot = SlotOfInstance(event.jbutton.which);
-      if (nSlot >= 0) dev.SetJoystickButton(nSlot, event.jbutton.button, event.jbutton.state == SDL_PRESSED);
+      if (nSlot >= 0)
+        dev.SetJoystickButton(nSlot, event.jbutton.button, event.jbutton.state == SDL_PRESSED);
       break;
     }
     case SDL_MOUSEBUTTONDOWN:

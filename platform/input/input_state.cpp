@@ -20,7 +20,8 @@ cInputStateList g_InputStates(1);
 namespace {
 
 int32_t ReadInt32(const unsigned char* p) {
-  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                 uint32_t(p[3]) << 24);
 }
 uint16_t ReadUInt16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
 
@@ -68,7 +69,8 @@ void SetDefaultKeyConfig(KEYCONFIG& cfg) {
       vkey::kLeft, vkey::kRight, vkey::kUp, vkey::kDown, vkey::kZ, vkey::kX,
       vkey::kC,    vkey::kV,     vkey::kA,  vkey::kS,    vkey::kD, vkey::kF};
   cfg = KEYCONFIG{};
-  for (int k = 0; k < kKeyEntryCount; ++k) cfg.aEntry[k] = KEYENTRY{kKeyDeviceKeyboard, kCodes[k], 0};
+  for (int k = 0; k < kKeyEntryCount; ++k)
+    cfg.aEntry[k] = KEYENTRY{kKeyDeviceKeyboard, kCodes[k], 0};
   cfg.nEntryCount = kKeyEntryCount;
   cfg.nJoystickCount = 1;
   cfg.bUseConfig = 0;
@@ -212,11 +214,16 @@ int cInputState::PollConfigured(int nPlayers, int nRetryFrames) {
 
 int cInputState::IsAxisPressed(const JOYREADING& r, uint32_t nCode) {
   switch (nCode) {
-    case kAxisXLow: return r.dwX <= kAxisLowMax;
-    case kAxisXHigh: return r.dwX >= kAxisHighMin;
-    case kAxisYLow: return r.dwY <= kAxisLowMax;
-    case kAxisYHigh: return r.dwY >= kAxisHighMin;
-    default: return 0;
+    case kAxisXLow:
+      return r.dwX <= kAxisLowMax;
+    case kAxisXHigh:
+      return r.dwX >= kAxisHighMin;
+    case kAxisYLow:
+      return r.dwY <= kAxisLowMax;
+    case kAxisYHigh:
+      return r.dwY >= kAxisHighMin;
+    default:
+      return 0;
   }
 }
 
@@ -285,9 +292,11 @@ void cInputState::PushKeyEvent(std::vector<KEYEVENT>& list, uint16_t wValue, uin
 
 void cInputState::UpdateKeyEvents() {
   static constexpr uint16_t kDirTargets[kDirEventLists - 1] = {0, 1, 2, 4, 8, 5, 9, 6, 10};
-  if (m_DirEvents.size() < size_t(kDirEventLists) || m_ButtonEvents.size() < size_t(kButtonEventLists))
+  if (m_DirEvents.size() < size_t(kDirEventLists) ||
+      m_ButtonEvents.size() < size_t(kButtonEventLists))
     ClearKeyEvents();
-  for (int i = 0; i < kDirEventLists - 1; ++i) PushKeyEvent(m_DirEvents[i], m_wDir, kDirTargets[i], false);
+  for (int i = 0; i < kDirEventLists - 1; ++i)
+    PushKeyEvent(m_DirEvents[i], m_wDir, kDirTargets[i], false);
   PushKeyEvent(m_DirEvents[9], m_wDir, 15, true);
   PushKeyEvent(m_ButtonEvents[0], m_wButtons, 0, false);
   for (int i = 1; i < kButtonEventLists; ++i)

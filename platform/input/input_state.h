@@ -73,7 +73,7 @@ inline constexpr int kDirEventLists = 10;
 inline constexpr int kButtonEventLists = 9;
 
 class cInputState {
-public:
+ public:
   cInputState();
 
   // The replay reads and writes these two words first.
@@ -125,7 +125,7 @@ public:
   void ApplyRepeat();
   void LatchButtons(int nMask);
 
-private:
+ private:
   // One joystick read under the retry rule; false also while a failed
   // joystick waits out its retry frames.
   bool ReadJoystick(int nJoystick, int nRetryFrames, JOYREADING& out);
@@ -134,7 +134,7 @@ private:
 // The players' input records; the program makes one (player 1). Indexed
 // through the checked accessor At().
 class cInputStateList : public cCheckedVector<cInputState> {
-public:
+ public:
   explicit cInputStateList(size_t n) : cCheckedVector<cInputState>(n, cInputState()) {}
 };
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 class cSoundBuffer {
-public:
+ public:
   std::shared_ptr<const cSampleData> data;
   uint64_t nPos = 0;   // 32.32 fixed point, in source frames
   uint64_t nStep = 0;  // source frames per output frame, 32.32
@@ -14,8 +14,8 @@ public:
   bool bLoop = false;
 };
 
-std::shared_ptr<const cSampleData> MakeSampleData(const uint8_t* lpData, uint32_t nBytes,
-                                                  int nRate, int nChannels, int nBits) {
+std::shared_ptr<const cSampleData> MakeSampleData(const uint8_t* lpData, uint32_t nBytes, int nRate,
+                                                  int nChannels, int nBits) {
   auto data = std::make_shared<cSampleData>();
   data->nRate = nRate;
   data->nChannels = nChannels;

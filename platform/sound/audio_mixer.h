@@ -16,18 +16,18 @@
 // Decoded PCM of one sound file: 16-bit samples, interleaved when stereo.
 struct cSampleData {
   int nRate = 22050;
-  int nChannels = 1;          // 1 or 2
+  int nChannels = 1;  // 1 or 2
   std::vector<int16_t> vSamples;
   uint32_t Frames() const { return static_cast<uint32_t>(vSamples.size() / nChannels); }
 };
 
 // Converts a WAV's PCM bytes (8-bit unsigned or 16-bit signed) to sample data.
-std::shared_ptr<const cSampleData> MakeSampleData(const uint8_t* lpData, uint32_t nBytes,
-                                                  int nRate, int nChannels, int nBits);
+std::shared_ptr<const cSampleData> MakeSampleData(const uint8_t* lpData, uint32_t nBytes, int nRate,
+                                                  int nChannels, int nBits);
 
 // A music source mixed after the sound effects.
 class cAudioSource {
-public:
+ public:
   virtual ~cAudioSource() = default;
   // Adds nFrames stereo frames at nRate to lpStereo. Called with the mixer
   // locked, on the thread that renders.
@@ -44,7 +44,7 @@ inline constexpr uint32_t kPlayLooping = 1;  // play flag: loop until stopped
 class cSoundBuffer;
 
 class cAudioMixer {
-public:
+ public:
   explicit cAudioMixer(int nRate = 22050);
   ~cAudioMixer();
   cAudioMixer(const cAudioMixer&) = delete;
@@ -78,7 +78,7 @@ public:
   void Render(float* lpStereo, int nFrames);
   void RenderS16(int16_t* lpStereo, int nFrames);
 
-private:
+ private:
   void MixVoices(float* lpStereo, int nFrames);
 
   mutable std::mutex m_Lock;

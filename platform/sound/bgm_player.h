@@ -16,7 +16,7 @@ inline constexpr int kMidiPathSize = 264;
 
 // The Ogg side: one player per channel, made by the Ogg player factory.
 class cVox {
-public:
+ public:
   int Init();  // 0 when there is no Ogg player factory
   int CreatePlayers(int nCount);
   int Play(int nChannel, const char* pszPath, int bLoop);
@@ -31,7 +31,7 @@ public:
 
 // The MIDI side: one stream per channel, null when the channel has none.
 class cMidiList {
-public:
+ public:
   void StopAll(int bPause);
   int Play(int nChannel, const char* pszPath, int bLoop);
   void DeleteAll();
@@ -40,7 +40,7 @@ public:
 };
 
 class cBgmPlayer {
-public:
+ public:
   cBgmPlayer() = default;
   ~cBgmPlayer();
   cBgmPlayer(const cBgmPlayer&) = delete;
@@ -67,7 +67,7 @@ public:
   std::vector<int32_t> m_TrackKind;
   std::vector<int32_t> m_ChannelKind;
 
-private:
+ private:
   bool m_bOutput = false;  // holds the audio output
 };
 

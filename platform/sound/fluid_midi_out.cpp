@@ -15,7 +15,7 @@ namespace {
 void QuietFluidLog(int, const char*, void*) {}
 
 class cFluidMidiOut : public cMidiOut {
-public:
+ public:
   cFluidMidiOut(fluid_settings_t* lpSettings, fluid_synth_t* lpSynth)
       : m_lpSettings(lpSettings), m_lpSynth(lpSynth) {}
   ~cFluidMidiOut() override {
@@ -28,14 +28,29 @@ public:
               d2 = (dwMessage >> 16) & 0x7F;
     const int ch = nStatus & 0x0F;
     switch (nStatus & 0xF0) {
-      case 0x80: fluid_synth_noteoff(m_lpSynth, ch, d1); break;
-      case 0x90: fluid_synth_noteon(m_lpSynth, ch, d1, d2); break;
-      case 0xA0: fluid_synth_key_pressure(m_lpSynth, ch, d1, d2); break;
-      case 0xB0: fluid_synth_cc(m_lpSynth, ch, d1, d2); break;
-      case 0xC0: fluid_synth_program_change(m_lpSynth, ch, d1); break;
-      case 0xD0: fluid_synth_channel_pressure(m_lpSynth, ch, d1); break;
-      case 0xE0: fluid_synth_pitch_bend(m_lpSynth, ch, d1 | (d2 << 7)); break;
-      default: break;  // system messages mean nothing to the synthesizer
+      case 0x80:
+        fluid_synth_noteoff(m_lpSynth, ch, d1);
+        break;
+      case 0x90:
+        fluid_synth_noteon(m_lpSynth, ch, d1, d2);
+        break;
+      case 0xA0:
+        fluid_synth_key_pressure(m_lpSynth, ch, d1, d2);
+        break;
+      case 0xB0:
+        fluid_synth_cc(m_lpSynth, ch, d1, d2);
+        break;
+      case 0xC0:
+        fluid_synth_program_change(m_lpSynth, ch, d1);
+        break;
+      case 0xD0:
+        fluid_synth_channel_pressure(m_lpSynth, ch, d1);
+        break;
+      case 0xE0:
+        fluid_synth_pitch_bend(m_lpSynth, ch, d1 | (d2 << 7));
+        break;
+      default:
+        break;  // system messages mean nothing to the synthesizer
     }
   }
 
@@ -67,7 +82,7 @@ public:
     }
   }
 
-private:
+ private:
   fluid_settings_t* m_lpSettings;
   fluid_synth_t* m_lpSynth;
 };

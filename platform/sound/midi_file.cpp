@@ -232,8 +232,8 @@ cStreamFill FillStreamBuffer(std::string_view image, size_t nPos, uint8_t* lpBuf
   std::memset(lpBuffer, 0, nBufferSize);
   const auto* b = reinterpret_cast<const uint8_t*>(image.data());
   const size_t nSize = image.size();
-  uint64_t nCarry = 0;        // deltas of events not sent, added to the next one
-  size_t nResume = nPos;      // where the next buffer starts when this one is full
+  uint64_t nCarry = 0;    // deltas of events not sent, added to the next one
+  size_t nResume = nPos;  // where the next buffer starts when this one is full
   uint32_t nUsed = 0;
   uint8_t* lpLast = nullptr;  // record of the last event written
   uint8_t nRunning = 0;

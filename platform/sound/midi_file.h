@@ -44,11 +44,11 @@ inline constexpr uint32_t kEndOfSongEvent = 0x2FFF;  // FF 2F 00 as a short mess
 inline constexpr size_t kMidiEventRecord = 12;
 
 struct cStreamFill {
-  size_t nNextPos = 0;         // image position after the events taken
-  uint32_t nBytesUsed = 0;     // bytes of the buffer filled
-  int nEvents = 0;             // records written
-  int nDropped = 0;            // messages too long for any buffer, left out
-  bool bEndOfSong = false;     // the end-of-song record was written
+  size_t nNextPos = 0;      // image position after the events taken
+  uint32_t nBytesUsed = 0;  // bytes of the buffer filled
+  int nEvents = 0;          // records written
+  int nDropped = 0;         // messages too long for any buffer, left out
+  bool bEndOfSong = false;  // the end-of-song record was written
 };
 
 // Fills a buffer with the events of the image from nPos (an event start) on.
@@ -58,7 +58,7 @@ cStreamFill FillStreamBuffer(std::string_view image, size_t nPos, uint8_t* lpBuf
                              uint32_t nBufferSize);
 
 class cMidiFile {
-public:
+ public:
   explicit cMidiFile(const char* pszFileName);
   virtual ~cMidiFile();
   cMidiFile(const cMidiFile&) = delete;
@@ -71,7 +71,7 @@ public:
   const std::string& Name() const { return m_strName; }
   uint16_t Division() const;
 
-protected:
+ protected:
   void Load(const char* pszFileName);
 
   std::unique_ptr<std::string> m_lpImage;  // null when the file was not read or refused

@@ -10,7 +10,7 @@
 #include <string>
 
 class cMidiOut {
-public:
+ public:
   virtual ~cMidiOut() = default;
   // A channel message: status in bits 0-7, data bytes in bits 8-15 and 16-23.
   // nSample is the output sample the event belongs to.

@@ -18,7 +18,7 @@
 #include "platform/sound/midi_stream_device.h"
 
 class cMidiStream : public cMidiFile {
-public:
+ public:
   // Reads and converts the file, then opens the stream on the given mixer
   // (the program's output by default) when an image exists.
   explicit cMidiStream(const char* pszFileName, cAudioMixer* lpMixer = nullptr);
@@ -34,7 +34,7 @@ public:
 
   static constexpr int kBufferSize = 24000;
 
-private:
+ private:
   void Open();
   void Close();
   void FillNextLocked();

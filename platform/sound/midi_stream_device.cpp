@@ -6,10 +6,14 @@
 
 const char* GetMidiErrorText(int nResult) {
   switch (nResult) {
-    case kMidiOk: return "成功";
-    case kMidiNoOutput: return "MIDI出力がありません";
-    case kMidiBadBuffer: return "バッファが不正です";
-    default: return "不明なエラー";
+    case kMidiOk:
+      return "成功";
+    case kMidiNoOutput:
+      return "MIDI出力がありません";
+    case kMidiBadBuffer:
+      return "バッファが不正です";
+    default:
+      return "不明なエラー";
   }
 }
 
@@ -63,7 +67,8 @@ void cMidiStreamDevice::Recompute(int nRate) {
     // Frames per second (29 meaning 29.97) times ticks per frame.
     const int nFps = -static_cast<int8_t>(m_nDivision >> 8);
     const int nFps100 = nFps == 29 ? 2997 : nFps * 100;
-    m_nUnitsPerSample = static_cast<__int128>(std::max(nFps100, 1)) * std::max(m_nDivision & 0xFF, 1);
+    m_nUnitsPerSample =
+        static_cast<__int128>(std::max(nFps100, 1)) * std::max(m_nDivision & 0xFF, 1);
     m_nUnitsPerTick = static_cast<__int128>(nRate) * 100;
   } else {
     m_nUnitsPerSample = static_cast<__int128>(1000000) * std::max<int>(m_nDivision, 1);

@@ -41,7 +41,7 @@ enum eMidiStreamResult : int {
 const char* GetMidiErrorText(int nResult);
 
 class cMidiStreamDevice : public cAudioSource {
-public:
+ public:
   explicit cMidiStreamDevice(std::shared_ptr<cMidiOut> out);
   ~cMidiStreamDevice() override;
 
@@ -72,10 +72,10 @@ public:
   // Longest wait for an acknowledgement inside one render.
   static constexpr int kAckWaitMs = 20;
 
-private:
+ private:
   void Recompute(int nRate);
   void ReturnAllBuffers();
-  bool LoadNextEvent();       // adds the front event's delta to the wait
+  bool LoadNextEvent();  // adds the front event's delta to the wait
   void DispatchDueEvent(std::unique_lock<std::mutex>& lock);
 
   mutable std::mutex m_Lock;
@@ -90,7 +90,7 @@ private:
   bool m_bRunning = false;
   bool m_bEventLoaded = false;  // the front event's delta is in m_nWait
   uint16_t m_nDivision = 96;
-  uint32_t m_nTempo = 500000;   // microseconds per quarter note
+  uint32_t m_nTempo = 500000;  // microseconds per quarter note
   int m_nRate = 0;
   // The clock in exact units: one sample is m_nUnitsPerSample units, one tick
   // m_nUnitsPerTick. m_nWait is what remains until the front event is due;

@@ -36,7 +36,9 @@ struct cOggPlayer::cDecoder {
     d->nRead = static_cast<size_t>(nPos);
     return 0;
   }
-  static long TellFn(void* lpSelf) { return static_cast<long>(static_cast<cDecoder*>(lpSelf)->nRead); }
+  static long TellFn(void* lpSelf) {
+    return static_cast<long>(static_cast<cDecoder*>(lpSelf)->nRead);
+  }
 };
 
 cOggPlayer::cOggPlayer(cAudioMixer& mixer) : m_Mixer(mixer) { m_Mixer.AddSource(this); }
@@ -130,7 +132,8 @@ bool cOggPlayer::Refill() {
 void cOggPlayer::MixInto(float* lpStereo, int nFrames, int nRate) {
   std::lock_guard lock(m_Lock);
   if (!m_bPlaying || !m_lpDecoder) return;
-  const uint64_t nStep = (static_cast<uint64_t>(m_lpDecoder->nRate) << 32) / static_cast<uint64_t>(nRate);
+  const uint64_t nStep =
+      (static_cast<uint64_t>(m_lpDecoder->nRate) << 32) / static_cast<uint64_t>(nRate);
   for (int i = 0; i < nFrames; ++i) {
     // Two source frames are needed to interpolate between.
     while ((m_nFrame + 1) * 2 >= m_vFrames.size()) {

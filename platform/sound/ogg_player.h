@@ -19,7 +19,7 @@
 inline constexpr int32_t kLoopForever = 2147483647;
 
 class cOggPlayer : public cAudioSource {
-public:
+ public:
   explicit cOggPlayer(cAudioMixer& mixer);
   ~cOggPlayer() override;
   cOggPlayer(const cOggPlayer&) = delete;
@@ -27,15 +27,15 @@ public:
 
   bool Load(const char* pszFileName);  // stored path; false when it is no Ogg Vorbis file
   void Play();
-  void Stop();                         // pauses where it is
+  void Stop();  // pauses where it is
   void Unload();
-  void SetLoopCount(int32_t nCount);   // repeats after the first play
+  void SetLoopCount(int32_t nCount);  // repeats after the first play
   bool IsPlaying() const;
   bool IsLoaded() const;
 
   void MixInto(float* lpStereo, int nFrames, int nRate) override;
 
-private:
+ private:
   struct cDecoder;
   bool Refill();  // decodes more frames; false at the true end
 

@@ -61,8 +61,7 @@ void DS_Release() {
   ReleaseAudioOutput();
 }
 
-int DS_LoadSounds(std::vector<SOUNDDATA>* lpSounds, std::vector<SOUNDINFO>* lpInfos,
-                  int nVolume) {
+int DS_LoadSounds(std::vector<SOUNDDATA>* lpSounds, std::vector<SOUNDINFO>* lpInfos, int nVolume) {
   std::lock_guard lock(g_TableLock);
   g_Sound.lpSounds = lpSounds;
   g_Sound.lpInfos = lpInfos;

@@ -21,7 +21,7 @@ struct SOUNDDATA {
   char szFileName[260] = {};
   cSoundBuffer** lpBuffers = nullptr;  // nBuffers entries; 0 is read from the file
   int32_t nBuffers = 0;
-  int32_t nNext = 0;                   // buffer the next DS_Play uses
+  int32_t nNext = 0;  // buffer the next DS_Play uses
 };
 
 inline constexpr int kMaxSoundBuffers = 64;

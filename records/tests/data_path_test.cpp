@@ -20,20 +20,22 @@ TEST(DataPathTest, Tables) {
   EXPECT_EQ(g_szFileExt[FILEEXT_RANKING], "rkg");
   EXPECT_EQ(g_szFontFace[kDefaultFontFace], "ＭＳ Ｐゴシック");
   EXPECT_EQ(g_szFontFace[59], "ＭＳ ゴシック");
-  EXPECT_EQ(g_szFontFace[86], "HG\xBA\xDE\xBC\xAF\xB8" "E");  // half-width katakana bytes
+  EXPECT_EQ(g_szFontFace[86],
+            "HG\xBA\xDE\xBC\xAF\xB8"
+            "E");  // half-width katakana bytes
   EXPECT_EQ(g_szFontFace[121], "Sydnie");
   EXPECT_EQ(g_szFontFace[122], "");
 }
 
 class CreateDefaultDataTest : public ::testing::Test {
-protected:
+ protected:
   // Records the questions asked and answers from a script.
   void Answer(int nAnswer) {
-    SetMessageBoxProvider([this, nAnswer](const std::string& strText, const std::string& strCaption,
-                                          MsgBoxType) {
-      m_Questions.push_back(strCaption + "|" + strText);
-      return nAnswer;
-    });
+    SetMessageBoxProvider(
+        [this, nAnswer](const std::string& strText, const std::string& strCaption, MsgBoxType) {
+          m_Questions.push_back(strCaption + "|" + strText);
+          return nAnswer;
+        });
   }
   cTestGameFolder m_Folder;
   std::vector<std::string> m_Questions;
@@ -69,8 +71,9 @@ TEST_F(CreateDefaultDataTest, AsksOnlyWhenDataIsMissingAndDefaultExists) {
     EXPECT_EQ(CreateDefaultData(), c.nResult);
     ASSERT_EQ(m_Questions.size(), c.nQuestions);
     if (c.nQuestions != 0) {
-      EXPECT_EQ(m_Questions[0],
-                "デフォルトデータ作成の確認|データが存在しません！デフォルトデータを作成しますか？\n");
+      EXPECT_EQ(
+          m_Questions[0],
+          "デフォルトデータ作成の確認|データが存在しません！デフォルトデータを作成しますか？\n");
     }
     if (c.bData) {
       EXPECT_EQ(m_Folder.ReadFile("data\\System.dat"), "mine");

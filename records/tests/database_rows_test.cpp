@@ -14,7 +14,7 @@
 namespace {
 
 class DatabaseRows : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ResetRecordGlobals();
     ResetDatabaseGlobals();

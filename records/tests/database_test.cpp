@@ -18,7 +18,7 @@
 namespace {
 
 class Database : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ResetRecordGlobals();
     ResetDatabaseGlobals();

@@ -18,7 +18,7 @@ namespace {
 
 // A nested element: one int and one string, with a byte-vector extra.
 class cTestChild : public cRecord {
-public:
+ public:
   cTestChild() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int) override {
     ClearFieldLists();
@@ -49,7 +49,7 @@ public:
 //   m_strNote string           from 120
 // Extras: int vector, string vector, vector of cTestChild (from 110).
 class cTestRecord : public cRecord {
-public:
+ public:
   cTestRecord() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override {
     ClearFieldLists();
@@ -88,12 +88,12 @@ public:
 };
 
 class cEmptyRecord : public cRecord {
-public:
+ public:
   void RegisterFields(int) override { RegisterNothing(); }
 };
 
 class RecordTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { ResetRecordGlobals(); }
   void TearDown() override { ResetRecordGlobals(); }
   cTestGameFolder m_Folder;
@@ -215,7 +215,7 @@ TEST_F(RecordTest, ReadsOlderVersionsWithTheirLayout) {
 // must end as its own cRecord::Load leaves it (members, registration at the
 // current version, the reader's position and fault), whatever the version.
 class cPlainRecord : public cRecord {
-public:
+ public:
   void RegisterFields(int nVersion) override {
     ClearFieldLists();
     AddField(&m_nA);
@@ -229,8 +229,10 @@ public:
 
 TEST_F(RecordTest, PlainRecordListsReadAsEachElementWould) {
   auto element = [](cRecordBytes& b, int nVersion, int i) {
-    if (nVersion >= 100) b.Fields(2).i32(10 + i).i16(static_cast<int16_t>(20 + i));
-    else b.Fields(1).i32(10 + i);
+    if (nVersion >= 100)
+      b.Fields(2).i32(10 + i).i16(static_cast<int16_t>(20 + i));
+    else
+      b.Fields(1).i32(10 + i);
     b.Strings(1).str(i == 1 ? "a name longer than the short-string room" : "n");
   };
   for (int nVersion : {90, 100, DATA_VERSION}) {
@@ -324,7 +326,7 @@ TEST_F(RecordTest, StripsCarriageReturnsFromEveryStringWhenSwitchedOn) {
 }
 
 class cOneString : public cRecord {
-public:
+ public:
   void RegisterFields(int) override {
     ClearFieldLists();
     AddString(&m_str);
@@ -439,7 +441,7 @@ TEST_F(RecordTest, EveryWayOfRegisteringGivesTheSameLists) {
     size_t nFields, nStrings;
     bool bRetired;  // field 1 is the retired int
   };
-  const Case cases[] = {{40, 3, 1, false}, {60, 4, 1, true},   {100, 4, 1, false},
+  const Case cases[] = {{40, 3, 1, false},  {60, 4, 1, true},   {100, 4, 1, false},
                         {120, 5, 2, false}, {695, 5, 2, false}, {60, 4, 1, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.nVersion);
@@ -448,7 +450,7 @@ TEST_F(RecordTest, EveryWayOfRegisteringGivesTheSameLists) {
     shared.Clear();
     direct.RegisterFields(c.nVersion);  // matched against the shared layout
     g_nDataVersion = DATA_VERSION;
-    other.RegisterFields(c.nVersion);   // differs from the current layout
+    other.RegisterFields(c.nVersion);  // differs from the current layout
     const auto shape = ShapeOf(shared);
     EXPECT_EQ(shape.first.size(), c.nFields);
     EXPECT_EQ(shape.second.size(), c.nStrings);
@@ -475,7 +477,7 @@ TEST_F(RecordTest, EveryWayOfRegisteringGivesTheSameLists) {
 // A record kind no other test uses, so that its layout is first made while
 // two threads race for it.
 class cThreadRecord : public cRecord {
-public:
+ public:
   void RegisterFields(int nVersion) override {
     ClearFieldLists();
     AddField(&m_nA);
@@ -555,9 +557,9 @@ TEST_F(RecordTest, HugeAndSurplusCountsFail) {
     uint32_t nValue;
     const char* pszLog;
   };
-  const size_t nStrings = 4 + 4 + 27;              // version, field count, fields
-  const size_t nFirstString = nStrings + 4;        // "ゲーム"
-  const size_t nIntVector = nFirstString + 11 + 4; // after both strings
+  const size_t nStrings = 4 + 4 + 27;               // version, field count, fields
+  const size_t nFirstString = nStrings + 4;         // "ゲーム"
+  const size_t nIntVector = nFirstString + 11 + 4;  // after both strings
   const size_t nStringVector = nIntVector + 12;
   const size_t nChildren = nStringVector + 4 + 4 + 6;
   const Case cases[] = {

@@ -14,7 +14,7 @@
 namespace {
 
 class SystemTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ResetRecordGlobals();
     ResetDatabaseGlobals();
@@ -47,7 +47,7 @@ TEST_F(SystemTest, NewRecordHoldsTheDefaults) {
   EXPECT_EQ(s.StringList().size(), 1u);
 
   EXPECT_EQ(Ints(s.m_abCarryOver), (std::vector<int>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                      1, 1, 0, 1, 1, 0, 1, 1, 1, 0, 0, 0}));
+                                                     1, 1, 0, 1, 1, 0, 1, 1, 1, 0, 0, 0}));
   EXPECT_EQ(s.m_abDropOnMiss.CountValue(1), 2);
   EXPECT_EQ(s.m_abDropOnMiss.At(11) + s.m_abDropOnMiss.At(12), 2);
   EXPECT_EQ(s.m_Texts.size(), 28u);
@@ -73,8 +73,8 @@ TEST_F(SystemTest, NewRecordHoldsTheDefaults) {
   EXPECT_EQ(s.m_RankModeNames.At(3), "自動登録（登録名固定）");
 
   EXPECT_EQ(Keys(s), (std::vector<std::string>{"Direct3D", "WindowMode", "Bpp", "VSync",
-                                                "D3D_FontCache", "DD_FontCache", "DD_VideoStretch",
-                                                "ShowFps", "FreeStage", "English"}));
+                                               "D3D_FontCache", "DD_FontCache", "DD_VideoStretch",
+                                               "ShowFps", "FreeStage", "English"}));
   for (int i = 0; i < 10; ++i) EXPECT_EQ(s.m_IniEntries.At(i).m_nType, i == 8 ? 1 : 0) << i;
   EXPECT_EQ(s.m_IniEntries.At(0).m_nValue, 2);
   EXPECT_EQ(s.m_IniEntries.At(3).m_nValue, 2);
@@ -100,13 +100,13 @@ struct FieldSpec {
   int nWidth;
 };
 const FieldSpec kFieldLayout[] = {
-    {185, 0, 4}, {0, 0, 4},   {0, 0, 4},   {0, 0, 4},   {205, 0, 4}, {170, 0, 4}, {113, 0, 4},
-    {184, 0, 4}, {157, 0, 4}, {0, 0, 4},   {191, 0, 4}, {191, 0, 4}, {0, 0, 4},   {0, 0, 4},
-    {167, 0, 4}, {167, 0, 4}, {188, 0, 4}, {224, 0, 4}, {167, 0, 4}, {167, 0, 4}, {188, 0, 4},
-    {224, 0, 4}, {188, 0, 4}, {192, 0, 4}, {187, 0, 4}, {187, 0, 1}, {187, 0, 1}, {187, 0, 1},
-    {214, 0, 4}, {221, 260, 4}, {261, 0, 4}, {272, 0, 4}, {287, 0, 4}, {515, 0, 4},
-    {289, 0, 4}, {525, 0, 4}, {555, 0, 4}, {637, 0, 4}, {669, 0, 4}, {677, 0, 4},
-    {695, 0, 4}, {670, 0, 4}, {670, 0, 4},
+    {185, 0, 4}, {0, 0, 4},     {0, 0, 4},   {0, 0, 4},   {205, 0, 4}, {170, 0, 4}, {113, 0, 4},
+    {184, 0, 4}, {157, 0, 4},   {0, 0, 4},   {191, 0, 4}, {191, 0, 4}, {0, 0, 4},   {0, 0, 4},
+    {167, 0, 4}, {167, 0, 4},   {188, 0, 4}, {224, 0, 4}, {167, 0, 4}, {167, 0, 4}, {188, 0, 4},
+    {224, 0, 4}, {188, 0, 4},   {192, 0, 4}, {187, 0, 4}, {187, 0, 1}, {187, 0, 1}, {187, 0, 1},
+    {214, 0, 4}, {221, 260, 4}, {261, 0, 4}, {272, 0, 4}, {287, 0, 4}, {515, 0, 4}, {289, 0, 4},
+    {525, 0, 4}, {555, 0, 4},   {637, 0, 4}, {669, 0, 4}, {677, 0, 4}, {695, 0, 4}, {670, 0, 4},
+    {670, 0, 4},
 };
 constexpr int kBitmapFormatField = 24;
 
@@ -132,8 +132,10 @@ std::string MakeSystemFile(int v, int nBitmapFormat = 1) {
   for (int i = 0; i < static_cast<int>(std::size(kFieldLayout)); ++i) {
     const FieldSpec& f = kFieldLayout[i];
     if (v < f.nFrom || (f.nUntil != 0 && v >= f.nUntil)) continue;
-    if (f.nWidth == 1) b.u8(7);
-    else b.i32(f.nUntil != 0 ? 12345 : i == kBitmapFormatField ? nBitmapFormat : 7);
+    if (f.nWidth == 1)
+      b.u8(7);
+    else
+      b.i32(f.nUntil != 0 ? 12345 : i == kBitmapFormatField ? nBitmapFormat : 7);
   }
   b.Strings(1).str("Title");
 
@@ -215,7 +217,7 @@ cSystem MakeFormatProbe() {
 TEST_F(SystemTest, PlainFieldsOfOlderFilesGetTheirMigratedValues) {
   using Get = std::function<int(const cSystem&)>;
   struct Case {
-    int nFirst;     // first version with the field
+    int nFirst;  // first version with the field
     Get get;
     int nMigrated;  // value after loading a file of nFirst - 1
   };
@@ -278,8 +280,8 @@ TEST_F(SystemTest, SwitchesThatDependOnMoreThanTheVersion) {
     int nSummonMode;
   };
   const Case cases[] = {
-      {288, 0, 1, 1}, {288, 1, 0, 1}, {600, 1, 7, 1}, {616, 1, 7, 1}, {617, 1, 7, 0},
-      {620, 1, 7, 0}, {636, 1, 7, 0}, {637, 1, 7, 7},
+      {288, 0, 1, 1}, {288, 1, 0, 1}, {600, 1, 7, 1}, {616, 1, 7, 1},
+      {617, 1, 7, 0}, {620, 1, 7, 0}, {636, 1, 7, 0}, {637, 1, 7, 7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.nVersion);
@@ -313,8 +315,10 @@ TEST_F(SystemTest, VectorsOfOlderFilesAreBroughtToTheCurrentLayout) {
     SCOPED_TRACE(v);
     const cSystem s = LoadSystemFile(m_Folder, MakeSystemFile(v));
 
-    EXPECT_EQ(Ints(s.m_abCarryOver),
-              v < 168 ? kCarry167 : v < 201 ? kCarry168 : v < 210 ? kCarry201 : kCarry210);
+    EXPECT_EQ(Ints(s.m_abCarryOver), v < 168   ? kCarry167
+                                     : v < 201 ? kCarry168
+                                     : v < 210 ? kCarry201
+                                               : kCarry210);
     EXPECT_EQ(Ints(s.m_abDropOnMiss), std::vector<int>(25, v < 501 ? 0 : 3));
     EXPECT_EQ(s.m_Texts, defaults.m_Texts);
     EXPECT_EQ(Captions(s.m_GameMenu), Captions(defaults.m_GameMenu));
@@ -324,7 +328,7 @@ TEST_F(SystemTest, VectorsOfOlderFilesAreBroughtToTheCurrentLayout) {
     EXPECT_EQ(s.m_IniEntries.At(3).m_nValue, v < 286 ? 2 : 3);  // VSync, capped at 2 once
     EXPECT_EQ(s.m_IniEntries.At(8).m_strValue, "w01");
     EXPECT_EQ(s.m_IniEntries.At(9).m_nValue, v < 672 ? 0 : 7);  // English
-    if (v < 568) {  // the inserted entries
+    if (v < 568) {                                              // the inserted entries
       EXPECT_EQ(s.m_IniEntries.At(4).m_nValue, 0);
       EXPECT_EQ(s.m_IniEntries.At(5).m_nValue, 1);
       EXPECT_EQ(s.m_IniEntries.At(6).m_nValue, v < 567 ? 0 : 7);
@@ -430,9 +434,9 @@ TEST_F(SystemTest, RankingGenresAndStatusThresholds) {
     int bPercent, nThreshold, nValue, nMax, nReached;
   };
   const Case cases[] = {
-      {1, 33, 33, 100, 1}, {1, 33, 34, 100, 0}, {1, 33, 1, 3, 0},  {1, 34, 1, 3, 1},
-      {1, 33, 0, 0, 0},    {1, 33, -1, 0, 1},   {0, 33, 33, 0, 1}, {0, 33, 34, 100, 0},
-      {0, -5, -6, 10, 1},
+      {1, 33, 33, 100, 1}, {1, 33, 34, 100, 0}, {1, 33, 1, 3, 0},
+      {1, 34, 1, 3, 1},    {1, 33, 0, 0, 0},    {1, 33, -1, 0, 1},
+      {0, 33, 33, 0, 1},   {0, 33, 34, 100, 0}, {0, -5, -6, 10, 1},
   };
   for (const Case& c : cases) {
     s.m_StatusItems.At(2).m_bPercent = c.bPercent;
@@ -444,8 +448,8 @@ TEST_F(SystemTest, RankingGenresAndStatusThresholds) {
 
 TEST_F(SystemTest, SystemTextBlocks) {
   cSystem& s = g_System;
-  s.m_Texts.At(10) = "0123456789";        // 10 characters
-  s.m_Texts.At(11) = "ステージ";           // 4 double-byte characters
+  s.m_Texts.At(10) = "0123456789";  // 10 characters
+  s.m_Texts.At(11) = "ステージ";    // 4 double-byte characters
   EXPECT_EQ(CenterSystemTextBlock(320, 10, 2, 1), 232);
   EXPECT_EQ(CenterSystemTextBlock(320, 10, 2, 0), 240);
   EXPECT_EQ(CenterSystemTextBlock(320, 11, 1, 0), 288);

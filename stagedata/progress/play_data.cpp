@@ -109,15 +109,15 @@ void PadTo(Vec& v, size_t n) {
 }  // namespace
 
 std::vector<cHeroStatus>& AssignHeroStatusList(std::vector<cHeroStatus>& target,
-                                                const std::vector<cHeroStatus>& source) {
+                                               const std::vector<cHeroStatus>& source) {
   return AssignList(target, source);
 }
-std::vector<cStageClearByName>& AssignStageClearByNameList(std::vector<cStageClearByName>& target,
-                                                            const std::vector<cStageClearByName>& source) {
+std::vector<cStageClearByName>& AssignStageClearByNameList(
+    std::vector<cStageClearByName>& target, const std::vector<cStageClearByName>& source) {
   return AssignList(target, source);
 }
 std::vector<cStageClear>& AssignStageClearList(std::vector<cStageClear>& target,
-                                                const std::vector<cStageClear>& source) {
+                                               const std::vector<cStageClear>& source) {
   return AssignList(target, source);
 }
 

@@ -33,7 +33,7 @@ SAVETIME GetLocalSaveTime();
 
 // Stored hero properties of one hero.
 class cHeroStatus : public cRecord {
-public:
+ public:
   cHeroStatus() { cHeroStatus::RegisterFields(DATA_VERSION); }
   cHeroStatus(const cHeroStatus& other) : cRecord(other) { *this = other; }
   cHeroStatus& operator=(const cHeroStatus& other);
@@ -51,7 +51,7 @@ public:
 
 // Best score of one stage key.
 class cStageClearByName : public cRecord {
-public:
+ public:
   cStageClearByName() { cStageClearByName::RegisterFields(DATA_VERSION); }
   cStageClearByName(const cStageClearByName& other) : cRecord(other) { *this = other; }
   cStageClearByName& operator=(const cStageClearByName& other);
@@ -63,7 +63,7 @@ public:
 
 // Result of one numbered challenge stage.
 class cStageClear : public cRecord {
-public:
+ public:
   cStageClear() { cStageClear::RegisterFields(DATA_VERSION); }
   cStageClear(const cStageClear& other) : cRecord(other) { *this = other; }
   cStageClear& operator=(const cStageClear& other);
@@ -74,7 +74,7 @@ public:
 };
 
 class cPlayData : public cRecord {
-public:
+ public:
   cPlayData();
   cPlayData(const cPlayData& other) : cRecord(other) { *this = other; }
   cPlayData& operator=(const cPlayData& other);
@@ -165,16 +165,16 @@ public:
   int32_t m_nLivesAtStart = 0;
   int32_t m_nScoreAtStart = 0;
 
-private:
+ private:
   void CopyMembers(const cPlayData& other);
 };
 
 std::vector<cHeroStatus>& AssignHeroStatusList(std::vector<cHeroStatus>& target,
-                                                const std::vector<cHeroStatus>& source);
-std::vector<cStageClearByName>& AssignStageClearByNameList(std::vector<cStageClearByName>& target,
-                                                            const std::vector<cStageClearByName>& source);
+                                               const std::vector<cHeroStatus>& source);
+std::vector<cStageClearByName>& AssignStageClearByNameList(
+    std::vector<cStageClearByName>& target, const std::vector<cStageClearByName>& source);
 std::vector<cStageClear>& AssignStageClearList(std::vector<cStageClear>& target,
-                                                const std::vector<cStageClear>& source);
+                                               const std::vector<cStageClear>& source);
 
 // Kinds of game, as the scene manager names them.
 enum : int { GAMEKIND_STORY = 0, GAMEKIND_CHALLENGE = 1, GAMEKIND_FREE = 2, GAMEKIND_REPLAY = 3 };

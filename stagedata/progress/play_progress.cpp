@@ -68,10 +68,17 @@ void cPlayData::RestoreStageStart(int bAlways) {
     bReset = g_System.m_bResetVarsDirect;
   } else {
     switch (g_nGameKind) {
-      case GAMEKIND_STORY: bReset = g_System.m_bResetVarsStory; break;
-      case GAMEKIND_CHALLENGE: bReset = g_System.m_bResetVarsChallenge; break;
-      case GAMEKIND_FREE: bReset = g_System.m_bResetVarsFree; break;
-      default: break;
+      case GAMEKIND_STORY:
+        bReset = g_System.m_bResetVarsStory;
+        break;
+      case GAMEKIND_CHALLENGE:
+        bReset = g_System.m_bResetVarsChallenge;
+        break;
+      case GAMEKIND_FREE:
+        bReset = g_System.m_bResetVarsFree;
+        break;
+      default:
+        break;
     }
   }
   if (bReset != 0) m_CommonVars = m_VarsAtStart;
@@ -88,40 +95,76 @@ void CopyCarriedProperty(int k, cEdChara& to, const cEdChara& from) {
       to.m_nGraphicKind = from.m_nGraphicKind;
       to.m_nGraphicRow = from.m_nGraphicRow;
       break;
-    case 1: to.m_nAnimeSet = from.m_nAnimeSet; break;
-    case 2: to.m_nZ = from.m_nZ; break;
-    case 3: to.m_bTransparent = from.m_bTransparent; break;
+    case 1:
+      to.m_nAnimeSet = from.m_nAnimeSet;
+      break;
+    case 2:
+      to.m_nZ = from.m_nZ;
+      break;
+    case 3:
+      to.m_bTransparent = from.m_bTransparent;
+      break;
     case 4:
       to.m_nCharaEffect = from.m_nCharaEffect;
       to.m_nCharaEffectMode = from.m_nCharaEffectMode;
       to.m_bCharaEffectLoop = from.m_bCharaEffectLoop;
       break;
-    case 5: to.m_bFixDir = from.m_bFixDir; break;
-    case 6: to.m_nFly = from.m_nFly; break;
-    case 7: to.m_nInvincible = from.m_nInvincible; break;
-    case 8: to.m_nGiant = from.m_nGiant; break;
-    case 9: to.m_bScrollSync = from.m_bScrollSync; break;
+    case 5:
+      to.m_bFixDir = from.m_bFixDir;
+      break;
+    case 6:
+      to.m_nFly = from.m_nFly;
+      break;
+    case 7:
+      to.m_nInvincible = from.m_nInvincible;
+      break;
+    case 8:
+      to.m_nGiant = from.m_nGiant;
+      break;
+    case 9:
+      to.m_bScrollSync = from.m_bScrollSync;
+      break;
     case 10:
       to.m_nSightShape = from.m_nSightShape;
       to.m_nSight = from.m_nSight;
       break;
-    case 13: to.m_nMaxHp = from.m_nMaxHp; break;
-    case 14: to.m_nMaxSp = from.m_nMaxSp; break;
-    case 15: to.m_nBodyBox = from.m_nBodyBox; break;
-    case 16: to.m_nPower = from.m_nPower; break;
-    case 17: to.m_nImpact = from.m_nImpact; break;
-    case 18: to.m_nDefence = from.m_nDefence; break;
-    case 19: to.m_nImpactResist = from.m_nImpactResist; break;
-    case 20: to.m_nStop = from.m_nStop; break;
-    case 21: AssignFlowList(to.m_vFlow, from.m_vFlow); break;
-    default: break;
+    case 13:
+      to.m_nMaxHp = from.m_nMaxHp;
+      break;
+    case 14:
+      to.m_nMaxSp = from.m_nMaxSp;
+      break;
+    case 15:
+      to.m_nBodyBox = from.m_nBodyBox;
+      break;
+    case 16:
+      to.m_nPower = from.m_nPower;
+      break;
+    case 17:
+      to.m_nImpact = from.m_nImpact;
+      break;
+    case 18:
+      to.m_nDefence = from.m_nDefence;
+      break;
+    case 19:
+      to.m_nImpactResist = from.m_nImpactResist;
+      break;
+    case 20:
+      to.m_nStop = from.m_nStop;
+      break;
+    case 21:
+      AssignFlowList(to.m_vFlow, from.m_vFlow);
+      break;
+    default:
+      break;
   }
 }
 
 }  // namespace
 
 void cPlayData::StoreHeroStatus(int n, const cEdChara& chara, int nHp, int nSp, int16_t nEffect,
-                                int nEffectParam, int8_t cEffectFlag, int nTime, int nLives, int nBgm) {
+                                int nEffectParam, int8_t cEffectFlag, int nTime, int nLives,
+                                int nBgm) {
   m_bHeroStored = 1;
   cHeroStatus& status = m_HeroStatus.At(n);
   for (int k = 0; k < kStoredFlagCount; ++k) {
@@ -132,12 +175,24 @@ void cPlayData::StoreHeroStatus(int n, const cEdChara& chara, int nHp, int nSp, 
         status.m_Chara.m_nCharaEffectMode = static_cast<int8_t>(nEffectParam & 0xFF);
         status.m_Chara.m_bCharaEffectLoop = cEffectFlag;
         break;
-      case 11: status.m_nHp = nHp; break;
-      case 12: status.m_nSp = nSp; break;
-      case 22: status.m_nTime = nTime; break;
-      case 23: status.m_nLives = nLives; break;
-      case 24: status.m_nBgmNo = nBgm; break;
-      default: CopyCarriedProperty(k, status.m_Chara, chara); break;
+      case 11:
+        status.m_nHp = nHp;
+        break;
+      case 12:
+        status.m_nSp = nSp;
+        break;
+      case 22:
+        status.m_nTime = nTime;
+        break;
+      case 23:
+        status.m_nLives = nLives;
+        break;
+      case 24:
+        status.m_nBgmNo = nBgm;
+        break;
+      default:
+        CopyCarriedProperty(k, status.m_Chara, chara);
+        break;
     }
     m_StoredFlags.At(k) = 1;
   }
@@ -154,10 +209,18 @@ void cPlayData::RestoreHeroStatus(int n, cEdChara& chara, cEdStage*) {
         CopyCarriedProperty(k, chara, status.m_Chara);
         if (chara.m_nGraphic == 0) chara.m_nGraphic = 1;
         break;
-      case 22: g_Stage.m_nTimeLimit = status.m_nTime; break;
-      case 23: m_nLives = status.m_nLives; break;
-      case 24: g_Stage.m_nBgm = status.m_nBgmNo; break;
-      default: CopyCarriedProperty(k, chara, status.m_Chara); break;
+      case 22:
+        g_Stage.m_nTimeLimit = status.m_nTime;
+        break;
+      case 23:
+        m_nLives = status.m_nLives;
+        break;
+      case 24:
+        g_Stage.m_nBgm = status.m_nBgmNo;
+        break;
+      default:
+        CopyCarriedProperty(k, chara, status.m_Chara);
+        break;
     }
   }
 }

@@ -13,7 +13,7 @@ class cEdStage;
 class cPlayData;
 
 class cReplayData : public cRecord {
-public:
+ public:
   cReplayData();
   cReplayData(const cReplayData& other) : cRecord(other) { *this = other; }
   // Copies the streams and the seed; the playback cursors stay.

@@ -30,8 +30,8 @@ void cSaveSlot::SetFromPlayData(const cPlayData& data) {
 
 std::string FormatSaveDate(const SAVETIME& time) {
   std::string strText;
-  FormatString(strText, "%04d/%02d/%02d %02d:%02d\n", time.wYear, time.wMonth, time.wDay, time.wHour,
-               time.wMinute);
+  FormatString(strText, "%04d/%02d/%02d %02d:%02d\n", time.wYear, time.wMonth, time.wDay,
+               time.wHour, time.wMinute);
   return strText;
 }
 

@@ -15,9 +15,10 @@ class Font;
 struct DDSURFACEDATA;
 
 class cSaveSlot : public cRecord {
-public:
+ public:
   cSaveSlot() { cSaveSlot::RegisterFields(DATA_VERSION); }
-  cSaveSlot(const cSaveSlot& other) : cRecord(other), m_bUsed(other.m_bUsed), m_SaveTime(other.m_SaveTime) {}
+  cSaveSlot(const cSaveSlot& other)
+      : cRecord(other), m_bUsed(other.m_bUsed), m_SaveTime(other.m_SaveTime) {}
   cSaveSlot& operator=(const cSaveSlot& other);
   void RegisterFields(int nVersion) override;
 

@@ -23,15 +23,24 @@ bool CompareWorldVar(int32_t v, int32_t nOp, int32_t c) {
   // 64-bit so that |INT_MIN| and INT_MIN % -1 are defined.
   const int64_t nMagnitude = std::llabs(static_cast<int64_t>(v));
   switch (nOp) {
-    case 0: return v == c;
-    case 1: return v != c;
-    case 2: return v >= c;
-    case 3: return v <= c;
-    case 4: return v > c;
-    case 5: return v < c;
-    case 6: return c == 0 || nMagnitude % c == 0;
-    case 7: return c != 0 && nMagnitude % c != 0;
-    default: return false;
+    case 0:
+      return v == c;
+    case 1:
+      return v != c;
+    case 2:
+      return v >= c;
+    case 3:
+      return v <= c;
+    case 4:
+      return v > c;
+    case 5:
+      return v < c;
+    case 6:
+      return c == 0 || nMagnitude % c == 0;
+    case 7:
+      return c != 0 && nMagnitude % c != 0;
+    default:
+      return false;
   }
 }
 

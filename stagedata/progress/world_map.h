@@ -12,7 +12,7 @@
 
 // One chip kind of the map's palette.
 class cEdWorldChip : public cRecord {
-public:
+ public:
   cEdWorldChip() { cEdWorldChip::RegisterFields(DATA_VERSION); }
   cEdWorldChip(const cEdWorldChip& other) : cRecord(other) { *this = other; }
   cEdWorldChip& operator=(const cEdWorldChip& other);
@@ -31,7 +31,7 @@ enum : int32_t { AFTERCLEAR_NONE = 0, AFTERCLEAR_RESTART_WORLD = 1, AFTERCLEAR_T
 
 // One possible meaning of an event; the first available entry counts.
 class cEdWorldEntry : public cRecord {
-public:
+ public:
   cEdWorldEntry() { cEdWorldEntry::RegisterFields(DATA_VERSION); }
   cEdWorldEntry(const cEdWorldEntry& other) : cRecord(other) { *this = other; }
   cEdWorldEntry& operator=(const cEdWorldEntry& other);
@@ -40,18 +40,18 @@ public:
   void Save(cRecordWriter& file) override;
 
   int32_t m_nKind = WORLDENTRY_STAGE;
-  int32_t m_nIcon = 0;          // row of the icon on the event sheet
-  int32_t m_nStageNo = 0;       // index of the stage's cleared flag
-  int32_t m_bNeedsButton = 0;   // arriving does not open the stage prompt by itself
-  int32_t m_bReplay = 0;        // may be entered again once cleared
+  int32_t m_nIcon = 0;         // row of the icon on the event sheet
+  int32_t m_nStageNo = 0;      // index of the stage's cleared flag
+  int32_t m_bNeedsButton = 0;  // arriving does not open the stage prompt by itself
+  int32_t m_bReplay = 0;       // may be entered again once cleared
   int32_t m_nAfterClear = AFTERCLEAR_NONE;
-  int32_t m_nNeedStage = 0;     // > 0: available only once this stage is cleared
-  int32_t m_nVarNo = 0;         // non-zero: available only when the variable compares true
+  int32_t m_nNeedStage = 0;  // > 0: available only once this stage is cleared
+  int32_t m_nVarNo = 0;      // non-zero: available only when the variable compares true
   int32_t m_nVarValue = 0;
-  int32_t m_nVarOp = 0;         // comparison, as in flow conditions
-  int32_t m_nNeedScore = 0;     // total of best scores needed
+  int32_t m_nVarOp = 0;      // comparison, as in flow conditions
+  int32_t m_nNeedScore = 0;  // total of best scores needed
   std::string m_strTitle;
-  std::string m_strStageFile;   // stage file without its version suffix
+  std::string m_strStageFile;  // stage file without its version suffix
 };
 
 // Whether common variable value v compares true with c under comparison nOp
@@ -60,7 +60,7 @@ bool CompareWorldVar(int32_t v, int32_t nOp, int32_t c);
 
 // A point of interest on one cell.
 class cEdWorldEvent : public cRecord {
-public:
+ public:
   cEdWorldEvent();
   cEdWorldEvent(const cEdWorldEvent& other) : cRecord(other) { *this = other; }
   cEdWorldEvent& operator=(const cEdWorldEvent& other);
@@ -79,7 +79,7 @@ public:
 struct MENUCURSOR;
 
 class cEdWorldMap : public cRecord {
-public:
+ public:
   cEdWorldMap();
   cEdWorldMap(const cEdWorldMap& other) : cRecord(other) { *this = other; }
   cEdWorldMap& operator=(const cEdWorldMap& other);
@@ -96,7 +96,9 @@ public:
   static void GetPitch(int nWidth, int* pPitch, int* pShift);
   // The first event on the cell, or null.
   cEdWorldEvent* FindEventAt(int x, int y);
-  cEdWorldEvent* FindEventAt(const int* pPosition) { return FindEventAt(pPosition[0], pPosition[1]); }
+  cEdWorldEvent* FindEventAt(const int* pPosition) {
+    return FindEventAt(pPosition[0], pPosition[1]);
+  }
   // Whether a stage entry of the map has this stage key (see cPlayData::SetStagePath).
   bool HasStage(const std::string& strKey) const;
   // The chip index of cell (x, y), through the checked accessor.

@@ -15,7 +15,7 @@
 namespace {
 
 class DefinitionsTest : public ::testing::Test {
-protected:
+ protected:
   cTestGameFolder m_folder;
   cStageGlobalsGuard m_guard;
   cCommonPalette m_common;
@@ -45,8 +45,25 @@ TEST_F(DefinitionsTest, BlockFileFormMatchesTheStoredLayout) {
   block.m_nTileY = -2;
   const std::string bytes = RecordBytes(block, Refs());
   cRecordBytes expected;
-  expected.Fields(18).i8(0).i16(0).i8(0).i8(0).i16(7).i8(0).i16(0).i8(0).i8(0).i8(0).i16(0)
-      .i8(1).u8(255).i8(0).i32(0x01020304).i8(0).i16(0).i8(0);
+  expected.Fields(18)
+      .i8(0)
+      .i16(0)
+      .i8(0)
+      .i8(0)
+      .i16(7)
+      .i8(0)
+      .i16(0)
+      .i8(0)
+      .i8(0)
+      .i8(0)
+      .i16(0)
+      .i8(1)
+      .u8(255)
+      .i8(0)
+      .i32(0x01020304)
+      .i8(0)
+      .i16(0)
+      .i8(0);
   expected.Strings(1).str("壁").i16(3).i16(-2).u32(11);
   for (int i = 0; i < 11; ++i) expected.u8(0);
   expected.u32(0);
@@ -62,7 +79,7 @@ TEST_F(DefinitionsTest, MapCellLatchFollowsTheBlockItHolds) {
   EXPECT_EQ(copy.m_bCondMet, 1);  // a whole cell keeps its latch
   copy = cell;
   EXPECT_EQ(copy.m_bCondMet, 1);
-  copy = block;                   // a new block clears it
+  copy = block;  // a new block clears it
   EXPECT_EQ(copy.m_bCondMet, 0);
   EXPECT_EQ(copy.m_nGraphic, 4);
 }
@@ -142,7 +159,8 @@ TEST_F(DefinitionsTest, CharacterUpgradesByFileVersion) {
     c.store(stored);
     const std::string bytes = RecordBytes(stored, Refs(), c.nVersion);
     cEdChara loaded;
-    loaded.m_nDefence = loaded.m_nBodyBox = loaded.m_bScrollSync = 5;  // previous values must not stay
+    loaded.m_nDefence = loaded.m_nBodyBox = loaded.m_bScrollSync =
+        5;  // previous values must not stay
     ASSERT_TRUE(LoadRecordBytes(loaded, bytes, c.nVersion, Refs()));
     EXPECT_EQ(loaded.m_nMaxHp, 77);
     c.check(loaded);
@@ -171,8 +189,8 @@ TEST_F(DefinitionsTest, OldCharacterLinkFlagsGainTheNewGroupsAsLinked) {
 TEST_F(DefinitionsTest, CharacterFlowsWithNothingInThemDisappearOnLoad) {
   cEdChara chara;
   chara.m_vFlow.resize(3);
-  chara.m_vFlow[1].m_KeyConditions.resize(1);  // a key condition alone keeps a flow
-  chara.m_vFlow[2].m_cTrigger = 4;             // a trigger alone does not
+  chara.m_vFlow[1].m_KeyConditions.resize(1);                  // a key condition alone keeps a flow
+  chara.m_vFlow[2].m_cTrigger = 4;                             // a trigger alone does not
   const std::string bytes = RecordBytes(chara, cStageRefs());  // Save validates first
   cEdChara loaded;
   ASSERT_TRUE(LoadRecordBytes(loaded, bytes, DATA_VERSION, Refs()));
@@ -220,7 +238,7 @@ TEST_F(DefinitionsTest, CopyOffsetsMirrorWhenFacingRight) {
 // ---- Palette links -----------------------------------------------------
 
 class LinkTest : public DefinitionsTest {
-protected:
+ protected:
   void SetUp() override { GenerateCommonPalette(m_common); }
 };
 

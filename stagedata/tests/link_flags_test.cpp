@@ -1,11 +1,11 @@
 // The link-flag list keeps every flag across the move between its inline
 // room and the heap.
 
+#include "stagedata/link_flags.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "stagedata/link_flags.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 namespace {
 
 class StageFileTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     GenerateCommonPalette(m_common);
     SetMessageBoxProvider([this](const std::string& strText, const std::string&, MsgBoxType) {
@@ -119,9 +119,10 @@ TEST_F(StageFileTest, OlderStageFilesAreUpgraded) {
        [](const cEdStage& s) { EXPECT_EQ(s.m_nHeroBox0FlyW, 9); }},
       {"music option 1 before 166", 165, [](cEdStage&) {},
        [](const cEdStage& s) { EXPECT_EQ(s.m_nBgmOption, 1); }},
-      {"five result switches before 181", 180,
-       [](cEdStage& s) { s.m_vResultItem.assign(7, 1); },
-       [](const cEdStage& s) { EXPECT_EQ(s.m_vResultItem, cCheckedVector<int32_t>({1, 1, 1, 0, 0})); }},
+      {"five result switches before 181", 180, [](cEdStage& s) { s.m_vResultItem.assign(7, 1); },
+       [](const cEdStage& s) {
+         EXPECT_EQ(s.m_vResultItem, cCheckedVector<int32_t>({1, 1, 1, 0, 0}));
+       }},
       {"result switches kept from 181", 181, [](cEdStage& s) { s.m_vResultItem.assign(7, 1); },
        [](const cEdStage& s) { EXPECT_EQ(s.m_vResultItem.size(), 7u); }},
       {"status shown before 183", 182, [](cEdStage&) {},
@@ -216,8 +217,8 @@ TEST_F(StageFileTest, EndMarkerRule) {
     bool bSpoilLastWord;
     eStageRead expected;
   } const cases[] = {
-      {695, false, eStageRead::Ok},       {695, true, eStageRead::Damaged},
-      {174, true, eStageRead::Damaged},   {173, true, eStageRead::Ok},
+      {695, false, eStageRead::Ok},     {695, true, eStageRead::Damaged},
+      {174, true, eStageRead::Damaged}, {173, true, eStageRead::Ok},
       {172, false, eStageRead::Ok},
   };
   for (const Case& c : cases) {
@@ -236,9 +237,13 @@ TEST_F(StageFileTest, EndMarkerRule) {
 // marker, and nothing is read out of bounds.
 TEST_F(StageFileTest, TruncatedFilesAreRefused) {
   cEdStage stage;
-  GenerateStage(stage, cStageGenOptions{.nWidth = 20, .nHeight = 15, .nPlacedBlocks = 4,
-                                     .nPlacedCharas = 2, .nPlacedItems = 1, .nFlowsPerChara = 1,
-                                     .nCommandsPerFlow = 2});
+  GenerateStage(stage, cStageGenOptions{.nWidth = 20,
+                                        .nHeight = 15,
+                                        .nPlacedBlocks = 4,
+                                        .nPlacedCharas = 2,
+                                        .nPlacedItems = 1,
+                                        .nFlowsPerChara = 1,
+                                        .nCommandsPerFlow = 2});
   ResolveLinks(stage, Refs());
   const std::string bytes = StageFileBytes(stage, Refs());
   const size_t nStep = std::max<size_t>(1, bytes.size() / 400);
@@ -276,8 +281,10 @@ TEST_F(StageFileTest, HostileCountsAreRefusedBeforeAllocating) {
 // reads out of bounds and the count checks for giant allocations.
 TEST_F(StageFileTest, RandomlyDamagedFilesNeverCrash) {
   cEdStage stage;
-  GenerateStage(stage, cStageGenOptions{.nWidth = 24, .nHeight = 16, .nPlacedBlocks = 20,
-                                     .nPlacedCharas = 4, .nPlacedItems = 3});
+  GenerateStage(
+      stage,
+      cStageGenOptions{
+          .nWidth = 24, .nHeight = 16, .nPlacedBlocks = 20, .nPlacedCharas = 4, .nPlacedItems = 3});
   ResolveLinks(stage, Refs());
   const std::string bytes = StageFileBytes(stage, Refs());
   uint32_t nSeed = 12345;
@@ -309,9 +316,9 @@ TEST_F(StageFileTest, HostileSettingsAreBoundedOnLoad) {
   cEdStage stage;
   Generate(stage);
   std::string bytes = StageFileBytes(stage, Refs());
-  PutI32(bytes, 8, 1 << 30);        // width
-  PutI32(bytes, 8 + 12, -50);       // height
-  PutI32(bytes, 8 + 88, 0);         // collision level
+  PutI32(bytes, 8, 1 << 30);   // width
+  PutI32(bytes, 8 + 12, -50);  // height
+  PutI32(bytes, 8 + 88, 0);    // collision level
   cEdStage loaded;
   ASSERT_EQ(ReadBytes(loaded, bytes), eStageRead::Ok);
   EXPECT_EQ(loaded.m_nWidth, kMaxStageWidth);
@@ -395,7 +402,8 @@ TEST_F(StageFileTest, PlacedItemReferencesAreCheckedAgainstTheFinalPalette) {
     ASSERT_EQ(ReadBytes(loaded, file.Data()), eStageRead::Ok);
     ASSERT_EQ(loaded.m_vPlacedBlock.size(), 1u);
     EXPECT_EQ(loaded.m_vPlacedBlock[0].m_nItemIndex, c.nExpected);
-    EXPECT_EQ(loaded.m_vPlacedBlock[0].m_nItemSource, c.nExpected != 0 ? LINKSRC_STAGE : LINKSRC_NONE);
+    EXPECT_EQ(loaded.m_vPlacedBlock[0].m_nItemSource,
+              c.nExpected != 0 ? LINKSRC_STAGE : LINKSRC_NONE);
   }
 }
 
@@ -503,7 +511,8 @@ TEST_F(StageFileTest, PlayLoadRefusals) {
   } const cases[] = {
       {"data\\stg4\\ok.stg4_695", 1, nullptr, 0},
       {"data\\stg4\\nohero.stg4_695", 0, "主人公が配置されていないのでプレイできません！", 1},
-      {"data\\stg4\\cut.stg4_695", 0, "ステージファイル data\\stg4\\cut.stg4_695 が破損しています！", 1},
+      {"data\\stg4\\cut.stg4_695", 0,
+       "ステージファイル data\\stg4\\cut.stg4_695 が破損しています！", 1},
       {"data\\stg4\\none.stg4_695", 0,
        "ステージファイル data\\stg4\\none.stg4_695 の読み込みに失敗しました！", 0},
   };

@@ -6,14 +6,14 @@
 namespace {
 
 class cGen {
-public:
+ public:
   explicit cGen(uint32_t nSeed) : m_nState(nSeed) {}
   int Next(int nRange) {
     m_nState = m_nState * 214013u + 2531011u;
     return static_cast<int>((m_nState >> 16) & 0x7FFF) % nRange;
   }
 
-private:
+ private:
   uint32_t m_nState;
 };
 
@@ -123,7 +123,8 @@ cFlow MakeFlow(cGen& gen, int nCommands) {
     const int nType = kCharaTypes[gen.Next(static_cast<int>(std::size(kCharaTypes)))];
     flow.m_Commands.push_back(MakeCommand(gen, COMMANDSET_CHARA, nType));
   }
-  if (flow.m_Commands.empty()) flow.m_Commands.push_back(MakeCommand(gen, COMMANDSET_CHARA, CMD_WAIT));
+  if (flow.m_Commands.empty())
+    flow.m_Commands.push_back(MakeCommand(gen, COMMANDSET_CHARA, CMD_WAIT));
   return flow;
 }
 

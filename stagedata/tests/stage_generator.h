@@ -15,7 +15,7 @@ struct cStageGenOptions {
   int nWidth = 40;
   int nHeight = 20;
   int nPlacedBlocks = 60;
-  int nPlacedCharas = 6;      // the first is the hero
+  int nPlacedCharas = 6;  // the first is the hero
   int nPlacedItems = 5;
   int nFlowsPerChara = 3;
   int nCommandsPerFlow = 4;

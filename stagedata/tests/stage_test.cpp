@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "stagedata/tests/stage_generator.h"
-#include "testing/record_bytes.h"
 #include "stagedata/tests/stage_test_util.h"
+#include "testing/record_bytes.h"
 
 namespace {
 
@@ -46,9 +46,10 @@ TEST(StageTest, NewStageDefaults) {
 TEST(StageTest, RecordPartOfAnOldVersionLandsInItsMembers) {
   std::vector<int> present;
   for (int f = 1; f <= 98; ++f) {
-    const bool bLater = f == 25 || f == 26 || f == 30 || f == 31 || f == 33 || (f >= 36 && f <= 39) ||
-                        f == 42 || f == 43 || (f >= 48 && f <= 52) || f == 56 || (f >= 60 && f <= 63) ||
-                        f == 66 || f == 67 || (f >= 70 && f <= 73);
+    const bool bLater = f == 25 || f == 26 || f == 30 || f == 31 || f == 33 ||
+                        (f >= 36 && f <= 39) || f == 42 || f == 43 || (f >= 48 && f <= 52) ||
+                        f == 56 || (f >= 60 && f <= 63) || f == 66 || f == 67 ||
+                        (f >= 70 && f <= 73);
     if (!bLater) present.push_back(f);
   }
   ASSERT_EQ(present.size(), 71u);
@@ -95,8 +96,8 @@ TEST(StageTest, CollisionLevelSetsTheSubSteps) {
     int nLevel, nSubSteps;
     double dMaxSpeed, dCap, dAccel;
   } const cases[] = {
-      {1, 1, 6, 6, 0.4},         {5, 5, 30, 6, 0.4 / 25},  {10, 10, 60, 6, 0.4 / 100},
-      {11, 1, 60, 60, 0.4},      {15, 5, 60, 12, 0.4 / 25}, {19, 9, 60, 60.0 / 9, 0.4 / 81},
+      {1, 1, 6, 6, 0.4},           {5, 5, 30, 6, 0.4 / 25},   {10, 10, 60, 6, 0.4 / 100},
+      {11, 1, 60, 60, 0.4},        {15, 5, 60, 12, 0.4 / 25}, {19, 9, 60, 60.0 / 9, 0.4 / 81},
       {20, 20, 120, 6, 0.4 / 400},
   };
   for (const Case& c : cases) {
@@ -191,7 +192,7 @@ TEST(StageTest, ValidationClampsScrollLimitsAndPadsPalettes) {
 TEST(StageTest, HeroIsTheFirstPlayerCharacterWithAGraphic) {
   cEdStage stage;
   stage.m_vPlacedChara.resize(4);
-  stage.m_vPlacedChara[0].m_nGraphic = 3;  // a computer character
+  stage.m_vPlacedChara[0].m_nGraphic = 3;              // a computer character
   stage.m_vPlacedChara[1].m_nKind = CHARAKIND_PLAYER;  // without a graphic
   EXPECT_EQ(stage.FindHero(), -1);
   EXPECT_FALSE(stage.HasHero());

@@ -38,7 +38,8 @@ bool LoadRecordBytes(R& record, const std::string& bytes, int nVersion, const cS
 
 // A stage file as the writer of version nVersion wrote it: the version word,
 // the stage and, from version 173, the end marker.
-inline std::string StageFileBytes(cEdStage& stage, const cStageRefs& refs, int nVersion = DATA_VERSION) {
+inline std::string StageFileBytes(cEdStage& stage, const cStageRefs& refs,
+                                  int nVersion = DATA_VERSION) {
   std::string bytes(4, '\0');
   const int32_t nWord = nVersion;
   bytes.replace(0, 4, reinterpret_cast<const char*>(&nWord), 4);
@@ -52,13 +53,13 @@ inline void PutI32(std::string& bytes, size_t nOffset, int32_t nValue) {
 }
 
 class cStageGlobalsGuard {
-public:
+ public:
   cStageGlobalsGuard() { Reset(); }
   ~cStageGlobalsGuard() { Reset(); }
   cStageGlobalsGuard(const cStageGlobalsGuard&) = delete;
   cStageGlobalsGuard& operator=(const cStageGlobalsGuard&) = delete;
 
-private:
+ private:
   static void Reset() {
     ResetRecordGlobals();
     SetKeepTestFlows(false);

@@ -1,8 +1,9 @@
 // Checked element access: reports, close requests and the element handed out.
 
+#include "app/base/checked_containers.h"
+
 #include <gtest/gtest.h>
 
-#include "app/base/checked_containers.h"
 #include "app/base/close_request.h"
 #include "testing/game_folder.h"
 

@@ -1,5 +1,7 @@
 // The stored-path boundary and files that are never left half-written.
 
+#include "app/base/file_system.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/base/file_system.h"
 #include "testing/game_folder.h"
 
 namespace fs = std::filesystem;
@@ -21,10 +22,11 @@ TEST(FileSystem, MapsStoredPathsToNativeOnes) {
   struct Case {
     std::string stored, native;
   } cases[] = {
-      {"data\\stg4\\w01.stg4_695", "Data/Stg4/W01.stg4_695"},   // found without regard to case
-      {"DATA\\STG4\\new.txt", "Data/Stg4/new.txt"},             // a new file in an existing folder
-      {"data\\missing\\Deeper\\f", "Data/missing/Deeper/f"},    // kept as written below a gap
-      {"bmp\\ソフト\\a.bmp", reinterpret_cast<const char*>(u8"bmp/ソフト/a.bmp")},  // 5C trail bytes
+      {"data\\stg4\\w01.stg4_695", "Data/Stg4/W01.stg4_695"},  // found without regard to case
+      {"DATA\\STG4\\new.txt", "Data/Stg4/new.txt"},            // a new file in an existing folder
+      {"data\\missing\\Deeper\\f", "Data/missing/Deeper/f"},   // kept as written below a gap
+      {"bmp\\ソフト\\a.bmp",
+       reinterpret_cast<const char*>(u8"bmp/ソフト/a.bmp")},  // 5C trail bytes
       {"data\\", "Data/"},
       {".\\data\\stg4", "./Data/Stg4"},
   };

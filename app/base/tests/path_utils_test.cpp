@@ -1,11 +1,12 @@
 // Path helpers on stored paths (CP932, backslashes).
 
+#include "app/base/path_utils.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "app/base/file_system.h"
-#include "app/base/path_utils.h"
 #include "testing/game_folder.h"
 
 TEST(PathUtils, ExtensionsAndSuffixes) {
@@ -39,7 +40,7 @@ TEST(PathUtils, StripDirectoryKeepsDoubleByteNamesWhole) {
     std::string path, expected;
   } cases[] = {
       {"data\\stg4\\w01.stg4_695", "w01.stg4_695"},
-      {"ソ", "ソ"},                    // 83 5C: no separator in it
+      {"ソ", "ソ"},  // 83 5C: no separator in it
       {"data\\ソフト", "ソフト"},
       {"noseparator", "noseparator"},
       {"trailing\\", ""},

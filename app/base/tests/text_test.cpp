@@ -14,12 +14,9 @@ TEST(SjisText, CountChars) {
     const char* text;
     int expected;
   } cases[] = {
-      {"", 0},
-      {"アイウ", 3},
-      {"ab\ncd", 4},
-      {"aソb", 3},
-      {"\x83", 1},        // a lone lead byte at the end is one character
-      {"a\x81\x0a", 2},   // lead byte followed by a line feed: not a pair
+      {"", 0},          {"アイウ", 3}, {"ab\ncd", 4},
+      {"aソb", 3},      {"\x83", 1},  // a lone lead byte at the end is one character
+      {"a\x81\x0a", 2},               // lead byte followed by a line feed: not a pair
   };
   for (const auto& c : cases) EXPECT_EQ(CountChars(c.text), c.expected) << c.text;
   EXPECT_EQ(CountChars(nullptr), 0);
@@ -31,11 +28,9 @@ TEST(SjisText, CutNeverSplitsADoubleByteCharacter) {
     size_t max;
     std::string expected;
   } cases[] = {
-      {"abc", 5, "abc"},
-      {"aアイ", 2, "a"},   // the limit falls inside ア
-      {"aアイ", 3, "aア"},
-      {"アイ", 1, ""},
-      {"ソソ", 3, "ソ"},   // 83 5C 83 5C: the 5C is no boundary
+      {"abc", 5, "abc"},       {"aアイ", 2, "a"},  // the limit falls inside ア
+      {"aアイ", 3, "aア"},     {"アイ", 1, ""},
+      {"ソソ", 3, "ソ"},        // 83 5C 83 5C: the 5C is no boundary
       {"ab\x83", 3, "ab\x83"},  // a lone lead byte at the end is one byte
   };
   for (auto c : cases) {
@@ -49,10 +44,12 @@ TEST(SjisText, SubStringClampedAndRecalcLength) {
     int start, count;
     const char* expected;
   } cases[] = {
-      {-2, 4, "ab"}, {4, 10, "ef"}, {7, 1, ""}, {6, 1, ""}, {0, 0, ""}, {2, -1, "cdef"}, {1, 2, "bc"},
+      {-2, 4, "ab"}, {4, 10, "ef"},   {7, 1, ""},   {6, 1, ""},
+      {0, 0, ""},    {2, -1, "cdef"}, {1, 2, "bc"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(SubStringClamped("abcdef", c.start, c.count), c.expected) << c.start << "," << c.count;
+    EXPECT_EQ(SubStringClamped("abcdef", c.start, c.count), c.expected)
+        << c.start << "," << c.count;
 
   std::string strWritten("abc\0def", 7);
   EXPECT_EQ(RecalcLength(strWritten), 3);

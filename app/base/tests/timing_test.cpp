@@ -1,15 +1,16 @@
 // Frame timers and counters against a clock driven by hand.
 
+#include "app/base/timing.h"
+
 #include <gtest/gtest.h>
 
 #include "app/base/clock.h"
 #include "app/base/random.h"
-#include "app/base/timing.h"
 
 namespace {
 
 class TimingTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ResetTimingState();
     SetClockSource([this] { return m_now; });

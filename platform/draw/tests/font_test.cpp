@@ -3,6 +3,8 @@
 // proportional text, window boxes, glyph pictures, bounded formatting, and
 // the pixel values glyphs become.
 
+#include "platform/draw/font.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -14,7 +16,6 @@
 #include "app/base/sjis.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_device.h"
-#include "platform/draw/font.h"
 #include "testing/game_folder.h"
 
 namespace {
@@ -30,12 +31,14 @@ constexpr int kFrame = 240;  // window frame colour index
 constexpr PALENTRY kColorEntry{200, 100, 50, 0};
 
 class FontTest : public testing::TestWithParam<BackEnd> {
-protected:
+ protected:
   void SetUp() override {
     DDResetForTests();
     SetTraceLog(true, kTraceLogName);
-    SetRasterizerFactory([](const std::string&, int nHeight) { return std::make_unique<cBoxRasterizer>(nHeight); });
-    ASSERT_TRUE(DDInit(GetParam().bD3D, nullptr, 640, 480, GetParam().nBpp, 0, 0, 1, 60, 0, nullptr, nullptr, 0));
+    SetRasterizerFactory(
+        [](const std::string&, int nHeight) { return std::make_unique<cBoxRasterizer>(nHeight); });
+    ASSERT_TRUE(DDInit(GetParam().bD3D, nullptr, 640, 480, GetParam().nBpp, 0, 0, 1, 60, 0, nullptr,
+                       nullptr, 0));
     g_Palette[kColor] = kColorEntry;
     g_Palette[kFrame] = PALENTRY{10, 20, 30, 0};
     ASSERT_TRUE(DDCreateSurface(&m_target, 640, 480, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
@@ -54,31 +57,35 @@ protected:
 
   // Cells of 16 x 20, characters 16 high, so every glyph fits its cell.
   void MakeFont(int nCache, int nCellWidth = 16, int nLineHeight = 20, int nCharHeight = 16) {
-    ASSERT_TRUE(m_font.Create("ＭＳ ゴシック", 0, nCharHeight, nCellWidth, nLineHeight, kColor, -1, 1, kFrame, -1,
-                              nCache));
+    ASSERT_TRUE(m_font.Create("ＭＳ ゴシック", 0, nCharHeight, nCellWidth, nLineHeight, kColor, -1,
+                              1, kFrame, -1, nCache));
   }
 
   static uint32_t PixelAt(DDSURFACEDATA* lpSD, int x, int y) {
     cSurfaceLock lock(lpSD);
     if (!lock.IsLocked()) return 0xDEADBEEF;
     switch (lock.m_nBytesPerPixel) {
-      case 1: return lock.Row<uint8_t>(y)[x];
-      case 2: return lock.Row<uint16_t>(y)[x];
-      default: return lock.Row<uint32_t>(y)[x];
+      case 1:
+        return lock.Row<uint8_t>(y)[x];
+      case 2:
+        return lock.Row<uint16_t>(y)[x];
+      default:
+        return lock.Row<uint32_t>(y)[x];
     }
   }
 
   // Whether a pixel holds the text colour (the colour bits, whatever alpha).
   bool IsText(uint32_t v) const {
-    const uint32_t rgb = uint32_t(kColorEntry.peRed) << 16 | uint32_t(kColorEntry.peGreen) << 8 | kColorEntry.peBlue;
+    const uint32_t rgb =
+        uint32_t(kColorEntry.peRed) << 16 | uint32_t(kColorEntry.peGreen) << 8 | kColorEntry.peBlue;
     if (GetParam().nBpp == 8) return v == kColor;
     if (GetParam().nBpp == 32) return (v & 0xFFFFFF) == rgb;
     return v != m_background && v != 0xDEADBEEF;
   }
 
   // The pixels the pattern rasteriser covers for a text on the cell grid.
-  std::set<std::pair<int, int>> Expected(const std::string& text, int x, int y, int nCell = 16, int nLine = 20,
-                                         int nChar = 16) const {
+  std::set<std::pair<int, int>> Expected(const std::string& text, int x, int y, int nCell = 16,
+                                         int nLine = 20, int nChar = 16) const {
     std::set<std::pair<int, int>> covered;
     int dx = 0, dy = 0;
     for (size_t i = 0; i < text.size();) {
@@ -91,7 +98,8 @@ protected:
       }
       const bool bDouble = IsLeadByte(c) && i + 1 < text.size();
       const unsigned code = bDouble ? c << 8 | static_cast<unsigned char>(text[i + 1]) : c;
-      const bool bDrawn = bDouble ? code != 0x8140 : ((c >= 0x21 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF));
+      const bool bDrawn =
+          bDouble ? code != 0x8140 : ((c >= 0x21 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF));
       const int gx = bDouble ? x + dx : x + dx + (nCell >> 3);
       const int gy = bDouble ? y + dy : y + dy + (nLine >> 4) - 1;
       const int gw = bDouble ? nChar : nChar / 2;
@@ -106,8 +114,8 @@ protected:
   }
 
   // Checks a region of a surface against the expected text pixels.
-  void ExpectPixels(DDSURFACEDATA* lpSD, const std::set<std::pair<int, int>>& covered, int x1, int y1, int x2,
-                    int y2, const char* pszWhat) {
+  void ExpectPixels(DDSURFACEDATA* lpSD, const std::set<std::pair<int, int>>& covered, int x1,
+                    int y1, int x2, int y2, const char* pszWhat) {
     int nWrong = 0;
     for (int py = y1; py < y2; ++py)
       for (int px = x1; px < x2; ++px) {
@@ -143,7 +151,7 @@ TEST_P(FontTest, MeasuresOnTheCellGrid) {
       {"\n\nA", 16, 60},
       {"あ\nabcde", 80, 40},
       {std::string(600, 'x'), 9600, 20},  // a line longer than any buffer is measured whole
-      {"\x82", 16, 20},                    // a lone lead byte is one character
+      {"\x82", 16, 20},                   // a lone lead byte is one character
   };
   for (const auto& c : cases) {
     int w = -1, h = -1;
@@ -170,7 +178,8 @@ TEST_P(FontTest, CachedAndDirectTextLandOnTheSameCells) {
   m_font.m_lpFastFont_Half->CellOrigin(0xB1, cx, cy);
   EXPECT_EQ(cx, 16);
   EXPECT_EQ(cy, 11 * 20);
-  ExpectPixels(&m_font.m_lpFastFont_Half->m_SD, Expected("\xB1", cx, cy), cx, cy, cx + 16, cy + 20, "cell 177");
+  ExpectPixels(&m_font.m_lpFastFont_Half->m_SD, Expected("\xB1", cx, cy), cx, cy, cx + 16, cy + 20,
+               "cell 177");
   // Row 0 (control bytes) and lead bytes stay empty.
   ExpectPixels(&m_font.m_lpFastFont_Half->m_SD, {}, 0, 0, 256, 20, "row 0");
   m_font.m_lpFastFont_Half->CellOrigin(0x82, cx, cy);
@@ -187,7 +196,8 @@ TEST_P(FontTest, DrawsOnRenderTargetsAndTheBackBuffer) {
       DDPalFillSurface(lpSD, 0);
       m_font.Draw(lpSD, 100, 200 - 150 * (lpSD == &rt), text.c_str(), 0);
       const int y = lpSD == &rt ? 50 : 200;
-      ExpectPixels(lpSD, Expected(text, 100, y), 90, y - 10, 200, y + 50, nCache ? "cached" : "direct");
+      ExpectPixels(lpSD, Expected(text, 100, y), 90, y - 10, 200, y + 50,
+                   nCache ? "cached" : "direct");
     }
     m_font.Release();
   }
@@ -258,7 +268,8 @@ TEST_P(FontTest, FullCacheStaysFullAndDrawsTheRestDirectly) {
     DDPalFillSurface(&m_target, 0);
     m_font.Draw(&m_target, 64, 32, extra, 0);
     EXPECT_EQ(lpFull->Find(extra), -1);
-    ExpectPixels(&m_target, Expected(extra, 64, 32, 32, 32, 16), 50, 20, 120, 80, "drawn past a full cache");
+    ExpectPixels(&m_target, Expected(extra, 64, 32, 32, 32, 16), 50, 20, 120, 80,
+                 "drawn past a full cache");
   }
   EXPECT_EQ(lpFull->m_nCount, lpFull->m_nCapacity);
   // Nothing was evicted or moved.
@@ -274,7 +285,8 @@ TEST_P(FontTest, ProportionalLinesAndCentring) {
   // Cell width 0: each line drawn whole, the next one line height lower.
   ASSERT_TRUE(m_font.Create("ＭＳ Ｐゴシック", 0, 16, 0, 24, kColor, -1, 0, 0, -1, 1));
   EXPECT_EQ(m_font.m_lpFastFont_Half, nullptr);
-  EXPECT_NE(m_folder.ReadFile(kTraceLogName).find("※フォントクラスで文字間が未設定！"), std::string::npos);
+  EXPECT_NE(m_folder.ReadFile(kTraceLogName).find("※フォントクラスで文字間が未設定！"),
+            std::string::npos);
   int w, h;
   m_font.MeasureTextLines("Ab\nあい", w, h);
   EXPECT_EQ(w, 32);
@@ -325,9 +337,11 @@ TEST_P(FontTest, GlyphPictureAndWindowBox) {
   // pictures (on the back buffer, where the textured back end batches them).
   DDPalFillSurface(&g_BackBufferSD, 0);
   m_font.Draw(&g_BackBufferSD, 0, 0, "ab", 1);
-  const uint32_t screenBlock = PixelAt(&g_BackBufferSD, 16, 0);  // no glyph pixel there; (18, 0) has one
+  const uint32_t screenBlock =
+      PixelAt(&g_BackBufferSD, 16, 0);  // no glyph pixel there; (18, 0) has one
   for (int py = 0; py < 4; ++py)
-    for (int px = 16; px < 20; ++px) EXPECT_EQ(PixelAt(&g_BackBufferSD, px, py), screenBlock) << px << "," << py;
+    for (int px = 16; px < 20; ++px)
+      EXPECT_EQ(PixelAt(&g_BackBufferSD, px, py), screenBlock) << px << "," << py;
   ExpectPixels(&g_BackBufferSD, Expected("ab", 0, 0), 4, 4, 32, 20, "font glyphs too");
 
   // Window box centred on the 640-wide window picture: x = 320 - 100, with a
@@ -341,9 +355,10 @@ TEST_P(FontTest, GlyphPictureAndWindowBox) {
   struct Probe {
     int x, y;
     uint32_t v;
-  } probes[] = {{217, 50, m_background}, {219, 50, frame}, {220, 50, inside}, {419, 79, inside},
-                {420, 50, frame},        {421, 50, frame}, {422, 50, m_background}, {300, 48, frame},
-                {300, 47, m_background}, {300, 81, frame}, {300, 82, m_background}};
+  } probes[] = {{217, 50, m_background}, {219, 50, frame},       {220, 50, inside},
+                {419, 79, inside},       {420, 50, frame},       {421, 50, frame},
+                {422, 50, m_background}, {300, 48, frame},       {300, 47, m_background},
+                {300, 81, frame},        {300, 82, m_background}};
   for (const auto& p : probes) EXPECT_EQ(PixelAt(&m_target, p.x, p.y), p.v) << p.x << "," << p.y;
 
   // PrintfBox measures the formatted text, cut to 511 bytes on a character
@@ -365,14 +380,15 @@ TEST_P(FontTest, GlyphPictureAndWindowBox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, FontTest,
-                         testing::Values(BackEnd{"DD8", 0, 8}, BackEnd{"DD16", 0, 16}, BackEnd{"DD32", 0, 32},
-                                         BackEnd{"D3D16", 1, 16}, BackEnd{"D3D32", 1, 32}),
+                         testing::Values(BackEnd{"DD8", 0, 8}, BackEnd{"DD16", 0, 16},
+                                         BackEnd{"DD32", 0, 32}, BackEnd{"D3D16", 1, 16},
+                                         BackEnd{"D3D32", 1, 32}),
                          Name);
 
 // The real faces: which file each face name of the font-face table finds,
 // and what glyph pixels become on each back end.
 class FontFaceTest : public testing::Test {
-protected:
+ protected:
   void SetUp() override {
     DDResetForTests();
     SetRasterizerFactory(nullptr);
@@ -390,22 +406,25 @@ TEST_F(FontFaceTest, WindowsFacesMapToIpaGothic) {
     const char* pszFace;
     const char* pszFile;
   } cases[] = {
-      {"ＭＳ ゴシック", "ipag.ttf"},   {"ＭＳ 明朝", "ipag.ttf"},     {"HGｺﾞｼｯｸE", "ipag.ttf"},
-      {"ＭＳ Ｐゴシック", "ipagp.ttf"}, {"MS UI Gothic", "ipagp.ttf"}, {"HGP創英角ﾎﾟｯﾌﾟ体", "ipagp.ttf"},
-      {"Arial", "ipag.ttf"},           {"", "ipag.ttf"},
+      {"ＭＳ ゴシック", "ipag.ttf"}, {"ＭＳ 明朝", "ipag.ttf"},
+      {"HGｺﾞｼｯｸE", "ipag.ttf"},      {"ＭＳ Ｐゴシック", "ipagp.ttf"},
+      {"MS UI Gothic", "ipagp.ttf"}, {"HGP創英角ﾎﾟｯﾌﾟ体", "ipagp.ttf"},
+      {"Arial", "ipag.ttf"},         {"", "ipag.ttf"},
   };
   for (const auto& c : cases) {
     const std::string strFile = FindFontFile(c.pszFace);
     // fonts-japanese-gothic.ttf is the system's alias of the same file.
-    const bool bFound = strFile.ends_with(c.pszFile) ||
-                        (std::string(c.pszFile) == "ipag.ttf" && strFile.ends_with("fonts-japanese-gothic.ttf"));
+    const bool bFound =
+        strFile.ends_with(c.pszFile) ||
+        (std::string(c.pszFile) == "ipag.ttf" && strFile.ends_with("fonts-japanese-gothic.ttf"));
     EXPECT_TRUE(bFound) << c.pszFace << " -> " << strFile;
   }
 }
 
 TEST_F(FontFaceTest, TexturedGlyphsAreBlendedAndSurfaceGlyphsSolid) {
   for (int bD3D : {1, 0}) {
-    ASSERT_TRUE(DDInit(bD3D, nullptr, 640, 480, bD3D ? 32 : 8, 0, 0, 1, 60, 0, nullptr, nullptr, 0));
+    ASSERT_TRUE(
+        DDInit(bD3D, nullptr, 640, 480, bD3D ? 32 : 8, 0, 0, 1, 60, 0, nullptr, nullptr, 0));
     g_Palette[kColor] = kColorEntry;
     {
       Font font;

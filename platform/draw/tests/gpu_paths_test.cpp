@@ -57,17 +57,18 @@ struct QUADSETUP {
 QUADSETUP RandomQuad(cRandom& rnd, int nTargetWidth, int nTargetHeight) {
   static const GPUFORMAT kTexFormats[] = {GPUFMT_A8R8G8B8, GPUFMT_A8R8G8B8, GPUFMT_X8R8G8B8,
                                           GPUFMT_A1R5G5B5, GPUFMT_R5G6B5};
-  static const uint32_t kOps[] = {
-      GPUTOP_DISABLE,           GPUTOP_SELECTARG1,        GPUTOP_SELECTARG2,
-      GPUTOP_MODULATE,          GPUTOP_MODULATE,          GPUTOP_MODULATE2X,
-      GPUTOP_MODULATE4X,        GPUTOP_ADD,               GPUTOP_ADDSIGNED,
-      GPUTOP_SUBTRACT,          GPUTOP_BLENDDIFFUSEALPHA, GPUTOP_BLENDTEXTUREALPHA,
-      GPUTOP_BLENDFACTORALPHA,  9};
-  static const uint32_t kArgs[] = {GPUTA_DIFFUSE, GPUTA_CURRENT, GPUTA_TEXTURE, GPUTA_TEXTURE,
-                                   GPUTA_TFACTOR, 0x12};
+  static const uint32_t kOps[] = {GPUTOP_DISABLE,           GPUTOP_SELECTARG1,
+                                  GPUTOP_SELECTARG2,        GPUTOP_MODULATE,
+                                  GPUTOP_MODULATE,          GPUTOP_MODULATE2X,
+                                  GPUTOP_MODULATE4X,        GPUTOP_ADD,
+                                  GPUTOP_ADDSIGNED,         GPUTOP_SUBTRACT,
+                                  GPUTOP_BLENDDIFFUSEALPHA, GPUTOP_BLENDTEXTUREALPHA,
+                                  GPUTOP_BLENDFACTORALPHA,  9};
+  static const uint32_t kArgs[] = {GPUTA_DIFFUSE, GPUTA_CURRENT, GPUTA_TEXTURE,
+                                   GPUTA_TEXTURE, GPUTA_TFACTOR, 0x12};
   static const uint32_t kBlends[] = {
-      GPUBLEND_ZERO,      GPUBLEND_ONE,          GPUBLEND_SRCCOLOR,  GPUBLEND_INVSRCCOLOR,
-      GPUBLEND_SRCALPHA,  GPUBLEND_INVSRCALPHA,  GPUBLEND_DESTALPHA, GPUBLEND_INVDESTALPHA,
+      GPUBLEND_ZERO,      GPUBLEND_ONE,         GPUBLEND_SRCCOLOR,  GPUBLEND_INVSRCCOLOR,
+      GPUBLEND_SRCALPHA,  GPUBLEND_INVSRCALPHA, GPUBLEND_DESTALPHA, GPUBLEND_INVDESTALPHA,
       GPUBLEND_DESTCOLOR, GPUBLEND_INVDESTCOLOR};
   QUADSETUP q;
   q.texFormat = rnd.Pick(kTexFormats);

@@ -116,8 +116,8 @@ struct COPYCASE {
 };
 
 std::string Describe(const COPYCASE& c) {
-  return testing::PrintToString(std::vector<int>{c.x, c.y, c.w, c.h, c.sx, c.sy, c.sw, c.sh,
-                                                 static_cast<int>(c.dwFlags)});
+  return testing::PrintToString(
+      std::vector<int>{c.x, c.y, c.w, c.h, c.sx, c.sy, c.sw, c.sh, static_cast<int>(c.dwFlags)});
 }
 
 // Runs one DDStretchBlt and compares the whole target with the model.
@@ -163,8 +163,15 @@ TEST_P(LockedCopyTest, RandomCopiesMatchThePerPixelRule) {
   };
   DDSURFACEDATA* const targets[] = {&g_BackBufferSD, &sysTarget, &rtTarget};
   for (int i = 0; i < 600; ++i) {
-    COPYCASE c{next(-40, 40), next(-30, 30), next(-2, 70), next(-2, 50), next(-10, 40),
-               next(-10, 35), 0,             0,            static_cast<uint32_t>(next(0, 1))};
+    COPYCASE c{next(-40, 40),
+               next(-30, 30),
+               next(-2, 70),
+               next(-2, 50),
+               next(-10, 40),
+               next(-10, 35),
+               0,
+               0,
+               static_cast<uint32_t>(next(0, 1))};
     switch (next(0, 3)) {
       case 0:  // unscaled
         c.sw = c.w;

@@ -115,10 +115,10 @@ TEST_F(InputPoll, AxisThresholds) {
     uint32_t x, y, code;
     int pressed;
   } cases[] = {
-      {10000, 32767, kAxisXLow, 1},  {10001, 32767, kAxisXLow, 0},
-      {55535, 32767, kAxisXHigh, 1}, {55534, 32767, kAxisXHigh, 0},
-      {32767, 0, kAxisYLow, 1},      {32767, 65535, kAxisYHigh, 1},
-      {32767, 55534, kAxisYHigh, 0}, {0, 0, 4096, 0},
+      {10000, 32767, kAxisXLow, 1},     {10001, 32767, kAxisXLow, 0},
+      {55535, 32767, kAxisXHigh, 1},    {55534, 32767, kAxisXHigh, 0},
+      {32767, 0, kAxisYLow, 1},         {32767, 65535, kAxisYHigh, 1},
+      {32767, 55534, kAxisYHigh, 0},    {0, 0, 4096, 0},
       {0, 0, kAxisXLow | kAxisYLow, 0},  // codes are single axes, not masks
   };
   for (const auto& c : cases)
@@ -134,9 +134,18 @@ TEST_F(InputPoll, KeypadDirectionFavoursLeftAndUp) {
 
 TEST_F(InputPoll, ConfiguredMapWithKeyboardAndJoystick) {
   const KEYENTRY kb = {kKeyDeviceKeyboard, 0, 0};
-  UseConfiguredMap({{8, vkey::kLeft, 0}, {8, vkey::kRight, 0}, {0, kAxisYLow, 0}, {0, kAxisYHigh, 0},
-                    {8, vkey::kSpace, 0}, {0, 2, 0}, {1, 1, 0}, {9, 1, 0}, {-1, 1, 0},
-                    {0, kAxisXLow, 0}, kb, kb},
+  UseConfiguredMap({{8, vkey::kLeft, 0},
+                    {8, vkey::kRight, 0},
+                    {0, kAxisYLow, 0},
+                    {0, kAxisYHigh, 0},
+                    {8, vkey::kSpace, 0},
+                    {0, 2, 0},
+                    {1, 1, 0},
+                    {9, 1, 0},
+                    {-1, 1, 0},
+                    {0, kAxisXLow, 0},
+                    kb,
+                    kb},
                    1);
   Dev().AttachJoystick(0, true);
   Dev().AttachJoystick(1, true);  // beyond the joystick count: never read

@@ -1,8 +1,9 @@
 // SDL events reaching the device table.
 
+#include "platform/input/input_sdl.h"
+
 #include <SDL.h>
 
-#include "platform/input/input_sdl.h"
 #include "platform/input/tests/input_test_util.h"
 #include "platform/input/virtual_keys.h"
 
@@ -24,13 +25,20 @@ TEST_F(InputSdl, ScancodesMapToVirtualKeys) {
     SDL_Scancode code;
     int nKey;
   } cases[] = {
-      {SDL_SCANCODE_LEFT, vkey::kLeft}, {SDL_SCANCODE_DOWN, vkey::kDown},
-      {SDL_SCANCODE_Z, vkey::kZ},       {SDL_SCANCODE_A, vkey::kA},
-      {SDL_SCANCODE_0, 48},             {SDL_SCANCODE_9, 57},
-      {SDL_SCANCODE_F1, 112},           {SDL_SCANCODE_F12, 123},
-      {SDL_SCANCODE_KP_0, 96},          {SDL_SCANCODE_KP_9, 105},
-      {SDL_SCANCODE_ESCAPE, 27},        {SDL_SCANCODE_RETURN, 13},
-      {SDL_SCANCODE_SPACE, 32},         {SDL_SCANCODE_UNKNOWN, 0},
+      {SDL_SCANCODE_LEFT, vkey::kLeft},
+      {SDL_SCANCODE_DOWN, vkey::kDown},
+      {SDL_SCANCODE_Z, vkey::kZ},
+      {SDL_SCANCODE_A, vkey::kA},
+      {SDL_SCANCODE_0, 48},
+      {SDL_SCANCODE_9, 57},
+      {SDL_SCANCODE_F1, 112},
+      {SDL_SCANCODE_F12, 123},
+      {SDL_SCANCODE_KP_0, 96},
+      {SDL_SCANCODE_KP_9, 105},
+      {SDL_SCANCODE_ESCAPE, 27},
+      {SDL_SCANCODE_RETURN, 13},
+      {SDL_SCANCODE_SPACE, 32},
+      {SDL_SCANCODE_UNKNOWN, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(ScancodeToVirtualKey(c.code), c.nKey) << c.code;
 }

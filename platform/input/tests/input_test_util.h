@@ -7,7 +7,7 @@
 #include "platform/input/input_state.h"
 
 class InputTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { ResetInputGlobals(); }
   void TearDown() override { ResetInputGlobals(); }
   cInputDevices& Dev() { return InputDevices(); }

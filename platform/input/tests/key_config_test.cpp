@@ -31,7 +31,9 @@ std::string Image(int32_t nEntries, int32_t nJoysticks, int32_t bUse) {
   return s;
 }
 
-bool SameConfig(const KEYCONFIG& a, const KEYCONFIG& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameConfig(const KEYCONFIG& a, const KEYCONFIG& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 }  // namespace
 

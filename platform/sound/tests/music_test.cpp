@@ -104,7 +104,7 @@ TEST(OggPlayer, ResamplesStereoToTheOutputRate) {
 // The music player on a pulled output, with Ogg players on the test's mixer
 // and a recording MIDI output.
 class BgmPlayer : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     const char* ogg[5] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
                           "bgm\\Option.ogg", "bgm\\Stage.ogg"};
@@ -115,8 +115,10 @@ protected:
       std::strcpy(midPath[i], mid[i]);
     }
     folder.WriteFile("bgm\\Title.ogg", MakeOggSine(22050, 1, 4410));
-    folder.WriteFile("bgm\\Stage.mid", Smf(0, 96, {Bytes({0x00, 0x90, 0x3C, 0x64, 0x60, 0xFF, 0x2F, 0x00})}));
-    folder.WriteFile("bgm\\Boss.mid", Smf(0, 96, {Bytes({0x00, 0x91, 0x3C, 0x64, 0x60, 0xFF, 0x2F, 0x00})}));
+    folder.WriteFile("bgm\\Stage.mid",
+                     Smf(0, 96, {Bytes({0x00, 0x90, 0x3C, 0x64, 0x60, 0xFF, 0x2F, 0x00})}));
+    folder.WriteFile("bgm\\Boss.mid",
+                     Smf(0, 96, {Bytes({0x00, 0x91, 0x3C, 0x64, 0x60, 0xFF, 0x2F, 0x00})}));
   }
   void TearDown() override { player.Release(); }
 
@@ -234,8 +236,8 @@ TEST(FluidSynth, RendersANoteWithTheDefaultSoundFont) {
   cTestGameFolder folder;
   std::shared_ptr<cMidiOut> out = CreateFluidMidiOut(22050, GetSoundFontPath());
   ASSERT_NE(out, nullptr);
-  out->ShortMessage(0x00C0, 0);      // piano
-  out->ShortMessage(0x643C90, 0);    // middle C
+  out->ShortMessage(0x00C0, 0);    // piano
+  out->ShortMessage(0x643C90, 0);  // middle C
   std::vector<float> v(2 * 4410, 0.0f);
   out->Render(v.data(), 4410);
   float fPeak = 0;

@@ -45,7 +45,8 @@ inline std::string MakeOggSine(int nRate, int nChannels, int nFrames, float fAmp
       float** buf = vorbis_analysis_buffer(&vd, n);
       for (int i = 0; i < n; ++i)
         for (int c = 0; c < nChannels; ++c)
-          buf[c][i] = fAmplitude * static_cast<float>(std::sin(kTwoPi * 441.0 * (nDone + i) / nRate));
+          buf[c][i] =
+              fAmplitude * static_cast<float>(std::sin(kTwoPi * 441.0 * (nDone + i) / nRate));
       vorbis_analysis_wrote(&vd, n);
       nDone += n;
     }

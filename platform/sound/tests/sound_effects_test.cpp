@@ -1,5 +1,7 @@
 // WAV files, the mixer pulled without a device, and the sound-effect layer.
 
+#include "platform/sound/sound_effects.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 
 #include "app/base/report_log.h"
 #include "platform/sound/audio_mixer.h"
-#include "platform/sound/sound_effects.h"
 #include "platform/sound/tests/sound_test_support.h"
 #include "platform/sound/wave_file.h"
 #include "testing/game_folder.h"
@@ -31,10 +32,12 @@ TEST(WaveFile, ReadsPcmAndRefusesWhatItCannotPlay) {
   } cases[] = {
       {"plain", Riff(fmt8 + data), eWaveError::kOk, 4},
       {"LIST between fmt and data", Riff(fmt8 + list + data), eWaveError::kOk, 4},
-      {"16-bit stereo keeps whole frames", Riff(fmt16s + Chunk("data", "0123456")), eWaveError::kOk, 4},
+      {"16-bit stereo keeps whole frames", Riff(fmt16s + Chunk("data", "0123456")), eWaveError::kOk,
+       4},
       {"data before fmt", Riff(data + fmt8), eWaveError::kNoFormat, 0},
       {"not PCM", Riff(Chunk("fmt ", FmtBody(3, 1, 22050, 32)) + data), eWaveError::kNotPcm, 0},
-      {"ADPCM bits", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 4)) + data), eWaveError::kBadFormat, 0},
+      {"ADPCM bits", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 4)) + data), eWaveError::kBadFormat,
+       0},
       {"truncated data", truncated, eWaveError::kTruncated, 0},
       {"no data", Riff(fmt8), eWaveError::kNoData, 0},
       {"not RIFF", "RIFX" + Riff(fmt8 + data).substr(4), eWaveError::kNotRiff, 0},
@@ -154,7 +157,7 @@ TEST(AudioMixer, ResamplesToTheOutputRateAndLoops) {
 
 // The sound layer on a pulled output.
 class SoundEffects : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     folder.WriteFile("se\\a.wav", ConstantWav8(22050, 1000, kQuarter));
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
@@ -194,14 +197,17 @@ TEST_F(SoundEffects, SetsVolumesClampedAndChecksTheBufferIndex) {
   EXPECT_EQ(DS_GetVolume(sd, 1), -300);
   struct Case {
     int nVolume, bRelative, nStart, nExpected;
-  } cases[] = {{-12000, 0, 0, -10000}, {500, 0, -100, 0}, {-200, 1, -9900, -10000}, {-200, 1, -300, -500},
+  } cases[] = {{-12000, 0, 0, -10000},
+               {500, 0, -100, 0},
+               {-200, 1, -9900, -10000},
+               {-200, 1, -300, -500},
                {100, 1, -50, 0}};
   for (const Case& c : cases) {
     DS_SetVolume(sd, 1, c.nStart, 0);
     EXPECT_EQ(DS_SetVolume(sd, 1, c.nVolume, c.bRelative), c.nExpected);
     EXPECT_EQ(DS_GetVolume(sd, 1), c.nExpected);
   }
-  EXPECT_EQ(DS_SetVolume(sd, 2, -100, 0), 0);   // past the last buffer
+  EXPECT_EQ(DS_SetVolume(sd, 2, -100, 0), 0);  // past the last buffer
   EXPECT_EQ(DS_SetVolume(sd, -1, -100, 0), 0);
   EXPECT_EQ(DS_GetVolume(sd, 7), 0);
   DS_ReleaseSound(sd);

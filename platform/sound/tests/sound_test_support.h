@@ -57,7 +57,8 @@ inline std::string Riff(const std::string& chunks) {
 
 // An 8-bit mono PCM file of n samples, all of one value.
 inline std::string ConstantWav8(uint32_t rate, size_t n, uint8_t value) {
-  return Riff(Chunk("fmt ", FmtBody(1, 1, rate, 8)) + Chunk("data", std::string(n, static_cast<char>(value))));
+  return Riff(Chunk("fmt ", FmtBody(1, 1, rate, 8)) +
+              Chunk("data", std::string(n, static_cast<char>(value))));
 }
 
 // Standard MIDI file: header chunk and tracks.
@@ -83,7 +84,7 @@ inline std::string Bytes(std::initializer_list<int> b) {
 
 // The output is pulled by the test: opening it opens nothing.
 class cPulledOutput {
-public:
+ public:
   explicit cPulledOutput(bool bOpens = true) {
     SetAudioDeviceOps({[bOpens](cAudioMixer&, int) { return bOpens; }, [] {}});
   }
@@ -106,7 +107,7 @@ struct cRecordedEvent {
 };
 
 class cRecordingMidiOut : public cMidiOut {
-public:
+ public:
   void ShortMessage(uint32_t dwMessage, int64_t nSample) override {
     vEvents.push_back({nSample, dwMessage});
   }
@@ -125,7 +126,7 @@ public:
 
 // Installs a maker that hands out one recording output; restores FluidSynth.
 class cRecordingMidiGuard {
-public:
+ public:
   cRecordingMidiGuard() : out(std::make_shared<cRecordingMidiOut>()) {
     SetMidiOutMaker([o = out](int) { return o; });
   }

@@ -1,12 +1,13 @@
 // The play data record, its migrations and the progress operations.
 
+#include "stagedata/progress/play_data.h"
+
 #include <gtest/gtest.h>
 
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
 #include "records/record_file.h"
 #include "records/system.h"
-#include "stagedata/progress/play_data.h"
 #include "stagedata/progress/world_map.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
@@ -16,7 +17,7 @@ namespace {
 
 // Resets the globals the play data reads, before and after each test.
 class PlayDataTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { ResetGlobals(); }
   void TearDown() override { ResetGlobals(); }
   static void ResetGlobals() {
@@ -83,8 +84,8 @@ std::string OldPlayData(int nVersion, std::initializer_list<int32_t> fields, boo
   b.Strings(2).str("data\\stg4\\x.").str("bob");
   for (int i = 0; i < 8; ++i) b.u16(0);
   if (bStoredFlags) b.u32(2).i32(0).i32(1);
-  b.u32(0).u32(0).u32(0);       // hero status, best scores, challenge results
-  b.u32(2).i32(1).i32(1);       // cleared flags: only two
+  b.u32(0).u32(0).u32(0);         // hero status, best scores, challenge results
+  b.u32(2).i32(1).i32(1);         // cleared flags: only two
   b.u32(3).i32(4).i32(5).i32(6);  // common variables: only three
   return b.Bytes();
 }
@@ -93,8 +94,8 @@ TEST_F(PlayDataTest, OlderVersionsAreBroughtUpToDate) {
   // Version 165: 22 fields (no HP/SP sums, loop, auto-save, direction, left, previous position).
   // 14 ints common to every version, then multi-part, music, challenge,
   // slot, ranking switch and genre.
-  std::initializer_list<int32_t> v165 = {0, 3, 4, 0, 0, 1, 1, 3, 3, 0, 0, 0, 0, 0,
-                                         0, 7, 1, 0, 0, 0};
+  std::initializer_list<int32_t> v165 = {0, 3, 4, 0, 0, 1, 1, 3, 3, 0,
+                                         0, 0, 0, 0, 0, 7, 1, 0, 0, 0};
   m_folder.WriteFile("a.dat", OldPlayData(165, v165, false));
   cPlayData data;
   data.m_bLeftStage = 1;
@@ -111,8 +112,8 @@ TEST_F(PlayDataTest, OlderVersionsAreBroughtUpToDate) {
   EXPECT_EQ(data.m_HeroStatus.size(), 1u);
 
   // Version 190 has the left-stage flag but not the previous position.
-  std::initializer_list<int32_t> v190 = {0, 3, 4, 0, 0, 1, 1, 3, 3, 0, 0, 0, 0, 0,
-                                         0, 0, 0, 7, 1, 1, 1, 0, 0, 0, 0};
+  std::initializer_list<int32_t> v190 = {0, 3, 4, 0, 0, 1, 1, 3, 3, 0, 0, 0, 0,
+                                         0, 0, 0, 0, 7, 1, 1, 1, 0, 0, 0, 0};
   m_folder.WriteFile("b.dat", OldPlayData(190, v190, false));
   cPlayData b;
   b.m_nPrevMapX = 5;

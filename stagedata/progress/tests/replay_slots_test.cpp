@@ -15,7 +15,7 @@
 namespace {
 
 class ProgressFilesTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ResetSystemRecord();
     ResetRecordGlobals();
@@ -46,7 +46,8 @@ TEST_F(ProgressFilesTest, SlotPathsAndTheSlotList) {
   InitSaveSlotList(g_SaveSlots, kSaveSlotCount);
   g_SaveSlots.At(5).m_bUsed = 1;
   LoadSaveSlotList(g_SaveSlots);
-  for (int i = 0; i < kSaveSlotCount; ++i) EXPECT_EQ(g_SaveSlots.At(i).m_bUsed, i == 2 ? 1 : 0) << i;
+  for (int i = 0; i < kSaveSlotCount; ++i)
+    EXPECT_EQ(g_SaveSlots.At(i).m_bUsed, i == 2 ? 1 : 0) << i;
   EXPECT_EQ(g_SaveSlots.At(2).m_SaveTime, data.m_SaveTime);
   EXPECT_GE(data.m_SaveTime.wYear, 2024);
 }
@@ -126,17 +127,22 @@ TEST_F(ProgressFilesTest, ReplayFileRoundTripPlaysWordForWord) {
   cReplayData replay;
   replay.m_nSeed = 12345;
   std::vector<std::array<int16_t, 2>> words;
-  for (int i = 0; i < 500; ++i) words.push_back({static_cast<int16_t>(i / 7 % 3), static_cast<int16_t>(i % 11 == 0)});
+  for (int i = 0; i < 500; ++i)
+    words.push_back({static_cast<int16_t>(i / 7 % 3), static_cast<int16_t>(i % 11 == 0)});
   for (const auto& w : words) replay.RecordFrame(w.data());
   cPlayData play;
   play.m_nLives = 4;
-  ASSERT_EQ(replay.SaveReplayFile("user_data\\rpl4\\a.rpl4_695", &g_Stage, &g_StageStart, &play), 1);
+  ASSERT_EQ(replay.SaveReplayFile("user_data\\rpl4\\a.rpl4_695", &g_Stage, &g_StageStart, &play),
+            1);
 
   auto pStage = std::make_unique<cEdStage>();
   auto pStart = std::make_unique<cEdStage>();
   cReplayData loaded;
   cPlayData loadedPlay;
-  ASSERT_EQ(loaded.LoadReplayFile("user_data\\rpl4\\a.rpl4_695", pStage.get(), pStart.get(), &loadedPlay), 1) << m_folder.ReportLogText();
+  ASSERT_EQ(
+      loaded.LoadReplayFile("user_data\\rpl4\\a.rpl4_695", pStage.get(), pStart.get(), &loadedPlay),
+      1)
+      << m_folder.ReportLogText();
   EXPECT_EQ(loaded.m_nSeed, 12345);
   EXPECT_EQ(loadedPlay.m_nLives, 4);
   EXPECT_EQ(pStage->m_nTimeLimit, 90);
@@ -154,7 +160,9 @@ TEST_F(ProgressFilesTest, ReplayFileRoundTripPlaysWordForWord) {
   const std::string strBytes = m_folder.ReadFile("user_data\\rpl4\\a.rpl4_695");
   m_folder.WriteFile("user_data\\rpl4\\cut.rpl4_695", strBytes.substr(0, strBytes.size() - 3));
   loadedPlay.m_nLives = 9;
-  EXPECT_EQ(loaded.LoadReplayFile("user_data\\rpl4\\cut.rpl4_695", pStage.get(), pStart.get(), &loadedPlay), 0);
+  EXPECT_EQ(loaded.LoadReplayFile("user_data\\rpl4\\cut.rpl4_695", pStage.get(), pStart.get(),
+                                  &loadedPlay),
+            0);
   EXPECT_EQ(loadedPlay.m_nLives, 9);
   EXPECT_EQ(loaded.m_nSeed, 12345);
 }
@@ -179,7 +187,8 @@ TEST_F(ProgressFilesTest, ProposedReplayNamesSkipTakenOnes) {
   m_folder.WriteFile("user_data\\rpl4\\c01_00.rpl4_695", "");
   m_folder.WriteFile("user_data\\rpl4\\c01_01.rpl4_695", "");
   EXPECT_EQ(ProposeReplayFileName("data\\stg4\\c01."), "c01_02.rpl4_695");
-  for (int j = 0; j <= 8; ++j) m_folder.WriteFile("user_data\\rpl4\\c01_0" + std::to_string(j) + ".rpl4_695", "");
+  for (int j = 0; j <= 8; ++j)
+    m_folder.WriteFile("user_data\\rpl4\\c01_0" + std::to_string(j) + ".rpl4_695", "");
   EXPECT_EQ(ProposeReplayFileName("data\\stg4\\c01."), "c01_10.rpl4_695");
 }
 

@@ -15,10 +15,11 @@ namespace {
 constexpr int kText = 241;
 
 class SaveSlotDrawTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     DDResetForTests();
-    SetRasterizerFactory([](const std::string&, int nHeight) { return std::make_unique<cBoxRasterizer>(nHeight); });
+    SetRasterizerFactory(
+        [](const std::string&, int nHeight) { return std::make_unique<cBoxRasterizer>(nHeight); });
     ASSERT_TRUE(DDInit(0, nullptr, 640, 480, 8, 0, 0, 1, 60, 0, nullptr, nullptr, 0));
     ASSERT_TRUE(DDCreateSurface(&m_target, 640, 480, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
     DDPalFillSurface(&m_target, 0);

@@ -1,11 +1,12 @@
 // The world map: defaults, grid resizing, validation, lookups and the file.
 
+#include "stagedata/progress/world_map.h"
+
 #include <gtest/gtest.h>
 
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
 #include "records/record_file.h"
-#include "stagedata/progress/world_map.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
 
@@ -54,7 +55,8 @@ TEST(WorldMap, SetSizeKeepsCellsAtTheirPositions) {
   EXPECT_EQ(map.m_nPitch_Shift, 6);
   ASSERT_EQ(map.m_Cells.size(), 128u);
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 33; ++x) EXPECT_EQ(map.CellAt(x, y), x < 20 ? (x + y) % 10 : 0) << x << "," << y;
+    for (int x = 0; x < 33; ++x)
+      EXPECT_EQ(map.CellAt(x, y), x < 20 ? (x + y) % 10 : 0) << x << "," << y;
 
   EXPECT_FALSE(map.SetSize(0, 5));
   EXPECT_EQ(map.m_nWidth, 33);
@@ -113,11 +115,12 @@ TEST(WorldMap, VariableComparisons) {
     int v, op, c;
     bool expected;
   } cases[] = {
-      {3, 0, 3, true},  {3, 1, 3, false}, {3, 2, 4, false}, {3, 3, 4, true},  {5, 4, 4, true},
-      {4, 5, 4, false}, {-9, 6, 3, true}, {7, 6, 0, true},  {7, 7, 0, false}, {7, 7, 3, true},
-      {INT32_MIN, 6, -1, true}, {1, 8, 1, false},
+      {3, 0, 3, true},  {3, 1, 3, false}, {3, 2, 4, false},         {3, 3, 4, true},
+      {5, 4, 4, true},  {4, 5, 4, false}, {-9, 6, 3, true},         {7, 6, 0, true},
+      {7, 7, 0, false}, {7, 7, 3, true},  {INT32_MIN, 6, -1, true}, {1, 8, 1, false},
   };
-  for (const auto& c : cases) EXPECT_EQ(CompareWorldVar(c.v, c.op, c.c), c.expected) << c.v << " " << c.op << " " << c.c;
+  for (const auto& c : cases)
+    EXPECT_EQ(CompareWorldVar(c.v, c.op, c.c), c.expected) << c.v << " " << c.op << " " << c.c;
 }
 
 TEST(WorldMap, SavesAndLoadsByteForByte) {
