@@ -1,0 +1,282 @@
+#pragma once
+// cChara: the base of the hero (cPlayer) and the computer characters. Beyond
+// a moving sprite a character has its own copy of its definition, its
+// running flows (one cFlowRunner per flow, in flow order) with the per-tag
+// bookkeeping of triggers, the links to its target and to the characters
+// that target it, the body state of the physics (knock-back, landing and air
+// flags, the block contacts LRUD of the current sub-step), hit points and
+// skill points with their gauge animations, the animations started by flows
+// and two extra boxes for the hit tests.
+//
+// Links between characters hold object ids, never addresses: a character may
+// be built as a temporary and copied into its list, and copies are made for
+// trial positions. An id is resolved through the play scene
+// (FindCharaById); a link to a character that has left the stage resolves to
+// null. Map cells under the feet are held as indexes into g_MapCells (-1 for
+// none), which stay valid when the grid is rebuilt.
+//
+// Counting: a frame holds N sub-steps; a tenth is 6 frames (6 x N
+// sub-steps); a half block is 16 pixels.
+
+#include <cstdint>
+#include <list>
+#include <vector>
+
+#include "app/base/checked_containers.h"
+#include "objects/game_object.h"
+#include "stagedata/chara.h"
+
+class cCondition;
+class cFlowRunner;
+class cItem;
+class cMapCell;
+struct DDSURFACEDATA;
+
+// The block contacts of a sub-step, indexes into cChara::LRUD.
+enum : int { LRUD_LEFT = 0, LRUD_RIGHT = 1, LRUD_UP = 2, LRUD_DOWN = 3 };
+
+// Flow tags: 0 "-", 1..26 A..Z.
+inline constexpr int kFlowTags = 27;
+// Character variables.
+inline constexpr int kCharaVars = 9;
+// The jump from a solid character is 1.02 times as fast, as the program
+// always had it in single precision.
+inline constexpr double kRideJumpBoost = static_cast<double>(1.02f);
+
+// A box of a character: world edges (refreshed by UpdateBoxX and
+// UpdateBoxY), its offset from the object position and size as currently
+// scaled, and the same unscaled.
+struct HITBOX {
+  DRECT rc;
+  int32_t nX = 0;
+  int32_t nY = 0;
+  int32_t nWidth = 0;
+  int32_t nHeight = 0;
+  int32_t nBaseX = 0;
+  int32_t nBaseY = 0;
+  int32_t nBaseWidth = 0;
+  int32_t nBaseHeight = 0;
+};
+
+// The animation of a HP or SP gauge after a change.
+struct GAUGEANIM {
+  int32_t nFrames = 0;   // countdown, 120 when started
+  double dChange = 0.0;  // width of the change bar in pixels, signed
+  double dStep = 0.0;    // pixels the change bar shrinks per frame
+  int32_t nWidth = 0;    // width of the value bar when the change happened, 0..50
+};
+
+// Immunity against one attacker.
+struct IMMUNITY {
+  int32_t nAttackerId = 0;
+  int32_t nLeft = 0;  // sub-steps
+};
+
+// An animation started by a flow.
+struct ANIMEPLAY {
+  cAnimePattern Pattern;  // pattern 0 is the animation
+  int32_t bPriority = 0;  // from lead-in cues and アニメの実行
+  int32_t nLength = 0;    // frames left of its nominal length
+  int32_t nHold = 0;      // the starting command's use time x 6 (frames)
+  int32_t nKey = 0;       // m_nKey of the runner whose flow started it
+  int32_t bPaused = 0;
+};
+
+// The members of a character, apart so that copies are made member by member
+// by the compiler (cChara adds the re-binding of its runners).
+struct cCharaFields {
+  cCharaFields();
+  cCharaFields(const cCharaFields& other);
+  cCharaFields& operator=(const cCharaFields& other);
+  ~cCharaFields();
+
+  int32_t m_nTargetId = -1;                // ターゲット; -1 none
+  std::vector<int32_t> m_vTargetedBy;      // ids of the characters whose target this is
+  std::vector<int32_t> m_vShots;           // ids of the shots aimed at this character
+  cEdChara m_Def;                          // own copy of the definition and its flows
+  int32_t m_nRunnerKey = 0;                // serial of runner keys
+  cCheckedVector<cFlowRunner> m_vRunners;  // runner i runs flow i of m_Def
+  cCheckedVector<uint8_t> m_vTagActive;    // by tag: a trigger-0 flow runs
+  cCheckedVector<uint8_t> m_vTagEnded;     // by tag: a flow stopped or halted
+  cCheckedVector<uint8_t> m_vTagStarted;   // by tag: started in this frame
+  int32_t m_bTagEndRequest = 0;
+  int32_t m_bDeleteRequest = 0;
+  double m_dHomeX = 0.0;  // where the character was placed
+  double m_dHomeY = 0.0;
+  int32_t m_bAnimeByCommand = 0;
+  double m_dKnockX = 0.0;  // pixels per sub-step
+  double m_dKnockY = 0.0;
+  int32_t m_bKnocked = 0;
+  double m_dAppliedKnockY = 0.0;
+  int32_t m_bNoGravity = 0;
+  int32_t m_nWallSide = -1;  // -1 none, 0 left, 1 right
+  int32_t m_bAirborne = 0;
+  int32_t m_bJumping = 0;
+  int32_t m_bJumpRise = 0;
+  int32_t m_bJumpBlocked = 0;
+  int32_t m_nAirTime = 0;          // sub-steps without ground
+  int32_t m_nFootCell = -1;        // g_MapCells index under the feet
+  int32_t m_nStoodCell = -1;       // the cell last stood on
+  int32_t m_nStoodCellStart = -1;  // m_nStoodCell at the start of the sub-step
+  int32_t m_nModeGrace = 0;
+  int32_t m_bPinX = 0;
+  int32_t m_bPinY = 0;
+  int32_t m_nPinX = 0;
+  int32_t m_nPinY = 0;
+  int32_t m_bDead = 0;
+  int32_t m_nDyingFrames = 0;
+  int32_t LRUD[4] = {};  // contacts of the sub-step: left, right, up, down
+  int32_t m_bLeftGround = 0;
+  int32_t m_bOnChara = 0;    // standing on a solid character
+  int32_t m_nRiddenId = -1;  // that character at the last riding contact
+  DRECT m_dRiddenBox;        // its box then
+  double m_dSavedX[4] = {};  // x, y, right, bottom at the start of the sub-step
+  int32_t m_nHp = 0;
+  GAUGEANIM m_HpGauge;
+  int32_t m_nSp = 0;
+  GAUGEANIM m_SpGauge;
+  cCheckedVector<int32_t> m_vVars;  // character variables
+  int32_t m_nInvincible = 0;        // sub-steps
+  std::list<IMMUNITY> m_Immunity;
+  std::list<ANIMEPLAY> m_AnimePlays;
+  int32_t m_bVanish = 0;
+  int32_t m_nSightDots = 0;
+  HITBOX m_BoxA;         // body against body; placing hit effects
+  HITBOX m_BoxB;         // where shots hit
+  int32_t m_nMisc1 = 0;  // computer: in view; hero: input record of its jump key test
+  int32_t m_nMisc2 = 0;  // computer: active; hero: sub-steps the jump key is held
+};
+
+class cChara : public cGameObject, public cCharaFields {
+ public:
+  cChara();
+  cChara(const cChara& other);
+  cChara& operator=(const cChara& other);
+  ~cChara() override;
+
+  // Slots 13..20 of the program's table.
+  // 13: every member, then the runners re-pointed at this copy's flows.
+  virtual void CopyCharaFrom(const cChara& other);
+  // 14: the item a computer character carries.
+  virtual cItem* GetCarriedItem() { return nullptr; }
+  // 15, 16: after a move along x or y.
+  virtual int AfterMoveX() { return 0; }
+  virtual int AfterMoveY() { return 0; }
+  // 17, 18: one sub-step of motion.
+  virtual int StepX() { return 0; }
+  virtual int StepY() { return 0; }
+  // 19: the flow step.
+  virtual int RunFlows(int bDeathPass) {
+    (void)bDeathPass;
+    return 0;
+  }
+  // 20: ジャンプ.
+  virtual void Jump(COMMANDSTATE* lpState) { (void)lpState; }
+
+  // Placement (slots 4, 7..12): by the sprite centre on screen.
+  void ReanchorY(int nNew, int nOld) override;
+  void SetCenter(int x, int y) override;
+  void SetCenterStop(int x, int y, COMMANDSTATE* lpState) override;
+  void SetCenterX(int x) override;
+  void SetCenterXStop(int x, COMMANDSTATE* lpState) override;
+  void SetCenterY(int y) override;
+  void SetCenterYStop(int y, COMMANDSTATE* lpState) override;
+
+  // Start of life: links, tags, home, body state, HP and SP, variables,
+  // the definition copy (when given), animation set. Runners are left to
+  // the Init of the class (SetFlows).
+  void Reset(const cEdChara* lpDef, double x, double y, int16_t sCopyIndex);
+
+  // Flow and runner lists.
+  void SetFlows(const cFlowList& flows, int nFacing, int bAppend, int nIndex);
+  void BindFlows();
+  void AssignRunners(const cCheckedVector<cFlowRunner>& runners);
+  void DeleteFlow(int nSlot);
+  int DeleteFlowsById(int8_t cId);
+  void ResetTriggerLatches();
+
+  // Triggers (the flow runtime): raises trigger nKey (0..19) on this
+  // character.
+  void RaiseTrigger(int nKey);
+
+  // Animations.
+  void SetAnimeSet(int16_t sNumber, int bForce);
+  void RemoveAnimesOfFlow(int nKey);
+  void PauseAnimesOfFlow(int nKey);
+  void ResumeAnimesOfFlow(int nKey);
+  int CurrentAnimeCell(int bNoAdvance);
+
+  // Boxes and tiles.
+  void SetBoxA(int bBottomAlign, int nWidth, int nHeight);
+  void SetTile(int tx, int ty);
+  void SetTileX(int tx);
+  void SetTileY(int ty);
+  void SetTilePos(int tx, int ty);
+
+  // Links (ids resolved through the play scene).
+  cChara* GetTarget() const;
+  // Makes lpTarget (or none) the target, keeping both sides in step.
+  void SetTarget(cChara* lpTarget);
+  // Leaves every link: the characters targeting this one lose their target,
+  // this one leaves its target's list and loses its target; m_vShots is
+  // emptied (the shots' own side is theirs to clear).
+  void UnlinkCharas();
+
+  // Sub-step bookkeeping.
+  void ClearLRUD();
+  void SavePosition();
+  void RestorePosition();
+  // vy += gravity unless flying, riding, suspended or knocked upward.
+  void ApplyGravity();
+  void DecayKnockbackX();
+  void DecayKnockbackY();
+  void ApplyKnockbackY();
+
+  // Floor and ceiling.
+  int IsOnBlock() const;
+  void LandOnBlock();
+  void HitCeiling();
+  void LeaveGround(int bNoteLeft);
+
+  // Jump arithmetic.
+  double JumpVelocityDots(double dHeight) const;
+  double JumpVelocity(int8_t cHalfBlocks) const;
+  int JumpRiseSteps(double dVelocity) const;
+  int JumpDuration(int8_t cHalfBlocks) const;
+
+  // Hit points and skill points.
+  int ChangeHp(int nDelta, int bForce, int bAnimate);
+  void ChangeSp(int nDelta, int bAnimate);
+  void AnimateHpGauge(int nDelta);
+  void AnimateSpGauge(int nDelta);
+  void DrawHpGauge(DDSURFACEDATA* lpDst);
+  void DrawSpGauge(DDSURFACEDATA* lpDst);
+  void DrawGauge(DDSURFACEDATA* lpDst, GAUGEANIM& gauge, int bSp);
+
+  // Impact.
+  void ApplyImpact(int8_t cImpact, double dDirX, double dDirY);
+  void ImpactFromChara(const cChara& attacker);
+
+  // Conditions of kinds 5 (status 2), 6 (state) and 7 (distance).
+  int CheckStatusCondition2(const cCondition* c) const;
+  int CheckStateCondition(const cCondition* c);
+  int CheckDistanceCondition(const cCondition* c);
+
+  // Movement helpers of the movement commands.
+  void MoveTargetPoint(double& dX, double& dY, const COMMANDSTATE& state, const cEdMove& move);
+  int ChargeTo(COMMANDSTATE& state, const cGameObject* lpRef, double tx, double ty,
+               int bScreenFollow, int bStopOnArrival);
+  int ChargeX(COMMANDSTATE& state, const cGameObject* lpRef, double tx, int bScreenFollow,
+              int bStopOnArrival);
+  int ChargeY(COMMANDSTATE& state, const cGameObject* lpRef, double ty, int bScreenFollow,
+              int bStopOnArrival);
+};
+
+// n half blocks in pixels.
+inline int HblToDots(int8_t n) { return n * 16; }
+// A per-frame percentage as a per-sub-step rate: p x 0.01 / N^2.
+double PercentPerSubstep(int16_t p);
+
+// The hero or computer character with object id nId in the play scene, or
+// null.
+cChara* FindCharaById(int nId);
