@@ -12,8 +12,10 @@
 // be built as a temporary and copied into its list, and copies are made for
 // trial positions. An id is resolved through the play scene
 // (FindCharaById); a link to a character that has left the stage resolves to
-// null. Map cells under the feet are held as indexes into g_MapCells (-1 for
-// none), which stay valid when the grid is rebuilt.
+// null. Who targets a character is found by looking for its id among the
+// characters' targets when it dies or leaves (UnlinkCharas), so no list of
+// back-links can fall out of step with the targets. Map cells under the feet
+// are held as indexes into g_MapCells (-1 for none).
 //
 // Counting: a frame holds N sub-steps; a tenth is 6 frames (6 x N
 // sub-steps); a half block is 16 pixels.
@@ -23,11 +25,11 @@
 #include <vector>
 
 #include "app/base/checked_containers.h"
+#include "flow/runtime/flow_runner.h"
 #include "objects/game_object.h"
 #include "stagedata/chara.h"
 
 class cCondition;
-class cFlowRunner;
 class cItem;
 class cMapCell;
 struct DDSURFACEDATA;
@@ -91,7 +93,6 @@ struct cCharaFields {
   ~cCharaFields();
 
   int32_t m_nTargetId = -1;                // ターゲット; -1 none
-  std::vector<int32_t> m_vTargetedBy;      // ids of the characters whose target this is
   std::vector<int32_t> m_vShots;           // ids of the shots aimed at this character
   cEdChara m_Def;                          // own copy of the definition and its flows
   int32_t m_nRunnerKey = 0;                // serial of runner keys
@@ -215,10 +216,10 @@ class cChara : public cGameObject, public cCharaFields {
 
   // Links (ids resolved through the play scene).
   cChara* GetTarget() const;
-  // Makes lpTarget (or none) the target, keeping both sides in step.
+  // Makes lpTarget (or none) the target.
   void SetTarget(cChara* lpTarget);
-  // Leaves every link: the characters targeting this one lose their target,
-  // this one leaves its target's list and loses its target; m_vShots is
+  // Leaves every link: the hero and the computer characters whose target
+  // this is lose their target, this one loses its own, and m_vShots is
   // emptied (the shots' own side is theirs to clear).
   void UnlinkCharas();
 
