@@ -9,7 +9,7 @@
 
 #include "bench/alloc_count.h"
 #include "platform/draw/dd_blit.h"
-#include "platform/draw/presenter.h"
+#include "platform/draw/present/presenter.h"
 
 namespace {
 

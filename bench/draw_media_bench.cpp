@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/draw/anime_pattern.h"
-#include "platform/draw/bmp_file.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/dd_fade.h"
-#include "platform/draw/dd_surface.h"
+#include "platform/draw/surface/bmp_file.h"
+#include "platform/draw/surface/dd_surface.h"
+#include "records/anime_pattern.h"
 
 namespace {
 

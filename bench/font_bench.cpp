@@ -11,7 +11,7 @@
 #include "bench/alloc_count.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_device.h"
-#include "platform/draw/font.h"
+#include "platform/draw/font/font.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include <cstdint>
 
-#include "platform/draw/anime_pattern.h"
+#include "records/anime_pattern.h"
 
 struct COMMANDSTATE;
 class cEdEraseArea;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/base/checked_containers.h"
-#include "platform/draw/anime_step.h"
+#include "records/anime_step.h"
 #include "records/record.h"
 
 class cAnimeFrame : public cRecord {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/base/checked_containers.h"
-#include "platform/draw/anime_step.h"
+#include "records/anime_step.h"
 #include "records/effect_param.h"
 #include "records/record.h"
 

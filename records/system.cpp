@@ -4,7 +4,7 @@
 
 #include "app/base/sjis.h"
 #include "platform/draw/dd_device.h"
-#include "platform/draw/font.h"
+#include "platform/draw/font/font.h"
 #include "records/database.h"
 
 cSystem g_System;

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/base/report_log.h"
-#include "platform/draw/blit_rows.h"
 #include "platform/draw/dd_internal.h"
-#include "platform/draw/pixel_rows.h"
+#include "platform/draw/pixels/blit_rows.h"
+#include "platform/draw/pixels/pixel_rows.h"
 #include "platform/draw/quad_buffers.h"
 
 // ---- colours ---------------------------------------------------------------------

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/draw/dd_surface.h"
+#include "platform/draw/surface/dd_surface.h"
 
 // Blit flags.
 inline constexpr uint32_t DDBLT_OPAQUE = 0;

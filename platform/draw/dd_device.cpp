@@ -9,8 +9,8 @@
 #include "app/base/timing.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_internal.h"
-#include "platform/draw/dd_surface.h"
-#include "platform/draw/presenter.h"
+#include "platform/draw/present/presenter.h"
+#include "platform/draw/surface/dd_surface.h"
 
 DTCON* lpDTCon = nullptr;
 DDCON* lpDDCon = nullptr;

@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/draw/ddraw_device.h"
-#include "platform/draw/gpu_device.h"
+#include "platform/draw/devices/ddraw_device.h"
+#include "platform/draw/devices/gpu_device.h"
 
 struct DDSURFACEDATA;
 struct DDSURFACEINFO;

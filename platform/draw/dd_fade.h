@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/draw/dd_device.h"
-#include "platform/draw/dd_surface.h"
+#include "platform/draw/surface/dd_surface.h"
 
 // One step of the fade to the colour (the textured back end always fades to
 // black). The angle moves dStep degrees toward 0; true on the call that

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/draw/dd_surface.h"
+#include "platform/draw/surface/dd_surface.h"
 
 // The four strip vertices of a quad at (x, y, w, h) showing source texels
 // (sx, sy, sw, sh) of a texture of the given size (negative sizes mirror).

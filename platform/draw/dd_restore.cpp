@@ -8,7 +8,7 @@
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_internal.h"
-#include "platform/draw/presenter.h"
+#include "platform/draw/present/presenter.h"
 
 namespace {
 std::function<void()> g_fontsLost;

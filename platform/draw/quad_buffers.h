@@ -4,7 +4,7 @@
 // only grown, so that drawing a run makes no allocation once the longest run
 // has been seen.
 
-#include "platform/draw/gpu_device.h"
+#include "platform/draw/devices/gpu_device.h"
 
 // Quads a run may hold: four 16-bit indices a quad.
 inline constexpr int kMaxQuadRun = 16384;

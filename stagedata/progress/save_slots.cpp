@@ -5,7 +5,7 @@
 #include "app/base/format.h"
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
-#include "platform/draw/font.h"
+#include "platform/draw/font/font.h"
 #include "records/data_path.h"
 #include "records/system.h"
 

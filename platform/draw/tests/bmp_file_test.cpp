@@ -1,7 +1,7 @@
 // The bitmap reader: every depth and row order, header variants, and files
 // that are truncated or lie about their sizes.
 
-#include "platform/draw/bmp_file.h"
+#include "platform/draw/surface/bmp_file.h"
 
 #include <gtest/gtest.h>
 

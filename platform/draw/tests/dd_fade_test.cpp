@@ -11,7 +11,7 @@
 
 #include "app/base/close_request.h"
 #include "platform/draw/dd_blit.h"
-#include "platform/draw/dd_image.h"
+#include "platform/draw/surface/dd_image.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "platform/draw/tests/media_fixture.h"
 

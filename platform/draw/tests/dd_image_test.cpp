@@ -1,7 +1,7 @@
 // Image surfaces, the transparent colour, palettes from pictures and the
 // palette-index map, on each back end and depth.
 
-#include "platform/draw/dd_image.h"
+#include "platform/draw/surface/dd_image.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/base/close_request.h"
-#include "platform/draw/bmp_file.h"
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/surface/bmp_file.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "platform/draw/tests/media_fixture.h"
 

@@ -9,7 +9,7 @@
 
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
-#include "platform/draw/presenter.h"
+#include "platform/draw/present/presenter.h"
 #include "testing/game_folder.h"
 
 enum class eBackend { Gpu32, Gpu16Window, Gpu16Full, DD8, DD16, DD24, DD32 };

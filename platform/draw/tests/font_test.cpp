@@ -3,7 +3,7 @@
 // proportional text, window boxes, glyph pictures, bounded formatting, and
 // the pixel values glyphs become.
 
-#include "platform/draw/font.h"
+#include "platform/draw/font/font.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The software graphics device on its own: sampling, blending, loss.
 
-#include "platform/draw/gpu_device.h"
+#include "platform/draw/devices/gpu_device.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
-#include "platform/draw/presenter.h"
+#include "platform/draw/present/presenter.h"
 
 namespace {
 

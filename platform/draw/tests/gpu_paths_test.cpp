@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/draw/gpu_device.h"
-#include "platform/draw/gpu_shading.h"
-#include "platform/draw/pixel_rows.h"
-#include "platform/draw/presenter.h"
+#include "platform/draw/devices/gpu_device.h"
+#include "platform/draw/devices/gpu_shading.h"
+#include "platform/draw/pixels/pixel_rows.h"
+#include "platform/draw/present/presenter.h"
 
 namespace {
 

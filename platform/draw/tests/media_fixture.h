@@ -10,7 +10,7 @@
 #include "app/base/report_log.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/dd_fade.h"
-#include "platform/draw/dd_surface.h"
+#include "platform/draw/surface/dd_surface.h"
 #include "testing/game_folder.h"
 
 struct BackEnd {

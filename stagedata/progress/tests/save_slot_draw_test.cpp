@@ -5,8 +5,8 @@
 
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_device.h"
-#include "platform/draw/font.h"
-#include "platform/draw/font_raster.h"
+#include "platform/draw/font/font.h"
+#include "platform/draw/font/font_raster.h"
 #include "stagedata/progress/save_slots.h"
 #include "testing/game_folder.h"
 

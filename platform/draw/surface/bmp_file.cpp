@@ -1,4 +1,4 @@
-#include "platform/draw/bmp_file.h"
+#include "platform/draw/surface/bmp_file.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,12 +1,12 @@
-#include "platform/draw/gpu_device.h"
+#include "platform/draw/devices/gpu_device.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "platform/draw/gpu_shading.h"
-#include "platform/draw/pixel_rows.h"
-#include "platform/draw/presenter.h"
+#include "platform/draw/devices/gpu_shading.h"
+#include "platform/draw/pixels/pixel_rows.h"
+#include "platform/draw/present/presenter.h"
 
 // ---- pixel formats ---------------------------------------------------------
 

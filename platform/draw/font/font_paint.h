@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/draw/dd_surface.h"
-#include "platform/draw/font_raster.h"
+#include "platform/draw/font/font_raster.h"
+#include "platform/draw/surface/dd_surface.h"
 
 struct GLYPHPAINT {
   uint32_t dwArgb = 0xFFFFFFFF;  // textured back end: colour of the text

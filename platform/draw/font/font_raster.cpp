@@ -1,4 +1,4 @@
-#include "platform/draw/font_raster.h"
+#include "platform/draw/font/font_raster.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

@@ -17,7 +17,7 @@
 #include <cstdint>
 
 #include "app/base/checked_containers.h"
-#include "platform/draw/anime_step.h"
+#include "records/anime_step.h"
 
 // One entry of a static step list as the item and shot code write them.
 struct ANIMESTEPDEF {

@@ -1,4 +1,4 @@
-#include "platform/draw/font.h"
+#include "platform/draw/font/font.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,7 +10,7 @@
 #include "app/base/sjis.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_device.h"
-#include "platform/draw/font_paint.h"
+#include "platform/draw/font/font_paint.h"
 
 std::list<Font*> g_FontList;
 

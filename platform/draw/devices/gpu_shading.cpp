@@ -1,9 +1,9 @@
-#include "platform/draw/gpu_shading.h"
+#include "platform/draw/devices/gpu_shading.h"
 
 #include <algorithm>
 
-#include "platform/draw/gpu_device.h"
-#include "platform/draw/pixel_rows.h"
+#include "platform/draw/devices/gpu_device.h"
+#include "platform/draw/pixels/pixel_rows.h"
 
 namespace {
 

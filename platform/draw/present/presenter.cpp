@@ -1,4 +1,4 @@
-#include "platform/draw/presenter.h"
+#include "platform/draw/present/presenter.h"
 
 #include <cstring>
 

@@ -15,7 +15,7 @@
 #include <set>
 #include <vector>
 
-#include "platform/draw/gpu_shading.h"
+#include "platform/draw/devices/gpu_shading.h"
 
 class cPresenter;
 

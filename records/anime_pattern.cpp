@@ -1,4 +1,4 @@
-#include "platform/draw/anime_pattern.h"
+#include "records/anime_pattern.h"
 
 void cAnimePattern::Clear() {
   m_Patterns.clear();

@@ -1,4 +1,4 @@
-#include "platform/draw/font_paint.h"
+#include "platform/draw/font/font_paint.h"
 
 #include <algorithm>
 #include <cstring>

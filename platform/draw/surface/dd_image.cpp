@@ -1,4 +1,4 @@
-#include "platform/draw/dd_image.h"
+#include "platform/draw/surface/dd_image.h"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +11,9 @@
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
 #include "app/base/report_log.h"
-#include "platform/draw/bmp_file.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_fade.h"
+#include "platform/draw/surface/bmp_file.h"
 
 namespace {
 

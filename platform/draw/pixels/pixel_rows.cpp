@@ -1,4 +1,4 @@
-#include "platform/draw/pixel_rows.h"
+#include "platform/draw/pixels/pixel_rows.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

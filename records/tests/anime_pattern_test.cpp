@@ -1,6 +1,6 @@
 // cAnimePattern: step timing, end codes, hold flag and table loading.
 
-#include "platform/draw/anime_pattern.h"
+#include "records/anime_pattern.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/draw/dd_device.h"
-#include "platform/draw/dd_surface.h"
+#include "platform/draw/surface/dd_surface.h"
 
 // Result codes of DDCreateSurfaceFromFile (a negative value is a texture
 // creation failure code of the textured back end).

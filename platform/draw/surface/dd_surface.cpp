@@ -1,4 +1,4 @@
-#include "platform/draw/dd_surface.h"
+#include "platform/draw/surface/dd_surface.h"
 
 #include <algorithm>
 #include <cstring>

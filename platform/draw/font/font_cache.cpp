@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/draw/dd_blit.h"
-#include "platform/draw/font.h"
+#include "platform/draw/font/font.h"
 
 namespace {
 unsigned CodeOf(const char* pszText) {

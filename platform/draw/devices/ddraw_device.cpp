@@ -1,10 +1,10 @@
-#include "platform/draw/ddraw_device.h"
+#include "platform/draw/devices/ddraw_device.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/draw/pixel_rows.h"
-#include "platform/draw/presenter.h"
+#include "platform/draw/pixels/pixel_rows.h"
+#include "platform/draw/present/presenter.h"
 
 namespace {
 DDRAWSETUP g_ddrawSetup;

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/draw/presenter.h"
+#include "platform/draw/present/presenter.h"
 
 struct SDL_Window;
 struct SDL_Renderer;

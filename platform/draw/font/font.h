@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "app/base/format.h"
-#include "platform/draw/dd_surface.h"
-#include "platform/draw/font_paint.h"
-#include "platform/draw/font_raster.h"
+#include "platform/draw/font/font_paint.h"
+#include "platform/draw/font/font_raster.h"
+#include "platform/draw/surface/dd_surface.h"
 
 // One entry of the font table.
 struct FONTINFO {

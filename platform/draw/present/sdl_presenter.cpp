@@ -1,4 +1,4 @@
-#include "platform/draw/sdl_presenter.h"
+#include "platform/draw/present/sdl_presenter.h"
 
 #include <SDL.h>
 
