@@ -341,6 +341,17 @@ int DDBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFA
   return pDst->BltFast(x, y, pSrc, &rc, (dwFlags & 1 ? DDBLTFAST_SRCCOLORKEY : 0) | DDBLTFAST_WAIT);
 }
 
+void DDBltFramed(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
+                 DDSURFACEDATA* lpSrcSD, int nFrame, uint32_t dwPalNum) {
+  DDBlt(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, 0, 0, DDBLT_OPAQUE);
+  if (nFrame <= 0) return;
+  const int nOuter = nWidth + 2 * nFrame;
+  DDPalFillRect(lpDstSD, x - nFrame, y - nFrame, nOuter, nFrame, dwPalNum);
+  DDPalFillRect(lpDstSD, x - nFrame, y + nHeight, nOuter, nFrame, dwPalNum);
+  DDPalFillRect(lpDstSD, x - nFrame, y, nFrame, nHeight, dwPalNum);
+  DDPalFillRect(lpDstSD, x + nWidth, y, nFrame, nHeight, dwPalNum);
+}
+
 namespace {
 
 // Scratch of the locked-pixel copy, kept between calls so that a copy makes

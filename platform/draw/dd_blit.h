@@ -36,6 +36,11 @@ int DDBltEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSUR
 int DDBltWithState(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
                    DDSURFACEDATA* lpSrcSD, int sx, int sy, int nSrcWidth, int nSrcHeight,
                    uint32_t dwFlags, const DDBLTSTATE* lpState);
+// Copies the source's rectangle at (0, 0) of the given size opaquely to
+// (x, y) and draws a frame nFrame pixels wide around it in a palette colour
+// (menu windows).
+void DDBltFramed(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
+                 DDSURFACEDATA* lpSrcSD, int nFrame, uint32_t dwPalNum);
 int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight,
               DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight);
 void DDMirrorSourceRect(DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight);

@@ -81,6 +81,23 @@ TEST_P(BlitTest, OpaqueAndKeyedBlitsAgreeOnTheBackBuffer) {
   DDReleaseSurface(&src);
 }
 
+TEST_P(BlitTest, FramedBlitDrawsTheFrameAroundTheCopy) {
+  cDrawLibrary lib(GetParam(), 16, 12);
+  ASSERT_TRUE(lib.m_bStarted);
+  DDSURFACEDATA src;
+  ASSERT_TRUE(DDCreateSurface(&src, 8, 8, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+  PaintRows(&src, kSource, 8);
+  DDPalFillSurface(&g_BackBufferSD, 7);
+  DDBltFramed(&g_BackBufferSD, 3, 2, 6, 5, &src, 2, 6);
+  EXPECT_EQ(lib.Picture(&g_BackBufferSD), Expected(16, 12, [](int x, int y) {
+              const int sx = x - 3, sy = y - 2;
+              if (sx >= 0 && sy >= 0 && sx < 6 && sy < 5) return Shown(sx, sy);
+              if (sx >= -2 && sy >= -2 && sx < 8 && sy < 7) return '6';
+              return '7';
+            }));
+  DDReleaseSurface(&src);
+}
+
 TEST_P(BlitTest, SourceRectangleReachingPastTheSourceIsCut) {
   cDrawLibrary lib(GetParam(), 16, 12);
   ASSERT_TRUE(lib.m_bStarted);
