@@ -1,6 +1,6 @@
 // The frame limiter's schedule against a clock driven by hand.
 
-#include "app/frame_pace.h"
+#include "app/core/frame_pace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/frame_pace.h"
+#include "app/core/frame_pace.h"
 
 #include "app/base/clock.h"
 #include "app/base/timing.h"

@@ -1,0 +1,125 @@
+#include "app/core/thread.h"
+
+#include <condition_variable>
+#include <system_error>
+
+#include "app/base/clock.h"
+#include "app/base/report_log.h"
+#include "app/core/main_thread.h"
+
+cThread thGame("thGame");
+cThread thPause("thPause");
+cThread thRanking("thRanking");
+cThread thLoad("thLoad");
+
+namespace {
+
+// The stop flag of the cThread running on this thread (null elsewhere).
+thread_local const std::atomic<bool>* t_pStop = nullptr;
+
+constexpr int kExitPolls = 200;
+
+std::mutex g_gateMutex;
+std::condition_variable g_gateSignal;
+bool g_bSuspended = false;
+
+}  // namespace
+
+cThread::~cThread() { Exit(); }
+
+bool cThread::Start(std::function<int()> routine) {
+  std::lock_guard lock(m_mutex);
+  if (IsShuttingDown()) return false;
+  if (m_thread.joinable()) {
+    if (!m_shared->bDone.load()) {
+      ReportLog("%s: started again while it still runs", m_strName.c_str());
+      return false;
+    }
+    m_thread.join();
+  }
+  auto shared = std::make_shared<cShared>();
+  try {
+    m_thread = std::thread([shared, routine = std::move(routine)] {
+      t_pStop = &shared->bStop;
+      shared->nResult.store(routine());
+      t_pStop = nullptr;
+      shared->bDone.store(true);
+    });
+  } catch (const std::system_error&) {
+    ReportLog("%s: no thread could be made", m_strName.c_str());
+    return false;
+  }
+  m_shared = std::move(shared);
+  m_bStarted.store(true);
+  return true;
+}
+
+void cThread::Join() {
+  std::thread thread;
+  {
+    std::lock_guard lock(m_mutex);
+    thread = std::move(m_thread);
+  }
+  if (thread.joinable()) thread.join();
+  m_bStarted.store(false);
+}
+
+void cThread::RequestStop() {
+  std::lock_guard lock(m_mutex);
+  if (m_shared) m_shared->bStop.store(true);
+}
+
+void cThread::Exit() {
+  std::shared_ptr<cShared> shared;
+  {
+    std::lock_guard lock(m_mutex);
+    if (!m_bStarted.load() || !m_shared) return;
+    shared = m_shared;
+  }
+  shared->bStop.store(true);
+  // A thread waiting at the gate passes it once asked to stop.
+  g_gateSignal.notify_all();
+  for (int i = 0; i < kExitPolls && !shared->bDone.load(); ++i) SleepMs(1);
+  std::thread thread;
+  {
+    std::lock_guard lock(m_mutex);
+    thread = std::move(m_thread);
+  }
+  if (thread.joinable()) {
+    if (shared->bDone.load()) {
+      thread.join();
+    } else {
+      ReportLog("%s did not stop within %d ms; it is left to end on its own", m_strName.c_str(),
+                kExitPolls);
+      thread.detach();
+    }
+  }
+  m_bStarted.store(false);
+}
+
+int cThread::Result() const {
+  std::lock_guard lock(m_mutex);
+  return m_shared ? m_shared->nResult.load() : 0;
+}
+
+bool IsQuitRequested() { return IsShuttingDown() || (t_pStop != nullptr && t_pStop->load()); }
+
+void SuspendWorkers() {
+  std::lock_guard lock(g_gateMutex);
+  g_bSuspended = true;
+}
+
+void ResumeWorkers() {
+  {
+    std::lock_guard lock(g_gateMutex);
+    g_bSuspended = false;
+  }
+  g_gateSignal.notify_all();
+}
+
+void WaitWorkerGate() {
+  std::unique_lock lock(g_gateMutex);
+  // Woken by ResumeWorkers or an Exit; shutdown is noticed within 10 ms.
+  while (g_bSuspended && !IsQuitRequested())
+    g_gateSignal.wait_for(lock, std::chrono::milliseconds(10));
+}

@@ -1,0 +1,78 @@
+#pragma once
+// Worker threads: the game thread and the threads of the nested loops and of
+// the stage loader.
+//
+// A thread is never killed or suspended. Stopping is cooperative: Exit asks
+// the thread to stop (its loops see IsQuitRequested() and return), polls
+// for its end up to 200 times 1 ms, and when it has not ended by then writes
+// a report-log line and lets it go (detached) instead of terminating it.
+// Suspending the workers around a modal dialog is a gate that the frame
+// loops pass in WaitFrame (WaitWorkerGate).
+//
+// At most one thread runs game logic at a time: the thread that starts a
+// nested loop joins it, and the caller of the loader serves its requests
+// until the load has ended. Start and Join of one object happen on that one
+// game-logic thread; Exit and RequestStop may come from the main thread.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class cThread {
+ public:
+  explicit cThread(const char* pszName = "thread") : m_strName(pszName) {}
+  ~cThread();
+  cThread(const cThread&) = delete;
+  cThread& operator=(const cThread&) = delete;
+
+  // Starts the routine on a new thread; it runs when Start returns (there is
+  // no hand-shake to make). False when no thread could be made, while an
+  // earlier thread of this object still runs, or once shutdown has begun.
+  bool Start(std::function<int()> routine);
+  // Waits until the routine has returned; the object is idle again.
+  void Join();
+  // Asks the thread to stop and waits for it up to 200 polls of 1 ms; a
+  // thread still running then is logged and left to end on its own. Nothing
+  // when the object is idle.
+  void Exit();
+  // Asks the thread to stop without waiting for it.
+  void RequestStop();
+
+  // Started and not yet joined or exited (the thread may have ended).
+  bool IsRunning() const { return m_bStarted.load(); }
+  // The routine's result once it has returned (0 before).
+  int Result() const;
+  const std::string& Name() const { return m_strName; }
+
+ private:
+  struct cShared {
+    std::atomic<bool> bStop{false};
+    std::atomic<bool> bDone{false};
+    std::atomic<int> nResult{0};
+  };
+  std::string m_strName;
+  mutable std::mutex m_mutex;  // guards m_thread and m_shared
+  std::thread m_thread;
+  std::shared_ptr<cShared> m_shared;
+  std::atomic<bool> m_bStarted{false};
+};
+
+// True on a worker thread asked to stop (its cThread's Exit or RequestStop),
+// and on every thread once shutdown has begun (main_thread.h). The nested
+// loops return when it turns true, as they did on finding the quit message.
+bool IsQuitRequested();
+
+// The modal-dialog gate: while the workers are suspended, WaitWorkerGate
+// blocks the frame loops (not a thread asked to stop).
+void SuspendWorkers();
+void ResumeWorkers();
+void WaitWorkerGate();
+
+// The four worker threads of the program.
+extern cThread thGame;
+extern cThread thPause;
+extern cThread thRanking;
+extern cThread thLoad;
