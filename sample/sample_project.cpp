@@ -1,0 +1,718 @@
+// The records of the sample game: the System record, the ten database
+// tables, the common palette, the stages, the world map and "System.ini".
+//
+// Everything is made with the project's own record classes and written with
+// their own writers, as the editor would write it.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/base/report_log.h"
+#include "flow/command_table.h"
+#include "flow/flow.h"
+#include "records/data_path.h"
+#include "records/database.h"
+#include "records/record.h"
+#include "records/system.h"
+#include "sample/sample_game.h"
+#include "sample/sample_palette.h"
+#include "stagedata/common_palette.h"
+#include "stagedata/progress/world_map.h"
+#include "stagedata/stage.h"
+#include "stagedata/stage_file.h"
+
+namespace {
+
+// ---- Numbers the records refer to -----------------------------------------------
+
+// Rows of the tables.
+enum : int16_t { ANIMESET_HERO = 1, ANIMESET_SLIME = 2, ANIMESET_GOAL = 3 };
+enum : int16_t { SOUND_JUMP = 1, SOUND_SHOT = 2, SOUND_COIN = 3 };
+enum : int32_t { BGM_TITLE = 1, BGM_STAGE = 2 };
+enum : int16_t { CHARAEFFECT_DEFEAT = 1 };
+// Entries of the common palette.
+enum : int16_t {
+  BLOCK_GRASS = 1,
+  BLOCK_EARTH,
+  BLOCK_BRICK,
+  BLOCK_STONE,
+  BLOCK_SPIKES,
+  BLOCK_WOOD,
+  BLOCK_STEEL,
+  BLOCK_COUNT
+};
+enum : int16_t { CHARA_HERO = 1, CHARA_SLIME, CHARA_GOAL, CHARA_COUNT };
+enum : int16_t { ITEM_COIN = 1, ITEM_HEART, ITEM_GOAL, ITEM_COUNT };
+
+// Key-condition lists: 0..9 directions, 10 + n button n.
+enum : int { KEY_LEFT = 1, KEY_RIGHT = 2, KEY_UP_LEFT = 5, KEY_DOWN_LEFT = 6 };
+enum : int { KEY_UP_RIGHT = 7, KEY_DOWN_RIGHT = 8, KEY_BUTTON1 = 11, KEY_BUTTON2 = 12 };
+enum : uint8_t { KEYSTATE_PRESSED = 1 };
+// Triggers.
+enum : int8_t { TRIGGER_ALWAYS = 0, TRIGGER_BLOCKCHARA = 5, TRIGGER_WALL = 10 };
+
+// ---- Database ---------------------------------------------------------------------
+
+template <class Table>
+std::string TableFileBytes(Table& table) {
+  cRecordWriter writer;
+  writer.WriteI32(g_nDataVersion);
+  writer.WriteU32(static_cast<uint32_t>(table.size()));
+  for (auto& row : table) row.Save(writer);
+  return writer.Data();
+}
+
+cAnimeDef Anime(const char* pszName, std::initializer_list<std::pair<int, int>> frames) {
+  cAnimeDef anime;
+  anime.m_strName = pszName;
+  anime.m_Frames.clear();
+  for (const auto& [nCell, nTenths] : frames) {
+    cAnimeFrame& f = anime.m_Frames.emplace_back();
+    f.m_nCell = nCell;
+    f.m_nDuration = nTenths;
+  }
+  return anime;
+}
+
+cAnimeSetDef AnimeSet(const char* pszName, cAnimeDef stand, cAnimeDef walk, int nInvincible,
+                      int nBlock) {
+  cAnimeSetDef set;
+  set.m_strName = pszName;
+  set.m_nInvincibleOffset = nInvincible;
+  set.m_nBlockOffset = nBlock;
+  set.m_nFlyingOffset = 0;
+  // Slots: standing, walking, flying, flying while moving.
+  set.m_Slots[cAnimeSetDef::SLOT_STAND] = stand;
+  set.m_Slots[cAnimeSetDef::SLOT_WALK] = walk;
+  set.m_Slots[cAnimeSetDef::SLOT_FLY] = stand;
+  set.m_Slots[cAnimeSetDef::SLOT_FLYMOVE] = walk;
+  set.m_Slots[cAnimeSetDef::SLOT_STAND].m_strName = "立ち";
+  set.m_Slots[cAnimeSetDef::SLOT_WALK].m_strName = "立ち移動";
+  set.m_Slots[cAnimeSetDef::SLOT_FLY].m_strName = "飛行";
+  set.m_Slots[cAnimeSetDef::SLOT_FLYMOVE].m_strName = "飛行移動";
+  return set;
+}
+
+// Fills the database with the sample's rows.
+void MakeDatabase(cDatabase& db) {
+  db.SetDefaults();
+  db.m_AnimeSet.push_back(
+      AnimeSet("主人公", Anime("", {{0, 10}}), Anime("", {{1, 1}, {2, 1}, {3, 1}, {2, 1}}), 4, 8));
+  db.m_AnimeSet.push_back(AnimeSet("スライム", Anime("", {{0, 6}, {2, 3}}),
+                                   Anime("", {{1, 2}, {0, 2}, {2, 2}, {0, 2}}), 4, 8));
+  // The goal is a block character: no column offsets, so it always shows its
+  // own cells.
+  db.m_AnimeSet.push_back(
+      AnimeSet("ゴール", Anime("", {{0, 5}, {1, 5}}), Anime("", {{0, 5}, {1, 5}}), 0, 0));
+
+  db.m_BmpCharaExc.resize(1);
+  db.m_Effect.resize(1);
+  db.m_ScrEffect.resize(1);
+  db.m_Picture.resize(1);
+
+  db.m_CharaEffect.resize(2);
+  db.m_CharaEffect[0].m_nKind = CHARAEFFECT_NONE;
+  cCharaEffectDef& burst = db.m_CharaEffect[CHARAEFFECT_DEFEAT];
+  burst.m_strName = "破裂";
+  burst.m_nKind = CHARAEFFECT_BURST;
+  burst.m_anParam[0] = 5;   // run time, tenths
+  burst.m_anParam[1] = 0;   // start offset
+  burst.m_anParam[2] = 24;  // end offset
+
+  db.m_Sound.resize(4);
+  const char* const sounds[4][2] = {{"", ""},
+                                    {"ジャンプ", "wave\\jump.wav"},
+                                    {"ショット", "wave\\shot.wav"},
+                                    {"コイン", "wave\\coin.wav"}};
+  for (int i = 1; i < 4; ++i) {
+    db.m_Sound[i].m_strName = sounds[i][0];
+    db.m_Sound[i].m_strFile = sounds[i][1];
+  }
+  db.m_Bgm.resize(3);
+  db.m_Bgm[BGM_TITLE].m_strName = "タイトル";
+  db.m_Bgm[BGM_TITLE].m_strFile = "bgm\\Title.ogg";
+  db.m_Bgm[BGM_STAGE].m_strName = "ステージ";
+  db.m_Bgm[BGM_STAGE].m_strFile = "bgm\\Stage.mid";
+}
+
+bool WriteDatabase(cDatabase& db) {
+  const std::string files[10] = {
+      TableFileBytes(db.m_AnimeSet),    TableFileBytes(db.m_Anime),
+      TableFileBytes(db.m_BmpCharaExc), TableFileBytes(db.m_SwordType),
+      TableFileBytes(db.m_Effect),      TableFileBytes(db.m_CharaEffect),
+      TableFileBytes(db.m_ScrEffect),   TableFileBytes(db.m_Picture),
+      TableFileBytes(db.m_Sound),       TableFileBytes(db.m_Bgm),
+  };
+  // The "default\" twins of the ten table paths follow each of them.
+  for (int i = 0; i < 10; ++i)
+    if (!WriteSampleFile(g_DataPath[DATAPATH_DATABASE_FIRST + 2 * i + 1], files[i])) return false;
+  return true;
+}
+
+// ---- System record -------------------------------------------------------------
+
+void MakeSystem(cSystem& sys) {
+  sys.m_strTitle = "サンプルアドベンチャー";
+  // The title menu as captions in a window (the Japanese texts), not the
+  // picture menu.
+  sys.m_bMenuPicture = 0;
+  sys.m_nStageCount = 1;  // challenge stages
+  sys.m_bSelectAllStages = 1;
+  sys.m_anLives = {3, 3, 3, 99};
+  sys.m_abInfiniteLives = {0, 0, 1, 1};
+  sys.m_Texts[0] = "ステージ";  // the stage select's row label
+
+  // Status display: scores with six digits, HP with a warning below a third,
+  // no SP (the hero has none).
+  sys.m_StatusItems[0].m_nDigits = 6;
+  sys.m_StatusItems[1].m_nDigits = 6;
+  sys.m_StatusItems[2].m_bShowNumber = 1;
+  sys.m_StatusItems[2].m_nThreshold = 33;
+  sys.m_StatusItems[2].m_bPercent = 1;
+  sys.m_StatusItems[3].m_bShow = 0;
+  // Rankings without the SP genre.
+  for (cGenreFlags& genres : sys.m_RankGenres) genres.m_abGenres[4] = 0;
+
+  static const char* const kSystemSounds[kSystemSoundCount] = {
+      "wave\\cursor.wav",  "wave\\decide.wav",  "wave\\cancel.wav", "wave\\buzzer.wav",
+      "wave\\menu.wav",    "wave\\save.wav",    "wave\\switch.wav", "wave\\se07.wav",
+      "wave\\miss.wav",    "wave\\defeat.wav",  "wave\\se10.wav",   "wave\\se11.wav",
+      "wave\\message.wav", "wave\\warning.wav", "wave\\clear.wav",  "wave\\extra.wav",
+      "wave\\ranking.wav"};
+  for (int i = 0; i < kSystemSoundCount; ++i) sys.m_SystemSounds[i] = kSystemSounds[i];
+  // Music slots: title, world map and game menu, stage select, options.
+  sys.m_anSceneBgm = {BGM_TITLE, BGM_STAGE, BGM_STAGE, BGM_TITLE};
+
+  // The option rows by function: palette (hidden: the sample ships no 8-bit
+  // palette files), music, sound volume, ranking mode, ranking name, back.
+  static const char* const kOptionCaptions[6] = {
+      "パレット", "BGM", "SE", "ランキング登録", "ランキング登録名", "もどる"};
+  for (int i = 0; i < 6; ++i) sys.m_OptionMenu[i].m_strCaption = kOptionCaptions[i];
+  sys.m_OptionMenu[0].m_bShow = 0;
+
+  // "System.ini" defaults: Direct3D in a window, no frame-rate display.
+  sys.m_IniEntries[0].m_nValue = 1;  // Direct3D
+  sys.m_IniEntries[1].m_nValue = 1;  // WindowMode
+  sys.m_IniEntries[7].m_nValue = 0;  // ShowFps
+}
+
+// The settings file beside the game: the option keys with the values above.
+std::string SystemIniText(cSystem& sys) {
+  std::string text;
+  for (cIniEntry& entry : sys.m_IniEntries) {
+    if (entry.m_nType != 0) continue;  // FreeStage: empty, starts at the title
+    text += entry.m_strKey + "=" + std::to_string(entry.m_nValue) + "\n";
+  }
+  return text + "Exit\n";
+}
+
+// ---- Flows --------------------------------------------------------------------------
+
+cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode) {
+  cKeyCondition k;
+  for (int i : lists) k.m_KeyStates[i] = KEYSTATE_PRESSED;
+  k.m_bAnyLength = 1;
+  k.m_cMode = nMode;
+  return k;
+}
+
+cFlowCommand Command(int nType, int16_t nUseTime) {
+  cFlowCommand c;
+  c.m_cSet = COMMANDSET_CHARA;
+  c.m_cType = static_cast<int8_t>(nType);
+  c.NormalizeParams();
+  c.m_sUseTime = nUseTime;
+  return c;
+}
+
+cFlowCommand Walk(int nDirection) {
+  cFlowCommand c = Command(CMD_MOVE_STRAIGHT, 1);
+  CreateMove(c.m_pMove);
+  c.m_pMove->m_nSpecMode = 0;  // by direction
+  c.m_pMove->m_nDirection = static_cast<uint8_t>(nDirection);
+  c.m_pMove->m_nSpeed = 30;  // 3 pixels a frame
+  c.m_pMove->m_nTiming = 0;
+  c.m_pMove->m_bFollowTurn = 0;
+  return c;
+}
+
+cFlowCommand StageClear() {
+  cFlowCommand c = Command(CMD_STAGE_CLEAR, 0);
+  c.m_Params[0] = 2;  // no next part: back to the world map or the stage select
+  return c;
+}
+
+cFlow Flow(int8_t nTrigger, std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands,
+           uint8_t bKeyLevel = 0) {
+  cFlow flow;
+  flow.m_cTrigger = nTrigger;
+  flow.m_bKeyLevel = bKeyLevel;
+  for (auto& k : keys) flow.m_KeyConditions.push_back(std::move(k));
+  for (auto& c : commands) flow.m_Commands.push_back(std::move(c));
+  return flow;
+}
+
+// The hero's flows: the arrows walk while held, Z jumps (higher while held),
+// X fires a spark, and touching the goal block clears the stage.
+void AddHeroFlows(cEdChara& hero) {
+  hero.m_vFlow.push_back(
+      Flow(TRIGGER_ALWAYS, {Keys({KEY_LEFT, KEY_UP_LEFT, KEY_DOWN_LEFT}, 1)}, {Walk(2)}, 1));
+  hero.m_vFlow.push_back(
+      Flow(TRIGGER_ALWAYS, {Keys({KEY_RIGHT, KEY_UP_RIGHT, KEY_DOWN_RIGHT}, 1)}, {Walk(3)}, 1));
+
+  cFlowCommand jump = Command(CMD_JUMP, 0);
+  jump.m_Params[0] = 1;  // the height follows the key
+  jump.m_Params[2] = 7;  // up to 7 half blocks (3.5 blocks)
+  jump.m_sSound = SOUND_JUMP;
+  hero.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {Keys({KEY_BUTTON1}, 0)}, {jump}));
+
+  cFlowCommand shot = Command(CMD_SHOT, 1);
+  CreateShot(shot.m_pShot);
+  cEdShot& s = *shot.m_pShot;
+  s.m_nCount = 1;
+  s.m_nPattern = 0;    // straight
+  s.m_nDirection = 0;  // forward
+  s.m_nGraphic = 1;
+  s.m_nMoveType = 0;  // straight on
+  s.m_nSpeed = 80;    // 8 pixels a frame
+  s.m_bRange = 1;
+  s.m_nRange = 20;  // half blocks
+  s.m_nPower = 1;
+  s.m_nImpact = 2;
+  shot.m_sSound = SOUND_SHOT;
+  hero.m_vFlow.push_back(
+      Flow(TRIGGER_ALWAYS, {Keys({KEY_BUTTON2}, 0)}, {shot, Command(CMD_WAIT, 2)}));
+
+  hero.m_vFlow.push_back(Flow(TRIGGER_BLOCKCHARA, {}, {StageClear()}));
+}
+
+// The slime walks its ground back and forth and turns at walls.
+void AddSlimeFlows(cEdChara& slime) {
+  cFlowCommand walk = Command(3, 10);  // 地上折り返し移動
+  CreateMove(walk.m_pMove);
+  walk.m_pMove->m_nSpeed = 10;
+  walk.m_pMove->m_nTiming = 0;
+  slime.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {walk}));
+  cFlowCommand turn = Command(9, 1);  // 向き変更
+  turn.m_Params[0] = 5;               // away from the block it ran into
+  slime.m_vFlow.push_back(Flow(TRIGGER_WALL, {}, {turn}));
+}
+
+// ---- Common palette ---------------------------------------------------------------
+
+cEdBlock Block(const char* pszName, int16_t nGraphic, int8_t nHitKind) {
+  cEdBlock b;
+  b.m_strName = pszName;
+  b.m_nGraphicKind = 0;
+  b.m_nGraphic = nGraphic;
+  b.m_nHitKind = nHitKind;
+  return b;
+}
+
+cFlowCommand ItemStatus(int nObject, int nStatus, int nValue) {
+  cFlowCommand c;
+  c.m_cSet = COMMANDSET_ITEM;
+  c.m_cType = 7;  // ステータスの操作
+  c.NormalizeParams();
+  c.m_Params[0] = 0;  // a status
+  c.m_Params[3] = nObject;
+  c.m_Params[4] = nStatus;
+  c.m_Params[5] = 1;  // add
+  c.m_Params[6] = 0;  // a constant
+  c.m_Params[7] = nValue;
+  return c;
+}
+
+void MakeCommonPalette(cCommonPalette& palette) {
+  palette.m_vBlock.resize(BLOCK_COUNT);
+  palette.m_vBlock[BLOCK_GRASS] = Block("草地", 1, BLOCKHIT_SOLID);
+  palette.m_vBlock[BLOCK_EARTH] = Block("土", 2, BLOCKHIT_SOLID);
+  palette.m_vBlock[BLOCK_BRICK] = Block("レンガ", 3, BLOCKHIT_SOLID);
+  palette.m_vBlock[BLOCK_STONE] = Block("石の足場", 4, BLOCKHIT_SOLID);
+  palette.m_vBlock[BLOCK_SPIKES] = Block("トゲ", 5, BLOCKHIT_FATAL);
+  palette.m_vBlock[BLOCK_WOOD] = Block("木の床", 6, BLOCKHIT_SOLID);
+  palette.m_vBlock[BLOCK_STEEL] = Block("鉄の壁", 7, BLOCKHIT_SOLID);
+
+  palette.m_vChara.resize(CHARA_COUNT);
+  cEdChara& hero = palette.m_vChara[CHARA_HERO];
+  hero.m_strName = "主人公";
+  hero.m_nKind = CHARAKIND_PLAYER;
+  hero.m_nFaction = 0;
+  hero.m_nGraphicKind = 1;
+  hero.m_nGraphic = 1;  // character sheet 1, row 1
+  hero.m_nAnimeSet = ANIMESET_HERO;
+  hero.m_nDir = 1;     // facing right
+  hero.m_bFixDir = 0;  // walking turns him
+  hero.m_nMaxHp = 5;
+  hero.m_nActRange = 3;  // always active
+  AddHeroFlows(hero);
+
+  cEdChara& slime = palette.m_vChara[CHARA_SLIME];
+  slime.m_strName = "スライム";
+  slime.m_nKind = CHARAKIND_COM;
+  slime.m_nFaction = 1;
+  slime.m_nGraphicKind = 1;
+  slime.m_nGraphic = 2;
+  slime.m_nAnimeSet = ANIMESET_SLIME;
+  slime.m_nDir = 0;
+  slime.m_bFixDir = 1;
+  slime.m_nMaxHp = 2;
+  slime.m_nPower = 1;
+  slime.m_nImpact = 3;
+  slime.m_nScore = 100;
+  slime.m_nDeathEffect = CHARAEFFECT_DEFEAT;
+  AddSlimeFlows(slime);
+
+  cEdChara& goal = palette.m_vChara[CHARA_GOAL];
+  goal.m_strName = "ゴールブロック";
+  goal.m_nKind = CHARAKIND_COM;
+  goal.m_nFaction = 2;
+  goal.m_nGraphicKind = 1;
+  goal.m_nGraphic = 3;
+  goal.m_nAnimeSet = ANIMESET_GOAL;
+  goal.m_bBlockChara = 1;
+  goal.m_nInvincible = 2;  // shots pass through
+  goal.m_nMaxHp = 1;
+  goal.m_nActRange = 3;
+
+  palette.m_vItem.resize(ITEM_COUNT);
+  cEdItem& coin = palette.m_vItem[ITEM_COIN];
+  coin.m_strName = "コイン";
+  coin.m_nGraphic = 1;
+  coin.m_nTakeSound = SOUND_COIN;
+  coin.m_vItemCommand.push_back(ItemStatus(2, 3, 100));  // system score + 100
+  cEdItem& heart = palette.m_vItem[ITEM_HEART];
+  heart.m_strName = "ハート";
+  heart.m_nGraphic = 2;
+  heart.m_nTakeSound = SOUND_COIN;
+  heart.m_vItemCommand.push_back(ItemStatus(0, 1, 2));  // the hero's HP + 2
+  cEdItem& flag = palette.m_vItem[ITEM_GOAL];
+  flag.m_strName = "ゴールの旗";
+  flag.m_nGraphic = 3;
+  flag.m_bShowTaken = 0;
+  cFlowCommand clear = StageClear();
+  clear.m_cSet = COMMANDSET_ITEM;
+  clear.m_cType = CMD_STAGE_CLEAR - kItemCommandOffset;
+  flag.m_vItemCommand.push_back(clear);
+}
+
+// ---- Stages ---------------------------------------------------------------------------
+
+// A stage drawn as text, one character per cell:
+//   '#' grass, '=' earth, 'B' brick, 'P' stone, '^' spikes, 'W' wood,
+//   'M' steel; 'H' hero, 'E' slime, 'G' goal block; 'c' coin, 'h' heart,
+//   'F' goal flag; '.' empty.
+struct STAGEDEF {
+  const char* pszFile;  // stored path under "default\"
+  const char* pszName;
+  std::vector<const char*> rows;
+};
+
+template <class Entry>
+void LinkAll(Entry& placed, int16_t nIndex) {
+  // Every attribute group taken from the common palette entry.
+  placed.m_nLinkSrc = LINKSRC_COMMON;
+  placed.m_nLinkNo = nIndex;
+  std::fill(placed.m_vLinkFlags.begin(), placed.m_vLinkFlags.end(), 1);
+}
+
+bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palette) {
+  const int nHeight = static_cast<int>(def.rows.size());
+  const int nWidth = static_cast<int>(std::string(def.rows[0]).size());
+  stage.SetDefaults();
+  stage.m_strName = def.pszName;
+  stage.m_nWidth = nWidth;
+  stage.m_nHeight = nHeight;
+  stage.m_bScrollLimitL = stage.m_bScrollLimitR = 1;
+  stage.m_bScrollLimitT = stage.m_bScrollLimitB = 1;
+  stage.m_nScrollLimitL = 0;
+  stage.m_nScrollLimitR = nWidth - 1;
+  stage.m_nScrollLimitT = 0;
+  stage.m_nScrollLimitB = nHeight - 1;
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 300;
+  stage.m_nBgm = BGM_STAGE;
+  stage.m_nBgmOption = 1;
+  stage.m_bShowStageNo = 0;
+  // Backgrounds: the sky, then far hills at half the camera's speed.
+  stage.m_vBgLayer.resize(2);
+  stage.m_vBgLayer[0].m_bFill = 1;
+  stage.m_vBgLayer[0].m_nFillColour = pal::Shade(pal::kSky, 11);
+  stage.m_vBgLayer[1].m_bFill = 0;
+  stage.m_vBgLayer[1].m_strBitmap = "bmp\\back\\Hills.bmp";
+  stage.m_vBgLayer[1].m_dSpeedX = 0.5;
+  stage.m_vBgLayer[1].m_dSpeedY = 0.0;
+
+  for (int y = 0; y < nHeight; ++y) {
+    const std::string row = def.rows[static_cast<size_t>(y)];
+    if (static_cast<int>(row.size()) != nWidth) {
+      ReportLog("sample: row %d of %s is %d cells wide, not %d", y, def.pszFile,
+                static_cast<int>(row.size()), nWidth);
+      return false;
+    }
+    for (int x = 0; x < nWidth; ++x) {
+      const char ch = row[static_cast<size_t>(x)];
+      int16_t nBlock = 0, nChara = 0, nItem = 0;
+      switch (ch) {
+        case '#':
+          nBlock = BLOCK_GRASS;
+          break;
+        case '=':
+          nBlock = BLOCK_EARTH;
+          break;
+        case 'B':
+          nBlock = BLOCK_BRICK;
+          break;
+        case 'P':
+          nBlock = BLOCK_STONE;
+          break;
+        case '^':
+          nBlock = BLOCK_SPIKES;
+          break;
+        case 'W':
+          nBlock = BLOCK_WOOD;
+          break;
+        case 'M':
+          nBlock = BLOCK_STEEL;
+          break;
+        case 'H':
+          nChara = CHARA_HERO;
+          break;
+        case 'E':
+          nChara = CHARA_SLIME;
+          break;
+        case 'G':
+          nChara = CHARA_GOAL;
+          break;
+        case 'c':
+          nItem = ITEM_COIN;
+          break;
+        case 'h':
+          nItem = ITEM_HEART;
+          break;
+        case 'F':
+          nItem = ITEM_GOAL;
+          break;
+        case '.':
+          break;
+        default:
+          ReportLog("sample: unknown cell '%c' in %s", ch, def.pszFile);
+          return false;
+      }
+      if (nBlock != 0) {
+        cEdBlock& b = stage.m_vPlacedBlock.emplace_back(palette.m_vBlock[nBlock]);
+        LinkAll(b, nBlock);
+        b.m_nTileX = static_cast<int16_t>(x);
+        b.m_nTileY = static_cast<int16_t>(y);
+      } else if (nChara != 0) {
+        cEdChara& c = stage.m_vPlacedChara.emplace_back(palette.m_vChara[nChara]);
+        LinkAll(c, nChara);
+        c.m_nTileX = static_cast<int16_t>(x);
+        c.m_nTileY = static_cast<int16_t>(y);
+      } else if (nItem != 0) {
+        cEdItem& i = stage.m_vPlacedItem.emplace_back(palette.m_vItem[nItem]);
+        LinkAll(i, nItem);
+        i.m_nTileX = static_cast<int16_t>(x);
+        i.m_nTileY = static_cast<int16_t>(y);
+      }
+    }
+  }
+  return true;
+}
+
+// The hero stands on row 12 above the ground (rows 13 and 14); a pit is a
+// gap in the ground down to the bottom edge, where a fall ends the life.
+const STAGEDEF kStages[] = {
+    {"default\\stg4\\w01-1.stg4_695",
+     "はじまりの草原",
+     {
+         "M..........................................................M",
+         "M..........................................................M",
+         "M..........................................................M",
+         "M..........................................................M",
+         "M..........................................................M",
+         "M..................ccc.....................................M",
+         "M.................PPPPP......................c.c.c.........M",
+         "M...........................................PPPPPPP........M",
+         "M.........c.........................h......................M",
+         "M........PPP.........................................BB....M",
+         "M.............................BB.....................BB....M",
+         "M....................c........BB.....................BB....M",
+         "M..H..........E...............BB.........E...........BBG.F.M",
+         "M#####################...##########################^^######M",
+         "M=====================...==================================M",
+     }},
+    {"default\\stg4\\w02-1.stg4_695",
+     "トゲの谷",
+     {
+         "M....................................................................M",
+         "M....................................................................M",
+         "M....................................................................M",
+         "M....................................................................M",
+         "M.......................................c.c..........................M",
+         "M.....................................WWWWWWW........................M",
+         "M.............cc..............................................h......M",
+         "M............PPPP........................................PPPPPP......M",
+         "M.........................c.c........................................M",
+         "M........................WWWWW.........E.................c...........M",
+         "M..................................BBBBBBBB.............PPP..........M",
+         "M...................BB.............B......B.....................BB...M",
+         "M..H.......E........BB......E......B......B........E............BBGF.M",
+         "M##################^^^^####...######......##...######^^^#####...#####M",
+         "M======================####...######......##...##############...#####M",
+     }},
+    {"default\\stg4\\c01-1.stg4_695",
+     "チャレンジ１",
+     {
+         "M.................................................M",
+         "M.................................................M",
+         "M.................................................M",
+         "M.................................................M",
+         "M..........................ccccc..................M",
+         "M..........................PPPPP..................M",
+         "M.................................................M",
+         "M.................c...................c...........M",
+         "M................PPP.................PPP..........M",
+         "M..........c...................................h..M",
+         "M.........BBB..........................BBBBBBBBBB.M",
+         "M........BBBB.........E................B..........M",
+         "M..H....BBBBB.......BBBBB......E.......B......G.F.M",
+         "M#######BBBBB....######################B##########M",
+         "M=======BBBBB....======================B==========M",
+     }},
+};
+
+bool WriteStages(const cStageRefs& tables, const cCommonPalette& palette) {
+  for (const STAGEDEF& def : kStages) {
+    cEdStage stage;
+    if (!MakeStage(stage, def, palette)) return false;
+    if (!MakeParentFolders(def.pszFile) ||
+        !WriteStageFile(stage, def.pszFile, tables.WithStage(&stage))) {
+      ReportLog("sample: cannot write %s", def.pszFile);
+      return false;
+    }
+  }
+  return true;
+}
+
+// ---- World map -----------------------------------------------------------------------
+
+// Chips by character: '~' water, 'T' forest, '^' mountain, 'o' rocks,
+// '#' castle wall (all walls); '.' grass, '-' road, '=' bridge, ':' sand,
+// '*' flowers.
+const char* const kWorldRows[] = {
+    "~~~~~~~~~~~~~~~~~~~~~~~~~~",  //
+    "~^^^TTTT...~~...TTTT^^^^^~",  //
+    "~^^TT......~~......TT^^^^~",  //
+    "~^T...*....~~..*.....T^^^~",  //
+    "~T.........~~.........T^^~",  //
+    "~T...::....~~..oo......T^~",  //
+    "~T..:::....~~...........#~",  //
+    "~..--------==----------.#~",  //
+    "~T.........~~..........T#~",  //
+    "~T..*......~~....*.....T^~",  //
+    "~TT........~~.........TT^~",  //
+    "~^TT...o...~~..o.....TT^^~",  //
+    "~^^TT......~~......TTT^^^~",  //
+    "~^^^TTTT...~~...TTTT^^^^^~",  //
+    "~~~~~~~~~~~~~~~~~~~~~~~~~~",  //
+};
+
+cEdWorldEntry Entry(int32_t nKind, int32_t nIcon) {
+  cEdWorldEntry e;
+  e.m_nKind = nKind;
+  e.m_nIcon = nIcon;
+  return e;
+}
+
+cEdWorldEntry StageEntry(int32_t nStageNo, const char* pszTitle, const char* pszFile) {
+  cEdWorldEntry e = Entry(WORLDENTRY_STAGE, 0);
+  e.m_nStageNo = nStageNo;
+  e.m_bReplay = 1;
+  e.m_strTitle = pszTitle;
+  e.m_strStageFile = pszFile;
+  return e;
+}
+
+cEdWorldEvent Event(const char* pszName, int x, int y, std::vector<cEdWorldEntry> entries) {
+  cEdWorldEvent ev;
+  ev.m_strName = pszName;
+  ev.m_nX = x;
+  ev.m_nY = y;
+  ev.m_Entries.clear();
+  for (auto& e : entries) ev.m_Entries.push_back(std::move(e));
+  return ev;
+}
+
+bool MakeWorldMap(cEdWorldMap& map) {
+  const int nHeight = static_cast<int>(std::size(kWorldRows));
+  const int nWidth = static_cast<int>(std::string(kWorldRows[0]).size());
+  map.m_strName = "サンプルワールド";
+  map.SetSize(nWidth, nHeight);
+  map.m_nStartX = 3;
+  map.m_nStartY = 7;
+  map.m_nBackColor = pal::Shade(pal::kBlue, 6);
+  static const char* const kChipNames[10] = {"水",   "森", "山", "岩", "城壁",
+                                             "草原", "道", "橋", "砂", "花畑"};
+  const std::string kChipChars = "~T^o#.-=:*";
+  for (int i = 0; i < 10; ++i) {
+    map.m_Chips[i].m_nPicture = i;
+    map.m_Chips[i].m_bWall = i < 5;
+    map.m_Chips[i].m_strName = kChipNames[i];
+  }
+  for (int y = 0; y < nHeight; ++y) {
+    const std::string row = kWorldRows[y];
+    if (static_cast<int>(row.size()) != nWidth) return false;
+    for (int x = 0; x < nWidth; ++x) {
+      const size_t chip = kChipChars.find(row[static_cast<size_t>(x)]);
+      if (chip == std::string::npos) return false;
+      map.CellAt(x, y) = static_cast<int32_t>(chip);
+    }
+  }
+  map.m_Events.clear();
+  map.m_Events.push_back(
+      Event("ステージ１", 6, 7, {StageEntry(1, "はじまりの草原", "data\\stg4\\w01-1.stg4")}));
+  // The bridge's gate: open (a road) once stage 1 is cleared, shut (a wall)
+  // before.
+  cEdWorldEntry open = Entry(WORLDENTRY_ROAD, 3);
+  open.m_nNeedStage = 1;
+  map.m_Events.push_back(Event("門", 12, 7, {open, Entry(WORLDENTRY_WALL, 2)}));
+  map.m_Events.push_back(
+      Event("ステージ２", 18, 7, {StageEntry(2, "トゲの谷", "data\\stg4\\w02-1.stg4")}));
+  map.m_Events.push_back(Event("お城", 23, 7, {Entry(WORLDENTRY_ROAD, 1)}));
+  return true;
+}
+
+}  // namespace
+
+bool WriteSampleProject() {
+  bool bOk = true;
+  // The validations made while saving read the running program's tables, so
+  // the sample's tables are the loaded database while it is written.
+  MakeDatabase(g_Database);
+  bOk = bOk && WriteDatabase(g_Database);
+
+  cSystem sys;
+  MakeSystem(sys);
+  bOk = bOk && MakeParentFolders(g_DataPath[DATAPATH_SYSTEM + 1]) &&
+        sys.SaveToFile(g_DataPath[DATAPATH_SYSTEM + 1]);
+  bOk = bOk && WriteSampleFile("System.ini", SystemIniText(sys));
+
+  cCommonPalette palette;
+  MakeCommonPalette(palette);
+  const cStageRefs refs(MakeDatabaseContext(g_Database),
+                        static_cast<int>(g_Database.m_BmpCharaExc.size()), &palette, nullptr);
+  {
+    cStageRefsScope scope(refs);
+    bOk = bOk && palette.SaveToFile(g_DataPath[DATAPATH_COMMON_PALETTE + 1]);
+  }
+  bOk = bOk && WriteStages(refs, palette);
+
+  cEdWorldMap map;
+  bOk = bOk && MakeWorldMap(map) && map.SaveToFile(g_DataPath[DATAPATH_WORLD_MAP + 1]);
+
+  ResetDatabaseGlobals();
+  if (!bOk) ReportLog("sample: the project records could not be written");
+  return bOk;
+}

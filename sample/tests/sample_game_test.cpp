@@ -1,0 +1,268 @@
+// The sample game is written the same way on every run, and every file of it
+// loads back through the program's own readers without a report-log line.
+
+#include "sample/sample_game.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/base/file_system.h"
+#include "app/base/format.h"
+#include "app/base/report_log.h"
+#include "flow/command_table.h"
+#include "platform/draw/surface/bmp_file.h"
+#include "platform/sound/audio_mixer.h"
+#include "platform/sound/midi_file.h"
+#include "platform/sound/ogg_player.h"
+#include "platform/sound/wave_file.h"
+#include "records/data_path.h"
+#include "records/database.h"
+#include "records/system.h"
+#include "stagedata/progress/world_map.h"
+#include "stagedata/stage_file.h"
+#include "stagedata/stage_globals.h"
+#include "testing/game_folder.h"
+
+namespace {
+
+// Every file under a folder (stored paths), with its bytes.
+void CollectFiles(const std::string& strFolder, std::map<std::string, std::string>& out) {
+  for (const std::string& name : ListDirectory(strFolder.empty() ? "." : strFolder)) {
+    const std::string path = strFolder.empty() ? name : strFolder + "\\" + name;
+    if (IsDirectory(path)) {
+      CollectFiles(path, out);
+    } else {
+      std::string bytes;
+      ASSERT_TRUE(ReadWholeFile(path, bytes)) << path;
+      out[path] = bytes;
+    }
+  }
+}
+
+bool EndsWith(const std::string& s, const char* pszEnd) {
+  const std::string end = pszEnd;
+  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+// Globals the loads below fill, put back afterwards.
+struct cGlobalsGuard {
+  cGlobalsGuard() { Reset(); }
+  ~cGlobalsGuard() { Reset(); }
+  static void Reset() {
+    ResetDatabaseGlobals();
+    ResetSystemRecord();
+    ResetStageGlobals();
+    g_WorldMap.SetDefaults();
+  }
+};
+
+// The facts of one loaded stage that make it playable: a hero whose flows
+// walk, jump and fire, enemies, a pit in the floor, walls at both ends, and
+// goals.
+struct STAGEFACTS {
+  bool bHero = false;
+  bool bWalk = false, bJump = false, bFire = false, bGoalFlow = false;
+  int nEnemies = 0;
+  int nGoalBlocks = 0;
+  int nGoalItems = 0;
+  int nOtherItems = 0;
+  bool bPit = false;
+  bool bWalls = false;
+};
+
+STAGEFACTS FactsOf(const cEdStage& stage) {
+  STAGEFACTS f;
+  const int hero = stage.FindHero();
+  f.bHero = hero >= 0;
+  if (f.bHero) {
+    for (const cFlow& flow : stage.m_vPlacedChara[hero].m_vFlow)
+      for (const cFlowCommand& c : flow.m_Commands) {
+        const bool bKeys = !flow.m_KeyConditions.empty();
+        f.bWalk |= bKeys && c.m_cType == CMD_MOVE_STRAIGHT && c.m_pMove != nullptr;
+        f.bJump |= bKeys && c.m_cType == CMD_JUMP;
+        f.bFire |= bKeys && c.m_cType == CMD_SHOT && c.m_pShot != nullptr;
+        f.bGoalFlow |= flow.m_cTrigger == 5 && c.m_cType == CMD_STAGE_CLEAR;
+      }
+  }
+  for (const cEdChara& c : stage.m_vPlacedChara) {
+    if (c.m_nKind == CHARAKIND_COM && c.m_bBlockChara) ++f.nGoalBlocks;
+    if (c.m_nKind == CHARAKIND_COM && !c.m_bBlockChara && c.m_nPower > 0) ++f.nEnemies;
+  }
+  for (const cEdItem& item : stage.m_vPlacedItem) {
+    const bool bGoal =
+        std::any_of(item.m_vItemCommand.begin(), item.m_vItemCommand.end(),
+                    [](const cFlowCommand& c) { return c.CharaType() == CMD_STAGE_CLEAR; });
+    ++(bGoal ? f.nGoalItems : f.nOtherItems);
+  }
+  // Solid cells of the bottom row and of the two side columns.
+  std::vector<bool> bottom(static_cast<size_t>(stage.m_nWidth), false);
+  int nLeft = 0, nRight = 0;
+  for (const cEdBlock& b : stage.m_vPlacedBlock) {
+    if (b.m_nHitKind == 0) continue;
+    if (b.m_nTileY == stage.m_nHeight - 1) bottom[static_cast<size_t>(b.m_nTileX)] = true;
+    if (b.m_nTileX == 0) ++nLeft;
+    if (b.m_nTileX == stage.m_nWidth - 1) ++nRight;
+  }
+  f.bPit = std::count(bottom.begin() + 1, bottom.end() - 1, false) > 0;
+  f.bWalls = nLeft == stage.m_nHeight && nRight == stage.m_nHeight;
+  return f;
+}
+
+TEST(SampleGameTest, EveryRunWritesTheSameBytes) {
+  std::map<std::string, std::string> first, second;
+  {
+    cTestGameFolder folder;
+    ASSERT_TRUE(WriteSampleGame());
+    CloseReportLog();
+    RemoveFile(kReportLogName);
+    CollectFiles("", first);
+  }
+  {
+    cTestGameFolder folder;
+    ASSERT_TRUE(WriteSampleGame());
+    CloseReportLog();
+    RemoveFile(kReportLogName);
+    CollectFiles("", second);
+  }
+  ASSERT_EQ(first.size(), second.size());
+  for (const auto& [path, bytes] : first) {
+    ASSERT_TRUE(second.count(path)) << path;
+    EXPECT_TRUE(second[path] == bytes) << path << " differs between two runs";
+  }
+}
+
+TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
+  cTestGameFolder folder;
+  cGlobalsGuard guard;
+  ASSERT_TRUE(WriteSampleGame());
+  std::map<std::string, std::string> files;
+  CollectFiles("", files);
+  files.erase(kReportLogName);
+
+  // What a game folder holds: the project under "default\" (the player's
+  // first start copies it to "data\"), the settings and the media beside it.
+  for (const char* pszPath : {"System.ini",
+                              "default\\System.dat",
+                              "default\\WorldMap.dat",
+                              "default\\CommonPalette.cplt4",
+                              "bmp\\plt\\Palette.bmp",
+                              "bmp\\Debug.bmp",
+                              "bmp\\Title.bmp",
+                              "bmp\\GameMode.bmp",
+                              "bmp\\Accessory.bmp",
+                              "bmp\\Window.bmp",
+                              "bmp\\Symbol.bmp",
+                              "bmp\\WorldMapChip.bmp",
+                              "bmp\\WorldEvent.bmp",
+                              "bmp\\Block.bmp",
+                              "bmp\\Character1.bmp",
+                              "bmp\\Shot.bmp",
+                              "bmp\\Item.bmp",
+                              "bmp\\Item_Mini.bmp",
+                              "bmp\\Mark.bmp",
+                              "bmp\\StatusWindow.bmp",
+                              "bmp\\Word.bmp",
+                              "bmp\\Number.bmp",
+                              "bgm\\Title.ogg",
+                              "bgm\\Stage.mid"})
+    EXPECT_TRUE(files.count(pszPath)) << pszPath << " is missing";
+  for (int i = 0; i < 10; ++i)
+    EXPECT_TRUE(files.count(g_DataPath[DATAPATH_DATABASE_FIRST + 2 * i + 1]))
+        << g_DataPath[DATAPATH_DATABASE_FIRST + 2 * i + 1];
+  EXPECT_FALSE(IsDirectory("data")) << "data\\ is made by the player's first start";
+  ASSERT_TRUE(CopyTree("default", "data"));
+
+  // The project, as start-up loads it.
+  ASSERT_EQ(g_Database.LoadAll(), 1);
+  BuildDatabaseTables();
+  ASSERT_TRUE(g_System.LoadFromFile(g_DataPath[DATAPATH_SYSTEM]));
+  EXPECT_EQ(g_System.m_strTitle, "サンプルアドベンチャー");
+  EXPECT_EQ(g_System.m_bMenuPicture, 0);
+  for (const std::string& strSound : g_System.m_SystemSounds) {
+    EXPECT_TRUE(files.count(strSound)) << strSound;
+  }
+  for (const cSoundDef& row : g_Database.m_Sound) {
+    if (!row.m_strFile.empty()) EXPECT_TRUE(files.count(row.m_strFile)) << row.m_strFile;
+  }
+  for (const int32_t nBgm : g_System.m_anSceneBgm) {
+    ASSERT_GT(nBgm, 0);
+    EXPECT_TRUE(files.count(g_Database.m_Bgm.At(nBgm).m_strFile));
+  }
+  ASSERT_TRUE(g_CommonPalette.LoadFromFile(g_DataPath[DATAPATH_COMMON_PALETTE]));
+  ASSERT_TRUE(g_WorldMap.LoadFromFile(g_DataPath[DATAPATH_WORLD_MAP]));
+
+  const std::string ini = files["System.ini"];
+  EXPECT_NE(ini.find("Direct3D=1\n"), std::string::npos);
+  EXPECT_NE(ini.find("WindowMode=1\n"), std::string::npos);
+  EXPECT_TRUE(EndsWith(ini, "\nExit\n"));
+
+  // Every stage of the world map and of the challenge list.
+  std::vector<std::string> stages;
+  for (const cEdWorldEvent& ev : g_WorldMap.m_Events)
+    for (const cEdWorldEntry& entry : ev.m_Entries)
+      if (entry.m_nKind == WORLDENTRY_STAGE) stages.push_back(entry.m_strStageFile);
+  EXPECT_GE(stages.size(), 2u);
+  ASSERT_GE(g_System.m_nStageCount, 1);
+  for (int n = 1; n <= g_System.m_nStageCount; ++n) {
+    std::string strPath;
+    FormatString(strPath, "%s%02d-1.%s", g_DataPath[DATAPATH_CHALLENGE_STAGE].c_str(), n,
+                 g_szFileExt[FILEEXT_STAGE].c_str());
+    stages.push_back(strPath);
+  }
+  for (const std::string& strStage : stages) {
+    SCOPED_TRACE(strStage);
+    ASSERT_EQ(LoadStageForPlay(strStage.c_str(), 1, &g_StageStart), 1);
+    const STAGEFACTS f = FactsOf(g_Stage);
+    EXPECT_TRUE(f.bHero);
+    EXPECT_TRUE(f.bWalk && f.bJump && f.bFire) << "the hero's keys walk, jump and fire";
+    EXPECT_TRUE(f.bGoalFlow) << "touching the goal block clears the stage";
+    EXPECT_GE(f.nEnemies, 1);
+    EXPECT_GE(f.nGoalBlocks, 1);
+    EXPECT_GE(f.nGoalItems, 1);
+    EXPECT_GE(f.nOtherItems, 1);
+    EXPECT_TRUE(f.bPit);
+    EXPECT_TRUE(f.bWalls);
+  }
+
+  // Media: every bitmap an 8-bit picture with the palette of
+  // "bmp\plt\Palette.bmp", every sound a PCM wave, the music playable.
+  cBmpImage palette;
+  ASSERT_EQ(LoadBmpFile("bmp\\plt\\Palette.bmp", palette), BmpLoadResult::kOk);
+  int nBitmaps = 0;
+  for (const auto& [path, bytes] : files) {
+    SCOPED_TRACE(path);
+    if (EndsWith(path, ".bmp")) {
+      cBmpImage image;
+      ASSERT_EQ(LoadBmpFile(path, image), BmpLoadResult::kOk);
+      EXPECT_EQ(image.BitCount(), 8);
+      EXPECT_TRUE(image.Colours() == palette.Colours());
+      ++nBitmaps;
+    } else if (EndsWith(path, ".wav")) {
+      WAVEDATA wave;
+      ASSERT_TRUE(ReadWaveFile(path, wave));
+      EXPECT_EQ(wave.wfx.nChannels, 1);
+      EXPECT_EQ(wave.wfx.nSamplesPerSec, 22050u);
+      EXPECT_GT(wave.dwSize, 0u);
+      FreeWaveFile(wave);
+    } else if (EndsWith(path, ".mid")) {
+      cMidiFile midi(path.c_str());
+      EXPECT_TRUE(midi.HasImage());
+    } else if (EndsWith(path, ".ogg")) {
+      cAudioMixer mixer;
+      cOggPlayer player(mixer);
+      ASSERT_TRUE(player.Load(path.c_str()));
+      player.Play();
+      std::vector<float> mix(2 * 22050, 0.0f);
+      player.MixInto(mix.data(), 22050, 22050);
+      EXPECT_TRUE(std::any_of(mix.begin(), mix.end(), [](float v) { return v != 0.0f; }));
+    }
+  }
+  EXPECT_GE(nBitmaps, 18);
+  EXPECT_EQ(folder.ReportLogText(), "");
+}
+
+}  // namespace
