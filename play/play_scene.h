@@ -20,6 +20,7 @@
 
 class cEdShot;
 class cEdBlock;
+class cEdItem;
 class cMapCell;
 
 inline constexpr int kFactions = 8;
@@ -98,6 +99,11 @@ class cPlayScene {
   // Computer characters by id; null where none is registered.
   std::vector<cChara*> m_vCharaById;
 };
+
+// Gives the hero the item of an item block: a temporary item set up from the
+// definition (id 0, not carried, appeared) applied to the hero. 0, or 1
+// stage clear, 2 miss.
+int ApplyBlockItemToHero(const cEdItem& def, cPlayer& hero);
 
 // The one play scene while scene 4 is current, else null.
 extern cPlayScene* g_lpPlayScene;

@@ -1,0 +1,106 @@
+#include "testing/play_fixture.h"
+
+#include "records/database.h"
+#include "records/record_file.h"
+#include "records/system.h"
+#include "stagedata/stage_globals.h"
+
+namespace {
+
+void ResetGlobals() {
+  ResetRecordGlobals();
+  ResetSystemRecord();
+  ResetDatabaseGlobals();
+  ResetStageGlobals();
+}
+
+}  // namespace
+
+cPlayFixture::cPlayFixture(const PLAYFIXTUREOPTIONS& options) {
+  ResetGlobals();
+  g_Stage.m_nWidth = options.nWidth;
+  g_Stage.m_nHeight = options.nHeight;
+  g_Stage.m_dGravity = options.dGravity;
+  g_Stage.SetCollisionLevel(options.nLevel);
+  // The world is the map and its border: its far ends are the outer limits.
+  g_Stage.m_nScrollMarginX = (options.nWidth + 2 * kMapBorderCells) * kCellSize - 640;
+  g_Stage.m_nScrollMarginY = (options.nHeight + 2 * kMapBorderCells) * kCellSize - 640;
+  m_lpScene = std::make_unique<cPlayScene>();
+  m_lpPrevScene = g_lpPlayScene;
+  g_lpPlayScene = m_lpScene.get();
+  SetupScrollAxes(g_Stage, m_lpScene->m_ScrollX, m_lpScene->m_ScrollY);
+  m_lpScene->m_ScrollX.m_dPos = m_lpScene->m_ScrollX.m_nScrollMin;
+  m_lpScene->m_ScrollY.m_dPos = m_lpScene->m_ScrollY.m_nScrollMin;
+  BuildMapCells(g_Stage);
+}
+
+cPlayFixture::~cPlayFixture() {
+  m_lpScene.reset();
+  g_lpPlayScene = m_lpPrevScene;
+  ResetGlobals();
+}
+
+int cPlayFixture::CellIndex(int tx, int ty) const {
+  return MapCellIndex(tx + kMapBorderCells, ty + kMapBorderCells,
+                      m_lpScene->m_ScrollX.m_nPitchShift);
+}
+
+cMapCell& cPlayFixture::PutBlock(int tx, int ty, int8_t nHitKind) {
+  cMapCell& cell = g_MapCells.At(CellIndex(tx, ty));
+  cell = cEdBlock();
+  cell.m_nGraphic = 1;
+  cell.m_nHitKind = nHitKind;
+  return cell;
+}
+
+void cPlayFixture::PutRow(int tx1, int tx2, int ty, int8_t nHitKind) {
+  for (int tx = tx1; tx <= tx2; ++tx) PutBlock(tx, ty, nHitKind);
+}
+
+void cPlayFixture::SetupChara(cChara& chara, int nId, double x, double y, int w, int h, int nKind,
+                              int nFaction, int nMoveMode) {
+  chara.m_Def.m_nKind = static_cast<int8_t>(nKind);
+  chara.m_Def.m_nFaction = static_cast<int8_t>(nFaction);
+  chara.m_Def.m_nFly = static_cast<int8_t>(nMoveMode);
+  chara.m_Def.m_nGiant = 1;
+  chara.Reset(nullptr, x, y, 0);
+  chara.Setup(nId, nKind, 0, nFaction, 0, nullptr, 0, 0, 0, w, h, 32, 32, 0, nMoveMode, 0);
+  chara.m_dX = x;
+  chara.m_dY = y;
+  chara.ClampX(2);
+  chara.ClampY(2);
+}
+
+cPlayer& cPlayFixture::AddHero(double x, double y, int w, int h) {
+  cPlayScene& scene = *m_lpScene;
+  scene.Player.resize(1);
+  scene.m_nPlayers = 1;
+  cPlayer& hero = scene.Player.front();
+  SetupChara(hero, 0, x, y, w, h, OBJKIND_PLAYER, 0, MOVEMODE_WALK);
+  hero.m_bJumpReady = 1;
+  scene.m_nNextId = std::max(scene.m_nNextId, 1);
+  return hero;
+}
+
+cTestChara& cPlayFixture::AddChara(double x, double y, int w, int h, int nFaction) {
+  cPlayScene& scene = *m_lpScene;
+  const int nId = std::max(scene.m_nNextId, 1);
+  scene.m_nNextId = nId + 1;
+  auto lpChara = std::make_unique<cTestChara>();
+  SetupChara(*lpChara, nId, x, y, w, h, OBJKIND_COM, nFaction, MOVEMODE_WALK);
+  cTestChara& chara = *lpChara;
+  scene.m_CharaList.push_back(std::move(lpChara));
+  scene.RegisterChara(chara);
+  return chara;
+}
+
+int cPlayFixture::SubStep(cChara& chara) {
+  cPlayScene& scene = *m_lpScene;
+  chara.ClearLRUD();
+  chara.SavePosition();
+  chara.StepX();
+  if (scene.TestBlocksX(chara) == 2) return 2;
+  chara.ApplyGravity();
+  chara.StepY();
+  return scene.TestBlocksY(chara);
+}

@@ -1,0 +1,77 @@
+#pragma once
+// A running stage for tests of the game library, without a play scene's
+// states or drawing: the stage being played (g_Stage) with the given size,
+// collision level and gravity, its camera axes and map grid, and a play
+// scene installed as g_lpPlayScene. Blocks are put straight into the grid.
+// Every global it touches (the stage, the map, the System record, the
+// database, the record globals, g_lpPlayScene) is put back when it goes.
+
+#include <memory>
+
+#include "objects/chara.h"
+#include "objects/player.h"
+#include "play/map_cells.h"
+#include "play/play_scene.h"
+
+struct PLAYFIXTUREOPTIONS {
+  int nWidth = 40;  // map cells, without the border
+  int nHeight = 20;
+  int nLevel = 1;  // collision level (sub-steps per frame)
+  double dGravity = 0.4;
+};
+
+// A character that moves and clamps as a computer character does: its
+// steps move by its velocities with the world clamp, and its after-move
+// operations clamp to the world, which keeps its edges and cells current.
+class cTestChara : public cChara {
+ public:
+  int AfterMoveX() override { return ClampX(2); }
+  int AfterMoveY() override { return ClampY(2); }
+  int StepX() override {
+    m_dVX = m_dWalkVX + m_dKnockX;
+    return MoveX(2);
+  }
+  int StepY() override {
+    ApplyKnockbackY();
+    return MoveY(2);
+  }
+};
+
+class cPlayFixture {
+ public:
+  explicit cPlayFixture(const PLAYFIXTUREOPTIONS& options = {});
+  ~cPlayFixture();
+  cPlayFixture(const cPlayFixture&) = delete;
+  cPlayFixture& operator=(const cPlayFixture&) = delete;
+
+  cPlayScene& Scene() { return *m_lpScene; }
+
+  // The cell of stage map cell (tx, ty) (without the border), made a block
+  // of the given hit kind with a graphic.
+  cMapCell& PutBlock(int tx, int ty, int8_t nHitKind = BLOCKHIT_SOLID);
+  // A row of blocks from tx1 to tx2 at ty.
+  void PutRow(int tx1, int tx2, int ty, int8_t nHitKind = BLOCKHIT_SOLID);
+  int CellIndex(int tx, int ty) const;
+
+  // A character set up at world position (x, y) with a hit box of w x h in
+  // a 32 x 32 sprite (box offset 0), kind, faction and movement mode as
+  // given, giant factor 1, not yet in any list.
+  static void SetupChara(cChara& chara, int nId, double x, double y, int w = 16, int h = 24,
+                         int nKind = OBJKIND_COM, int nFaction = 1, int nMoveMode = MOVEMODE_WALK);
+  // The hero, made element 0 of the scene's Player and set up as above
+  // (player kind, faction 0).
+  cPlayer& AddHero(double x, double y, int w = 16, int h = 24);
+  // A computer character put into the scene's character list and
+  // registered.
+  cTestChara& AddChara(double x, double y, int w = 16, int h = 24, int nFaction = 1);
+
+  // One sub-step of block collision for a computer character, in the play
+  // frame's order: contacts cleared and position saved, step in x, the side
+  // tests, gravity, step in y, the bottom and top tests. The first fatal
+  // result (2), else 0.
+  int SubStep(cChara& chara);
+
+ private:
+  std::unique_ptr<cPlayScene> m_lpScene;
+  cPlayScene* m_lpPrevScene = nullptr;
+};
