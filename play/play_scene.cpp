@@ -1,7 +1,5 @@
 #include "play/play_scene.h"
 
-cPlayScene* g_lpPlayScene = nullptr;
-
 cPlayScene::cPlayScene() : m_vFactionChara(kFactions) {}
 
 cPlayScene::~cPlayScene() = default;

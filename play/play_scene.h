@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/base/checked_containers.h"
+#include "app/core/scene.h"
 #include "objects/chara.h"
 #include "objects/player.h"
 #include "play/scroll_axis.h"
@@ -31,12 +32,12 @@ using cCharaList = std::list<std::unique_ptr<cChara>>;
 // Non-owning lists of characters (the faction lists).
 using cCharaPtrList = std::list<cChara*>;
 
-class cPlayScene {
+class cPlayScene : public cScene {
  public:
   cPlayScene();
   cPlayScene(const cPlayScene&) = delete;
   cPlayScene& operator=(const cPlayScene&) = delete;
-  virtual ~cPlayScene();
+  ~cPlayScene() override;
 
   // ---- Characters by object id ----
   // Makes a computer character findable by its id once it sits in
@@ -104,6 +105,3 @@ class cPlayScene {
 // definition (id 0, not carried, appeared) applied to the hero. 0, or 1
 // stage clear, 2 miss.
 int ApplyBlockItemToHero(const cEdItem& def, cPlayer& hero);
-
-// The one play scene while scene 4 is current, else null.
-extern cPlayScene* g_lpPlayScene;
