@@ -9,6 +9,7 @@
 #include "app/base/report_log.h"
 #include "platform/draw/dd_internal.h"
 #include "platform/draw/pixels/blit_rows.h"
+#include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/pixels/pixel_rows.h"
 #include "platform/draw/quad_buffers.h"
 
@@ -90,11 +91,9 @@ uint32_t DDTransparentClearValue(DDSURFACEDATA* lpDstSD) {
   if (lpDstSD != &g_BackBufferSD)
     return g_nBpp == 16 ? lpDTCon->wTransmit_16 : lpDTCon->dwTransmitTexel;
   if (g_nBpp != 16) return lpDTCon->dwTransmitColor;
-  // The 16-bit texel holds raw 5-bit channels; widen each by repeating its top
-  // bits so that the device narrows it back to exactly the same texel.
-  const uint32_t t = lpDTCon->wTransmitOpaque_16;
-  auto widen = [](uint32_t v) { return (v << 3) | (v >> 2); };
-  return 0xFF000000u | widen((t >> 10) & 31) << 16 | widen((t >> 5) & 31) << 8 | widen(t & 31);
+  // The 16-bit texel holds raw 5-bit channels; widened, the device narrows
+  // it back to exactly the same texel.
+  return Argb1555ToArgb(static_cast<uint16_t>(lpDTCon->wTransmitOpaque_16 | 0x8000));
 }
 
 void DDRestoreTarget() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/pixels/pixel_rows.h"
 #include "platform/draw/present/presenter.h"
 
@@ -43,41 +44,11 @@ cDDrawSurface::cDDrawSurface(cDDrawObject* pOwner, int w, int h, int nBpp, uint3
 }
 
 uint32_t cDDrawSurface::ReadPixel(int x, int y) const {
-  const uint8_t* p = Row(y) + x * m_nBytes;
-  switch (m_nBytes) {
-    case 1:
-      return p[0];
-    case 2:
-      return static_cast<uint32_t>(p[0] | p[1] << 8);
-    case 3:
-      return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
-    default: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-  }
+  return ReadPixelBytes(Row(y) + x * m_nBytes, m_nBytes);
 }
 
 void cDDrawSurface::WritePixel(int x, int y, uint32_t value) {
-  uint8_t* p = Row(y) + x * m_nBytes;
-  switch (m_nBytes) {
-    case 1:
-      p[0] = static_cast<uint8_t>(value);
-      break;
-    case 2:
-      p[0] = static_cast<uint8_t>(value);
-      p[1] = static_cast<uint8_t>(value >> 8);
-      break;
-    case 3:
-      p[0] = static_cast<uint8_t>(value);
-      p[1] = static_cast<uint8_t>(value >> 8);
-      p[2] = static_cast<uint8_t>(value >> 16);
-      break;
-    default:
-      std::memcpy(p, &value, 4);
-      break;
-  }
+  WritePixelBytes(Row(y) + x * m_nBytes, m_nBytes, value);
 }
 
 bool cDDrawSurface::ClipToClipper(DDRECT& rc) const {
@@ -523,16 +494,11 @@ void cDDrawObject::Present(const cDDrawSurface& shown) {
           for (int x = 0; x < w; ++x) d[x] = lut[s[x]];
           break;
         case 2:
-          for (int x = 0; x < w; ++x) {
-            uint32_t p = static_cast<uint32_t>(s[2 * x] | s[2 * x + 1] << 8);
-            uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-            d[x] = 0xFF000000u | ((r << 3) | (r >> 2)) << 16 | ((g << 2) | (g >> 4)) << 8 |
-                   ((b << 3) | (b >> 2));
-          }
+          for (int x = 0; x < w; ++x)
+            d[x] = Rgb565ToArgb(static_cast<uint16_t>(ReadPixelBytes(s + 2 * x, 2)));
           break;
         default:
-          for (int x = 0; x < w; ++x)
-            d[x] = 0xFF000000u | s[3 * x + 2] << 16 | s[3 * x + 1] << 8 | s[3 * x];
+          for (int x = 0; x < w; ++x) d[x] = 0xFF000000u | ReadPixelBytes(s + 3 * x, 3);
           break;
       }
     }

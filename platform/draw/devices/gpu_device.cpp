@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/draw/devices/gpu_shading.h"
+#include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/pixels/pixel_rows.h"
 #include "platform/draw/present/presenter.h"
 
@@ -41,49 +42,18 @@ const char* GpuFormatName(GPUFORMAT fmt) {
 
 namespace {
 
-inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
-inline uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
-
-inline uint32_t Argb1555ToArgb(uint16_t p) {
-  return ((p & 0x8000) ? 0xFF000000u : 0u) | Expand5((p >> 10) & 31) << 16 |
-         Expand5((p >> 5) & 31) << 8 | Expand5(p & 31);
-}
-inline uint32_t Rgb565ToArgb(uint16_t p) {
-  return 0xFF000000u | Expand5((p >> 11) & 31) << 16 | Expand6((p >> 5) & 63) << 8 |
-         Expand5(p & 31);
-}
-inline uint16_t ArgbTo1555(uint32_t c) {
-  return static_cast<uint16_t>((c >> 31) << 15 | ((c >> 19) & 31) << 10 | ((c >> 11) & 31) << 5 |
-                               ((c >> 3) & 31));
-}
-inline uint16_t ArgbTo565(uint32_t c) {
-  return static_cast<uint16_t>(((c >> 19) & 31) << 11 | ((c >> 10) & 63) << 5 | ((c >> 3) & 31));
-}
-
 // The 5-bit and 1-bit texel is copied raw between the two 16-bit layouts only
 // where the library does it itself; the device blends through 8-bit channels.
 inline uint32_t ReadTexel(const uint8_t* p, GPUFORMAT fmt) {
   switch (fmt) {
-    case GPUFMT_A8R8G8B8: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-    case GPUFMT_X8R8G8B8: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v | 0xFF000000u;
-    }
-    case GPUFMT_A1R5G5B5: {
-      uint16_t v;
-      std::memcpy(&v, p, 2);
-      return Argb1555ToArgb(v);
-    }
-    case GPUFMT_R5G6B5: {
-      uint16_t v;
-      std::memcpy(&v, p, 2);
-      return Rgb565ToArgb(v);
-    }
+    case GPUFMT_A8R8G8B8:
+      return ReadPixelBytes(p, 4);
+    case GPUFMT_X8R8G8B8:
+      return ReadPixelBytes(p, 4) | 0xFF000000u;
+    case GPUFMT_A1R5G5B5:
+      return Argb1555ToArgb(static_cast<uint16_t>(ReadPixelBytes(p, 2)));
+    case GPUFMT_R5G6B5:
+      return Rgb565ToArgb(static_cast<uint16_t>(ReadPixelBytes(p, 2)));
     default:
       return 0;
   }
@@ -95,22 +65,17 @@ inline uint32_t ReadTexel(const uint8_t* p, GPUFORMAT fmt) {
 inline void WriteTexel(uint8_t* p, GPUFORMAT fmt, uint32_t c) {
   switch (fmt) {
     case GPUFMT_A8R8G8B8:
-      std::memcpy(p, &c, 4);
+      WritePixelBytes(p, 4, c);
       break;
     case GPUFMT_X8R8G8B8:
-      c |= 0xFF000000u;
-      std::memcpy(p, &c, 4);
+      WritePixelBytes(p, 4, c | 0xFF000000u);
       break;
-    case GPUFMT_A1R5G5B5: {
-      uint16_t v = ArgbTo1555(c);
-      std::memcpy(p, &v, 2);
+    case GPUFMT_A1R5G5B5:
+      WritePixelBytes(p, 2, ArgbTo1555(c));
       break;
-    }
-    case GPUFMT_R5G6B5: {
-      uint16_t v = ArgbTo565(c);
-      std::memcpy(p, &v, 2);
+    case GPUFMT_R5G6B5:
+      WritePixelBytes(p, 2, ArgbTo565(c));
       break;
-    }
     default:
       break;
   }
@@ -828,8 +793,7 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
       for (int k = 0; k < n; ++k) {
         uint16_t t = src[pCols ? pCols[k] : c0 + k];
         if (!(t & 0x8000)) continue;
-        dst[k] =
-            bSame ? t : static_cast<uint16_t>((t & 0x7FE0) << 1 | (t & 0x200) >> 4 | (t & 0x1F));
+        dst[k] = bSame ? t : Rgb555To565(t);
       }
     }
     return true;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/draw/dd_device.h"
+#include "platform/draw/pixels/pixel_format.h"
 
 namespace {
 
@@ -20,18 +21,6 @@ uint32_t Blend32(uint32_t dst, uint32_t argb, uint32_t a, bool bHasAlpha) {
   const uint32_t b = Mix(argb & 255, dst & 255, a);
   const uint32_t outA = bHasAlpha ? a + (da * (255 - a) + 127) / 255 : 255;
   return outA << 24 | r << 16 | g << 8 | b;
-}
-
-uint16_t To565(uint32_t argb) {
-  return static_cast<uint16_t>((argb >> 8 & 0xF800) | (argb >> 5 & 0x07E0) | (argb >> 3 & 0x001F));
-}
-uint16_t To1555(uint32_t argb) {
-  return static_cast<uint16_t>(0x8000 | (argb >> 9 & 0x7C00) | (argb >> 6 & 0x03E0) |
-                               (argb >> 3 & 0x001F));
-}
-uint32_t From565(uint16_t v) {
-  const uint32_t r = v >> 11 & 31, g = v >> 5 & 63, b = v & 31;
-  return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
 }
 
 }  // namespace
@@ -102,11 +91,12 @@ void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img,
             break;
           }
           case GPUFMT_A1R5G5B5:  // one bit of alpha: half coverage decides
-            if (a >= 128) reinterpret_cast<uint16_t*>(Row(py))[px] = To1555(paint.dwArgb);
+            if (a >= 128)
+              reinterpret_cast<uint16_t*>(Row(py))[px] = ArgbTo1555(paint.dwArgb | 0xFF000000u);
             break;
           case GPUFMT_R5G6B5: {
             uint16_t& texel = reinterpret_cast<uint16_t*>(Row(py))[px];
-            texel = To565(Blend32(From565(texel), paint.dwArgb, a, false));
+            texel = ArgbTo565(Blend32(Rgb565ToArgb(texel), paint.dwArgb, a, false));
             break;
           }
           default:
@@ -121,26 +111,7 @@ void PaintGlyph(const cGlyphCanvas& canvas, int x, int y, const GLYPHIMAGE& img,
   for (int py = y1; py < y2; ++py) {
     for (int px = x1; px < x2; ++px) {
       if (img.At(px - x, py - y) < 128) continue;
-      switch (canvas.m_nBytesPerPixel) {
-        case 1:
-          Row(py)[px] = static_cast<uint8_t>(v);
-          break;
-        case 2:
-          reinterpret_cast<uint16_t*>(Row(py))[px] = static_cast<uint16_t>(v);
-          break;
-        case 3: {
-          uint8_t* p = Row(py) + px * 3;
-          p[0] = static_cast<uint8_t>(v);
-          p[1] = static_cast<uint8_t>(v >> 8);
-          p[2] = static_cast<uint8_t>(v >> 16);
-          break;
-        }
-        case 4:
-          reinterpret_cast<uint32_t*>(Row(py))[px] = v;
-          break;
-        default:
-          break;
-      }
+      WritePixelBytes(Row(py) + px * canvas.m_nBytesPerPixel, canvas.m_nBytesPerPixel, v);
     }
   }
 }

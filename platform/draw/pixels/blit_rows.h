@@ -11,16 +11,16 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/draw/pixels/pixel_format.h"
+#include "platform/draw/pixels/pixel_rows.h"
 
 namespace blit_rows_detail {
 
 #if defined(__SSE2__)
-inline __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
-inline void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
-inline int Mask(__m128i v) { return _mm_movemask_ps(_mm_castsi128_ps(v)); }
+using pixel_rows_detail::Load;
+using pixel_rows_detail::Mask;
+using pixel_rows_detail::Store;
+using pixel_rows_detail::StoreBlock16;
 
 // Lanes of v whose texel has alpha 0, as all-ones.
 inline __m128i ZeroAlpha(__m128i v) {
@@ -62,18 +62,7 @@ inline void CopyRowAlphaKeyed(uint32_t* d, const uint32_t* s, int n) {
     const __m128i z0 = ZeroAlpha(v0), z1 = ZeroAlpha(v1), z2 = ZeroAlpha(v2), z3 = ZeroAlpha(v3);
     const int nAny = Mask(_mm_or_si128(_mm_or_si128(z0, z1), _mm_or_si128(z2, z3)));
     if (nAny == 0) {
-      if constexpr (bStream) {
-        __m128i* q = reinterpret_cast<__m128i*>(d + k);
-        _mm_stream_si128(q, v0);
-        _mm_stream_si128(q + 1, v1);
-        _mm_stream_si128(q + 2, v2);
-        _mm_stream_si128(q + 3, v3);
-      } else {
-        Store(d + k, v0);
-        Store(d + k + 4, v1);
-        Store(d + k + 8, v2);
-        Store(d + k + 12, v3);
-      }
+      StoreBlock16<bStream>(d + k, v0, v1, v2, v3);
       continue;
     }
     if (Mask(_mm_and_si128(_mm_and_si128(z0, z1), _mm_and_si128(z2, z3))) == 0xF) continue;
@@ -88,18 +77,6 @@ inline void CopyRowAlphaKeyed(uint32_t* d, const uint32_t* s, int n) {
 // Copies n 16-bit texels, leaving the pixels under transparent ones.
 inline void CopyRowKeyed16(uint16_t* d, const uint16_t* s, int n) {
   for (int k = 0; k < n; ++k) d[k] = (s[k] & 0xA000) ? s[k] : d[k];
-}
-
-// Where the channels of an R5G6B5 pixel go.
-struct RGB565SHIFTS {
-  int nRed, nGreen, nBlue;
-};
-
-// The 16-bit texel (5 bits a channel) as an R5G6B5 pixel: the green doubled
-// into 6 bits, each channel moved to its place.
-inline uint16_t TexelTo565(uint32_t t, const RGB565SHIFTS& sh) {
-  const uint32_t r = (t >> 10) & 31, g = ((t >> 5) & 31) * 2, b = t & 31;
-  return static_cast<uint16_t>(r << sh.nRed | g << sh.nGreen | b << sh.nBlue);
 }
 
 // n texels converted by TexelTo565; with bKey transparent texels are left out.

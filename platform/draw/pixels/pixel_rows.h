@@ -57,6 +57,24 @@ inline __m128i Load(const uint32_t* p) {
 inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 inline int Mask(__m128i v) { return _mm_movemask_ps(_mm_castsi128_ps(v)); }
 
+// Sixteen pixels stored at d; with bStream streamed past the caches, which
+// needs d on a 16-byte boundary.
+template <bool bStream>
+inline void StoreBlock16(uint32_t* d, __m128i v0, __m128i v1, __m128i v2, __m128i v3) {
+  if constexpr (bStream) {
+    __m128i* q = reinterpret_cast<__m128i*>(d);
+    _mm_stream_si128(q, v0);
+    _mm_stream_si128(q + 1, v1);
+    _mm_stream_si128(q + 2, v2);
+    _mm_stream_si128(q + 3, v3);
+  } else {
+    Store(d, v0);
+    Store(d + 4, v1);
+    Store(d + 8, v2);
+    Store(d + 12, v3);
+  }
+}
+
 inline void KeyedQuad(uint32_t* d, const uint32_t* s, __m128i vKey) {
   __m128i v = Load(s);
   __m128i eq = _mm_cmpeq_epi32(v, vKey);
@@ -151,12 +169,7 @@ inline void CopyRowStream(uint32_t* d, const uint32_t* s, int n) {
   for (; k < n && (reinterpret_cast<uintptr_t>(d + k) & 63) != 0; ++k) d[k] = s[k];
   for (; k + 16 <= n; k += 16) {
     _mm_prefetch(reinterpret_cast<const char*>(s + k + 64), _MM_HINT_NTA);
-    __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8), v3 = Load(s + k + 12);
-    __m128i* q = reinterpret_cast<__m128i*>(d + k);
-    _mm_stream_si128(q, v0);
-    _mm_stream_si128(q + 1, v1);
-    _mm_stream_si128(q + 2, v2);
-    _mm_stream_si128(q + 3, v3);
+    StoreBlock16<true>(d + k, Load(s + k), Load(s + k + 4), Load(s + k + 8), Load(s + k + 12));
   }
 #endif
   if (k < n) std::memcpy(d + k, s + k, static_cast<size_t>(n - k) * 4);
@@ -238,18 +251,7 @@ __attribute__((always_inline)) inline void BlendRowSourceAlpha(uint32_t* d, cons
     __m128i v0 = Load(s + k), v1 = Load(s + k + 4), v2 = Load(s + k + 8), v3 = Load(s + k + 12);
     __m128i all = _mm_and_si128(_mm_and_si128(v0, v1), _mm_and_si128(v2, v3));
     if (Mask(_mm_cmpeq_epi32(_mm_srli_epi32(all, 24), vFull)) == 0xF) {
-      if constexpr (bStream) {
-        __m128i* q = reinterpret_cast<__m128i*>(d + k);
-        _mm_stream_si128(q, v0);
-        _mm_stream_si128(q + 1, v1);
-        _mm_stream_si128(q + 2, v2);
-        _mm_stream_si128(q + 3, v3);
-      } else {
-        Store(d + k, v0);
-        Store(d + k + 4, v1);
-        Store(d + k + 8, v2);
-        Store(d + k + 12, v3);
-      }
+      StoreBlock16<bStream>(d + k, v0, v1, v2, v3);
       continue;
     }
     // Only fully opaque and fully transparent texels (a keyed sprite): the

@@ -13,6 +13,7 @@
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_fade.h"
+#include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/surface/bmp_file.h"
 
 namespace {
@@ -85,45 +86,11 @@ uint32_t ColourToDisplayPixel(uint32_t rgb, int nBpp) {
 }
 
 void WritePixel(uint8_t* lpRow, int x, int nBytes, uint32_t v) {
-  uint8_t* p = lpRow + static_cast<size_t>(x) * nBytes;
-  switch (nBytes) {
-    case 1:
-      p[0] = static_cast<uint8_t>(v);
-      break;
-    case 2:
-      std::memcpy(p, &v, 2);
-      break;  // little-endian pixels
-    case 3:
-      p[0] = static_cast<uint8_t>(v), p[1] = static_cast<uint8_t>(v >> 8),
-      p[2] = static_cast<uint8_t>(v >> 16);
-      break;
-    case 4:
-      std::memcpy(p, &v, 4);
-      break;
-  }
+  WritePixelBytes(lpRow + static_cast<size_t>(x) * nBytes, nBytes, v);
 }
 
 uint32_t ReadPixel(const uint8_t* lpRow, int x, int nBytes) {
-  const uint8_t* p = lpRow + static_cast<size_t>(x) * nBytes;
-  uint32_t v = 0;
-  switch (nBytes) {
-    case 1:
-      v = p[0];
-      break;
-    case 2: {
-      uint16_t w;
-      std::memcpy(&w, p, 2);
-      v = w;
-      break;
-    }
-    case 3:
-      v = p[0] | p[1] << 8 | p[2] << 16;
-      break;
-    case 4:
-      std::memcpy(&v, p, 4);
-      break;
-  }
-  return v;
+  return ReadPixelBytes(lpRow + static_cast<size_t>(x) * nBytes, nBytes);
 }
 
 // Surface back end: the decoded picture into the record's surface.
