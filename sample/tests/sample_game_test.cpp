@@ -13,6 +13,8 @@
 #include "app/base/file_system.h"
 #include "app/base/format.h"
 #include "app/base/report_log.h"
+#include "app/core/surface_tables.h"
+#include "app/core/system_ini.h"
 #include "flow/command_table.h"
 #include "platform/draw/surface/bmp_file.h"
 #include "platform/sound/audio_mixer.h"
@@ -195,10 +197,22 @@ TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
   ASSERT_TRUE(g_CommonPalette.LoadFromFile(g_DataPath[DATAPATH_COMMON_PALETTE]));
   ASSERT_TRUE(g_WorldMap.LoadFromFile(g_DataPath[DATAPATH_WORLD_MAP]));
 
-  const std::string ini = files["System.ini"];
-  EXPECT_NE(ini.find("Direct3D=1\n"), std::string::npos);
-  EXPECT_NE(ini.find("WindowMode=1\n"), std::string::npos);
-  EXPECT_TRUE(EndsWith(ini, "\nExit\n"));
+  // The settings file reads to its end, with the sample's window settings.
+  SYSTEMINIDATA ini;
+  SetSystemIniDefaults(ini, g_System.m_IniEntries);
+  EXPECT_EQ(ReadSystemIni("System.ini", ini, g_System.m_IniEntries), 1);
+  EXPECT_EQ(ini.Direct3D, 1);
+  EXPECT_EQ(ini.WindowMode, 1);
+  EXPECT_EQ(ini.ShowFps, 0);
+  EXPECT_EQ(ini.FreeStage[0], '\0');
+  EXPECT_TRUE(EndsWith(files["System.ini"], "\nExit\n"));
+
+  // Every picture of the surface table that must load is there.
+  for (const DDSURFACEINFO& info : g_SurfaceInfoTable) {
+    const std::string name = info.szFileName;
+    if (info.bOptional || name == "E") continue;
+    EXPECT_TRUE(files.count(name)) << name << " of the surface table is missing";
+  }
 
   // Every stage of the world map and of the challenge list.
   std::vector<std::string> stages;
