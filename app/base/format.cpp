@@ -1,5 +1,6 @@
 #include "app/base/format.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -31,4 +32,15 @@ void FormatString(std::string& strOut, const char* pszFormat, ...) {
   va_start(args, pszFormat);
   strOut = FormatStringV(kFormatStringMax, pszFormat, args);
   va_end(args);
+}
+
+int CountDigits(int nValue) {
+  // The magnitude in 64 bits, so that INT_MIN has one.
+  int64_t n = nValue < 0 ? -static_cast<int64_t>(nValue) : nValue;
+  int nDigits = 1;
+  while (n >= 10 && nDigits < 10) {
+    n /= 10;
+    ++nDigits;
+  }
+  return nDigits;
 }

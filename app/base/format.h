@@ -16,3 +16,6 @@ void FormatString(std::string& strOut, const char* pszFormat, ...) PLAYER_PRINTF
 // The va_list form, with an explicit limit in bytes (cut on a character
 // boundary). A limit below 0 means no limit.
 std::string FormatStringV(int nMaxBytes, const char* pszFormat, va_list args);
+
+// Decimal digits of the value's magnitude: 1 for 0, at most 10.
+int CountDigits(int nValue);

@@ -78,6 +78,12 @@ TEST(FormatString, FormatsAndCutsAt5119OnACharacterBoundary) {
   EXPECT_EQ(s, "");
 }
 
+TEST(FormatString, CountDigitsOfTheMagnitude) {
+  const std::pair<int, int> cases[] = {{0, 1},      {9, 1},          {10, 2},        {-10, 2},
+                                       {999999, 6}, {INT32_MAX, 10}, {INT32_MIN, 10}};
+  for (const auto& [nValue, nDigits] : cases) EXPECT_EQ(CountDigits(nValue), nDigits) << nValue;
+}
+
 TEST(Encoding, RoundTripsAndKeepsBackslashes) {
   const std::string strSjis = "data\\ソフト\\ゲーム.bmp";
   const std::string strUtf8 = Cp932ToUtf8(strSjis);
