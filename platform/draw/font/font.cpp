@@ -12,7 +12,7 @@
 #include "platform/draw/dd_device.h"
 #include "platform/draw/font/font_paint.h"
 
-std::list<Font*> g_FontList;
+std::list<Font*>& g_FontList = *new std::list<Font*>;
 
 const char* const g_szFastFontPrefill =
     "０１２３４５６７８９ー～、。．！？「」（）・…※→↑↓←＋－＝○●×ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱ"

@@ -179,8 +179,10 @@ class Font {
   bool m_bWorkDirty = false;
 };
 
-// Every font made, in creation order (device recovery walks it).
-extern std::list<Font*> g_FontList;
+// Every font made, in creation order (device recovery walks it). The list is
+// never destroyed, so that fonts that are static objects themselves may leave
+// it whatever the order in which statics go at exit.
+extern std::list<Font*>& g_FontList;
 
 // Characters of the full-width cache's fixed first part, in order.
 extern const char* const g_szFastFontPrefill;
