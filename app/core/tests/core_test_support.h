@@ -6,20 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "app/base/file_system.h"
 #include "app/core/sound_table.h"
 #include "platform/sound/sound_effects.h"
 #include "platform/sound/tests/sound_test_support.h"
-#include "testing/game_folder.h"
 
 // g_SoundData holds nSounds sounds of nBuffers buffers each while the object
-// lives; DS_Play moves a sound's next-buffer index, which Plays counts.
+// lives; DS_Play moves a sound's next-buffer index, which Plays counts. The
+// sound file is written into the working folder (a test game folder).
 class cSoundTableFixture {
  public:
   cSoundTableFixture(int nSounds, int nBuffers) : m_nBuffers(nBuffers) {
-    m_Folder.WriteFile("se\\beep.wav", soundtest::ConstantWav8(22050, 64, 200));
+    WriteFileAtomically("beep.wav", soundtest::ConstantWav8(22050, 64, 200));
     DS_Init(nullptr, 22050, 8, 1);
     g_SoundData.assign(static_cast<size_t>(nSounds), SOUNDDATA());
-    for (SOUNDDATA& sd : g_SoundData) DS_CreateSound(sd, "se\\beep.wav", nBuffers, 0);
+    for (SOUNDDATA& sd : g_SoundData) DS_CreateSound(sd, "beep.wav", nBuffers, 0);
     m_Last.assign(static_cast<size_t>(nSounds), 0);
     m_Total.assign(static_cast<size_t>(nSounds), 0);
   }
@@ -39,10 +40,8 @@ class cSoundTableFixture {
     m_Last[i] = nNext;
     return m_Total[i];
   }
-  const cTestGameFolder& Folder() const { return m_Folder; }
 
  private:
-  cTestGameFolder m_Folder;
   soundtest::cPulledOutput m_Output;
   int m_nBuffers;
   std::vector<int> m_Last, m_Total;

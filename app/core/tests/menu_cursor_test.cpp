@@ -9,6 +9,7 @@
 #include "app/core/sound_table.h"
 #include "app/core/tests/core_test_support.h"
 #include "platform/input/input_state.h"
+#include "testing/game_folder.h"
 
 namespace {
 
@@ -136,6 +137,7 @@ TEST_F(MenuCursor, StackKeepsTheParentPosition) {
 }
 
 TEST(CursorSound, PlaysOncePerChosenAxisThatMoves) {
+  cTestGameFolder folder;
   cSoundTableFixture sounds(2, 8);
   struct Case {
     uint16_t wInput;

@@ -107,6 +107,7 @@ TEST(SeVolume, LevelsMapToTheVolumeTableAndReachEveryBuffer) {
   EXPECT_EQ(SeVolumeOfLevel(-1), -10000);
   EXPECT_EQ(SeVolumeOfLevel(11), 0);
 
+  cTestGameFolder folder;
   cSoundTableFixture sounds(3, 2);
   ApplySeVolume(4);
   for (SOUNDDATA& sd : g_SoundData)
