@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "app/base/checked_containers.h"
@@ -272,6 +273,12 @@ class cChara : public cGameObject, public cCharaFields {
   int ChargeY(COMMANDSTATE& state, const cGameObject* lpRef, double ty, int bScreenFollow,
               int bStopOnArrival);
 };
+
+// The computer characters of a stage, in list order. Each lives on the heap
+// and never moves while it is in the list.
+using cCharaList = std::list<std::unique_ptr<cChara>>;
+// Non-owning lists of characters (the faction lists).
+using cCharaPtrList = std::list<cChara*>;
 
 // n half blocks in pixels.
 inline int HblToDots(int8_t n) { return n * 16; }

@@ -224,11 +224,6 @@ double CircleVelocityX(double dRadius, double dAngular, double& dAngle, double d
 double CircleVelocityY(double dRadius, double dAngular, double& dAngle, double dStep,
                        double dPhase);
 
-// Surface-table index to draw from: under the surface back end the second
-// copy set (index + 18) stands in for a missing first one (flag 0) or is
-// preferred when loaded (flag 1); the texture back end uses the index.
-int SelectSurfaceVariant(int nIndex, int bFlag);
-
 // One step of a charge (or a flee, for a negative speed) from the screen
 // point (sx, sy) toward (tx, ty), writing the velocity and the facing
 // request (0 none, 1 left, 2 right). Compensates for autoscroll as the

@@ -26,12 +26,6 @@ class cMapCell;
 
 inline constexpr int kFactions = 8;
 
-// The computer characters of the stage, in list order. Each lives on the
-// heap and never moves while it is in the list.
-using cCharaList = std::list<std::unique_ptr<cChara>>;
-// Non-owning lists of characters (the faction lists).
-using cCharaPtrList = std::list<cChara*>;
-
 class cPlayScene : public cScene {
  public:
   cPlayScene();
