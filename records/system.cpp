@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "app/base/sjis.h"
-#include "platform/draw/dd_device.h"
-#include "platform/draw/font/font.h"
 #include "records/database.h"
 
 cSystem g_System;
@@ -370,10 +368,4 @@ SYSTEMTEXTBLOCK BuildSystemTextBlock(int nFirst, int nCount, int bIndent) {
   block.nWidth = WidestSystemText(nFirst, nCount, bIndent) * 16;
   block.nHeight = nCount * 16;
   return block;
-}
-
-void DrawSystemTextBlock(Font& font, int x, int y, int nFirst, int nCount, int bIndent) {
-  if (nCount <= 0) return;
-  const SYSTEMTEXTBLOCK block = BuildSystemTextBlock(nFirst, nCount, bIndent);
-  font.PrintfBox(&g_BackBufferSD, x, y, block.nWidth, block.nHeight, "%s", block.strText.c_str());
 }

@@ -203,7 +203,7 @@ int StatusItemReached(int nItem, int nValue, int nMax);
 // on x (16-pixel characters, one more when indented).
 int CenterSystemTextBlock(int x, int nFirst, int nCount, int bIndent);
 
-// The text and box size DrawSystemTextBlock draws: the texts as lines, each
+// The text and box size DrawSystemTextBlock (app/core/menu_text.h) draws: the texts as lines, each
 // preceded by a blank when indented; the box is w x 16 by nCount x 16 pixels.
 struct SYSTEMTEXTBLOCK {
   std::string strText;
@@ -211,9 +211,3 @@ struct SYSTEMTEXTBLOCK {
   int nHeight = 0;
 };
 SYSTEMTEXTBLOCK BuildSystemTextBlock(int nFirst, int nCount, int bIndent);
-
-// Draws that block with the given font (the main text font) in a window box
-// at (x, y) on the back buffer; nothing when nCount is 0. The texts are drawn
-// literally: a per-cent sign is an ordinary character.
-class Font;
-void DrawSystemTextBlock(Font& font, int x, int y, int nFirst, int nCount, int bIndent);

@@ -4,8 +4,6 @@
 
 #include "app/base/format.h"
 #include "app/base/report_log.h"
-#include "platform/draw/dd_blit.h"
-#include "platform/draw/font/font.h"
 #include "records/data_path.h"
 #include "records/system.h"
 
@@ -33,29 +31,6 @@ std::string FormatSaveDate(const SAVETIME& time) {
   FormatString(strText, "%04d/%02d/%02d %02d:%02d\n", time.wYear, time.wMonth, time.wDay,
                time.wHour, time.wMinute);
   return strText;
-}
-
-void cSaveSlot::DrawDate(Font& font, DDSURFACEDATA* lpTarget, int x, int y) const {
-  if (m_bUsed == 0) return;
-  font.Printf(lpTarget, x, y, "%s", FormatSaveDate(m_SaveTime).c_str());
-}
-
-void DrawSaveSlotList(Font& font, DDSURFACEDATA* lpTarget, int x, int y,
-                      cCheckedVector<cSaveSlot>& slots, unsigned nFirst, int nCount) {
-  constexpr int kLine = 16;
-  constexpr int kWidth = 320;
-  constexpr uint32_t kSeparatorColour = 240;
-  font.DrawWindow(lpTarget, x, y, kWidth, nCount * kLine);
-  for (int i = 0; i < nCount; ++i) {
-    const int yLine = y + kLine * i;
-    // The separator comes before the slot test, so a list cut short by the
-    // last slot still shows the separator under its last written line.
-    if (i != nCount - 1) DDPalFillRect(lpTarget, x, yLine + kLine - 1, kWidth, 1, kSeparatorColour);
-    const uint64_t nSlot = uint64_t{nFirst} + static_cast<uint64_t>(i);
-    if (slots.empty() || nSlot >= slots.size()) break;
-    font.Printf(lpTarget, x + 16, yLine, "%d", static_cast<int>(nSlot) + 1);
-    slots.At(static_cast<int>(nSlot)).DrawDate(font, lpTarget, x + 64, yLine);
-  }
 }
 
 void MakeSlotPath(char* pBuffer, int n) {

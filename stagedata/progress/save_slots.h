@@ -11,9 +11,6 @@
 
 inline constexpr int kSaveSlotCount = 99;
 
-class Font;
-struct DDSURFACEDATA;
-
 class cSaveSlot : public cRecord {
  public:
   cSaveSlot() { cSaveSlot::RegisterFields(DATA_VERSION); }
@@ -23,9 +20,6 @@ class cSaveSlot : public cRecord {
   void RegisterFields(int nVersion) override;
 
   void SetFromPlayData(const cPlayData& data);
-  // Draws the save time ("2024/03/02 09:05") with the menu font; nothing for
-  // a slot not in use.
-  void DrawDate(Font& font, DDSURFACEDATA* lpTarget, int x, int y) const;
 
   int32_t m_bUsed = 0;
   SAVETIME m_SaveTime;
@@ -37,13 +31,8 @@ void InitSaveSlotList(cCheckedVector<cSaveSlot>& slots, unsigned n);
 // Refreshes every slot's used flag and time from the slot files.
 void LoadSaveSlotList(cCheckedVector<cSaveSlot>& slots);
 
-// The text DrawDate shows: year, month, day, hour and minute.
+// The text a slot's date shows (app/core/menu_text.h): year, month, day,
+// hour and minute.
 std::string FormatSaveDate(const SAVETIME& time);
-
-// Draws nCount 16-pixel lines of the slot list from slot nFirst in a
-// 320-pixel window: the slot number as the user counts it and its date, with
-// a separator under every line but the last.
-void DrawSaveSlotList(Font& font, DDSURFACEDATA* lpTarget, int x, int y,
-                      cCheckedVector<cSaveSlot>& slots, unsigned nFirst, int nCount);
 
 extern cCheckedVector<cSaveSlot> g_SaveSlots;

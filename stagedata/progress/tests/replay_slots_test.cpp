@@ -52,6 +52,11 @@ TEST_F(ProgressFilesTest, SlotPathsAndTheSlotList) {
   EXPECT_GE(data.m_SaveTime.wYear, 2024);
 }
 
+TEST(SaveSlotDate, PadsEveryFieldAndShowsNoSeconds) {
+  EXPECT_EQ(FormatSaveDate(SAVETIME{2024, 3, 6, 2, 9, 5, 59, 999}), "2024/03/02 09:05\n");
+  EXPECT_EQ(FormatSaveDate(SAVETIME{987, 12, 0, 31, 23, 59, 0, 0}), "0987/12/31 23:59\n");
+}
+
 TEST_F(ProgressFilesTest, LivesRuleAfterLoadingASlot) {
   const struct {
     int infinite, projectLives, savedLives, savedStart;

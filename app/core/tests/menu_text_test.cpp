@@ -1,13 +1,14 @@
 // The slot list as the menus draw it, on the 8-bit surface back end with the
 // deterministic pattern rasteriser.
 
+#include "app/core/menu_text.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/font/font.h"
 #include "platform/draw/font/font_raster.h"
-#include "stagedata/progress/save_slots.h"
 #include "testing/game_folder.h"
 
 namespace {
@@ -44,11 +45,6 @@ class SaveSlotDrawTest : public ::testing::Test {
   DDSURFACEDATA m_target;
   Font m_font;
 };
-
-TEST(SaveSlotDate, PadsEveryFieldAndShowsNoSeconds) {
-  EXPECT_EQ(FormatSaveDate(SAVETIME{2024, 3, 6, 2, 9, 5, 59, 999}), "2024/03/02 09:05\n");
-  EXPECT_EQ(FormatSaveDate(SAVETIME{987, 12, 0, 31, 23, 59, 0, 0}), "0987/12/31 23:59\n");
-}
 
 TEST_F(SaveSlotDrawTest, ListCutShortByTheLastSlotKeepsItsFrameAndSeparators) {
   cCheckedVector<cSaveSlot> slots(kSaveSlotCount);
