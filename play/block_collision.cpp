@@ -51,10 +51,16 @@ int CellKind(int nCell, int nFaction) { return GetBlockHitKind(g_MapCells.At(nCe
 
 // ---- Cell choice -------------------------------------------------------------------
 
-int cPlayScene::ChooseEdgeCell(const cChara& chara, int x1, int y1, int x2, int y2) {
+namespace {
+
+// The cell of ChooseEdgeCell and, in nKind, the hit kind the edge tests then
+// ask of it. A block without appearance conditions answers the same every
+// time, so its kind from the sampling is used; one with conditions is asked
+// again, as each query may draw random numbers and set the cell's latch.
+int EdgeCell(int nShift, const cChara& chara, int x1, int y1, int x2, int y2, int& nKind) {
   const int s = Scale(chara);
+  nKind = BLOCKHIT_NONE;
   if (s < 0) return 0;
-  const int nShift = m_ScrollX.m_nPitchShift;
   const int nFaction = chara.m_nFaction;
   int nBestCell = 0;
   int nBestKind = -1;
@@ -65,15 +71,13 @@ int cPlayScene::ChooseEdgeCell(const cChara& chara, int x1, int y1, int x2, int 
     const int nPitch = chara.m_nBaseBoxH - 1;
     for (int i = 0; i <= s; ++i) {
       const int nCell = MapCellIndex(nCol, (y1 + i * nPitch) >> kCellShift, nShift);
-      const int nKind = CellKind(nCell, nFaction);
-      if (nKind > nBestKind) {
-        nBestKind = nKind;
+      const int nCellKind = CellKind(nCell, nFaction);
+      if (nCellKind > nBestKind) {
+        nBestKind = nCellKind;
         nBestCell = nCell;
       }
     }
-    return nBestCell;
-  }
-  if (y1 == y2) {
+  } else if (y1 == y2) {
     // Samples one unscaled box width apart; among the highest kind the one
     // nearest to the middle of the edge wins, the first on a tie.
     const int nRow = y1 >> kCellShift;
@@ -83,17 +87,28 @@ int cPlayScene::ChooseEdgeCell(const cChara& chara, int x1, int y1, int x2, int 
     for (int i = 0; i <= s; ++i) {
       const int xs = x1 + i * nPitch;
       const int nCell = MapCellIndex(xs >> kCellShift, nRow, nShift);
-      const int nKind = CellKind(nCell, nFaction);
+      const int nCellKind = CellKind(nCell, nFaction);
       const int nDist = std::abs(xs - nMid);
-      if (nKind > nBestKind || (nKind == nBestKind && nDist < nBestDist)) {
-        nBestKind = nKind;
+      if (nCellKind > nBestKind || (nCellKind == nBestKind && nDist < nBestDist)) {
+        nBestKind = nCellKind;
         nBestCell = nCell;
         nBestDist = nDist;
       }
     }
-    return nBestCell;
+  } else {
+    nKind = CellKind(0, nFaction);
+    return 0;
   }
-  return 0;
+  const cMapCell& best = g_MapCells[static_cast<size_t>(nBestCell)];
+  nKind = best.m_vCondition.empty() ? nBestKind : CellKind(nBestCell, nFaction);
+  return nBestCell;
+}
+
+}  // namespace
+
+int cPlayScene::ChooseEdgeCell(const cChara& chara, int x1, int y1, int x2, int y2) {
+  int nKind = 0;
+  return EdgeCell(m_ScrollX.m_nPitchShift, chara, x1, y1, x2, y2, nKind);
 }
 
 int cPlayScene::ChooseFootCell(const cChara& chara) {
@@ -146,8 +161,9 @@ int cPlayScene::ChooseCornerCell(int nCol1, int nRow1, int nCol2, int nRow2, int
 int cPlayScene::TestLeftEdge(cChara& c) {
   if (PassesBlocks(c)) return 0;
   const int x = TruncInt(c.m_dX);
-  const int nCell = ChooseEdgeCell(c, x, TruncInt(c.m_dY), x, TruncInt(c.m_dBottom));
-  const Contact contact = ContactOf(c, CellKind(nCell, c.m_nFaction));
+  int nKind = 0;
+  EdgeCell(m_ScrollX.m_nPitchShift, c, x, TruncInt(c.m_dY), x, TruncInt(c.m_dBottom), nKind);
+  const Contact contact = ContactOf(c, nKind);
   if (contact == kFatal) return 2;
   if (contact == kNone) return 0;
   // The left edge onto the first pixel of the next cell to the right (a full
@@ -166,8 +182,10 @@ int cPlayScene::TestLeftEdge(cChara& c) {
 int cPlayScene::TestRightEdge(cChara& c) {
   if (PassesBlocks(c)) return 0;
   const int right = TruncInt(c.m_dRight);
-  const int nCell = ChooseEdgeCell(c, right, TruncInt(c.m_dY), right, TruncInt(c.m_dBottom));
-  const Contact contact = ContactOf(c, CellKind(nCell, c.m_nFaction));
+  int nKind = 0;
+  EdgeCell(m_ScrollX.m_nPitchShift, c, right, TruncInt(c.m_dY), right, TruncInt(c.m_dBottom),
+           nKind);
+  const Contact contact = ContactOf(c, nKind);
   if (contact == kFatal) return 2;
   if (contact == kNone) return 0;
   // The right edge onto the last pixel of the cell before.
@@ -203,18 +221,19 @@ int LandOnCell(cPlayScene& scene, cChara& c, int nKind) {
   return 0;
 }
 
-int BottomCell(cPlayScene& scene, const cChara& c) {
+int BottomCell(const cPlayScene& scene, const cChara& c, int& nKind) {
   const int bottom = TruncInt(c.m_dBottom);
-  return scene.ChooseEdgeCell(c, TruncInt(c.m_dX), bottom, TruncInt(c.m_dRight), bottom);
+  return EdgeCell(scene.m_ScrollX.m_nPitchShift, c, TruncInt(c.m_dX), bottom, TruncInt(c.m_dRight),
+                  bottom, nKind);
 }
 
 }  // namespace
 
 int cPlayScene::TestBottomEdge(cChara& c) {
   if (PassesBlocks(c)) return 0;
-  const int nCell = BottomCell(*this, c);
+  int nKind = 0;
+  const int nCell = BottomCell(*this, c, nKind);
   c.m_nFootCell = nCell;
-  const int nKind = CellKind(nCell, c.m_nFaction);
   if (nKind == BLOCKHIT_NONE) {
     c.m_nFootCell = -1;
     ++c.m_nAirTime;
@@ -239,8 +258,9 @@ int cPlayScene::TestBottomEdge(cChara& c) {
 int cPlayScene::TestTopEdge(cChara& c) {
   if (PassesBlocks(c)) return 0;
   const int y = TruncInt(c.m_dY);
-  const int nCell = ChooseEdgeCell(c, TruncInt(c.m_dX), y, TruncInt(c.m_dRight), y);
-  const Contact contact = ContactOf(c, CellKind(nCell, c.m_nFaction));
+  int nKind = 0;
+  EdgeCell(m_ScrollX.m_nPitchShift, c, TruncInt(c.m_dX), y, TruncInt(c.m_dRight), y, nKind);
+  const Contact contact = ContactOf(c, nKind);
   if (contact == kFatal) return 2;
   if (contact == kSolid) c.HitCeiling();
   return 0;
@@ -276,8 +296,8 @@ int cPlayScene::RetestBlocksX(cChara& c) {
 int cPlayScene::RetestBlocksY(cChara& c) {
   if (PassesBlocks(c)) return 0;
   int nResult = 0;
-  const int nCell = BottomCell(*this, c);
-  const int nKind = CellKind(nCell, c.m_nFaction);
+  int nKind = 0;
+  const int nCell = BottomCell(*this, c, nKind);
   if (nKind == BLOCKHIT_SOLID || nKind == BLOCKHIT_FATAL) {
     c.m_nFootCell = nCell;
     nResult = LandOnCell(*this, c, nKind);

@@ -42,10 +42,9 @@ int BuildMapCells(const cEdStage& stage) {
   return 1;
 }
 
-int8_t GetBlockHitKind(cMapCell& cell, int nGroup) {
-  if (!cell.m_vCondition.empty() && !PlayScene().CheckBlockConditions(cell)) return BLOCKHIT_NONE;
-  if (cell.m_nPassFaction == nGroup) return BLOCKHIT_NONE;
-  return cell.m_nHitKind;
+int8_t GetCondBlockHitKind(cMapCell& cell, int nGroup) {
+  if (!PlayScene().CheckBlockConditions(cell)) return BLOCKHIT_NONE;
+  return cell.m_nPassFaction == nGroup ? int8_t{BLOCKHIT_NONE} : cell.m_nHitKind;
 }
 
 cCheckedVector<int32_t> BuildHitSchedule(int nSubSteps, int nHits) {

@@ -34,7 +34,14 @@ int BuildMapCells(const cEdStage& stage);
 // The hit kind (BLOCKHIT_*) of the cell's block for an object of faction
 // nGroup: 0 when the block's appearance conditions do not hold (checked for
 // the hero through the play scene) or when nGroup passes through it.
-int8_t GetBlockHitKind(cMapCell& cell, int nGroup);
+// Its part for a block with appearance conditions.
+int8_t GetCondBlockHitKind(cMapCell& cell, int nGroup);
+
+inline int8_t GetBlockHitKind(cMapCell& cell, int nGroup) {
+  if (!cell.m_vCondition.empty()) [[unlikely]]
+    return GetCondBlockHitKind(cell, nGroup);
+  return cell.m_nPassFaction == nGroup ? int8_t{BLOCKHIT_NONE} : cell.m_nHitKind;
+}
 
 // The faction hit schedule of a frame of nSubSteps sub-steps with nHits hit
 // tests per frame: one flag per sub-step. nHits 0 (or below 0) tests in
