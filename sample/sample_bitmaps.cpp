@@ -351,10 +351,12 @@ cCanvas DrawMarks() {
 // ---- Front end -------------------------------------------------------------------
 
 cCanvas DrawPaletteBitmap() {
-  // Its colour table is the game's palette; its top-left pixel (index 0)
-  // gives the transparent colour.
-  cCanvas c(16, 16);
-  for (int i = 0; i < 256; ++i) c.Set(i % 16, i / 16, static_cast<uint8_t>(i));
+  // Its colour table is the game's palette. Displays without a hardware
+  // palette read the colours from its pixels instead: a 16 x 16 grid of
+  // one-pixel cells from row 8 down, entry k at (k mod 16, 8 + k / 16). The
+  // top-left pixel (index 0) gives the transparent colour.
+  cCanvas c(16, 24);
+  for (int i = 0; i < 256; ++i) c.Set(i % 16, 8 + i / 16, static_cast<uint8_t>(i));
   return c;
 }
 

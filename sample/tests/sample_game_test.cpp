@@ -246,6 +246,12 @@ TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
   // "bmp\plt\Palette.bmp", every sound a PCM wave, the music playable.
   cBmpImage palette;
   ASSERT_EQ(LoadBmpFile("bmp\\plt\\Palette.bmp", palette), BmpLoadResult::kOk);
+  // Displays without a palette read entry k from the pixel (k mod 16,
+  // 8 + k / 16); the top-left pixel is the transparent colour, entry 0.
+  ASSERT_GE(palette.Width(), 16);
+  ASSERT_GE(palette.Height(), 24);
+  EXPECT_EQ(palette.IndexRow(0)[0], 0);
+  for (int k = 0; k < 256; ++k) EXPECT_EQ(palette.IndexRow(8 + k / 16)[k % 16], k) << k;
   int nBitmaps = 0;
   for (const auto& [path, bytes] : files) {
     SCOPED_TRACE(path);
