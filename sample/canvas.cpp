@@ -82,11 +82,20 @@ void cCanvas::Triangle(int x0, int y0, int x1, int y1, int x2, int y2, uint8_t c
 }
 
 void cCanvas::VerticalRamp(int x, int y, int w, int h, int nFrom, int nTo) {
-  const int nSteps = std::abs(nTo - nFrom) + 1;
+  // Each row lies between two neighbouring shades; a 4 x 4 ordered dither
+  // mixes them in the row's proportion, so the ramp shows no bands.
+  static constexpr int kBayer[4][4] = {
+      {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+  const int nSteps = std::abs(nTo - nFrom);
+  const int nDir = nFrom < nTo ? 1 : -1;
   for (int i = 0; i < h; ++i) {
-    const int k = h > 1 ? i * nSteps / h : 0;
-    const int c = nFrom < nTo ? nFrom + k : nFrom - k;
-    Fill(x, y + i, w, 1, static_cast<uint8_t>(c));
+    // Position along the ramp in sixteenths of a shade.
+    const int pos = h > 1 ? i * nSteps * 16 / (h - 1) : 0;
+    const int base = pos / 16, frac = pos % 16;
+    for (int xx = x; xx < x + w; ++xx) {
+      const int k = base + (frac > kBayer[(y + i) & 3][xx & 3] ? 1 : 0);
+      Set(xx, y + i, static_cast<uint8_t>(nFrom + nDir * std::min(k, nSteps)));
+    }
   }
 }
 

@@ -41,8 +41,8 @@ class cCanvas {
   void Ellipse(int x, int y, int w, int h, uint8_t c);
   // A filled triangle.
   void Triangle(int x0, int y0, int x1, int y1, int x2, int y2, uint8_t c);
-  // Rows y .. y + h - 1 blend from colour ramp entry `from` to `to` (both
-  // indices of one ramp, consecutive entries).
+  // Rows y .. y + h - 1 go from colour ramp entry nFrom to nTo (indices of
+  // one ramp), dithered between neighbouring entries.
   void VerticalRamp(int x, int y, int w, int h, int nFrom, int nTo);
 
   // Copies a w x h block of src at (sx, sy) to (x, y); pixels of index 0 are
