@@ -3,6 +3,7 @@
 // reads) is the one the drawing code expects of that file.
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "sample/canvas.h"
@@ -673,6 +674,35 @@ cCanvas DrawStageBackground() {
   return c;
 }
 
+// The blend table of palette number 0 (the 8-bit display's translucency):
+// the byte at a x 256 + b is the entry nearest to the half-and-half mix of
+// the colours of entries a and b. Entry 0, the transparent colour, mixes
+// with nothing and is never a result of a mix.
+std::string BlendTable(const SamplePalette& pal) {
+  std::string table(65536, '\0');
+  for (int a = 0; a < 256; ++a)
+    for (int b = a; b < 256; ++b) {
+      int best = a;
+      if (a != b && a != 0 && b != 0) {
+        const int r = pal[a].r + pal[b].r, g = pal[a].g + pal[b].g, bl = pal[a].b + pal[b].b;
+        int bestDist = INT32_MAX;
+        for (int k = 1; k < 256; ++k) {
+          const int dr = 2 * pal[k].r - r, dg = 2 * pal[k].g - g, db = 2 * pal[k].b - bl;
+          const int dist = dr * dr + dg * dg + db * db;
+          if (dist < bestDist) {
+            bestDist = dist;
+            best = k;
+          }
+        }
+      } else if (a == 0) {
+        best = b;
+      }
+      table[static_cast<size_t>(a) * 256 + b] = static_cast<char>(best);
+      table[static_cast<size_t>(b) * 256 + a] = static_cast<char>(best);
+    }
+  return table;
+}
+
 }  // namespace
 
 const SamplePalette& SampleGamePalette() {
@@ -708,5 +738,6 @@ bool WriteSampleBitmaps() {
   };
   for (const auto& [pszPath, canvas] : files)
     if (!WriteSampleFile(pszPath, BmpFileBytes(canvas, SampleGamePalette()))) return false;
-  return true;
+  // Only palette number 0 exists: the options hide the palette choice.
+  return WriteSampleFile("bmp\\hbt\\hbt00.dat", BlendTable(SampleGamePalette()));
 }

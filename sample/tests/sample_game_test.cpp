@@ -282,6 +282,15 @@ TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
     }
   }
   EXPECT_GE(nBitmaps, 18);
+  // The 8-bit display's blend table of palette 0: a mix of a colour with
+  // itself is that colour, and the mix of a and b is that of b and a.
+  const std::string& blend = files["bmp\\hbt\\hbt00.dat"];
+  ASSERT_EQ(blend.size(), 65536u);
+  for (int a = 0; a < 256; ++a) {
+    EXPECT_EQ(static_cast<uint8_t>(blend[static_cast<size_t>(a) * 257]), a);
+    for (int b = 0; b < a; ++b)
+      ASSERT_EQ(blend[static_cast<size_t>(a) * 256 + b], blend[static_cast<size_t>(b) * 256 + a]);
+  }
   EXPECT_EQ(folder.ReportLogText(), "");
 }
 
