@@ -79,7 +79,7 @@ void DRAWSOURCE::Select(int nMode, int nKind, int nGraphic, int nCell, const cGa
       nSrcY = (nGraphic % 15) * 32;
       break;
     case GRAPHIC_CHARA: {
-      const int nSheet = nGraphic / 15;
+      const int nSheet = nGraphic / 15;  // 0..7: sheets 1..8
       bool bMirrored = bRight;
       int nColumn = nMode == 1 ? nCell + nFrame : nCell;
       if (nMode != 1 && nCell >= 20) {
@@ -88,8 +88,8 @@ void DRAWSOURCE::Select(int nMode, int nKind, int nGraphic, int nCell, const cGa
       }
       nSrcX = nColumn * 32;
       nSrcY = (nGraphic % 15) * 32;
-      int nPlain = kCharaSheet + 2 * (nSheet - 1);
-      if (nSheet >= 1 && nSheet <= 8) {
+      int nPlain = kCharaSheet + 2 * nSheet;
+      if (nGraphic >= 0 && nSheet < 8) {
         set(bMirrored ? nPlain + 1 : nPlain, bMirrored ? nPlain : nPlain + 1);
         const DDSURFACEDATA* lpShown = UsesFirstSet() ? lpSrc : lpSrc2;
         if (nSrcX >= 0 && nSrcY >= 0 && nSrcX < lpShown->nWidth && nSrcY < lpShown->nHeight) break;
@@ -153,9 +153,9 @@ void DrawObjectIcon(DDSURFACEDATA* lpDst, int x, int y, int nKind, int nGraphic,
       break;
     case GRAPHIC_CHARA: {
       const int nSheet = nGraphic / 15;
-      if (nSheet < 1 || nSheet > 8) break;
-      DDStretchBlt(lpDst, x, y, 16, 16, Table(kCharaSheet + 2 * (nSheet - 1) + kSecondSet),
-                   nCell * 32, (nGraphic % 15) * 32, 32, 32, 1);
+      if (nGraphic < 0 || nSheet >= 8) break;
+      DDStretchBlt(lpDst, x, y, 16, 16, Table(kCharaSheet + 2 * nSheet + kSecondSet), nCell * 32,
+                   (nGraphic % 15) * 32, 32, 32, 1);
       break;
     }
     case GRAPHIC_ITEM:

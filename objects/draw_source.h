@@ -6,12 +6,11 @@
 // Sheets face left; a right-facing object draws from the mirrored copy.
 //
 // Surface-table entries: 2 / 3 the block sheet (first / second set); 4 + 2k
-// and 5 + 2k character sheet k + 1 (1..8) plain and mirrored, 18 entries
-// later in the second set; 40 / 41 the item sheet; 42 the small item sheet;
-// 43 / 44 the mark sheet; 49 the accessory sheet; 63 and 64 the two wide
-// sheets. Dedicated bitmap b (a Bmp_CharaExc row, 1-based) has four
-// surfaces in g_CharaExcSD from 4 x (b - 1): plain and mirrored of the first
-// set, then plain and mirrored of the second.
+// and 5 + 2k character sheet k + 1 (1..8, graphics 15k .. 15k + 14) plain
+// and mirrored, 18 entries later in the second set; 40 / 41 the item sheet; 42 the small item
+// sheet; 43 / 44 the mark sheet; 49 the accessory sheet; 63 and 64 the two wide sheets. Dedicated
+// bitmap b (a Bmp_CharaExc row, 1-based) has four surfaces in g_CharaExcSD from 4 x (b - 1): plain
+// and mirrored of the first set, then plain and mirrored of the second.
 
 #include <cstdint>
 
@@ -53,8 +52,8 @@ struct DRAWSOURCE {
 
   // Mode 1 draws an object with a facing (lpObj, its frame advancing the
   // cell); other modes draw a bare graphic (mode 2 advances item cells by
-  // the frame). A picture outside its sheet, or a character sheet outside
-  // 1..8, draws cell (0, 0) of character sheet 1.
+  // the frame). A picture outside its sheet, or a graphic of no character
+  // sheet, draws cell (0, 0) of character sheet 1.
   void Select(int nMode, int nKind, int nGraphic, int nCell, const cGameObject* lpObj, int nFrame);
 };
 
