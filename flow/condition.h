@@ -24,6 +24,7 @@ enum : int {
 
 class cCondition : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cCondition, 72);
   cCondition() {}
 
   void RegisterFields(int nVersion) override;

@@ -36,6 +36,7 @@ using cKeyConditionList = cCheckedVector<cKeyCondition>;
 
 class cKeyCondition : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cKeyCondition, 60);
   // Entries 0..9 are the direction lists, 10..18 the button lists.
   static constexpr int kKeyStateCount = 19;
 
@@ -65,6 +66,7 @@ class cKeyCondition : public cRecord {
 
 class cFlowCommand : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cFlowCommand, 116);
   cFlowCommand();
   cFlowCommand(const cFlowCommand& other);
   cFlowCommand(cFlowCommand&& other) noexcept;
@@ -116,6 +118,7 @@ class cFlowCommand : public cRecord {
 
 class cFlow : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cFlow, 112);
   // A key tolerance of 3 frames in a new flow.
   static constexpr int8_t kDefaultKeyTolerance = 3;
 

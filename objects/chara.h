@@ -77,6 +77,7 @@ struct IMMUNITY {
 
 // An animation started by a flow.
 struct ANIMEPLAY {
+  PLAYER_ELEMENT_SIZE(ANIMEPLAY, 48);
   cAnimePattern Pattern;  // pattern 0 is the animation
   int32_t bPriority = 0;  // from lead-in cues and アニメの実行
   int32_t nLength = 0;    // frames left of its nominal length

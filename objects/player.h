@@ -12,6 +12,7 @@
 #include <list>
 #include <vector>
 
+#include "app/base/element_sizes.h"
 #include "objects/chara.h"
 
 // One entry of the hit-box display.
@@ -38,6 +39,7 @@ enum : int {
 
 class cPlayer : public cChara {
  public:
+  PLAYER_ELEMENT_SIZE(cPlayer, 1312);
   // The hero's own screen rectangle: with an autoscrolling axis the integer
   // parts of position and scroll are subtracted, so that the hero does not
   // jitter against the scrolling map.

@@ -16,6 +16,7 @@
 
 class cAnimeFrame : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cAnimeFrame, 48);
   cAnimeFrame() {}
   void RegisterFields(int nVersion) override;
 
@@ -26,6 +27,7 @@ class cAnimeFrame : public cRecord {
 
 class cAnimeDef : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cAnimeDef, 76);
   cAnimeDef();
   // Without the default frame: Load reads the frames afresh.
   explicit cAnimeDef(cForLoad) {}
@@ -47,6 +49,7 @@ class cAnimeDef : public cRecord {
 
 class cAnimeSetDef : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cAnimeSetDef, 80);
   // Slot numbers of an animation set.
   enum { SLOT_STAND, SLOT_WALK, SLOT_FLY, SLOT_FLYMOVE, SLOT_COUNT };
 

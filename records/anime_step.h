@@ -7,6 +7,7 @@
 #include "app/base/checked_containers.h"
 
 struct ANIMESTEP {
+  PLAYER_ELEMENT_SIZE(ANIMESTEP, 12);
   int32_t nValue = 0;     // cell number; a negative value is an end code
   int32_t nDuration = 0;  // ticks the step stays current (end code -3: next pattern)
   int32_t nHold = 0;      // 1: an unforced change of pattern is refused

@@ -19,6 +19,7 @@
 
 class cEffectFrame : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEffectFrame, 44);
   cEffectFrame() {}
   void RegisterFields(int nVersion) override;
 
@@ -28,6 +29,7 @@ class cEffectFrame : public cRecord {
 
 class cEffectAnimDef : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEffectAnimDef, 100);
   cEffectAnimDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -99,12 +101,14 @@ class cEffectDef : public cRecord {
 
 class cCharaEffectDef : public cEffectDef {
  public:
+  PLAYER_ELEMENT_SIZE(cCharaEffectDef, 76);
   cCharaEffectDef() {}
   void Load(cRecordReader& file) override;
 };
 
 class cScrEffectDef : public cEffectDef {
  public:
+  PLAYER_ELEMENT_SIZE(cScrEffectDef, 76);
   cScrEffectDef() {}
   void Load(cRecordReader& file) override;
 };

@@ -14,6 +14,7 @@
 class cEffectDef;
 
 struct EFFECTSTEPS {
+  PLAYER_ELEMENT_SIZE(EFFECTSTEPS, 56);
   int32_t nEffect = 0;          // row number
   cEffectDef* lpRow = nullptr;  // the row the values were taken from
   int32_t nRunMode = 0;         // playback only: 0 normal, 1 reversed, 2 there and back

@@ -60,6 +60,7 @@ class cRecord;
 
 // One registered plain field, as FieldList() hands it out.
 struct FIELDDESC {
+  PLAYER_ELEMENT_SIZE(FIELDDESC, 16);
   cRecord* owner;  // the record whose member this is; null for a retired field
   void* data;      // first byte of the member; null for a retired field
   int32_t count;   // number of elements
@@ -68,6 +69,7 @@ struct FIELDDESC {
 
 // One registered string member, as StringList() hands it out.
 struct STRINGDESC {
+  PLAYER_ELEMENT_SIZE(STRINGDESC, 8);
   cRecord* owner;        // null for a retired string
   std::string* pString;  // null for a retired string
 };

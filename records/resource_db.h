@@ -14,6 +14,7 @@
 
 class cSwordFrame : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cSwordFrame, 76);
   cSwordFrame() {}
   void RegisterFields(int nVersion) override;
 
@@ -31,6 +32,7 @@ class cSwordFrame : public cRecord {
 
 class cSwordTypeDef : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cSwordTypeDef, 104);
   cSwordTypeDef();
   // Without the default frame: Load reads the frames afresh.
   explicit cSwordTypeDef(cForLoad) {}
@@ -52,6 +54,7 @@ class cSwordTypeDef : public cRecord {
 // A bitmap that can replace a character's bitmap.
 class cBmpCharaExcDef : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cBmpCharaExcDef, 80);
   cBmpCharaExcDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -66,6 +69,7 @@ class cBmpCharaExcDef : public cRecord {
 // A picture shown by flows; cBgmDef, the music row, has the same members.
 class cPictureDef : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cPictureDef, 72);
   cPictureDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -77,11 +81,13 @@ class cPictureDef : public cRecord {
 
 class cBgmDef : public cPictureDef {
  public:
+  PLAYER_ELEMENT_SIZE(cBgmDef, 72);
   cBgmDef() {}
 };
 
 class cSoundDef : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cSoundDef, 72);
   cSoundDef() {}
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;

@@ -16,6 +16,7 @@
 // One item of the play scene's status display.
 class cStatusItem : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cStatusItem, 76);
   cStatusItem() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -33,6 +34,7 @@ class cStatusItem : public cRecord {
 // Ranking genres of one play mode.
 class cGenreFlags : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cGenreFlags, 56);
   cGenreFlags() : m_abGenres(5, 0) { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& file) override;
@@ -45,6 +47,7 @@ class cGenreFlags : public cRecord {
 // One menu item.
 class cMenuItem : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cMenuItem, 56);
   cMenuItem() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
 
@@ -55,6 +58,7 @@ class cMenuItem : public cRecord {
 // One "System.ini" key with its type and default.
 class cIniEntry : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cIniEntry, 76);
   cIniEntry() { RegisterFields(DATA_VERSION); }
   void RegisterFields(int nVersion) override;
 

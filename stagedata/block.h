@@ -33,6 +33,7 @@ inline constexpr int kBlockLinkGroups = 11;
 
 class cEdBlock : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEdBlock, 124);
   cEdBlock();
   cEdBlock(const cEdBlock& other);
   cEdBlock(cEdBlock&& other) noexcept;
@@ -91,6 +92,7 @@ class cEdBlock : public cRecord {
 // One cell of the running map: a block and its condition latch.
 class cMapCell : public cEdBlock {
  public:
+  PLAYER_ELEMENT_SIZE(cMapCell, 128);
   cMapCell() = default;
   cMapCell(const cMapCell& other) = default;
   cMapCell& operator=(const cMapCell& other) = default;

@@ -22,6 +22,7 @@ enum : int8_t { CHARAKIND_PLAYER = 0, CHARAKIND_COM = 1 };
 
 class cEdChara : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEdChara, 200);
   cEdChara();
   cEdChara(const cEdChara& other);
   cEdChara(cEdChara&& other) noexcept;

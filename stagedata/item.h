@@ -20,6 +20,7 @@ enum : int8_t { TAKEMODE_ONCE = 0, TAKEMODE_REPEAT = 1, TAKEMODE_NEVER = 2 };
 
 class cEdItem : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEdItem, 132);
   cEdItem();
   cEdItem(const cEdItem& other);
   cEdItem(cEdItem&& other) noexcept;

@@ -12,6 +12,7 @@
 // One background picture or colour fill, behind the map or in front of all.
 class cEdBgLayer : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEdBgLayer, 112);
   cEdBgLayer() { SetDefaults(); }
   cEdBgLayer(const cEdBgLayer& other) = default;
   cEdBgLayer& operator=(const cEdBgLayer& other) = default;

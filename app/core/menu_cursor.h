@@ -15,6 +15,7 @@
 
 // One cursor position.
 struct MENUCURSOR {
+  PLAYER_ELEMENT_SIZE(MENUCURSOR, 16);
   int32_t nColumn = 0;  // grid column, or the item of a horizontal list
   int32_t nRow = 0;     // grid row, or the item of a vertical list
   int32_t x = 0;        // where the menu draws its cursor

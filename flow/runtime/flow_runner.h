@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/base/element_sizes.h"
+
 class cChara;
 class cFlow;
 class cFlowCommand;
@@ -34,6 +36,7 @@ struct FLOWPOINT {
 
 // The state of one command of a running flow.
 struct COMMANDSTATE {
+  PLAYER_ELEMENT_SIZE(COMMANDSTATE, 136);
   cFlowCommand* m_lpCommand = nullptr;
   int32_t m_bDone = 0;       // used its time in the current run of the flow
   int32_t m_nDuration = 0;   // sub-steps the command may use
@@ -74,6 +77,7 @@ struct COMMANDSTATE {
 // reaches nFrame so that it ends as the command begins. Frame counts are
 // 32-bit: a hold of use time x 6 frames does not fit 16 bits.
 struct ANIMECUE {
+  PLAYER_ELEMENT_SIZE(ANIMECUE, 16);
   int32_t nFrame = 0;       // m_nFrames of the runner at which it starts
   int16_t sAnime = 0;       // Anime table row
   int32_t nSkip = 0;        // frames of the anime skipped at its start
@@ -84,6 +88,7 @@ struct ANIMECUE {
 
 class cFlowRunner {
  public:
+  PLAYER_ELEMENT_SIZE(cFlowRunner, 112);
   int32_t m_nSlot = 0;  // position of the runner (and its flow) in the character's lists
   int32_t m_nKey = 0;   // serial key from the character's m_nRunnerKey
   cFlow* m_lpFlow = nullptr;

@@ -74,6 +74,7 @@ inline constexpr int kButtonEventLists = 9;
 
 class cInputState {
  public:
+  PLAYER_ELEMENT_SIZE(cInputState, 708);
   cInputState();
 
   // The replay reads and writes these two words first.

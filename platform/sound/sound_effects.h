@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/base/element_sizes.h"
 #include "platform/sound/audio_mixer.h"
 
 struct SOUNDINFO {
+  PLAYER_ELEMENT_SIZE(SOUNDINFO, 272);
   char szFileName[260] = {};
   int32_t nBuffers = 0;
   int32_t nVolume = 0;    // hundredths of a decibel, 0 = full
@@ -18,6 +20,7 @@ struct SOUNDINFO {
 };
 
 struct SOUNDDATA {
+  PLAYER_ELEMENT_SIZE(SOUNDDATA, 284);
   char szFileName[260] = {};
   cSoundBuffer** lpBuffers = nullptr;  // nBuffers entries; 0 is read from the file
   int32_t nBuffers = 0;

@@ -34,6 +34,7 @@ SAVETIME GetLocalSaveTime();
 // Stored hero properties of one hero.
 class cHeroStatus : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cHeroStatus, 256);
   cHeroStatus() { cHeroStatus::RegisterFields(DATA_VERSION); }
   cHeroStatus(const cHeroStatus& other) : cRecord(other) { *this = other; }
   cHeroStatus& operator=(const cHeroStatus& other);
@@ -52,6 +53,7 @@ class cHeroStatus : public cRecord {
 // Best score of one stage key.
 class cStageClearByName : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cStageClearByName, 56);
   cStageClearByName() { cStageClearByName::RegisterFields(DATA_VERSION); }
   cStageClearByName(const cStageClearByName& other) : cRecord(other) { *this = other; }
   cStageClearByName& operator=(const cStageClearByName& other);
@@ -64,6 +66,7 @@ class cStageClearByName : public cRecord {
 // Result of one numbered challenge stage.
 class cStageClear : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cStageClear, 44);
   cStageClear() { cStageClear::RegisterFields(DATA_VERSION); }
   cStageClear(const cStageClear& other) : cRecord(other) { *this = other; }
   cStageClear& operator=(const cStageClear& other);

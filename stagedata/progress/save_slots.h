@@ -13,6 +13,7 @@ inline constexpr int kSaveSlotCount = 99;
 
 class cSaveSlot : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cSaveSlot, 56);
   cSaveSlot() { cSaveSlot::RegisterFields(DATA_VERSION); }
   cSaveSlot(const cSaveSlot& other)
       : cRecord(other), m_bUsed(other.m_bUsed), m_SaveTime(other.m_SaveTime) {}

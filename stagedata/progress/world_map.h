@@ -13,6 +13,7 @@
 // One chip kind of the map's palette.
 class cEdWorldChip : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEdWorldChip, 80);
   cEdWorldChip() { cEdWorldChip::RegisterFields(DATA_VERSION); }
   cEdWorldChip(const cEdWorldChip& other) : cRecord(other) { *this = other; }
   cEdWorldChip& operator=(const cEdWorldChip& other);
@@ -32,6 +33,7 @@ enum : int32_t { AFTERCLEAR_NONE = 0, AFTERCLEAR_RESTART_WORLD = 1, AFTERCLEAR_T
 // One possible meaning of an event; the first available entry counts.
 class cEdWorldEntry : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEdWorldEntry, 112);
   cEdWorldEntry() { cEdWorldEntry::RegisterFields(DATA_VERSION); }
   cEdWorldEntry(const cEdWorldEntry& other) : cRecord(other) { *this = other; }
   cEdWorldEntry& operator=(const cEdWorldEntry& other);
@@ -61,6 +63,7 @@ bool CompareWorldVar(int32_t v, int32_t nOp, int32_t c);
 // A point of interest on one cell.
 class cEdWorldEvent : public cRecord {
  public:
+  PLAYER_ELEMENT_SIZE(cEdWorldEvent, 76);
   cEdWorldEvent();
   cEdWorldEvent(const cEdWorldEvent& other) : cRecord(other) { *this = other; }
   cEdWorldEvent& operator=(const cEdWorldEvent& other);

@@ -14,6 +14,9 @@
 
 namespace {
 
+// Bad-index reports give the stored layout's size, not this machine's.
+static_assert(ReportedElementSize<cEdChara>::value == 200);
+
 class DefinitionsTest : public ::testing::Test {
  protected:
   cTestGameFolder m_folder;

@@ -14,6 +14,17 @@ struct Rec8 {
   bool operator==(const Rec8&) const = default;
 };
 
+// A type that states the stored layout's size, and one derived from it.
+class cStated {
+ public:
+  PLAYER_ELEMENT_SIZE(cStated, 124);
+  int n = 0;
+};
+class cDerived : public cStated {
+ public:
+  int m[3] = {};
+};
+
 TEST(CheckedVector, OutOfRangeReportsClosesAndHandsOutElementZero) {
   cTestGameFolder folder;
   cCheckedVector<Rec8> v(5);
@@ -41,13 +52,16 @@ TEST(CheckedVector, ReportsTheProgramsElementSizes) {
   cCheckedVector<std::string> strings;
   cCheckedVector<Rec8*> pointers;
   cCheckedVector<cCheckedVector<int>> patterns;
+  cCheckedVector<cStated> stated;
+  cCheckedList<cDerived> derived;
   strings.At(1);
   pointers.At(2);
   patterns.At(3);
+  stated.At(4);
+  derived.At(5);  // a size stated by the base is not the derived class's
   EXPECT_EQ(folder.ReportLogText(),
-            "err V[1] ( 0 , 16 )\nerr V[2] ( 0 , 4 )\nerr V[3] ( 0 , 16 )\n");
-  static_assert(ReportedElementSize<cEdChara>::value == 200);
-  static_assert(ReportedElementSize<DDSURFACEDATA>::value == 564);
+            "err V[1] ( 0 , 16 )\nerr V[2] ( 0 , 4 )\nerr V[3] ( 0 , 16 )\nerr V[4] ( 0 , 124 )\n"
+            "err L[5] ( 0 , 16 )\n");
 }
 
 TEST(CheckedVector, FillCountAndRemove) {

@@ -43,6 +43,7 @@ struct DDRAWSURFACEDATA {
 // other records hold to it are theirs to keep right). Copying is not allowed:
 // two records would own the same back-end objects.
 struct DDSURFACEDATA {
+  PLAYER_ELEMENT_SIZE(DDSURFACEDATA, 564);
   DTDATA* lpDT = nullptr;
   DDRAWSURFACEDATA* lpDDraw = nullptr;
   char szSurfaceType[260] = {};
@@ -91,6 +92,7 @@ class cSurfaceVector {
 };
 
 struct DDSURFACEINFO {
+  PLAYER_ELEMENT_SIZE(DDSURFACEINFO, 300);
   char szFileName[260] = {};
   int bColorKey = 0;
   int nDDMemory = 0;

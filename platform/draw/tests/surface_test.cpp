@@ -9,6 +9,9 @@
 
 namespace {
 
+// Bad-index reports give the stored layout's size, not this machine's.
+static_assert(ReportedElementSize<DDSURFACEDATA>::value == 564);
+
 class SurfaceTest : public ::testing::Test {
  protected:
   cTestGameFolder m_folder;
