@@ -1,0 +1,24 @@
+#pragma once
+// Scene 4 until stage play is built: the stage that the menus (or the
+// command line) loaded is named on the filled screen, and button 1 or 2
+// leaves it the way a stage that was given up leaves: back to the world map
+// (the hero returns to the cell he came from), the stage select or the title.
+
+#include "app/core/scene.h"
+
+class cStageStandInScene : public cScene {
+ public:
+  enum : int { STATE_FADEIN = 0, STATE_SHOW = 1, STATE_FADEOUT = 2 };
+
+  void Run() override;
+  void Init() override;
+  void FadeIn() override;
+  void FadeOut() override;
+  void Show();
+
+  // The scene a given-up stage of the current game returns to.
+  static int ReturnScene();
+
+ private:
+  void Draw();
+};
