@@ -36,7 +36,7 @@ class GameMenuScene : public ::testing::Test {
 
 TEST_F(GameMenuScene, SavesIntoTheChosenSlotAfterTheQuestion) {
   world.Frame();
-  EXPECT_TRUE(world.IsFilled(264, 192, 16, 16, COLOUR_ARROW));
+  EXPECT_TRUE(world.IsFilled(264, 192, 16, 16, kColourArrow));
   EXPECT_EQ(world.IndexAt(5, 5), 16);
   world.Tap(scenekey::kDecide);  // セーブ
   ASSERT_EQ(State(), cGameMenuScene::STATE_SAVE);
@@ -54,7 +54,7 @@ TEST_F(GameMenuScene, SavesIntoTheChosenSlotAfterTheQuestion) {
   world.Tap(vkey::kUp);
   world.Frame();
   // The chosen slot is marked beside the list, the question's cursor on "yes".
-  EXPECT_TRUE(world.IsFilled(152, 160 + 16 * 9, 16, 16, COLOUR_MARK));
+  EXPECT_TRUE(world.IsFilled(152, 160 + 16 * 9, 16, 16, kColourMark));
   world.Tap(scenekey::kDecide);
   EXPECT_EQ(world.Plays(5), 1);
   EXPECT_NE(Slot(12), "<missing>");

@@ -32,7 +32,7 @@ class OptionScene : public ::testing::Test {
 
 TEST_F(OptionScene, ValuesWrapAndTheVolumeAppliesAtOnceOrComesBack) {
   world.Frame();
-  EXPECT_TRUE(world.IsFilled(48, 96, 16, 16, COLOUR_ARROW));
+  EXPECT_TRUE(world.IsFilled(48, 96, 16, 16, kColourArrow));
   world.Tap(scenekey::kDecide);  // the palette number
   EXPECT_EQ(Options()->m_nSubState, cOptionScene::SUB_CHANGE);
   world.Tap(vkey::kDown);
@@ -40,8 +40,8 @@ TEST_F(OptionScene, ValuesWrapAndTheVolumeAppliesAtOnceOrComesBack) {
   world.Tap(vkey::kUp);
   EXPECT_EQ(g_OptionData.m_nPalette, 0);
   world.Frame();
-  EXPECT_TRUE(world.IsFilled(48, 96, 16, 16, COLOUR_MARK));
-  EXPECT_TRUE(world.IsFilled(192, 96, 16, 16, COLOUR_ARROW));
+  EXPECT_TRUE(world.IsFilled(48, 96, 16, 16, kColourMark));
+  EXPECT_TRUE(world.IsFilled(192, 96, 16, 16, kColourArrow));
   world.Tap(scenekey::kDecide);
   EXPECT_EQ(Options()->m_nSubState, cOptionScene::SUB_CHOOSE);
 

@@ -9,8 +9,6 @@
 // Palette entry i is the colour (i, 255 - i, 128): the red byte of a pixel is
 // its palette index. Entry 0 is the transparent colour.
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -20,21 +18,19 @@
 #include "platform/draw/present/presenter.h"
 
 // Palette colours of the test pictures.
-enum : int {
-  COLOUR_TITLE = 20,
-  COLOUR_WINDOW = 30,
-  COLOUR_CURSOR = 40,      // accessory (0, 0), 32 x 32
-  COLOUR_ARROW = 41,       // accessory (64, 0), 16 x 16
-  COLOUR_MARK = 42,        // accessory (80, 0), 16 x 16
-  COLOUR_CLEARED = 43,     // accessory (96, 0), 32 x 32
-  COLOUR_LIVES = 44,       // accessory (0, 48), 16 x 16
-  COLOUR_HERO = 50,        // accessory hero cells: down, up, left, right
-  COLOUR_HERO_STEP = 54,   // the same, 32 pixels further right
-  COLOUR_CHIP = 60,        // world map chip g: 60 + g
-  COLOUR_EVENT = 70,       // world event icon k: 70 + k
-  COLOUR_EVENT_DONE = 80,  // the cleared picture of icon k: 80 + k
-  COLOUR_GAMEMODE = 90,    // picture menu strip i: 90 + i
-};
+inline constexpr int kColourTitle = 20;
+inline constexpr int kColourWindow = 30;
+inline constexpr int kColourCursor = 40;     // accessory (0, 0), 32 x 32
+inline constexpr int kColourArrow = 41;      // accessory (64, 0), 16 x 16
+inline constexpr int kColourMark = 42;       // accessory (80, 0), 16 x 16
+inline constexpr int kColourCleared = 43;    // accessory (96, 0), 32 x 32
+inline constexpr int kColourLives = 44;      // accessory (0, 48), 16 x 16
+inline constexpr int kColourHero = 50;       // accessory hero cells: down, up, left, right
+inline constexpr int kColourHeroStep = 54;   // the same, 32 pixels further right
+inline constexpr int kColourChip = 60;       // world map chip g: 60 + g
+inline constexpr int kColourEvent = 70;      // world event icon k: 70 + k
+inline constexpr int kColourEventDone = 80;  // the cleared picture of icon k: 80 + k
+inline constexpr int kColourGamemode = 90;   // picture menu strip i: 90 + i
 
 // World map of the tests: 30 x 20 cells of chip 0 (passable, picture 0);
 // chip 1 is a wall (picture 1).

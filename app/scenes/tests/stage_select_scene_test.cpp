@@ -36,11 +36,11 @@ TEST_F(StageSelectScene, ListsTheOpenStagesAndScrollsThem) {
   ASSERT_TRUE(world.Enter(SCENE_STAGESELECT));
   EXPECT_EQ(g_PlayData.m_strStageKey, "data\\stg4\\c01.");  // stage 1 selected
   world.Frame();
-  EXPECT_TRUE(world.IsFilled(32, 160, 32, 32, COLOUR_CURSOR));
+  EXPECT_TRUE(world.IsFilled(32, 160, 32, 32, kColourCursor));
   // Stage 2 is cleared: its sign after "ステージ2" (System text 0 has g characters).
   const int g = CountChars(g_System.m_Texts.At(0).c_str());
-  EXPECT_TRUE(world.IsFilled((g + 4) * 32, 192, 32, 32, COLOUR_CLEARED));
-  EXPECT_FALSE(world.IsFilled((g + 4) * 32, 160, 32, 32, COLOUR_CLEARED));
+  EXPECT_TRUE(world.IsFilled((g + 4) * 32, 192, 32, 32, kColourCleared));
+  EXPECT_FALSE(world.IsFilled((g + 4) * 32, 160, 32, 32, kColourCleared));
 
   for (int i = 0; i < 10; ++i) world.Tap(vkey::kDown);
   EXPECT_EQ(Row(), 10);
@@ -65,7 +65,7 @@ TEST_F(StageSelectScene, ListsTheOpenStagesAndScrollsThem) {
   for (int i = 0; i < 4; ++i) world.Tap(vkey::kDown);
   EXPECT_EQ(Row(), 2);
   EXPECT_EQ(Select()->m_nFirst, 0);
-  EXPECT_TRUE(world.IsFilled(64, 160 + 32 * 3, 32, 32, COLOUR_WINDOW));  // no fourth row
+  EXPECT_TRUE(world.IsFilled(64, 160 + 32 * 3, 32, 32, kColourWindow));  // no fourth row
   g_System.m_bSelectAllStages = 1;
   EXPECT_EQ(cStageSelectScene::StageCount(), g_System.m_nStageCount);
 }

@@ -39,10 +39,10 @@ TEST_F(TitleScene, MenuWrapsAndShowsTheCursorOnTheTitlePicture) {
   world.Tap(vkey::kDown);
   EXPECT_EQ(Row(), 0);
   // Title picture, the framed window with its caption rows, the cursor.
-  EXPECT_EQ(world.IndexAt(5, 5), COLOUR_TITLE);
-  EXPECT_TRUE(world.IsFilled(192, 240, 32, 32, COLOUR_CURSOR));
+  EXPECT_EQ(world.IndexAt(5, 5), kColourTitle);
+  EXPECT_TRUE(world.IsFilled(192, 240, 32, 32, kColourCursor));
   EXPECT_EQ(world.IndexAt(192, 240 + 32 * 2), 240);  // the window's frame
-  EXPECT_EQ(world.IndexAt(192 + 1, 240 + 32 * 2 + 1), COLOUR_WINDOW);
+  EXPECT_EQ(world.IndexAt(192 + 1, 240 + 32 * 2 + 1), kColourWindow);
 }
 
 TEST_F(TitleScene, ChoicesStartTheirGamesAndScenes) {
@@ -137,10 +137,10 @@ TEST_F(TitleScene, PictureMenuShowsTheStripsOfTheItems) {
   const int x = 288 - 160 / 2;
   EXPECT_EQ(Title()->m_nMenuX, x);
   // Row 1 shows strip 2 (the challenge), row 0 the cursor over strip 0.
-  EXPECT_TRUE(world.IsFilled(x + 32, 240 + 32, 160, 32, COLOUR_GAMEMODE + 2));
-  EXPECT_TRUE(world.IsFilled(x, 240, 32, 32, COLOUR_CURSOR));
-  EXPECT_TRUE(world.IsFilled(x + 32, 240, 160, 32, COLOUR_GAMEMODE + 0));
-  EXPECT_EQ(world.IndexAt(x + 8, 240 + 40), COLOUR_TITLE);  // transparent left of the strips
+  EXPECT_TRUE(world.IsFilled(x + 32, 240 + 32, 160, 32, kColourGamemode + 2));
+  EXPECT_TRUE(world.IsFilled(x, 240, 32, 32, kColourCursor));
+  EXPECT_TRUE(world.IsFilled(x + 32, 240, 160, 32, kColourGamemode + 0));
+  EXPECT_EQ(world.IndexAt(x + 8, 240 + 40), kColourTitle);  // transparent left of the strips
 }
 
 TEST_F(TitleScene, LoadSlotMenuRefusesEmptySlotsAndLoadsUsedOnes) {
@@ -166,7 +166,7 @@ TEST_F(TitleScene, LoadSlotMenuRefusesEmptySlotsAndLoadsUsedOnes) {
   world.Tap(vkey::kDown);
   world.Tap(vkey::kDown);
   EXPECT_EQ(Row(), 12);
-  EXPECT_TRUE(world.IsFilled(152, 160 + 16 * 3, 16, 16, COLOUR_ARROW));
+  EXPECT_TRUE(world.IsFilled(152, 160 + 16 * 3, 16, 16, kColourArrow));
 
   world.Tap(scenekey::kCancel);  // back to the title menu on the same row
   EXPECT_EQ(world.Plays(2), 1);

@@ -75,10 +75,10 @@ TEST_F(WorldMapScene, WalkingStopsAtTheEdgesAndAtWalls) {
     int nColumn, nRow;
     int nHeroColour;
   } const steps[] = {
-      {vkey::kLeft, 0, 8, COLOUR_HERO + FACING_LEFT},    // the map's edge
-      {vkey::kRight, 0, 8, COLOUR_HERO + FACING_RIGHT},  // the wall chip
-      {vkey::kUp, 0, 8, COLOUR_HERO + FACING_UP},        // the wall entry
-      {vkey::kDown, 0, 8, COLOUR_HERO + FACING_DOWN},    // the chip under the event
+      {vkey::kLeft, 0, 8, kColourHero + FACING_LEFT},    // the map's edge
+      {vkey::kRight, 0, 8, kColourHero + FACING_RIGHT},  // the wall chip
+      {vkey::kUp, 0, 8, kColourHero + FACING_UP},        // the wall entry
+      {vkey::kDown, 0, 8, kColourHero + FACING_DOWN},    // the chip under the event
   };
   for (const Step& s : steps) {
     world.Tap(s.nKey);
@@ -101,11 +101,11 @@ TEST_F(WorldMapScene, WalkingStopsAtTheEdgesAndAtWalls) {
   // map is the back colour; the wall entry shows its icon at screen (9, 3).
   EXPECT_EQ(Map()->m_nScrollX, -9);
   EXPECT_EQ(Map()->m_nScrollY, 4);
-  EXPECT_TRUE(world.IsFilled(320, 128, 32, 32, COLOUR_CHIP + 1));
-  EXPECT_TRUE(world.IsFilled(352, 128, 32, 32, COLOUR_CHIP + 0));
+  EXPECT_TRUE(world.IsFilled(320, 128, 32, 32, kColourChip + 1));
+  EXPECT_TRUE(world.IsFilled(352, 128, 32, 32, kColourChip + 0));
   EXPECT_TRUE(world.IsFilled(0, 0, 32, 32, 16));
   // Entries of stage 0 count as cleared (flag 0 is always set).
-  EXPECT_TRUE(world.IsFilled(288, 96, 32, 32, COLOUR_EVENT_DONE + 0));
+  EXPECT_TRUE(world.IsFilled(288, 96, 32, 32, kColourEventDone + 0));
 }
 
 TEST_F(WorldMapScene, EntriesCountByClearedStagesVariablesAndScore) {
@@ -142,7 +142,7 @@ TEST_F(WorldMapScene, AStageThatOpensByItselfSendsADecliningHeroBack) {
   (void)stage;
   EnterAt(10, 8);
   world.Frame();
-  EXPECT_TRUE(world.IsFilled(320, 224, 32, 32, COLOUR_EVENT + 1));  // not cleared yet
+  EXPECT_TRUE(world.IsFilled(320, 224, 32, 32, kColourEvent + 1));  // not cleared yet
   world.Tap(vkey::kRight);
   EXPECT_EQ(Map()->m_nState, cWorldMapScene::STATE_CONFIRM);
   EXPECT_EQ(g_PlayData.m_nMapX, 11);
@@ -151,7 +151,7 @@ TEST_F(WorldMapScene, AStageThatOpensByItselfSendsADecliningHeroBack) {
   EXPECT_EQ(g_MenuCursor.Current().nRow, 1);
   // The stage's title above the hero, the two choices below it.
   const int x = CenterSystemTextBlock(304, 10, 2, 1);
-  EXPECT_TRUE(world.IsFilled(x, 260 + 16, 16, 16, COLOUR_ARROW));
+  EXPECT_TRUE(world.IsFilled(x, 260 + 16, 16, 16, kColourArrow));
 
   world.Tap(scenekey::kCancel);
   EXPECT_EQ(Map()->m_nState, cWorldMapScene::STATE_WALK);
@@ -240,10 +240,10 @@ TEST_F(WorldMapScene, LivesBoxAndAutoSaveAfterAStage) {
   g_PlayData.m_nLives = kInfiniteLives;
   EnterAt(10, 8);
   world.Frame();
-  EXPECT_TRUE(world.IsFilled(589, 19, 16, 16, COLOUR_LIVES));
+  EXPECT_TRUE(world.IsFilled(589, 19, 16, 16, kColourLives));
   g_PlayData.m_nLives = 12;
   world.Frame();
-  EXPECT_TRUE(world.IsFilled(573, 19, 16, 16, COLOUR_LIVES));
+  EXPECT_TRUE(world.IsFilled(573, 19, 16, 16, kColourLives));
 
   g_PlayData.m_bAutoSave = 1;
   g_PlayData.m_nSlot = 4;
