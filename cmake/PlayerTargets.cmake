@@ -7,11 +7,29 @@ set(PLAYER_CXX_FLAGS
   -finput-charset=UTF-8 -fexec-charset=CP932
   -ffp-contract=off
   -Wall -Wextra)
+if(PLAYER_WERROR)
+  list(APPEND PLAYER_CXX_FLAGS -Werror)
+endif()
+
+if(PLAYER_SANITIZE AND PLAYER_TSAN)
+  message(FATAL_ERROR "PLAYER_SANITIZE and PLAYER_TSAN exclude each other")
+endif()
 
 if(PLAYER_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                       -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(PLAYER_TSAN)
+  add_compile_options(-fsanitize=thread)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# The fuzz build: g++'s edge instrumentation in all of our code, which
+# fuzz/afl_coverage.cpp hands to afl++.
+if(PLAYER_AFL)
+  add_compile_options(-fsanitize-coverage=trace-pc)
 endif()
 
 # player_library(<name> [SOURCES ...] [DEPS ...])
