@@ -10,10 +10,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "app/base/file_system.h"
 #include "app/base/message_box.h"
@@ -24,6 +28,7 @@
 #include "records/database.h"
 #include "records/system.h"
 #include "records/tests/table_files.h"
+#include "sample/sample_game.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/progress/replay.h"
 #include "stagedata/progress/world_map.h"
@@ -235,6 +240,60 @@ void OggSeeds() {
   Seed("ogg", "stereo44100", MakeOggSine(44100, 2, 2000));
 }
 
+// The files of the sample game, each given to the target of its form: up to
+// four a target, in name order, and no large picture or song (afl++ mutates
+// small files best).
+void SampleGameSeeds() {
+  constexpr uintmax_t kMaxSeedBytes = 20 << 10;
+  constexpr int kMaxSeedsPerTarget = 4;
+  const fs::path game = fs::current_path() / "sample";
+  fs::create_directories(game);
+  fs::current_path(game);
+  const bool bWritten = WriteSampleGame();
+  fs::current_path(game.parent_path());
+  if (!bWritten) {
+    std::fprintf(stderr, "make_fuzz_seeds: the sample game could not be written\n");
+    std::exit(1);
+  }
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(game))
+    if (entry.is_regular_file() && entry.file_size() <= kMaxSeedBytes)
+      files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  std::map<std::string, int> counts;
+  for (const fs::path& path : files) {
+    const std::string strExt = path.extension().string();
+    const std::string strFolder = path.parent_path().filename().string();
+    std::string strTarget;
+    if (strExt == ".bmp") {
+      strTarget = "bmp";
+    } else if (strExt == ".wav") {
+      strTarget = "wav";
+    } else if (strExt == ".mid") {
+      strTarget = "midi";
+    } else if (strExt == ".ogg") {
+      strTarget = "ogg";
+    } else if (strExt == ".stg4_695") {
+      strTarget = "stage";
+    } else if (strExt == ".cplt4") {
+      strTarget = "common_palette";
+    } else if (path.filename() == "System.dat") {
+      strTarget = "system";
+    } else if (path.filename() == "WorldMap.dat") {
+      strTarget = "world_map";
+    } else if (strFolder == "database") {
+      strTarget = "table_" + path.stem().string();
+      for (char& c : strTarget) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    } else {
+      continue;
+    }
+    if (++counts[strTarget] > kMaxSeedsPerTarget) continue;
+    std::string bytes;
+    ReadWholeFile(ToStoredPath(path.string()), bytes);
+    Seed(strTarget.c_str(), "sample_" + path.filename().string(), bytes);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -261,6 +320,7 @@ int main(int argc, char** argv) {
   WaveSeeds();
   MidiSeeds();
   OggSeeds();
+  SampleGameSeeds();
 
   fs::current_path(g_out);
   fs::remove_all(strScratch);

@@ -2,7 +2,7 @@
 // pixel's colour looked up as the surfaces are filled from it.
 
 #include "fuzz/fuzz_support.h"
-#include "platform/draw/bmp_file.h"
+#include "platform/draw/surface/bmp_file.h"
 
 namespace {
 constexpr const char* kPath = "bmp\\fuzz.bmp";
