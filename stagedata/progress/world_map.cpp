@@ -1,5 +1,6 @@
 #include "stagedata/progress/world_map.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 
@@ -232,8 +233,10 @@ void cEdWorldMap::Save(cRecordWriter& file) {
 }
 
 void cEdWorldMap::Validate() {
-  if (m_nStartX >= m_nWidth) m_nStartX = m_nWidth - 1;
-  if (m_nStartY >= m_nHeight) m_nStartY = m_nHeight - 1;
+  // A file may hold any size, INT32_MIN too: a size below 1 puts the start
+  // at 0 rather than overflowing.
+  if (m_nStartX >= m_nWidth) m_nStartX = std::max(m_nWidth, 1) - 1;
+  if (m_nStartY >= m_nHeight) m_nStartY = std::max(m_nHeight, 1) - 1;
   std::erase_if(static_cast<std::vector<cEdWorldEvent>&>(m_Events), [this](const cEdWorldEvent& e) {
     return e.m_nX >= m_nWidth || e.m_nY >= m_nHeight;
   });

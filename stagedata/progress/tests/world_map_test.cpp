@@ -80,6 +80,13 @@ TEST(WorldMap, ValidateClampsTheStartAndDropsEventsOutside) {
   ASSERT_EQ(map.m_Events.size(), 2u);
   EXPECT_EQ(map.m_Events[0].m_nX, -1);  // no lower bound
   EXPECT_EQ(map.m_Events[1].m_nX, 19);
+
+  // Sizes below 1, as a damaged file may hold them, put the start at 0.
+  map.m_nWidth = INT32_MIN;
+  map.m_nHeight = 0;
+  map.Validate();
+  EXPECT_EQ(map.m_nStartX, 0);
+  EXPECT_EQ(map.m_nStartY, 0);
 }
 
 TEST(WorldMap, FindEventAtAndHasStage) {
