@@ -51,7 +51,9 @@ function(player_library name)
 endfunction()
 
 # player_test(<name> SOURCES ... DEPS ... [LABELS ...])
-# One GoogleTest binary; each test case becomes a CTest test.
+# One GoogleTest binary; each test case becomes a CTest test. LABELS default
+# to "unit"; a binary that tests threads adds "threads", which puts it in the
+# target threaded_tests that the ThreadSanitizer build of CI makes and runs.
 function(player_test name)
   if(NOT PLAYER_BUILD_TESTS)
     return()
@@ -63,10 +65,20 @@ function(player_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${PLAYER_CXX_FLAGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} testing GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name}
-    PROPERTIES LABELS "${ARG_LABELS}"
-    ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
-    DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  # gtest_discover_tests hands list-valued properties on as separate words, so
+  # the labels and the environment are set by a file that CTest reads after
+  # the discovered tests (a binary that was not built has none).
+  set(properties "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
+  file(WRITE "${properties}"
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\"\n"
+    "    ENVIRONMENT \"SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${properties}")
+  if("threads" IN_LIST ARG_LABELS)
+    set_property(GLOBAL APPEND PROPERTY PLAYER_THREAD_TESTS ${name})
+  endif()
 endfunction()
 
 # player_bench(<name> SOURCES ... DEPS ...)

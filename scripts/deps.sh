@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing the player need.
+#   scripts/deps.sh          building, playing and testing
+#   scripts/deps.sh fuzz     and afl++ (scripts/fuzz.sh)
+#   scripts/deps.sh ci       and everything CI uses (afl++, clang-format)
 # Idempotent: prints nothing and touches nothing when every package is present.
 set -euo pipefail
 
@@ -10,6 +13,12 @@ packages=(
   libvorbis-dev libfluidsynth-dev timgm6mb-soundfont
   xvfb xauth xdotool imagemagick
 )
+case "${1:-}" in
+  "") ;;
+  fuzz) packages+=(afl++) ;;
+  ci) packages+=(afl++ clang-format) ;;
+  *) echo "deps.sh: unknown group $1" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
