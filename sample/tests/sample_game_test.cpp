@@ -188,7 +188,9 @@ TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
     EXPECT_TRUE(files.count(strSound)) << strSound;
   }
   for (const cSoundDef& row : g_Database.m_Sound) {
-    if (!row.m_strFile.empty()) EXPECT_TRUE(files.count(row.m_strFile)) << row.m_strFile;
+    if (!row.m_strFile.empty()) {
+      EXPECT_TRUE(files.count(row.m_strFile)) << row.m_strFile;
+    }
   }
   for (const int32_t nBgm : g_System.m_anSceneBgm) {
     ASSERT_GT(nBgm, 0);
