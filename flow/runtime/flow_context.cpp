@@ -1,0 +1,56 @@
+#include "flow/runtime/flow_context.h"
+
+#include "stagedata/progress/play_data.h"
+
+namespace {
+
+cFlowContext* g_lpFlowContext = nullptr;
+
+// A checked slot: the report for a bad index, and null instead of entry 0.
+int32_t* CheckedSlot(cCheckedVector<int32_t>& vars, int n) {
+  if (n >= 0 && static_cast<size_t>(n) < vars.size()) [[likely]]
+    return &vars[static_cast<size_t>(n)];
+  ReportBadIndex('V', n, vars.size(), sizeof(int32_t));
+  return nullptr;
+}
+
+}  // namespace
+
+cFlowContext::cFlowContext() : m_vStageVar(kStageVars, 0), m_lpPrevious(g_lpFlowContext) {
+  g_lpFlowContext = this;
+}
+
+cFlowContext::~cFlowContext() {
+  if (g_lpFlowContext == this) g_lpFlowContext = m_lpPrevious;
+}
+
+void cFlowContext::ResetFlowState() {
+  m_lpCurChara = nullptr;
+  m_lpCurRunner = nullptr;
+  m_lpCurState = nullptr;
+  m_vStageVar.assign(kStageVars, 0);
+  m_nEndRequest = 0;
+  m_nNextPart = 0;
+  m_bCodeKill = 0;
+}
+
+cFlowContext& FlowContext() {
+  if (g_lpFlowContext) [[likely]]
+    return *g_lpFlowContext;
+  static cFlowContext* lpIdle = [] {
+    // Built once and never destroyed; constructing it made it current, which
+    // it must not stay.
+    auto* lp = new cFlowContext;
+    g_lpFlowContext = nullptr;
+    return lp;
+  }();
+  return *lpIdle;
+}
+
+int32_t ReadStageVar(int n) { return FlowContext().m_vStageVar.At(n); }
+
+int32_t* StageVarSlot(int n) { return CheckedSlot(FlowContext().m_vStageVar, n); }
+
+int32_t ReadCommonVar(int n) { return g_PlayData.m_CommonVars.At(n); }
+
+int32_t* CommonVarSlot(int n) { return CheckedSlot(g_PlayData.m_CommonVars, n); }

@@ -1,0 +1,64 @@
+#pragma once
+// cFlowContext: what the flow runtime keeps of the stage being played — the
+// character, runner and command state being worked on, the stage variables,
+// and the play-scene fields that flow commands and conditions read or write.
+//
+// The play scene derives from it, so these fields are play-scene fields; a
+// test makes a cFlowContext of its own and runs flows without a play scene.
+// The context constructed last is the current one (FlowContext()) until it
+// is destroyed; the one before it is current again afterwards.
+
+#include <cstdint>
+
+#include "app/base/checked_containers.h"
+
+class cChara;
+class cFlowRunner;
+struct COMMANDSTATE;
+
+// Stage variables S1..S255 are entries 1..255 (the index is the variable
+// number); entry 0 exists so that no number the editor offers reads past the
+// end.
+inline constexpr int kStageVars = 256;
+
+class cFlowContext {
+ public:
+  cFlowContext();
+  cFlowContext(const cFlowContext&) = delete;
+  cFlowContext& operator=(const cFlowContext&) = delete;
+  virtual ~cFlowContext();
+
+  // Zeroes the stage variables and the requests (stage set-up).
+  void ResetFlowState();
+
+  // The character whose flows are raised or stepped, the runner being
+  // started or stepped and the command state being run; null outside a
+  // trigger scan or flow step.
+  cChara* m_lpCurChara = nullptr;
+  cFlowRunner* m_lpCurRunner = nullptr;
+  COMMANDSTATE* m_lpCurState = nullptr;
+
+  cCheckedVector<int32_t> m_vStageVar;  // kStageVars entries
+  int32_t m_nEndRequest = 0;            // 0 none, 1 stage clear, 2 miss
+  int32_t m_nNextPart = 0;              // stage number asked for by ステージクリア
+  int32_t m_nTimeLeft = 0;              // seconds, 0..999
+  int32_t m_bNoTimeLimit = 1;
+  int32_t m_bCodeKill = 0;  // a command left another character at HP below 1
+
+ private:
+  cFlowContext* m_lpPrevious = nullptr;
+};
+
+// The current context. Outside any (no stage, no test context) a context of
+// its own that nothing else sees.
+cFlowContext& FlowContext();
+
+// Stage variable n; a number outside 0..kStageVars-1 is reported through the
+// checked accessor and reads entry 0.
+int32_t ReadStageVar(int n);
+// Where stage variable n is stored, or null (with the same report) for a
+// number outside the table: a bad number never writes another variable.
+int32_t* StageVarSlot(int n);
+// The same for the common variables of the play data.
+int32_t ReadCommonVar(int n);
+int32_t* CommonVarSlot(int n);
