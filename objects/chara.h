@@ -201,6 +201,11 @@ class cChara : public cGameObject, public cCharaFields {
   // Triggers (the flow runtime): raises trigger nKey (0..19) on this
   // character.
   void RaiseTrigger(int nKey);
+  // The flow's key conditions, with edge detection (the flow runtime).
+  bool CheckKeyCondition(cFlowRunner& runner);
+  // Starts the lead-in animations that are due at the runners' frame
+  // counters (the flow runtime).
+  void StartFlowAnimeCues();
 
   // Animations.
   void SetAnimeSet(int16_t sNumber, int bForce);

@@ -86,6 +86,11 @@ struct ANIMECUE {
   int32_t bExtendHold = 0;  // 1 unless the command is a ソード or ジャンプ
 };
 
+// Commands one runner may run in one sub-step. A flow that would run more
+// (only parallel commands run within one sub-step) is stopped there for that
+// sub-step, with one line in the report log, and goes on in the next.
+inline constexpr int kMaxCommandsPerStep = 1024;
+
 class cFlowRunner {
  public:
   PLAYER_ELEMENT_SIZE(cFlowRunner, 112);
@@ -107,6 +112,8 @@ class cFlowRunner {
   int32_t m_bStarted = 0;        // started in this frame
   int32_t m_bMessageChain = 0;   // right after a chaining メッセージ
   int32_t m_bAbort = 0;          // a handler ended the current walk
+  uint8_t m_bCondLatch = 0;      // the flow's conditions have held (for its once switch)
+  int32_t m_bOverrunLogged = 0;  // the command limit of a sub-step was reported
 
   // Builds the runner of flow `flow` at position nSlot of `chara`: key from
   // the character's runner counter, key-condition pointers, one state per
@@ -131,3 +138,19 @@ class cFlowRunner {
 // Calls the handler of the state's command type for `chara`; unknown types
 // and empty table entries do nothing.
 void DispatchFlowCommand(cChara& chara, COMMANDSTATE& state);
+
+// The flow's tag 1..26, or 0: no tag, or a stored value outside the range.
+int FlowTag(const cFlow& flow);
+
+// The part of a character's flow step that every kind of character shares:
+// the due lead-in animations start, then every running runner that is not
+// paused or halted is stepped once (in the death pass only the flows of
+// trigger 3) and stopped when its flow has finished; a runner without
+// commands is stopped. 1 at once when the character has vanished, or when
+// its HP is 0 or less after a step of a flow whose trigger is not 3 outside
+// the death pass; the caller's flow step then ends and reports it dead.
+int StepCharaFlows(cChara& chara, int bDeathPass);
+// The end of a character's flow step: the current character, runner and
+// state are cleared, runners marked for deletion are deleted and ended tags
+// are cleared.
+void EndFlowStep(cChara& chara);
