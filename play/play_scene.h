@@ -15,6 +15,7 @@
 
 #include "app/base/checked_containers.h"
 #include "app/core/scene.h"
+#include "flow/runtime/flow_context.h"
 #include "objects/chara.h"
 #include "objects/player.h"
 #include "play/scroll_axis.h"
@@ -26,7 +27,10 @@ class cMapCell;
 
 inline constexpr int kFactions = 8;
 
-class cPlayScene : public cScene {
+// The flow context part holds the current character, runner and command
+// state of the flow being worked on, the stage variables and the requests
+// flows make of the scene.
+class cPlayScene : public cScene, public cFlowContext {
  public:
   cPlayScene();
   cPlayScene(const cPlayScene&) = delete;
