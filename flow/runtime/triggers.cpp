@@ -99,11 +99,14 @@ void ShiftKeyHistory(KEYCURSOR& cursor, const cInputState& input, int n) {
 }
 
 bool KeyStateMatches(const KEYEVENT& entry, int p, const cKeyCondition& k, int nState) {
+  // A position of 0 or less lies before the oldest entry: nothing holds
+  // there, whatever the hold limits say.
+  if (p <= 0) return false;
   if (nState == 1) {
     if (entry.nState == 0) return false;
-    return k.m_bAnyLength ? p >= 1 : (k.m_sMinHold <= p && p <= k.m_sMaxHold);
+    return k.m_bAnyLength || (k.m_sMinHold <= p && p <= k.m_sMaxHold);
   }
-  if (nState == 2) return entry.nState == 0 && p >= 1;
+  if (nState == 2) return entry.nState == 0;
   return false;
 }
 
