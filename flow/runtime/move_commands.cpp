@@ -317,13 +317,14 @@ void ApplyMoveVelocity(cChara& chara, const MOVEVELOCITY& v, COMMANDSTATE& state
     chara.m_dVX += v.vx;
     chara.m_dVY += v.vy;
   } else {
-    const double dPerFrame = SafeDiv(1.0, SubSteps() * 60.0);
+    const int n = SubSteps();
     auto Accelerate = [&](double& dWalk, int32_t& bDecel, double dV) {
+      const double dAccel = n != 0 ? dV / n / 60 : 0.0;
       if ((dWalk < 0 && dV > 0) || (dWalk > 0 && dV < 0)) {
-        dWalk += dV * dPerFrame * move.m_dBrake;
+        dWalk += dAccel * move.m_dBrake;
       } else {
         bDecel = 0;
-        dWalk += dV * dPerFrame;
+        dWalk += dAccel;
       }
       dWalk = std::clamp(dWalk, -std::fabs(state.m_dMaxSpeed), std::fabs(state.m_dMaxSpeed));
     };
