@@ -19,8 +19,9 @@ constexpr int kTriggerDeath = 3;
 
 // A メッセージ that chains into the next one: display mode 0 (until a key)
 // and no window closed.
-bool IsChainingMessage(const cFlowCommand& cmd) {
-  return cmd.CharaType() == CMD_MESSAGE && cmd.Param(6) == 0 && cmd.Param(15) == 0;
+bool IsChainingMessage(const COMMANDSTATE& state) {
+  return state.m_nType == CMD_MESSAGE && state.m_lpCommand->Param(6) == 0 &&
+         state.m_lpCommand->Param(15) == 0;
 }
 
 // Duration in frames of an animation up to its first hold frame, in tenths.
@@ -42,6 +43,8 @@ void BuildStates(cFlowRunner& runner, cChara& chara, cFlow& flow, int nFacing) {
     COMMANDSTATE& state = runner.m_States[j];
     cFlowCommand& cmd = flow.m_Commands[j];
     state.m_lpCommand = &cmd;
+    state.m_nType = cmd.CharaType();
+    state.m_bParallel = cmd.m_bParallel ? 1 : 0;
     state.m_nDuration =
         TenthsToSubSteps(int64_t{cmd.m_sUseTime} + int64_t{cmd.m_sUseTimePerLevel} * nLevel);
     if (const cEdMove* lpMove = cmd.m_pMove.get()) {
@@ -49,7 +52,7 @@ void BuildStates(cFlowRunner& runner, cChara& chara, cFlow& flow, int nFacing) {
       if (lpMove->m_bInertia) state.m_dMaxSpeed = SafeDiv(lpMove->m_nMaxSpeed * 0.1, n);
       state.m_cDirection = static_cast<int8_t>(lpMove->m_nDirection);
     }
-    const int nType = cmd.CharaType();
+    const int nType = state.m_nType;
     if (nType >= 0 && nType < kCharaCommandCount && g_apfnCommandSetup[nType])
       g_apfnCommandSetup[nType](state, chara, nFacing);
   }
@@ -73,7 +76,7 @@ void BuildAnimeCues(cFlowRunner& runner) {
       bool bPlaced = false;
       for (size_t k = j; k-- > 0;) {
         const COMMANDSTATE& before = runner.m_States[k];
-        if (before.m_lpCommand->m_bParallel) continue;
+        if (before.m_bParallel) continue;
         t -= before.m_nDuration;
         if (t < 1) {
           cue.nFrame = SaturateInt32(nStart - n * nLength);
@@ -90,11 +93,11 @@ void BuildAnimeCues(cFlowRunner& runner) {
         cue.nLength = SaturateInt32(nLength - nSkip);
       }
       cue.nHold = SaturateInt32(int64_t{cmd.m_sUseTime} * 6);
-      const int nType = cmd.CharaType();
+      const int nType = state.m_nType;
       cue.bExtendHold = (nType == CMD_SWORD || nType == CMD_JUMP) ? 0 : 1;
       runner.m_AnimeCues.push_back(cue);
     }
-    if (!cmd.m_bParallel) nStart += state.m_nDuration;
+    if (!state.m_bParallel) nStart += state.m_nDuration;
   }
 }
 
@@ -121,9 +124,8 @@ int COMMANDSTATE::Run() {
 }
 
 void DispatchFlowCommand(cChara& chara, COMMANDSTATE& state) {
-  if (!state.m_lpCommand) return;
-  const int nType = state.m_lpCommand->CharaType();
-  if (nType < 0 || nType >= kCharaCommandCount) return;
+  const int nType = state.m_nType;
+  if (!state.m_lpCommand || nType < 0 || nType >= kCharaCommandCount) return;
   if (const FLOWCOMMANDPROC pfn = g_apfnCommand[nType]) pfn(chara, state);
 }
 
@@ -176,8 +178,7 @@ void cFlowRunner::Start(cChara& chara) {
   ctx.m_lpCurRunner = this;
   m_bAbort = 0;
   for (COMMANDSTATE& state : m_States) {
-    const cFlowCommand& cmd = *state.m_lpCommand;
-    if (cmd.CharaType() < CMD_FLOW_CONTROL || !cmd.m_bParallel) continue;
+    if (state.m_nType < CMD_FLOW_CONTROL || !state.m_bParallel) continue;
     // Its countdown is 0, so it completes in this one run.
     if (!state.Run()) TraceLog("使用時間0なので、ここにくることはあり得ないはず！");
     if (m_bAbort) break;
@@ -231,12 +232,11 @@ int cFlowRunner::Step(cChara& chara) {
       }
       return 0;
     }
-    const cFlowCommand& cmd = *state.m_lpCommand;
     if (state.m_nCountdown == 0) {
       state.Reset();
-      if (!cmd.m_bParallel && !IsChainingMessage(cmd)) m_bMessageChain = 0;
+      if (!state.m_bParallel && !IsChainingMessage(state)) m_bMessageChain = 0;
     }
-    if (cmd.m_bParallel) {
+    if (state.m_bParallel) {
       if (state.Run()) {
         state.m_bDone = 1;
         if (i == nLast) return 1;
@@ -249,7 +249,7 @@ int cFlowRunner::Step(cChara& chara) {
         continue;
       }
       state.m_bDone = 1;
-      if (IsChainingMessage(cmd)) m_bMessageChain = 1;
+      if (IsChainingMessage(state)) m_bMessageChain = 1;
       if (i == nLast) return 1;
       ++m_nIndex;
       break;

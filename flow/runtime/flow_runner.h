@@ -38,6 +38,11 @@ struct FLOWPOINT {
 struct COMMANDSTATE {
   PLAYER_ELEMENT_SIZE(COMMANDSTATE, 136);
   cFlowCommand* m_lpCommand = nullptr;
+  // Taken from the command when the runner is built, so that the walk over
+  // the commands does not reach into them: the character command type it
+  // runs (-1 for none) and its parallel flag.
+  int32_t m_nType = -1;
+  int32_t m_bParallel = 0;
   int32_t m_bDone = 0;       // used its time in the current run of the flow
   int32_t m_nDuration = 0;   // sub-steps the command may use
   int32_t m_nCountdown = 0;  // sub-steps left; 0 = not begun (unless done)
