@@ -31,4 +31,4 @@ command -v ccache >/dev/null && args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "build/$flavour" "${generator[@]}" "${args[@]}" >/dev/null
 target_args=()
 [ ${#targets[@]} -gt 0 ] && target_args=(--target "${targets[@]}")
-cmake --build "build/$flavour" -j "$(nproc)" "${target_args[@]}"
+cmake --build "build/$flavour" -j "${PLAYER_JOBS:-$(nproc)}" "${target_args[@]}"

@@ -27,4 +27,4 @@ case "$flavour" in
     selection=(-L threads) ;;
   *) echo "test.sh: unknown flavour $flavour" >&2; exit 2 ;;
 esac
-ctest --test-dir "build/$flavour" --output-on-failure -j "$(nproc)" "${selection[@]}" "$@"
+ctest --test-dir "build/$flavour" --output-on-failure -j "${PLAYER_JOBS:-$(nproc)}" "${selection[@]}" "$@"
