@@ -60,13 +60,7 @@ void cCondition::Save(cRecordWriter& file) {
 }
 
 void LoadConditionList(std::vector<cCondition>& list, cRecordReader& file) {
-  const uint32_t n = file.ReadCount(kMinConditionBytes, "condition count");
-  list.clear();
-  list.resize(n);
-  for (cCondition& c : list) {
-    c.Load(file);
-    if (file.Failed()) break;
-  }
+  ReadRecordVector(list, file, kMinConditionBytes, "condition count");
 }
 
 void SaveConditionList(std::vector<cCondition>& list, cRecordWriter& file) {

@@ -440,17 +440,6 @@ void cFlow::ValidateSummonRefs(const ValidationContext& ctx) {
 
 namespace {
 
-template <class List>
-void LoadList(List& list, cRecordReader& file, size_t nMinBytes, const char* pszWhat) {
-  const uint32_t n = file.ReadCount(nMinBytes, pszWhat);
-  list.clear();
-  list.resize(n);
-  for (auto& element : list) {
-    element.Load(file);
-    if (file.Failed()) break;
-  }
-}
-
 // Element by element: the target keeps its elements where it can (grown
 // with default records or cut), each assigned from the source.
 template <class T>
@@ -462,15 +451,15 @@ std::vector<T>& AssignList(std::vector<T>& target, const std::vector<T>& source)
 }  // namespace
 
 void LoadFlowVector(std::vector<cFlow>& list, cRecordReader& file) {
-  LoadList(list, file, kMinFlowBytes, "flow count");
+  ReadRecordVector(list, file, kMinFlowBytes, "flow count");
 }
 
 void LoadFlowCommandVector(std::vector<cFlowCommand>& list, cRecordReader& file) {
-  LoadList(list, file, kMinFlowCommandBytes, "command count");
+  ReadRecordVector(list, file, kMinFlowCommandBytes, "command count");
 }
 
 void LoadKeyConditionVector(std::vector<cKeyCondition>& list, cRecordReader& file) {
-  LoadList(list, file, kMinKeyConditionBytes, "key condition count");
+  ReadRecordVector(list, file, kMinKeyConditionBytes, "key condition count");
 }
 
 std::vector<cFlow>& AssignFlowList(std::vector<cFlow>& target, const std::vector<cFlow>& source) {

@@ -25,10 +25,7 @@ void cAnimeFrame::RegisterFields(int /*nVersion*/) {
 }
 
 void LoadAnimeFrames(cCheckedVector<cAnimeFrame>& frames, cRecordReader& file) {
-  const uint32_t nCount = file.ReadCount(8, "frame count");
-  frames.clear();
-  frames.resize(nCount);
-  LoadPlainRecords(frames, file);
+  ReadPlainRecordVector(frames, file, 8, "frame count");
 }
 
 // ---- cAnimeDef --------------------------------------------------------------
@@ -93,15 +90,12 @@ void cAnimeSetDef::SetDefaultSlots() {
 
 void cAnimeSetDef::Load(cRecordReader& file) {
   cRecord::Load(file);
-  const uint32_t nCount = file.ReadCount(12, "slot count");
+  cListReader slots(file, 12, "slot count");
   m_Slots.clear();
-  m_Slots.reserve(nCount);
-  while (m_Slots.size() < nCount) {
-    EmplaceForLoad(m_Slots).Load(file);
-    if (file.Failed()) break;
-  }
+  ReserveForRecords(m_Slots, slots.Count());
+  while (slots.Next()) EmplaceForLoad(m_Slots).Load(file);
   // After a fault the slots not read are default slots.
-  if (m_Slots.size() < nCount) m_Slots.resize(nCount);
+  if (m_Slots.size() < slots.Count()) m_Slots.resize(slots.Count());
   if (g_nFileVersion < kVersionFlyingOffset) FitSlots();
   if (g_nFileVersion < kVersionFlyingSlotNames) {
     FitSlots();

@@ -47,16 +47,15 @@ constexpr size_t kMinRowBytes = 8;
 // is far larger in memory than the few bytes a row may take in the file.
 template <class Row>
 bool LoadTableRows(cCheckedVector<Row>& table, cRecordReader& file) {
-  const uint32_t nCount = file.ReadCount(kMinRowBytes, "row count");
+  cListReader rows(file, kMinRowBytes, "row count");
   if (file.Failed()) return false;
-  if (table.size() > nCount) table.resize(nCount);
-  ReserveForRecords(table, nCount);
-  for (size_t i = 0; i < nCount; ++i) {
-    if (i == table.size()) EmplaceForLoad(table);
-    table[i].Load(file);  // also removes carriage returns when g_bStripCR is set
-    if (file.Failed()) return false;
+  if (table.size() > rows.Count()) table.resize(rows.Count());
+  ReserveForRecords(table, rows.Count());
+  while (rows.Next()) {
+    if (rows.Index() == table.size()) EmplaceForLoad(table);
+    table[rows.Index()].Load(file);  // also removes carriage returns when g_bStripCR is set
   }
-  return true;
+  return !file.Failed();
 }
 
 // Opens and loads one table file. A file without rows keeps the program's

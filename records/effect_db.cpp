@@ -115,10 +115,7 @@ void cEffectFrame::RegisterFields(int /*nVersion*/) {
 }
 
 void LoadEffectFrames(cCheckedVector<cEffectFrame>& frames, cRecordReader& file) {
-  const uint32_t nCount = file.ReadCount(8, "frame count");
-  frames.clear();
-  frames.resize(nCount);
-  LoadPlainRecords(frames, file);
+  ReadPlainRecordVector(frames, file, 8, "frame count");
 }
 
 // ---- cEffectAnimDef ---------------------------------------------------------

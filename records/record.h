@@ -47,6 +47,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <typeinfo>
@@ -167,7 +168,7 @@ class cRecord {
 
   // The registrations of one class at the file's and the program's data
   // versions, looked up once for a list of records of that class: Load(r)
-  // is r.cRecord::Load for each r of the class (see LoadPlainRecords).
+  // is r.cRecord::Load for each r of the class (see ReadPlainRecordVector).
   class cSameClassLoader {
    public:
     explicit cSameClassLoader(cRecord& first);
@@ -309,10 +310,13 @@ void ReadIntVector(Vec& v, cRecordReader& file) {
 }
 template <class Vec>
 void ReadStringVector(Vec& v, cRecordReader& file) {
-  const uint32_t n = file.ReadCount(4, "string count");
-  v.resize(n);  // every entry is read below; kept entries lend their buffers
-  for (auto& str : v)
-    if (!ReadRecordString(str, file)) break;
+  cListReader list(file, 4, "string count");
+  // Kept entries lend their buffers; new ones are added as they are read.
+  if (v.size() > list.Count()) v.resize(list.Count());
+  while (list.Next()) {
+    if (list.Index() == v.size()) v.emplace_back();
+    if (!ReadRecordString(v[list.Index()], file)) break;
+  }
 }
 // Room for the n records a file announces, up to 16 MiB of them, so that
 // reading them does not move the vector again and again while a damaged
@@ -340,32 +344,34 @@ typename Vec::reference EmplaceForLoad(Vec& v) {
 }
 
 // Vector of records: u32 count, then each element's Load. The vector is
-// emptied first and each element made just before it is read.
+// emptied first and each element made just before it is read (see
+// cListReader). Each element takes at least nMinElementBytes in the file (a
+// record at least its two count words).
 template <class Vec>
-void ReadRecordVector(Vec& v, cRecordReader& file) {
-  // A record takes at least its two count words.
-  const uint32_t n = file.ReadCount(8, "record count");
+void ReadRecordVector(Vec& v, cRecordReader& file, size_t nMinElementBytes = 8,
+                      const char* pszWhat = "record count") {
+  cListReader list(file, nMinElementBytes, pszWhat);
   v.clear();
-  ReserveForRecords(v, n);
-  for (uint32_t i = 0; i < n; ++i) {
-    EmplaceForLoad(v).Load(file);
-    if (file.Failed()) break;
-  }
+  ReserveForRecords(v, list.Count());
+  while (list.Next()) EmplaceForLoad(v).Load(file);
 }
 
-// Loads every element of a list already sized, stopping at a fault, for a
-// class whose Load is cRecord's own (no extras): its registrations are
-// looked up once for the list instead of once per element.
+// ReadRecordVector for a class whose Load is cRecord's own (no extras): its
+// registrations are looked up once for the list instead of once per element.
 template <class Vec>
-void LoadPlainRecords(Vec& v, cRecordReader& file) {
+void ReadPlainRecordVector(Vec& v, cRecordReader& file, size_t nMinElementBytes = 8,
+                           const char* pszWhat = "record count") {
   using T = typename Vec::value_type;
   static_assert(std::is_same_v<decltype(&T::Load), void (cRecord::*)(cRecordReader&)>,
                 "the class has a Load of its own");
-  if (v.empty()) return;
-  const cRecord::cSameClassLoader loader(v.front());
-  for (T& record : v) {
-    loader.Load(record, file);
-    if (file.Failed()) break;
+  cListReader list(file, nMinElementBytes, pszWhat);
+  v.clear();
+  ReserveForRecords(v, list.Count());
+  std::optional<cRecord::cSameClassLoader> loader;
+  while (list.Next()) {
+    T& record = EmplaceForLoad(v);
+    if (!loader) loader.emplace(record);
+    loader->Load(record, file);
   }
 }
 

@@ -32,12 +32,12 @@ bool cRecordReader::ShortRead(size_t n) {
   return false;
 }
 
-// A count whose elements cannot fit in the rest of the file: it fails the
-// reader and gives 0, so nothing is allocated for it.
+// A count whose elements cannot fit in the room left: it fails the reader
+// and gives 0, so nothing is allocated for it.
 uint32_t cRecordReader::RefuseCount(uint32_t n, const char* pszWhat) {
   char szReason[128];
   std::snprintf(szReason, sizeof szReason, "%s %" PRIu32 " does not fit in the %zu bytes left",
-                pszWhat, n, Remaining());
+                pszWhat, n, Room());
   Fail(szReason);
   return 0;
 }

@@ -7,7 +7,13 @@
 // failure), so that a record's Load may read on without testing each step and
 // its caller asks Failed() at the end. Counts that decide an allocation are
 // read with ReadCount, which refuses a count whose elements cannot fit in the
-// rest of the file.
+// room the record being read still has (see Room).
+//
+// Every list of records is read through cListReader: elements are made as
+// they are read, and each element's room leaves out what the elements after
+// it need at least, so a list nested in an element cannot claim bytes that
+// the rest of the enclosing list holds. Memory therefore follows the bytes
+// actually present, however deeply lists nest.
 //
 // A record file is written into memory and reaches the disk in one piece
 // through cAtomicFile when it is closed, so a failed save never leaves a
@@ -36,6 +42,9 @@ class cRecordReader {
   size_t Remaining() const { return m_data.size() - m_nPos; }
   bool AtEnd() const { return m_nPos == m_data.size(); }
   bool Failed() const { return m_bFailed; }
+  // Bytes the record being read may still take: the rest of the file, less
+  // what the later elements of every list it is part of need at least.
+  size_t Room() const { return m_nEnd > m_nPos ? m_nEnd - m_nPos : 0; }
 
   // Copies n bytes; on a short file the destination is untouched and the
   // reader fails.
@@ -80,13 +89,13 @@ class cRecordReader {
   }
 
   // The u32 count of a vector whose elements take at least nMinElementBytes
-  // bytes each in the file. A count that cannot fit in the rest of the file
+  // bytes each in the file. A count that cannot fit in the room left (Room)
   // fails the reader and gives 0, so nothing is allocated for it.
   uint32_t ReadCount(size_t nMinElementBytes, const char* pszWhat = "element count") {
     uint32_t n = 0;
     if (!Read(n)) return 0;
     size_t nBytes;
-    if (__builtin_mul_overflow(size_t{n}, nMinElementBytes, &nBytes) || nBytes > Remaining())
+    if (__builtin_mul_overflow(size_t{n}, nMinElementBytes, &nBytes) || nBytes > Room())
         [[unlikely]]
       return RefuseCount(n, pszWhat);
     return n;
@@ -99,13 +108,59 @@ class cRecordReader {
   void FailQuietly() { m_bFailed = true; }
 
  private:
+  friend class cListReader;
   bool ShortRead(size_t n);
   uint32_t RefuseCount(uint32_t n, const char* pszWhat);
 
   std::string m_data;
   std::string m_strName;
   size_t m_nPos = 0;
+  // End of the room of the record being read (see Room); the file's end
+  // outside every list.
+  size_t m_nEnd = m_data.size();
   bool m_bFailed = false;
+};
+
+// Reads one list: its u32 count (ReadCount), then, one Next() at a time, the
+// elements, each bounded to the room the elements after it do not need:
+//   cListReader list(file, kMinFooBytes, "foo count");
+//   v.clear();
+//   ReserveForRecords(v, list.Count());
+//   while (list.Next()) EmplaceForLoad(v).Load(file);
+// Next() is false once every element was started or the reader failed.
+class cListReader {
+ public:
+  cListReader(cRecordReader& file, size_t nMinElementBytes, const char* pszWhat)
+      : m_File(file),
+        m_nMinElementBytes(nMinElementBytes),
+        m_nCount(file.ReadCount(nMinElementBytes, pszWhat)),
+        m_nListEnd(file.m_nEnd) {}
+  ~cListReader() { m_File.m_nEnd = m_nListEnd; }
+  cListReader(const cListReader&) = delete;
+  cListReader& operator=(const cListReader&) = delete;
+
+  // The count the file gives (0 when it was refused).
+  uint32_t Count() const { return m_nCount; }
+  // The element the last Next() started.
+  uint32_t Index() const { return m_nNext - 1; }
+
+  bool Next() {
+    if (m_nNext >= m_nCount || m_File.Failed()) {
+      m_File.m_nEnd = m_nListEnd;
+      return false;
+    }
+    // ReadCount made sure that the count's minimum fits in the list's room.
+    m_File.m_nEnd = m_nListEnd - size_t{m_nCount - 1 - m_nNext} * m_nMinElementBytes;
+    ++m_nNext;
+    return true;
+  }
+
+ private:
+  cRecordReader& m_File;
+  size_t m_nMinElementBytes;
+  uint32_t m_nCount;
+  uint32_t m_nNext = 0;
+  size_t m_nListEnd;
 };
 
 class cRecordWriter {

@@ -35,10 +35,7 @@ void cSwordFrame::RegisterFields(int nVersion) {
 }
 
 void LoadSwordFrames(cCheckedVector<cSwordFrame>& frames, cRecordReader& file) {
-  const uint32_t nCount = file.ReadCount(8, "frame count");
-  frames.clear();
-  frames.resize(nCount);
-  LoadPlainRecords(frames, file);
+  ReadPlainRecordVector(frames, file, 8, "frame count");
 }
 
 cSwordTypeDef::cSwordTypeDef() : m_Frames(1) { m_Frames[0].m_nDuration = 1; }

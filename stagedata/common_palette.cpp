@@ -5,17 +5,6 @@
 namespace {
 
 template <class T>
-void LoadList(cCheckedVector<T>& list, cRecordReader& file, size_t nMinBytes, const char* pszWhat) {
-  const uint32_t n = file.ReadCount(nMinBytes, pszWhat);
-  list.clear();
-  list.resize(n);
-  for (T& entry : list) {
-    entry.Load(file);
-    if (file.Failed()) break;
-  }
-}
-
-template <class T>
 void PadList(cCheckedVector<T>& list) {
   if (list.size() < 2) list.resize(2);
 }
@@ -23,15 +12,15 @@ void PadList(cCheckedVector<T>& list) {
 }  // namespace
 
 void LoadBlockList(cCheckedVector<cEdBlock>& list, cRecordReader& file) {
-  LoadList(list, file, kMinBlockBytes, "block count");
+  ReadRecordVector(list, file, kMinBlockBytes, "block count");
 }
 
 void LoadCharaList(cCheckedVector<cEdChara>& list, cRecordReader& file) {
-  LoadList(list, file, kMinCharaBytes, "character count");
+  ReadRecordVector(list, file, kMinCharaBytes, "character count");
 }
 
 void LoadItemList(cCheckedVector<cEdItem>& list, cRecordReader& file) {
-  LoadList(list, file, kMinItemBytes, "item count");
+  ReadRecordVector(list, file, kMinItemBytes, "item count");
 }
 
 void ResizeItemList(cCheckedVector<cEdItem>& list, unsigned n, const cEdItem& fill) {

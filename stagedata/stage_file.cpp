@@ -27,10 +27,10 @@ void LoadPlacements(List& list, cRecordReader& file, size_t nMinBytes, const cha
   // tens of thousands of them made first would have left the cache by the
   // time each is read. (Placements refer to the palettes, never to their own
   // list, so its length while reading does not matter.)
-  const uint32_t n = file.ReadCount(4 + nMinBytes, pszWhat);
+  cListReader placements(file, 4 + nMinBytes, pszWhat);
   reset(list, 0);
-  ReserveForRecords(list, n);
-  for (uint32_t i = 0; i < n; ++i) {
+  ReserveForRecords(list, placements.Count());
+  while (placements.Next()) {
     file.Skip(4);
     auto& element = list.emplace_back();
     element.Load(file);
@@ -39,7 +39,7 @@ void LoadPlacements(List& list, cRecordReader& file, size_t nMinBytes, const cha
   }
   // After a fault the list still has the announced length; the entries not
   // read are new ones.
-  if (list.size() < n) list.resize(n);
+  if (list.size() < placements.Count()) list.resize(placements.Count());
 }
 
 template <class List>

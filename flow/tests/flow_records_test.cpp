@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -14,6 +15,7 @@
 #include "flow/tests/record_layouts.h"
 #include "records/database.h"
 #include "testing/game_folder.h"
+#include "testing/heap_peak.h"
 #include "testing/record_bytes.h"
 
 namespace {
@@ -698,6 +700,51 @@ TEST(FlowRecords, HugeCountsFailWithoutAllocating) {
     EXPECT_FALSE(LoadFromBytes(flow, c.bytes.Bytes(), DATA_VERSION)) << c.pszWhat;
   }
   EXPECT_NE(folder.ReportLogText().find("does not fit"), std::string::npos);
+}
+
+// Flows nested as deep as a load allows, every list count claiming all the
+// bytes after it (zeros, which read as empty flows). The counts of the
+// nested lists must not claim the bytes the outer lists' later elements
+// hold: were each list made whole before it is read, every level would
+// allocate for the whole file again.
+TEST(FlowRecords, NestedListsCannotClaimTheSameBytes) {
+  cFlowGlobalsGuard guard;
+  cTestGameFolder folder;
+  constexpr size_t kFileBytes = size_t{256} << 10;
+  cRecordBytes b;
+  std::vector<std::pair<size_t, size_t>> counts;  // where a count word is, its element minimum
+  auto claim = [&](size_t nMinBytes) {
+    counts.emplace_back(b.Size(), nMinBytes);
+    b.u32(0);
+  };
+  for (int i = 0; i < kMaxFlowNesting - 1; ++i) {
+    claim(kMinFlowBytes);
+    b.Append(FlowHeadBytes(FLOWHEAD{}, DATA_VERSION)).u32(0).u32(0);  // no conditions
+    claim(kMinFlowCommandBytes);
+    b.Append(CommandHeadBytes(COMMANDHEAD{})).u32(0).u32(0);  // no settings
+  }
+  std::string bytes = b.Bytes();
+  ASSERT_LT(bytes.size(), kFileBytes);
+  bytes.resize(kFileBytes, '\0');
+  for (const auto& [nAt, nMinBytes] : counts) {
+    const uint32_t n = static_cast<uint32_t>((kFileBytes - nAt - 4) / nMinBytes);
+    std::memcpy(bytes.data() + nAt, &n, 4);
+  }
+
+  folder.WriteFile("Report_Game.txt", "");
+  const cHeapPeak peak;
+  {
+    cRecordReader reader(bytes, "test");
+    std::vector<cFlow> flows;
+    LoadFlowVector(flows, reader);
+    EXPECT_TRUE(reader.Failed());
+  }
+  // The outermost list may reserve room for all the flows it claims (about
+  // eight times the file); nothing nested may claim more.
+  EXPECT_LT(peak.Bytes(), 16 * kFileBytes);
+  const std::string strLog = folder.ReportLogText();
+  EXPECT_EQ(std::count(strLog.begin(), strLog.end(), '\n'), 1) << strLog;
+  EXPECT_NE(strLog.find("command count"), std::string::npos) << strLog;
 }
 
 TEST(FlowRecords, DeeplyNestedFlowsFailInsteadOfExhaustingTheStack) {
