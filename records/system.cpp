@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/base/report_log.h"
 #include "app/base/sjis.h"
 #include "records/database.h"
 
@@ -169,6 +170,7 @@ void cSystem::Load(cRecordReader& file) {
   ReadRecordVector(m_IniEntries, file);
   if (nVersion < DATA_VERSION) Migrate();
   ClampBgmIndices();
+  ClampStageCount(file);
 }
 
 void cSystem::Save(cRecordWriter& file) {
@@ -313,6 +315,14 @@ void cSystem::Migrate() {
   }
   if (v < 677) m_bHitMode = 1;
   if (v < 695) m_bSignedMoveTime = 1;
+}
+
+void cSystem::ClampStageCount(const cRecordReader& file) {
+  const int32_t nClamped = std::clamp(m_nStageCount, 0, kMaxStageCount);
+  if (nClamped == m_nStageCount) return;
+  ReportLog("%s : stage count %d out of range, %d used", file.Name().c_str(),
+            static_cast<int>(m_nStageCount), static_cast<int>(nClamped));
+  m_nStageCount = nClamped;
 }
 
 void cSystem::ClampBgmIndices() {

@@ -80,6 +80,10 @@ inline constexpr int kCarriedPropertyCount = 25;
 inline constexpr int kStatusItemCount = 5;
 inline constexpr int kIniEntryCount = 10;
 
+// Most stages a project may have; a stored count beyond it is cut to it (play
+// data holds a result per stage).
+inline constexpr int32_t kMaxStageCount = 999;
+
 class cSystem : public cRecord {
  public:
   cSystem();
@@ -93,6 +97,9 @@ class cSystem : public cRecord {
   // Music slots whose row does not exist in g_Database's Bgm table become 0
   // (no music).
   void ClampBgmIndices();
+  // A stage count outside 0..kMaxStageCount is cut into it, with a log line
+  // naming the file.
+  void ClampStageCount(const cRecordReader& file);
   // Number of ranking genres enabled for a play mode (0 when it is off).
   int CountRankingGenres(int nMode);
 
@@ -128,7 +135,7 @@ class cSystem : public cRecord {
   int32_t m_bCarryLives = 0;
   int32_t m_bRetryMenu = 0;
   int32_t m_bMapShowsLives = 0;
-  int32_t m_nStageCount = 0;
+  int32_t m_nStageCount = 0;  // 0..kMaxStageCount once loaded
   int32_t m_bSelectAllStages = 0;
   int32_t m_bMapShowsScore = 0;
   int32_t m_bMenuShowsTotal = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -420,6 +422,32 @@ TEST_F(SystemTest, DamagedSystemFilesFailTheLoad) {
     reader.Skip(4);
     cSystem damaged;
     damaged.Load(reader);
+  }
+}
+
+// Play data holds a result per stage: a stored count is cut to 0..999.
+TEST_F(SystemTest, StageCountIsClampedWithOneLogLine) {
+  struct Case {
+    int32_t nStored, nLoaded;
+  };
+  const Case cases[] = {{0, 0},          {40, 40},         {999, 999}, {1000, 999},
+                        {10000000, 999}, {INT32_MAX, 999}, {-1, 0},    {INT32_MIN, 0}};
+  ASSERT_TRUE(MakeDirectory("data"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.nStored);
+    cSystem s;
+    s.m_nStageCount = c.nStored;
+    ASSERT_TRUE(s.SaveToFile(g_DataPath[DATAPATH_SYSTEM]));
+    m_Folder.WriteFile("Report_Game.txt", "");
+    cSystem loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(g_DataPath[DATAPATH_SYSTEM]));
+    EXPECT_EQ(loaded.m_nStageCount, c.nLoaded);
+    const std::string strLog = m_Folder.ReportLogText();
+    EXPECT_EQ(std::count(strLog.begin(), strLog.end(), '\n'), c.nStored == c.nLoaded ? 0 : 1)
+        << strLog;
+    if (c.nStored != c.nLoaded) {
+      EXPECT_NE(strLog.find("stage count"), std::string::npos);
+    }
   }
 }
 
