@@ -8,7 +8,7 @@
 #include "app/base/report_log.h"
 
 int g_nDataVersion = DATA_VERSION;
-int g_nFileVersion = DATA_VERSION;
+thread_local constinit int g_nFileVersion = DATA_VERSION;
 int g_bStripCR = 1;
 
 void ResetRecordGlobals() {

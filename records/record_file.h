@@ -200,12 +200,15 @@ inline constexpr int DATA_VERSION = 695;
 
 // Version used for every re-registration and written into every file.
 extern int g_nDataVersion;
-// Version word of the record file opened for reading most recently.
-extern int g_nFileVersion;
+// Version word of the record file this thread opened for reading most
+// recently: the layout the Loads it runs read by. Each thread has its own, so
+// the loader thread and the main thread may read records at the same time.
+extern thread_local constinit int g_nFileVersion;
 // When non-zero, strings loaded from record files lose their carriage returns.
 extern int g_bStripCR;
 
-// Restores the three globals to their start-up values (tests).
+// Restores the three globals to their start-up values (tests; the file
+// version of the calling thread).
 void ResetRecordGlobals();
 
 // Reads an open file whole, with one read of the size the file has, and
@@ -213,7 +216,7 @@ void ResetRecordGlobals();
 bool ReadAndCloseFile(FILE* fp, std::string& data);
 
 // Opens a record file for reading: reads it whole, takes its 4-byte version
-// word into g_nFileVersion and returns a reader positioned after it. A null
+// word into this thread's g_nFileVersion and returns a reader positioned after it. A null
 // or empty path opens the name "err". Null (g_nFileVersion unchanged) when the
 // file cannot be read or is shorter than its version word; the latter case
 // is logged.

@@ -531,6 +531,32 @@ TEST_F(RecordTest, LayoutsAreSharedAcrossThreads) {
   EXPECT_EQ(onThread[0].FieldList()[1].data, onThread[0].m_anB);
 }
 
+TEST_F(RecordTest, EachThreadReadsByTheVersionOfTheFileItOpened) {
+  // An old file opened here; a current one opened and loaded on another
+  // thread before this one is loaded.
+  cRecordBytes old;
+  old.u32(60).Fields(4).i32(1).i32(-999).u8(2).f64(3.0).Strings(1).str("n").u32(0).u32(0);
+  m_Folder.WriteFile("old.dat", old.Bytes());
+  m_Folder.WriteFile("new.dat", ExpectedFilledBytes());
+  std::unique_ptr<cRecordReader> pOld = OpenLoadFile("old.dat");
+  ASSERT_NE(pOld, nullptr);
+
+  bool bOtherLoaded = false;
+  std::thread other([&] {
+    cTestRecord r;
+    bOtherLoaded = r.LoadFromFile("new.dat") && r.m_anE[2] == 0x7FFFFFFF;
+  });
+  other.join();
+  EXPECT_TRUE(bOtherLoaded);
+
+  EXPECT_EQ(g_nFileVersion, 60);
+  cTestRecord r;
+  r.Load(*pOld);
+  EXPECT_TRUE(!pOld->Failed() && pOld->AtEnd());
+  EXPECT_EQ(r.m_cbC, 2);
+  EXPECT_EQ(r.m_dD, 3.0);
+}
+
 // Loads bytes as a record file; true when the load succeeded.
 bool LoadBytes(const cTestGameFolder& folder, const std::string& strBytes, cTestRecord& r) {
   folder.WriteFile("bad.dat", strBytes);
