@@ -2,10 +2,23 @@
 // best scores, the stage-start snapshot, carried hero properties, the restart
 // of the world and the ranking genre.
 
+#include <algorithm>
+#include <climits>
+
 #include "records/system.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/progress/world_map.h"
 #include "stagedata/stage_globals.h"
+
+namespace {
+
+// Scores come from save files, which may hold any value: totals are summed
+// in 64 bits and kept at the ends of the stored range.
+int32_t SaturateScore(int64_t nScore) {
+  return static_cast<int32_t>(std::clamp<int64_t>(nScore, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
 
 void cPlayData::SetStagePath(const char* pszPath) {
   const std::string strPath = pszPath != nullptr ? pszPath : "";
@@ -27,7 +40,7 @@ void cPlayData::UpdateBestScore(const std::string& strKey, int nScore) {
   for (auto& entry : m_BestByName) {
     if (entry.m_strKey != strKey) continue;
     if (entry.m_nBest >= nScore) return;
-    m_nBestTotal += nScore - entry.m_nBest;
+    m_nBestTotal = SaturateScore(int64_t{m_nBestTotal} + nScore - entry.m_nBest);
     entry.m_nBest = nScore;
     return;
   }
@@ -35,7 +48,7 @@ void cPlayData::UpdateBestScore(const std::string& strKey, int nScore) {
   entry.m_strKey = strKey;
   entry.m_nBest = nScore;
   m_BestByName.push_back(entry);
-  m_nBestTotal += nScore;
+  m_nBestTotal = SaturateScore(int64_t{m_nBestTotal} + nScore);
 }
 
 int cPlayData::GetBestScore(const std::string& strKey) const {
@@ -45,9 +58,10 @@ int cPlayData::GetBestScore(const std::string& strKey) const {
 }
 
 void cPlayData::RecountTotalScore() {
-  m_nBestTotal = 0;
+  int64_t nTotal = 0;
   for (const auto& entry : m_BestByName)
-    if (g_WorldMap.HasStage(entry.m_strKey)) m_nBestTotal += entry.m_nBest;
+    if (g_WorldMap.HasStage(entry.m_strKey)) nTotal += entry.m_nBest;
+  m_nBestTotal = SaturateScore(nTotal);
 }
 
 void cPlayData::SaveStageStart() {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
 #include "records/record_file.h"
@@ -185,6 +187,37 @@ TEST_F(PlayDataTest, BestScoresAndTheirTotal) {
   g_WorldMap.m_Events.push_back(e);
   data.RecountTotalScore();
   EXPECT_EQ(data.m_nBestTotal, 100);  // K1. is not on the map
+}
+
+// Save files may hold any score; totals stay at the ends of the range.
+TEST_F(PlayDataTest, BestScoreTotalsSaturate) {
+  cPlayData data;
+  data.m_nBestTotal = INT32_MAX - 5;
+  data.UpdateBestScore("k1.", 100);  // a new entry
+  EXPECT_EQ(data.m_nBestTotal, INT32_MAX);
+
+  cStageClearByName low;
+  low.m_strKey = "k2.";
+  low.m_nBest = INT32_MIN;
+  data.m_BestByName.push_back(low);
+  data.m_nBestTotal = 1;
+  data.UpdateBestScore("k2.", 1);  // 1 - INT32_MIN more
+  EXPECT_EQ(data.m_nBestTotal, INT32_MAX);
+  data.m_nBestTotal = INT32_MIN + 3;
+  data.UpdateBestScore("k3.", -10);
+  EXPECT_EQ(data.m_nBestTotal, INT32_MIN);
+
+  for (const char* pszKey : {"k1.", "k2.", "k3.", "k4."}) {
+    cEdWorldEvent e;
+    e.m_Entries[0].m_strStageFile = std::string(pszKey) + "stg4";
+    g_WorldMap.m_Events.push_back(e);
+  }
+  data.UpdateBestScore("k4.", INT32_MAX);
+  data.RecountTotalScore();  // 100 + 1 - 10 + INT32_MAX
+  EXPECT_EQ(data.m_nBestTotal, INT32_MAX);
+  data.m_BestByName.At(3).m_nBest = 5;
+  data.RecountTotalScore();
+  EXPECT_EQ(data.m_nBestTotal, 96);
 }
 
 TEST_F(PlayDataTest, StageStartSnapshotAndRestore) {
