@@ -185,6 +185,20 @@ bool ReadWholeFile(std::string_view storedPath, std::string& out) {
   return bOk;
 }
 
+namespace {
+
+// The file-creation mask, read once while the program starts, before any
+// thread runs: reading it means setting it, which would race with every
+// thread creating a file.
+mode_t ReadCreationMask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+const mode_t s_nCreationMask = ReadCreationMask();
+
+}  // namespace
+
 cAtomicFile::~cAtomicFile() { Discard(); }
 
 bool cAtomicFile::Open(std::string_view storedPath) {
@@ -196,6 +210,9 @@ bool cAtomicFile::Open(std::string_view storedPath) {
     m_strTemp.clear();
     return false;
   }
+  // The permissions a plain fopen would have given the file (mkstemp makes
+  // it private to its owner).
+  ::fchmod(fd, 0666 & ~s_nCreationMask);
   m_fp = ::fdopen(fd, "wb");
   if (m_fp == nullptr) {
     ::close(fd);
@@ -212,10 +229,6 @@ bool cAtomicFile::Commit() {
   bOk = ::fsync(::fileno(m_fp)) == 0 && bOk;
   bOk = std::fclose(m_fp) == 0 && bOk;
   m_fp = nullptr;
-  // Keep the permissions a normal fopen would have given the file.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::chmod(m_strTemp.c_str(), 0666 & ~mask);
   if (bOk && ::rename(m_strTemp.c_str(), m_strTarget.c_str()) == 0) {
     m_strTemp.clear();
     return true;

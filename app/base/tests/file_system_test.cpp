@@ -2,16 +2,29 @@
 
 #include "app/base/file_system.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
 #include "testing/game_folder.h"
 
 namespace fs = std::filesystem;
+
+// Every umask call of this binary passes through here and is counted: setting
+// the process-wide mask, even for a moment, races with any thread creating a
+// file.
+std::atomic<int> g_nUmaskCalls{0};
+extern "C" mode_t umask(mode_t mask) noexcept {
+  using Umask = mode_t (*)(mode_t);
+  static const auto real = reinterpret_cast<Umask>(::dlsym(RTLD_NEXT, "umask"));
+  ++g_nUmaskCalls;
+  return real(mask);
+}
 
 TEST(FileSystem, MapsStoredPathsToNativeOnes) {
   cTestGameFolder folder;
@@ -57,6 +70,19 @@ TEST(FileSystem, AtomicWriteReplacesOnlyWhenComplete) {
   }
   EXPECT_EQ(folder.ReadFile("user_data\\Option.dat"), "new contents");
   EXPECT_EQ(ListDirectory("user_data").size(), 1u);  // no temporary left behind
+}
+
+TEST(FileSystem, AtomicWritesGiveThePlainPermissionsWithoutTouchingTheMask) {
+  cTestGameFolder folder;
+  const int nCallsBefore = g_nUmaskCalls;
+  ASSERT_TRUE(WriteFileAtomically("a.dat", "x"));
+  ASSERT_TRUE(WriteFileAtomically("a.dat", "y"));
+  EXPECT_EQ(g_nUmaskCalls, nCallsBefore);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat st;
+  ASSERT_EQ(::stat("a.dat", &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 }
 
 TEST(FileSystem, AtomicWriteFailsCleanlyInAReadOnlyFolder) {
