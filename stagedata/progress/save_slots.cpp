@@ -43,19 +43,16 @@ void InitSaveSlotList(cCheckedVector<cSaveSlot>& slots, unsigned n) {
 }
 
 void LoadSaveSlotList(cCheckedVector<cSaveSlot>& slots) {
-  cPlayData data;
   for (int i = 0; static_cast<size_t>(i) < slots.size(); ++i) {
     char szPath[260];
     MakeSlotPath(szPath, i);
-    std::unique_ptr<cRecordReader> pFile = OpenLoadFile(szPath);
-    if (pFile == nullptr) {
+    // A slot is used when LoadSlot would load it: a damaged file (already in
+    // the report log) lists as empty, as a missing one does.
+    cPlayData data;
+    if (data.LoadFromFile(szPath))
+      slots.At(i).SetFromPlayData(data);
+    else
       slots.At(i).m_bUsed = 0;
-      continue;
-    }
-    slots.At(i).m_bUsed = 1;
-    data.Load(*pFile);
-    slots.At(i).SetFromPlayData(data);
-    CloseFile(pFile);
   }
 }
 

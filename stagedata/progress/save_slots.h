@@ -29,7 +29,8 @@ class cSaveSlot : public cRecord {
 // Writes the file name of slot n (0..98) into a 260-byte buffer.
 void MakeSlotPath(char* pBuffer, int n);
 void InitSaveSlotList(cCheckedVector<cSaveSlot>& slots, unsigned n);
-// Refreshes every slot's used flag and time from the slot files.
+// Refreshes every slot's used flag and time from the slot files. A slot is
+// used exactly when its file loads (cPlayData::LoadSlot would succeed).
 void LoadSaveSlotList(cCheckedVector<cSaveSlot>& slots);
 
 // The text a slot's date shows (app/core/menu_text.h): year, month, day,

@@ -52,6 +52,26 @@ TEST_F(ProgressFilesTest, SlotPathsAndTheSlotList) {
   EXPECT_GE(data.m_SaveTime.wYear, 2024);
 }
 
+TEST_F(ProgressFilesTest, DamagedSlotsListAsEmptyAsLoadSlotRefusesThem) {
+  cPlayData first, second;
+  first.SaveSlot(0);
+  second.SaveSlot(1);
+  const std::string strSecond = m_folder.ReadFile("user_data\\story\\Story02.dat");
+  // Story02 cut short, Story03 only a version word and a bad field count.
+  m_folder.WriteFile("user_data\\story\\Story02.dat", strSecond.substr(0, strSecond.size() / 2));
+  m_folder.WriteFile("user_data\\story\\Story03.dat", std::string("\xB7\x02\x00\x00\x20\x00", 6));
+  InitSaveSlotList(g_SaveSlots, kSaveSlotCount);
+  LoadSaveSlotList(g_SaveSlots);
+  for (int i = 0; i < 4; ++i) {
+    cPlayData data;
+    EXPECT_EQ(g_SaveSlots.At(i).m_bUsed, data.LoadSlot(i)) << i;
+  }
+  EXPECT_EQ(g_SaveSlots.At(0).m_bUsed, 1);
+  EXPECT_EQ(g_SaveSlots.At(0).m_SaveTime, first.m_SaveTime);
+  EXPECT_EQ(g_SaveSlots.At(1).m_bUsed, 0);
+  EXPECT_EQ(g_SaveSlots.At(2).m_bUsed, 0);
+}
+
 TEST(SaveSlotDate, PadsEveryFieldAndShowsNoSeconds) {
   EXPECT_EQ(FormatSaveDate(SAVETIME{2024, 3, 6, 2, 9, 5, 59, 999}), "2024/03/02 09:05\n");
   EXPECT_EQ(FormatSaveDate(SAVETIME{987, 12, 0, 31, 23, 59, 0, 0}), "0987/12/31 23:59\n");
