@@ -102,9 +102,12 @@ bool cOggPlayer::IsLoaded() const {
 }
 
 bool cOggPlayer::Refill() {
-  // Keep the frames not yet passed, then decode more after them.
-  m_vFrames.erase(m_vFrames.begin(), m_vFrames.begin() + static_cast<ptrdiff_t>(2 * m_nFrame));
-  m_nFrame = 0;
+  // Keep the frames not yet passed, then decode more after them. A step of
+  // more than one frame may have passed beyond the frames decoded so far:
+  // what is left of it is passed in the new ones.
+  const size_t nPassed = std::min(m_nFrame, m_vFrames.size() / 2);
+  m_vFrames.erase(m_vFrames.begin(), m_vFrames.begin() + static_cast<ptrdiff_t>(2 * nPassed));
+  m_nFrame -= nPassed;
   for (int nTries = 0; nTries < 64; ++nTries) {
     float** lppPcm = nullptr;
     int nSection = 0;

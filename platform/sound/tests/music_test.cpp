@@ -101,6 +101,24 @@ TEST(OggPlayer, ResamplesStereoToTheOutputRate) {
   EXPECT_NEAR(v[2 * 100], v[2 * 100 + 1], 1e-6);  // both channels carry the sine
 }
 
+// Files of more than twice the output rate step past the frames decoded so
+// far; the rest of the step carries into the next ones.
+TEST(OggPlayer, PlaysFilesOfAnyHigherRateWhole) {
+  cTestGameFolder folder;
+  for (int nRate : {47999, 48000, 50000, 64000, 72000, 96000}) {
+    SCOPED_TRACE(nRate);
+    folder.WriteFile("bgm\\h.ogg", MakeOggSine(nRate, 2, nRate / 2));  // half a second
+    cAudioMixer mixer(22050);
+    cOggPlayer player(mixer);
+    ASSERT_TRUE(player.Load("bgm\\h.ogg"));
+    player.Play();
+    const Level l = Measure(RenderOf(mixer, 22050));
+    EXPECT_NEAR(l.nLastLoud, 11025, 30);
+    EXPECT_NEAR(l.dRms, 0.5 / std::sqrt(2.0) * std::sqrt(0.5), 0.05);
+    EXPECT_FALSE(player.IsPlaying());
+  }
+}
+
 // The music player on a pulled output, with Ogg players on the test's mixer
 // and a recording MIDI output.
 class BgmPlayer : public ::testing::Test {
