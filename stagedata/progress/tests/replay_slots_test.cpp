@@ -1,6 +1,11 @@
 // Save slots, challenge progress and replays.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
 
 #include "app/base/file_system.h"
 #include "records/record_file.h"
@@ -110,21 +115,46 @@ TEST_F(ProgressFilesTest, MissingOrDamagedFilesLeaveThePlayDataAlone) {
   EXPECT_EQ(data.m_nGameScore, 42);
 }
 
+// Files may grow only to a given size while it lives (root included): a
+// write past it fails instead of raising SIGXFSZ.
+class cFileSizeLimit {
+ public:
+  explicit cFileSizeLimit(rlim_t nBytes) {
+    m_pfnOld = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &m_Old);
+    rlimit limit = m_Old;
+    limit.rlim_cur = nBytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~cFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_Old);
+    std::signal(SIGXFSZ, m_pfnOld);
+  }
+  cFileSizeLimit(const cFileSizeLimit&) = delete;
+  cFileSizeLimit& operator=(const cFileSizeLimit&) = delete;
+
+ private:
+  rlimit m_Old{};
+  void (*m_pfnOld)(int);
+};
+
 TEST_F(ProgressFilesTest, AFailedSaveKeepsTheOldFileAndTheSlotState) {
   cPlayData data;
   data.m_nGameScore = 1;
-  data.SaveSlot(0);
-  const std::string strBefore = m_folder.ReadFile("user_data\\story\\Story01.dat");
-  // A folder where the file should be: the save cannot replace it.
-  RemoveTree("user_data\\story");
-  MakeDirectory("user_data\\story");
-  MakeDirectory("user_data\\story\\Story02.dat");
-  g_SaveSlots.At(1).m_bUsed = 0;
   data.SaveSlot(1);
+  const std::string strBefore = m_folder.ReadFile("user_data\\story\\Story02.dat");
+  ASSERT_GT(strBefore.size(), 1000u);
+  g_SaveSlots.At(1).m_bUsed = 0;
+  data.m_nGameScore = 2;
+  {
+    // The new file cannot be written whole (the report log stays far below).
+    const cFileSizeLimit limit(strBefore.size() / 2);
+    data.SaveSlot(1);
+  }
   EXPECT_EQ(g_SaveSlots.At(1).m_bUsed, 0);
-  EXPECT_TRUE(IsDirectory("user_data\\story\\Story02.dat"));
+  EXPECT_EQ(m_folder.ReadFile("user_data\\story\\Story02.dat"), strBefore);
+  EXPECT_EQ(ListDirectory("user_data\\story"), std::vector<std::string>{"Story02.dat"});
   EXPECT_NE(m_folder.ReportLogText().find("Story02.dat"), std::string::npos);
-  EXPECT_FALSE(strBefore.empty());
 }
 
 TEST_F(ProgressFilesTest, RunLengthStreamsRecordAndPlayBack) {
