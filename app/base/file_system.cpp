@@ -99,9 +99,20 @@ bool GetCurrentFolder(std::string& strOut) {
   return true;
 }
 
+std::string NativeAbsolutePath(std::string_view storedPath) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(MapPath(storedPath), ec);
+  return ec ? std::string() : absolute.lexically_normal().string();
+}
+
 FILE* OpenFile(std::string_view storedPath, const char* pszMode) {
   if (storedPath.empty()) return nullptr;
   return std::fopen(MapPath(storedPath).c_str(), pszMode);
+}
+
+FILE* OpenNativeFile(const std::string& strNativePath, const char* pszMode) {
+  if (strNativePath.empty()) return nullptr;
+  return std::fopen(strNativePath.c_str(), pszMode);
 }
 
 bool FileExists(std::string_view storedPath) {

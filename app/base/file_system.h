@@ -30,7 +30,15 @@ bool IsAbsoluteStoredPath(std::string_view storedPath);
 // The working folder in stored form, without a trailing backslash.
 bool GetCurrentFolder(std::string& strOut);
 
+// The absolute native path a stored path maps to from the working folder
+// now; empty when the working folder cannot be read. A path remembered this
+// way names the same file after the working folder changes, whatever
+// characters the folders above hold (CP932 cannot hold every name).
+std::string NativeAbsolutePath(std::string_view storedPath);
+
 FILE* OpenFile(std::string_view storedPath, const char* pszMode);
+// Opens a path in native form, one that came from the file system.
+FILE* OpenNativeFile(const std::string& strNativePath, const char* pszMode);
 bool FileExists(std::string_view storedPath);  // file or folder
 bool IsDirectory(std::string_view storedPath);
 bool MakeDirectory(std::string_view storedPath);  // false also when it exists

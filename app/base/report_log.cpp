@@ -7,13 +7,12 @@
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
 #include "app/base/message_box.h"
-#include "app/base/path_utils.h"
 
 namespace {
 
 // Lines come from every thread; one lock keeps each line whole.
 std::recursive_mutex g_logMutex;
-std::string g_strReportPath;
+std::string g_strReportPath;  // native
 bool g_bTraceEnabled = false;
 std::string g_strTracePath = kTraceLogName;
 bool g_bTraceStarted = false;
@@ -29,10 +28,9 @@ std::string ToDiskText(const std::string& strText) {
   return out;
 }
 
-// Appends to an existing file only ("rt+" and a seek to the end).
-bool AppendToExisting(const std::string& strPath, const std::string& strText) {
-  if (strPath.empty()) return false;
-  FILE* fp = OpenFile(strPath, "r+b");
+// Appends to a file opened with "r+b", so only to one that exists, and
+// closes it.
+bool AppendToFile(FILE* fp, const std::string& strText) {
   if (fp == nullptr) return false;
   std::fseek(fp, 0, SEEK_END);
   const std::string strDisk = ToDiskText(strText);
@@ -53,9 +51,9 @@ int OpenReportLog(const char* pszPath) {
   FILE* fp = OpenFile(pszPath, "wb");
   if (fp == nullptr) return 0;
   std::fclose(fp);
-  std::string strPath = pszPath;
-  ToAbsolutePath(strPath);
-  g_strReportPath = strPath;
+  // Native: the folders above the game folder may hold characters that the
+  // stored form cannot.
+  g_strReportPath = NativeAbsolutePath(pszPath);
   return 1;
 }
 
@@ -71,7 +69,7 @@ std::string GetReportLogPath() {
 
 int ReportLogRaw(const std::string& strText) {
   std::lock_guard lock(g_logMutex);
-  return AppendToExisting(g_strReportPath, strText) ? 1 : 0;
+  return AppendToFile(OpenNativeFile(g_strReportPath, "r+b"), strText) ? 1 : 0;
 }
 
 int ReportLog(const char* pszFormat, ...) {
@@ -140,7 +138,7 @@ int TraceLog(const char* pszText) {
     g_bTraceStarted = true;
     return 1;
   }
-  return AppendToExisting(g_strTracePath, strLine) ? 1 : 0;
+  return AppendToFile(OpenFile(g_strTracePath, "r+b"), strLine) ? 1 : 0;
 }
 
 void TraceLogText(const char* pszText) { TraceLog(pszText); }

@@ -14,11 +14,12 @@ inline constexpr const char* kTraceLogName = "EC_Game.txt";
 // Longest text of ReportLogTrace, ReportLogBox, ErrorBoxf and DebugBoxf.
 inline constexpr int kLogTextMax = 1023;
 
-// Creates or truncates the report log and remembers its absolute path.
+// Creates or truncates the report log (a stored path) and remembers its
+// absolute native path, so that lines reach it from any working folder.
 int OpenReportLog(const char* pszPath);
 // Forgets the report log (tests).
 void CloseReportLog();
-// Stored absolute path of the report log, empty when none.
+// Native absolute path of the report log, empty when none.
 std::string GetReportLogPath();
 
 int ReportLog(const char* pszFormat, ...) PLAYER_PRINTF(1, 2);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
@@ -37,6 +39,27 @@ TEST(ReportLog, WritesCrLfLinesOnlyWhileTheFileExists) {
   EXPECT_EQ(ReportLogBox("lost too"), 0);
   EXPECT_TRUE(boxes.empty());  // no box without a report log
   EXPECT_FALSE(std::filesystem::exists(kReportLogName));
+}
+
+// The log remembers where it is in native form: lines reach it from another
+// working folder even when the folders above it hold names CP932 cannot
+// (an accent, simplified Chinese) or names it can (Japanese).
+TEST(ReportLog, LinesReachTheLogWhateverTheFoldersAboveItAreCalled) {
+  cTestGameFolder folder;
+  for (const char8_t* pszName : {u8"café", u8"这个游戏", u8"ゲーム"}) {
+    const std::filesystem::path game = std::filesystem::path(folder.NativePath()) / pszName;
+    SCOPED_TRACE(game.string());
+    std::filesystem::create_directory(game);
+    std::filesystem::current_path(game);
+    ASSERT_EQ(OpenReportLog(kReportLogName), 1);
+    std::filesystem::current_path(folder.NativePath());
+    EXPECT_EQ(ReportLog("after start-up"), 1);
+    EXPECT_TRUE(std::filesystem::equivalent(GetReportLogPath(), game / kReportLogName));
+    std::ifstream in(game / kReportLogName, std::ios::binary);
+    const std::string strText((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    EXPECT_EQ(strText, "after start-up\r\n");
+  }
 }
 
 TEST(ReportLog, BoxTextIsWrittenAndShownUnchangedAndCutAt1023) {
