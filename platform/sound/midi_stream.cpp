@@ -67,12 +67,22 @@ void cMidiStream::FillNextLocked() {
     m_bReportedDrop = true;
   }
   m_nPos = fill.nNextPos;
+  if (fill.bEndOfSong) {
+    // Nothing after the end is played; a loop goes on from the start.
+    m_nPos = Image().size();
+    if (m_bLoop && m_nState == kPlaying) WrapToStartLocked();
+  }
   h.dwBytesRecorded = fill.nBytesUsed;
   h.dwFlags = 0;
   h.dwOffset = 0;
   const int nResult = m_hStream->Out(&h);
   if (nResult != kMidiOk) ReportLog("Midi %s Out %s", m_strName.c_str(), GetMidiErrorText(nResult));
   m_nCurrent = (m_nCurrent + 1) % m_nBuffers;
+}
+
+void cMidiStream::WrapToStartLocked() {
+  m_nPos = kMidiImageEvents;
+  ++m_nWrapsQueued;
 }
 
 void cMidiStream::Play(int bLoop) {
@@ -87,9 +97,12 @@ void cMidiStream::PlayLocked(int bLoop) {
   const int nResult = m_hStream->Restart();
   if (nResult != kMidiOk)
     ReportLog("Midi %s Restart %s", m_strName.c_str(), GetMidiErrorText(nResult));
-  const bool bWasPaused = m_nState == kPaused;
   m_nState = kPlaying;
-  if (!bWasPaused && m_nPos < Image().size()) FillNextLocked();
+  // The song's end may already be queued (a short song, filled while
+  // stopped): a loop's next pass goes behind it. A buffer still queued from
+  // before a pause is left as it is.
+  if (m_bLoop && m_nPos >= Image().size()) WrapToStartLocked();
+  if (m_nPos < Image().size()) FillNextLocked();
 }
 
 void cMidiStream::Stop(int bPause) {
@@ -106,6 +119,7 @@ void cMidiStream::StopLocked(int bPause) {
     m_nState = kStopped;
     m_nPos = kMidiImageEvents;
     m_nCurrent = 0;
+    m_nWrapsQueued = 0;
     FillNextLocked();
   } else if (m_nState == kPlaying) {
     const int nResult = m_hStream->Pause();
@@ -118,11 +132,24 @@ void cMidiStream::StopLocked(int bPause) {
 void cMidiStream::OnPositionCallback(uint32_t dwEvent) {
   std::lock_guard lock(m_Lock);
   if ((dwEvent & 0xFFFFFF) == kEndOfSongEvent) {
-    StopLocked(0);
-    if (m_bLoop) PlayLocked(1);
-  } else if (m_nPos < Image().size()) {
-    FillNextLocked();
+    if (m_nWrapsQueued > 0) {
+      // The device has gone on into the next pass, which a loop switched
+      // off since then ends.
+      --m_nWrapsQueued;
+      if (!m_bLoop) {
+        StopLocked(0);
+        return;
+      }
+    } else {
+      // No pass queued behind the end (the loop was switched on late):
+      // start again from here.
+      StopLocked(0);
+      if (m_bLoop) PlayLocked(1);
+      return;
+    }
   }
+  // The buffer this event ended has been played: fill it again.
+  if (m_nPos < Image().size()) FillNextLocked();
 }
 
 void cMidiStream::PostCallback(uint32_t dwEvent) {

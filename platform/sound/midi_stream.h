@@ -1,8 +1,10 @@
 #pragma once
 // A playing standard MIDI file: the converted image fed to a stream device in
 // two alternating buffers of 24,000 bytes, refilled by a callback thread of
-// its own when the device reports that a buffer has been played; the end of
-// the song stops the stream and, when looping, starts it again at once.
+// its own when the device reports that a buffer has been played. A song that
+// loops is fed on from its start right after its end, so the device plays
+// the next pass on the next sample without waiting for this thread; a song
+// that does not loop stops the stream at its end.
 //
 // The main thread (music player) and the callback thread share the read
 // position, the state, the buffer index and the loop flag under m_Lock.
@@ -40,6 +42,7 @@ class cMidiStream : public cMidiFile {
   void FillNextLocked();
   void StopLocked(int bPause);
   void PlayLocked(int bLoop);
+  void WrapToStartLocked();
   void OnPositionCallback(uint32_t dwEvent);
   void PostCallback(uint32_t dwEvent);
   static void MidiCallbackThread(cMidiStream* lpStream);
@@ -55,6 +58,8 @@ class cMidiStream : public cMidiFile {
   size_t m_nPos = kMidiImageEvents;
   int m_nState = kStopped;
   int m_bLoop = 0;
+  // Song ends queued with the song's start behind them (a loop fed on).
+  int m_nWrapsQueued = 0;
   bool m_bReportedDrop = false;
 
   // The callback thread's queue of event words.

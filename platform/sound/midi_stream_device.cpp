@@ -38,20 +38,19 @@ void cMidiStreamDevice::SetCallback(std::function<void(uint32_t)> fnCallback) {
 }
 
 void cMidiStreamDevice::AcknowledgeCallbacks(uint64_t nHandled) {
-  {
-    std::lock_guard lock(m_Lock);
-    m_nAcked = std::max(m_nAcked, nHandled);
-  }
-  m_AckSignal.notify_all();
+  std::lock_guard lock(m_Lock);
+  m_nAcked = std::max(m_nAcked, nHandled);
+}
+
+bool cMidiStreamDevice::CallbacksHandled() const {
+  std::lock_guard lock(m_Lock);
+  return m_nAcked >= m_nPosted || m_bDetached;
 }
 
 void cMidiStreamDevice::Detach() {
-  {
-    std::lock_guard lock(m_Lock);
-    m_bDetached = true;
-    m_fnCallback = nullptr;
-  }
-  m_AckSignal.notify_all();
+  std::lock_guard lock(m_Lock);
+  m_bDetached = true;
+  m_fnCallback = nullptr;
 }
 
 int cMidiStreamDevice::SetTimeDivision(uint16_t nDivision) {
@@ -153,7 +152,7 @@ bool cMidiStreamDevice::LoadNextEvent() {
   return false;
 }
 
-void cMidiStreamDevice::DispatchDueEvent(std::unique_lock<std::mutex>& lock) {
+void cMidiStreamDevice::DispatchDueEvent() {
   MIDIHDR* h = m_Queue.front();
   const uint8_t* lpRecord = h->lpData + h->dwOffset;
   const uint32_t dwEvent = Le32(lpRecord + 8);
@@ -172,8 +171,13 @@ void cMidiStreamDevice::DispatchDueEvent(std::unique_lock<std::mutex>& lock) {
   } else {
     switch ((dwEvent >> 24) & 0x3F) {
       case MEVT_SHORTMSG:
-        // FF 2F 00 only marks the end of the song; it is not sent.
-        if ((dwEvent & 0xFF) != 0xFF && m_Out) m_Out->ShortMessage(dwEvent & 0xFFFFFF, m_nSample);
+        // FF 2F 00 only marks the end of the song; it is not sent, and the
+        // notes still held are released (a loop starts afresh).
+        if ((dwEvent & 0xFFFFFF) == kEndOfSongEvent) {
+          if (m_Out) m_Out->AllNotesOff();
+        } else if ((dwEvent & 0xFF) != 0xFF && m_Out) {
+          m_Out->ShortMessage(dwEvent & 0xFFFFFF, m_nSample);
+        }
         break;
       case MEVT_TEMPO:
         m_nTempo = std::max<uint32_t>(dwEvent & 0xFFFFFF, 1);
@@ -191,19 +195,12 @@ void cMidiStreamDevice::DispatchDueEvent(std::unique_lock<std::mutex>& lock) {
   if ((dwEvent & MEVT_F_CALLBACK) && m_fnCallback && !m_bDetached) {
     ++m_nPosted;
     m_fnCallback(dwEvent);
-    if (m_Queue.empty()) {
-      // Nothing left to play: give the owner the chance to queue more before
-      // time moves on, so that no gap opens.
-      const uint64_t nWanted = m_nPosted;
-      m_AckSignal.wait_for(lock, std::chrono::milliseconds(kAckWaitMs),
-                           [&] { return m_nAcked >= nWanted || m_bDetached; });
-    }
   }
   if (m_bRunning && !m_bEventLoaded) LoadNextEvent();
 }
 
 void cMidiStreamDevice::MixInto(float* lpStereo, int nFrames, int nRate) {
-  std::unique_lock lock(m_Lock);
+  std::lock_guard lock(m_Lock);
   if (nRate != m_nRate) Recompute(nRate);
   int nDone = 0;
   while (nDone < nFrames) {
@@ -212,7 +209,7 @@ void cMidiStreamDevice::MixInto(float* lpStereo, int nFrames, int nRate) {
       if (!m_bEventLoaded) LoadNextEvent();
       if (m_bEventLoaded) {
         if (m_nWait <= 0) {
-          DispatchDueEvent(lock);
+          DispatchDueEvent();
           continue;
         }
         const __int128 nSamples = (m_nWait + m_nUnitsPerSample - 1) / m_nUnitsPerSample;

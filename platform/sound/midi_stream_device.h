@@ -6,11 +6,11 @@
 // again never drifts.
 //
 // Events flagged for a callback are reported to the owner's callback
-// function. When the queue runs dry on such an event (end of the song, or the
-// owner refilling late) rendering waits, briefly and bounded, for the owner to
-// acknowledge, so that a song that loops restarts on the very next sample.
+// function, which only hands them on: rendering runs in the audio callback
+// and never waits for the owner. An owner that loops a song queues its start
+// behind its end, so the song restarts on the very next sample; at the end of
+// the song every note is released, as stopping the stream would.
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -52,7 +52,10 @@ class cMidiStreamDevice : public cAudioSource {
   void SetCallback(std::function<void(uint32_t dwEvent)> fnCallback);
   // The owner has dealt with the first nHandled callbacks reported.
   void AcknowledgeCallbacks(uint64_t nHandled);
-  // No more callbacks are reported or waited for (the owner is closing).
+  // Every callback reported so far has been dealt with (tests wait for it
+  // between the blocks they pull, as a device pulling in real time would).
+  bool CallbacksHandled() const;
+  // No more callbacks are reported (the owner is closing).
   void Detach();
 
   int SetTimeDivision(uint16_t nDivision);
@@ -69,17 +72,13 @@ class cMidiStreamDevice : public cAudioSource {
 
   void MixInto(float* lpStereo, int nFrames, int nRate) override;
 
-  // Longest wait for an acknowledgement inside one render.
-  static constexpr int kAckWaitMs = 20;
-
  private:
   void Recompute(int nRate);
   void ReturnAllBuffers();
   bool LoadNextEvent();  // adds the front event's delta to the wait
-  void DispatchDueEvent(std::unique_lock<std::mutex>& lock);
+  void DispatchDueEvent();
 
   mutable std::mutex m_Lock;
-  std::condition_variable m_AckSignal;
   std::shared_ptr<cMidiOut> m_Out;
   std::function<void(uint32_t)> m_fnCallback;
   uint64_t m_nPosted = 0;

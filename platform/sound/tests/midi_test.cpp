@@ -5,13 +5,16 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
+#include "app/base/clock.h"
 #include "platform/sound/audio_mixer.h"
 #include "platform/sound/midi_file.h"
 #include "platform/sound/midi_stream.h"
 #include "platform/sound/tests/sound_test_support.h"
 #include "testing/game_folder.h"
+#include "testing/wait.h"
 
 using namespace soundtest;
 
@@ -269,12 +272,15 @@ TEST(StreamBuffer, ResumesBeforeSkippedEventsWhenTheBufferIsFull) {
 // A stream on its own mixer, pulled by the test, with a recording output.
 class MidiStreamPlay : public ::testing::Test {
  protected:
-  // Pulls frames in blocks of a device's size.
-  void Pull(int64_t nFrames) {
+  // Pulls frames in blocks of a device's size. Between blocks the stream's
+  // callback thread catches up, as it does while a device plays in real
+  // time (a block lasts far longer than handling a callback).
+  void Pull(const cMidiStream& stream, int64_t nFrames) {
     std::vector<float> block(2 * 512);
     while (nFrames > 0) {
       const int n = static_cast<int>(std::min<int64_t>(512, nFrames));
       mixer.Render(block.data(), n);
+      ASSERT_TRUE(WaitUntil([&] { return stream.Device()->CallbacksHandled(); }));
       nFrames -= n;
     }
   }
@@ -303,7 +309,7 @@ TEST_F(MidiStreamPlay, EventsLandOnTheSampleTheTickClockGives) {
   cMidiStream stream("bgm\\t.mid", &mixer);
   ASSERT_TRUE(stream.HasImage());
   stream.Play(0);
-  Pull(100000);
+  Pull(stream, 100000);
   const std::vector<cRecordedEvent> expected = {
       {0, 0x643C90},      // tick 0
       {115, 0x643D90},    // tick 1: 114.84 -> the next whole sample
@@ -321,7 +327,7 @@ TEST_F(MidiStreamPlay, LoopingRestartsOnTheSampleOfTheEndWithoutDrift) {
                    Smf(0, 96, {Bytes({0x00, 0x90, 0x3C, 0x64, 0x07, 0xFF, 0x2F, 0x00})}));
   cMidiStream stream("bgm\\l.mid", &mixer);
   stream.Play(1);
-  Pull(40 * 804);
+  Pull(stream, 40 * 804);
   const std::vector<int64_t> starts = SamplesOf(0x643C90);
   ASSERT_GE(starts.size(), 39u);
   for (size_t k = 0; k < starts.size(); ++k)
@@ -336,7 +342,7 @@ TEST_F(MidiStreamPlay, RefillsBuffersOnTimeAcrossALongSong) {
   folder.WriteFile("bgm\\long.mid", Smf(0, 96, {track}));
   cMidiStream stream("bgm\\long.mid", &mixer);
   stream.Play(0);
-  Pull(5001 * 115);
+  Pull(stream, 5001 * 115);
   const std::vector<int64_t> v = SamplesOf(0x403C90);
   ASSERT_EQ(v.size(), 5000u);
   for (int k = 1; k <= 5000; k += 499)
@@ -350,25 +356,56 @@ TEST_F(MidiStreamPlay, PausesResumesAndStopsBackToTheStart) {
           {Bytes({0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00})}));
   cMidiStream stream("bgm\\p.mid", &mixer);
   stream.Play(0);
-  Pull(1000);
+  Pull(stream, 1000);
   stream.Stop(1);
   EXPECT_EQ(stream.State(), cMidiStream::kPaused);
   EXPECT_GE(midi.out->nNotesOff, 1);
-  Pull(5000);  // time stands still for the song
+  Pull(stream, 5000);  // time stands still for the song
   stream.Play(0);
-  Pull(20000);
+  Pull(stream, 20000);
   EXPECT_EQ(SamplesOf(0x003C80), (std::vector<int64_t>{11025 + 5000}));
 
   stream.Play(0);  // stopped at the end: plays from the start
   const int64_t nRestart = stream.Device()->SamplesRendered();
-  Pull(100);
+  Pull(stream, 100);
   stream.Stop(0);
   EXPECT_EQ(stream.State(), cMidiStream::kStopped);
-  Pull(20000);
+  Pull(stream, 20000);
   stream.Play(0);
   const int64_t nAgain = stream.Device()->SamplesRendered();
-  Pull(100);
+  Pull(stream, 100);
   EXPECT_EQ(SamplesOf(0x643C90), (std::vector<int64_t>{0, nRestart, nAgain}));
+}
+
+// The device renders in the audio callback: at a song's end with nothing
+// queued behind it, it goes on at once, whatever its owner does. Two
+// hundred ends with an owner that never answers: a wait of even a few
+// milliseconds at each would take seconds.
+TEST(MidiStreamDevice, RenderingNeverWaitsForTheOwner) {
+  cRecordingMidiGuard midi;
+  cMidiStreamDevice device(midi.out);
+  int nCallbacks = 0;
+  device.SetCallback([&](uint32_t) { ++nCallbacks; });  // never acknowledged
+  ASSERT_EQ(device.SetTimeDivision(96), kMidiOk);
+  // A note and the end of the song, both at tick 0.
+  uint8_t abRecords[24] = {};
+  const uint32_t adwEvents[2] = {0x643C90, kEndOfSongEvent | MEVT_F_CALLBACK};
+  for (int i = 0; i < 2; ++i) std::memcpy(abRecords + 12 * i + 8, &adwEvents[i], 4);
+  MIDIHDR h;
+  h.lpData = abRecords;
+  h.dwBufferLength = h.dwBytesRecorded = sizeof abRecords;
+  ASSERT_EQ(device.Restart(), kMidiOk);
+  std::vector<float> block(2 * 64);
+  const uint32_t nStart = GetTimeMs();
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_EQ(device.Out(&h), kMidiOk);
+    device.MixInto(block.data(), 64, 22050);
+  }
+  EXPECT_LT(GetTimeMs() - nStart, 2000u);
+  EXPECT_EQ(nCallbacks, 200);
+  EXPECT_EQ(midi.out->vEvents.size(), 200u);
+  EXPECT_EQ(midi.out->nNotesOff, 200);  // every end releases the notes held
+  EXPECT_FALSE(device.CallbacksHandled());
 }
 
 TEST(MidiStreamLifetime, DeletingStreamsWhileTheMixerRunsIsSafe) {
