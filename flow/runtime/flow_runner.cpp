@@ -45,6 +45,7 @@ void BuildStates(cFlowRunner& runner, cChara& chara, cFlow& flow, int nFacing) {
     state.m_lpCommand = &cmd;
     state.m_nType = cmd.CharaType();
     state.m_bParallel = cmd.m_bParallel ? 1 : 0;
+    state.m_lpMove = cmd.m_pMove.get();
     state.m_nDuration =
         TenthsToSubSteps(int64_t{cmd.m_sUseTime} + int64_t{cmd.m_sUseTimePerLevel} * nLevel);
     if (const cEdMove* lpMove = cmd.m_pMove.get()) {
@@ -146,11 +147,15 @@ void cFlowRunner::Build(cChara& chara, cFlow& flow, int nSlot, int nFacing) {
 void cFlowRunner::Bind(cFlow& flow, int nSlot) {
   m_nSlot = nSlot;
   m_lpFlow = &flow;
+  m_nTrigger = flow.m_cTrigger;
   m_KeyConds.clear();
   for (cKeyCondition& k : flow.m_KeyConditions) m_KeyConds.push_back(&k);
   // The states were built from this flow's commands, one each.
   const size_t nCount = std::min(m_States.size(), flow.m_Commands.size());
-  for (size_t j = 0; j < nCount; ++j) m_States[j].m_lpCommand = &flow.m_Commands[j];
+  for (size_t j = 0; j < nCount; ++j) {
+    m_States[j].m_lpCommand = &flow.m_Commands[j];
+    m_States[j].m_lpMove = flow.m_Commands[j].m_pMove.get();
+  }
 }
 
 void cFlowRunner::Start(cChara& chara) {
@@ -162,12 +167,12 @@ void cFlowRunner::Start(cChara& chara) {
   m_bStarted = 1;
 
   const int nTag = FlowTag(*m_lpFlow);
-  if (m_lpFlow->m_cTrigger == 0 && nTag != 0) {
+  if (m_nTrigger == 0 && nTag != 0) {
     chara.m_vTagActive.At(nTag) = 1;
     chara.m_vTagStarted.At(nTag) = 1;
   }
 
-  if (m_States.empty() || m_lpFlow->m_cTrigger != kTriggerStageStart) return;
+  if (m_States.empty() || m_nTrigger != kTriggerStageStart) return;
   // Before the stage starts only the parallel commands of the later types
   // run, each once and at once; the flow is idle afterwards.
   // A フローの操作 of another flow may start this one in the middle of that
@@ -301,7 +306,7 @@ int StepCharaFlows(cChara& chara, int bDeathPass) {
       runner.Stop(chara);
       continue;
     }
-    const int nTrigger = runner.m_lpFlow->m_cTrigger;
+    const int nTrigger = runner.m_nTrigger;
     if (runner.m_bPaused || runner.m_bHalted) continue;
     if (bDeathPass && nTrigger != kTriggerDeath) continue;
     ctx.m_lpCurChara = &chara;

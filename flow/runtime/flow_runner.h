@@ -24,6 +24,7 @@
 #include "app/base/element_sizes.h"
 
 class cChara;
+class cEdMove;
 class cFlow;
 class cFlowCommand;
 class cKeyCondition;
@@ -40,9 +41,11 @@ struct COMMANDSTATE {
   cFlowCommand* m_lpCommand = nullptr;
   // Taken from the command when the runner is built, so that the walk over
   // the commands does not reach into them: the character command type it
-  // runs (-1 for none) and its parallel flag.
+  // runs (-1 for none), its parallel flag and its movement settings (null
+  // for none).
   int32_t m_nType = -1;
   int32_t m_bParallel = 0;
+  const cEdMove* m_lpMove = nullptr;
   int32_t m_bDone = 0;       // used its time in the current run of the flow
   int32_t m_nDuration = 0;   // sub-steps the command may use
   int32_t m_nCountdown = 0;  // sub-steps left; 0 = not begun (unless done)
@@ -102,6 +105,7 @@ class cFlowRunner {
   int32_t m_nSlot = 0;  // position of the runner (and its flow) in the character's lists
   int32_t m_nKey = 0;   // serial key from the character's m_nRunnerKey
   cFlow* m_lpFlow = nullptr;
+  int32_t m_nTrigger = 0;  // the flow's trigger, taken when the runner is bound to it
   std::vector<cKeyCondition*> m_KeyConds;  // the flow's key conditions, in its order
   int32_t m_bKeyLatch = 0;                 // the key conditions held at the last test
   std::vector<COMMANDSTATE> m_States;      // one per command, in command order

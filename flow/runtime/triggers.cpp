@@ -198,7 +198,7 @@ bool cChara::CheckKeyCondition(cFlowRunner& runner) {
     return false;
   }
   const bool bFirst = !runner.m_bKeyLatch;
-  if (!bFirst && flow.m_cTrigger == 0) {
+  if (!bFirst && runner.m_nTrigger == 0) {
     // The keys are still held from before: other trigger-0 flows of the tag
     // stay blocked until this flow step ends.
     if (const int nTag = FlowTag(flow)) {
@@ -217,8 +217,8 @@ void cChara::RaiseTrigger(int nKey) {
   const bool bRetest = g_System.AllowRetriggerInFrame() != 0;
   for (size_t i = 0; i < m_vRunners.size(); ++i) {
     cFlowRunner& runner = m_vRunners[i];
+    if (runner.m_nTrigger != nKey) continue;
     const cFlow& flow = *runner.m_lpFlow;
-    if (flow.m_cTrigger != nKey) continue;
     if (!bRetest) {
       if (runner.m_bTested) continue;
       runner.m_bTested = 1;
