@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/core/game_requests.h"
 #include "flow/command_table.h"
 #include "flow/flow.h"
 #include "flow/runtime/flow_context.h"
@@ -33,6 +34,13 @@ double CentreX(const cGameObject& obj) { return obj.m_dX + obj.m_nBoxW / 2; }
 double CentreY(const cGameObject& obj) { return obj.m_dY + obj.m_nBoxH / 2; }
 // The centre of its sprite on screen.
 double SpriteCentreX(const cGameObject& obj) { return obj.m_rcScreen.left + obj.m_nSpriteW / 2; }
+
+// The command's sound, unless it is to be heard only while the character is
+// on screen and it is not.
+void PlayCommandSound(const cChara& chara, const cFlowCommand& cmd) {
+  if (cmd.m_bSoundOnScreen && !chara.IsOnScreen()) return;
+  PlayDatabaseSE(cmd.m_sSound);
+}
 
 void ClearPins(cChara& chara) {
   chara.m_bPinX = 0;
@@ -149,8 +157,7 @@ double StayOnAxis(const cScrollAxis* lpAxis, double dLow, double dHigh, bool bTo
 
 const cEdMove& MoveSettings(const COMMANDSTATE& state) {
   static const cEdMove kNone;
-  const cEdMove* lp = state.m_lpCommand ? state.m_lpCommand->m_pMove.get() : nullptr;
-  return lp ? *lp : kNone;
+  return state.m_lpMove ? *state.m_lpMove : kNone;
 }
 
 // ---- Directions and velocities ----------------------------------------------
@@ -593,6 +600,7 @@ void CmdCancelMove(cChara& chara, COMMANDSTATE& state) {
 void CmdTurn(cChara& chara, COMMANDSTATE& state) {
   if (!IsFacingFixed(chara)) return;
   if (state.m_nCount == 0) {
+    PlayCommandSound(chara, *state.m_lpCommand);
     const int nMode = state.m_lpCommand->Param(0);
     int nFacing = chara.m_nFacing;
     switch (nMode) {

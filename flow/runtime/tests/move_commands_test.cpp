@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "app/core/main_thread.h"
 #include "flow/runtime/flow_context.h"
 #include "flow/runtime/tests/flow_test_kit.h"
 #include "records/system.h"
@@ -226,7 +227,14 @@ TEST(MoveCommandsTest, InertiaAcceleratesTheWalkVelocity) {
 TEST(MoveCommandsTest, TurnAndCancel) {
   cFlowFixture fixture({.nLevel = 2});
   cTestChara& chara = AddFlowChara(fixture);
-  InstallFlows(chara, {MakeFlow(19, {MakeCommand(9, 2, false, {1})})});
+  std::vector<intptr_t> sounds;
+  SetRequestHandler([&](uint32_t nMsg, intptr_t w, intptr_t) -> intptr_t {
+    if (nMsg == WM_GAME_PLAYSE) sounds.push_back(w);
+    return 0;
+  });
+  cFlowCommand turn = MakeCommand(9, 2, false, {1});
+  turn.m_sSound = 3;
+  InstallFlows(chara, {MakeFlow(19, {turn})});
   cFlowRunner& runner = chara.m_vRunners.At(0);
   // Without fixed facing 向き変更 does nothing.
   chara.m_Def.m_bFixDir = 0;
@@ -244,6 +252,14 @@ TEST(MoveCommandsTest, TurnAndCancel) {
   EXPECT_EQ(chara.m_nFacing, 0);
   runner.Step(chara);
   EXPECT_EQ(chara.m_nFacing, 1);
+  // Its sound (Sound row 3, run-time sound 19) with each turn.
+  EXPECT_EQ(sounds, std::vector<intptr_t>({19, 19}));
+  // Not heard off screen when it is to be heard on screen only.
+  chara.m_dX = 5000;
+  runner.m_States[0].m_lpCommand->m_bSoundOnScreen = 1;
+  for (int i = 0; i < 12; ++i) runner.Step(chara);
+  EXPECT_EQ(sounds.size(), 2u);
+  SetRequestHandler(nullptr);
   // Toward the target: none, so nothing.
   InstallFlows(chara, {MakeFlow(19, {MakeCommand(9, 1, false, {3})})});
   chara.m_vRunners.At(0).Start(chara);
