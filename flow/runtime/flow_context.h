@@ -45,6 +45,14 @@ class cFlowContext {
   int32_t m_bNoTimeLimit = 1;
   int32_t m_bCodeKill = 0;  // a command left another character at HP below 1
 
+  // The walk over a flow's commands in progress: commands run in it so far,
+  // counting the walks it starts inside it (a stage-start flow started by
+  // フローの操作 runs its commands at once), how deep those are nested, and
+  // whether it has been stopped at the command limit.
+  int32_t m_nWalkRuns = 0;
+  int32_t m_nWalkDepth = 0;
+  int32_t m_bWalkOverrun = 0;
+
  private:
   cFlowContext* m_lpPrevious = nullptr;
 };

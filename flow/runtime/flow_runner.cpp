@@ -102,6 +102,40 @@ void BuildAnimeCues(cFlowRunner& runner) {
   }
 }
 
+// The share of kMaxCommandsPerStep of one walk over a flow's commands. The
+// outermost walk starts the count; walks it starts inside it count on.
+class cWalkBudget {
+ public:
+  explicit cWalkBudget(cFlowContext& ctx) : m_Ctx(ctx) {
+    if (m_Ctx.m_nWalkDepth++ == 0) {
+      m_Ctx.m_nWalkRuns = 0;
+      m_Ctx.m_bWalkOverrun = 0;
+    }
+  }
+  ~cWalkBudget() { --m_Ctx.m_nWalkDepth; }
+  cWalkBudget(const cWalkBudget&) = delete;
+  cWalkBudget& operator=(const cWalkBudget&) = delete;
+
+  // Counts the next command of `runner`'s walk; false when the walk stops
+  // before it, which the first runner to meet the limit reports, once.
+  bool Take(cFlowRunner& runner) {
+    if (m_Ctx.m_nWalkRuns < kMaxCommandsPerStep) {
+      ++m_Ctx.m_nWalkRuns;
+      return true;
+    }
+    if (!m_Ctx.m_bWalkOverrun && !runner.m_bOverrunLogged) {
+      ReportLog("flow %d stopped after %d commands in one sub-step", runner.m_nSlot,
+                kMaxCommandsPerStep);
+      runner.m_bOverrunLogged = 1;
+    }
+    m_Ctx.m_bWalkOverrun = 1;
+    return false;
+  }
+
+ private:
+  cFlowContext& m_Ctx;
+};
+
 }  // namespace
 
 // ---- COMMANDSTATE ----------------------------------------------------------
@@ -182,8 +216,10 @@ void cFlowRunner::Start(cChara& chara) {
   COMMANDSTATE* const lpOuterState = ctx.m_lpCurState;
   ctx.m_lpCurRunner = this;
   m_bAbort = 0;
+  cWalkBudget budget(ctx);
   for (COMMANDSTATE& state : m_States) {
     if (state.m_nType < CMD_FLOW_CONTROL || !state.m_bParallel) continue;
+    if (!budget.Take(*this)) break;
     // Its countdown is 0, so it completes in this one run.
     if (!state.Run()) TraceLog("使用時間0なので、ここにくることはあり得ないはず！");
     if (m_bAbort) break;
@@ -221,22 +257,15 @@ int cFlowRunner::Step(cChara& chara) {
   m_bAbort = 0;
 
   const int nLast = static_cast<int>(m_States.size()) - 1;
-  int nRuns = 0;
+  cWalkBudget budget(ctx);
   // The bound is read again after every command: a passed command moves it.
   for (int i = 0; i <= m_nIndex; ++i) {
     if (i > nLast) continue;
     COMMANDSTATE& state = m_States[static_cast<size_t>(i)];
     if (state.m_bDone) continue;
-    if (++nRuns > kMaxCommandsPerStep) {
-      // Whatever a stage file holds, one sub-step stays bounded; the walk
-      // goes on from here in the next sub-step.
-      if (!m_bOverrunLogged) {
-        ReportLog("flow %d stopped after %d commands in one sub-step", m_nSlot,
-                  kMaxCommandsPerStep);
-        m_bOverrunLogged = 1;
-      }
-      return 0;
-    }
+    // Whatever a stage file holds, one sub-step stays bounded; the walk goes
+    // on from here in the next sub-step.
+    if (!budget.Take(*this)) return 0;
     if (state.m_nCountdown == 0) {
       state.Reset();
       if (!state.m_bParallel && !IsChainingMessage(state)) m_bMessageChain = 0;

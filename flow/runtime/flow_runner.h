@@ -94,9 +94,11 @@ struct ANIMECUE {
   int32_t bExtendHold = 0;  // 1 unless the command is a ソード or ジャンプ
 };
 
-// Commands one runner may run in one sub-step. A flow that would run more
-// (only parallel commands run within one sub-step) is stopped there for that
-// sub-step, with one line in the report log, and goes on in the next.
+// Commands one walk over a flow's commands may run, with the walks of
+// stage-start flows it starts inside it. A flow that would run more (parallel
+// commands, or stage-start flows that start themselves or each other) is
+// stopped there for that sub-step, with one line in the report log, and goes
+// on in the next.
 inline constexpr int kMaxCommandsPerStep = 1024;
 
 class cFlowRunner {

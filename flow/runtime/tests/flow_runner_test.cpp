@@ -244,6 +244,44 @@ TEST(FlowRunnerTest, ASubStepRunsAtMostTheCommandLimit) {
   EXPECT_EQ(strLog.find("stopped after", nAt + 1), std::string::npos) << strLog;
 }
 
+// Stage-start flows run their commands inside the フローの操作 that starts
+// them, so flows that start themselves or each other would go on without
+// end: the commands run within one walk, together with the walks it starts,
+// stay within the limit, with one report line.
+TEST(FlowRunnerTest, StageStartFlowsThatStartEachOtherStopAtTheCommandLimit) {
+  const struct {
+    const char* name;
+    int nFlows;
+    int nScope;  // 0 this flow, 1 every other flow
+  } cases[] = {{"itself", 1, 0}, {"each other", 2, 1}, {"three in a ring", 3, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    cTestGameFolder folder;
+    cFlowFixture fixture;
+    cTestChara& chara = AddFlowChara(fixture);
+    std::vector<cFlow> flows;
+    for (int f = 0; f < c.nFlows; ++f)
+      flows.push_back(MakeFlow(18, {MakeCommand(CMD_FLOW_CONTROL, 0, P, {0, c.nScope})}));
+    // A trigger-0 flow that starts them from its walk as well.
+    flows.push_back(
+        MakeFlow(0, {MakeCommand(CMD_FLOW_CONTROL, 0, P, {0, 1}), MakeCommand(CMD_WAIT, 1, B)}));
+    InstallFlows(chara, std::move(flows));
+    chara.RaiseTrigger(18);
+    for (int f = 0; f < c.nFlows; ++f) EXPECT_EQ(chara.m_vRunners.At(f).m_bRunning, 0);
+    const std::string strLog = folder.ReportLogText();
+    const size_t nAt = strLog.find("stopped after");
+    EXPECT_NE(nAt, std::string::npos) << strLog;
+    EXPECT_EQ(strLog.find("stopped after", nAt + 1), std::string::npos) << strLog;
+    // Started from a flow step, they end within it.
+    chara.ResetTriggerLatches();
+    chara.RaiseTrigger(0);
+    EXPECT_EQ(StepCharaFlows(chara, 0), 0);
+    EndFlowStep(chara);
+    for (int f = 0; f < c.nFlows; ++f) EXPECT_EQ(chara.m_vRunners.At(f).m_bRunning, 0);
+    EXPECT_EQ(FlowContext().m_lpCurChara, nullptr);
+  }
+}
+
 // A trigger-18 flow runs its parallel commands of types 16 and above once,
 // at once, when raised (stage set-up), and is idle afterwards.
 TEST(FlowRunnerTest, StageStartFlowRunsItsLaterParallelCommandsOnce) {
