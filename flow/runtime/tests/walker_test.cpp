@@ -1,7 +1,8 @@
 // Characters moved by nothing but flows, on a small map: one walks right
 // while a key is held and jumps on a key press, one patrols between two
-// walls, turning where it meets them. Each sub-step runs as the play frame
-// orders it: trigger 0, the flow step, then motion and the block tests.
+// walls, turning where it meets them, and one waits, walks and turns on
+// exactly the sub-steps its commands take. Each sub-step runs as the play
+// frame orders it: trigger 0, the flow step, then motion and the block tests.
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,71 @@ TEST(WalkerTest, PatrolsBetweenTwoWalls) {
   // It never passes into either wall: its box keeps between x 512 and 799.
   EXPECT_EQ(dMin, 512.0);
   EXPECT_EQ(dMax + 16 - 1, 799.0);
+}
+
+// Sub-step by sub-step at N = 2 (a tenth is 12 sub-steps): a flow of wait
+// (one tenth), walk forward (two tenths, 2 pixels a sub-step, following the
+// facing) and wait (one tenth) restarts every 48 sub-steps; a flow raised by
+// a wall on the right turns the character left. Sub-steps are counted from 1,
+// the first in which the flow runs.
+TEST(WalkerTest, WaitsWalksTurnsAtAWallAndStopsOnTheSubStepsOfItsCommands) {
+  cFlowFixture fixture({.nWidth = 40, .nHeight = 20, .nLevel = 2});
+  ASSERT_EQ(g_Stage.m_nSubStep, 2);
+  fixture.PutRow(0, 39, kFloorRow);
+  fixture.PutBlock(11, kFloorRow - 1);  // x 672..703
+  cWalker& c = AddWalker(fixture, 640.0, 616.0);
+  c.m_nFacing = 1;
+  c.m_Def.m_bFixDir = 1;
+  for (int i = 0; i < 10; ++i) RunFrame(fixture, c, "");
+  ASSERT_EQ(c.m_dX, 640.0);
+  InstallFlows(c, {MakeFlow(0, {MakeCommand(CMD_WAIT, 1),
+                                MakeMove(CMD_MOVE_STRAIGHT, 2, false,
+                                         [](cEdMove& m) {
+                                           m.m_nDirection = DIRCODE_FORWARD;
+                                           m.m_nSpeed = 40;
+                                           m.m_bFollowTurn = 1;
+                                         }),
+                                MakeCommand(CMD_WAIT, 1)}),
+                   MakeFlow(12, {MakeCommand(9, 0, false, {0})})});
+
+  // Where the character is after sub-step s, and which way it faces.
+  auto Expected = [](int s, double& x, int& nFacing) {
+    nFacing = s >= 22 ? 0 : 1;
+    if (s <= 12)
+      x = 640;
+    else if (s <= 20)
+      x = 640 + 2 * (s - 12);  // walks right
+    else if (s <= 22)
+      x = 656;  // at the wall; turned in 22
+    else if (s <= 36)
+      x = 656 - 2 * (s - 22);  // walks back from 23 on
+    else if (s <= 60)
+      x = 628;  // waits 37..48, restarts at 49
+    else if (s <= 84)
+      x = 628 - 2 * (s - 60);  // walks on to the left
+    else
+      x = 580;
+  };
+  for (int s = 1; s <= 96; ++s) {
+    if (s % 2 == 1) {
+      PushInputFrame("");
+      c.ResetTriggerLatches();
+    }
+    fixture.Scene().m_nSubStepNo = 2 - s % 2;
+    c.RaiseTrigger(0);
+    ASSERT_EQ(c.RunFlows(0), 0);
+    ASSERT_EQ(fixture.SubStep(c), 0);
+    double x = 0;
+    int nFacing = 0;
+    Expected(s, x, nFacing);
+    ASSERT_EQ(c.m_dX, x) << "sub-step " << s;
+    ASSERT_EQ(c.m_nFacing, nFacing) << "sub-step " << s;
+    // The walking flow stops in the sub-step its last wait ends and starts
+    // again in the next; the turning flow ends in the sub-step it turns.
+    ASSERT_EQ(c.m_vRunners.At(0).m_bRunning, s % 48 != 0 ? 1 : 0) << "sub-step " << s;
+    ASSERT_EQ(c.m_vRunners.At(1).m_bRunning, s == 21 ? 1 : 0) << "sub-step " << s;
+  }
+  fixture.Scene().m_nSubStepNo = 0;
 }
 
 }  // namespace
