@@ -9,6 +9,7 @@
 #include "flow/flow.h"
 #include "flow/runtime/flow_context.h"
 #include "flow/runtime/flow_runner.h"
+#include "flow/runtime/flow_units.h"
 #include "flow/runtime/status_values.h"
 #include "objects/chara.h"
 #include "play/play_scene.h"
@@ -18,11 +19,6 @@
 namespace {
 
 constexpr int32_t kGaugeMax = 999999;
-
-int32_t SaturateInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
 
 // The hero, subject of item and block conditions; null before set-up.
 cChara* Hero() { return g_lpPlayScene ? g_lpPlayScene->Hero() : nullptr; }
