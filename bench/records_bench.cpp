@@ -36,7 +36,9 @@ class SystemFolder {
     cSystem s;
     s.m_strTitle = "ベンチマーク";
     if (!s.SaveToFile(g_DataPath[DATAPATH_SYSTEM])) std::abort();
-    ReadWholeFile(g_DataPath[DATAPATH_SYSTEM], m_strBytes);
+    cFileBytes bytes;
+    ReadWholeFile(g_DataPath[DATAPATH_SYSTEM], bytes);
+    m_strBytes = bytes.View();
   }
   ~SystemFolder() {
     std::filesystem::current_path(m_Previous);

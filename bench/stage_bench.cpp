@@ -42,19 +42,19 @@ class StageFolder {
                                           .nFlowsPerChara = 3,
                                           .nCommandsPerFlow = 4});
     if (!WriteStageFile(stage, kStagePath, Refs())) std::abort();
-    ReadWholeFile(kStagePath, m_strBytes);
+    ReadWholeFile(kStagePath, m_bytes);
   }
   ~StageFolder() {
     std::filesystem::current_path(m_Previous);
     std::filesystem::remove_all(m_Root);
   }
   cStageRefs Refs() const { return GeneratorRefs(&m_common, nullptr); }
-  size_t Size() const { return m_strBytes.size(); }
+  size_t Size() const { return m_bytes.size(); }
 
  private:
   std::filesystem::path m_Root, m_Previous;
   cCommonPalette m_common;
-  std::string m_strBytes;
+  cFileBytes m_bytes;
 };
 
 StageFolder& Folder() {

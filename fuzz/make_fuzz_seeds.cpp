@@ -171,9 +171,9 @@ void PlayDataAndReplaySeeds() {
     std::fprintf(stderr, "make_fuzz_seeds: the replay could not be written\n");
     std::exit(1);
   }
-  std::string bytes;
+  cFileBytes bytes;
   ReadWholeFile("r.rpl4_695", bytes);
-  Seed("replay", "played", bytes);
+  Seed("replay", "played", std::string(bytes.View()));
 }
 
 void KeyConfigSeeds() {
@@ -288,9 +288,9 @@ void SampleGameSeeds() {
       continue;
     }
     if (++counts[strTarget] > kMaxSeedsPerTarget) continue;
-    std::string bytes;
+    cFileBytes bytes;
     ReadWholeFile(ToStoredPath(path.string()), bytes);
-    Seed(strTarget.c_str(), "sample_" + path.filename().string(), bytes);
+    Seed(strTarget.c_str(), "sample_" + path.filename().string(), std::string(bytes.View()));
   }
 }
 

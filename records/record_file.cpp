@@ -19,7 +19,7 @@ void ResetRecordGlobals() {
 
 // ---- cRecordReader --------------------------------------------------------
 
-cRecordReader::cRecordReader(std::string data, std::string strName)
+cRecordReader::cRecordReader(cFileBytes data, std::string strName)
     : m_data(std::move(data)), m_strName(std::move(strName)) {}
 
 bool cRecordReader::ShortRead(size_t n) {
@@ -64,13 +64,13 @@ bool cRecordWriter::Commit() {
 
 // ---- File layer -----------------------------------------------------------
 
-bool ReadAndCloseFile(FILE* fp, std::string& data) {
+bool ReadAndCloseFile(FILE* fp, cFileBytes& data) {
   // One read of the whole file: its size first, then the bytes.
   struct stat st;
   bool bOk = ::fstat(::fileno(fp), &st) == 0 && S_ISREG(st.st_mode);
   if (bOk) {
-    data.resize(static_cast<size_t>(st.st_size));
-    bOk = std::fread(data.data(), 1, data.size(), fp) == data.size();
+    const auto nSize = static_cast<size_t>(st.st_size);
+    bOk = std::fread(data.Allocate(nSize), 1, nSize, fp) == nSize;
   }
   std::fclose(fp);
   return bOk;
@@ -81,7 +81,7 @@ std::unique_ptr<cRecordReader> OpenLoadFile(const char* pszPath) {
   if (strPath.size() > kMaxPath) return nullptr;
   FILE* fp = OpenFile(strPath, "rb");
   if (fp == nullptr) return nullptr;
-  std::string data;
+  cFileBytes data;
   if (!ReadAndCloseFile(fp, data)) {
     ReportLog("%s : the file could not be read", strPath.c_str());
     return nullptr;

@@ -31,8 +31,11 @@
 
 class cRecordReader {
  public:
-  // A reader over bytes already in memory; strName names them in the log.
-  explicit cRecordReader(std::string data, std::string strName = "<memory>");
+  // A reader over the bytes of a file read whole, or over a copy of bytes in
+  // memory; strName names them in the log.
+  explicit cRecordReader(cFileBytes data, std::string strName = "<memory>");
+  explicit cRecordReader(std::string_view data, std::string strName = "<memory>")
+      : cRecordReader(cFileBytes(data), std::move(strName)) {}
   cRecordReader(const cRecordReader&) = delete;
   cRecordReader& operator=(const cRecordReader&) = delete;
 
@@ -112,7 +115,7 @@ class cRecordReader {
   bool ShortRead(size_t n);
   uint32_t RefuseCount(uint32_t n, const char* pszWhat);
 
-  std::string m_data;
+  cFileBytes m_data;
   std::string m_strName;
   size_t m_nPos = 0;
   // End of the room of the record being read (see Room); the file's end
@@ -213,7 +216,7 @@ void ResetRecordGlobals();
 
 // Reads an open file whole, with one read of the size the file has, and
 // closes it. False when it is no regular file or the read came up short.
-bool ReadAndCloseFile(FILE* fp, std::string& data);
+bool ReadAndCloseFile(FILE* fp, cFileBytes& data);
 
 // Opens a record file for reading: reads it whole, takes its 4-byte version
 // word into this thread's g_nFileVersion and returns a reader positioned after it. A null

@@ -78,14 +78,14 @@ void SaveTail(cEdStage& stage, cRecordWriter& file) {
   file.WriteI32(END_MARK);
 }
 
-bool EndsWithMark(const std::string& data) {
+bool EndsWithMark(std::string_view data) {
   if (data.size() < 8) return false;
   int32_t nMark = 0;
   std::memcpy(&nMark, data.data() + data.size() - 4, 4);
   return nMark == END_MARK;
 }
 
-int32_t VersionWord(const std::string& data) {
+int32_t VersionWord(std::string_view data) {
   int32_t nVersion = 0;
   std::memcpy(&nVersion, data.data(), 4);
   return nVersion;
@@ -213,7 +213,7 @@ void cEdStage::SaveForReplay(cRecordWriter& file, const cEdStage& start) {
 }
 
 int CheckStageFile(const char* pszPath) {
-  std::string data;
+  cFileBytes data;
   if (!ReadWholeFile(pszPath, data) || data.size() < 4) return 1;
   if (VersionWord(data) < kFirstCheckedEndMarkVersion || EndsWithMark(data)) return 1;
   ReportLog("ステージファイル %s が破損しています！", pszPath);
@@ -223,7 +223,7 @@ int CheckStageFile(const char* pszPath) {
 }
 
 eStageRead ReadStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs) {
-  std::string data;
+  cFileBytes data;
   FILE* fp = OpenFile(strPath, "rb");
   if (fp == nullptr || !ReadAndCloseFile(fp, data)) {
     ReportLog("%s : cannot be read", strPath.c_str());

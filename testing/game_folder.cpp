@@ -46,8 +46,8 @@ void cTestGameFolder::WriteFile(const std::string& strStoredPath,
 }
 
 std::string cTestGameFolder::ReadFile(const std::string& strStoredPath) const {
-  std::string strData;
-  return ReadWholeFile(strStoredPath, strData) ? strData : "<missing>";
+  cFileBytes data;
+  return ReadWholeFile(strStoredPath, data) ? std::string(data.View()) : "<missing>";
 }
 
 std::string cTestGameFolder::ReportLogText() const {

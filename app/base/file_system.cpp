@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -178,19 +179,37 @@ std::vector<std::string> ListDirectory(std::string_view storedPath) {
   return names;
 }
 
-bool ReadWholeFile(std::string_view storedPath, std::string& out) {
+cFileBytes::cFileBytes(std::string_view bytes) {
+  if (!bytes.empty()) std::memcpy(Allocate(bytes.size()), bytes.data(), bytes.size());
+}
+
+char* cFileBytes::Allocate(size_t n) {
+  m_pBytes = std::make_unique_for_overwrite<char[]>(n);
+  m_nSize = n;
+  return m_pBytes.get();
+}
+
+void cFileBytes::Append(const char* p, size_t n) {
+  if (n == 0) return;
+  std::unique_ptr<char[]> pOld = std::move(m_pBytes);
+  const size_t nOld = m_nSize;
+  char* pNew = Allocate(nOld + n);
+  if (nOld != 0) std::memcpy(pNew, pOld.get(), nOld);
+  std::memcpy(pNew + nOld, p, n);
+}
+
+bool ReadWholeFile(std::string_view storedPath, cFileBytes& out) {
   FILE* fp = OpenFile(storedPath, "rb");
   if (fp == nullptr) return false;
-  out.clear();
+  out = cFileBytes();
   // One read of the size the file has now, then whatever it grew by.
   struct stat st;
-  if (::fstat(::fileno(fp), &st) == 0 && st.st_size > 0) {
-    out.resize(static_cast<size_t>(st.st_size));
-    out.resize(std::fread(out.data(), 1, out.size(), fp));
-  }
+  if (::fstat(::fileno(fp), &st) == 0 && st.st_size > 0)
+    out.Truncate(std::fread(out.Allocate(static_cast<size_t>(st.st_size)), 1,
+                            static_cast<size_t>(st.st_size), fp));
   char buffer[65536];
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, fp)) > 0) out.append(buffer, n);
+  while ((n = std::fread(buffer, 1, sizeof buffer, fp)) > 0) out.Append(buffer, n);
   const bool bOk = std::ferror(fp) == 0;
   std::fclose(fp);
   return bOk;

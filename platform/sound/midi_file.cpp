@@ -337,7 +337,7 @@ void cMidiFile::Load(const char* pszFileName) {
   // hundreds of megabytes to convert).
   constexpr uint64_t kMaxFileSize = 4ull << 20;
   uint64_t nFileSize = 0;
-  std::string strFile;
+  cFileBytes fileBytes;
   if (!GetFileSize(m_strName, nFileSize) || IsDirectory(m_strName)) {
     ReportLog("Midi %s Create ファイルが開けません", m_strName.c_str());
     return;
@@ -346,12 +346,12 @@ void cMidiFile::Load(const char* pszFileName) {
     ReportLog("Midi %s Init ファイルが大きすぎます", m_strName.c_str());
     return;
   }
-  if (!ReadWholeFile(m_strName, strFile)) {
+  if (!ReadWholeFile(m_strName, fileBytes)) {
     ReportLog("Midi %s Create ファイルが開けません", m_strName.c_str());
     return;
   }
   auto image = std::make_unique<std::string>();
-  switch (BuildMidiImage(strFile, *image)) {
+  switch (BuildMidiImage(fileBytes, *image)) {
     case eMidiError::kOk:
       m_lpImage = std::move(image);
       return;

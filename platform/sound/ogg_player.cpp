@@ -10,7 +10,7 @@
 
 // The file's bytes and the decoder reading them.
 struct cOggPlayer::cDecoder {
-  std::string strBytes;
+  cFileBytes fileBytes;
   size_t nRead = 0;
   OggVorbis_File vf{};
   int nRate = 0;
@@ -21,8 +21,8 @@ struct cOggPlayer::cDecoder {
   static size_t ReadFn(void* lpOut, size_t nSize, size_t nCount, void* lpSelf) {
     auto* d = static_cast<cDecoder*>(lpSelf);
     const size_t nWant = nSize * nCount;
-    const size_t n = std::min(nWant, d->strBytes.size() - d->nRead);
-    std::memcpy(lpOut, d->strBytes.data() + d->nRead, n);
+    const size_t n = std::min(nWant, d->fileBytes.size() - d->nRead);
+    std::memcpy(lpOut, d->fileBytes.data() + d->nRead, n);
     d->nRead += n;
     return nSize ? n / nSize : 0;
   }
@@ -30,9 +30,9 @@ struct cOggPlayer::cDecoder {
     auto* d = static_cast<cDecoder*>(lpSelf);
     int64_t nBase = 0;
     if (nWhence == SEEK_CUR) nBase = static_cast<int64_t>(d->nRead);
-    if (nWhence == SEEK_END) nBase = static_cast<int64_t>(d->strBytes.size());
+    if (nWhence == SEEK_END) nBase = static_cast<int64_t>(d->fileBytes.size());
     const int64_t nPos = nBase + nOffset;
-    if (nPos < 0 || nPos > static_cast<int64_t>(d->strBytes.size())) return -1;
+    if (nPos < 0 || nPos > static_cast<int64_t>(d->fileBytes.size())) return -1;
     d->nRead = static_cast<size_t>(nPos);
     return 0;
   }
@@ -47,7 +47,7 @@ cOggPlayer::~cOggPlayer() { m_Mixer.RemoveSource(this); }
 
 bool cOggPlayer::Load(const char* pszFileName) {
   auto d = std::make_unique<cDecoder>();
-  if (pszFileName == nullptr || !ReadWholeFile(pszFileName, d->strBytes)) return false;
+  if (pszFileName == nullptr || !ReadWholeFile(pszFileName, d->fileBytes)) return false;
   const ov_callbacks callbacks = {cDecoder::ReadFn, cDecoder::SeekFn, nullptr, cDecoder::TellFn};
   if (ov_open_callbacks(d.get(), &d->vf, nullptr, 0, callbacks) != 0) {
     d->vf = OggVorbis_File{};  // nothing to clear

@@ -81,9 +81,9 @@ eWaveError ParseWave(std::string_view bytes, WAVEDATA& out) {
 
 bool ReadWaveFile(std::string_view strFileName, WAVEDATA& out) {
   out = WAVEDATA{};
-  std::string strBytes;
-  if (!ReadWholeFile(strFileName, strBytes)) return false;
-  return ParseWave(strBytes, out) == eWaveError::kOk;
+  cFileBytes fileBytes;
+  if (!ReadWholeFile(strFileName, fileBytes)) return false;
+  return ParseWave(fileBytes, out) == eWaveError::kOk;
 }
 
 void FreeWaveFile(WAVEDATA& data) {

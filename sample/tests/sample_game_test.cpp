@@ -38,9 +38,9 @@ void CollectFiles(const std::string& strFolder, std::map<std::string, std::strin
     if (IsDirectory(path)) {
       CollectFiles(path, out);
     } else {
-      std::string bytes;
+      cFileBytes bytes;
       ASSERT_TRUE(ReadWholeFile(path, bytes)) << path;
-      out[path] = bytes;
+      out[path] = bytes.View();
     }
   }
 }

@@ -108,3 +108,29 @@ TEST(FileSystem, AtomicWriteFailsCleanlyOnAFullDisk) {
   EXPECT_FALSE(file.Commit());
   EXPECT_EQ(folder.ReadFile("a.dat"), "old");
 }
+
+// A whole-file read takes the size from the file, then whatever follows: a
+// file whose size is not known beforehand (a /proc file reports 0) comes in
+// whole through the appends, and an empty file reads as no bytes.
+TEST(FileSystem, WholeFileReadsTakeWhatFollowsTheStatedSize) {
+  cTestGameFolder folder;
+  { std::ofstream("empty.dat"); }
+  { std::ofstream("a.dat") << std::string(100000, 'a') << "end"; }
+  cFileBytes bytes;
+  ASSERT_TRUE(ReadWholeFile("a.dat", bytes));
+  EXPECT_EQ(bytes.size(), 100003u);
+  EXPECT_EQ(bytes.View().substr(99998), "aaend");
+  ASSERT_TRUE(ReadWholeFile("empty.dat", bytes));
+  EXPECT_TRUE(bytes.empty());
+
+  std::ifstream stream("/proc/self/cmdline");
+  const std::string strExpected{std::istreambuf_iterator<char>(stream), {}};
+  ASSERT_TRUE(ReadWholeFile("\\proc\\self\\cmdline", bytes));
+  EXPECT_EQ(bytes.View(), strExpected);
+
+  cFileBytes appended(std::string_view("ab"));
+  appended.Append("cd", 2);
+  appended.Append("e", 1);
+  EXPECT_EQ(appended.View(), "abcde");
+  EXPECT_FALSE(ReadWholeFile("missing.dat", bytes));
+}

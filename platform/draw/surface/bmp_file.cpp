@@ -200,7 +200,7 @@ BmpLoadResult LoadBmpFile(std::string_view storedPath, cBmpImage& image) {
     ReportLog("Bitmap Err %s : file too large", strName.c_str());
     return BmpLoadResult::kBad;
   }
-  std::string data;
+  cFileBytes data;
   if (!ReadWholeFile(storedPath, data)) return BmpLoadResult::kMissing;
   std::string strError;
   if (!image.Decode(reinterpret_cast<const uint8_t*>(data.data()), data.size(), strError)) {
