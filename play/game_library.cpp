@@ -1,1 +1,0 @@
-// Keeps the game library non-empty while its folders are filled.
