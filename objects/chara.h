@@ -34,6 +34,7 @@ class cCondition;
 class cItem;
 class cMapCell;
 struct DDSURFACEDATA;
+struct DRAWSOURCE;
 
 // The block contacts of a sub-step, indexes into cChara::LRUD.
 enum : int { LRUD_LEFT = 0, LRUD_RIGHT = 1, LRUD_UP = 2, LRUD_DOWN = 3 };
@@ -260,6 +261,29 @@ class cChara : public cGameObject, public cCharaFields {
   void DrawHpGauge(DDSURFACEDATA* lpDst);
   void DrawSpGauge(DDSURFACEDATA* lpDst);
   void DrawGauge(DDSURFACEDATA* lpDst, GAUGEANIM& gauge, int bSp);
+
+  // Drawing. Draw advances the animations (unless frozen) and draws the
+  // current cell plainly, then the mark; an invisible character only
+  // advances. GraphicCell gives the sheet column of the current graphic
+  // with the anime set's flying, block and invincible offsets and the
+  // colour state of an invincible character.
+  void Draw(DDSURFACEDATA* lpDst, int bFrozen);
+  int GraphicCell(DRAWSOURCE& src);
+  // The running character effect without drawing; 1 when it has ended.
+  // No effect runs until effects exist.
+  int TickCharaEffect(int bFrozen);
+
+  // One sub-step of the invincibility countdown and of the immunity
+  // against each attacker.
+  void TickImmunity();
+  // Death: triggers 3 and the death pass of the flows, the score on defeat,
+  // then the links are cut and the character is marked dead. 1 instead (the
+  // character stays alive and linked) when a stage clear is pending.
+  int Die();
+  // A dead character, once per drawn frame; 1 when its death is over: a
+  // computer character at once without a death effect, the hero after the
+  // frame rate's frames (61 at 60 frames per second) unless frozen.
+  int DrawDying(DDSURFACEDATA* lpDst, int bFrozen);
 
   // Impact.
   void ApplyImpact(int8_t cImpact, double dDirX, double dDirY);

@@ -5,8 +5,8 @@
 // jump with key-controlled height and the foot-effect and item bookkeeping
 // that map blocks and items use.
 //
-// Here: its members and what the block collision uses of it; the hero's
-// own operations are declared with their definitions.
+// The hero's input record is named by its player number (m_nMisc1), never
+// by address.
 
 #include <cstdint>
 #include <list>
@@ -37,14 +37,60 @@ enum : int {
   FOOTEFFECT_CONVEYOR_RIGHT = 5,
 };
 
+class cInputState;
+class cKeyCondition;
+
 class cPlayer : public cChara {
  public:
   PLAYER_ELEMENT_SIZE(cPlayer, 1312);
+
+  // Start of life from the hero placement at world position (x, y): the
+  // character base, the boxes of the movement mode, the giant factor, the
+  // jump and foot state, the hit-box display and the flows of the placement.
+  void Init(int nId, cEdChara* lpDef, double x, double y);
+  // The hit box of the current movement mode from the stage settings,
+  // centred in the 32 x 32 sprite or standing on its bottom line.
+  void HitBoxSize(int& nOffX, int& nOffY, int& nWidth, int& nHeight) const;
+  // Walking or flying (MOVEMODE_*): the hit box, box A by the placement's
+  // hit-box choice, boxes B and C centred on the sprite; bScale applies the
+  // giant factor to the new values.
+  void SetMoveMode(int nMode, int bScale);
+  void BuildHitBoxDisplay();
+
+  // Slots 3, 5, 6: boxes A, B and C follow the scale and the position.
+  void ScaleBoxes(int nScale) override;
+  void UpdateBoxX() override;
+  void UpdateBoxY() override;
+  // Slots 15, 16: the camera follows the hero (unless the axis
+  // autoscrolls), then the hero is clamped: a flier to the view, a walker
+  // to the stage.
+  int AfterMoveX() override;
+  int AfterMoveY() override;
+  // Slots 17, 18: one sub-step of motion. StepY gives 7 when a walking hero
+  // left the stage at the bottom.
+  int StepX() override;
+  int StepY() override;
+  // Slot 19: the hero's flow step; 1 when its HP is 0 or less.
+  int RunFlows(int bDeathPass) override;
+  // Slot 20: ジャンプ.
+  void Jump(COMMANDSTATE* lpState) override;
+
   // The hero's own screen rectangle: with an autoscrolling axis the integer
   // parts of position and scroll are subtracted, so that the hero does not
   // jitter against the scrolling map.
   void UpdateScreenRect();
+  // The cell stood on at the start of the sub-step (for the item blocks).
+  void SaveState() { m_nStoodCellStart = m_nStoodCell; }
 
+  // Items the hero touches (pickup mode 1) are taken once per contact.
+  int IsNotTouching(int nId) const;
+  void ForgetTouched(int nId);
+
+  // The character drawing, then the hit-box display.
+  void Draw(DDSURFACEDATA* lpDst, int bFrozen);
+
+  // The input record of the hero's player number (checked access).
+  cInputState& Input() const;
   // The rise count of the jump (kept in the general word m_nMisc2).
   int32_t& RiseCount() { return m_nMisc2; }
 
@@ -61,3 +107,7 @@ class cPlayer : public cChara {
   std::vector<HITBOXVIEW> m_vHitBoxView;
   std::vector<cFlowCommand> m_vQueuedItemCmds;
 };
+
+// Whether the key states of k hold on the input now (newest events only,
+// hold lengths not looked at).
+int CheckKeyStates(const cInputState& input, const cKeyCondition& k);

@@ -239,7 +239,7 @@ TEST(BlockCollisionTest, AnAutoscrollingViewHoldsTheHeroAndPushesAWalkerOffTheBo
   EXPECT_EQ(hero.m_dY, scene.m_ScrollY.m_dPos + 480 - 24 - 1);
   EXPECT_EQ(hero.LRUD[LRUD_DOWN], 1);
 
-  hero.SetMoveMode(MOVEMODE_FLY);
+  hero.cGameObject::SetMoveMode(MOVEMODE_FLY);
   hero.m_dY = scene.m_ScrollY.m_dPos + 470.0;
   EXPECT_EQ(scene.KeepHeroOnScreenY(hero), 0);
   hero.m_dX = scene.m_ScrollX.m_dPos - 5;
