@@ -1,9 +1,5 @@
 #include "play/play_scene.h"
 
-cPlayScene::cPlayScene() : m_vFactionChara(kFactions) {}
-
-cPlayScene::~cPlayScene() = default;
-
 void cPlayScene::RegisterChara(cChara& chara) {
   if (chara.m_nId < 0) return;
   const size_t nId = static_cast<size_t>(chara.m_nId);

@@ -4,13 +4,20 @@
 // and counters of one attempt. Objects and flows reach it through
 // g_lpPlayScene.
 //
-// This header holds what the game objects, the block collision and the flow
-// runtime use of the scene; the scene's states, set-up, frame and drawing
-// are declared with them as they are built.
+// States: -1 until Init has run, then 0 fade in, 1 stage-start banner,
+// 2 play, 3 pause menu, 4 stage clear, 5 retry menu, 6 game over, 7 fade
+// out. A frame of play runs N physics sub-steps in a fixed order and then
+// draws; drawing carries game logic too (the hero's miss is settled when
+// its dying animation has been drawn to its end), so tests run whole frames
+// with a device that draws into memory.
+//
+// Time in play is frames and sub-steps; nothing here reads the clock. The
+// random generator is seeded once per attempt (m_nSeed, kept in the replay).
 
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/base/checked_containers.h"
@@ -19,11 +26,14 @@
 #include "objects/chara.h"
 #include "objects/player.h"
 #include "play/scroll_axis.h"
+#include "play/wait_request.h"
 
 class cEdShot;
 class cEdBlock;
 class cEdItem;
 class cMapCell;
+class cPlayData;
+struct DDSURFACEDATA;
 
 inline constexpr int kFactions = 8;
 
@@ -36,6 +46,77 @@ class cPlayScene : public cScene, public cFlowContext {
   cPlayScene(const cPlayScene&) = delete;
   cPlayScene& operator=(const cPlayScene&) = delete;
   ~cPlayScene() override;
+
+  // ---- Scene (states) ----
+  void Run() override;
+  void Init() override;
+  void FadeIn() override;
+  void FadeOut() override;
+  void ShowStageStart();
+  void PlayFrame();
+  void PauseMenu();
+  void StageClear();
+  void RetryMenu();
+  void GameOver();
+  // New-game reset of the play data and the attempt's counters.
+  void ResetPlayState();
+  // 1 when play may go on (a life was taken, or none is counted), 0 when no
+  // life is left.
+  int TakeLife(cPlayData& data);
+  // The space key: saves the state for the pause menu; 1 when pressed.
+  int CheckPauseKey();
+
+  // ---- Stage set-up ----
+  // Prepares the loaded stage (g_Stage) for an attempt. bRestore copies the
+  // settings back from the start-of-play copy; bRestartBgm asks for the
+  // stage music as on entry. 0 when the map grid cannot be allocated (the
+  // program is then asked to close).
+  int SetStage(int bRestore, int bRestartBgm);
+
+  // ---- Play frame ----
+  void TickPlayTime();
+  // 1 when the time limit has run out (delta per counted second).
+  int TickTimeLimit(int nDelta);
+  // The hero dies (with a trace line when one is given): system sound 8,
+  // Die, and a clear pending through Die ends in the stage clear.
+  void HeroDies(const char* pszTrace);
+  // The kill routine: 0 the frame goes on, 1 the stage was cleared, 2 a
+  // miss was handled.
+  int ResolveDeath(cChara& chara);
+  int HandleCharaDeath(cChara& chara);
+  // Deaths left by flows (m_bCodeKill): 1 when the sub-step must end.
+  int CheckDeaths();
+  // Takes a computer character off the stage: every link to it cut, out of
+  // its faction list and destroyed. Returns the next node.
+  cCharaList::iterator RemoveCharacter(cCharaList::iterator it);
+
+  // ---- Drawing ----
+  void DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption);
+  void DrawHero(int bFrozen);
+  // 1 when the character's dying animation has ended.
+  int DrawCharacter(cChara& chara, int bFrozen);
+  void DrawStatus(DDSURFACEDATA* lpTarget);
+  void DrawTimeLimit(DDSURFACEDATA* lpTarget, int bCounting);
+  // Backgrounds, map cells and surfaces.
+  void FillBackgroundSlots();
+  void PrepareShotSheets();
+  void LoadCharaExcSheets();
+  void ScrollBackgrounds();
+  void DrawBackgrounds(DDSURFACEDATA* lpTarget, int bFront);
+  void DrawMapCells(DDSURFACEDATA* lpTarget, int bFront);
+
+  // ---- Stage end ----
+  void FinishClearedStage();
+  void AddClearTotals();
+  // The bookkeeping after the stage-clear display; the next scene.
+  int FinishStage();
+  void RequestStageBgm(int nBgm, int nLoop);
+  int MakePartFileName(std::string& strName, int nPart);
+  int IsLastPart(int nPart);
+  void RegisterRanking();
+  // Runs the nested draw-only loop of the wait request on the pause thread
+  // while this (the game) thread waits for it.
+  void RunWaitRequest();
 
   // ---- Characters by object id ----
   // Makes a computer character findable by its id once it sits in
@@ -93,6 +174,32 @@ class cPlayScene : public cScene, public cFlowContext {
   cCheckedVector<int32_t> m_vHitSubStep;    // per sub-step: the faction hit test runs
   cCheckedVector<int32_t> m_vChangedCells;  // cells toggled by the running block summon
   int32_t m_nNextId = 0;
+
+  int32_t m_nPausedState = 0;
+  int32_t m_nPausedSubState = 0;
+  int32_t m_nSubStepTotal = 0;  // sub-steps run since set-up
+  int32_t m_nPlayFrames = 0;    // frames counted for the play time
+  int32_t m_nPlayTime = 0;      // 1/100 s, at most 599999
+  int32_t m_nBannerCount = 0;
+  int32_t m_nStartBannerCount = 0;
+  uint32_t m_nSeed = 0;  // random seed of the attempt
+  int32_t m_bSwallowDecide = 0;
+  cCheckedVector<uint8_t> m_vGroupActive;  // activation groups, 60
+  int32_t m_nNextItemId = 0;
+  int32_t m_nNextShotId = 0;
+  int32_t m_bEraseChara = 0;
+  int32_t m_bEraseBlockChara = 0;
+  int32_t m_bEraseItem = 0;
+  int32_t m_nFrame = 0;  // frames since set-up, 1 in the first play frame
+  int32_t m_bRanked = 0;
+  cCheckedVector<int32_t> m_vRankPos;    // 5 results: ranking position, -1 none
+  cCheckedVector<int32_t> m_vRankValue;  // 5 results
+  std::string m_strEntryName;
+  int32_t m_bRegistered = 0;
+  int32_t m_bShowStatus = 0;
+  WAITREQUEST m_WaitRequest;
+  // The every-N counter of the time limit: counts the frames of a second.
+  uint32_t m_nSecondCount = 0;
 
  private:
   // Computer characters by id; null where none is registered.

@@ -1,0 +1,17 @@
+#pragma once
+// One line that sums up the simulation state of a running stage: frame,
+// state, the hero's position and velocity (as hexadecimal floating point,
+// so that every bit shows), its block contacts, HP and SP, score, lives,
+// time, the camera, the number of objects and the random generator's state.
+// Tests, replays and debugging compare runs by it: two runs that agree on
+// every frame's digest played alike.
+
+#include <string>
+
+class cPlayScene;
+
+std::string PlayDigest(const cPlayScene& scene);
+
+// The name and both values of the first field in which two digests differ
+// ("x: 0x1p+8 / 0x1.01p+8"); empty when they are equal.
+std::string FirstDigestDifference(const std::string& strA, const std::string& strB);

@@ -1,0 +1,435 @@
+// cPlayScene::PlayFrame: one frame of play in N physics sub-steps, in the
+// fixed order on which the game's behaviour rests: block characters before
+// the hero, the hero before the other characters, characters before shots,
+// hits last.
+
+#include "app/base/close_request.h"
+#include "app/base/report_log.h"
+#include "app/core/game_requests.h"
+#include "app/core/scene.h"
+#include "app/core/shell_state.h"
+#include "platform/input/input_devices.h"
+#include "platform/input/input_state.h"
+#include "platform/input/virtual_keys.h"
+#include "play/play_scene.h"
+#include "records/system.h"
+#include "stagedata/progress/play_data.h"
+#include "stagedata/progress/replay.h"
+#include "stagedata/stage_globals.h"
+
+namespace {
+
+constexpr int kTriggerAlways = 0;
+constexpr int kMaxPlayTime = 599999;
+
+bool IsReplay() { return g_SceneManager.m_nTitleChoice == 4; }
+
+bool Squeezed(const cChara& c) {
+  return (c.LRUD[LRUD_LEFT] && c.LRUD[LRUD_RIGHT]) || (c.LRUD[LRUD_UP] && c.LRUD[LRUD_DOWN]);
+}
+
+}  // namespace
+
+// ---- Time ---------------------------------------------------------------------------
+
+void cPlayScene::TickPlayTime() {
+  if (m_nPlayTime >= kMaxPlayTime) return;
+  ++m_nPlayFrames;
+  m_nPlayTime = std::min(static_cast<int32_t>(int64_t{m_nPlayFrames} * 100 / 60), kMaxPlayTime);
+}
+
+int cPlayScene::TickTimeLimit(int nDelta) {
+  if (m_bNoTimeLimit) return 0;
+  if (++m_nSecondCount < 60) return 0;
+  m_nSecondCount = 0;
+  m_nTimeLeft += nDelta;
+  if (m_nTimeLeft > 999) {
+    m_nTimeLeft = 999;
+    return 0;
+  }
+  if (m_nTimeLeft <= 0) {
+    m_nTimeLeft = 0;
+    return 1;
+  }
+  return 0;
+}
+
+// ---- Deaths -------------------------------------------------------------------------
+
+void cPlayScene::HeroDies(const char* pszTrace) {
+  if (pszTrace != nullptr) TraceLog(pszTrace);
+  PlaySE(8);
+  if (Hero()->Die() == 1) {
+    FinishClearedStage();
+    m_nState = 4;
+  }
+}
+
+int cPlayScene::ResolveDeath(cChara& chara) {
+  if (chara.m_nKind == OBJKIND_PLAYER) return 2;
+  if (chara.m_bDead) return 0;
+  return chara.Die();
+}
+
+int cPlayScene::HandleCharaDeath(cChara& chara) {
+  const int r = ResolveDeath(chara);
+  if (r == 1) {
+    FinishClearedStage();
+    m_nState = 4;
+  } else if (r == 2) {
+    PlaySE(8);
+    if (Hero()->Die() == 1) {
+      FinishClearedStage();
+      m_nState = 4;
+    }
+  }
+  return r;
+}
+
+cCharaList::iterator cPlayScene::RemoveCharacter(cCharaList::iterator it) {
+  cChara& chara = **it;
+  chara.UnlinkCharas();
+  m_vFactionChara[static_cast<size_t>(chara.m_nFaction & 7)].remove(&chara);
+  UnregisterChara(chara);
+  return m_CharaList.erase(it);
+}
+
+int cPlayScene::CheckDeaths() {
+  cPlayer& hero = *Hero();
+  if (hero.m_nHp <= 0) {
+    PlaySE(8);
+    if (hero.Die() == 1) {
+      FinishClearedStage();
+      m_nState = 4;
+    }
+    return 1;
+  }
+  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+    cChara& chara = **it;
+    if (chara.m_bDeleteRequest) {
+      it = RemoveCharacter(it);
+      continue;
+    }
+    if (chara.m_nHp > 0) {
+      ++it;
+      continue;
+    }
+    const int r = HandleCharaDeath(chara);
+    if (g_System.KeepDefeated()) {
+      if (r == 1) {
+        RemoveCharacter(it);
+        return 1;
+      }
+      PlaySE(9);
+      ++it;
+    } else {
+      it = RemoveCharacter(it);
+    }
+    if (r != 0) return 1;
+  }
+  return 0;
+}
+
+// ---- The frame ----------------------------------------------------------------------
+
+void cPlayScene::PlayFrame() {
+  if (IsPlayQuitRequested()) {
+    RequestClose();
+    return;
+  }
+  if (CheckPauseKey()) {
+    m_nSubState = 0;
+    m_nState = 3;
+    return;
+  }
+  if (PollReplayKeys() == 1) return;
+  ++m_nFrame;
+
+  // Player 1's input: recorded into the replay, or replaced by it.
+  cInputState& input = g_InputStates.At(0);
+  if (!IsReplay()) {
+    if (input.m_wButtons == 0)
+      m_bSwallowDecide = 0;
+    else if (m_bSwallowDecide)
+      input.m_wButtons = 0;
+    input.RecordHistory();
+    input.UpdateKeyEvents();
+    if (g_System.m_bReplay) {
+      const int16_t words[2] = {static_cast<int16_t>(input.m_wDir),
+                                static_cast<int16_t>(input.m_wButtons)};
+      g_Replay.RecordFrame(words);
+    }
+  } else {
+    input.ClearDirection();
+    input.ClearButtons();
+    int16_t words[2] = {0, 0};
+    if (g_Replay.PlayFrame(words) == 1) {
+      // The recorded input has run out: the replay starts again.
+      g_PlayData.RestoreStageStart(1);
+      SetStage(1, 1);
+      m_nState = 1;
+      return;
+    }
+    input.m_wDir = static_cast<uint16_t>(words[0]);
+    input.m_wButtons = static_cast<uint16_t>(words[1]);
+    input.m_nKeypad = cInputState::GetKeypadDirection(input.m_wDir);
+    input.RecordHistory();
+    input.UpdateKeyEvents();
+  }
+
+  cPlayer& hero = *Hero();
+  TickPlayTime();
+  if (TickTimeLimit(-1) && !hero.m_bDead) {
+    HeroDies(nullptr);
+    return;
+  }
+
+  hero.ResetTriggerLatches();
+  for (const std::unique_ptr<cChara>& lpChara : m_CharaList)
+    if (!lpChara->m_bDead) lpChara->ResetTriggerLatches();
+  for (const std::unique_ptr<cChara>& lpChara : m_CharaList)
+    lpChara->m_bPinX = lpChara->m_bPinY = 0;
+  hero.m_bPinX = hero.m_bPinY = 0;
+
+  const int n = g_Stage.m_nSubStep;
+  for (int i = 1; i <= n; ++i) {
+    m_nSubStepNo = i;
+    ++m_nSubStepTotal;
+
+    // Lifetimes.
+    if (!hero.m_bDead) {
+      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+        cChara& c = **it;
+        if (!c.m_bDead && c.m_nLifetime != NO_LIFETIME && --c.m_nLifetime < 0)
+          it = RemoveCharacter(it);
+        else
+          ++it;
+      }
+    }
+
+    for (const std::unique_ptr<cChara>& lpChara : m_CharaList) {
+      lpChara->TickImmunity();
+      lpChara->ClearLRUD();
+      lpChara->SavePosition();
+    }
+    hero.TickImmunity();
+    hero.ClearLRUD();
+    hero.SavePosition();
+    hero.SaveState();
+
+    m_ScrollX.StepAutoScroll();
+    m_ScrollY.StepAutoScroll();
+
+    // Block characters.
+    if (!hero.m_bDead) {
+      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+        cChara& c = **it;
+        if (!c.m_Def.m_bBlockChara || c.m_bDead || !c.m_bAppeared || !c.m_nMisc2) {
+          ++it;
+          continue;
+        }
+        c.RaiseTrigger(kTriggerAlways);
+        if (c.RunFlows(0)) {
+          const int r = HandleCharaDeath(c);
+          if (g_System.KeepDefeated()) {
+            if (r == 1) {
+              RemoveCharacter(it);
+              return;
+            }
+            PlaySE(9);
+            ++it;
+          } else {
+            it = RemoveCharacter(it);
+          }
+          if (r != 0) return;
+          continue;
+        }
+        if (m_bCodeKill && CheckDeaths()) return;
+        bool bKilled = false;
+        bool bRemove = false;
+        if (c.StepX() == 4) bRemove = true;
+        if (TestBlocksX(c) == 2) bKilled = true;
+        c.ApplyGravity();
+        const int ry = c.StepY();
+        if (ry == 7) bKilled = true;
+        if (ry == 8) bRemove = true;
+        if (TestBlocksY(c) == 2) bKilled = true;
+        if (bKilled) {
+          PlaySE(9);
+          const int r = HandleCharaDeath(c);
+          if (r == 1) {
+            RemoveCharacter(it);
+            return;
+          }
+          if (r == 2) return;
+          ++it;
+        } else if (bRemove) {
+          it = RemoveCharacter(it);
+        } else {
+          c.DecayKnockbackX();
+          c.DecayKnockbackY();
+          ++it;
+        }
+      }
+    }
+
+    // The hero.
+    if (!hero.m_bDead) {
+      hero.RaiseTrigger(kTriggerAlways);
+      if (hero.RunFlows(0)) {
+        HeroDies(nullptr);
+        return;
+      }
+      if (m_nEndRequest == 1) {
+        FinishClearedStage();
+        m_nState = 4;
+        return;
+      }
+      if (m_nEndRequest == 2) {
+        HeroDies(nullptr);
+        return;
+      }
+      if (m_bCodeKill && CheckDeaths()) return;
+      ApplyFootEffect(hero);
+      hero.StepX();
+      KeepHeroOnScreenX(hero);
+      if (TestBlocksX(hero) == 2) {
+        HeroDies("Dead 1");
+        return;
+      }
+      KeepHeroOnScreenX(hero);
+      hero.ApplyGravity();
+      if (hero.StepY() == 7) {
+        HeroDies("Dead 2");
+        return;
+      }
+      if (KeepHeroOnScreenY(hero) == 2) {
+        HeroDies("Dead 3");
+        return;
+      }
+      if (TestBlocksY(hero) == 2) {
+        HeroDies("Dead 4");
+        return;
+      }
+      if (KeepHeroOnScreenY(hero) == 2) {
+        HeroDies("Dead 5");
+        return;
+      }
+      auto squeeze = [&](const char* pszDeath) {
+        if (!Squeezed(hero) || hero.m_nModeGrace != 0) return false;
+        TraceLogf("Player[P1].LRUD = %d,%d,%d,%d", hero.LRUD[0], hero.LRUD[1], hero.LRUD[2],
+                  hero.LRUD[3]);
+        hero.RestorePosition();
+        HeroDies(pszDeath);
+        return true;
+      };
+      if (squeeze("Dead SP")) return;
+      if (hero.LRUD[LRUD_LEFT] || hero.LRUD[LRUD_RIGHT]) {
+        if (RetestBlocksX(hero) == 2 && !hero.m_bDead && hero.m_nModeGrace == 0) {
+          HeroDies("Dead 7");
+          return;
+        }
+      }
+      if (hero.LRUD[LRUD_UP] || hero.LRUD[LRUD_DOWN]) {
+        if (RetestBlocksY(hero) == 2 && !hero.m_bDead && hero.m_nModeGrace == 0) {
+          HeroDies("Dead 8");
+          return;
+        }
+      }
+      if (squeeze("Dead 9")) return;
+      hero.DecayKnockbackX();
+      hero.DecayKnockbackY();
+    }
+
+    // The other computer characters.
+    if (!hero.m_bDead) {
+      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+        cChara& c = **it;
+        if (c.m_Def.m_bBlockChara || c.m_bDead || !c.m_bAppeared || !c.m_nMisc2) {
+          ++it;
+          continue;
+        }
+        c.RaiseTrigger(kTriggerAlways);
+        if (c.RunFlows(0)) {
+          if (c.m_bDeleteRequest) {
+            it = RemoveCharacter(it);
+            continue;
+          }
+          const int r = HandleCharaDeath(c);
+          if (g_System.KeepDefeated()) {
+            if (r == 1) {
+              RemoveCharacter(it);
+              return;
+            }
+            PlaySE(9);
+            ++it;
+          } else {
+            it = RemoveCharacter(it);
+          }
+          if (r != 0) return;
+          continue;
+        }
+        if (m_bCodeKill && CheckDeaths()) return;
+        bool bKilled = false;
+        bool bRemove = false;
+        if (c.StepX() == 4) bRemove = true;
+        if (TestBlocksX(c) == 2) bKilled = true;
+        c.ApplyGravity();
+        const int ry = c.StepY();
+        if (ry == 7) bKilled = true;
+        if (ry == 8) bRemove = true;
+        if (TestBlocksY(c) == 2) bKilled = true;
+        RetestBlocksX(c);
+        RetestBlocksY(c);
+        if (bKilled || Squeezed(c)) {
+          PlaySE(9);
+          const int r = HandleCharaDeath(c);
+          if (r == 1) {
+            RemoveCharacter(it);
+            return;
+          }
+          if (r == 2) return;
+          ++it;
+        } else if (bRemove) {
+          it = RemoveCharacter(it);
+        } else {
+          c.DecayKnockbackX();
+          c.DecayKnockbackY();
+          ++it;
+        }
+      }
+    }
+
+    // Shots come with their objects. Erase areas, in the first sub-step.
+    if (i == 1 && !hero.m_bDead) {
+      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+        cChara& c = **it;
+        const bool bBlock = c.m_Def.m_bBlockChara != 0;
+        const bool bErase = bBlock ? m_bEraseBlockChara : m_bEraseChara;
+        const cEdEraseArea& area = bBlock ? g_Stage.m_EraseBlockChara : g_Stage.m_EraseChara;
+        if (bErase && !c.m_bDead && c.m_bAppeared && c.IsOutsideArea(area))
+          it = RemoveCharacter(it);
+        else
+          ++it;
+      }
+    }
+
+    // Hits: the item blocks; the faction hits and items come with their
+    // objects.
+    if (!hero.m_bDead) {
+      const int r = TakeItemFromBlock(hero);
+      if (r == 1) {
+        FinishClearedStage();
+        m_nState = 4;
+        return;
+      }
+      if (r == 2) {
+        HeroDies(nullptr);
+        return;
+      }
+    }
+  }
+  m_nSubStepNo = 0;
+
+  DrawFrame(1, 0, 1, 1);
+}
