@@ -192,10 +192,15 @@ bool cSceneWorld::RunUntilState(int nScene, int nState) {
 
 bool cSceneWorld::Enter(int nScene) { return RunUntilState(nScene, 1); }
 
-int cSceneWorld::IndexAt(int x, int y) const {
+uint32_t cSceneWorld::PixelAt(int x, int y) const {
   cSurfaceLock lock(&g_BackBufferSD);
-  if (!lock.IsLocked() || lock.m_nBytesPerPixel != 4) return -1;
-  const uint32_t c = lock.Row<uint32_t>(y)[x] & 0xFFFFFF;
+  if (!lock.IsLocked() || lock.m_nBytesPerPixel != 4) return 0xFFFFFFFF;
+  return lock.Row<uint32_t>(y)[x] & 0xFFFFFF;
+}
+
+int cSceneWorld::IndexAt(int x, int y) const {
+  const uint32_t c = PixelAt(x, y);
+  if (c == 0xFFFFFFFF) return -1;
   const int i = static_cast<int>(c >> 16);
   const PALENTRY e = TestColour(i);
   return c == (uint32_t{e.peRed} << 16 | uint32_t{e.peGreen} << 8 | e.peBlue) ? i : -1;

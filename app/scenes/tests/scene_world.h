@@ -9,6 +9,7 @@
 // Palette entry i is the colour (i, 255 - i, 128): the red byte of a pixel is
 // its palette index. Entry 0 is the transparent colour.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ class cSceneWorld {
     return dynamic_cast<Scene*>(Current());
   }
 
+  // The colour of a back-buffer pixel as 0xRRGGBB (0xFFFFFFFF when the back
+  // buffer cannot be read).
+  uint32_t PixelAt(int x, int y) const;
   // The palette index of a back-buffer pixel (-1 when it is none).
   int IndexAt(int x, int y) const;
   // Whether the rectangle of the back buffer is all of one palette colour.
