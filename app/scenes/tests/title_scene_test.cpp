@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/base/close_request.h"
+#include "app/base/file_system.h"
 #include "app/core/menu_cursor.h"
 #include "app/scenes/tests/scene_world.h"
 #include "platform/input/virtual_keys.h"
@@ -181,6 +182,26 @@ TEST_F(TitleScene, LoadSlotMenuRefusesEmptySlotsAndLoadsUsedOnes) {
   EXPECT_EQ(g_PlayData.m_nMapY, 5);
   EXPECT_EQ(g_PlayData.m_nSlot, 12);
   EXPECT_TRUE(world.Enter(SCENE_WORLDMAP));
+}
+
+TEST_F(TitleScene, AMissingTitlePictureIsReportedAndClosesTheProgram) {
+  // The picture menu's sheet may be missing; the title picture may not.
+  ResetCloseRequestCount();
+  ASSERT_TRUE(RemoveFile("bmp\\GameMode.bmp"));
+  ASSERT_TRUE(world.Enter(SCENE_TITLE));
+  EXPECT_TRUE(world.m_Boxes.empty());
+  EXPECT_EQ(GetCloseRequestCount(), 0);
+
+  ASSERT_TRUE(RemoveFile("bmp\\Title.bmp"));
+  g_SceneManager.m_nScene = SCENE_OPTION;
+  world.Frame();
+  g_SceneManager.m_nScene = SCENE_TITLE;
+  ASSERT_TRUE(world.Enter(SCENE_TITLE));  // the scene runs on until the close takes effect
+  ASSERT_EQ(world.m_Boxes.size(), 1u);
+  EXPECT_EQ(world.m_Boxes[0], "bmp\\Title.bmp の読み込みに失敗！");
+  EXPECT_EQ(GetCloseRequestCount(), 1);
+  world.Tap(vkey::kDown);
+  EXPECT_EQ(Row(), 1);
 }
 
 }  // namespace
