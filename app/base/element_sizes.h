@@ -49,11 +49,5 @@ struct ReportedElementSize<std::string> : std::integral_constant<int, 16> {};
 // Element types of the program that no subsystem defines yet: each moves into
 // its definition (PLAYER_ELEMENT_SIZE) when its subsystem adds it.
 struct EXPRITEM;
-class cRankList;
-class cRankEntry;
 template <>
 struct ReportedElementSize<EXPRITEM> : std::integral_constant<int, 40> {};
-template <>
-struct ReportedElementSize<cRankList> : std::integral_constant<int, 56> {};
-template <>
-struct ReportedElementSize<cRankEntry> : std::integral_constant<int, 60> {};
