@@ -21,6 +21,7 @@
 
 #include "app/base/file_system.h"
 #include "app/base/message_box.h"
+#include "app/core/ranking.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "platform/input/input_state.h"
 #include "platform/sound/tests/ogg_fixture.h"
@@ -176,6 +177,21 @@ void PlayDataAndReplaySeeds() {
   Seed("replay", "played", std::string(bytes.View()));
 }
 
+void RankingSeeds() {
+  cRankTable table;
+  Seed("ranking", "empty", RecordFile(table));
+  table.m_Lists.At(0).Insert("あいう", 1200);
+  table.m_Lists.At(0).Insert("abc", 800);
+  table.m_Lists.At(2).Insert("xy", 6345);
+  Seed("ranking", "some_places", RecordFile(table));
+  // An older writer's file: three lists.
+  table.m_Lists.resize(3);
+  const int nVersion = g_nDataVersion;
+  g_nDataVersion = 180;
+  Seed("ranking", "v180", RecordFile(table));
+  g_nDataVersion = nVersion;
+}
+
 void KeyConfigSeeds() {
   auto bytesOf = [](const KEYCONFIG& cfg) {
     return std::string(reinterpret_cast<const char*>(&cfg), sizeof cfg);
@@ -315,6 +331,7 @@ int main(int argc, char** argv) {
   WorldMapSeeds();
   PaletteAndStageSeeds();
   PlayDataAndReplaySeeds();
+  RankingSeeds();
   KeyConfigSeeds();
   BitmapSeeds();
   WaveSeeds();
