@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/core/menu_cursor.h"
+#include "app/core/system_ini.h"
 #include "app/scenes/option_scene.h"
 #include "app/scenes/scene_common.h"
 #include "app/scenes/tests/scene_world.h"
@@ -79,6 +80,43 @@ TEST_P(SceneSwitch, TheTitleFadesInAndOutAndTheOptionsComeNext) {
   EXPECT_EQ(world.Current()->m_nState, cOptionScene::STATE_FADEIN);
   EXPECT_EQ(world.PixelAt(5, 5), 0u);
   EXPECT_TRUE(world.Enter(SCENE_OPTION));
+}
+
+// "FPS%2d(%2d)": with setting 1 in a font-1 window at (495, 463), with 2 in
+// font 0 at (549, 469) without a window, with 0 not at all.
+TEST(FrameRateReadout, IsDrawnWhereTheSettingSays) {
+  struct INIGUARD {
+    SYSTEMINIDATA saved = g_SystemIni;
+    ~INIGUARD() { g_SystemIni = saved; }
+  } iniGuard;
+  cSceneWorld world;
+  ASSERT_TRUE(world.m_bStarted);
+  g_SceneManager.m_nScene = SCENE_TITLE;
+  ASSERT_TRUE(world.Enter(SCENE_TITLE));
+  auto textPixels = [&](int x0, int y0, int nWidth, int nHeight) {
+    int n = 0;
+    for (int y = y0; y < y0 + nHeight; ++y)
+      for (int x = x0; x < x0 + nWidth; ++x) n += world.IndexAt(x, y) == 241;
+    return n;
+  };
+
+  g_SystemIni.ShowFps = 0;
+  ASSERT_EQ(g_SceneManager.RunFrame(), 1);
+  EXPECT_TRUE(world.IsFilled(488, 456, 152, 24, kColourTitle));
+
+  g_SystemIni.ShowFps = 1;
+  ASSERT_EQ(g_SceneManager.RunFrame(), 1);
+  EXPECT_EQ(world.IndexAt(493, 470), kColourTitle);
+  EXPECT_EQ(world.IndexAt(494, 462), 240);  // the window's frame around (495, 463)
+  EXPECT_EQ(world.IndexAt(494, 479), 240);
+  EXPECT_EQ(world.IndexAt(496, 464), kColourWindow);
+  EXPECT_GT(textPixels(495, 463, 144, 16), 0);
+
+  g_SystemIni.ShowFps = 2;
+  ASSERT_EQ(g_SceneManager.RunFrame(), 1);
+  EXPECT_TRUE(world.IsFilled(488, 456, 152, 13, kColourTitle));
+  EXPECT_TRUE(world.IsFilled(488, 469, 61, 11, kColourTitle));
+  EXPECT_GT(textPixels(549, 469, 91, 10), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, SceneSwitch, ::testing::Values(false, true),
