@@ -9,6 +9,7 @@
 #include "app/core/game_requests.h"
 #include "app/core/game_start.h"
 #include "app/core/menu_cursor.h"
+#include "app/core/ranking.h"
 #include "app/core/surface_tables.h"
 #include "app/scenes/scene_common.h"
 #include "app/scenes/title_scene.h"
@@ -25,6 +26,9 @@ constexpr int kListRows = 10;
 constexpr int kRowsY = 160;
 constexpr int kRowHeight = 32;
 constexpr int kCursorX = 32;
+// The ranking window of the stage under the cursor.
+constexpr int kRankingX = 292;
+constexpr int kRankingY = 108;
 
 }  // namespace
 
@@ -71,6 +75,8 @@ void cStageSelectScene::FadeOut() {
 
 void cStageSelectScene::SelectStage(int nStage) {
   g_PlayData.SetStagePath(ChallengeStagePath(nStage).c_str());
+  if (g_SceneManager.m_bRanking)
+    LoadRanking(g_RankTable, g_SceneManager.m_nGameKind, g_PlayData.m_strStageKey);
 }
 
 void cStageSelectScene::List() {
@@ -169,4 +175,6 @@ void cStageSelectScene::DrawList() {
     if (g_System.m_bSelectShowsScores)
       heading.Printf(m_lpList, 32 * g + 192, y, "%d", result.m_nBest);
   }
+  if (g_System.m_RankGenres.At(PLAYMODE_CHALLENGE).m_bEnabled && data.m_bShowRanking)
+    g_RankTable.Draw(m_lpList, kRankingX, kRankingY, data.m_nRankingGenre, -1);
 }

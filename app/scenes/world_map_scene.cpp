@@ -10,6 +10,7 @@
 #include "app/core/colour_animation.h"
 #include "app/core/game_requests.h"
 #include "app/core/menu_text.h"
+#include "app/core/ranking.h"
 #include "app/core/surface_tables.h"
 #include "app/scenes/scene_common.h"
 #include "platform/draw/font/font.h"
@@ -30,6 +31,12 @@ constexpr int kConfirmY = 260;
 constexpr int kScreenColumns = 20;
 constexpr int kScreenRows = 15;
 constexpr int kCell = 32;
+
+// The ranking window of the stage under the hero.
+constexpr int kRankingX = 367;
+constexpr int kRankingY = 64;
+constexpr int kRankingWidth = 272;
+constexpr int kRankingHeight = 352;
 
 // The confirmation's two System texts: take the stage, or not.
 constexpr int kConfirmText = 10;
@@ -70,6 +77,8 @@ void cWorldMapScene::Init() {
   ChooseEventAtHero();
   m_Saved = Hero();
   ReleaseSceneWork();
+  m_lpRanking = CreateSceneWork(kRankingWidth, kRankingHeight, 1);
+  DrawRanking();
   if (IsStageEntry()) Arrive();
   if (g_PlayData.m_bAutoSave && g_SceneManager.m_nPrevScene == SCENE_PLAY)
     g_PlayData.SaveSlot(g_PlayData.m_nSlot);
@@ -78,6 +87,7 @@ void cWorldMapScene::Init() {
 }
 
 void cWorldMapScene::FadeIn() {
+  if (IsPaletteDisplay()) DrawRanking();
   DrawFrame(g_PlayData.m_bLeftStage == 0);
   if (!SceneFadeIn()) return;
   if (IsStageEntry()) {
@@ -195,7 +205,10 @@ void cWorldMapScene::Step(uint16_t wDir) {
 void cWorldMapScene::Arrive() {
   g_PlayData.SetStagePath(m_lpEntry->m_strStageFile.c_str());
   m_nBestScore = g_PlayData.GetBestScore(g_PlayData.m_strStageKey);
-  if (g_SceneManager.m_bRanking) g_PlayData.StepRankingGenre(g_SceneManager.m_nGameKind, 0);
+  if (!g_SceneManager.m_bRanking) return;
+  LoadRanking(g_RankTable, g_SceneManager.m_nGameKind, g_PlayData.m_strStageKey);
+  g_PlayData.StepRankingGenre(g_SceneManager.m_nGameKind, 0);
+  DrawRanking();
 }
 
 void cWorldMapScene::Walk() {
@@ -242,11 +255,13 @@ void cWorldMapScene::RankingButtons(uint16_t wButtons) {
     } else {
       g_PlayData.m_bShowRanking = 0;
     }
-  } else if (wButtons & kButton4) {
-    if (bEnabled && g_System.CountRankingGenres(g_SceneManager.m_nGameKind) >= 2) {
+    DrawRanking();
+  } else if ((wButtons & kButton4) && bEnabled) {
+    if (g_System.CountRankingGenres(g_SceneManager.m_nGameKind) >= 2) {
       PlaySE(6);
       g_PlayData.StepRankingGenre(g_SceneManager.m_nGameKind, 1);
     }
+    DrawRanking();
   }
 }
 
@@ -320,6 +335,10 @@ void cWorldMapScene::StartStage() {
 
 // ---- Drawing ----------------------------------------------------------------------
 
+void cWorldMapScene::DrawRanking() {
+  if (m_lpRanking != nullptr) g_RankTable.Draw(m_lpRanking, 0, 0, g_PlayData.m_nRankingGenre, -1);
+}
+
 void cWorldMapScene::DrawMap() {
   DDSURFACEDATA* lpMap = SceneSurface(SURFACE_MAPWORK);
   const cEdWorldMap& map = g_WorldMap;
@@ -380,6 +399,13 @@ void cWorldMapScene::DrawFrame(bool bTexts) {
       font.Printf(BackBuffer(), x + 16, 19, "%d", nLives);
   }
   if (!bTexts || !IsStageEntry()) return;
+
+  if (g_System.m_RankGenres.At(PLAYMODE_STORY).m_bEnabled && g_PlayData.m_bShowRanking &&
+      m_lpRanking != nullptr) {
+    if (TakeLostFlag(m_lpRanking)) DrawRanking();
+    DDBlt(BackBuffer(), kRankingX, kRankingY, kRankingWidth, kRankingHeight, m_lpRanking, 0, 0,
+          DDBLT_OPAQUE);
+  }
 
   const bool bScore = g_System.m_bMapShowsScore && m_nBestScore > 0;
   const int y = bScore ? 184 : 204;

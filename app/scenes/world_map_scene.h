@@ -11,6 +11,7 @@
 
 class cEdWorldEvent;
 class cEdWorldEntry;
+struct DDSURFACEDATA;
 
 // Where the hero is drawn: screen cell (9, 7).
 inline constexpr int kHeroScreenX = 288;
@@ -44,6 +45,7 @@ class cWorldMapScene : public cScene {
   MENUCURSOR m_Arrival;  // where arrival at a stage was last processed
   int m_nBestScore = 0;  // of the stage under the hero
   bool m_bStageLoaded = false;
+  DDSURFACEDATA* m_lpRanking = nullptr;  // the ranking of the stage under the hero
 
   // The scroll of the last map drawing and the hero's animation count, kept
   // between visits.
@@ -62,6 +64,7 @@ class cWorldMapScene : public cScene {
   // Buttons 3 and 4: the ranking window and its genre.
   void RankingButtons(uint16_t wButtons);
   void StartStage();
+  void DrawRanking();
   void DrawMap();
   void DrawFrame(bool bTexts);
 };

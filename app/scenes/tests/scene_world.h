@@ -74,7 +74,7 @@ class cSceneWorld {
   // Writes a stage file with a hero and a name.
   void WriteStage(const std::string& strPath, const std::string& strName) const;
 
-  // Plays of sound n since the last call of Sounds (n 0..23).
+  // Plays of sound n so far (n 0..23).
   int Plays(int n) { return m_Sounds.Plays(n); }
   cTestGameFolder& Folder() { return m_Shell.m_folder; }
   std::string ReportLog() const { return m_Shell.m_folder.ReportLogText(); }

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/base/file_system.h"
 #include "app/base/sjis.h"
 #include "app/core/menu_cursor.h"
+#include "app/core/ranking.h"
 #include "app/scenes/tests/scene_world.h"
 #include "platform/input/virtual_keys.h"
 #include "records/system.h"
@@ -99,6 +101,32 @@ TEST_F(StageSelectScene, ChoosingAStageStartsItAndTheRowIsKept) {
 
   world.Tap(scenekey::kCancel);
   ASSERT_TRUE(world.Enter(SCENE_TITLE));
+}
+
+TEST_F(StageSelectScene, Button3ShowsTheRankingOfTheStageUnderTheCursor) {
+  MakeDirectory("user_data\\challenge");
+  cRankTable table;
+  table.m_Lists.At(0).Insert("abc", 999);
+  ASSERT_EQ(SaveRanking(table, GAMEKIND_CHALLENGE, "data\\stg4\\c02."), 1);
+  g_SceneManager.m_bRanking = 1;
+  g_PlayData.m_bShowRanking = 0;
+  g_SceneManager.m_nScene = SCENE_STAGESELECT;
+  ASSERT_TRUE(world.Enter(SCENE_STAGESELECT));
+  EXPECT_EQ(g_RankTable.m_Lists.At(0).m_Entries.At(0).m_bUsed, 0);  // stage 1 has none
+  // The window's frame at (292, 108), between the rows' signs and scores.
+  auto shown = [&] {
+    world.Frame();
+    return world.IndexAt(292, 300) == 240;
+  };
+  world.Tap(vkey::kDown);
+  EXPECT_EQ(g_RankTable.m_Lists.At(0).m_Entries.At(0).m_nScore, 999);
+  EXPECT_FALSE(shown());
+  EXPECT_EQ(world.IndexAt(292, 300), kColourWindow);
+  world.Tap(scenekey::kButton3);
+  EXPECT_EQ(world.Plays(6), 1);
+  EXPECT_TRUE(shown());
+  world.Tap(scenekey::kButton3);
+  EXPECT_FALSE(shown());
 }
 
 }  // namespace

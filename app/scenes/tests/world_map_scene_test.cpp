@@ -8,6 +8,7 @@
 
 #include "app/base/close_request.h"
 #include "app/core/game_start.h"
+#include "app/core/ranking.h"
 #include "app/scenes/stage_stand_in_scene.h"
 #include "app/scenes/tests/scene_world.h"
 #include "platform/input/virtual_keys.h"
@@ -254,6 +255,44 @@ TEST_F(WorldMapScene, LivesBoxAndAutoSaveAfterAStage) {
   world.Frame();
   EXPECT_NE(world.Folder().ReadFile("user_data\\story\\Story05.dat"), "<missing>");
   EXPECT_EQ(g_SaveSlots.At(4).m_bUsed, 1);
+}
+
+TEST_F(WorldMapScene, Button3ShowsTheRankingOfTheStageUnderTheHero) {
+  cRankTable table;
+  table.m_Lists.At(0).Insert("abc", 1234);
+  ASSERT_EQ(SaveRanking(table, GAMEKIND_STORY, "data\\stg4\\s1."), 1);
+  g_SceneManager.m_bRanking = 1;
+  g_PlayData.m_bShowRanking = 0;
+  AddStage(11, 8, 3, "data\\stg4\\s1.stg4", 1);
+  AddStage(12, 8, 4, "data\\stg4\\s2.stg4", 1);
+  EnterAt(10, 8);
+  // The window's frame at (367, 64) and a point inside it, away from its rows.
+  auto shown = [&] {
+    world.Frame();
+    return world.IndexAt(367, 64 + 200) == 240 &&
+           world.IndexAt(367 + 250, 64 + 200) == kColourWindow;
+  };
+
+  world.Tap(vkey::kRight);  // arriving loads the stage's ranking
+  EXPECT_EQ(g_RankTable.m_Lists.At(0).m_Entries.At(0).m_nScore, 1234);
+  EXPECT_FALSE(shown());
+  world.Tap(scenekey::kButton3);
+  EXPECT_EQ(world.Plays(6), 1);
+  EXPECT_EQ(g_PlayData.m_bShowRanking, 1);
+  EXPECT_TRUE(shown());
+  world.Tap(vkey::kRight);  // a stage without a ranking file: an empty table
+  EXPECT_EQ(g_RankTable.m_Lists.At(0).m_Entries.At(0).m_bUsed, 0);
+  EXPECT_TRUE(shown());
+  world.Tap(vkey::kRight);  // off the stages: no window
+  EXPECT_FALSE(shown());
+  world.Tap(vkey::kLeft);
+
+  // Without the story's ranking, button 3 turns the window off silently.
+  g_System.m_RankGenres.At(GAMEKIND_STORY).m_bEnabled = 0;
+  world.Tap(scenekey::kButton3);
+  EXPECT_EQ(world.Plays(6), 1);  // still the one play above
+  EXPECT_EQ(g_PlayData.m_bShowRanking, 0);
+  EXPECT_FALSE(shown());
 }
 
 }  // namespace
