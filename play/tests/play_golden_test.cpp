@@ -1,0 +1,83 @@
+// The golden run: a scripted few hundred frames on a small stage, each
+// frame's digest compared with the checked-in text. The files are made once,
+// checked by hand against the arithmetic of the motion and regenerated only
+// by running the test with PLAYER_UPDATE_GOLDEN=1.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "play/play_digest.h"
+#include "play/tests/play_run.h"
+
+#ifndef PLAYER_GOLDEN_DIR
+#error PLAYER_GOLDEN_DIR names the folder of the golden files
+#endif
+
+namespace {
+
+std::vector<std::string> ReadLines(const std::string& strPath) {
+  std::vector<std::string> lines;
+  std::ifstream file(strPath);
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  return lines;
+}
+
+void CheckGolden(int nLevel, const char* pszFile) {
+  cPlayWorld world({.rows = kGoldenStage, .nLevel = nLevel});
+  ASSERT_TRUE(world.m_bStarted);
+  world.Start();
+  const std::vector<std::string> digests = RunScript(world);
+  ASSERT_FALSE(digests.empty());
+  const std::string strPath = std::string(PLAYER_GOLDEN_DIR) + "/" + pszFile;
+  if (const char* p = std::getenv("PLAYER_UPDATE_GOLDEN"); p != nullptr && *p == '1') {
+    std::ofstream file(strPath, std::ios::trunc);
+    for (const std::string& line : digests) file << line << '\n';
+    GTEST_SKIP() << "wrote " << strPath;
+  }
+  const std::vector<std::string> golden = ReadLines(strPath);
+  ASSERT_EQ(golden.size(), digests.size()) << strPath;
+  for (size_t i = 0; i < digests.size(); ++i)
+    ASSERT_EQ(golden[i], digests[i])
+        << "frame " << i << ", first difference " << FirstDigestDifference(golden[i], digests[i]);
+}
+
+// A field of a digest line, as a double ("vx" of "... vx=0x1.8p+1 ...").
+double Field(const std::string& strLine, const std::string& strName) {
+  const size_t n = strLine.find(" " + strName + "=");
+  if (n == std::string::npos) return std::nan("");
+  return std::strtod(strLine.c_str() + n + strName.size() + 2, nullptr);
+}
+
+// The checked-in files agree with the motion worked out by hand: walking
+// 3 pixels a frame, gravity 0.4 pixels a frame squared, and the jump of
+// frame 41 (button 1 held: 7 half blocks, 112 pixels) whose start velocity
+// is the negative root of v^2 + g v - 2 g h = 0 scaled for the hero by
+// 0.99 - 0.025 G, followed by the rest of the frame's gravity steps.
+// Velocities are pixels per sub-step: a frame of N sub-steps adds G / N.
+TEST(PlayGolden, FilesAgreeWithTheMotionArithmetic) {
+  for (const int n : {1, 10}) {
+    SCOPED_TRACE(n);
+    const std::vector<std::string> golden =
+        ReadLines(std::string(PLAYER_GOLDEN_DIR) + (n == 1 ? "/play_n1.txt" : "/play_n10.txt"));
+    ASSERT_GT(golden.size(), 60u);
+    const double G = 0.4, g = G / (n * n), h = 7 * 16;
+    EXPECT_EQ(Field(golden[1], "vx") * n, 3.0);
+    EXPECT_NEAR(Field(golden[2], "x") - Field(golden[1], "x"), 3.0, 1e-9);
+    const double v0 = (-g - std::sqrt(g * (g + 8 * h))) * 0.5 * (0.99 - 0.025 * G);
+    EXPECT_EQ(Field(golden[40], "vy"), v0 + n * g);  // frame 41, bit for bit
+    for (size_t i = 41; i < 50; ++i)
+      EXPECT_NEAR(Field(golden[i], "vy") - Field(golden[i - 1], "vy"), G / n, 1e-12);
+  }
+}
+
+// Level 11: one sub-step per frame with the speed cap of 60 pixels per frame
+// (level 1 would cap a jump at 6 pixels per frame).
+TEST(PlayGolden, OneSubStep) { CheckGolden(11, "play_n1.txt"); }
+
+TEST(PlayGolden, TenSubSteps) { CheckGolden(10, "play_n10.txt"); }
+
+}  // namespace

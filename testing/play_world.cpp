@@ -1,0 +1,242 @@
+#include "testing/play_world.h"
+
+#include "app/base/message_box.h"
+#include "app/base/random.h"
+#include "app/core/attempt_seed.h"
+#include "app/core/colour_animation.h"
+#include "app/core/menu_cursor.h"
+#include "app/core/scene.h"
+#include "app/core/shell_state.h"
+#include "app/core/surface_tables.h"
+#include "flow/command_table.h"
+#include "flow/flow.h"
+#include "flow/move_settings.h"
+#include "platform/draw/dd_device.h"
+#include "platform/draw/dd_fade.h"
+#include "platform/draw/surface/dd_image.h"
+#include "platform/draw/tests/bmp_builder.h"
+#include "platform/input/input_state.h"
+#include "records/database.h"
+#include "records/record_file.h"
+#include "records/system.h"
+#include "stagedata/progress/play_data.h"
+#include "stagedata/progress/replay.h"
+#include "stagedata/stage_globals.h"
+
+namespace {
+
+// Key-condition lists: 0..9 directions, 10 + n button n.
+constexpr int kListLeft = 1, kListRight = 2, kListUpLeft = 5, kListDownLeft = 6;
+constexpr int kListUpRight = 7, kListDownRight = 8, kListButton1 = 11;
+
+PALENTRY TestColour(int i) {
+  return PALENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 128, 0};
+}
+
+std::string Picture(int nWidth, int nHeight, uint32_t (*pixel)(int, int)) {
+  BmpDesc desc;
+  desc.nWidth = nWidth;
+  desc.nHeight = nHeight;
+  for (int i = 0; i < 256; ++i) {
+    const PALENTRY e = TestColour(i);
+    desc.colours.push_back(uint32_t{e.peRed} << 16 | uint32_t{e.peGreen} << 8 | e.peBlue);
+  }
+  desc.pixel = pixel;
+  return MakeBmp(desc);
+}
+
+void ResetWorld() {
+  ResetRecordGlobals();
+  ResetSystemRecord();
+  ResetDatabaseGlobals();
+  ResetStageGlobals();
+  ResetInputGlobals();
+  ResetShellState();
+  ResetMenuCursor();
+  ResetColourAnimation();
+  InitSurfaceInfoTable();
+  g_PlayData.Reset();
+  g_PlayDataStart = g_PlayData;
+  g_PlayDataPrev = g_PlayData;
+  g_Replay.Clear();
+  g_ReplayPrev.Clear();
+  g_SceneManager.Reset();
+  g_lpPlayScene = nullptr;
+}
+
+cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode) {
+  cKeyCondition k;
+  for (int i : lists) k.m_KeyStates[static_cast<size_t>(i)] = 1;
+  k.m_bAnyLength = 1;
+  k.m_cMode = nMode;
+  return k;
+}
+
+cFlowCommand Command(int nType, int16_t nUseTime) {
+  cFlowCommand c;
+  c.m_cSet = COMMANDSET_CHARA;
+  c.m_cType = static_cast<int8_t>(nType);
+  c.NormalizeParams();
+  c.m_sUseTime = nUseTime;
+  return c;
+}
+
+cFlowCommand Walk(int nDirection) {
+  cFlowCommand c = Command(CMD_MOVE_STRAIGHT, 1);
+  CreateMove(c.m_pMove);
+  c.m_pMove->m_nSpecMode = 0;
+  c.m_pMove->m_nDirection = static_cast<uint8_t>(nDirection);
+  c.m_pMove->m_nSpeed = 30;  // 3 pixels a frame
+  c.m_pMove->m_nTiming = 0;
+  c.m_pMove->m_bFollowTurn = 0;
+  return c;
+}
+
+cFlow Flow(std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands, uint8_t bLevel) {
+  cFlow flow;
+  flow.m_cTrigger = 0;
+  flow.m_bKeyLevel = bLevel;
+  for (auto& k : keys) flow.m_KeyConditions.push_back(std::move(k));
+  for (auto& c : commands) flow.m_Commands.push_back(std::move(c));
+  return flow;
+}
+
+}  // namespace
+
+void cPlayWorld::AddHeroFlows(cEdChara& hero) {
+  hero.m_vFlow.push_back(Flow({Keys({kListLeft, kListUpLeft, kListDownLeft}, 1)}, {Walk(2)}, 1));
+  hero.m_vFlow.push_back(Flow({Keys({kListRight, kListUpRight, kListDownRight}, 1)}, {Walk(3)}, 1));
+  cFlowCommand jump = Command(CMD_JUMP, 0);
+  jump.m_Params[0] = 1;  // the height follows the key
+  jump.m_Params[2] = 7;  // up to 7 half blocks
+  hero.m_vFlow.push_back(Flow({Keys({kListButton1}, 0)}, {jump}, 0));
+}
+
+void cPlayWorld::BuildStage(const std::vector<std::string>& rows, int nLevel) {
+  cEdStage& stage = g_Stage;
+  stage.SetDefaults();
+  stage.m_nHeight = static_cast<int>(rows.size());
+  stage.m_nWidth = rows.empty() ? 0 : static_cast<int>(rows[0].size());
+  stage.m_nCollisionLevel = nLevel;
+  // The far ends of the world: the map and its border.
+  stage.m_nScrollMarginX = (stage.m_nWidth + 2 * kMapBorderCells) * 32 - 640;
+  stage.m_nScrollMarginY = (stage.m_nHeight + 2 * kMapBorderCells) * 32 - 640;
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 100;
+  stage.m_bShowStart = 0;
+  stage.m_bShowStatus = 0;
+  stage.m_nBgm = 0;
+  stage.m_vBgLayer.clear();
+  for (int y = 0; y < stage.m_nHeight; ++y) {
+    for (int x = 0; x < stage.m_nWidth; ++x) {
+      const char ch = rows[static_cast<size_t>(y)][static_cast<size_t>(x)];
+      if (ch == '#' || ch == 'X') {
+        cEdBlock& b = stage.m_vPlacedBlock.emplace_back();
+        b.m_nGraphic = ch == '#' ? 1 : 2;
+        b.m_nHitKind = ch == '#' ? BLOCKHIT_SOLID : BLOCKHIT_FATAL;
+        b.m_nTileX = static_cast<int16_t>(x);
+        b.m_nTileY = static_cast<int16_t>(y);
+      } else if (ch == 'H') {
+        cEdChara& hero = stage.m_vPlacedChara.emplace_back();
+        hero.m_nKind = CHARAKIND_PLAYER;
+        hero.m_nFaction = 0;
+        hero.m_nGraphic = 1;
+        hero.m_nDir = 1;
+        hero.m_nTileX = static_cast<int16_t>(x);
+        hero.m_nTileY = static_cast<int16_t>(y);
+        AddHeroFlows(hero);
+      }
+    }
+  }
+  g_StageStart.CopySettingsFrom(stage);
+}
+
+cPlayWorld::cPlayWorld(const PLAYWORLDOPTIONS& options) {
+  ResetWorld();
+  SetMessageBoxProvider([](const std::string&, const std::string&, MsgBoxType) {
+    return static_cast<int>(kMsgBoxOk);
+  });
+  DDResetForTests();
+  DDResetFadeAngles();
+  SetPresenter(&m_Presenter);
+  SetFramePacer([](int, int, uint32_t) { return true; });
+  for (int i = 0; i < 256; ++i) g_Palette[i] = g_PaletteBase[i] = g_PaletteShown[i] = TestColour(i);
+  WriteBitmaps();
+  m_bStarted = DDInit(options.bGpu ? 1 : 0, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, g_SurfaceTable,
+                      g_SurfaceInfoTable, kSurfaceCount);
+  if (options.bGpu) LinkSurfaceVariants();
+  const PALENTRY key = TestColour(0);
+  DDSetTransmit(key.peRed, key.peGreen, key.peBlue);
+  g_SceneManager.m_nFrameRate = 60;
+  g_SceneManager.m_nFadeStep = 10;
+  g_System.m_bReplay = 1;
+  const uint32_t nSeed = options.nSeed;
+  SetAttemptSeedSource([nSeed] { return nSeed; });
+  BuildStage(options.rows, options.nLevel);
+  g_PlayData.m_nStartLives = 3;
+  g_PlayData.m_nLives = 3;
+}
+
+cPlayWorld::~cPlayWorld() {
+  m_lpScene.reset();
+  g_lpPlayScene = nullptr;
+  DDRelease();
+  DDResetForTests();
+  DDResetFadeAngles();
+  SetAttemptSeedSource(nullptr);
+  SetPresenter(nullptr);
+  SetFramePacer(nullptr);
+  SetMessageBoxProvider(nullptr);
+  ResetWorld();
+}
+
+void cPlayWorld::WriteBitmaps() {
+  // Each sheet in a colour of its own; blocks 1 and 2 in two colours.
+  auto sheet = [](int nColour) {
+    static int s_nColour;
+    s_nColour = nColour;
+    return Picture(256, 256, [](int, int) { return static_cast<uint32_t>(s_nColour); });
+  };
+  m_Folder.WriteFile("bmp\\Block.bmp", Picture(64, 480, [](int, int y) -> uint32_t {
+                       return y < 32 ? 0u : (y < 64 ? 20u : 21u);
+                     }));
+  for (int k = 1; k <= 8; ++k)
+    m_Folder.WriteFile("bmp\\Character" + std::to_string(k) + ".bmp", sheet(30 + k));
+  m_Folder.WriteFile("bmp\\Shot.bmp", sheet(40));
+  m_Folder.WriteFile("bmp\\Item.bmp", sheet(41));
+  m_Folder.WriteFile("bmp\\Item_Mini.bmp", sheet(42));
+  m_Folder.WriteFile("bmp\\Mark.bmp", sheet(43));
+  m_Folder.WriteFile("bmp\\Window.bmp", sheet(45));
+  m_Folder.WriteFile("bmp\\StatusWindow.bmp", sheet(46));
+  m_Folder.WriteFile("bmp\\Title.bmp", sheet(47));
+  m_Folder.WriteFile("bmp\\Accessory.bmp", sheet(49));
+  m_Folder.WriteFile("bmp\\Symbol.bmp", sheet(50));
+  m_Folder.WriteFile("bmp\\Word.bmp", sheet(51));
+}
+
+void cPlayWorld::Start(bool bReplay) {
+  g_SceneManager.m_nTitleChoice = bReplay ? 4 : 3;
+  g_SceneManager.m_nGameKind = bReplay ? GAMEKIND_REPLAY : GAMEKIND_FREE;
+  g_SceneManager.m_nScene = SCENE_PLAY;
+  g_SceneManager.m_nPrevScene = SCENE_TITLE;
+  m_lpScene.reset();
+  g_lpPlayScene = nullptr;
+  m_lpScene = std::make_unique<cPlayScene>();
+  g_lpPlayScene = m_lpScene.get();
+}
+
+void cPlayWorld::Frame(uint16_t wDir, uint16_t wButtons) {
+  cInputState& input = g_InputStates.At(0);
+  input.m_wDir = wDir;
+  input.m_wButtons = wButtons;
+  input.m_nKeypad = cInputState::GetKeypadDirection(wDir);
+  m_lpScene->Run();
+}
+
+bool cPlayWorld::RunUntilPlay() {
+  for (int i = 0; i < 200; ++i) {
+    if (m_lpScene->m_nState == 2) return true;
+    Frame(0, 0);
+  }
+  return false;
+}

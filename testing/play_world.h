@@ -1,0 +1,65 @@
+#pragma once
+// A whole play scene for tests and benchmarks: the drawing library started
+// headless (frames are drawn into memory), the pictures of the play scene
+// written into a throw-away game folder, a stage built in code from rows of
+// text, and player 1's input words set frame by frame. Every global it
+// touches is put back when it goes.
+//
+// Stage rows: '#' a solid block, 'X' a block that is fatal to the hero,
+// 'H' the hero (with flows: the arrows walk while held, button 1 jumps,
+// higher while held), '.' nothing.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/draw/present/presenter.h"
+#include "play/play_scene.h"
+#include "testing/game_folder.h"
+
+struct PLAYWORLDOPTIONS {
+  std::vector<std::string> rows;
+  int nLevel = 1;     // collision level
+  bool bGpu = false;  // the textured back end instead of the surface one
+  uint32_t nSeed = 12345;
+};
+
+// Player 1's input words.
+inline constexpr uint16_t kKeyLeft = 1;
+inline constexpr uint16_t kKeyRight = 2;
+inline constexpr uint16_t kKeyUp = 4;
+inline constexpr uint16_t kKeyDown = 8;
+inline constexpr uint16_t kButtonJump = 1;
+
+class cPlayWorld {
+ public:
+  explicit cPlayWorld(const PLAYWORLDOPTIONS& options);
+  ~cPlayWorld();
+  cPlayWorld(const cPlayWorld&) = delete;
+  cPlayWorld& operator=(const cPlayWorld&) = delete;
+
+  // Makes the play scene current (a free play of the stage; in replay
+  // playback when bReplay).
+  void Start(bool bReplay = false);
+  // One frame of the scene with the given input words (ignored in playback).
+  void Frame(uint16_t wDir, uint16_t wButtons);
+  // Frames until the scene is in state 2 (play); false after 200.
+  bool RunUntilPlay();
+
+  cPlayScene& Scene() { return *m_lpScene; }
+  cTestGameFolder& Folder() { return m_Folder; }
+  bool m_bStarted = false;
+
+  // The hero's flows as the world gives them (also for other tests' heroes).
+  static void AddHeroFlows(cEdChara& hero);
+  // g_Stage (and g_StageStart) built from rows.
+  static void BuildStage(const std::vector<std::string>& rows, int nLevel);
+
+ private:
+  void WriteBitmaps();
+
+  cTestGameFolder m_Folder;
+  cNullPresenter m_Presenter;
+  std::unique_ptr<cPlayScene> m_lpScene;
+};
