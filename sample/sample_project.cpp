@@ -430,6 +430,9 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
   stage.m_nScrollLimitR = nWidth - 1;
   stage.m_nScrollLimitT = 0;
   stage.m_nScrollLimitB = nHeight - 1;
+  // The far ends of the world: the map and its border of 10 cells.
+  stage.m_nScrollMarginX = (nWidth + 20) * 32 - 640;
+  stage.m_nScrollMarginY = (nHeight + 20) * 32 - 640;
   stage.m_bTimeLimit = 1;
   stage.m_nTimeLimit = 300;
   stage.m_nBgm = BGM_STAGE;
