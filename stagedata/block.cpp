@@ -1,7 +1,7 @@
 #include "stagedata/block.h"
 
 #include <algorithm>
-#include <utility>
+#include <type_traits>
 
 #include "stagedata/item.h"
 #include "stagedata/link_apply.h"
@@ -49,50 +49,9 @@ const BlockGroupCopier kBlockGroupCopiers[kBlockLinkGroups] = {
 // registers its fields only when it is first read, written or cleared.
 cEdBlock::cEdBlock() : m_vLinkFlags(kBlockLinkGroups, 0) {}
 
-template <class Source>
-void cEdBlock::AssignMembers(Source&& other) {
-  m_nTileX = std::forward<Source>(other).m_nTileX;
-  m_nTileY = std::forward<Source>(other).m_nTileY;
-  m_nLinkSrc = std::forward<Source>(other).m_nLinkSrc;
-  m_nLinkNo = std::forward<Source>(other).m_nLinkNo;
-  m_vLinkFlags = std::forward<Source>(other).m_vLinkFlags;
-  m_strName = std::forward<Source>(other).m_strName;
-  m_vCondition = std::forward<Source>(other).m_vCondition;
-  m_nCondMode = std::forward<Source>(other).m_nCondMode;
-  m_bCondOnce = std::forward<Source>(other).m_bCondOnce;
-  m_nGraphic = std::forward<Source>(other).m_nGraphic;
-  m_nGraphicKind = std::forward<Source>(other).m_nGraphicKind;
-  m_nGraphicRow = std::forward<Source>(other).m_nGraphicRow;
-  m_nLayer = std::forward<Source>(other).m_nLayer;
-  m_bTransparent = std::forward<Source>(other).m_bTransparent;
-  m_bMark = std::forward<Source>(other).m_bMark;
-  m_nMark = std::forward<Source>(other).m_nMark;
-  m_nHitKind = std::forward<Source>(other).m_nHitKind;
-  m_nPassFaction = std::forward<Source>(other).m_nPassFaction;
-  m_nEffect = std::forward<Source>(other).m_nEffect;
-  m_nEffectValue = std::forward<Source>(other).m_nEffectValue;
-  m_nItemSource = std::forward<Source>(other).m_nItemSource;
-  m_nItemIndex = std::forward<Source>(other).m_nItemIndex;
-  m_bProtected = std::forward<Source>(other).m_bProtected;
-}
-
-// The descriptor lists are bookkeeping, not value: a copy starts without
-// them and registers when it is first read, written or cleared.
-cEdBlock::cEdBlock(const cEdBlock& other) : cRecord(other) { AssignMembers(other); }
-
-cEdBlock::cEdBlock(cEdBlock&& other) noexcept : cRecord(std::move(other)) {
-  AssignMembers(std::move(other));
-}
-
-cEdBlock& cEdBlock::operator=(const cEdBlock& other) {
-  if (this != &other) AssignMembers(other);
-  return *this;
-}
-
-cEdBlock& cEdBlock::operator=(cEdBlock&& other) noexcept {
-  if (this != &other) AssignMembers(std::move(other));
-  return *this;
-}
+// Lists of definitions grow by moving them.
+static_assert(std::is_nothrow_move_constructible_v<cEdBlock> &&
+              std::is_nothrow_move_assignable_v<cEdBlock>);
 
 void cEdBlock::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();

@@ -35,10 +35,11 @@ class cEdBlock : public cRecord {
  public:
   PLAYER_ELEMENT_SIZE(cEdBlock, 124);
   cEdBlock();
-  cEdBlock(const cEdBlock& other);
-  cEdBlock(cEdBlock&& other) noexcept;
-  cEdBlock& operator=(const cEdBlock& other);
-  cEdBlock& operator=(cEdBlock&& other) noexcept;
+  // Copies and moves take every member but the registration (see cRecord).
+  cEdBlock(const cEdBlock&) = default;
+  cEdBlock(cEdBlock&&) = default;
+  cEdBlock& operator=(const cEdBlock&) = default;
+  cEdBlock& operator=(cEdBlock&&) = default;
   ~cEdBlock() override = default;
 
   void RegisterFields(int nVersion) override;
@@ -82,11 +83,6 @@ class cEdBlock : public cRecord {
   int8_t m_nItemSource = 0;                   // 16: LINKSRC_*
   int16_t m_nItemIndex = 0;                   // 17
   int8_t m_bProtected = 0;                    // 18
-
- private:
-  // Copies or moves every member but the descriptor lists.
-  template <class Source>
-  void AssignMembers(Source&& other);
 };
 
 // One cell of the running map: a block and its condition latch.

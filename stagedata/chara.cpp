@@ -1,7 +1,7 @@
 #include "stagedata/chara.h"
 
 #include <algorithm>
-#include <utility>
+#include <type_traits>
 
 #include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
@@ -108,85 +108,9 @@ const std::string g_ActModeNames[] = {"範囲かグループが真なら成立",
 // The member initialisers are the defaults of SetDefaults.
 cEdChara::cEdChara() : m_vLinkFlags(kCharaLinkGroups, 0) {}
 
-template <class Source>
-void cEdChara::AssignMembers(Source&& o) {
-  m_nTileX = std::forward<Source>(o).m_nTileX;
-  m_nTileY = std::forward<Source>(o).m_nTileY;
-  m_nPlaceData = std::forward<Source>(o).m_nPlaceData;
-  m_vLinkFlags = std::forward<Source>(o).m_vLinkFlags;
-  m_vCondition = std::forward<Source>(o).m_vCondition;
-  m_vFlow = std::forward<Source>(o).m_vFlow;
-  m_nLinkSrc = std::forward<Source>(o).m_nLinkSrc;
-  m_nLinkNo = std::forward<Source>(o).m_nLinkNo;
-  m_strName = std::forward<Source>(o).m_strName;
-  m_nCondMode = std::forward<Source>(o).m_nCondMode;
-  m_bCondOnce = std::forward<Source>(o).m_bCondOnce;
-  m_nDir = std::forward<Source>(o).m_nDir;
-  m_nCopies = std::forward<Source>(o).m_nCopies;
-  m_nOffsetX = std::forward<Source>(o).m_nOffsetX;
-  m_nOffsetStepX = std::forward<Source>(o).m_nOffsetStepX;
-  m_nOffsetY = std::forward<Source>(o).m_nOffsetY;
-  m_nOffsetStepY = std::forward<Source>(o).m_nOffsetStepY;
-  m_bMirrorX = std::forward<Source>(o).m_bMirrorX;
-  m_bMirrorY = std::forward<Source>(o).m_bMirrorY;
-  m_nGraphic = std::forward<Source>(o).m_nGraphic;
-  m_nGraphicKind = std::forward<Source>(o).m_nGraphicKind;
-  m_nGraphicRow = std::forward<Source>(o).m_nGraphicRow;
-  m_nAnimeSet = std::forward<Source>(o).m_nAnimeSet;
-  m_nZ = std::forward<Source>(o).m_nZ;
-  m_bTransparent = std::forward<Source>(o).m_bTransparent;
-  m_nCharaEffect = std::forward<Source>(o).m_nCharaEffect;
-  m_nCharaEffectMode = std::forward<Source>(o).m_nCharaEffectMode;
-  m_bCharaEffectLoop = std::forward<Source>(o).m_bCharaEffectLoop;
-  m_nDeathEffect = std::forward<Source>(o).m_nDeathEffect;
-  m_nDeathEffectMode = std::forward<Source>(o).m_nDeathEffectMode;
-  m_bMark = std::forward<Source>(o).m_bMark;
-  m_nMark = std::forward<Source>(o).m_nMark;
-  m_nKind = std::forward<Source>(o).m_nKind;
-  m_nPlayerNo = std::forward<Source>(o).m_nPlayerNo;
-  m_nFaction = std::forward<Source>(o).m_nFaction;
-  m_nCid = std::forward<Source>(o).m_nCid;
-  m_nFly = std::forward<Source>(o).m_nFly;
-  m_bFixDir = std::forward<Source>(o).m_bFixDir;
-  m_nInvincible = std::forward<Source>(o).m_nInvincible;
-  m_nInvincibleColour = std::forward<Source>(o).m_nInvincibleColour;
-  m_bBlockChara = std::forward<Source>(o).m_bBlockChara;
-  m_nGiant = std::forward<Source>(o).m_nGiant;
-  m_bScrollSync = std::forward<Source>(o).m_bScrollSync;
-  m_nSightShape = std::forward<Source>(o).m_nSightShape;
-  m_nSight = std::forward<Source>(o).m_nSight;
-  m_nMaxHp = std::forward<Source>(o).m_nMaxHp;
-  m_nMaxSp = std::forward<Source>(o).m_nMaxSp;
-  m_nStop = std::forward<Source>(o).m_nStop;
-  m_nBodyBox = std::forward<Source>(o).m_nBodyBox;
-  m_nPower = std::forward<Source>(o).m_nPower;
-  m_nImpact = std::forward<Source>(o).m_nImpact;
-  m_nHitEffect = std::forward<Source>(o).m_nHitEffect;
-  m_nDefence = std::forward<Source>(o).m_nDefence;
-  m_nImpactResist = std::forward<Source>(o).m_nImpactResist;
-  m_nScore = std::forward<Source>(o).m_nScore;
-  m_bFlag35 = std::forward<Source>(o).m_bFlag35;
-  m_bActGroup = std::forward<Source>(o).m_bActGroup;
-  m_nActGroup = std::forward<Source>(o).m_nActGroup;
-  m_nActRange = std::forward<Source>(o).m_nActRange;
-  m_nActMode = std::forward<Source>(o).m_nActMode;
-}
-
-cEdChara::cEdChara(const cEdChara& other) : cRecord(other) { AssignMembers(other); }
-
-cEdChara::cEdChara(cEdChara&& other) noexcept : cRecord(std::move(other)) {
-  AssignMembers(std::move(other));
-}
-
-cEdChara& cEdChara::operator=(const cEdChara& other) {
-  if (this != &other) AssignMembers(other);
-  return *this;
-}
-
-cEdChara& cEdChara::operator=(cEdChara&& other) noexcept {
-  if (this != &other) AssignMembers(std::move(other));
-  return *this;
-}
+// Lists of definitions grow by moving them.
+static_assert(std::is_nothrow_move_constructible_v<cEdChara> &&
+              std::is_nothrow_move_assignable_v<cEdChara>);
 
 void cEdChara::RegisterFields(int nVersion) {
   ClearFieldLists();

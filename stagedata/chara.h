@@ -24,10 +24,11 @@ class cEdChara : public cRecord {
  public:
   PLAYER_ELEMENT_SIZE(cEdChara, 200);
   cEdChara();
-  cEdChara(const cEdChara& other);
-  cEdChara(cEdChara&& other) noexcept;
-  cEdChara& operator=(const cEdChara& other);
-  cEdChara& operator=(cEdChara&& other) noexcept;
+  // Copies and moves take every member but the registration (see cRecord).
+  cEdChara(const cEdChara&) = default;
+  cEdChara(cEdChara&&) = default;
+  cEdChara& operator=(const cEdChara&) = default;
+  cEdChara& operator=(cEdChara&&) = default;
   ~cEdChara() override = default;
 
   void RegisterFields(int nVersion) override;
@@ -118,9 +119,6 @@ class cEdChara : public cRecord {
   int8_t m_nActMode = 0;           // 53
 
  private:
-  // Copies or moves every member but the descriptor lists.
-  template <class Source>
-  void AssignMembers(Source&& other);
   void InsertLinkGroup(int nGroup);
 };
 

@@ -1,7 +1,7 @@
 #include "stagedata/item.h"
 
 #include <algorithm>
-#include <utility>
+#include <type_traits>
 
 #include "stagedata/link_apply.h"
 #include "stagedata/palettes.h"
@@ -52,48 +52,9 @@ const std::string g_TakeModeNames[] = {"1回だけ取れる", "何回でも取�
 // The member initialisers are the defaults of SetDefaults.
 cEdItem::cEdItem() : m_vLinkFlags(kItemLinkGroups, 0) {}
 
-template <class Source>
-void cEdItem::AssignMembers(Source&& o) {
-  m_nTileX = std::forward<Source>(o).m_nTileX;
-  m_nTileY = std::forward<Source>(o).m_nTileY;
-  m_vLinkFlags = std::forward<Source>(o).m_vLinkFlags;
-  m_vCondition = std::forward<Source>(o).m_vCondition;
-  m_vItemCommand = std::forward<Source>(o).m_vItemCommand;
-  m_nLinkSrc = std::forward<Source>(o).m_nLinkSrc;
-  m_nLinkNo = std::forward<Source>(o).m_nLinkNo;
-  m_strName = std::forward<Source>(o).m_strName;
-  m_nCondMode = std::forward<Source>(o).m_nCondMode;
-  m_bCondOnce = std::forward<Source>(o).m_bCondOnce;
-  m_nItemData1 = std::forward<Source>(o).m_nItemData1;
-  m_nItemData2 = std::forward<Source>(o).m_nItemData2;
-  m_nGraphic = std::forward<Source>(o).m_nGraphic;
-  m_nGraphicKind = std::forward<Source>(o).m_nGraphicKind;
-  m_nGraphicRow = std::forward<Source>(o).m_nGraphicRow;
-  m_nZ = std::forward<Source>(o).m_nZ;
-  m_bTransparent = std::forward<Source>(o).m_bTransparent;
-  m_bMark = std::forward<Source>(o).m_bMark;
-  m_nMark = std::forward<Source>(o).m_nMark;
-  m_bShowTaken = std::forward<Source>(o).m_bShowTaken;
-  m_nTakeMode = std::forward<Source>(o).m_nTakeMode;
-  m_nGiant = std::forward<Source>(o).m_nGiant;
-  m_nTakeSound = std::forward<Source>(o).m_nTakeSound;
-}
-
-cEdItem::cEdItem(const cEdItem& other) : cRecord(other) { AssignMembers(other); }
-
-cEdItem::cEdItem(cEdItem&& other) noexcept : cRecord(std::move(other)) {
-  AssignMembers(std::move(other));
-}
-
-cEdItem& cEdItem::operator=(const cEdItem& other) {
-  if (this != &other) AssignMembers(other);
-  return *this;
-}
-
-cEdItem& cEdItem::operator=(cEdItem&& other) noexcept {
-  if (this != &other) AssignMembers(std::move(other));
-  return *this;
-}
+// Lists of definitions grow by moving them.
+static_assert(std::is_nothrow_move_constructible_v<cEdItem> &&
+              std::is_nothrow_move_assignable_v<cEdItem>);
 
 void cEdItem::RegisterFields(int /*nVersion*/) {
   ClearFieldLists();

@@ -22,10 +22,11 @@ class cEdItem : public cRecord {
  public:
   PLAYER_ELEMENT_SIZE(cEdItem, 132);
   cEdItem();
-  cEdItem(const cEdItem& other);
-  cEdItem(cEdItem&& other) noexcept;
-  cEdItem& operator=(const cEdItem& other);
-  cEdItem& operator=(cEdItem&& other) noexcept;
+  // Copies and moves take every member but the registration (see cRecord).
+  cEdItem(const cEdItem&) = default;
+  cEdItem(cEdItem&&) = default;
+  cEdItem& operator=(const cEdItem&) = default;
+  cEdItem& operator=(cEdItem&&) = default;
   ~cEdItem() override = default;
 
   void RegisterFields(int nVersion) override;
@@ -67,11 +68,6 @@ class cEdItem : public cRecord {
   int8_t m_nTakeMode = 0;     // 15: TAKEMODE_*
   int8_t m_nGiant = 1;        // 16
   int16_t m_nTakeSound = 0;   // 17: Sound row, 0 none
-
- private:
-  // Copies or moves every member but the descriptor lists.
-  template <class Source>
-  void AssignMembers(Source&& other);
 };
 
 inline constexpr size_t kMinItemBytes = 4 + 4 + 4 + 4 + 4 + 4;

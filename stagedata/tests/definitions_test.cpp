@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <type_traits>
 
 #include "flow/command_table.h"
 #include "stagedata/common_palette.h"
@@ -410,6 +412,123 @@ TEST_F(DefinitionsTest, AssignBgLayerListTakesTheSourceLength) {
   ASSERT_EQ(target.size(), 3u);
   EXPECT_EQ(target[2].m_strBitmap, "x.bmp");
   EXPECT_EQ(target[2].m_dSpeedX, 4);
+}
+
+// Copies and moves of definitions take every member: a source with every
+// member away from its default saves byte for byte like its copies.
+template <class T>
+class DefinitionCopyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GenerateCommonPalette(m_common);
+    GenerateStage(m_stage, cStageGenOptions());
+  }
+
+  // A placement of the generated stage (conditions, flows or item commands,
+  // tile, link flags) with every registered member one above its default.
+  // Read from the placement's bytes, not copied from it.
+  void Populate(T& def) {
+    EXPECT_TRUE(LoadRecordBytes(def, RecordBytes(Placement(), Refs()), DATA_VERSION, Refs()));
+    const T fresh;
+    for (const FIELDDESC& field : def.FieldList()) {
+      const ptrdiff_t nOffset =
+          static_cast<char*>(field.data) - reinterpret_cast<char*>(field.owner);
+      const char* pDefault = reinterpret_cast<const char*>(static_cast<const cRecord*>(&fresh));
+      for (int32_t i = 0; i < field.count; ++i) {
+        char* pTo = static_cast<char*>(field.data) + i * field.size;
+        const char* pFrom = pDefault + nOffset + i * field.size;
+        switch (field.size) {
+          case 1:
+            Bump<int8_t>(pTo, pFrom);
+            break;
+          case 2:
+            Bump<int16_t>(pTo, pFrom);
+            break;
+          case 4:
+            Bump<int32_t>(pTo, pFrom);
+            break;
+          default:
+            Bump<double>(pTo, pFrom);
+            break;
+        }
+      }
+    }
+    for (const STRINGDESC& string : def.StringList()) *string.pString = "名前";
+    def.m_nTileX = 5;
+    def.m_nTileY = 6;
+    def.m_vLinkFlags.assign(def.m_vLinkFlags.size(), 1);
+    if constexpr (std::is_same_v<T, cEdChara>) def.m_nPlaceData = 1;  // a placed item
+  }
+
+  // Every registered member of def (after a save, which validates it) still
+  // differs from a new definition's.
+  void ExpectAwayFromDefaults(T& def) {
+    RecordBytes(def, Refs());
+    const T fresh;
+    const char* pDefault = reinterpret_cast<const char*>(static_cast<const cRecord*>(&fresh));
+    for (const FIELDDESC& field : def.FieldList()) {
+      const ptrdiff_t nOffset =
+          static_cast<char*>(field.data) - reinterpret_cast<char*>(field.owner);
+      EXPECT_NE(std::memcmp(field.data, pDefault + nOffset, field.count * field.size), 0)
+          << "field at offset " << nOffset;
+    }
+  }
+
+  // The first placement with appearance conditions (and flows).
+  T& Placement() {
+    for (cEdBlock& block : m_stage.m_vPlacedBlock)
+      if constexpr (std::is_same_v<T, cEdBlock>)
+        if (!block.m_vCondition.empty()) return block;
+    for (cEdChara& chara : m_stage.m_vPlacedChara)
+      if constexpr (std::is_same_v<T, cEdChara>)
+        if (!chara.m_vCondition.empty() && !chara.m_vFlow.empty()) return chara;
+    for (cEdItem& item : m_stage.m_vPlacedItem)
+      if constexpr (std::is_same_v<T, cEdItem>)
+        if (!item.m_vCondition.empty() && !item.m_vItemCommand.empty()) return item;
+    ADD_FAILURE() << "no placement holds every list";
+    static T none;
+    return none;
+  }
+
+  template <class V>
+  static void Bump(char* pTo, const char* pFrom) {
+    V value;
+    std::memcpy(&value, pFrom, sizeof value);
+    value = static_cast<V>(value + 1);
+    std::memcpy(pTo, &value, sizeof value);
+  }
+
+  cStageRefs Refs() { return GeneratorRefs(&m_common, &m_stage); }
+
+  cTestGameFolder m_folder;
+  cStageGlobalsGuard m_guard;
+  cCommonPalette m_common;
+  cEdStage m_stage;
+};
+
+using DefinitionTypes = ::testing::Types<cEdBlock, cEdChara, cEdItem>;
+TYPED_TEST_SUITE(DefinitionCopyTest, DefinitionTypes);
+
+TYPED_TEST(DefinitionCopyTest, CopiesAndMovesSaveLikeTheSource) {
+  TypeParam source;
+  this->Populate(source);
+  this->ExpectAwayFromDefaults(source);
+  const std::string bytes = RecordBytes(source, this->Refs());
+
+  TypeParam copied(source);
+  TypeParam assigned;
+  this->Populate(assigned);
+  assigned.m_vCondition.clear();
+  assigned = source;
+  TypeParam moveSource(source);
+  TypeParam moved(std::move(moveSource));
+  TypeParam moveAssigned;
+  TypeParam moveAssignSource(source);
+  moveAssigned = std::move(moveAssignSource);
+
+  for (TypeParam* pResult : {&copied, &assigned, &moved, &moveAssigned})
+    EXPECT_EQ(RecordBytes(*pResult, this->Refs()), bytes);
+  EXPECT_EQ(RecordBytes(source, this->Refs()), bytes);  // the copies left it alone
 }
 
 }  // namespace
