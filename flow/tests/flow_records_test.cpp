@@ -17,6 +17,7 @@
 #include "testing/game_folder.h"
 #include "testing/heap_peak.h"
 #include "testing/record_bytes.h"
+#include "testing/test_random.h"
 
 namespace {
 
@@ -783,16 +784,11 @@ TEST(FlowRecords, RandomlyDamagedFlowsNeverCrash) {
   cTestGameFolder folder;
   cFlow rich = MakeRichFlow();
   const std::string bytes = SaveToBytes(rich);
-  uint32_t nSeed = 12345;
-  auto next = [&nSeed] {
-    nSeed = nSeed * 214013u + 2531011u;
-    return (nSeed >> 16) & 0x7FFF;
-  };
+  cTestRandom random;
   for (int nRun = 0; nRun < 3000; ++nRun) {
     std::string damaged = bytes;
-    const int nFlips = 1 + static_cast<int>(next() % 4);
-    for (int i = 0; i < nFlips; ++i)
-      damaged[next() % damaged.size()] = static_cast<char>(next() & 0xFF);
+    const int nFlips = random.Between(1, 4);
+    for (int i = 0; i < nFlips; ++i) damaged[random.Index(damaged.size())] = random.Byte();
     for (int nVersion : {100, 200, DATA_VERSION}) {
       cFlow flow;
       LoadFromBytes(flow, damaged, nVersion);

@@ -14,6 +14,7 @@
 #include "records/tests/table_files.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
+#include "testing/test_random.h"
 
 namespace {
 
@@ -203,17 +204,13 @@ TEST_F(Database, CorruptedFilesLoadOrFailCleanly) {
   std::string files[10];
   SampleFiles(files, 2);
   WriteFiles(files);
-  uint32_t nSeed = 12345;
-  auto next = [&nSeed] {
-    nSeed = nSeed * 214013u + 2531011u;
-    return (nSeed >> 16) & 0x7FFF;
-  };
+  cTestRandom random;
   int nLoaded = 0;
   for (int nRound = 0; nRound < 600; ++nRound) {
-    const int nFile = static_cast<int>(next() % 10);
+    const int nFile = random.Below(10);
     std::string bytes = files[nFile];
-    for (int nFlips = 1 + static_cast<int>(next() % 4); nFlips > 0; --nFlips)
-      bytes[next() % bytes.size()] = static_cast<char>(next());
+    for (int nFlips = random.Between(1, 4); nFlips > 0; --nFlips)
+      bytes[random.Index(bytes.size())] = random.Byte();
     m_Folder.WriteFile(kTablePaths[nFile], bytes);
     m_Boxes.clear();
     ResetDatabaseGlobals();

@@ -12,6 +12,7 @@
 #include "records/database.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
+#include "testing/test_random.h"
 
 namespace {
 
@@ -413,11 +414,10 @@ TEST_F(SystemTest, DamagedSystemFilesFailTheLoad) {
   EXPECT_NE(m_Folder.ReportLogText().find("record count 2147483647"), std::string::npos);
 
   // Random damage: bytes overwritten anywhere load or fail, never crash.
-  uint32_t nSeed = 12345;
-  auto Next = [&nSeed] { return (nSeed = nSeed * 214013u + 2531011u) >> 16; };
+  cTestRandom random;
   for (int nRound = 0; nRound < 300; ++nRound) {
     std::string strDamaged = strGood;
-    for (int k = 0; k < 4; ++k) strDamaged[Next() % strDamaged.size()] = static_cast<char>(Next());
+    for (int k = 0; k < 4; ++k) strDamaged[random.Index(strDamaged.size())] = random.Byte();
     cRecordReader reader(strDamaged);
     reader.Skip(4);
     cSystem damaged;

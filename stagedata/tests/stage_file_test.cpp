@@ -14,6 +14,7 @@
 #include "stagedata/tests/stage_test_util.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
+#include "testing/test_random.h"
 
 namespace {
 
@@ -287,19 +288,14 @@ TEST_F(StageFileTest, RandomlyDamagedFilesNeverCrash) {
           .nWidth = 24, .nHeight = 16, .nPlacedBlocks = 20, .nPlacedCharas = 4, .nPlacedItems = 3});
   ResolveLinks(stage, Refs());
   const std::string bytes = StageFileBytes(stage, Refs());
-  uint32_t nSeed = 12345;
-  auto next = [&nSeed] {
-    nSeed = nSeed * 1103515245u + 12345u;
-    return nSeed >> 8;
-  };
+  cTestRandom random;
   int nRead = 0;
   for (int nRound = 0; nRound < 300; ++nRound) {
     std::string damaged = bytes;
-    for (int i = 1 + static_cast<int>(next() % 4); i > 0; --i) {
+    for (int i = random.Between(1, 4); i > 0; --i) {
       // Keep the version word and the end marker, so that the damage reaches
       // the parser.
-      const size_t nAt = 4 + next() % (damaged.size() - 8);
-      damaged[nAt] = static_cast<char>(next() & 0xFF);
+      damaged[4 + random.Index(damaged.size() - 8)] = random.Byte();
     }
     cEdStage loaded;
     if (ReadBytes(loaded, damaged) == eStageRead::Ok) {

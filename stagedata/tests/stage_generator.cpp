@@ -2,95 +2,84 @@
 
 #include "flow/command_table.h"
 #include "flow/flow.h"
+#include "testing/test_random.h"
 
 namespace {
 
-class cGen {
- public:
-  explicit cGen(uint32_t nSeed) : m_nState(nSeed) {}
-  int Next(int nRange) {
-    m_nState = m_nState * 214013u + 2531011u;
-    return static_cast<int>((m_nState >> 16) & 0x7FFF) % nRange;
-  }
-
- private:
-  uint32_t m_nState;
-};
-
-cCondition MakeCondition(cGen& gen) {
+cCondition MakeCondition(cTestRandom& gen) {
   cCondition c;
-  c.m_cKind = static_cast<int8_t>(1 + gen.Next(7));
-  c.m_nConst = gen.Next(1000) - 500;
-  c.m_nRandLow = gen.Next(10);
-  c.m_nRandHigh = 10 + gen.Next(10);
-  c.m_cObject = static_cast<int8_t>(gen.Next(3));
-  c.m_cStatus = static_cast<int8_t>(gen.Next(15));
-  c.m_sVarIndex = static_cast<int16_t>(gen.Next(256));
-  c.m_cRightKind = static_cast<int8_t>(gen.Next(4));
-  c.m_sRightVarIndex = static_cast<int16_t>(gen.Next(255));
-  c.m_cOp = static_cast<int8_t>(gen.Next(8));
-  c.m_bPercent = static_cast<uint8_t>(gen.Next(2));
-  c.m_cAxis = static_cast<int8_t>(gen.Next(7));
+  c.m_cKind = static_cast<int8_t>(1 + gen.Below(7));
+  c.m_nConst = gen.Below(1000) - 500;
+  c.m_nRandLow = gen.Below(10);
+  c.m_nRandHigh = 10 + gen.Below(10);
+  c.m_cObject = static_cast<int8_t>(gen.Below(3));
+  c.m_cStatus = static_cast<int8_t>(gen.Below(15));
+  c.m_sVarIndex = static_cast<int16_t>(gen.Below(256));
+  c.m_cRightKind = static_cast<int8_t>(gen.Below(4));
+  c.m_sRightVarIndex = static_cast<int16_t>(gen.Below(255));
+  c.m_cOp = static_cast<int8_t>(gen.Below(8));
+  c.m_bPercent = static_cast<uint8_t>(gen.Below(2));
+  c.m_cAxis = static_cast<int8_t>(gen.Below(7));
   return c;
 }
 
-cKeyCondition MakeKeyCondition(cGen& gen) {
+cKeyCondition MakeKeyCondition(cTestRandom& gen) {
   cKeyCondition k;
-  for (auto& state : k.m_KeyStates) state = static_cast<uint8_t>(gen.Next(3));
-  k.m_bFacingRelative = static_cast<uint8_t>(gen.Next(2));
-  k.m_sMinHold = static_cast<int16_t>(gen.Next(5));
-  k.m_sMaxHold = static_cast<int16_t>(5 + gen.Next(20));
-  k.m_cMode = static_cast<int8_t>(gen.Next(3));
+  for (auto& state : k.m_KeyStates) state = static_cast<uint8_t>(gen.Below(3));
+  k.m_bFacingRelative = static_cast<uint8_t>(gen.Below(2));
+  k.m_sMinHold = static_cast<int16_t>(gen.Below(5));
+  k.m_sMaxHold = static_cast<int16_t>(5 + gen.Below(20));
+  k.m_cMode = static_cast<int8_t>(gen.Below(3));
   return k;
 }
 
-void FillMove(cEdMove& move, cGen& gen) {
-  move.m_nDirection = static_cast<uint8_t>(gen.Next(13));
-  move.m_nAngle = static_cast<int16_t>(gen.Next(360));
-  move.m_nCellX = static_cast<int16_t>(gen.Next(20) - 10);
-  move.m_nDotY = static_cast<int16_t>(gen.Next(32));
-  move.m_nSpeed = static_cast<int16_t>(1 + gen.Next(100));
-  move.m_nDistance = static_cast<int16_t>(gen.Next(50));
-  move.m_nDistanceUnit = static_cast<uint8_t>(gen.Next(2));
-  move.m_bKeepDir = static_cast<uint8_t>(gen.Next(2));
-  move.m_dBrake = 0.5 + gen.Next(10) / 8.0;
+void FillMove(cEdMove& move, cTestRandom& gen) {
+  move.m_nDirection = static_cast<uint8_t>(gen.Below(13));
+  move.m_nAngle = static_cast<int16_t>(gen.Below(360));
+  move.m_nCellX = static_cast<int16_t>(gen.Below(20) - 10);
+  move.m_nDotY = static_cast<int16_t>(gen.Below(32));
+  move.m_nSpeed = static_cast<int16_t>(1 + gen.Below(100));
+  move.m_nDistance = static_cast<int16_t>(gen.Below(50));
+  move.m_nDistanceUnit = static_cast<uint8_t>(gen.Below(2));
+  move.m_bKeepDir = static_cast<uint8_t>(gen.Below(2));
+  move.m_dBrake = 0.5 + gen.Below(10) / 8.0;
 }
 
-void FillShot(cEdShot& shot, cGen& gen, int nType) {
-  shot.m_nCount = static_cast<uint8_t>(1 + gen.Next(5));
-  shot.m_nPattern = static_cast<uint8_t>(gen.Next(6));
-  shot.m_anPatternParam[1] = static_cast<int16_t>(gen.Next(90));
-  shot.m_nCentre = static_cast<uint8_t>(gen.Next(3));
-  shot.m_nAngle = static_cast<int16_t>(gen.Next(360));
-  shot.m_nOffsetX = static_cast<int16_t>(gen.Next(40) - 20);
-  shot.m_nGraphic = static_cast<int16_t>(gen.Next(120));
-  shot.m_nGiant = static_cast<int8_t>(1 + gen.Next(3));
-  shot.m_nMoveType = static_cast<uint8_t>(nType == CMD_SWORD ? gen.Next(2) : gen.Next(10));
-  shot.m_anMoveParam[2] = static_cast<int16_t>(gen.Next(30));
-  shot.m_nSpeed = static_cast<int16_t>(10 + gen.Next(90));
+void FillShot(cEdShot& shot, cTestRandom& gen, int nType) {
+  shot.m_nCount = static_cast<uint8_t>(1 + gen.Below(5));
+  shot.m_nPattern = static_cast<uint8_t>(gen.Below(6));
+  shot.m_anPatternParam[1] = static_cast<int16_t>(gen.Below(90));
+  shot.m_nCentre = static_cast<uint8_t>(gen.Below(3));
+  shot.m_nAngle = static_cast<int16_t>(gen.Below(360));
+  shot.m_nOffsetX = static_cast<int16_t>(gen.Below(40) - 20);
+  shot.m_nGraphic = static_cast<int16_t>(gen.Below(120));
+  shot.m_nGiant = static_cast<int8_t>(1 + gen.Below(3));
+  shot.m_nMoveType = static_cast<uint8_t>(nType == CMD_SWORD ? gen.Below(2) : gen.Below(10));
+  shot.m_anMoveParam[2] = static_cast<int16_t>(gen.Below(30));
+  shot.m_nSpeed = static_cast<int16_t>(10 + gen.Below(90));
   shot.m_bAccel = 1;
-  shot.m_nAccel = static_cast<int16_t>(gen.Next(5));
-  shot.m_nPower = gen.Next(100);
-  shot.m_nHitEffect = static_cast<int16_t>(gen.Next(4));
-  shot.m_nItemSrc = static_cast<uint8_t>(gen.Next(3));
-  shot.m_nItemNo = static_cast<int16_t>(gen.Next(2));
-  shot.m_nBlockOp = static_cast<uint8_t>(gen.Next(3));
-  shot.m_bSpareChara = static_cast<uint8_t>(gen.Next(2));
-  shot.m_nSummonPalette = static_cast<uint8_t>(gen.Next(2));
+  shot.m_nAccel = static_cast<int16_t>(gen.Below(5));
+  shot.m_nPower = gen.Below(100);
+  shot.m_nHitEffect = static_cast<int16_t>(gen.Below(4));
+  shot.m_nItemSrc = static_cast<uint8_t>(gen.Below(3));
+  shot.m_nItemNo = static_cast<int16_t>(gen.Below(2));
+  shot.m_nBlockOp = static_cast<uint8_t>(gen.Below(3));
+  shot.m_bSpareChara = static_cast<uint8_t>(gen.Below(2));
+  shot.m_nSummonPalette = static_cast<uint8_t>(gen.Below(2));
   shot.m_nSummonNo = 1;
-  shot.m_bPierceBlockChara = static_cast<uint8_t>(gen.Next(2));
+  shot.m_bPierceBlockChara = static_cast<uint8_t>(gen.Below(2));
 }
 
-cFlowCommand MakeCommand(cGen& gen, int nSet, int nType) {
+cFlowCommand MakeCommand(cTestRandom& gen, int nSet, int nType) {
   cFlowCommand command;
   command.m_cSet = static_cast<int8_t>(nSet);
   command.m_cType = static_cast<int8_t>(nType);
   command.NormalizeParams();
-  for (auto& param : command.m_Params) param = gen.Next(2);
-  command.m_sUseTime = static_cast<int16_t>(gen.Next(50));
-  command.m_bParallel = static_cast<uint8_t>(gen.Next(2));
-  command.m_sSound = static_cast<int16_t>(gen.Next(4));
-  command.m_sLeadAnime = static_cast<int16_t>(gen.Next(4));
+  for (auto& param : command.m_Params) param = gen.Below(2);
+  command.m_sUseTime = static_cast<int16_t>(gen.Below(50));
+  command.m_bParallel = static_cast<uint8_t>(gen.Below(2));
+  command.m_sSound = static_cast<int16_t>(gen.Below(4));
+  command.m_sLeadAnime = static_cast<int16_t>(gen.Below(4));
   if (nSet == COMMANDSET_CHARA) {
     if (nType == CMD_MOVE_STRAIGHT || nType == CMD_MOVE_CHARGE) {
       CreateMove(command.m_pMove);
@@ -112,15 +101,15 @@ constexpr int kCharaTypes[] = {CMD_WAIT,    CMD_MOVE_STRAIGHT, CMD_MOVE_CHARGE, 
                                CMD_SWORD,   CMD_SUMMON_BLOCK,  CMD_SUMMON_CHARA, CMD_SUMMON_ITEM,
                                CMD_MESSAGE, CMD_GET_ITEM,      CMD_RUN_ANIME,    CMD_RUN_CODE};
 
-cFlow MakeFlow(cGen& gen, int nCommands) {
+cFlow MakeFlow(cTestRandom& gen, int nCommands) {
   cFlow flow;
-  flow.m_cId = static_cast<int8_t>(gen.Next(27));
-  flow.m_cTrigger = static_cast<int8_t>(gen.Next(20));
-  flow.m_cCondMode = static_cast<int8_t>(gen.Next(2));
-  for (int i = gen.Next(3); i > 0; --i) flow.m_Conditions.push_back(MakeCondition(gen));
-  for (int i = gen.Next(3); i > 0; --i) flow.m_KeyConditions.push_back(MakeKeyCondition(gen));
+  flow.m_cId = static_cast<int8_t>(gen.Below(27));
+  flow.m_cTrigger = static_cast<int8_t>(gen.Below(20));
+  flow.m_cCondMode = static_cast<int8_t>(gen.Below(2));
+  for (int i = gen.Below(3); i > 0; --i) flow.m_Conditions.push_back(MakeCondition(gen));
+  for (int i = gen.Below(3); i > 0; --i) flow.m_KeyConditions.push_back(MakeKeyCondition(gen));
   for (int i = 0; i < nCommands; ++i) {
-    const int nType = kCharaTypes[gen.Next(static_cast<int>(std::size(kCharaTypes)))];
+    const int nType = kCharaTypes[gen.Below(static_cast<int>(std::size(kCharaTypes)))];
     flow.m_Commands.push_back(MakeCommand(gen, COMMANDSET_CHARA, nType));
   }
   if (flow.m_Commands.empty())
@@ -128,47 +117,47 @@ cFlow MakeFlow(cGen& gen, int nCommands) {
   return flow;
 }
 
-void FillBlock(cEdBlock& block, cGen& gen) {
-  block.m_nGraphic = static_cast<int16_t>(1 + gen.Next(100));
-  block.m_nGraphicKind = static_cast<int8_t>(gen.Next(5));
-  block.m_nGraphicRow = static_cast<int16_t>(gen.Next(40));
-  block.m_nLayer = static_cast<int8_t>(gen.Next(2));
-  block.m_nHitKind = static_cast<int8_t>(gen.Next(3));
-  block.m_nPassFaction = static_cast<int8_t>(gen.Next(9) - 1);
-  block.m_nEffect = static_cast<int8_t>(gen.Next(6));
-  block.m_nEffectValue = gen.Next(200);
-  block.m_bProtected = static_cast<int8_t>(gen.Next(2));
+void FillBlock(cEdBlock& block, cTestRandom& gen) {
+  block.m_nGraphic = static_cast<int16_t>(1 + gen.Below(100));
+  block.m_nGraphicKind = static_cast<int8_t>(gen.Below(5));
+  block.m_nGraphicRow = static_cast<int16_t>(gen.Below(40));
+  block.m_nLayer = static_cast<int8_t>(gen.Below(2));
+  block.m_nHitKind = static_cast<int8_t>(gen.Below(3));
+  block.m_nPassFaction = static_cast<int8_t>(gen.Below(9) - 1);
+  block.m_nEffect = static_cast<int8_t>(gen.Below(6));
+  block.m_nEffectValue = gen.Below(200);
+  block.m_bProtected = static_cast<int8_t>(gen.Below(2));
 }
 
-void FillChara(cEdChara& chara, cGen& gen, int nFlows, int nCommands) {
+void FillChara(cEdChara& chara, cTestRandom& gen, int nFlows, int nCommands) {
   chara.m_strName = "敵キャラ";
   chara.m_nKind = CHARAKIND_COM;
-  chara.m_nGraphic = static_cast<int16_t>(1 + gen.Next(50));
-  chara.m_nGraphicKind = static_cast<int8_t>(gen.Next(4));
-  chara.m_nAnimeSet = static_cast<int16_t>(gen.Next(4));
-  chara.m_nCharaEffect = static_cast<int16_t>(gen.Next(4));
-  chara.m_nCharaEffectMode = static_cast<int8_t>(gen.Next(3));
-  chara.m_nFaction = static_cast<int8_t>(1 + gen.Next(7));
-  chara.m_nCopies = static_cast<int8_t>(gen.Next(3));
-  chara.m_nOffsetStepX = static_cast<int16_t>(gen.Next(64));
+  chara.m_nGraphic = static_cast<int16_t>(1 + gen.Below(50));
+  chara.m_nGraphicKind = static_cast<int8_t>(gen.Below(4));
+  chara.m_nAnimeSet = static_cast<int16_t>(gen.Below(4));
+  chara.m_nCharaEffect = static_cast<int16_t>(gen.Below(4));
+  chara.m_nCharaEffectMode = static_cast<int8_t>(gen.Below(3));
+  chara.m_nFaction = static_cast<int8_t>(1 + gen.Below(7));
+  chara.m_nCopies = static_cast<int8_t>(gen.Below(3));
+  chara.m_nOffsetStepX = static_cast<int16_t>(gen.Below(64));
   chara.m_bMirrorX = 1;
-  chara.m_nMaxHp = 1 + gen.Next(999);
-  chara.m_nBodyBox = static_cast<int8_t>(gen.Next(4));
-  chara.m_nDefence = gen.Next(50);
-  chara.m_nInvincibleColour = static_cast<int8_t>(gen.Next(8));
-  chara.m_bScrollSync = static_cast<int8_t>(gen.Next(2));
-  for (int i = gen.Next(3); i > 0; --i) chara.m_vCondition.push_back(MakeCondition(gen));
+  chara.m_nMaxHp = 1 + gen.Below(999);
+  chara.m_nBodyBox = static_cast<int8_t>(gen.Below(4));
+  chara.m_nDefence = gen.Below(50);
+  chara.m_nInvincibleColour = static_cast<int8_t>(gen.Below(8));
+  chara.m_bScrollSync = static_cast<int8_t>(gen.Below(2));
+  for (int i = gen.Below(3); i > 0; --i) chara.m_vCondition.push_back(MakeCondition(gen));
   for (int i = 0; i < nFlows; ++i) chara.m_vFlow.push_back(MakeFlow(gen, nCommands));
 }
 
-void FillItem(cEdItem& item, cGen& gen) {
+void FillItem(cEdItem& item, cTestRandom& gen) {
   item.m_strName = "回復アイテム";
-  item.m_nGraphic = static_cast<int16_t>(1 + gen.Next(100));
-  item.m_nItemData1 = static_cast<int16_t>(gen.Next(32) - 16);
-  item.m_nItemData2 = static_cast<int16_t>(gen.Next(32) - 16);
-  item.m_nTakeMode = static_cast<int8_t>(gen.Next(3));
-  item.m_nTakeSound = static_cast<int16_t>(gen.Next(4));
-  for (int i = gen.Next(2); i > 0; --i) item.m_vCondition.push_back(MakeCondition(gen));
+  item.m_nGraphic = static_cast<int16_t>(1 + gen.Below(100));
+  item.m_nItemData1 = static_cast<int16_t>(gen.Below(32) - 16);
+  item.m_nItemData2 = static_cast<int16_t>(gen.Below(32) - 16);
+  item.m_nTakeMode = static_cast<int8_t>(gen.Below(3));
+  item.m_nTakeSound = static_cast<int16_t>(gen.Below(4));
+  for (int i = gen.Below(2); i > 0; --i) item.m_vCondition.push_back(MakeCondition(gen));
   // An item command of each kind: a plain one and one that changes flows,
   // holding flows of its own.
   item.m_vItemCommand.push_back(MakeCommand(gen, COMMANDSET_ITEM, 2));
@@ -194,7 +183,7 @@ cStageRefs GeneratorRefs(const cCommonPalette* pCommon, const cEdStage* pStage) 
 }
 
 void GenerateCommonPalette(cCommonPalette& palette) {
-  cGen gen(7);
+  cTestRandom gen(7);
   palette.m_vBlock.assign(4, cEdBlock());
   palette.m_vChara.assign(4, cEdChara());
   palette.m_vItem.assign(4, cEdItem());
@@ -206,7 +195,7 @@ void GenerateCommonPalette(cCommonPalette& palette) {
 }
 
 void GenerateStage(cEdStage& stage, const cStageGenOptions& options) {
-  cGen gen(options.nSeed);
+  cTestRandom gen(options.nSeed);
   stage.SetDefaults();
   stage.m_strName = "ステージ１";
   stage.m_nWidth = options.nWidth;
@@ -266,8 +255,8 @@ void GenerateStage(cEdStage& stage, const cStageGenOptions& options) {
   for (int i = 0; i < options.nPlacedItems; ++i) {
     cEdItem& item = stage.m_vPlacedItem[static_cast<size_t>(i)];
     FillItem(item, gen);
-    item.m_nTileX = static_cast<int16_t>(gen.Next(options.nWidth));
-    item.m_nTileY = static_cast<int16_t>(gen.Next(options.nHeight));
+    item.m_nTileX = static_cast<int16_t>(gen.Below(options.nWidth));
+    item.m_nTileY = static_cast<int16_t>(gen.Below(options.nHeight));
     if (i % 2 == 1) {
       item.m_nLinkSrc = LINKSRC_COMMON;
       item.m_nLinkNo = 1;
@@ -279,8 +268,8 @@ void GenerateStage(cEdStage& stage, const cStageGenOptions& options) {
   for (int i = 0; i < options.nPlacedCharas; ++i) {
     cEdChara& chara = stage.m_vPlacedChara[static_cast<size_t>(i)];
     FillChara(chara, gen, options.nFlowsPerChara, options.nCommandsPerFlow);
-    chara.m_nTileX = static_cast<int16_t>(gen.Next(options.nWidth));
-    chara.m_nTileY = static_cast<int16_t>(gen.Next(options.nHeight));
+    chara.m_nTileX = static_cast<int16_t>(gen.Below(options.nWidth));
+    chara.m_nTileY = static_cast<int16_t>(gen.Below(options.nHeight));
     chara.m_nPlaceData = (i % 3 == 1 && options.nPlacedItems > 0) ? i % options.nPlacedItems : -1;
     if (i % 4 == 2) {
       chara.m_nLinkSrc = LINKSRC_STAGE;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/draw/tests/draw_fixture.h"
+#include "testing/test_random.h"
 
 namespace {
 
@@ -150,11 +151,8 @@ TEST_P(BlitTest, RandomRectanglesStayInsideTheSurfaces) {
   ASSERT_TRUE(DDCreateSurface(&system, 8, 8, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
   PaintRows(&keyed, kSource, 8);
   PaintRows(&system, kSource, 8);
-  uint32_t seed = 12345;
-  auto next = [&](int lo, int hi) {
-    seed = seed * 214013 + 2531011;
-    return lo + static_cast<int>((seed >> 16) % static_cast<uint32_t>(hi - lo + 1));
-  };
+  cTestRandom random;
+  auto next = [&random](int lo, int hi) { return random.Between(lo, hi); };
   for (int i = 0; i < 2000; ++i) {
     DDSURFACEDATA* src = next(0, 1) ? &keyed : &system;
     DDSURFACEDATA* dst = next(0, 3) ? &g_BackBufferSD : &keyed;

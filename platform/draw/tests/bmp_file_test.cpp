@@ -10,6 +10,7 @@
 #include "app/base/close_request.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "testing/game_folder.h"
+#include "testing/test_random.h"
 
 namespace {
 
@@ -194,21 +195,16 @@ TEST(BmpFile, RandomCorruptionIsRefusedOrStaysInBounds) {
     };
     bases.push_back(MakeBmp(desc));
   }
-  uint32_t seed = 12345;
-  auto Next = [&seed](uint32_t n) {
-    seed = seed * 214013 + 2531011;
-    return (seed >> 16 & 0x7FFF) % n;
-  };
+  cTestRandom random;
   int nDecoded = 0;
   for (int i = 0; i < 3000; ++i) {
-    std::string file = bases[Next(static_cast<uint32_t>(bases.size()))];
-    const int nEdits = 1 + static_cast<int>(Next(4));
+    std::string file = bases[random.Index(bases.size())];
+    const int nEdits = random.Between(1, 4);
     for (int e = 0; e < nEdits; ++e) {
       // Mostly the headers, where sizes and offsets live.
-      const uint32_t nLimit = Next(4) ? 70u : static_cast<uint32_t>(file.size());
-      file[Next(nLimit)] = static_cast<char>(Next(256));
+      file[random.Index(random.Below(4) ? 70u : file.size())] = random.Byte();
     }
-    if (Next(8) == 0) file.resize(Next(static_cast<uint32_t>(file.size())));
+    if (random.Below(8) == 0) file.resize(random.Index(file.size()));
     cBmpImage image;
     std::string strError;
     if (!Decode(file, image, strError)) continue;
