@@ -1,23 +1,9 @@
 #include "testing/play_fixture.h"
 
-#include "records/database.h"
-#include "records/record_file.h"
-#include "records/system.h"
-#include "stagedata/stage_globals.h"
-
-namespace {
-
-void ResetGlobals() {
-  ResetRecordGlobals();
-  ResetSystemRecord();
-  ResetDatabaseGlobals();
-  ResetStageGlobals();
-}
-
-}  // namespace
+#include "testing/stage_guard.h"
 
 cPlayFixture::cPlayFixture(const PLAYFIXTUREOPTIONS& options) {
-  ResetGlobals();
+  ResetStageTestGlobals();
   g_Stage.m_nWidth = options.nWidth;
   g_Stage.m_nHeight = options.nHeight;
   g_Stage.m_dGravity = options.dGravity;
@@ -37,7 +23,7 @@ cPlayFixture::cPlayFixture(const PLAYFIXTUREOPTIONS& options) {
 cPlayFixture::~cPlayFixture() {
   m_lpScene.reset();
   g_lpPlayScene = m_lpPrevScene;
-  ResetGlobals();
+  ResetStageTestGlobals();
 }
 
 int cPlayFixture::CellIndex(int tx, int ty) const {

@@ -6,6 +6,7 @@
 
 #include "flow/flow.h"
 #include "records/record.h"
+#include "testing/flow_guard.h"
 
 template <class R>
 std::string SaveToBytes(R& record) {
@@ -25,18 +26,3 @@ bool LoadFromBytes(R& record, const std::string& bytes, int nVersion) {
   g_nFileVersion = DATA_VERSION;
   return bOk;
 }
-
-// Restores the record globals and the test-flow switch around a test.
-class cFlowGlobalsGuard {
- public:
-  cFlowGlobalsGuard() { Reset(); }
-  ~cFlowGlobalsGuard() { Reset(); }
-  cFlowGlobalsGuard(const cFlowGlobalsGuard&) = delete;
-  cFlowGlobalsGuard& operator=(const cFlowGlobalsGuard&) = delete;
-
- private:
-  static void Reset() {
-    ResetRecordGlobals();
-    SetKeepTestFlows(false);
-  }
-};

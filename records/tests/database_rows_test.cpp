@@ -10,19 +10,13 @@
 #include "records/database.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
+#include "testing/record_guard.h"
 
 namespace {
 
 class DatabaseRows : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetRecordGlobals();
-    ResetDatabaseGlobals();
-  }
-  void TearDown() override {
-    ResetRecordGlobals();
-    ResetDatabaseGlobals();
-  }
+  cRecordGlobalsGuard m_Guard;
   cTestGameFolder m_Folder;
 };
 

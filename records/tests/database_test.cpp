@@ -14,6 +14,7 @@
 #include "records/tests/table_files.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
+#include "testing/record_guard.h"
 #include "testing/test_random.h"
 
 namespace {
@@ -21,18 +22,12 @@ namespace {
 class Database : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetRecordGlobals();
-    ResetDatabaseGlobals();
     SetMessageBoxProvider([this](const std::string& strText, const std::string&, MsgBoxType) {
       m_Boxes.push_back(strText);
       return kMsgBoxOk;
     });
   }
-  void TearDown() override {
-    SetMessageBoxProvider(nullptr);
-    ResetRecordGlobals();
-    ResetDatabaseGlobals();
-  }
+  void TearDown() override { SetMessageBoxProvider(nullptr); }
 
   void WriteFiles(const std::string (&files)[10]) {
     for (int i = 0; i < 10; ++i) m_Folder.WriteFile(kTablePaths[i], files[i]);
@@ -47,6 +42,7 @@ class Database : public ::testing::Test {
     return m_Folder.ReportLogText().find(strText) != std::string::npos;
   }
 
+  cRecordGlobalsGuard m_Guard;
   cTestGameFolder m_Folder;
   std::vector<std::string> m_Boxes;
 };

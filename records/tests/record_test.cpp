@@ -13,6 +13,7 @@
 
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
+#include "testing/record_guard.h"
 
 namespace {
 
@@ -94,8 +95,7 @@ class cEmptyRecord : public cRecord {
 
 class RecordTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetRecordGlobals(); }
-  void TearDown() override { ResetRecordGlobals(); }
+  cRecordGlobalsGuard m_Guard;
   cTestGameFolder m_Folder;
 };
 

@@ -12,21 +12,14 @@
 #include "records/database.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
+#include "testing/record_guard.h"
 #include "testing/test_random.h"
 
 namespace {
 
 class SystemTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetRecordGlobals();
-    ResetDatabaseGlobals();
-  }
-  void TearDown() override {
-    ResetRecordGlobals();
-    ResetDatabaseGlobals();
-    ResetSystemRecord();
-  }
+  cRecordGlobalsGuard m_Guard;
   cTestGameFolder m_Folder;
 };
 

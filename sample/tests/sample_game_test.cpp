@@ -28,6 +28,7 @@
 #include "stagedata/stage_file.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
+#include "testing/progress_guard.h"
 
 namespace {
 
@@ -49,18 +50,6 @@ bool EndsWith(const std::string& s, const char* pszEnd) {
   const std::string end = pszEnd;
   return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
-
-// Globals the loads below fill, put back afterwards.
-struct cGlobalsGuard {
-  cGlobalsGuard() { Reset(); }
-  ~cGlobalsGuard() { Reset(); }
-  static void Reset() {
-    ResetDatabaseGlobals();
-    ResetSystemRecord();
-    ResetStageGlobals();
-    g_WorldMap.SetDefaults();
-  }
-};
 
 // The facts of one loaded stage that make it playable: a hero whose flows
 // walk, jump and fire, enemies, a pit in the floor, walls at both ends, and
@@ -139,7 +128,7 @@ TEST(SampleGameTest, EveryRunWritesTheSameBytes) {
 
 TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
   cTestGameFolder folder;
-  cGlobalsGuard guard;
+  cProgressGlobalsGuard guard;
   ASSERT_TRUE(WriteSampleGame());
   std::map<std::string, std::string> files;
   CollectFiles("", files);

@@ -63,7 +63,7 @@ TEST(StageTest, RecordPartOfAnOldVersionLandsInItsMembers) {
     }
   }
   bytes.Strings(1).str("古いステージ");
-  ResetRecordGlobals();
+  cRecordGlobalsGuard guard;
   g_nFileVersion = 154;
   cEdStage stage;
   cRecordReader reader(bytes.Bytes(), "t");
@@ -88,7 +88,6 @@ TEST(StageTest, RecordPartOfAnOldVersionLandsInItsMembers) {
   EXPECT_EQ(stage.m_bActiveOnly, 1094);
   EXPECT_EQ(stage.m_nComInvincible, 1098);
   EXPECT_EQ(stage.m_strName, "古いステージ");
-  ResetRecordGlobals();
 }
 
 TEST(StageTest, CollisionLevelSetsTheSubSteps) {

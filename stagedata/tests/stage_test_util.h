@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the stage data tests: records to bytes and back at a chosen data
-// version, stage files in a test game folder, and a guard that puts every
-// global of the stage data back.
+// version, stage files in a test game folder; with them the guard of the
+// stage data's globals.
 
 #include <string>
 
@@ -11,6 +11,7 @@
 #include "stagedata/stage_file.h"
 #include "stagedata/stage_globals.h"
 #include "stagedata/stage_refs.h"
+#include "testing/stage_guard.h"
 
 // The record as a writer of data version nVersion writes it (no version word).
 template <class R>
@@ -51,19 +52,3 @@ inline std::string StageFileBytes(cEdStage& stage, const cStageRefs& refs,
 inline void PutI32(std::string& bytes, size_t nOffset, int32_t nValue) {
   bytes.replace(nOffset, 4, reinterpret_cast<const char*>(&nValue), 4);
 }
-
-class cStageGlobalsGuard {
- public:
-  cStageGlobalsGuard() { Reset(); }
-  ~cStageGlobalsGuard() { Reset(); }
-  cStageGlobalsGuard(const cStageGlobalsGuard&) = delete;
-  cStageGlobalsGuard& operator=(const cStageGlobalsGuard&) = delete;
-
- private:
-  static void Reset() {
-    ResetRecordGlobals();
-    SetKeepTestFlows(false);
-    SetStageLoadRunner({});
-    ResetStageGlobals();
-  }
-};

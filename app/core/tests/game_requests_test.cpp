@@ -12,6 +12,7 @@
 #include "records/database.h"
 #include "records/system.h"
 #include "stagedata/progress/replay.h"
+#include "testing/record_guard.h"
 
 namespace {
 
@@ -60,7 +61,8 @@ TEST(GameRequests, SoundAndMusicRequestsCarryTheirNumbers) {
 
 TEST(GameRequests, ABadSoundNumberClosesTheProgramAndPlaysTheFirstSound) {
   cShellTestGuard guard;
-  ResetSystemRecord();
+  cRecordGlobalsGuard records;
+  cResetGuard<&ResetSoundLists> soundLists;
   BuildSoundList();
   // The 17 system sounds, then Sound rows 1 and up.
   const int nCount = static_cast<int>(g_Database.m_Sound.size()) + 16;
@@ -74,8 +76,6 @@ TEST(GameRequests, ABadSoundNumberClosesTheProgramAndPlaysTheFirstSound) {
   std::string strLine;
   FormatString(strLine, "err V[%d] ( %d , 284 )", nCount, nCount);
   EXPECT_NE(guard.m_folder.ReportLogText().find(strLine), std::string::npos);
-  ResetSoundLists();
-  ResetSystemRecord();
 }
 
 TEST(GameRequests, DialogRequestsAnswerCancelledUntilTheDialogsExist) {

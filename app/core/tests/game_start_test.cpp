@@ -11,20 +11,13 @@
 #include "stagedata/stage_file.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
+#include "testing/progress_guard.h"
 
 namespace {
 
 class GameStart : public ::testing::Test {
  protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    ResetSystemRecord();
-    ResetStageGlobals();
-    g_WorldMap = cEdWorldMap();
-    g_PlayData.Reset();
-    g_bTestPlay = 0;
-  }
+  cProgressGlobalsGuard m_guard;
   void WriteStage(const char* pszPath, const char* pszName) {
     cEdStage stage;
     stage.m_strName = pszName;

@@ -19,6 +19,7 @@
 #include "stagedata/progress/play_data.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
+#include "testing/progress_guard.h"
 #include "testing/record_bytes.h"
 
 namespace {
@@ -376,12 +377,8 @@ constexpr int kBackground = 7;    // black
 class RankingDraw : public ::testing::TestWithParam<eBackend> {
  protected:
   void SetUp() override {
-    ResetSystemRecord();
-    ResetStageGlobals();
-    g_PlayData.Reset();
     g_SystemIni = SYSTEMINIDATA();
     g_nGameKind = 2;
-    g_bTestPlay = 0;
     SetRasterizerFactory(
         [](const std::string&, int nHeight) { return std::make_unique<cBoxRasterizer>(nHeight); });
     m_pLib = std::make_unique<cDrawLibrary>(GetParam(), 320, 400);
@@ -399,10 +396,6 @@ class RankingDraw : public ::testing::TestWithParam<eBackend> {
     DDReleaseSurface(&g_SurfaceTable[49]);
     m_pLib.reset();
     SetRasterizerFactory(nullptr);
-    ResetSystemRecord();
-    ResetStageGlobals();
-    g_PlayData.Reset();
-    g_nGameKind = 0;
   }
   uint32_t At(int x, int y) { return m_pLib->Rgb(&g_BackBufferSD, x, y); }
   // Pixels of a palette colour of the test palette inside a rectangle.
@@ -413,6 +406,7 @@ class RankingDraw : public ::testing::TestWithParam<eBackend> {
     return n;
   }
   cTestGameFolder m_folder;
+  cProgressGlobalsGuard m_guard;
   std::unique_ptr<cDrawLibrary> m_pLib;
 };
 

@@ -24,6 +24,7 @@
 #include "stagedata/progress/world_map.h"
 #include "stagedata/stage_file.h"
 #include "stagedata/stage_globals.h"
+#include "testing/progress_guard.h"
 
 namespace {
 
@@ -56,12 +57,7 @@ bool Inside(int x, int y, int x0, int y0, int w, int h) {
 
 // Puts back every global the scenes touch.
 void ResetWorld() {
-  ResetSystemRecord();
-  ResetDatabaseGlobals();
-  ResetStageGlobals();
-  g_WorldMap = cEdWorldMap();
-  g_PlayData.Reset();
-  g_bTestPlay = 0;
+  ResetProgressTestGlobals();
   g_OptionData.SetDefaults();
   InitSaveSlotList(g_SaveSlots, kSaveSlotCount);
   ResetMenuCursor();

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/input/input_state.h"
+#include "testing/input_guard.h"
 
 class InputTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetInputGlobals(); }
-  void TearDown() override { ResetInputGlobals(); }
   cInputDevices& Dev() { return InputDevices(); }
+  cInputGlobalsGuard m_inputGuard;
 };

@@ -13,23 +13,14 @@
 #include "stagedata/progress/world_map.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
+#include "testing/progress_guard.h"
 #include "testing/record_bytes.h"
 
 namespace {
 
-// Resets the globals the play data reads, before and after each test.
 class PlayDataTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetGlobals(); }
-  void TearDown() override { ResetGlobals(); }
-  static void ResetGlobals() {
-    ResetSystemRecord();
-    ResetRecordGlobals();
-    ResetStageGlobals();
-    g_WorldMap = cEdWorldMap();
-    g_nGameKind = GAMEKIND_STORY;
-    g_bTestPlay = 0;
-  }
+  cProgressGlobalsGuard m_guard;
   cTestGameFolder m_folder;
 };
 

@@ -16,25 +16,20 @@
 #include "stagedata/progress/world_map.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
+#include "testing/progress_guard.h"
 
 namespace {
 
 class ProgressFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSystemRecord();
-    ResetRecordGlobals();
-    ResetStageGlobals();
     MakeDirectory("user_data");
     MakeDirectory("user_data\\story");
     MakeDirectory("user_data\\challenge");
     MakeDirectory("user_data\\rpl4");
   }
-  void TearDown() override {
-    ResetSystemRecord();
-    ResetStageGlobals();
-    InitSaveSlotList(g_SaveSlots, kSaveSlotCount);
-  }
+  void TearDown() override { InitSaveSlotList(g_SaveSlots, kSaveSlotCount); }
+  cProgressGlobalsGuard m_guard;
   cTestGameFolder m_folder;
 };
 
