@@ -6,6 +6,8 @@
 #include "app/core/game_start.h"
 #include "app/core/menu_cursor.h"
 #include "app/core/menu_text.h"
+#include "app/core/option_data.h"
+#include "app/core/ranking.h"
 #include "app/core/scene.h"
 #include "app/core/shell_state.h"
 #include "app/core/surface_tables.h"
@@ -117,7 +119,8 @@ void cPlayScene::ResetPlayState() {
     g_ReplayPrev.Clear();
   }
   if (g_bCommandLineStage) data.m_nPartNo = 1;
-  // Rankings are loaded by the ranking code once it exists.
+  if (g_SceneManager.m_bRanking)
+    LoadRanking(g_RankTable, g_SceneManager.m_nGameKind, data.m_strStageKey);
 }
 
 int cPlayScene::TakeLife(cPlayData& data) {
@@ -256,6 +259,7 @@ void cPlayScene::StageClear() {
       return;
     }
     PollReplayKeys();
+    if (g_OptionData.m_nRankMode <= 1 && InputDevices().IsKeyDown(vkey::kF1 + 2)) RegisterRanking();
   }
   if (m_nSubState == 0) {
     m_nBannerCount = 0;
@@ -265,7 +269,7 @@ void cPlayScene::StageClear() {
   const bool bDecide = (input.m_wButtons & kDecide) != 0;
   if (m_nBannerCount >= 200 && (bAuto || bDecide)) {
     if (bDecide) {
-      if (m_bRanked)
+      if (m_bRanked && g_OptionData.m_nRankMode >= 2)
         RegisterRanking();
       else
         PlaySE(1);
@@ -276,7 +280,17 @@ void cPlayScene::StageClear() {
     m_nState = 7;
     return;
   }
-  DrawFrame(0, 1, 0, 1);
+  // With a result to register by F3, the hint replaces the status display.
+  const bool bHint = !bAuto && !m_bRegistered && g_OptionData.m_nRankMode <= 1 &&
+                     m_vRankPos.CountValue(-1) < static_cast<int>(m_vRankPos.size());
+  if (bHint) {
+    DrawFrame(0, 1, 0, 0);
+    const std::string& strHint = g_System.m_Texts.At(27);
+    g_Fonts[1].Draw(&g_BackBufferSD, 320 - 16 * CountChars(strHint.c_str()) / 2, 456,
+                    strHint.c_str(), 0);
+  } else {
+    DrawFrame(0, 1, 0, 1);
+  }
   if (g_Stage.m_bShowClear) {
     m_nBannerCount += 4;
     if (m_nBannerCount < 100)
@@ -287,6 +301,8 @@ void cPlayScene::StageClear() {
   } else {
     m_nBannerCount = 200;
   }
+  if (m_nBannerCount >= 200 && g_SceneManager.m_bRanking && !bAuto)
+    DrawResultPanel(&g_BackBufferSD, 336, 224, m_vRankPos);
 }
 
 void cPlayScene::RetryMenu() {

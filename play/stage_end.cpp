@@ -11,6 +11,8 @@
 #include "app/core/game_requests.h"
 #include "app/core/main_thread.h"
 #include "app/core/menu_cursor.h"
+#include "app/core/option_data.h"
+#include "app/core/ranking.h"
 #include "app/core/scene.h"
 #include "app/core/shell_state.h"
 #include "app/core/thread.h"
@@ -73,12 +75,35 @@ void cPlayScene::FinishClearedStage() {
   m_vRankValue[2] = data.m_nClearTimeSum;
   m_vRankValue[3] = data.m_nHpSum;
   m_vRankValue[4] = data.m_nSpSum;
-  // The ranking positions are found by the ranking code once it exists.
+  if (g_bEditorLaunch) return;
+  // Where each genre that the game kind ranks and the stage shows would enter.
+  const cGenreFlags& ranked = g_System.m_RankGenres.At(g_SceneManager.m_nGameKind);
+  for (int i = 0; i < kRankGenreCount; ++i) {
+    if (ranked.m_abGenres.At(i) == 0 || g_Stage.m_vResultItem.At(i) == 0) continue;
+    m_vRankPos.At(i) = g_RankTable.m_Lists.At(i).FindInsertPos(m_vRankValue.At(i));
+    if (m_vRankPos.At(i) != -1) m_bRanked = 1;
+  }
 }
 
 void cPlayScene::RegisterRanking() {
-  // Rankings are registered by the ranking code once it exists.
-  PlaySE(1);
+  if (!g_SceneManager.m_bRanking || !m_bRanked || m_bRegistered) return;
+  const int nMode = g_OptionData.m_nRankMode;
+  if (nMode == 1 || nMode == 3) {
+    m_strEntryName = g_OptionData.m_strRankName;
+  } else {
+    // The name last entered is offered; the dialog edits m_strEntryName.
+    m_strEntryName = g_PlayData.m_strPlayerName;
+    RequestNameEntry();
+    g_PlayData.m_strPlayerName = m_strEntryName;
+  }
+  PlaySE(16);
+  for (int i = 0; i < kRankGenreCount; ++i)
+    if (m_vRankPos.At(i) != -1)
+      g_RankTable.m_Lists.At(i).Insert(m_strEntryName, m_vRankValue.At(i));
+  SaveRanking(g_RankTable, g_SceneManager.m_nGameKind, g_PlayData.m_strStageKey);
+  m_bRegistered = 1;
+  if (!thRanking.Start([this] { return RankingThreadProc(this); })) return;
+  thRanking.Join();
 }
 
 int cPlayScene::MakePartFileName(std::string& strName, int nPart) {
@@ -209,6 +234,39 @@ int PauseThreadProc(cPlayScene* lpScene) {
     scene.DrawFrame(0, 1, 0, 1);
     g_SceneManager.Flip();
   }
+  return 1;
+}
+
+// The rankings after a registration: the list of one genre with the new
+// place marked, over the frozen play frame; button 8 steps through the
+// genres the game kind ranks, decide leaves.
+int RankingThreadProc(cPlayScene* lpScene) {
+  cPlayScene& scene = *lpScene;
+  const int nKind = g_SceneManager.m_nGameKind;
+  g_PlayData.StepRankingGenre(nKind, 0);
+  cInputStateList input(g_InputStates.size());
+  for (size_t i = 0; i < input.size(); ++i) input[i] = g_InputStates[i];
+  cInputState& first = input.At(0);
+  first.ClearButtons();
+  constexpr uint16_t kNextGenre = 0x100;
+  while (!IsQuitRequested()) {
+    if (IsPlayQuitRequested()) break;
+    WaitFrame();
+    if (!g_SceneManager.RestoreLostSurfaces()) RequestClose();
+    g_SceneManager.ReadInput(input);
+    first.ApplyRepeat();
+    first.LatchButtons(1 | kNextGenre);
+    if (first.m_wButtons & 1) break;
+    if ((first.m_wButtons & kNextGenre) && g_System.CountRankingGenres(nKind) > 1) {
+      PlaySE(6);
+      g_PlayData.StepRankingGenre(nKind, 1);
+    }
+    scene.DrawFrame(0, 1, 0, 1);
+    const int nGenre = g_PlayData.m_nRankingGenre;
+    g_RankTable.Draw(&g_BackBufferSD, 184, 64, nGenre, scene.m_vRankPos.At(nGenre));
+    g_SceneManager.Flip();
+  }
+  PlaySE(1);
   return 1;
 }
 

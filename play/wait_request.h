@@ -36,3 +36,6 @@ struct WAITREQUEST {
 // The routine of the pause thread: draw-only frames of the play scene until
 // the scene's wait request is done. 0 at once when the scene must quit.
 int PauseThreadProc(cPlayScene* lpScene);
+// The routine of the ranking thread: the rankings after a registration, over
+// the frozen play frame, until decide.
+int RankingThreadProc(cPlayScene* lpScene);
