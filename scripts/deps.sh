@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-ipafont-gothic
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-ipafont-gothic libimgui-dev libstb-dev
   libvorbis-dev libfluidsynth-dev timgm6mb-soundfont
   xvfb xauth xdotool imagemagick
 )
