@@ -4,10 +4,12 @@
 
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
+#include "app/core/game_requests.h"
 #include "app/core/option_data.h"
 #include "app/core/scene.h"
 #include "app/core/system_ini.h"
 #include "platform/draw/dd_message.h"
+#include "platform/ui/file_dialog.h"
 #include "play/play_scene.h"
 #include "records/data_path.h"
 #include "records/system.h"
@@ -265,4 +267,45 @@ bool RunStartupChoice() {
   }
   g_SystemIni.Direct3D = g_BootRecord.m_nDrawMode == 1 ? 1 : 0;
   return true;
+}
+
+// ---- the main window's requests -----------------------------------------------------------
+
+namespace {
+
+std::string FilterList(const FILEDIALOGPARAMS& params) {
+  std::string strFilter = params.strFilterName;
+  strFilter.push_back('\0');
+  strFilter += params.strFilterPattern;
+  strFilter.push_back('\0');
+  strFilter.push_back('\0');
+  return strFilter;
+}
+
+bool OpenDialog(FILEDIALOGPARAMS& params) {
+  DDSetDialogBoxMode(1);
+  std::string strPath;
+  const int bChosen = OpenFileDialog(g_lpDialogParent, strPath, params.strFolder, params.strTitle,
+                                     FilterList(params), params.strDefaultExt, 0, nullptr);
+  DDSetDialogBoxMode(0);
+  if (bChosen) params.strPath = strPath;
+  return bChosen != 0;
+}
+
+bool SaveDialog(FILEDIALOGPARAMS& params) {
+  DDSetDialogBoxMode(1);
+  std::string strPath = params.strPath;
+  const int bChosen = SaveFileDialog(g_lpDialogParent, strPath, params.strFolder, params.strTitle,
+                                     FilterList(params), params.strDefaultExt, 1);
+  DDSetDialogBoxMode(0);
+  if (bChosen) params.strPath = strPath;
+  return bChosen != 0;
+}
+
+}  // namespace
+
+void InstallGameDialogs() {
+  RegisterGameDialogTemplates();
+  SetNameEntryDialog(RunNameEntryDialog);
+  SetFileDialogs(OpenDialog, SaveDialog);
 }

@@ -94,3 +94,8 @@ void RunNameEntryDialog();
 
 // The window that owns the dialogs (the main window); none in tests.
 void SetDialogParentWindow(cWindow* lpParent);
+
+// Registers the templates and makes the main window's requests open these
+// dialogs: the name entry and the open-stage, open-replay and save-replay
+// file dialogs.
+void InstallGameDialogs();

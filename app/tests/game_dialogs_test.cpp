@@ -2,15 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 
+#include "app/core/game_requests.h"
+#include "app/core/main_thread.h"
 #include "app/core/option_data.h"
 #include "app/core/scene.h"
+#include "app/core/shell_state.h"
 #include "app/core/system_ini.h"
 #include "platform/input/virtual_keys.h"
+#include "platform/ui/file_dialog.h"
 #include "records/data_path.h"
 #include "records/system.h"
+#include "stagedata/progress/play_data.h"
+#include "stagedata/progress/replay.h"
 #include "testing/game_folder.h"
 #include "testing/record_bytes.h"
 
@@ -217,4 +224,50 @@ TEST_F(GameDialogsTest, NameEntryWithoutABoundTextShowsAnEmptyBox) {
   RunNameEntryDialog();
   EXPECT_EQ(strShown, "abcd");  // no control keeps an unbound box's limits
   EXPECT_EQ(g_OptionData.m_strRankName, "aaa");
+}
+
+TEST_F(GameDialogsTest, MainWindowRequestsOpenTheDialogs) {
+  InstallGameDialogs();
+  g_SceneManager.m_nTitleChoice = 5;
+  SetDialogHost([](cDialogBox& box) {
+    box.TypeAtCaret("xyz");
+    box.PressKey(vkey::kReturn, true);
+  });
+  g_bNameDone.store(0);
+  HandleGameRequest(WM_GAME_NAMEENTRY, 0, 0);
+  EXPECT_EQ(g_bNameDone.load(), 1);
+  EXPECT_EQ(g_OptionData.m_strRankName, "xyz");
+
+  // The replay save proposes a name in the replay folder; the chosen name is
+  // written there.
+  m_folder.WriteFile("user_data\\rpl4\\keep", "");
+  g_PlayData.m_strStageKey = "data\\stg4\\c01.";
+  g_Replay.Clear();
+  g_Replay.RecordFrame(std::array<int16_t, 2>{1, 2}.data());
+  std::string strSuggested, strFolder;
+  SetFileDialogHost([&](cFileBrowser& browser) {
+    strSuggested = browser.m_strName;
+    strFolder = browser.m_strFolder;
+    return browser.Choose({"mine"});
+  });
+  g_bFileDialogDone.store(0);
+  HandleGameRequest(WM_GAME_SAVEREPLAY, 0, 0);
+  EXPECT_EQ(g_bFileDialogDone.load(), 1);
+  EXPECT_EQ(g_bFileDialogResult.load(), 1);
+  EXPECT_EQ(strFolder, "user_data\\rpl4");
+  EXPECT_EQ(strSuggested, "c01_00." + ReplayExtension());
+  EXPECT_NE(m_folder.ReadFile("user_data\\rpl4\\mine." + ReplayExtension()), "<missing>");
+
+  // A cancelled open reads as cancelled.
+  SetFileDialogHost([](cFileBrowser&) { return false; });
+  g_bFileDialogDone.store(0);
+  HandleGameRequest(WM_GAME_OPENREPLAY, 0, 0);
+  EXPECT_EQ(g_bFileDialogDone.load(), 1);
+  EXPECT_EQ(g_bFileDialogResult.load(), 0);
+
+  SetFileDialogHost(nullptr);
+  SetFileDialogs(nullptr, nullptr);
+  SetNameEntryDialog(nullptr);
+  g_Replay.Clear();
+  g_PlayData.m_strStageKey.clear();
 }
