@@ -192,6 +192,17 @@ void RankingSeeds() {
   g_nDataVersion = nVersion;
 }
 
+// "user_data\Boot.dat": version, two fields, the back end and the do-not-ask
+// flag, no strings.
+void BootSeeds() {
+  auto boot = [](int32_t nDrawMode, int32_t bNoAsk) {
+    const int32_t words[] = {g_nDataVersion, 2, nDrawMode, bNoAsk, 0};
+    return std::string(reinterpret_cast<const char*>(words), sizeof words);
+  };
+  Seed("boot", "ask", boot(1, 0));
+  Seed("boot", "surface_no_ask", boot(0, 1));
+}
+
 void KeyConfigSeeds() {
   auto bytesOf = [](const KEYCONFIG& cfg) {
     return std::string(reinterpret_cast<const char*>(&cfg), sizeof cfg);
@@ -332,6 +343,7 @@ int main(int argc, char** argv) {
   PaletteAndStageSeeds();
   PlayDataAndReplaySeeds();
   RankingSeeds();
+  BootSeeds();
   KeyConfigSeeds();
   BitmapSeeds();
   WaveSeeds();
