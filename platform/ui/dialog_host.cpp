@@ -91,7 +91,10 @@ class cHostRun {
         bOpen = false;
         continue;
       }
-      if (e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP)
+      // The game's input follows the mouse and every release, so that a key
+      // held when the dialog opened is not held for ever after it.
+      if (e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONDOWN ||
+          e.type == SDL_MOUSEBUTTONUP || e.type == SDL_KEYUP || e.type == SDL_JOYBUTTONUP)
         HandleInputEvent(e);
       if (e.type == SDL_TEXTEDITING) m_bComposing = e.edit.text[0] != '\0';
       if (e.type == SDL_TEXTINPUT) m_bComposing = false;
