@@ -22,6 +22,7 @@
 #include "stagedata/progress/play_data.h"
 #include "stagedata/progress/replay.h"
 #include "stagedata/stage_globals.h"
+#include "testing/stage_guard.h"
 
 namespace {
 
@@ -46,10 +47,7 @@ std::string Picture(int nWidth, int nHeight, uint32_t (*pixel)(int, int)) {
 }
 
 void ResetWorld() {
-  ResetRecordGlobals();
-  ResetSystemRecord();
-  ResetDatabaseGlobals();
-  ResetStageGlobals();
+  ResetStageTestGlobals();
   ResetInputGlobals();
   ResetShellState();
   ResetMenuCursor();

@@ -11,19 +11,14 @@
 #include "platform/draw/tests/bmp_builder.h"
 #include "platform/draw/tests/draw_fixture.h"
 #include "records/system.h"
+#include "testing/record_guard.h"
 
 namespace {
 
 class ColourAnimationTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ResetSystemRecord();
-    ResetColourAnimation();
-  }
-  void TearDown() override {
-    ResetSystemRecord();
-    ResetColourAnimation();
-  }
+  cRecordGlobalsGuard m_recordGuard;
+  cResetGuard<&ResetColourAnimation> m_animationGuard;
 };
 
 // The red byte of an entry's colour.

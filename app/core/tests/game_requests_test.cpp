@@ -38,7 +38,7 @@ class RequestLog {
 
 TEST(GameRequests, SoundAndMusicRequestsCarryTheirNumbers) {
   cShellTestGuard guard;
-  ResetSystemRecord();
+  cRecordGlobalsGuard records;
   g_System.m_anSceneBgm = {0, 5, 5, 0, 0};
   RequestLog log;
   PlaySE(3);
@@ -56,7 +56,6 @@ TEST(GameRequests, SoundAndMusicRequestsCarryTheirNumbers) {
                                        {WM_GAME_PLAYBGM, 4, 7}};
   EXPECT_EQ(log.m_sent, kExpected);
   EXPECT_EQ(g_SceneManager.m_nBgm, 5);
-  ResetSystemRecord();
 }
 
 TEST(GameRequests, ABadSoundNumberClosesTheProgramAndPlaysTheFirstSound) {
@@ -118,7 +117,7 @@ TEST(GameRequests, AChosenFileThatFailsIsReportedAsFailure) {
 
 TEST(GameRequests, ReplayKeysSaveOrSoundTheRefusalOncePerSecond) {
   cShellTestGuard guard;
-  ResetSystemRecord();
+  cRecordGlobalsGuard records;
   g_System.m_bReplay = 1;
   g_Replay.Clear();
   g_nReplayKeyWait = 0;
@@ -139,5 +138,4 @@ TEST(GameRequests, ReplayKeysSaveOrSoundTheRefusalOncePerSecond) {
   EXPECT_EQ(PollReplayKeys(), 0);
   InputDevices().Reset();
   g_Replay.Clear();
-  ResetSystemRecord();
 }

@@ -16,6 +16,7 @@
 #include "objects/chara.h"
 #include "platform/input/input_state.h"
 #include "stagedata/progress/play_data.h"
+#include "testing/input_guard.h"
 #include "testing/play_fixture.h"
 
 // A command of the character set: type, use time in tenths, parallel flag
@@ -114,12 +115,11 @@ inline cTestChara& AddFlowChara(cPlayFixture& fixture, double x = 400, double y 
 class cFlowFixture : public cPlayFixture {
  public:
   explicit cFlowFixture(const PLAYFIXTUREOPTIONS& options = {}) : cPlayFixture(options) {
-    ResetInputGlobals();
     g_PlayData.Reset();
     ResetCloseRequestCount();
   }
-  ~cFlowFixture() {
-    ResetInputGlobals();
-    g_PlayData.Reset();
-  }
+  ~cFlowFixture() { g_PlayData.Reset(); }
+
+ private:
+  cInputGlobalsGuard m_inputGuard;
 };
