@@ -74,7 +74,8 @@ class cHostRun {
       ImGui_ImplSDL2_Shutdown();
     }
     if (m_bOwnRenderer) SDL_DestroyRenderer(m_pRenderer);
-    // A quit that arrived during the dialog is the main window's to handle.
+    // A quit, and the window's moves, focus and activation that came during
+    // the dialog, are the main window's to handle.
     for (SDL_Event& e : m_deferred) SDL_PushEvent(&e);
   }
   bool Ready() const { return m_bReady; }
@@ -91,6 +92,7 @@ class cHostRun {
         bOpen = false;
         continue;
       }
+      if (e.type == SDL_WINDOWEVENT) m_deferred.push_back(e);
       // The game's input follows the mouse and every release, so that a key
       // held when the dialog opened is not held for ever after it.
       if (e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONDOWN ||
