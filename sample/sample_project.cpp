@@ -161,6 +161,8 @@ void MakeSystem(cSystem& sys) {
   sys.m_bSelectAllStages = 1;
   sys.m_anLives = {3, 3, 3, 99};
   sys.m_abInfiniteLives = {0, 0, 1, 1};
+  // A miss on a story stage asks: try again, or back to the world map.
+  sys.m_bRetryMenu = 1;
   sys.m_Texts[0] = "ステージ";  // the stage select's row label
 
   // Status display: scores with six digits, HP with a warning below a third,
