@@ -1,5 +1,6 @@
 #include "testing/play_world.h"
 
+#include "app/base/file_system.h"
 #include "app/base/message_box.h"
 #include "app/base/random.h"
 #include "app/core/attempt_seed.h"
@@ -16,11 +17,14 @@
 #include "platform/draw/surface/dd_image.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "platform/input/input_state.h"
+#include "records/data_path.h"
 #include "records/database.h"
 #include "records/record_file.h"
 #include "records/system.h"
+#include "sample/sample_game.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/progress/replay.h"
+#include "stagedata/stage_file.h"
 #include "stagedata/stage_globals.h"
 #include "testing/stage_guard.h"
 
@@ -237,4 +241,13 @@ bool cPlayWorld::RunUntilPlay() {
     Frame(0, 0);
   }
   return false;
+}
+
+bool cPlayWorld::LoadSampleStage(const char* pszStage) {
+  if (!WriteSampleProject() || !WriteSampleBitmaps() || !CopyTree("default", "data")) return false;
+  if (g_Database.LoadAll() != 1) return false;
+  BuildDatabaseTables();
+  return g_System.LoadFromFile(g_DataPath[DATAPATH_SYSTEM]) &&
+         g_CommonPalette.LoadFromFile(g_DataPath[DATAPATH_COMMON_PALETTE]) &&
+         LoadStageForPlay(pszStage, 1, &g_StageStart) == 1;
 }

@@ -55,6 +55,10 @@ class cPlayWorld {
   static void AddHeroFlows(cEdChara& hero);
   // g_Stage (and g_StageStart) built from rows.
   static void BuildStage(const std::vector<std::string>& rows, int nLevel);
+  // The sample game written into the folder and its project loaded as
+  // start-up loads it, then a stage of it (stored path under "data\", as
+  // the world map names it) loaded for play; false with a report-log line.
+  bool LoadSampleStage(const char* pszStage);
 
  private:
   void WriteBitmaps();

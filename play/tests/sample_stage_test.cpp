@@ -1,0 +1,101 @@
+// The sample game's first stage, loaded from the files the sample builder
+// writes and played with the keyboard's input words: the hero walks, jumps,
+// falls into the pit, and the attempts end in the retry menu, the world map
+// or the game over.
+
+#include <gtest/gtest.h>
+
+#include "app/core/scene.h"
+#include "stagedata/progress/play_data.h"
+#include "testing/play_world.h"
+
+namespace {
+
+constexpr const char* kFirstStage = "data\\stg4\\w01-1.stg4";
+constexpr uint16_t kDecide = 1;
+
+class SampleStage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_World.m_bStarted);
+    ASSERT_TRUE(m_World.LoadSampleStage(kFirstStage));
+    g_PlayData.m_nStartLives = 3;  // entering the stage takes one
+    Start();
+  }
+
+  // A story attempt at the stage, up to the first frame of play.
+  void Start() {
+    m_World.Start();
+    g_SceneManager.m_nGameKind = GAMEKIND_STORY;
+    ASSERT_TRUE(m_World.RunUntilPlay());
+  }
+
+  cPlayScene& Scene() { return m_World.Scene(); }
+  const cPlayer& Hero() { return *Scene().Hero(); }
+
+  // Frames with the input held until the scene leaves state 2; false after
+  // nLimit frames.
+  bool PlayUntilPlayEnds(uint16_t wDir, uint16_t wButtons, int nLimit) {
+    for (int i = 0; i < nLimit && Scene().m_nState == 2; ++i) m_World.Frame(wDir, wButtons);
+    return Scene().m_nState != 2;
+  }
+  // Frames with no input until the scene is in the state; false after 600.
+  bool WaitForState(int nState) {
+    for (int i = 0; i < 600 && Scene().m_nState != nState; ++i) m_World.Frame(0, 0);
+    return Scene().m_nState == nState;
+  }
+  // Presses the decision button for one frame and lets it go.
+  void Decide() {
+    m_World.Frame(0, kDecide);
+    m_World.Frame(0, 0);
+  }
+
+  cPlayWorld m_World{{.rows = {"H"}}};
+};
+
+TEST_F(SampleStage, TheHeroWalksJumpsAndFallsIntoThePitThenRetries) {
+  const double x0 = Hero().m_dX, y0 = Hero().m_dY;
+  for (int i = 0; i < 30; ++i) m_World.Frame(kKeyRight, 0);
+  EXPECT_NEAR(Hero().m_dX - x0, 90.0, 1.0) << "3 pixels a frame";
+  EXPECT_EQ(static_cast<int>(Hero().m_dY), static_cast<int>(y0));
+  double dTop = y0;
+  for (int i = 0; i < 20; ++i) {
+    m_World.Frame(0, kButtonJump);
+    dTop = std::min(dTop, Hero().m_dY);
+  }
+  EXPECT_LT(dTop, y0 - 96) << "a held jump rises more than three blocks";
+  for (int i = 0; i < 40; ++i) m_World.Frame(0, 0);
+  EXPECT_EQ(static_cast<int>(Hero().m_dY), static_cast<int>(y0)) << "and lands on the ground again";
+
+  // On to the pit, a gap in the ground down to the bottom of the stage.
+  ASSERT_TRUE(PlayUntilPlayEnds(kKeyRight, 0, 600));
+  ASSERT_TRUE(WaitForState(5)) << "the miss leads to the retry menu";
+  EXPECT_EQ(g_PlayData.m_nLives, 1);
+  Decide();  // the cursor is on "retry"
+  ASSERT_TRUE(m_World.RunUntilPlay());
+  EXPECT_EQ(Hero().m_dX, x0) << "the attempt starts again at the start";
+  EXPECT_EQ(Hero().m_dY, y0);
+}
+
+TEST_F(SampleStage, TheRetryMenuLeadsToTheWorldMapAndTheLastLifeToTheGameOver) {
+  ASSERT_TRUE(PlayUntilPlayEnds(kKeyRight, 0, 600));
+  ASSERT_TRUE(WaitForState(5));
+  m_World.Frame(kKeyDown, 0);
+  m_World.Frame(0, 0);
+  Decide();
+  EXPECT_EQ(Scene().m_nState, 7);
+  EXPECT_EQ(g_SceneManager.m_nNextScene, SCENE_WORLDMAP);
+
+  // Another attempt, this time with no life left after the miss.
+  g_PlayData.m_nStartLives = 1;
+  Start();
+  ASSERT_EQ(g_PlayData.m_nLives, 0);
+  ASSERT_TRUE(PlayUntilPlayEnds(kKeyRight, 0, 600));
+  ASSERT_TRUE(WaitForState(6)) << "the last life ends in the game over";
+  m_World.Frame(0, 0);  // the menu's decision latch lets go
+  Decide();
+  EXPECT_EQ(Scene().m_nState, 7);
+  EXPECT_EQ(g_SceneManager.m_nNextScene, SCENE_TITLE);
+}
+
+}  // namespace
