@@ -12,7 +12,7 @@ cSdlPresenter::~cSdlPresenter() {
 }
 
 void cSdlPresenter::Present(const PRESENTFRAME& frame, bool bVSync) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::unique_lock<std::mutex> lock(m_mutex);
   m_pending.resize(static_cast<size_t>(frame.nWidth) * frame.nHeight);
   for (int y = 0; y < frame.nHeight; ++y)
     std::memcpy(m_pending.data() + static_cast<size_t>(y) * frame.nWidth,
@@ -22,6 +22,32 @@ void cSdlPresenter::Present(const PRESENTFRAME& frame, bool bVSync) {
   m_nPendingHeight = frame.nHeight;
   m_bFramePending = true;
   m_bVSync = bVSync;
+  const uint64_t nSerial = ++m_nQueued;
+  const std::function<void()> signal = m_frameSignal;
+  lock.unlock();
+  if (signal) signal();
+  if (!bVSync) return;
+  // A frame replaced before it was shown counts as shown with the newer one.
+  lock.lock();
+  m_shownSignal.wait_for(lock, std::chrono::milliseconds(250),
+                         [&] { return m_bReleased || m_nShown.load() >= nSerial; });
+}
+
+void cSdlPresenter::SetFrameSignal(std::function<void()> signal) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_frameSignal = std::move(signal);
+}
+
+void cSdlPresenter::Release() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bReleased = true;
+  m_shownSignal.notify_all();
+}
+
+void cSdlPresenter::MarkShown(uint64_t nSerial) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (nSerial > m_nShown.load()) m_nShown.store(nSerial);
+  m_shownSignal.notify_all();
 }
 
 bool cSdlPresenter::SetFullScreen(bool bFullScreen, int, int, int) {
@@ -52,9 +78,11 @@ bool cSdlPresenter::ShowPendingFrame() {
   std::vector<uint32_t> frame;
   int w = 0, h = 0, nFullScreen, nCursor, nWindowState;
   bool bVSync, bFrame;
+  uint64_t nSerial;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     bFrame = m_bFramePending;
+    nSerial = m_nQueued;
     if (bFrame) {
       frame.swap(m_pending);
       w = m_nPendingWidth;
@@ -68,6 +96,15 @@ bool cSdlPresenter::ShowPendingFrame() {
     m_nFullScreen = m_nCursor = -1;
     m_nWindowState = 0;
   }
+  // Whatever happens below, the drawing thread waits for this frame no more.
+  struct cShownMark {
+    cSdlPresenter* p;
+    uint64_t n;
+    bool b;
+    ~cShownMark() {
+      if (b) p->MarkShown(n);
+    }
+  } mark{this, nSerial, bFrame};
   if (!m_pWindow) return false;
   if (nFullScreen >= 0)
     SDL_SetWindowFullscreen(m_pWindow, nFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -101,6 +138,7 @@ bool cSdlPresenter::ShowPendingFrame() {
   SDL_RenderClear(m_pRenderer);
   SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr);
   SDL_RenderPresent(m_pRenderer);
+  ++m_nShownCount;
   {
     // Hand the buffer back so that the next frame needs no allocation.
     std::lock_guard<std::mutex> lock(m_mutex);

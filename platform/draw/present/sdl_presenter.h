@@ -4,9 +4,16 @@
 // scaled with nearest sampling to a 640x480 logical size in full screen).
 // The drawing thread never calls SDL; window changes it asks for are queued
 // and applied by the main thread too.
+//
+// A frame presented with vertical sync makes the drawing thread wait until
+// the main thread has shown it (at the display's refresh when the renderer
+// syncs), so the game never runs ahead of the display. Release ends every
+// such wait for good (shutdown).
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -35,7 +42,16 @@ class cSdlPresenter : public cPresenter {
   // one arrived since the last call. True when a frame was shown.
   bool ShowPendingFrame();
 
+  // Called (on the drawing thread) when a frame arrives: wakes the main loop.
+  void SetFrameSignal(std::function<void()> signal);
+  // Ends the vertical-sync waits, now and later.
+  void Release();
+  // Frames shown so far.
+  uint64_t ShownFrames() const { return m_nShownCount.load(); }
+
  private:
+  void MarkShown(uint64_t nSerial);
+
   SDL_Window* m_pWindow;
   SDL_Renderer* m_pRenderer = nullptr;
   SDL_Texture* m_pTexture = nullptr;
@@ -50,4 +66,10 @@ class cSdlPresenter : public cPresenter {
   int m_nFullScreen = -1;  // -1 unchanged, 0 window, 1 full screen
   int m_nCursor = -1;
   int m_nWindowState = 0;  // 1 minimise, 2 show normal
+  uint64_t m_nQueued = 0;  // frames handed over
+  bool m_bReleased = false;
+  std::function<void()> m_frameSignal;
+  std::condition_variable m_shownSignal;
+  std::atomic<uint64_t> m_nShown{0};  // serial of the last frame taken to be shown
+  std::atomic<uint64_t> m_nShownCount{0};
 };
