@@ -64,6 +64,12 @@ void SetMessageBoxProvider(MessageBoxProvider provider) {
   g_nScriptedAnswersUsed = 0;
 }
 
+int ShowHeadlessMessageBox(const std::string& strText, const std::string& strCaption,
+                           MsgBoxType type) {
+  std::lock_guard lock(g_providerMutex);
+  return HeadlessBox(strText, strCaption, type);
+}
+
 int ShowMessageBox(const std::string& strText, const std::string& strCaption, MsgBoxType type) {
   MessageBoxProvider provider;
   {

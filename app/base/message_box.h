@@ -31,6 +31,9 @@ using MessageBoxProvider =
 void SetMessageBoxProvider(MessageBoxProvider provider);
 
 int ShowMessageBox(const std::string& strText, const std::string& strCaption, MsgBoxType type);
+// What the default provider does: the box on stderr, the answer scripted.
+int ShowHeadlessMessageBox(const std::string& strText, const std::string& strCaption,
+                           MsgBoxType type);
 int ErrorBox(const std::string& strText);
 int ErrorBoxf(const char* pszFormat, ...) PLAYER_PRINTF(1, 2);
 int DebugBoxf(const char* pszFormat, ...) PLAYER_PRINTF(1, 2);

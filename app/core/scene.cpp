@@ -23,7 +23,8 @@
 cSceneManager g_SceneManager;
 cPlayScene* g_lpPlayScene = nullptr;
 
-int g_nFrameCount = 0;
+std::atomic<int> g_nFrameCount{0};
+std::atomic<int> g_nSceneRunning{-1};
 int g_nFps = 0;
 int g_nWorkTime = 0;
 
@@ -154,6 +155,7 @@ int cSceneManager::RunFrame() {
     TraceFatal("%s", strText.c_str());
   }
   if (cScene* pScene = Scene(m_nScene)) pScene->Run();
+  g_nSceneRunning.store(m_nScene);
   g_nFps = CountFPS(1);
   g_nWorkTime = static_cast<int>(GetStopwatch(1));
   if (g_SystemIni.ShowFps != 0) DrawFrameRate();
@@ -217,7 +219,9 @@ void cSceneManager::Reset() {
   m_nFrameRate = 0;
   m_nFadeStep = 0;
   m_nBgm = 0;
-  g_nFrameCount = g_nFps = g_nWorkTime = 0;
+  g_nFrameCount = 0;
+  g_nSceneRunning = -1;
+  g_nFps = g_nWorkTime = 0;
   g_workRing = WORKRING{};
 }
 

@@ -16,6 +16,7 @@
 // run, a sub-state, and a table of state handlers whose first is the fade-in
 // and whose last is the fade-out (RunStates).
 
+#include <atomic>
 #include <cstddef>
 
 #include "app/base/report_log.h"
@@ -143,7 +144,10 @@ void RegisterPlayScene() {
 void WaitFrame();
 
 // Frame figures: frames run since start, frames in the last full second and
-// the last frame's work time in ms. Written by the thread that runs frames.
-extern int g_nFrameCount;
+// the last frame's work time in ms. Written by the thread that runs frames;
+// the frame count is also read by the main thread.
+extern std::atomic<int> g_nFrameCount;
+// The scene the last frame ran (-1 before the first), for other threads.
+extern std::atomic<int> g_nSceneRunning;
 extern int g_nFps;
 extern int g_nWorkTime;
