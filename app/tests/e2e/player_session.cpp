@@ -1,0 +1,238 @@
+#include "app/tests/e2e/player_session.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/base/clock.h"
+#include "sample/sample_game.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int ExitStatusOf(int nStatus) {
+  if (WIFEXITED(nStatus)) return WEXITSTATUS(nStatus);
+  if (WIFSIGNALED(nStatus)) return 128 + WTERMSIG(nStatus);
+  return -1;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& cond, int nTimeoutMs) {
+  const uint32_t dwStart = GetTimeMs();
+  for (;;) {
+    if (cond()) return true;
+    if (GetTimeMs() - dwStart >= static_cast<uint32_t>(nTimeoutMs)) return false;
+    SleepMs(20);
+  }
+}
+
+cXServer::cXServer() {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return;
+  m_pid = ::fork();
+  if (m_pid == 0) {
+    // The write end must survive exec: Xvfb writes the display number to it.
+    ::dup2(fds[1], 3);
+    const int nNull = ::open("/dev/null", O_WRONLY);
+    ::dup2(nNull, 1);
+    ::dup2(nNull, 2);
+    ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  std::string strNumber;
+  pollfd pfd{fds[0], POLLIN, 0};
+  const uint32_t dwStart = GetTimeMs();
+  while (strNumber.find('\n') == std::string::npos && GetTimeMs() - dwStart < 10000) {
+    if (::poll(&pfd, 1, 100) <= 0) continue;
+    char buf[16];
+    const ssize_t n = ::read(fds[0], buf, sizeof buf);
+    if (n <= 0) break;
+    strNumber.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fds[0]);
+  if (strNumber.find('\n') != std::string::npos) m_nDisplay = std::atoi(strNumber.c_str());
+}
+
+cXServer::~cXServer() {
+  if (m_pid > 0) {
+    ::kill(m_pid, SIGTERM);
+    ::waitpid(m_pid, nullptr, 0);
+  }
+}
+
+bool cXServer::Run(const std::string& strCommand, std::string* pOutput) const {
+  const std::string strLine = "DISPLAY=" + Display() + " " + strCommand + " 2>/dev/null";
+  FILE* fp = ::popen(strLine.c_str(), "r");
+  if (fp == nullptr) return false;
+  std::string strOut;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) strOut.append(buf, n);
+  const int nStatus = ::pclose(fp);
+  if (pOutput != nullptr) *pOutput = std::move(strOut);
+  return nStatus == 0;
+}
+
+std::string MakeSampleGameFolder() {
+  std::string strTemplate = (fs::temp_directory_path() / "player-e2e-XXXXXX").string();
+  if (::mkdtemp(strTemplate.data()) == nullptr) return "";
+  const fs::path previous = fs::current_path();
+  fs::current_path(strTemplate);
+  const bool bWritten = WriteSampleGame();
+  fs::current_path(previous);
+  return bWritten ? strTemplate : "";
+}
+
+void RemoveFolder(const std::string& strFolder) {
+  std::error_code ec;
+  if (!strFolder.empty()) fs::remove_all(strFolder, ec);
+}
+
+std::string ReadFolderFile(const std::string& strFolder, const std::string& strName) {
+  std::ifstream in(fs::path(strFolder) / strName, std::ios::binary);
+  if (!in) return "";
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+cPlayerSession::cPlayerSession(const cXServer& server, const std::string& strFolder,
+                               std::vector<std::string> extraEnv, std::vector<std::string> args)
+    : m_server(server),
+      m_strFolder(strFolder),
+      m_strStats(strFolder + "/stats.txt"),
+      m_strStderr(strFolder + "/stderr-" + std::to_string(::getpid()) + "-" +
+                  std::to_string(GetTimeMs()) + ".txt") {
+  std::vector<std::string> env;
+  for (char** p = environ; *p != nullptr; ++p) {
+    const std::string strVar = *p;
+    // The test's own display settings are not the player's.
+    if (strVar.rfind("DISPLAY=", 0) == 0 || strVar.rfind("SDL_VIDEODRIVER=", 0) == 0) continue;
+    env.push_back(strVar);
+  }
+  env.push_back("DISPLAY=" + server.Display());
+  env.push_back("SDL_VIDEODRIVER=x11");
+  // Xvfb has no graphics card: draw with SDL's software renderer and keep
+  // the software GL driver out entirely (its allocations, left behind when
+  // SDL unloads it at exit, read as leaks to the leak checker).
+  env.push_back("SDL_RENDER_DRIVER=software");
+  env.push_back("SDL_FRAMEBUFFER_ACCELERATION=0");
+  env.push_back("SDL_AUDIODRIVER=dummy");
+  env.push_back("PLAYER_LOCK_DIR=" + strFolder);
+  env.push_back("PLAYER_STATS_FILE=" + m_strStats);
+  for (std::string& strVar : extraEnv) env.push_back(std::move(strVar));
+  args.insert(args.begin(), PLAYER_BINARY);
+
+  m_pid = ::fork();
+  if (m_pid == 0) {
+    if (::chdir(strFolder.c_str()) != 0) ::_exit(126);
+    const int fd = ::open(m_strStderr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) ::dup2(fd, 2);
+    std::vector<char*> argv, envp;
+    for (std::string& s : args) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    for (std::string& s : env) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    ::execve(PLAYER_BINARY, argv.data(), envp.data());
+    ::_exit(127);
+  }
+}
+
+cPlayerSession::~cPlayerSession() {
+  if (IsRunning()) {
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+  }
+}
+
+uint64_t cPlayerSession::FindWindow(const std::string& strTitle) const {
+  // Every window with a class, then their names: a search by name misses
+  // windows whose name is only UTF-8 (SDL's message boxes).
+  std::string strIds;
+  if (!m_server.Run("xdotool search --onlyvisible --classname '.*'", &strIds)) return 0;
+  std::istringstream ids(strIds);
+  std::string strId;
+  while (ids >> strId) {
+    std::string strName;
+    if (!m_server.Run("xdotool getwindowname " + strId, &strName)) continue;
+    if (!strName.empty() && strName.back() == '\n') strName.pop_back();
+    if (strName == strTitle) return std::strtoull(strId.c_str(), nullptr, 10);
+  }
+  return 0;
+}
+
+uint64_t cPlayerSession::WaitForWindow(const std::string& strTitle, int nTimeoutMs) const {
+  uint64_t nWindow = 0;
+  WaitUntil([&] { return (nWindow = FindWindow(strTitle)) != 0; }, nTimeoutMs);
+  return nWindow;
+}
+
+bool cPlayerSession::SendKeys(uint64_t nWindow, const std::string& strKeys) const {
+  const std::string strId = std::to_string(nWindow);
+  return m_server.Run("xdotool windowfocus --sync " + strId + " key --delay 40 " + strKeys);
+}
+
+bool cPlayerSession::ReadStats(PLAYERSTATS& stats) const {
+  const std::string strLine = ReadFolderFile(m_strFolder, "stats.txt");
+  unsigned int dwMs = 0;
+  if (std::sscanf(strLine.c_str(), "ms=%u frames=%d shown=%d scene=%d active=%d", &dwMs,
+                  &stats.nFrames, &stats.nShown, &stats.nScene, &stats.bActive) != 5)
+    return false;
+  stats.dwMs = dwMs;
+  return true;
+}
+
+bool cPlayerSession::WaitForScene(int nScene, int nTimeoutMs) const {
+  return WaitUntil(
+      [&] {
+        PLAYERSTATS stats;
+        return ReadStats(stats) && stats.nScene == nScene;
+      },
+      nTimeoutMs);
+}
+
+std::vector<uint8_t> cPlayerSession::Screenshot(uint64_t nWindow) const {
+  std::string strOut;
+  if (!m_server.Run("import -silent -window " + std::to_string(nWindow) + " -depth 8 rgb:-",
+                    &strOut) ||
+      strOut.size() != 640u * 480u * 3u)
+    return {};
+  return std::vector<uint8_t>(strOut.begin(), strOut.end());
+}
+
+uint32_t cPlayerSession::PixelAt(const std::vector<uint8_t>& rgb, int nWidth, int x, int y) {
+  const size_t i = (static_cast<size_t>(y) * nWidth + x) * 3;
+  if (i + 2 >= rgb.size()) return 0xFFFFFFFF;
+  return static_cast<uint32_t>(rgb[i]) << 16 | rgb[i + 1] << 8 | rgb[i + 2];
+}
+
+bool cPlayerSession::IsRunning() {
+  if (m_pid <= 0 || m_nExitStatus >= 0) return false;
+  int nStatus = 0;
+  if (::waitpid(m_pid, &nStatus, WNOHANG) != m_pid) return true;
+  m_nExitStatus = ExitStatusOf(nStatus);
+  return false;
+}
+
+bool cPlayerSession::WaitForExit(int nTimeoutMs) {
+  return WaitUntil([&] { return !IsRunning(); }, nTimeoutMs);
+}
+
+std::string cPlayerSession::ErrorOutput() const {
+  std::ifstream in(m_strStderr, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}

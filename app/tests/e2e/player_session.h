@@ -1,0 +1,104 @@
+#pragma once
+// The end-to-end harness: the real player on a private X server.
+//
+// cXServer starts its own Xvfb (any free display) for the test, so tests may
+// run side by side. cPlayerSession runs the player binary in a game folder
+// on that display and talks to it the way a user would: it finds windows by
+// their title, focuses them and types keys (xdotool), takes screenshots
+// (ImageMagick's import) and reads the figures the player writes to its
+// stats file (PLAYER_STATS_FILE). Every wait has a deadline and polls its
+// condition; nothing sleeps blindly.
+//
+// Extending: a test makes a game folder (MakeSampleGameFolder), starts a
+// session in it, then uses WaitFor* and the key and screenshot helpers.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Texts in this harness are UTF-8 (window titles, key names); write them as
+// u8 literals and pass them through Utf8.
+inline std::string Utf8(const char8_t* psz) { return reinterpret_cast<const char*>(psz); }
+
+class cXServer {
+ public:
+  cXServer();
+  ~cXServer();
+  cXServer(const cXServer&) = delete;
+  cXServer& operator=(const cXServer&) = delete;
+
+  bool IsRunning() const { return m_nDisplay >= 0; }
+  std::string Display() const { return ":" + std::to_string(m_nDisplay); }
+  // Runs a command line with DISPLAY set; its standard output, or "" when
+  // it failed.
+  bool Run(const std::string& strCommand, std::string* pOutput = nullptr) const;
+
+ private:
+  pid_t m_pid = -1;
+  int m_nDisplay = -1;
+};
+
+// Polls cond every 20 ms until it holds or nTimeoutMs passed.
+bool WaitUntil(const std::function<bool()>& cond, int nTimeoutMs);
+
+// A fresh temporary folder holding the sample game as it ships (default\,
+// System.ini, bmp\, wave\, bgm\); removed by RemoveFolder.
+std::string MakeSampleGameFolder();
+void RemoveFolder(const std::string& strFolder);
+
+// What the player writes to its stats file.
+struct PLAYERSTATS {
+  uint32_t dwMs = 0;
+  int nFrames = 0;
+  int nShown = 0;
+  int nScene = -1;
+  int bActive = 0;
+};
+
+class cPlayerSession {
+ public:
+  // Starts the player in the folder on the server; extra environment
+  // variables as "NAME=value".
+  cPlayerSession(const cXServer& server, const std::string& strFolder,
+                 std::vector<std::string> extraEnv = {}, std::vector<std::string> args = {});
+  ~cPlayerSession();  // kills the player if it still runs
+  cPlayerSession(const cPlayerSession&) = delete;
+  cPlayerSession& operator=(const cPlayerSession&) = delete;
+
+  // The id of a visible window with this title, 0 when none.
+  uint64_t FindWindow(const std::string& strTitle) const;
+  uint64_t WaitForWindow(const std::string& strTitle, int nTimeoutMs) const;
+  // Focuses the window and types the keys (xdotool key names, e.g. "Return",
+  // "Escape", "Down", "z").
+  bool SendKeys(uint64_t nWindow, const std::string& strKeys) const;
+
+  bool ReadStats(PLAYERSTATS& stats) const;
+  bool WaitForScene(int nScene, int nTimeoutMs) const;
+
+  // A 640 x 480 screenshot of the window as RGB bytes, empty on failure.
+  std::vector<uint8_t> Screenshot(uint64_t nWindow) const;
+  static uint32_t PixelAt(const std::vector<uint8_t>& rgb, int nWidth, int x, int y);
+
+  // Whether the player still runs, and its exit status once it ended (-1
+  // while running, 128 + signal when killed).
+  bool IsRunning();
+  bool WaitForExit(int nTimeoutMs);
+  int ExitStatus() const { return m_nExitStatus; }
+  // What the player wrote to stderr.
+  std::string ErrorOutput() const;
+  const std::string& Folder() const { return m_strFolder; }
+
+ private:
+  const cXServer& m_server;
+  std::string m_strFolder;
+  std::string m_strStats;
+  std::string m_strStderr;
+  pid_t m_pid = -1;
+  int m_nExitStatus = -1;
+};
+
+// Reads a file of the folder (native path relative to it), "" when missing.
+std::string ReadFolderFile(const std::string& strFolder, const std::string& strName);

@@ -1,0 +1,126 @@
+// The player as a user meets it: a fresh game folder, the first start, the
+// title, quitting, and a second copy started beside a running one.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/tests/e2e/player_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Titles of the windows, in UTF-8 as the window system has them (plain
+// literals of this program are CP932).
+const std::string kCreateDataCaption = Utf8(u8"デフォルトデータ作成の確認");
+const std::string kSecondCopyCaption = Utf8(u8"二重起動");
+const std::string kGameTitle = Utf8(u8"サンプルアドベンチャー");
+
+class ShellE2E : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!m_server.IsRunning()) GTEST_SKIP() << "no Xvfb";
+    m_strFolder = MakeSampleGameFolder();
+    ASSERT_FALSE(m_strFolder.empty());
+  }
+  void TearDown() override { RemoveFolder(m_strFolder); }
+
+  // First start: the default-data question answered yes, the title shown.
+  uint64_t StartToTitle(cPlayerSession& player) {
+    const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
+    EXPECT_NE(nBox, 0u) << player.ErrorOutput();
+    if (nBox == 0) return 0;
+    EXPECT_TRUE(player.SendKeys(nBox, "Return"));
+    const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+    EXPECT_NE(nWindow, 0u) << player.ErrorOutput();
+    EXPECT_TRUE(player.WaitForScene(0, 20000)) << player.ErrorOutput();
+    return nWindow;
+  }
+
+  // The title picture as the game folder holds it.
+  std::vector<uint8_t> TitlePicture() const {
+    std::string strOut;
+    m_server.Run("convert '" + m_strFolder + "/bmp/Title.bmp' -depth 8 rgb:-", &strOut);
+    return std::vector<uint8_t>(strOut.begin(), strOut.end());
+  }
+
+  cXServer m_server;
+  std::string m_strFolder;
+};
+
+}  // namespace
+
+TEST_F(ShellE2E, FirstStartReachesTheTitleAndQuitsCleanly) {
+  cPlayerSession player(m_server, m_strFolder);
+  const uint64_t nWindow = StartToTitle(player);
+  ASSERT_NE(nWindow, 0u);
+
+  // The title picture shows once the fade-in is over: a few pixels of the
+  // screen equal the bitmap's.
+  const std::vector<uint8_t> title = TitlePicture();
+  ASSERT_EQ(title.size(), 640u * 480u * 3u);
+  const int kPoints[][2] = {{8, 8}, {631, 8}, {320, 40}, {8, 471}, {631, 471}};
+  bool bShown = WaitUntil(
+      [&] {
+        const std::vector<uint8_t> shot = player.Screenshot(nWindow);
+        if (shot.empty()) return false;
+        for (const auto& p : kPoints)
+          if (cPlayerSession::PixelAt(shot, 640, p[0], p[1]) !=
+              cPlayerSession::PixelAt(title, 640, p[0], p[1]))
+            return false;
+        return true;
+      },
+      20000);
+  EXPECT_TRUE(bShown);
+
+  // The game runs its frames at 60 a second. Measured from a second after
+  // the title came: the frames that catch up after the title's load lie
+  // before that.
+  PLAYERSTATS start, first, last;
+  ASSERT_TRUE(player.ReadStats(start));
+  WaitUntil([&] { return player.ReadStats(first) && first.dwMs - start.dwMs >= 1200; }, 10000);
+  WaitUntil([&] { return player.ReadStats(last) && last.dwMs - first.dwMs >= 3000; }, 10000);
+  const double dFps = (last.nFrames - first.nFrames) * 1000.0 / (last.dwMs - first.dwMs);
+  EXPECT_NEAR(dFps, 60.0, 3.0);
+
+  // Escape closes the program through its close sequence.
+  ASSERT_TRUE(player.SendKeys(nWindow, "Escape"));
+  ASSERT_TRUE(player.WaitForExit(20000));
+  EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
+
+  const std::string strLog = ReadFolderFile(m_strFolder, "Report_Game.txt");
+  EXPECT_EQ(strLog.rfind("App : ver 695\r\n", 0), 0u) << strLog.substr(0, 80);
+  for (const char* pszFolder : {"user_data/story", "user_data/challenge", "user_data/free",
+                                "user_data/rpl4", "data/database", "data/stg4", "bmp/hbt"})
+    EXPECT_TRUE(fs::is_directory(fs::path(m_strFolder) / pszFolder)) << pszFolder;
+  EXPECT_EQ(ReadFolderFile(m_strFolder, "user_data/Window.dat").size(), 32u);
+}
+
+TEST_F(ShellE2E, ASecondCopyAsksAndLeavesTheFirstRunningOnNo) {
+  cPlayerSession first(m_server, m_strFolder);
+  const uint64_t nWindow = StartToTitle(first);
+  ASSERT_NE(nWindow, 0u);
+
+  cPlayerSession second(m_server, m_strFolder);
+  const uint64_t nBox = second.WaitForWindow(kSecondCopyCaption, 20000);
+  ASSERT_NE(nBox, 0u) << second.ErrorOutput();
+  ASSERT_TRUE(second.SendKeys(nBox, "Escape"));  // No
+  ASSERT_TRUE(second.WaitForExit(20000));
+  EXPECT_EQ(second.ExitStatus(), 0);
+  EXPECT_TRUE(first.IsRunning());
+
+  // Yes ends the first copy and the second one starts.
+  cPlayerSession third(m_server, m_strFolder);
+  const uint64_t nBox2 = third.WaitForWindow(kSecondCopyCaption, 20000);
+  ASSERT_NE(nBox2, 0u) << third.ErrorOutput();
+  ASSERT_TRUE(third.SendKeys(nBox2, "Return"));  // Yes
+  ASSERT_TRUE(first.WaitForExit(20000));
+  EXPECT_EQ(first.ExitStatus(), 0) << first.ErrorOutput();
+  EXPECT_TRUE(third.WaitForScene(0, 20000)) << third.ErrorOutput();
+  const uint64_t nThird = third.WaitForWindow(kGameTitle, 20000);
+  ASSERT_NE(nThird, 0u);
+  ASSERT_TRUE(third.SendKeys(nThird, "Escape"));
+  ASSERT_TRUE(third.WaitForExit(20000));
+  EXPECT_EQ(third.ExitStatus(), 0) << third.ErrorOutput();
+}
