@@ -75,6 +75,14 @@ function(player_test name)
     "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\"\n"
     "    ENVIRONMENT \"SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy\")\n"
     "endif()\n")
+  if("e2e" IN_LIST ARG_LABELS)
+    # The end-to-end tests measure the frame rate of the real program: they
+    # run alone, not beside a machine full of other tests.
+    file(APPEND "${properties}"
+      "if(${name}_TESTS)\n"
+      "  set_tests_properties(\${${name}_TESTS} PROPERTIES RUN_SERIAL TRUE)\n"
+      "endif()\n")
+  endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${properties}")
   if("threads" IN_LIST ARG_LABELS)
     set_property(GLOBAL APPEND PROPERTY PLAYER_THREAD_TESTS ${name})

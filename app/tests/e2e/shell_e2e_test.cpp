@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "app/tests/e2e/player_session.h"
@@ -82,7 +83,15 @@ TEST_F(ShellE2E, FirstStartReachesTheTitleAndQuitsCleanly) {
   WaitUntil([&] { return player.ReadStats(first) && first.dwMs - start.dwMs >= 1200; }, 10000);
   WaitUntil([&] { return player.ReadStats(last) && last.dwMs - first.dwMs >= 3000; }, 10000);
   const double dFps = (last.nFrames - first.nFrames) * 1000.0 / (last.dwMs - first.dwMs);
-  EXPECT_NEAR(dFps, 60.0, 3.0);
+  // Never faster than the pace, whatever the machine.
+  EXPECT_LE(dFps, 63.0);
+#if defined(PLAYER_E2E_SLOW_BUILD)
+  EXPECT_GE(dFps, 30.0);
+#else
+  EXPECT_GE(dFps, 57.0);
+#endif
+  RecordProperty("frames_per_second", std::to_string(dFps));
+  std::printf("frame rate on the title: %.2f frames a second\n", dFps);
 
   // Escape closes the program through its close sequence.
   ASSERT_TRUE(player.SendKeys(nWindow, "Escape"));
