@@ -29,13 +29,13 @@ class ShellE2E : public testing::Test {
 
   // First start: the default-data question answered yes, the title shown.
   uint64_t StartToTitle(cPlayerSession& player) {
-    const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
+    const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 60000);
     EXPECT_NE(nBox, 0u) << player.ErrorOutput();
     if (nBox == 0) return 0;
     EXPECT_TRUE(player.SendKeys(nBox, "Return"));
-    const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+    const uint64_t nWindow = player.WaitForWindow(kGameTitle, 60000);
     EXPECT_NE(nWindow, 0u) << player.ErrorOutput();
-    EXPECT_TRUE(player.WaitForScene(0, 20000)) << player.ErrorOutput();
+    EXPECT_TRUE(player.WaitForScene(0, 60000)) << player.ErrorOutput();
     return nWindow;
   }
 
@@ -72,7 +72,7 @@ TEST_F(ShellE2E, FirstStartReachesTheTitleAndQuitsCleanly) {
             return false;
         return true;
       },
-      20000);
+      60000);
   EXPECT_TRUE(bShown);
 
   // The game runs its frames at 60 a second. Measured from a second after
@@ -86,7 +86,7 @@ TEST_F(ShellE2E, FirstStartReachesTheTitleAndQuitsCleanly) {
   // Never faster than the pace, whatever the machine.
   EXPECT_LE(dFps, 63.0);
 #if defined(PLAYER_E2E_SLOW_BUILD)
-  EXPECT_GE(dFps, 30.0);
+  EXPECT_GE(dFps, 10.0);
 #else
   EXPECT_GE(dFps, 57.0);
 #endif
@@ -95,7 +95,7 @@ TEST_F(ShellE2E, FirstStartReachesTheTitleAndQuitsCleanly) {
 
   // Escape closes the program through its close sequence.
   ASSERT_TRUE(player.SendKeys(nWindow, "Escape"));
-  ASSERT_TRUE(player.WaitForExit(20000));
+  ASSERT_TRUE(player.WaitForExit(60000));
   EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
 
   const std::string strLog = ReadFolderFile(m_strFolder, "Report_Game.txt");
@@ -112,24 +112,24 @@ TEST_F(ShellE2E, ASecondCopyAsksAndLeavesTheFirstRunningOnNo) {
   ASSERT_NE(nWindow, 0u);
 
   cPlayerSession second(m_server, m_strFolder);
-  const uint64_t nBox = second.WaitForWindow(kSecondCopyCaption, 20000);
+  const uint64_t nBox = second.WaitForWindow(kSecondCopyCaption, 60000);
   ASSERT_NE(nBox, 0u) << second.ErrorOutput();
   ASSERT_TRUE(second.SendKeys(nBox, "Escape"));  // No
-  ASSERT_TRUE(second.WaitForExit(20000));
+  ASSERT_TRUE(second.WaitForExit(60000));
   EXPECT_EQ(second.ExitStatus(), 0);
   EXPECT_TRUE(first.IsRunning());
 
   // Yes ends the first copy and the second one starts.
   cPlayerSession third(m_server, m_strFolder);
-  const uint64_t nBox2 = third.WaitForWindow(kSecondCopyCaption, 20000);
+  const uint64_t nBox2 = third.WaitForWindow(kSecondCopyCaption, 60000);
   ASSERT_NE(nBox2, 0u) << third.ErrorOutput();
   ASSERT_TRUE(third.SendKeys(nBox2, "Return"));  // Yes
-  ASSERT_TRUE(first.WaitForExit(20000));
+  ASSERT_TRUE(first.WaitForExit(60000));
   EXPECT_EQ(first.ExitStatus(), 0) << first.ErrorOutput();
-  EXPECT_TRUE(third.WaitForScene(0, 20000)) << third.ErrorOutput();
-  const uint64_t nThird = third.WaitForWindow(kGameTitle, 20000);
+  EXPECT_TRUE(third.WaitForScene(0, 60000)) << third.ErrorOutput();
+  const uint64_t nThird = third.WaitForWindow(kGameTitle, 60000);
   ASSERT_NE(nThird, 0u);
   ASSERT_TRUE(third.SendKeys(nThird, "Escape"));
-  ASSERT_TRUE(third.WaitForExit(20000));
+  ASSERT_TRUE(third.WaitForExit(60000));
   EXPECT_EQ(third.ExitStatus(), 0) << third.ErrorOutput();
 }
