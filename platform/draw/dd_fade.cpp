@@ -9,6 +9,7 @@
 
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/pixels/pixel_format.h"
 
 FADEANGLES g_FadeAngles;
 
@@ -184,7 +185,8 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int b
       const uint32_t m = static_cast<uint32_t>(std::clamp(anMax[c], 1, 255));
       anMask[c] = m;
       for (uint32_t raw = 0; raw <= m; ++raw)
-        channel[c][raw] = static_cast<uint16_t>((Blend(c, raw * 255 / m) * m / 255) << anShift[c]);
+        channel[c][raw] = static_cast<uint16_t>(
+            ScaleChannelFrom8(Blend(c, ScaleChannelTo8(raw, m)), m) << anShift[c]);
     }
     static thread_local std::vector<uint16_t> table(65536);
     for (uint32_t p = 0; p < 65536; ++p)
@@ -274,8 +276,8 @@ int DDSetPalette_UnPal(PALENTRY* lpPal, DDSURFACEDATA* lpSD) {
       if (lpDTCon) {
         if (raw(f.nAlphaShift, f.nAlphaMax) == 0) continue;
         auto wide = [&](int nShift, int nMax) {
-          return static_cast<uint8_t>(raw(nShift, nMax) * 255 /
-                                      static_cast<uint32_t>(std::max(nMax, 1)));
+          return static_cast<uint8_t>(
+              ScaleChannelTo8(raw(nShift, nMax), static_cast<uint32_t>(std::max(nMax, 1))));
         };
         e.peRed = wide(f.nRedShift, f.nRedMax);
         e.peGreen = wide(f.nGreenShift, f.nGreenMax);

@@ -58,6 +58,12 @@ inline void WritePixelBytes(uint8_t* p, int nBytes, uint32_t v) {
 constexpr uint32_t Widen5(uint32_t v) { return (v << 3) | (v >> 2); }
 constexpr uint32_t Widen6(uint32_t v) { return (v << 2) | (v >> 4); }
 
+// A channel of a format described by its mask shifted down (nMax >= 1, as a
+// CHANNELFORMAT gives it) scaled to 8 bits and back, rounding down: the
+// fade and the palette read of whatever 16-bit format the device has.
+constexpr uint32_t ScaleChannelTo8(uint32_t v, uint32_t nMax) { return v * 255 / nMax; }
+constexpr uint32_t ScaleChannelFrom8(uint32_t v, uint32_t nMax) { return v * nMax / 255; }
+
 // 16-bit pixels as ARGB: R5G6B5 is opaque, A1R5G5B5 opaque where bit 15 is set.
 constexpr uint32_t Rgb565ToArgb(uint16_t p) {
   return 0xFF000000u | Widen5((p >> 11) & 31) << 16 | Widen6((p >> 5) & 63) << 8 | Widen5(p & 31);
