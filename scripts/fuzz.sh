@@ -55,19 +55,22 @@ run() {
   fi
   # 2 s for one input is a hang; -m none because ASan reserves terabytes.
   afl-fuzz -i "$dir/in" -o "$dir/out" -V "$seconds" -m none -t 2000 -- "$bin/fuzz_$t" \
-    >"$dir/afl.log" 2>&1 || { echo "$t: afl-fuzz failed:"; tail -n 20 "$dir/afl.log"; return 1; }
+    >"$dir/afl.log" 2>&1 || { echo "$t: afl-fuzz failed:"; tail -n 20 "$dir/afl.log"; touch "$dir/failed"; }
 }
 
+# A run leaves "failed" in its folder when afl-fuzz could not run: bash may
+# forget a background job's status once `jobs` has reported it, so the
+# statuses are not collected with `wait <pid>`.
 jobs=${FUZZ_JOBS:-$(nproc)}
-pids=()
 for t in "${targets[@]}"; do
   [ -x "$bin/fuzz_$t" ] || { echo "no fuzz target $t" >&2; exit 2; }
+  rm -f "$work/$t/failed"
   while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do sleep 1; done
   run "$t" &
-  pids+=($!)
 done
+wait
 failed=0
-for p in "${pids[@]}"; do wait "$p" || failed=1; done
+for t in "${targets[@]}"; do [ ! -e "$work/$t/failed" ] || failed=1; done
 
 stat() { sed -n "s/^$1 *: //p" "$2"; }
 printf '%-20s %12s %8s %8s %8s\n' target executions per-sec crashes hangs
