@@ -2,13 +2,19 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
 #include "app/core/game_requests.h"
 #include "app/core/option_data.h"
 #include "app/core/scene.h"
 #include "app/core/system_ini.h"
+#include "app/main_window.h"
 #include "platform/draw/dd_message.h"
+#include "platform/draw/font/font_raster.h"
+#include "platform/draw/present/sdl_presenter.h"
+#include "platform/ui/dialog_host.h"
 #include "platform/ui/file_dialog.h"
 #include "play/play_scene.h"
 #include "records/data_path.h"
@@ -308,4 +314,34 @@ void InstallGameDialogs() {
   RegisterGameDialogTemplates();
   SetNameEntryDialog(RunNameEntryDialog);
   SetFileDialogs(OpenDialog, SaveDialog);
+}
+
+void InstallShellDialogs() {
+  SetDialogParentWindow(&g_MainWindow);
+  InstallGameDialogs();
+  // Without a real display (SDL's dummy and off-screen drivers) the dialogs
+  // answer as closed and the file dialogs as cancelled.
+  const char* pszDriver = SDL_GetCurrentVideoDriver();
+  if (g_MainWindow.m_hWnd == nullptr || pszDriver == nullptr ||
+      std::strcmp(pszDriver, "dummy") == 0 || std::strcmp(pszDriver, "offscreen") == 0)
+    return;
+  DIALOGHOSTSETUP setup;
+  setup.pWindow = g_MainWindow.m_hWnd;
+  setup.renderer = []() -> SDL_Renderer* {
+    cSdlPresenter* lpPresenter = MainPresenter();
+    return lpPresenter != nullptr ? lpPresenter->Renderer() : nullptr;
+  };
+  setup.drawBackdrop = [] {
+    if (cSdlPresenter* lpPresenter = MainPresenter()) lpPresenter->DrawLastFrame();
+  };
+  setup.strFontFile = FindFontFile("ＭＳ Ｐゴシック");
+  InstallDialogHost(setup);
+}
+
+void RemoveShellDialogs() {
+  RemoveDialogHost();
+  cHook::UnhookAll();
+  SetFileDialogs(nullptr, nullptr);
+  SetNameEntryDialog(nullptr);
+  SetDialogParentWindow(nullptr);
 }

@@ -99,3 +99,9 @@ void SetDialogParentWindow(cWindow* lpParent);
 // dialogs: the name entry and the open-stage, open-replay and save-replay
 // file dialogs.
 void InstallGameDialogs();
+
+// The dialogs of the running program: InstallGameDialogs with the main window
+// as their parent and, on a real display, the host that draws them in the
+// main window. RemoveShellDialogs undoes it (shutdown).
+void InstallShellDialogs();
+void RemoveShellDialogs();

@@ -27,6 +27,7 @@
 #include "app/core/surface_tables.h"
 #include "app/core/thread.h"
 #include "app/editor_notify.h"
+#include "app/game_dialogs.h"
 #include "app/main_window.h"
 #include "app/report_display.h"
 #include "flow/flow.h"
@@ -270,6 +271,7 @@ bool InitGame(const std::string& strCommandLine) {
     return false;
   }
   BuildDatabaseTables();
+  InstallShellDialogs();
   const std::string& strSystem = g_DataPath[DATAPATH_SYSTEM];
   if (!g_System.LoadFromFile(strSystem)) {
     ReportLogBox("%s の読み込みに失敗…", strSystem.c_str());
@@ -282,10 +284,13 @@ bool InitGame(const std::string& strCommandLine) {
     SetSystemIniDefaults(g_SystemIni, g_System.m_IniEntries);
   }
   if (g_SystemIni.Direct3D >= 2) {
-    // The start-up choice dialog does not exist yet: its default, the
-    // textured back end.
-    ReportLog("start-up choice: no dialog yet; the textured back end is used");
-    g_SystemIni.Direct3D = 1;
+    // The choice is asked in the main window, under the game's title.
+    SDL_SetWindowTitle(g_MainWindow.m_hWnd, Cp932ToUtf8(g_System.m_strTitle).c_str());
+    SDL_ShowWindow(g_MainWindow.m_hWnd);
+    if (!RunStartupChoice()) {
+      StartupFailed("start-up choice: the start was stopped");
+      return false;
+    }
   }
   if (!strCommandLine.empty()) {
     std::memset(g_SystemIni.FreeStage, 0, sizeof g_SystemIni.FreeStage);
@@ -366,6 +371,7 @@ void UnInitGame() {
     DDEnd();
   else
     DDRelease();
+  RemoveShellDialogs();
   SetPresenter(nullptr);
   SetMainPresenter(nullptr);
   g_pPresenter.reset();

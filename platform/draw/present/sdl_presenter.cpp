@@ -146,3 +146,8 @@ bool cSdlPresenter::ShowPendingFrame() {
   }
   return true;
 }
+
+void cSdlPresenter::DrawLastFrame() {
+  if (m_pRenderer != nullptr && m_pTexture != nullptr)
+    SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr);
+}

@@ -46,6 +46,10 @@ class cSdlPresenter : public cPresenter {
   void SetFrameSignal(std::function<void()> signal);
   // Ends the vertical-sync waits, now and later.
   void Release();
+  // Main thread, for a dialog drawn over the game: the renderer (null until
+  // the first frame was shown) and the last frame drawn again, not presented.
+  SDL_Renderer* Renderer() const { return m_pRenderer; }
+  void DrawLastFrame();
   // Frames shown so far.
   uint64_t ShownFrames() const { return m_nShownCount.load(); }
 

@@ -1,0 +1,118 @@
+// The dialogs as a user meets them: the start-up choice asked in the main
+// window when System.ini says so, answered with the mouse and the keyboard.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/tests/e2e/player_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCreateDataCaption = Utf8(u8"デフォルトデータ作成の確認");
+const std::string kGameTitle = Utf8(u8"サンプルアドベンチャー");
+
+// The dialog's face colour, as ImGui's light style fills it.
+constexpr uint32_t kDialogFace = 0xF0F0F0;
+
+class DialogE2E : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!m_server.IsRunning()) GTEST_SKIP() << "no Xvfb";
+    m_strFolder = MakeSampleGameFolder();
+    ASSERT_FALSE(m_strFolder.empty());
+  }
+  void TearDown() override { RemoveFolder(m_strFolder); }
+
+  // Sets a key of System.ini.
+  void SetIni(const std::string& strKey, const std::string& strValue) {
+    const fs::path path = fs::path(m_strFolder) / "System.ini";
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string str = text.str();
+    const size_t nAt = str.find(strKey + "=");
+    ASSERT_NE(nAt, std::string::npos);
+    const size_t nEnd = str.find_first_of("\r\n", nAt);
+    str.replace(nAt, nEnd - nAt, strKey + "=" + strValue);
+    std::ofstream(path, std::ios::binary) << str;
+  }
+
+  cXServer m_server;
+  std::string m_strFolder;
+};
+
+}  // namespace
+
+TEST_F(DialogE2E, StartupChoiceIsAskedInTheMainWindowAndKept) {
+  SetIni("Direct3D", "2");
+  cPlayerSession player(m_server, m_strFolder);
+  const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
+  ASSERT_NE(nBox, 0u) << player.ErrorOutput();
+  ASSERT_TRUE(player.SendKeys(nBox, "Return"));
+  const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+  ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
+
+  // The dialog is drawn in the main window: its face below the buttons.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<uint8_t> shot = player.Screenshot(nWindow);
+        return !shot.empty() && cPlayerSession::PixelAt(shot, 640, 150, 360) == kDialogFace;
+      },
+      20000));
+  // DirectDraw and the do-not-ask box with the mouse, then Enter for
+  // "ゲーム開始". The dialog sits at (133, 104) under a 20-pixel caption; its
+  // items at 3/2 pixel per dialog unit.
+  auto click = [&](int x, int y) {
+    return m_server.Run("xdotool mousemove --window " + std::to_string(nWindow) + " " +
+                        std::to_string(x) + " " + std::to_string(y) + " click 1");
+  };
+  ASSERT_TRUE(click(133 + 120 + 6, 104 + 20 + 45 + 7));  // DirectDraw
+  ASSERT_TRUE(click(133 + 75 + 6, 104 + 20 + 127 + 7));  // do not ask again
+  ASSERT_TRUE(player.SendKeys(nWindow, "Return"));
+  ASSERT_TRUE(player.WaitForScene(0, 20000)) << player.ErrorOutput();
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ReadFolderFile(m_strFolder, "user_data/Boot.dat").size() == 20; }, 5000));
+  const std::string strBoot = ReadFolderFile(m_strFolder, "user_data/Boot.dat");
+  const int32_t* words = reinterpret_cast<const int32_t*>(strBoot.data());
+  ASSERT_EQ(strBoot.size(), 20u);
+  EXPECT_EQ(words[2], 0);  // DirectDraw
+  EXPECT_EQ(words[3], 1);  // do not ask again
+  ASSERT_TRUE(player.SendKeys(nWindow, "Escape"));
+  ASSERT_TRUE(player.WaitForExit(20000));
+  EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
+
+  // The next start asks nothing.
+  cPlayerSession again(m_server, m_strFolder);
+  EXPECT_TRUE(again.WaitForScene(0, 20000)) << again.ErrorOutput();
+  const uint64_t nAgain = again.WaitForWindow(kGameTitle, 20000);
+  ASSERT_NE(nAgain, 0u);
+  ASSERT_TRUE(again.SendKeys(nAgain, "Escape"));
+  ASSERT_TRUE(again.WaitForExit(20000));
+}
+
+TEST_F(DialogE2E, StoppingTheStartupChoiceEndsTheProgram) {
+  SetIni("Direct3D", "2");
+  cPlayerSession player(m_server, m_strFolder);
+  const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
+  ASSERT_NE(nBox, 0u) << player.ErrorOutput();
+  ASSERT_TRUE(player.SendKeys(nBox, "Return"));
+  const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+  ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<uint8_t> shot = player.Screenshot(nWindow);
+        return !shot.empty() && cPlayerSession::PixelAt(shot, 640, 150, 360) == kDialogFace;
+      },
+      20000));
+  // "ゲーム中止" is the button below "ゲーム開始".
+  ASSERT_TRUE(m_server.Run("xdotool mousemove --window " + std::to_string(nWindow) + " " +
+                           std::to_string(133 + 120 + 37) + " " +
+                           std::to_string(104 + 20 + 210 + 13) + " click 1"));
+  ASSERT_TRUE(player.WaitForExit(20000));
+  EXPECT_EQ(ReadFolderFile(m_strFolder, "user_data/Boot.dat"), "");
+}
