@@ -358,8 +358,10 @@ bool RunFileBrowser(cFileBrowser& browser) {
     ImGui::BeginChild("##list", ImVec2(0, 230), true);
     std::string strEnter;
     for (const FILEENTRY& entry : entries) {
-      const std::string strShown =
-          (entry.bFolder ? "[" + Cp932ToUtf8(entry.strName) + "]" : Cp932ToUtf8(entry.strName));
+      // Appended rather than "[" + name + "]", which g++ 12 misreads as an
+      // overlapping copy at -O3 (-Wrestrict).
+      std::string strShown = Cp932ToUtf8(entry.strName);
+      if (entry.bFolder) strShown.insert(0, 1, '[').push_back(']');
       const bool bSelected = selected.count(entry.strName) != 0;
       if (ImGui::Selectable(strShown.c_str(), bSelected, ImGuiSelectableFlags_AllowDoubleClick)) {
         if (entry.bFolder) {
