@@ -184,6 +184,13 @@ bool cPlayerSession::SendKeys(uint64_t nWindow, const std::string& strKeys) cons
   return m_server.Run("xdotool windowfocus --sync " + strId + " key --delay 40 " + strKeys);
 }
 
+bool cPlayerSession::TapKeys(uint64_t nWindow, const std::vector<std::string>& keys) const {
+  std::string strCommand = "xdotool windowfocus --sync " + std::to_string(nWindow);
+  for (const std::string& strKey : keys)
+    strCommand += " keydown " + strKey + " sleep 0.12 keyup " + strKey + " sleep 0.12";
+  return m_server.Run(strCommand);
+}
+
 bool cPlayerSession::ReadStats(PLAYERSTATS& stats) const {
   const std::string strLine = ReadFolderFile(m_strFolder, "stats.txt");
   unsigned int dwMs = 0;

@@ -74,6 +74,9 @@ class cPlayerSession {
   // Focuses the window and types the keys (xdotool key names, e.g. "Return",
   // "Escape", "Down", "z").
   bool SendKeys(uint64_t nWindow, const std::string& strKeys) const;
+  // Holds each key for about 120 ms, long enough for frames that read the
+  // keyboard's state (the scenes), then waits as long before the next.
+  bool TapKeys(uint64_t nWindow, const std::vector<std::string>& keys) const;
 
   bool ReadStats(PLAYERSTATS& stats) const;
   bool WaitForScene(int nScene, int nTimeoutMs) const;

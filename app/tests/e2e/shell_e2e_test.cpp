@@ -1,8 +1,10 @@
 // The player as a user meets it: a fresh game folder, the first start, the
-// title, quitting, and a second copy started beside a running one.
+// title, the front end walked with the keyboard, quitting, and a second copy
+// started beside a running one.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -132,4 +134,55 @@ TEST_F(ShellE2E, ASecondCopyAsksAndLeavesTheFirstRunningOnNo) {
   ASSERT_TRUE(third.SendKeys(nThird, "Escape"));
   ASSERT_TRUE(third.WaitForExit(60000));
   EXPECT_EQ(third.ExitStatus(), 0) << third.ErrorOutput();
+}
+
+TEST_F(ShellE2E, TheKeyboardWalksTheFrontEnd) {
+  cPlayerSession player(m_server, m_strFolder);
+  const uint64_t nWindow = StartToTitle(player);
+  ASSERT_NE(nWindow, 0u);
+  auto differingPixels = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    int nDiffering = 0;
+    for (size_t i = 0; i + 2 < std::min(a.size(), b.size()); i += 3)
+      nDiffering += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    return nDiffering;
+  };
+  // A screenshot once the scene has settled (its fade-in is over).
+  auto settledShot = [&] {
+    PLAYERSTATS start, now;
+    player.ReadStats(start);
+    WaitUntil([&] { return player.ReadStats(now) && now.nFrames - start.nFrames >= 60; }, 10000);
+    return player.Screenshot(nWindow);
+  };
+
+  // Title: the sixth row is the options; cancel comes back to the title.
+  settledShot();
+  ASSERT_TRUE(player.TapKeys(nWindow, {"Down", "Down", "Down", "Down", "Down", "z"}));
+  ASSERT_TRUE(player.WaitForScene(5, 60000)) << player.ErrorOutput();
+  settledShot();
+  ASSERT_TRUE(player.TapKeys(nWindow, {"x"}));
+  ASSERT_TRUE(player.WaitForScene(0, 60000));
+  settledShot();
+
+  // Five rows up (past the top row the cursor wraps) is the new story: the
+  // world map, where the hero walks a cell right and back.
+  ASSERT_TRUE(player.TapKeys(nWindow, {"Up", "Up", "Up", "Up", "Up", "z"}));
+  ASSERT_TRUE(player.WaitForScene(1, 60000)) << player.ErrorOutput();
+  const std::vector<uint8_t> atStart = settledShot();
+  ASSERT_TRUE(player.TapKeys(nWindow, {"Right"}));
+  const std::vector<uint8_t> moved = settledShot();
+  ASSERT_TRUE(player.TapKeys(nWindow, {"Left"}));
+  settledShot();
+  ASSERT_FALSE(atStart.empty());
+  EXPECT_GT(differingPixels(atStart, moved), 100);
+
+  // Cancel opens the game menu; cancel there returns to the map.
+  ASSERT_TRUE(player.TapKeys(nWindow, {"x"}));
+  ASSERT_TRUE(player.WaitForScene(2, 60000)) << player.ErrorOutput();
+  settledShot();
+  ASSERT_TRUE(player.TapKeys(nWindow, {"x"}));
+  ASSERT_TRUE(player.WaitForScene(1, 60000));
+
+  ASSERT_TRUE(player.SendKeys(nWindow, "Escape"));
+  ASSERT_TRUE(player.WaitForExit(60000));
+  EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
 }
