@@ -132,6 +132,72 @@ int cPlayScene::CheckDeaths() {
 
 // ---- The frame ----------------------------------------------------------------------
 
+// One pass over the computer characters of one kind in a sub-step: block
+// characters (which neither ask to be deleted by their flows nor are
+// retested against blocks) or the others. False when the sub-step ends here.
+bool cPlayScene::StepComCharas(bool bBlockCharas) {
+  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+    cChara& c = **it;
+    if ((c.m_Def.m_bBlockChara != 0) != bBlockCharas || c.m_bDead || !c.m_bAppeared ||
+        !c.m_nMisc2) {
+      ++it;
+      continue;
+    }
+    c.RaiseTrigger(kTriggerAlways);
+    if (c.RunFlows(0)) {
+      if (!bBlockCharas && c.m_bDeleteRequest) {
+        it = RemoveCharacter(it);
+        continue;
+      }
+      const int r = HandleCharaDeath(c);
+      if (g_System.KeepDefeated()) {
+        if (r == 1) {
+          RemoveCharacter(it);
+          return false;
+        }
+        PlaySE(9);
+        ++it;
+      } else {
+        it = RemoveCharacter(it);
+      }
+      if (r != 0) return false;
+      continue;
+    }
+    if (m_bCodeKill && CheckDeaths()) return false;
+    bool bKilled = false;
+    bool bRemove = false;
+    if (c.StepX() == 4) bRemove = true;
+    if (TestBlocksX(c) == 2) bKilled = true;
+    c.ApplyGravity();
+    const int ry = c.StepY();
+    if (ry == 7) bKilled = true;
+    if (ry == 8) bRemove = true;
+    if (TestBlocksY(c) == 2) bKilled = true;
+    if (!bBlockCharas) {
+      RetestBlocksX(c);
+      RetestBlocksY(c);
+      if (Squeezed(c)) bKilled = true;
+    }
+    if (bKilled) {
+      PlaySE(9);
+      const int r = HandleCharaDeath(c);
+      if (r == 1) {
+        RemoveCharacter(it);
+        return false;
+      }
+      if (r == 2) return false;
+      ++it;
+    } else if (bRemove) {
+      it = RemoveCharacter(it);
+    } else {
+      c.DecayKnockbackX();
+      c.DecayKnockbackY();
+      ++it;
+    }
+  }
+  return true;
+}
+
 void cPlayScene::PlayFrame() {
   if (IsPlayQuitRequested()) {
     RequestClose();
@@ -221,57 +287,7 @@ void cPlayScene::PlayFrame() {
     m_ScrollY.StepAutoScroll();
 
     // Block characters.
-    if (!hero.m_bDead) {
-      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-        cChara& c = **it;
-        if (!c.m_Def.m_bBlockChara || c.m_bDead || !c.m_bAppeared || !c.m_nMisc2) {
-          ++it;
-          continue;
-        }
-        c.RaiseTrigger(kTriggerAlways);
-        if (c.RunFlows(0)) {
-          const int r = HandleCharaDeath(c);
-          if (g_System.KeepDefeated()) {
-            if (r == 1) {
-              RemoveCharacter(it);
-              return;
-            }
-            PlaySE(9);
-            ++it;
-          } else {
-            it = RemoveCharacter(it);
-          }
-          if (r != 0) return;
-          continue;
-        }
-        if (m_bCodeKill && CheckDeaths()) return;
-        bool bKilled = false;
-        bool bRemove = false;
-        if (c.StepX() == 4) bRemove = true;
-        if (TestBlocksX(c) == 2) bKilled = true;
-        c.ApplyGravity();
-        const int ry = c.StepY();
-        if (ry == 7) bKilled = true;
-        if (ry == 8) bRemove = true;
-        if (TestBlocksY(c) == 2) bKilled = true;
-        if (bKilled) {
-          PlaySE(9);
-          const int r = HandleCharaDeath(c);
-          if (r == 1) {
-            RemoveCharacter(it);
-            return;
-          }
-          if (r == 2) return;
-          ++it;
-        } else if (bRemove) {
-          it = RemoveCharacter(it);
-        } else {
-          c.DecayKnockbackX();
-          c.DecayKnockbackY();
-          ++it;
-        }
-      }
-    }
+    if (!hero.m_bDead && !StepComCharas(true)) return;
 
     // The hero.
     if (!hero.m_bDead) {
@@ -342,63 +358,7 @@ void cPlayScene::PlayFrame() {
     }
 
     // The other computer characters.
-    if (!hero.m_bDead) {
-      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-        cChara& c = **it;
-        if (c.m_Def.m_bBlockChara || c.m_bDead || !c.m_bAppeared || !c.m_nMisc2) {
-          ++it;
-          continue;
-        }
-        c.RaiseTrigger(kTriggerAlways);
-        if (c.RunFlows(0)) {
-          if (c.m_bDeleteRequest) {
-            it = RemoveCharacter(it);
-            continue;
-          }
-          const int r = HandleCharaDeath(c);
-          if (g_System.KeepDefeated()) {
-            if (r == 1) {
-              RemoveCharacter(it);
-              return;
-            }
-            PlaySE(9);
-            ++it;
-          } else {
-            it = RemoveCharacter(it);
-          }
-          if (r != 0) return;
-          continue;
-        }
-        if (m_bCodeKill && CheckDeaths()) return;
-        bool bKilled = false;
-        bool bRemove = false;
-        if (c.StepX() == 4) bRemove = true;
-        if (TestBlocksX(c) == 2) bKilled = true;
-        c.ApplyGravity();
-        const int ry = c.StepY();
-        if (ry == 7) bKilled = true;
-        if (ry == 8) bRemove = true;
-        if (TestBlocksY(c) == 2) bKilled = true;
-        RetestBlocksX(c);
-        RetestBlocksY(c);
-        if (bKilled || Squeezed(c)) {
-          PlaySE(9);
-          const int r = HandleCharaDeath(c);
-          if (r == 1) {
-            RemoveCharacter(it);
-            return;
-          }
-          if (r == 2) return;
-          ++it;
-        } else if (bRemove) {
-          it = RemoveCharacter(it);
-        } else {
-          c.DecayKnockbackX();
-          c.DecayKnockbackY();
-          ++it;
-        }
-      }
-    }
+    if (!hero.m_bDead && !StepComCharas(false)) return;
 
     // Shots come with their objects. Erase areas, in the first sub-step.
     if (i == 1 && !hero.m_bDead) {

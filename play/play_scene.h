@@ -89,6 +89,9 @@ class cPlayScene : public cScene, public cFlowContext {
   // Takes a computer character off the stage: every link to it cut, out of
   // its faction list and destroyed. Returns the next node.
   cCharaList::iterator RemoveCharacter(cCharaList::iterator it);
+  // A sub-step's pass over the block characters or the other computer
+  // characters: flows, movement, blocks, deaths. False when the sub-step ends.
+  bool StepComCharas(bool bBlockCharas);
 
   // ---- Drawing ----
   void DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption);
