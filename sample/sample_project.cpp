@@ -15,6 +15,7 @@
 #include "records/database.h"
 #include "records/record.h"
 #include "records/system.h"
+#include "sample/sample_flows.h"
 #include "sample/sample_game.h"
 #include "sample/sample_palette.h"
 #include "stagedata/common_palette.h"
@@ -211,48 +212,10 @@ std::string SystemIniText(cSystem& sys) {
 
 // ---- Flows --------------------------------------------------------------------------
 
-cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode) {
-  cKeyCondition k;
-  for (int i : lists) k.m_KeyStates[i] = KEYSTATE_PRESSED;
-  k.m_bAnyLength = 1;
-  k.m_cMode = nMode;
-  return k;
-}
-
-cFlowCommand Command(int nType, int16_t nUseTime) {
-  cFlowCommand c;
-  c.m_cSet = COMMANDSET_CHARA;
-  c.m_cType = static_cast<int8_t>(nType);
-  c.NormalizeParams();
-  c.m_sUseTime = nUseTime;
-  return c;
-}
-
-cFlowCommand Walk(int nDirection) {
-  cFlowCommand c = Command(CMD_MOVE_STRAIGHT, 1);
-  CreateMove(c.m_pMove);
-  c.m_pMove->m_nSpecMode = 0;  // by direction
-  c.m_pMove->m_nDirection = static_cast<uint8_t>(nDirection);
-  c.m_pMove->m_nSpeed = 30;  // 3 pixels a frame
-  c.m_pMove->m_nTiming = 0;
-  c.m_pMove->m_bFollowTurn = 0;
-  return c;
-}
-
 cFlowCommand StageClear() {
   cFlowCommand c = Command(CMD_STAGE_CLEAR, 0);
   c.m_Params[0] = 2;  // no next part: back to the world map or the stage select
   return c;
-}
-
-cFlow Flow(int8_t nTrigger, std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands,
-           uint8_t bKeyLevel = 0) {
-  cFlow flow;
-  flow.m_cTrigger = nTrigger;
-  flow.m_bKeyLevel = bKeyLevel;
-  for (auto& k : keys) flow.m_KeyConditions.push_back(std::move(k));
-  for (auto& c : commands) flow.m_Commands.push_back(std::move(c));
-  return flow;
 }
 
 // The hero's flows: the arrows walk while held, Z jumps (higher while held),
@@ -722,4 +685,44 @@ bool WriteSampleProject() {
   ResetDatabaseGlobals();
   if (!bOk) ReportLog("sample: the project records could not be written");
   return bOk;
+}
+
+// ---- Flow builders ------------------------------------------------------------------
+
+cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode) {
+  cKeyCondition k;
+  for (int i : lists) k.m_KeyStates[i] = KEYSTATE_PRESSED;
+  k.m_bAnyLength = 1;
+  k.m_cMode = nMode;
+  return k;
+}
+
+cFlowCommand Command(int nType, int16_t nUseTime) {
+  cFlowCommand c;
+  c.m_cSet = COMMANDSET_CHARA;
+  c.m_cType = static_cast<int8_t>(nType);
+  c.NormalizeParams();
+  c.m_sUseTime = nUseTime;
+  return c;
+}
+
+cFlowCommand Walk(int nDirection) {
+  cFlowCommand c = Command(CMD_MOVE_STRAIGHT, 1);
+  CreateMove(c.m_pMove);
+  c.m_pMove->m_nSpecMode = 0;  // by direction
+  c.m_pMove->m_nDirection = static_cast<uint8_t>(nDirection);
+  c.m_pMove->m_nSpeed = 30;  // 3 pixels a frame
+  c.m_pMove->m_nTiming = 0;
+  c.m_pMove->m_bFollowTurn = 0;
+  return c;
+}
+
+cFlow Flow(int8_t nTrigger, std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands,
+           uint8_t bKeyLevel) {
+  cFlow flow;
+  flow.m_cTrigger = nTrigger;
+  flow.m_bKeyLevel = bKeyLevel;
+  for (auto& k : keys) flow.m_KeyConditions.push_back(std::move(k));
+  for (auto& c : commands) flow.m_Commands.push_back(std::move(c));
+  return flow;
 }

@@ -21,6 +21,7 @@
 #include "records/database.h"
 #include "records/record_file.h"
 #include "records/system.h"
+#include "sample/sample_flows.h"
 #include "sample/sample_game.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/progress/replay.h"
@@ -66,52 +67,16 @@ void ResetWorld() {
   g_lpPlayScene = nullptr;
 }
 
-cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode) {
-  cKeyCondition k;
-  for (int i : lists) k.m_KeyStates[static_cast<size_t>(i)] = 1;
-  k.m_bAnyLength = 1;
-  k.m_cMode = nMode;
-  return k;
-}
-
-cFlowCommand Command(int nType, int16_t nUseTime) {
-  cFlowCommand c;
-  c.m_cSet = COMMANDSET_CHARA;
-  c.m_cType = static_cast<int8_t>(nType);
-  c.NormalizeParams();
-  c.m_sUseTime = nUseTime;
-  return c;
-}
-
-cFlowCommand Walk(int nDirection) {
-  cFlowCommand c = Command(CMD_MOVE_STRAIGHT, 1);
-  CreateMove(c.m_pMove);
-  c.m_pMove->m_nSpecMode = 0;
-  c.m_pMove->m_nDirection = static_cast<uint8_t>(nDirection);
-  c.m_pMove->m_nSpeed = 30;  // 3 pixels a frame
-  c.m_pMove->m_nTiming = 0;
-  c.m_pMove->m_bFollowTurn = 0;
-  return c;
-}
-
-cFlow Flow(std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands, uint8_t bLevel) {
-  cFlow flow;
-  flow.m_cTrigger = 0;
-  flow.m_bKeyLevel = bLevel;
-  for (auto& k : keys) flow.m_KeyConditions.push_back(std::move(k));
-  for (auto& c : commands) flow.m_Commands.push_back(std::move(c));
-  return flow;
-}
-
 }  // namespace
 
 void cPlayWorld::AddHeroFlows(cEdChara& hero) {
-  hero.m_vFlow.push_back(Flow({Keys({kListLeft, kListUpLeft, kListDownLeft}, 1)}, {Walk(2)}, 1));
-  hero.m_vFlow.push_back(Flow({Keys({kListRight, kListUpRight, kListDownRight}, 1)}, {Walk(3)}, 1));
+  hero.m_vFlow.push_back(Flow(0, {Keys({kListLeft, kListUpLeft, kListDownLeft}, 1)}, {Walk(2)}, 1));
+  hero.m_vFlow.push_back(
+      Flow(0, {Keys({kListRight, kListUpRight, kListDownRight}, 1)}, {Walk(3)}, 1));
   cFlowCommand jump = Command(CMD_JUMP, 0);
   jump.m_Params[0] = 1;  // the height follows the key
   jump.m_Params[2] = 7;  // up to 7 half blocks
-  hero.m_vFlow.push_back(Flow({Keys({kListButton1}, 0)}, {jump}, 0));
+  hero.m_vFlow.push_back(Flow(0, {Keys({kListButton1}, 0)}, {jump}, 0));
 }
 
 void cPlayWorld::BuildStage(const std::vector<std::string>& rows, int nLevel) {

@@ -1,0 +1,22 @@
+#pragma once
+// Builders of the flow records the sample's characters carry: key
+// conditions, commands and whole flows. The test worlds build their heroes
+// with the same pieces.
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "flow/flow.h"
+
+// A key condition over the given key lists, each pressed, of any length;
+// nMode as the record stores it.
+cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode);
+// A character command of the given type and use time, its parameters in
+// their normal form.
+cFlowCommand Command(int nType, int16_t nUseTime);
+// Walks straight in a direction at 3 pixels a frame.
+cFlowCommand Walk(int nDirection);
+// A flow of the given trigger, key conditions and commands.
+cFlow Flow(int8_t nTrigger, std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands,
+           uint8_t bKeyLevel = 0);
