@@ -3,7 +3,6 @@
 // parallax or their own scrolling) and the visible map cells.
 
 #include <cmath>
-#include <string>
 
 #include "app/base/report_log.h"
 #include "app/core/surface_tables.h"
@@ -73,9 +72,9 @@ void cPlayScene::FillBackgroundSlots() {
     DDSURFACEINFO& info = g_SurfaceInfoTable[kBackgroundSlot + i];
     const bool bLayer = static_cast<size_t>(i) < g_Stage.m_vBgLayer.size() &&
                         !g_Stage.m_vBgLayer[static_cast<size_t>(i)].m_bFill;
-    const std::string strFile =
-        bLayer ? g_Stage.m_vBgLayer[static_cast<size_t>(i)].m_strBitmap : std::string();
-    std::snprintf(info.szFileName, sizeof(info.szFileName), "%s", strFile.c_str());
+    const char* pszFile =
+        bLayer ? g_Stage.m_vBgLayer[static_cast<size_t>(i)].m_strBitmap.c_str() : "";
+    std::snprintf(info.szFileName, sizeof(info.szFileName), "%s", pszFile);
     if (bLayer && !g_bUseD3D) {
       int bTooLarge = 0;
       DDIsBitmapTooLarge(&bTooLarge, info.szFileName, 640, 480);
