@@ -345,8 +345,18 @@ bool RunFileBrowser(cFileBrowser& browser) {
   style.WindowPadding = ImVec2(8, 8);
   bool bResult = false;
   bool bFirst = true;
+  // The folder is read again only when it or the filter changes, not in
+  // every frame the browser shows.
+  std::vector<FILEENTRY> entries;
+  std::string strListedFolder;
+  int nListedFilter = -1;
   for (bool bDone = false; !bDone;) {
     if (!run.Pump(nullptr) || run.m_bEscape) break;
+    if (nListedFilter != browser.m_nFilter || strListedFolder != browser.m_strFolder) {
+      entries = browser.List();
+      strListedFolder = browser.m_strFolder;
+      nListedFilter = browser.m_nFilter;
+    }
     run.BeginFrame();
     ImGui::SetNextWindowPos(ImVec2(80, 60));
     ImGui::SetNextWindowSize(ImVec2(480, 360));
@@ -354,7 +364,6 @@ bool RunFileBrowser(cFileBrowser& browser) {
     ImGui::Begin((Cp932ToUtf8(browser.m_strTitle) + "###files").c_str(), &bOpen, flags);
     if (!bOpen) bDone = true;
     ImGui::TextUnformatted(Cp932ToUtf8("\\" + browser.m_strFolder).c_str());
-    const std::vector<FILEENTRY> entries = browser.List();
     ImGui::BeginChild("##list", ImVec2(0, 230), true);
     std::string strEnter;
     for (const FILEENTRY& entry : entries) {
