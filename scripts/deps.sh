@@ -12,6 +12,9 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-ipafont-gothic libimgui-dev libstb-dev
   libvorbis-dev libfluidsynth-dev timgm6mb-soundfont
   xvfb xauth xdotool imagemagick
+  # SDL's message boxes under X draw with the server's core fonts: without
+  # them every box fails and the player answers it on stderr instead.
+  xfonts-base
 )
 case "${1:-}" in
   "") ;;
