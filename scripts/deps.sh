@@ -10,7 +10,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-ipafont-gothic libimgui-dev libstb-dev
-  libvorbis-dev libfluidsynth-dev timgm6mb-soundfont
+  libvorbis-dev libfluidsynth-dev libsoxr-dev libsoxr0 timgm6mb-soundfont
   xvfb xauth xdotool imagemagick
   # SDL's message boxes under X draw with the server's core fonts: without
   # them every box fails and the player answers it on stderr instead.

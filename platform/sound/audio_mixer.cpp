@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+
+#include "platform/sound/resampler.h"
 
 class cSoundBuffer {
  public:
-  std::shared_ptr<const cSampleData> data;
-  uint64_t nPos = 0;   // 32.32 fixed point, in source frames
-  uint64_t nStep = 0;  // source frames per output frame, 32.32
+  std::shared_ptr<const cSampleData> data;  // as loaded
+  std::shared_ptr<const cSampleData> mix;   // at the output rate (data, when it has it)
+  uint32_t nPos = 0;                        // in frames of mix
   int nVolume = 0;
   float fGain = 1.0f;
   bool bPlaying = false;
@@ -44,29 +47,50 @@ cAudioMixer::~cAudioMixer() = default;
 
 void cAudioMixer::SetRate(int nRate) {
   std::lock_guard lock(m_Lock);
+  if (nRate == m_nRate) return;
   m_nRate = nRate;
-  for (auto& b : m_vBuffers)
-    b->nStep = (static_cast<uint64_t>(b->data->nRate) << 32) / static_cast<uint64_t>(m_nRate);
+  // Duplicates share their converted data as they share the loaded one.
+  std::map<const cSampleData*, std::shared_ptr<const cSampleData>> converted;
+  for (auto& b : m_vBuffers) {
+    auto& mix = converted[b->data.get()];
+    if (!mix) mix = ResampleSampleData(b->data, nRate);
+    if (!mix) mix = std::make_shared<cSampleData>(cSampleData{nRate, b->data->nChannels, {}});
+    b->nPos = static_cast<uint32_t>(std::min<uint64_t>(
+        static_cast<uint64_t>(b->nPos) * mix->nRate / b->mix->nRate, mix->Frames()));
+    b->mix = mix;
+  }
 }
 
-cSoundBuffer* cAudioMixer::CreateBuffer(std::shared_ptr<const cSampleData> data) {
-  if (!data || data->nChannels < 1 || data->nChannels > 2 || data->nRate <= 0) return nullptr;
+cSoundBuffer* cAudioMixer::AddBuffer(std::shared_ptr<const cSampleData> data,
+                                     std::shared_ptr<const cSampleData> mix) {
   auto b = std::make_unique<cSoundBuffer>();
   b->data = std::move(data);
+  b->mix = std::move(mix);
   std::lock_guard lock(m_Lock);
-  b->nStep = (static_cast<uint64_t>(b->data->nRate) << 32) / static_cast<uint64_t>(m_nRate);
+  // The rate changed while the data was converted: convert it again.
+  if (b->mix->nRate != m_nRate) b->mix = ResampleSampleData(b->data, m_nRate);
+  if (!b->mix) return nullptr;
   m_vBuffers.push_back(std::move(b));
   return m_vBuffers.back().get();
 }
 
+cSoundBuffer* cAudioMixer::CreateBuffer(std::shared_ptr<const cSampleData> data) {
+  if (!data || data->nChannels < 1 || data->nChannels > 2) return nullptr;
+  // Converted before the lock is taken: the audio callback never waits for it.
+  std::shared_ptr<const cSampleData> mix = ResampleSampleData(data, m_nRate);
+  if (!mix) return nullptr;
+  return AddBuffer(std::move(data), std::move(mix));
+}
+
 cSoundBuffer* cAudioMixer::DuplicateBuffer(const cSoundBuffer* lpSource) {
   if (lpSource == nullptr) return nullptr;
-  std::shared_ptr<const cSampleData> data;
+  std::shared_ptr<const cSampleData> data, mix;
   {
     std::lock_guard lock(m_Lock);
     data = lpSource->data;
+    mix = lpSource->mix;
   }
-  return CreateBuffer(std::move(data));
+  return AddBuffer(std::move(data), std::move(mix));
 }
 
 void cAudioMixer::DestroyBuffer(cSoundBuffer* lpBuffer) {
@@ -108,7 +132,10 @@ bool cAudioMixer::IsPlaying(const cSoundBuffer* lpBuffer) const {
 
 uint32_t cAudioMixer::GetPosition(const cSoundBuffer* lpBuffer) const {
   std::lock_guard lock(m_Lock);
-  return lpBuffer ? static_cast<uint32_t>(lpBuffer->nPos >> 32) : 0;
+  if (lpBuffer == nullptr) return 0;
+  const uint64_t nPos =
+      static_cast<uint64_t>(lpBuffer->nPos) * lpBuffer->data->nRate / lpBuffer->mix->nRate;
+  return static_cast<uint32_t>(std::min<uint64_t>(nPos, lpBuffer->data->Frames()));
 }
 
 void cAudioMixer::SetVolume(cSoundBuffer* lpBuffer, int nVolume) {
@@ -146,36 +173,34 @@ namespace {
 // Mixes one voice; returns false when a one-shot voice ran out.
 template <int kChannels>
 bool MixVoice(cSoundBuffer& v, float* lpOut, int nFrames) {
-  const int16_t* s = v.data->vSamples.data();
-  const uint64_t nFramesSrc = v.data->Frames();
-  const uint64_t nEnd = nFramesSrc << 32;
+  const int16_t* s = v.mix->vSamples.data();
+  const uint32_t nLength = v.mix->Frames();
   const float g = v.fGain * (1.0f / 32768.0f);
-  uint64_t nPos = v.nPos;
-  const uint64_t nStep = v.nStep;
-  for (int i = 0; i < nFrames; ++i) {
-    if (nPos >= nEnd) {
-      if (!v.bLoop || nFramesSrc == 0) {
+  uint32_t nPos = v.nPos;
+  for (int nDone = 0; nDone < nFrames;) {
+    if (nPos >= nLength) {
+      if (!v.bLoop || nLength == 0) {
         v.nPos = nPos;
         return false;
       }
-      nPos %= nEnd;
+      nPos = 0;
     }
-    const uint64_t n = nPos >> 32;
-    const float f = static_cast<float>(static_cast<uint32_t>(nPos) >> 8) * (1.0f / 16777216.0f);
-    // The frame after the last is the first again when looping, else silence
-    // is approached by holding the last value.
-    const uint64_t n1 = n + 1 < nFramesSrc ? n + 1 : (v.bLoop ? 0 : n);
-    if constexpr (kChannels == 1) {
-      const float a = s[n], b = s[n1];
-      const float x = (a + (b - a) * f) * g;
-      lpOut[2 * i] += x;
-      lpOut[2 * i + 1] += x;
-    } else {
-      const float al = s[2 * n], bl = s[2 * n1], ar = s[2 * n + 1], br = s[2 * n1 + 1];
-      lpOut[2 * i] += (al + (bl - al) * f) * g;
-      lpOut[2 * i + 1] += (ar + (br - ar) * f) * g;
+    const int n =
+        static_cast<int>(std::min(nLength - nPos, static_cast<uint32_t>(nFrames - nDone)));
+    const int16_t* in = s + kChannels * static_cast<size_t>(nPos);
+    float* out = lpOut + 2 * nDone;
+    for (int i = 0; i < n; ++i) {
+      if constexpr (kChannels == 1) {
+        const float x = in[i] * g;
+        out[2 * i] += x;
+        out[2 * i + 1] += x;
+      } else {
+        out[2 * i] += in[2 * i] * g;
+        out[2 * i + 1] += in[2 * i + 1] * g;
+      }
     }
-    nPos += nStep;
+    nPos += static_cast<uint32_t>(n);
+    nDone += n;
   }
   v.nPos = nPos;
   return true;
@@ -186,8 +211,8 @@ bool MixVoice(cSoundBuffer& v, float* lpOut, int nFrames) {
 void cAudioMixer::MixVoices(float* lpStereo, int nFrames) {
   for (size_t i = 0; i < m_vPlaying.size();) {
     cSoundBuffer& v = *m_vPlaying[i];
-    const bool bGoesOn = v.data->nChannels == 1 ? MixVoice<1>(v, lpStereo, nFrames)
-                                                : MixVoice<2>(v, lpStereo, nFrames);
+    const bool bGoesOn = v.mix->nChannels == 1 ? MixVoice<1>(v, lpStereo, nFrames)
+                                               : MixVoice<2>(v, lpStereo, nFrames);
     if (bGoesOn) {
       ++i;
     } else {

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "app/base/file_system.h"
+#include "app/base/report_log.h"
 #include "platform/sound/audio_output.h"
 
 // The file's bytes and the decoder reading them.
@@ -41,9 +43,15 @@ struct cOggPlayer::cDecoder {
   }
 };
 
-cOggPlayer::cOggPlayer(cAudioMixer& mixer) : m_Mixer(mixer) { m_Mixer.AddSource(this); }
+cOggPlayer::cOggPlayer(cAudioMixer& mixer) : m_Mixer(mixer), m_vConverted(2 * kChunk) {
+  m_Mixer.AddSource(this);
+}
 
 cOggPlayer::~cOggPlayer() { m_Mixer.RemoveSource(this); }
+
+std::unique_ptr<cStreamResampler> cOggPlayer::MakeResampler(int nFileRate, int nRate) {
+  return nFileRate == nRate ? nullptr : cStreamResampler::Create(nFileRate, nRate);
+}
 
 bool cOggPlayer::Load(const char* pszFileName) {
   auto d = std::make_unique<cDecoder>();
@@ -54,21 +62,47 @@ bool cOggPlayer::Load(const char* pszFileName) {
     return false;
   }
   const vorbis_info* lpInfo = ov_info(&d->vf, -1);
-  if (lpInfo == nullptr || lpInfo->rate <= 0 || lpInfo->channels < 1) return false;
+  if (lpInfo == nullptr || lpInfo->channels < 1) return false;
+  if (lpInfo->rate < kMinSourceRate || lpInfo->rate > kMaxSourceRate) {
+    ReportLog("Ogg %s サンプリング周波数 %ld Hz は再生できません", pszFileName, lpInfo->rate);
+    return false;
+  }
   d->nRate = static_cast<int>(lpInfo->rate);
   d->nChannels = lpInfo->channels;
+  std::unique_ptr<cStreamResampler> lpResampler = MakeResampler(d->nRate, m_Mixer.Rate());
+  // What is replaced goes after the lock is released.
+  std::unique_ptr<cDecoder> oldDecoder;
+  std::unique_ptr<cStreamResampler> oldResampler;
   std::lock_guard lock(m_Lock);
-  m_lpDecoder = std::move(d);
+  oldDecoder = std::exchange(m_lpDecoder, std::move(d));
+  oldResampler = std::exchange(m_lpResampler, std::move(lpResampler));
+  m_bResamplerSpent = false;
   m_bPlaying = false;
   m_vFrames.clear();
   m_nFrame = 0;
-  m_nPhase = 0;
+  m_bInputEnded = false;
   return true;
 }
 
 void cOggPlayer::Play() {
+  int nFileRate = 0;
+  {
+    std::lock_guard lock(m_Lock);
+    if (!m_lpDecoder) return;
+    if (!m_bResamplerSpent) {
+      m_bPlaying = true;
+      return;
+    }
+    nFileRate = m_lpDecoder->nRate;
+  }
+  // The converter still holds the end of the last play: a fresh one, made
+  // here rather than in the audio callback.
+  std::unique_ptr<cStreamResampler> old = MakeResampler(nFileRate, m_Mixer.Rate());
   std::lock_guard lock(m_Lock);
-  if (m_lpDecoder) m_bPlaying = true;
+  if (!m_lpDecoder) return;
+  std::swap(old, m_lpResampler);
+  m_bResamplerSpent = false;
+  m_bPlaying = true;
 }
 
 void cOggPlayer::Stop() {
@@ -77,13 +111,16 @@ void cOggPlayer::Stop() {
 }
 
 void cOggPlayer::Unload() {
-  std::unique_ptr<cDecoder> old;
+  std::unique_ptr<cDecoder> oldDecoder;
+  std::unique_ptr<cStreamResampler> oldResampler;
   std::lock_guard lock(m_Lock);
-  old = std::move(m_lpDecoder);
+  oldDecoder = std::move(m_lpDecoder);
+  oldResampler = std::move(m_lpResampler);
+  m_bResamplerSpent = false;
   m_bPlaying = false;
   m_vFrames.clear();
   m_nFrame = 0;
-  m_nPhase = 0;
+  m_bInputEnded = false;
 }
 
 void cOggPlayer::SetLoopCount(int32_t nCount) {
@@ -102,9 +139,7 @@ bool cOggPlayer::IsLoaded() const {
 }
 
 bool cOggPlayer::Refill() {
-  // Keep the frames not yet passed, then decode more after them. A step of
-  // more than one frame may have passed beyond the frames decoded so far:
-  // what is left of it is passed in the new ones.
+  // Keep the frames not yet mixed, then decode more after them.
   const size_t nPassed = std::min(m_nFrame, m_vFrames.size() / 2);
   m_vFrames.erase(m_vFrames.begin(), m_vFrames.begin() + static_cast<ptrdiff_t>(2 * nPassed));
   m_nFrame -= nPassed;
@@ -132,31 +167,63 @@ bool cOggPlayer::Refill() {
   return false;
 }
 
+void cOggPlayer::EndOfSong() {
+  // Rewound for the next play, which starts a fresh converter.
+  m_bPlaying = false;
+  m_vFrames.clear();
+  m_nFrame = 0;
+  m_bInputEnded = false;
+  m_bResamplerSpent = m_lpResampler != nullptr;
+  ov_pcm_seek(&m_lpDecoder->vf, 0);
+}
+
 void cOggPlayer::MixInto(float* lpStereo, int nFrames, int nRate) {
   std::lock_guard lock(m_Lock);
   if (!m_bPlaying || !m_lpDecoder) return;
-  const uint64_t nStep =
-      (static_cast<uint64_t>(m_lpDecoder->nRate) << 32) / static_cast<uint64_t>(nRate);
-  for (int i = 0; i < nFrames; ++i) {
-    // Two source frames are needed to interpolate between.
-    while ((m_nFrame + 1) * 2 >= m_vFrames.size()) {
-      if (!Refill()) {
-        // The true end: rewind for the next play and stop.
-        m_bPlaying = false;
-        m_vFrames.clear();
-        m_nFrame = 0;
-        m_nPhase = 0;
-        ov_pcm_seek(&m_lpDecoder->vf, 0);
+  const bool bConvert = m_lpDecoder->nRate != nRate;
+  if (bConvert && (!m_lpResampler || m_lpResampler->InRate() != m_lpDecoder->nRate ||
+                   m_lpResampler->OutRate() != nRate)) {
+    // Only when the output's rate changed after the file was loaded, which
+    // happens while no device pulls the mixer.
+    m_lpResampler = MakeResampler(m_lpDecoder->nRate, nRate);
+    m_bResamplerSpent = false;
+    if (!m_lpResampler) {
+      m_bPlaying = false;
+      return;
+    }
+  }
+  for (int nDone = 0; nDone < nFrames;) {
+    // Never past the frames decoded so far.
+    const size_t nAvail = m_vFrames.size() / 2 - m_nFrame;
+    if (nAvail == 0 && !m_bInputEnded) {
+      if (!Refill()) m_bInputEnded = true;
+      continue;
+    }
+    const size_t nWant = static_cast<size_t>(nFrames - nDone);
+    float* out = lpStereo + 2 * static_cast<size_t>(nDone);
+    size_t nMade = 0;
+    if (!bConvert) {
+      if (nAvail == 0) {
+        EndOfSong();
         return;
       }
+      nMade = std::min(nAvail, nWant);
+      const float* in = m_vFrames.data() + 2 * m_nFrame;
+      for (size_t i = 0; i < 2 * nMade; ++i) out[i] += in[i];
+      m_nFrame += nMade;
+    } else {
+      // After the end of the input the converter gives what it still holds.
+      size_t nUsed = 0;
+      m_lpResampler->Process(m_bInputEnded ? nullptr : m_vFrames.data() + 2 * m_nFrame, nAvail,
+                             nUsed, m_vConverted.data(), std::min<size_t>(nWant, kChunk), nMade);
+      m_nFrame += nUsed;
+      if (nMade == 0 && nUsed == 0) {
+        if (m_bInputEnded) EndOfSong();
+        return;
+      }
+      for (size_t i = 0; i < 2 * nMade; ++i) out[i] += m_vConverted[i];
     }
-    const float f = static_cast<float>(m_nPhase >> 8) * (1.0f / 16777216.0f);
-    const float* a = m_vFrames.data() + 2 * m_nFrame;
-    lpStereo[2 * i] += a[0] + (a[2] - a[0]) * f;
-    lpStereo[2 * i + 1] += a[1] + (a[3] - a[1]) * f;
-    const uint64_t nNext = static_cast<uint64_t>(m_nPhase) + nStep;
-    m_nFrame += static_cast<size_t>(nNext >> 32);
-    m_nPhase = static_cast<uint32_t>(nNext);
+    nDone += static_cast<int>(nMade);
   }
 }
 

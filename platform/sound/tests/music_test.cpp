@@ -1,6 +1,7 @@
 // Ogg music, the music player's tracks and channels, and FluidSynth.
 
 #include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
 
 #include <cmath>
 #include <cstring>
@@ -45,48 +46,53 @@ std::vector<float> RenderOf(cAudioMixer& mixer, int n) {
   return v;
 }
 
+// At the file's rate the song is mixed as decoded, at another through the
+// converter, which the next play after the end starts afresh.
 TEST(OggPlayer, PlaysOnceLoopsAndStops) {
   cTestGameFolder folder;
   folder.WriteFile("bgm\\s.ogg", MakeOggSine(22050, 1, 11025));  // half a second
-  cAudioMixer mixer(22050);
-  cOggPlayer player(mixer);
-  EXPECT_FALSE(player.Load("bgm\\missing.ogg"));
-  folder.WriteFile("bgm\\junk.ogg", std::string(4000, 'x'));
-  EXPECT_FALSE(player.Load("bgm\\junk.ogg"));
-  ASSERT_TRUE(player.Load("bgm\\s.ogg"));
+  for (int nRate : {22050, 48000}) {
+    SCOPED_TRACE(nRate);
+    cAudioMixer mixer(nRate);
+    cOggPlayer player(mixer);
+    EXPECT_FALSE(player.Load("bgm\\missing.ogg"));
+    folder.WriteFile("bgm\\junk.ogg", std::string(4000, 'x'));
+    EXPECT_FALSE(player.Load("bgm\\junk.ogg"));
+    ASSERT_TRUE(player.Load("bgm\\s.ogg"));
 
-  player.SetLoopCount(0);
-  player.Play();
-  Level l = Measure(RenderOf(mixer, 22050));
-  EXPECT_NEAR(l.dRms, 0.5 / std::sqrt(2.0) * std::sqrt(0.5), 0.05);  // sound for half the time
-  EXPECT_NEAR(l.nLastLoud, 11025, 30);
-  EXPECT_FALSE(player.IsPlaying());
+    player.SetLoopCount(0);
+    player.Play();
+    Level l = Measure(RenderOf(mixer, nRate));
+    EXPECT_NEAR(l.dRms, 0.5 / std::sqrt(2.0) * std::sqrt(0.5), 0.05);  // sound for half the time
+    EXPECT_NEAR(l.nLastLoud, nRate / 2, 30);
+    EXPECT_FALSE(player.IsPlaying());
 
-  // One loop: twice the song, then silence; the seam has no gap.
-  player.SetLoopCount(1);
-  player.Play();
-  const std::vector<float> twice = RenderOf(mixer, 33075);
-  l = Measure(twice);
-  EXPECT_NEAR(l.nLastLoud, 22050, 30);
-  int nQuietRun = 0, nLongestQuiet = 0;
-  for (int i = 100; i < 21950; ++i) {
-    nQuietRun = std::fabs(twice[2 * i]) < 0.01f ? nQuietRun + 1 : 0;
-    nLongestQuiet = std::max(nLongestQuiet, nQuietRun);
+    // One loop: twice the song, then silence; the seam has no gap.
+    player.SetLoopCount(1);
+    player.Play();
+    const std::vector<float> twice = RenderOf(mixer, nRate * 3 / 2);
+    l = Measure(twice);
+    EXPECT_NEAR(l.nLastLoud, nRate, 30);
+    int nQuietRun = 0, nLongestQuiet = 0;
+    for (int i = 100; i < nRate - 100; ++i) {
+      nQuietRun = std::fabs(twice[2 * i]) < 0.01f ? nQuietRun + 1 : 0;
+      nLongestQuiet = std::max(nLongestQuiet, nQuietRun);
+    }
+    EXPECT_LE(nLongestQuiet, 3 * nRate / 22050);  // only zero crossings: no gap at the seam
+    EXPECT_FALSE(player.IsPlaying());
+
+    // Endless, then stopped.
+    player.SetLoopCount(kLoopForever);
+    player.Play();
+    RenderOf(mixer, 5 * nRate);
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_GT(Measure(RenderOf(mixer, nRate / 10)).dRms, 0.2);
+    player.Stop();
+    EXPECT_EQ(Measure(RenderOf(mixer, nRate / 10)).nLoud, 0);
+    player.Unload();
+    player.Play();  // nothing loaded: nothing plays
+    EXPECT_FALSE(player.IsPlaying());
   }
-  EXPECT_LE(nLongestQuiet, 3);  // only zero crossings: no gap at the seam
-  EXPECT_FALSE(player.IsPlaying());
-
-  // Endless, then stopped.
-  player.SetLoopCount(kLoopForever);
-  player.Play();
-  RenderOf(mixer, 5 * 22050);
-  EXPECT_TRUE(player.IsPlaying());
-  EXPECT_GT(Measure(RenderOf(mixer, 2205)).dRms, 0.2);
-  player.Stop();
-  EXPECT_EQ(Measure(RenderOf(mixer, 2205)).nLoud, 0);
-  player.Unload();
-  player.Play();  // nothing loaded: nothing plays
-  EXPECT_FALSE(player.IsPlaying());
 }
 
 TEST(OggPlayer, ResamplesStereoToTheOutputRate) {
@@ -117,6 +123,75 @@ TEST(OggPlayer, PlaysFilesOfAnyHigherRateWhole) {
     EXPECT_NEAR(l.dRms, 0.5 / std::sqrt(2.0) * std::sqrt(0.5), 0.05);
     EXPECT_FALSE(player.IsPlaying());
   }
+}
+
+// Lowering the rate filters out what lies above the output's Nyquist
+// frequency: a 23 kHz tone of a 48,000 Hz file into a 44,100 Hz mix is gone,
+// where interpolating between samples would fold it back to 21.1 kHz at
+// about 40% of its level. A 1 kHz tone keeps its level and pitch.
+TEST(OggPlayer, LowersTheRateBandLimited) {
+  cTestGameFolder folder;
+  struct Case {
+    double dFrequency;
+    bool bKept;
+  } cases[] = {{1000, true}, {23000, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dFrequency);
+    folder.WriteFile("bgm\\t.ogg", MakeOggSine(48000, 1, 24000, 0.5f, c.dFrequency));
+    cAudioMixer mixer(44100);
+    cOggPlayer player(mixer);
+    ASSERT_TRUE(player.Load("bgm\\t.ogg"));
+    player.Play();
+    const cTone tone = ToneOf(RenderOf(mixer, 22050), 2205, 19845);
+    if (c.bKept) {
+      EXPECT_NEAR(tone.dRms, 0.5 / std::sqrt(2.0), 0.01);
+      EXPECT_NEAR(tone.dPeriod, 44.1, 0.01);
+    } else {
+      EXPECT_LT(tone.dRms, 0.0035);  // 40 dB down at least
+    }
+  }
+}
+
+// A file at the output's rate reaches the mix exactly as decoded.
+TEST(OggPlayer, PassesAFileAtTheOutputRateThroughUnchanged) {
+  cTestGameFolder folder;
+  folder.WriteFile("bgm\\s.ogg", MakeOggSine(44100, 2, 4410, 0.5f, 1000));
+  std::vector<float> decoded;
+  OggVorbis_File vf;
+  ASSERT_EQ(ov_fopen((folder.NativePath() + "/bgm/s.ogg").c_str(), &vf), 0);
+  for (;;) {
+    float** lppPcm = nullptr;
+    int nSection = 0;
+    const long n = ov_read_float(&vf, &lppPcm, 1024, &nSection);
+    if (n <= 0) break;
+    for (long i = 0; i < n; ++i) {
+      decoded.push_back(lppPcm[0][i]);
+      decoded.push_back(lppPcm[1][i]);
+    }
+  }
+  ov_clear(&vf);
+  ASSERT_EQ(decoded.size(), 2u * 4410);
+
+  cAudioMixer mixer(44100);
+  cOggPlayer player(mixer);
+  ASSERT_TRUE(player.Load("bgm\\s.ogg"));
+  player.Play();
+  std::vector<float> out = RenderOf(mixer, 5000);
+  EXPECT_FALSE(player.IsPlaying());
+  out.resize(decoded.size());
+  EXPECT_EQ(out, decoded);
+}
+
+// Rates far outside what sound files use are refused with a line, not
+// converted with a filter or a buffer of any size they ask for.
+TEST(OggPlayer, RefusesRatesNoConverterTakes) {
+  cTestGameFolder folder;
+  folder.WriteFile("bgm\\low.ogg", MakeOggSine(800, 1, 800));
+  cAudioMixer mixer(48000);
+  cOggPlayer player(mixer);
+  EXPECT_FALSE(player.Load("bgm\\low.ogg"));
+  EXPECT_EQ(folder.ReportLogText(),
+            "Ogg bgm\\low.ogg サンプリング周波数 800 Hz は再生できません\n");
 }
 
 // The music player on a pulled output, with Ogg players on the test's mixer

@@ -3,18 +3,26 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
 namespace soundtest {
 
-// A sine of the given amplitude, nFrames long, mono or stereo.
-inline std::string MakeOggSine(int nRate, int nChannels, int nFrames, float fAmplitude = 0.5f) {
+// A sine of the given amplitude and frequency, nFrames long, mono or stereo.
+// The encoder's low-pass filter is opened to the file's Nyquist frequency, so
+// that a tone near it is kept.
+inline std::string MakeOggSine(int nRate, int nChannels, int nFrames, float fAmplitude = 0.5f,
+                               double dFrequency = 441.0) {
   std::string out;
   vorbis_info vi;
   vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, nChannels, nRate, 0.4f) != 0) std::abort();
+  double dLowPassKhz = std::max(2.0, nRate / 2000.0);
+  if (vorbis_encode_setup_vbr(&vi, nChannels, nRate, 0.4f) != 0 ||
+      vorbis_encode_ctl(&vi, OV_ECTL_LOWPASS_SET, &dLowPassKhz) != 0 ||
+      vorbis_encode_setup_init(&vi) != 0)
+    std::abort();
   vorbis_comment vc;
   vorbis_comment_init(&vc);
   vorbis_dsp_state vd;
@@ -46,7 +54,7 @@ inline std::string MakeOggSine(int nRate, int nChannels, int nFrames, float fAmp
       for (int i = 0; i < n; ++i)
         for (int c = 0; c < nChannels; ++c)
           buf[c][i] =
-              fAmplitude * static_cast<float>(std::sin(kTwoPi * 441.0 * (nDone + i) / nRate));
+              fAmplitude * static_cast<float>(std::sin(kTwoPi * dFrequency * (nDone + i) / nRate));
       vorbis_analysis_wrote(&vd, n);
       nDone += n;
     }

@@ -124,23 +124,15 @@ TEST(AudioMixer, AppliesVolumeInHundredthsOfADecibel) {
   EXPECT_EQ(mixer.GetVolume(a), -10000);
 }
 
-TEST(AudioMixer, ResamplesToTheOutputRateAndLoops) {
+TEST(AudioMixer, LoopsWithoutAGapAndClampsTheOutput) {
   cAudioMixer mixer(22050);
-  // A ramp at half the output rate lasts twice as many output frames and is
-  // interpolated between its samples.
   const uint8_t ramp[4] = {128, 160, 192, 224};  // 0, .25, .5, .75
-  cSoundBuffer* a = mixer.CreateBuffer(MakeSampleData(ramp, 4, 11025, 1, 8));
-  mixer.Play(a, 0);
+  cSoundBuffer* a = mixer.CreateBuffer(MakeSampleData(ramp, 4, 22050, 1, 8));
+  mixer.Play(a, kPlayLooping);
   std::vector<float> out(2 * 10);
   mixer.Render(out.data(), 10);
-  const float expected[10] = {0, .125f, .25f, .375f, .5f, .625f, .75f, .75f, 0, 0};
-  for (int i = 0; i < 10; ++i) EXPECT_NEAR(out[2 * i], expected[i], 1e-6) << i;
-
-  // Looping goes on from the start without a gap.
-  mixer.Play(a, kPlayLooping);
-  mixer.Render(out.data(), 10);
-  EXPECT_NEAR(out[2 * 8], 0.0f, 1e-6);
-  EXPECT_NEAR(out[2 * 9], 0.125f, 1e-6);
+  for (int i = 0; i < 10; ++i) EXPECT_FLOAT_EQ(out[2 * i], 0.25f * (i % 4)) << i;
+  EXPECT_EQ(mixer.GetPosition(a), 2u);
   EXPECT_TRUE(mixer.IsPlaying(a));
   mixer.Stop(a);
   EXPECT_FALSE(mixer.IsPlaying(a));
@@ -153,6 +145,60 @@ TEST(AudioMixer, ResamplesToTheOutputRateAndLoops) {
   int16_t s16[2 * 4];
   mixer.RenderS16(s16, 4);
   EXPECT_EQ(s16[0], 32767);
+}
+
+// Half a second of a 16-bit mono sine of amplitude 0.5.
+std::shared_ptr<const cSampleData> HalfSecondSine(int nRate, double dFrequency) {
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < nRate / 2; ++i) {
+    const auto v = static_cast<int16_t>(
+        std::lrint(16384.0 * std::sin(6.283185307179586 * dFrequency * i / nRate)));
+    bytes.push_back(static_cast<uint8_t>(v));
+    bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8));
+  }
+  return MakeSampleData(bytes.data(), static_cast<uint32_t>(bytes.size()), nRate, 1, 16);
+}
+
+// An effect plays at the output rate for as long as its file lasts and at
+// its file's pitch. Where the rate is lowered, a tone above the output's
+// Nyquist frequency is filtered out; taking every other sample, as stepping
+// through the file would at 44,100 to 22,050 Hz, would fold 15 kHz back to
+// 7,050 Hz at full level.
+TEST(AudioMixer, ConvertsEffectsToTheOutputRateKeepingDurationAndPitch) {
+  struct Case {
+    int nFileRate, nMixRate;
+    double dFrequency;
+    bool bKept;
+  } cases[] = {{22050, 48000, 1000, true},
+               {11025, 44100, 441, true},
+               {48000, 44100, 1000, true},
+               {44100, 22050, 15000, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.nFileRate << " Hz to " << c.nMixRate << " Hz");
+    cAudioMixer mixer(c.nMixRate);
+    cSoundBuffer* a = mixer.CreateBuffer(HalfSecondSine(c.nFileRate, c.dFrequency));
+    ASSERT_NE(a, nullptr);
+    mixer.Play(a, 0);
+    const int nLength = static_cast<int>(
+        std::ceil(c.nFileRate / 2 * static_cast<double>(c.nMixRate) / c.nFileRate));
+    std::vector<float> out(2 * static_cast<size_t>(nLength + 100));
+    mixer.Render(out.data(), nLength - 1);
+    EXPECT_TRUE(mixer.IsPlaying(a));
+    mixer.Render(out.data() + 2 * (nLength - 1), 101);
+    EXPECT_FALSE(mixer.IsPlaying(a));
+    EXPECT_EQ(mixer.GetPosition(a), static_cast<uint32_t>(c.nFileRate / 2));
+    const cTone tone = ToneOf(out, nLength / 10, nLength * 9 / 10);
+    if (c.bKept) {
+      EXPECT_NEAR(tone.dPeriod, c.nMixRate / c.dFrequency, 0.001);
+      EXPECT_NEAR(tone.dRms, 0.5 / std::sqrt(2.0), 0.002);
+      int nLastLoud = 0;
+      for (int i = 0; i < nLength + 100; ++i)
+        if (std::fabs(out[2 * i]) > 0.01f) nLastLoud = i;
+      EXPECT_NEAR(nLastLoud, nLength - 1, 3);
+    } else {
+      EXPECT_LT(tone.dRms, 0.001);  // 50 dB down at least
+    }
+  }
 }
 
 // The sound layer on a pulled output.

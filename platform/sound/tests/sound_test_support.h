@@ -3,6 +3,7 @@
 // output that is pulled by the test instead of a device, and a MIDI output
 // that records what reaches it.
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -92,6 +93,31 @@ class cPulledOutput {
   cPulledOutput(const cPulledOutput&) = delete;
   cPulledOutput& operator=(const cPulledOutput&) = delete;
 };
+
+// A steady tone in a rendered block, read on the left channel from frame
+// nFrom to nTo: its RMS and its period in frames, from the first to the last
+// rising zero crossing (each placed between its two frames).
+struct cTone {
+  double dRms = 0;
+  double dPeriod = 0;
+};
+inline cTone ToneOf(const std::vector<float>& v, size_t nFrom, size_t nTo) {
+  cTone t;
+  double dSum = 0, dFirst = -1, dLast = -1;
+  int nCrossings = 0;
+  for (size_t i = nFrom; i < nTo; ++i) {
+    const double x = v[2 * i];
+    dSum += x * x;
+    const double p = i > nFrom ? v[2 * i - 2] : x;
+    if (p < 0 && x >= 0) {
+      dLast = static_cast<double>(i - 1) + p / (p - x);
+      if (nCrossings++ == 0) dFirst = dLast;
+    }
+  }
+  t.dRms = std::sqrt(dSum / static_cast<double>(nTo - nFrom));
+  if (nCrossings > 1) t.dPeriod = (dLast - dFirst) / (nCrossings - 1);
+  return t;
+}
 
 // Renders n frames of the global mixer.
 inline std::vector<float> Pull(int n) {
