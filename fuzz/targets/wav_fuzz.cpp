@@ -14,8 +14,8 @@ constexpr int kRenderFrames = 4096;
 
 void FuzzTargetSetUp() {
   // No device: the targets pull the mixer themselves.
-  SetAudioDeviceOps({[](cAudioMixer&, int) { return true; }, [] {}});
-  DS_Init(nullptr, kDefaultOutputRate, 16, 2);
+  SetAudioDeviceOps({[](cAudioMixer&, int nRate) { return nRate; }, [] {}, [] {}});
+  DS_Init(nullptr, 22050, 16, 2);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {

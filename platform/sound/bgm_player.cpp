@@ -118,7 +118,7 @@ int cBgmPlayer::Init(int nChannels, char (*lpOggPath)[kOggPathSize],
   m_bInit = 1;
   m_nTrack = -1;
   m_Midi.m_vStreams.clear();
-  m_bOutput = AcquireAudioOutput(kDefaultOutputRate);
+  m_bOutput = AcquireAudioOutput();
   if (!m_bOutput) TraceLogText("BGM: オーディオ出力を開けません");
   // Without Ogg playback the tables are still sized, so MIDI music plays.
   const int nVox = m_Vox.Init();

@@ -16,29 +16,33 @@ void SDLCALL FillAudio(void* lpUser, Uint8* lpStream, int nBytes) {
 
 }  // namespace
 
-bool OpenSdlAudioDevice(cAudioMixer& mixer, int nRate) {
+int OpenSdlAudioDevice(cAudioMixer& mixer, int nRate) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     TraceLogf("SDL audio: %s", SDL_GetError());
-    return false;
+    return 0;
   }
   SDL_AudioSpec want{};
   want.freq = nRate;
   want.format = AUDIO_S16SYS;
   want.channels = 2;
-  want.samples = 512;
+  want.samples = 1024;  // about 21 ms at 48,000 Hz
   want.callback = FillAudio;
   want.userdata = &mixer;
   SDL_AudioSpec have{};
-  // No changes allowed: SDL converts to whatever the hardware wants, so the
-  // mixer always runs at its own rate.
-  g_nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  // The rate may change to the device's own, so that SDL converts nothing:
+  // the mixer then runs at that rate. Format and channels stay ours.
+  g_nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
   if (g_nDevice == 0) {
     TraceLogf("SDL audio device: %s", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
+    return 0;
   }
-  SDL_PauseAudioDevice(g_nDevice, 0);
-  return true;
+  if (have.freq <= 0) CloseSdlAudioDevice();
+  return have.freq > 0 ? have.freq : 0;
+}
+
+void StartSdlAudioDevice() {
+  if (g_nDevice != 0) SDL_PauseAudioDevice(g_nDevice, 0);
 }
 
 void CloseSdlAudioDevice() {

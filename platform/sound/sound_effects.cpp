@@ -31,12 +31,13 @@ cSoundBuffer* BufferAt(const SOUNDDATA& sd, int nIndex) {
 
 }  // namespace
 
-bool DS_Init(void* hWnd, int nSamplesPerSec, int /*nBitsPerSample*/, int /*nChannels*/) {
+bool DS_Init(void* hWnd, int /*nSamplesPerSec*/, int /*nBitsPerSample*/, int /*nChannels*/) {
   std::lock_guard lock(g_TableLock);
-  // The output always mixes to 16-bit stereo, which music shares; the
-  // requested bits and channels would only lower its quality.
+  // The output always mixes to 16-bit stereo at the device's own rate, which
+  // music shares; the requested format describes the effect files, and each
+  // buffer is converted from its file's rate when it is made.
   if (g_Sound.bRunning) return true;
-  if (!AcquireAudioOutput(nSamplesPerSec)) {
+  if (!AcquireAudioOutput()) {
     TraceLogText("DIRECTSOUNDCREATE_ERR!");
     return false;
   }

@@ -296,7 +296,10 @@ class MidiStreamPlay : public ::testing::Test {
   cAudioMixer mixer{22050};
 };
 
-// Tempo 500000 at 96 ticks per quarter, 22050 Hz: 114.84375 samples a tick.
+// Events land on output samples of the mixer's rate, and the synthesizer is
+// made for that rate. Tempo 500000 at 96 ticks per quarter is 114.84375
+// samples a tick at 22,050 Hz, 229.6875 at 44,100 Hz and 250 at 48,000 Hz;
+// from tick 384 on, 1 s a quarter doubles them.
 TEST_F(MidiStreamPlay, EventsLandOnTheSampleTheTickClockGives) {
   const std::string tempo =
       Bytes({0x83, 0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // 1 s/quarter at 384
@@ -306,19 +309,33 @@ TEST_F(MidiStreamPlay, EventsLandOnTheSampleTheTickClockGives) {
              0x90, 0x3E, 0x64,  // text between
              0x82, 0x1F, 0x80, 0x3C, 0x00, 0x81, 0x00, 0x80, 0x3D, 0x00, 0x00, 0xFF, 0x2F, 0x00});
   folder.WriteFile("bgm\\t.mid", Smf(1, 96, {tempo, notes}));
-  cMidiStream stream("bgm\\t.mid", &mixer);
-  ASSERT_TRUE(stream.HasImage());
-  stream.Play(0);
-  Pull(stream, 100000);
-  const std::vector<cRecordedEvent> expected = {
-      {0, 0x643C90},      // tick 0
-      {115, 0x643D90},    // tick 1: 114.84 -> the next whole sample
-      {11140, 0x643E90},  // tick 97 (11139.8): the text event moved nothing
-      {44100, 0x003C80},  // tick 384, as the tempo changes
-      {73500, 0x003D80},  // tick 512 at 229.6875 samples a tick
+  struct Case {
+    int nRate;
+    int64_t nTick1, nTick97, nTick384, nTick512;
+  } cases[] = {
+      // tick 1: 114.84 -> the next whole sample; tick 97: 11139.8, the text
+      // event moved nothing; tick 512: 384 ticks, then 128 at twice the length.
+      {22050, 115, 11140, 44100, 73500},
+      {44100, 230, 22280, 88200, 147000},
+      {48000, 250, 24250, 96000, 160000},
   };
-  EXPECT_EQ(midi.out->vEvents, expected);
-  EXPECT_EQ(stream.State(), cMidiStream::kStopped);  // no loop: stopped at the end
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.nRate);
+    mixer.SetRate(c.nRate);
+    midi.out->vEvents.clear();
+    cMidiStream stream("bgm\\t.mid", &mixer);
+    ASSERT_TRUE(stream.HasImage());
+    EXPECT_EQ(midi.out->nMadeAtRate, c.nRate);
+    stream.Play(0);
+    Pull(stream, c.nTick512 + 30000);
+    const std::vector<cRecordedEvent> expected = {
+        {0, 0x643C90},          {c.nTick1, 0x643D90},
+        {c.nTick97, 0x643E90},  {c.nTick384, 0x003C80},  // as the tempo changes
+        {c.nTick512, 0x003D80},
+    };
+    EXPECT_EQ(midi.out->vEvents, expected);
+    EXPECT_EQ(stream.State(), cMidiStream::kStopped);  // no loop: stopped at the end
+  }
 }
 
 TEST_F(MidiStreamPlay, LoopingRestartsOnTheSampleOfTheEndWithoutDrift) {

@@ -327,12 +327,12 @@ TEST_F(BgmPlayer, DoesNothingWhileOffAndStartsCleanWhenInitialisedAgain) {
 TEST(FluidSynth, RendersANoteWithTheDefaultSoundFont) {
   if (!std::filesystem::exists(GetSoundFontPath())) GTEST_SKIP() << "no SoundFont installed";
   cTestGameFolder folder;
-  std::shared_ptr<cMidiOut> out = CreateFluidMidiOut(22050, GetSoundFontPath());
+  std::shared_ptr<cMidiOut> out = CreateFluidMidiOut(kRequestedOutputRate, GetSoundFontPath());
   ASSERT_NE(out, nullptr);
   out->ShortMessage(0x00C0, 0);    // piano
   out->ShortMessage(0x643C90, 0);  // middle C
-  std::vector<float> v(2 * 4410, 0.0f);
-  out->Render(v.data(), 4410);
+  std::vector<float> v(2 * 4800, 0.0f);
+  out->Render(v.data(), 4800);
   float fPeak = 0;
   for (float x : v) fPeak = std::max(fPeak, std::fabs(x));
   EXPECT_GT(fPeak, 0.01f);
@@ -343,7 +343,7 @@ TEST(FluidSynth, AMissingSoundFontChosenByTheEnvironmentLeavesASilentSynthesizer
   cTestGameFolder folder;
   ::setenv(kSoundFontVariable, "/nonexistent/none.sf2", 1);
   const std::string strPath = GetSoundFontPath();
-  std::shared_ptr<cMidiOut> out = CreateFluidMidiOut(22050, strPath);
+  std::shared_ptr<cMidiOut> out = CreateFluidMidiOut(kRequestedOutputRate, strPath);
   ::unsetenv(kSoundFontVariable);
   EXPECT_EQ(strPath, "/nonexistent/none.sf2");
   EXPECT_EQ(GetSoundFontPath(), kDefaultSoundFont);

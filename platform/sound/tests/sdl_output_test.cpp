@@ -29,6 +29,7 @@ TEST(SdlOutput, PlaysAWavThroughTheDiskDriver) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     GTEST_SKIP() << "SDL has no disk audio driver here";
   }
+  EXPECT_EQ(GetAudioMixer().Rate(), kRequestedOutputRate);  // the driver takes the rate asked for
   SOUNDDATA sd;
   ASSERT_TRUE(DS_CreateSound(sd, "se\\a.wav", 1, 0));
   DS_Play(sd, 0);

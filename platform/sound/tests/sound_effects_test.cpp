@@ -201,6 +201,44 @@ TEST(AudioMixer, ConvertsEffectsToTheOutputRateKeepingDurationAndPitch) {
   }
 }
 
+// The device is asked for 48,000 Hz and the mixer runs at the rate it gives,
+// which it has before the device starts pulling; a 22,050 Hz effect of a
+// tenth of a second then lasts a tenth of a second at that rate.
+TEST(AudioOutput, RunsTheMixerAtTheRateTheDeviceGives) {
+  cTestGameFolder folder;
+  folder.WriteFile("se\a.wav", ConstantWav8(22050, 2205, kQuarter));
+  struct Case {
+    int nGives;
+    bool bOpens;
+  } cases[] = {{48000, true}, {44100, true}, {22050, true}, {0, false}, {100, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.nGives);
+    int nAsked = 0, nRateAtStart = 0, nCloses = 0;
+    SetAudioDeviceOps({[&](cAudioMixer&, int nRate) {
+                         nAsked = nRate;
+                         return c.nGives;
+                       },
+                       [&] { nRateAtStart = GetAudioMixer().Rate(); }, [&] { ++nCloses; }});
+    EXPECT_EQ(DS_Init(nullptr, 22050, 8, 1), c.bOpens);
+    EXPECT_EQ(nAsked, kRequestedOutputRate);
+    EXPECT_EQ(nCloses, c.nGives == 100 ? 1 : 0);  // an unusable rate closes the device again
+    if (c.bOpens) {
+      EXPECT_EQ(nRateAtStart, c.nGives);
+      SOUNDDATA sd;
+      ASSERT_TRUE(DS_CreateSound(sd, "se\a.wav", 1, 0));
+      DS_Play(sd, 0);
+      Pull(c.nGives / 10 - 1);
+      EXPECT_TRUE(GetAudioMixer().IsPlaying(sd.lpBuffers[0]));
+      Pull(2);
+      EXPECT_FALSE(GetAudioMixer().IsPlaying(sd.lpBuffers[0]));
+      DS_ReleaseSound(sd);
+      DS_Release();
+      EXPECT_EQ(nCloses, 1);
+    }
+    SetAudioDeviceOps({});
+  }
+}
+
 // The sound layer on a pulled output.
 class SoundEffects : public ::testing::Test {
  protected:
@@ -213,6 +251,9 @@ class SoundEffects : public ::testing::Test {
   cTestGameFolder folder;
   cPulledOutput output;
 };
+
+// Frames of the 22,050 Hz file played in n frames of the 48,000 Hz output.
+uint32_t FileFrames(uint32_t n) { return n * 22050 / 48000; }
 
 TEST_F(SoundEffects, PlaysBuffersRoundRobin) {
   SOUNDDATA sd;
@@ -227,10 +268,10 @@ TEST_F(SoundEffects, PlaysBuffersRoundRobin) {
   }
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 0}));
   // The fourth play restarted buffer 0; buffers 1 and 2 went on.
-  EXPECT_EQ(mixer.GetPosition(sd.lpBuffers[0]), 100u);
-  EXPECT_EQ(mixer.GetPosition(sd.lpBuffers[1]), 300u);
-  EXPECT_EQ(mixer.GetPosition(sd.lpBuffers[2]), 200u);
-  EXPECT_FLOAT_EQ(Pull(1)[0], 0.75f);  // the three most recent plays sound together
+  EXPECT_EQ(mixer.GetPosition(sd.lpBuffers[0]), FileFrames(100));
+  EXPECT_EQ(mixer.GetPosition(sd.lpBuffers[1]), FileFrames(300));
+  EXPECT_EQ(mixer.GetPosition(sd.lpBuffers[2]), FileFrames(200));
+  EXPECT_NEAR(Pull(1)[0], 0.75f, 0.001f);  // the three most recent plays sound together
   DS_ReleaseSound(sd);
   EXPECT_EQ(sd.lpBuffers, nullptr);
   EXPECT_EQ(mixer.BufferCount(), 0);
@@ -292,7 +333,7 @@ TEST_F(SoundEffects, LoadsEachSoundOnceAndKeepsGoingPastBadFiles) {
 
 TEST(SoundEffectsOff, EveryCallIsAHarmlessNoOpWithoutAnOutput) {
   cTestGameFolder folder;
-  cPulledOutput noDevice(false);
+  cPulledOutput noDevice(0);
   SetTraceLog(true, kTraceLogName);
   EXPECT_FALSE(DS_Init(nullptr, 22050, 8, 1));
   EXPECT_NE(folder.ReadFile(kTraceLogName).find("DIRECTSOUNDCREATE_ERR!"), std::string::npos);

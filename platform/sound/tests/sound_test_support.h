@@ -83,11 +83,12 @@ inline std::string Bytes(std::initializer_list<int> b) {
   return s;
 }
 
-// The output is pulled by the test: opening it opens nothing.
+// The output is pulled by the test: opening it opens nothing, and the
+// device it stands for runs at nRate (0: there is no device).
 class cPulledOutput {
  public:
-  explicit cPulledOutput(bool bOpens = true) {
-    SetAudioDeviceOps({[bOpens](cAudioMixer&, int) { return bOpens; }, [] {}});
+  explicit cPulledOutput(int nRate = kRequestedOutputRate) {
+    SetAudioDeviceOps({[nRate](cAudioMixer&, int) { return nRate; }, [] {}, [] {}});
   }
   ~cPulledOutput() { SetAudioDeviceOps({}); }
   cPulledOutput(const cPulledOutput&) = delete;
@@ -148,13 +149,17 @@ class cRecordingMidiOut : public cMidiOut {
   int nNotesOff = 0;
   int nResets = 0;
   int64_t nRendered = 0;
+  int nMadeAtRate = 0;  // the output rate the maker was asked for
 };
 
 // Installs a maker that hands out one recording output; restores FluidSynth.
 class cRecordingMidiGuard {
  public:
   cRecordingMidiGuard() : out(std::make_shared<cRecordingMidiOut>()) {
-    SetMidiOutMaker([o = out](int) { return o; });
+    SetMidiOutMaker([o = out](int nRate) {
+      o->nMadeAtRate = nRate;
+      return o;
+    });
   }
   ~cRecordingMidiGuard() { SetMidiOutMaker(nullptr); }
   std::shared_ptr<cRecordingMidiOut> out;
