@@ -1,8 +1,11 @@
-// One second of 22,050 Hz output: 16 sound-effect voices plus a MIDI track
-// through FluidSynth, pulled in device-sized blocks. Beside it: the same
-// second copied with memcpy (the floor for moving the bytes at all) and each
-// half alone. Each iteration is one second of sound, so the time per
-// iteration divided by one second is the share of one core the sound takes.
+// One second of 48,000 Hz output: 16 sound-effect voices (22,050 Hz files,
+// converted when loaded) plus a MIDI track through FluidSynth or an Ogg
+// Vorbis song (decoded, and converted when its rate is not the output's),
+// pulled in device-sized blocks. Beside it: the same second copied with
+// memcpy (the floor for moving the bytes at all) and each part alone. Each
+// iteration is one second of sound, so the time per iteration divided by one
+// second is the share of one core the sound takes. Converting one effect
+// when it is loaded is measured apart: it happens at start-up, not per block.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -19,11 +22,14 @@
 #include "platform/sound/midi_file.h"
 #include "platform/sound/midi_out.h"
 #include "platform/sound/midi_stream.h"
+#include "platform/sound/ogg_player.h"
+#include "platform/sound/resampler.h"
+#include "platform/sound/tests/ogg_fixture.h"
 
 namespace {
 
-constexpr int kRate = 22050;
-constexpr int kBlock = 512;
+constexpr int kRate = kRequestedOutputRate;
+constexpr int kBlock = 1024;  // the SDL device's block
 
 void Be(std::string& s, uint32_t v, int n) {
   for (int i = n - 1; i >= 0; --i) s.push_back(static_cast<char>(v >> (8 * i)));
@@ -76,16 +82,24 @@ std::string Song(int nDensity) {
   return s + t;
 }
 
-// A second of a 16-bit mono noise-like effect at 11,025 Hz (resampled).
+// A second of a 16-bit mono noise-like effect at 22,050 Hz, the rate the
+// program's effect files have.
 std::shared_ptr<const cSampleData> Effect(int seed) {
-  std::vector<uint8_t> bytes(2 * 11025);
+  std::vector<uint8_t> bytes(2 * 22050);
   uint32_t x = 12345u + seed;
   for (auto& b : bytes) b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 24);
-  return MakeSampleData(bytes.data(), static_cast<uint32_t>(bytes.size()), 11025, 1, 16);
+  return MakeSampleData(bytes.data(), static_cast<uint32_t>(bytes.size()), 22050, 1, 16);
+}
+
+void UseBenchFolder(std::filesystem::path& folder) {
+  folder = std::filesystem::temp_directory_path() / "player-sound-bench";
+  std::filesystem::create_directories(folder);
+  std::filesystem::current_path(folder);
 }
 
 struct cScene {
-  cScene(bool bVoices, int nMidiNotes) : mixer(kRate) {
+  // nOggRate: the song's file rate (0: no Ogg song).
+  cScene(bool bVoices, int nMidiNotes, int nOggRate = 0) : mixer(kRate) {
     if (bVoices) {
       for (int i = 0; i < 16; ++i) {
         cSoundBuffer* b = mixer.CreateBuffer(Effect(i));
@@ -94,18 +108,27 @@ struct cScene {
       }
     }
     if (nMidiNotes > 0) {
-      folder = std::filesystem::temp_directory_path() / "player-sound-bench";
-      std::filesystem::create_directories(folder);
-      std::filesystem::current_path(folder);
+      UseBenchFolder(folder);
       std::ofstream(folder / "song.mid", std::ios::binary) << Song(nMidiNotes);
       stream = std::make_unique<cMidiStream>("song.mid", &mixer);
       if (!stream->HasImage()) std::abort();
       stream->Play(1);
     }
+    if (nOggRate > 0) {
+      // Two seconds of stereo, looped.
+      UseBenchFolder(folder);
+      std::ofstream(folder / "song.ogg", std::ios::binary)
+          << soundtest::MakeOggSine(nOggRate, 2, 2 * nOggRate);
+      ogg = std::make_unique<cOggPlayer>(mixer);
+      if (!ogg->Load("song.ogg")) std::abort();
+      ogg->SetLoopCount(kLoopForever);
+      ogg->Play();
+    }
   }
   cAudioMixer mixer;
   std::filesystem::path folder;
   std::unique_ptr<cMidiStream> stream;
+  std::unique_ptr<cOggPlayer> ogg;
 };
 
 void RenderOneSecond(benchmark::State& state, cScene& scene) {
@@ -133,6 +156,26 @@ void BM_Mix16Voices(benchmark::State& state) {
   RenderOneSecond(state, scene);
 }
 BENCHMARK(BM_Mix16Voices)->Unit(benchmark::kMillisecond);
+
+// Argument: the Ogg song's rate (44,100 converted, 48,000 as decoded).
+void BM_Mix16VoicesAndOgg(benchmark::State& state) {
+  cScene scene(true, 0, static_cast<int>(state.range(0)));
+  RenderOneSecond(state, scene);
+}
+BENCHMARK(BM_Mix16VoicesAndOgg)->Arg(44100)->Arg(48000)->Unit(benchmark::kMillisecond);
+
+void BM_OggOnly(benchmark::State& state) {
+  cScene scene(false, 0, static_cast<int>(state.range(0)));
+  RenderOneSecond(state, scene);
+}
+BENCHMARK(BM_OggOnly)->Arg(44100)->Arg(48000)->Unit(benchmark::kMillisecond);
+
+// Loading one second-long effect: its conversion from 22,050 Hz to the output.
+void BM_ConvertEffectWhenLoaded(benchmark::State& state) {
+  const std::shared_ptr<const cSampleData> data = Effect(0);
+  for (auto _ : state) benchmark::DoNotOptimize(ResampleSampleData(data, kRate));
+}
+BENCHMARK(BM_ConvertEffectWhenLoaded)->Unit(benchmark::kMicrosecond);
 
 void BM_MidiTrackOnly(benchmark::State& state) {
   cScene scene(false, static_cast<int>(state.range(0)));
