@@ -42,6 +42,7 @@ std::vector<BATCHSOURCE> g_BatchSources;
 bool g_bBatch = false;
 bool g_bBatchSort = false;
 int g_nBatchCounter = 0;
+unsigned g_nBatchNumber = 0;
 int g_nLastRunCount = 0;
 
 bool SameRun(const DDBATCHITEM& a, const DDBATCHITEM& b) {
@@ -104,6 +105,7 @@ void DDBeginBatch(int bSort) {
   if (!lpDTCon) return;
   g_bBatch = true;
   g_bBatchSort = bSort != 0;
+  ++g_nBatchNumber;
   g_SpriteBatch.clear();
   g_BatchSources.clear();
   g_nBatchCounter = 0;
@@ -117,6 +119,8 @@ void DDRegisterBatchSource(DDSURFACEDATA* lpSD) {
 }
 
 bool DDIsBatching() { return g_bBatch; }
+
+unsigned DDBatchNumber() { return g_nBatchNumber; }
 
 void DDQueueBatchItem(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int x, int y, int nWidth,
                       int nHeight, int sx, int sy, int nSrcWidth, int nSrcHeight,

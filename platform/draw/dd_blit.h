@@ -50,6 +50,10 @@ void DDBeginBatch(int bSort);
 void DDRegisterBatchSource(DDSURFACEDATA* lpSD);
 int DDEndBatch();
 bool DDIsBatching();
+// Changes whenever a batch begins. Surfaces that a batch's queued draws read
+// must stay unchanged until it ends: a surface marked with the number of the
+// batch that is on is still in use; with any other number it is free again.
+unsigned DDBatchNumber();
 // Queues one clipped textured draw (used by DDStretchBlt while a batch is on).
 void DDQueueBatchItem(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, int x, int y, int nWidth,
                       int nHeight, int sx, int sy, int nSrcWidth, int nSrcHeight, uint32_t dwFlags);

@@ -27,7 +27,9 @@ int DDMesBox(const char* pszText, const char* pszCaption, MsgBoxType type) {
 
 int DDDrawDebugText(DDSURFACEDATA* lpDstSD, int x, int y, int nCellWidth, int nCellHeight,
                     DDSURFACEDATA* lpGlyphSD, const char* pszText) {
-  const bool bBatch = lpDTCon != nullptr;
+  // The cells make one batch of their own, or join the caller's batch (its
+  // order and registered sources stay as they are).
+  const bool bBatch = lpDTCon != nullptr && !DDIsBatching();
   if (bBatch) DDBeginBatch(0);
   int nColumn = 0;
   int nLine = y;

@@ -24,7 +24,8 @@ int DDMesBox(const char* pszText, const char* pszCaption, MsgBoxType type);
 // glyph sheet: byte b is cell (b mod 16, b / 16) of the sheet, rows 0..1
 // holding 0xA6..0xBF and rows 8..9 0xC0..0xDD. A line feed, or a line that
 // reaches the screen width, starts the next line. The batch result under the
-// textured back end, 0 under the surface back end.
+// textured back end, 0 under the surface back end. Inside a caller's batch the
+// cells are queued in it and 0 is returned.
 int DDDrawDebugText(DDSURFACEDATA* lpDstSD, int x, int y, int nCellWidth, int nCellHeight,
                     DDSURFACEDATA* lpGlyphSD, const char* pszText);
 // Formats into 256 bytes (longer text is cut) and draws it.

@@ -81,6 +81,8 @@ void Font::Release() {
   m_lpRaster.reset();
   DeleteCaches();
   DDReleaseSurface(&m_WorkSD);
+  for (auto& lpText : m_QueuedTexts) DDReleaseSurface(&lpText->sd);
+  m_QueuedTexts.clear();
 }
 
 bool Font::EnsureWorkSurface() {
@@ -91,6 +93,35 @@ bool Font::EnsureWorkSurface() {
   if (!DDCreateSurface(&m_WorkSD, w, h, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0)) return false;
   std::strncpy(m_WorkSD.szSurfaceType, "Font::Work", sizeof(m_WorkSD.szSurfaceType) - 1);
   return true;
+}
+
+DDSURFACEDATA* Font::QueuedTextSurface(int nWidth, int nHeight) {
+  // The first surface not read by the batch that is on: one that is large
+  // enough, else one to make again at the larger size, else a new one.
+  if (nWidth <= 0 || nHeight <= 0) return nullptr;
+  const unsigned nBatch = DDBatchNumber();
+  QUEUEDTEXT* lpText = nullptr;
+  for (auto& p : m_QueuedTexts) {
+    if (p->nBatch == nBatch) continue;
+    if (HasSurface(p->sd) && p->sd.nWidth >= nWidth && p->sd.nHeight >= nHeight) {
+      lpText = p.get();
+      break;
+    }
+    if (!lpText) lpText = p.get();
+  }
+  if (!lpText) lpText = m_QueuedTexts.emplace_back(std::make_unique<QUEUEDTEXT>()).get();
+  DDSURFACEDATA& sd = lpText->sd;
+  if (!HasSurface(sd) || sd.nWidth < nWidth || sd.nHeight < nHeight) {
+    const int w = std::max(nWidth, sd.nWidth), h = std::max(nHeight, sd.nHeight);
+    DDReleaseSurface(&sd);
+    if (!DDCreateSurface(&sd, w, h, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
+      TraceLogf("DDCreateSurface Font::Queued %d x %d", w, h);
+      return nullptr;
+    }
+    std::strncpy(sd.szSurfaceType, "Font::Queued", sizeof(sd.szSurfaceType) - 1);
+  }
+  lpText->nBatch = nBatch;
+  return &sd;
 }
 
 bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCellWidth,
@@ -343,15 +374,22 @@ void Font::PaintRun(DDSURFACEDATA* lpSD, int x, int y, std::string_view run, con
   if (!m_lpRaster || run.empty()) return;
   GLYPHIMAGE img;
   if (!m_lpRaster->Render(run, img)) return;
-  if (lpSD == &m_WorkSD && !m_bWorkDirty) {
-    ReleasePaintLock();
-    DDPalFillRect(&m_WorkSD, 0, 0, m_nWorkWidth, m_nWorkHeight, 0);
-    m_bWorkDirty = true;
+  const bool bWork = lpSD == &m_WorkSD;
+  if (bWork) {
+    if (!m_bWorkDirty) {
+      ReleasePaintLock();
+      m_lpWorkTarget = m_bQueueText ? QueuedTextSurface(m_nWorkWidth, m_nWorkHeight) : &m_WorkSD;
+      if (m_lpWorkTarget) DDPalFillRect(m_lpWorkTarget, 0, 0, m_nWorkWidth, m_nWorkHeight, 0);
+      m_bWorkDirty = true;
+    }
+    if (!m_lpWorkTarget) return;
+    lpSD = m_lpWorkTarget;
   }
   const bool bCache = (m_lpFastFont_Half && lpSD == &m_lpFastFont_Half->m_SD) ||
                       (m_lpFastFont_FullAdd && lpSD == &m_lpFastFont_FullAdd->m_SD);
-  if (lpDTCon && DDIsBatching() && !bCache && lpSD != &m_WorkSD) {
-    // Copies queued for this target so far must land first.
+  if (lpDTCon && DDIsBatching() && !bCache && !bWork) {
+    // Only in the font's own batch, on a render target: the copies queued
+    // for this target so far must land first.
     ReleasePaintLock();
     DDEndBatch();
     DDBeginBatch(0);
@@ -478,40 +516,40 @@ int Font::Draw(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText, int b
     DDResolveParentSD(&lpTarget);
     DDRedirectBackBuffer(&lpTarget);
   }
+  // Inside a caller's batch the text's copies join it: its order and its
+  // registered sources stay as they are.
   const bool bOuterBatch = lpDTCon && DDIsBatching();
+  const bool bRenderTarget =
+      lpDTCon && lpTarget->lpDT && lpTarget->lpDT->nMemoryType == DTMEMORYTYPE_VIDEO_RT;
   if (lpDTCon && !bOuterBatch) DDBeginBatch(0);
 
-  if (lpDTCon && lpTarget->lpDT && lpTarget->lpDT->nMemoryType == DTMEMORYTYPE_VIDEO_RT) {
+  if (bRenderTarget && !bOuterBatch) {
     // A render target takes the glyphs directly.
     DrawChars(lpTarget, x, y, lpTarget, x, y, pszText, bSkipLower);
   } else {
-    // Glyphs that are not cached go through the work surface, cleared to the
+    // Glyphs that are not cached go through a work surface, cleared to the
     // transparent colour when the first one arrives, and then one
-    // colour-keyed copy.
+    // colour-keyed copy. Queued in a caller's batch, that copy reads the
+    // surface when the batch ends, so the text gets a surface of its own
+    // which no later text paints over.
     int w, h;
     MeasureTextLines(pszText, w, h);
     m_nWorkWidth = std::min(w, m_WorkSD.nWidth);
     m_nWorkHeight = std::min(h, m_WorkSD.nHeight);
     m_bWorkDirty = false;
+    m_bQueueText = bRenderTarget;
+    m_lpWorkTarget = nullptr;
     DrawChars(&m_WorkSD, 0, 0, lpTarget, x, y, pszText, bSkipLower);
-    if (m_bWorkDirty) {
-      DDBlt(lpTarget, x, y, m_nWorkWidth, m_nWorkHeight, &m_WorkSD, 0, 0, DDBLT_TRANSPARENT);
-      if (bOuterBatch) {  // the queued copy must read this text, not the next one
-        DDEndBatch();
-        DDBeginBatch(0);
-      }
-    }
+    if (m_lpWorkTarget)
+      DDBlt(lpTarget, x, y, m_nWorkWidth, m_nWorkHeight, m_lpWorkTarget, 0, 0, DDBLT_TRANSPARENT);
     m_bWorkDirty = false;
+    m_bQueueText = false;
+    m_lpWorkTarget = nullptr;
   }
   if (lpDTCon && !bOuterBatch) DDEndBatch();
-  if (m_bGlyphImage && m_lpGlyphSD && m_nCellWidth != 0) {
-    // The pictures go over the glyphs queued so far, which must land first.
-    if (bOuterBatch) {
-      DDEndBatch();
-      DDBeginBatch(0);
-    }
-    DrawImageText(lpTarget, x, y, pszText);
-  }
+  // The pictures go over the glyphs: after the font's own batch, or queued
+  // after the glyphs in the caller's.
+  if (m_bGlyphImage && m_lpGlyphSD && m_nCellWidth != 0) DrawImageText(lpTarget, x, y, pszText);
   return 1;
 }
 

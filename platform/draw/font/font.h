@@ -105,7 +105,7 @@ class Font {
               int nGlyphSurface, int nCache);
   // Rebuilds the caches whose surfaces were re-created by device recovery.
   void Restore();
-  // Frees the rasteriser, both caches and the work surface.
+  // Frees the rasteriser, both caches and the work surfaces.
   void Release();
 
   // Draws text, several lines when it holds line feeds. bLowerCase 1 draws a
@@ -177,6 +177,20 @@ class Font {
   // The work surface is cleared only when something is drawn into it.
   int m_nWorkWidth = 0, m_nWorkHeight = 0;
   bool m_bWorkDirty = false;
+  // Where the glyphs DrawChars sends to the work surface really go: the work
+  // surface itself, or, for text queued in a caller's batch, a surface of that
+  // text's own (null when none could be made: the glyphs are left out).
+  DDSURFACEDATA* m_lpWorkTarget = nullptr;
+  bool m_bQueueText = false;
+  // Surfaces of texts queued in a caller's batch. The batch copies from them
+  // when it ends, so a surface serves one text per batch and is used again in
+  // a later batch (DDBatchNumber).
+  struct QUEUEDTEXT {
+    DDSURFACEDATA sd;
+    unsigned nBatch = 0;
+  };
+  std::vector<std::unique_ptr<QUEUEDTEXT>> m_QueuedTexts;
+  DDSURFACEDATA* QueuedTextSurface(int nWidth, int nHeight);
 };
 
 // Every font made, in creation order (device recovery walks it). The list is

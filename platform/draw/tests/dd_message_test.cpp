@@ -43,6 +43,37 @@ TEST(DebugText, CellsComeFromTheSheetRowsOfTheirBytes) {
   }
 }
 
+TEST(DebugText, JoinsTheCallersSortedBatch) {
+  // A registered sheet (colour 3) queued under the first 'A', the text, then a
+  // plain sheet (colour 2). The textured back end keeps the caller's batch
+  // and its sort: the registered sheet lands last, over the text. The other
+  // back end draws each blit at once.
+  for (eBackend b : {eBackend::DD32, eBackend::Gpu32}) {
+    cDrawLibrary lib(b, 80, 64);
+    ASSERT_TRUE(lib.m_bStarted) << BackendName(b);
+    DDSURFACEDATA sheet, reg, plain;
+    ASSERT_TRUE(DDCreateSurface(&sheet, 16 * 8, 10 * 16, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+    ASSERT_TRUE(DDCreateSurface(&reg, 8, 16, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+    ASSERT_TRUE(DDCreateSurface(&plain, 8, 16, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+    DDPalFillSurface(&sheet, 0);
+    DDPalFillRect(&sheet, 1 * 8, 4 * 16, 8, 16, 1);  // 'A'
+    DDPalFillSurface(&reg, 3);
+    DDPalFillSurface(&plain, 2);
+    DDPalFillSurface(&g_BackBufferSD, 7);
+    DDBeginBatch(1);
+    DDRegisterBatchSource(&reg);
+    DDBlt(&g_BackBufferSD, 0, 0, 8, 16, &reg, 0, 0, 0);
+    EXPECT_EQ(DDDrawDebugText(&g_BackBufferSD, 0, 0, 8, 16, &sheet, "AA"), 0);
+    DDBlt(&g_BackBufferSD, 16, 0, 8, 16, &plain, 0, 0, 0);
+    EXPECT_EQ(DDIsBatching(), IsGpu(b)) << BackendName(b);
+    EXPECT_EQ(DDEndBatch(), IsGpu(b) ? 4 : 0) << BackendName(b);
+    EXPECT_EQ(lib.Rgb(&g_BackBufferSD, 3, 8), kTestColours[IsGpu(b) ? 3 : 1]) << BackendName(b);
+    EXPECT_EQ(lib.Rgb(&g_BackBufferSD, 11, 8), kTestColours[1]) << BackendName(b);
+    EXPECT_EQ(lib.Rgb(&g_BackBufferSD, 19, 8), kTestColours[2]) << BackendName(b);
+    for (DDSURFACEDATA* lpSD : {&sheet, &reg, &plain}) DDReleaseSurface(lpSD);
+  }
+}
+
 TEST(DialogBoxMode, ShowsTheCursorOnlyInFullScreen) {
   for (eBackend b : {eBackend::Gpu32, eBackend::Gpu16Full}) {
     cDrawLibrary lib(b);

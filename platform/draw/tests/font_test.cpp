@@ -379,6 +379,74 @@ TEST_P(FontTest, GlyphPictureAndWindowBox) {
   g_nSurfaceCount = 0;
 }
 
+TEST_P(FontTest, TextInsideASortedBatchJoinsIt) {
+  // A registered sheet (colour 1) and a plain one (colour 3) over a back
+  // buffer of colour 5. The textured back end draws the registered sheet
+  // last and everything else in the order queued; the other back end draws
+  // each blit at once.
+  g_Palette[1] = PALENTRY{255, 0, 0, 0};
+  g_Palette[3] = PALENTRY{0, 0, 255, 0};
+  g_Palette[5] = PALENTRY{0, 255, 0, 0};
+  DDSURFACEDATA sheets[2];
+  for (DDSURFACEDATA& sd : sheets)
+    ASSERT_TRUE(DDCreateSurface(&sd, 32, 20, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+  DDSURFACEDATA* const lpReg = &sheets[0];
+  DDSURFACEDATA* const lpPlain = &sheets[1];
+  DDPalFillSurface(lpReg, 1);
+  DDPalFillSurface(lpPlain, 3);
+  DDSURFACEDATA* const lpBB = &g_BackBufferSD;
+  // The colours as the back buffer holds them (32 bits: alpha aside).
+  auto Colour = [&](uint32_t v) { return GetParam().nBpp == 32 ? v & 0xFFFFFF : v; };
+  uint32_t reg = 0, plain = 0, back = 0;
+  for (auto [pal, lpValue] : {std::pair{1u, &reg}, {3u, &plain}, {5u, &back}}) {
+    DDPalFillRect(lpBB, 600, 400, 1, 1, pal);
+    *lpValue = Colour(PixelAt(lpBB, 600, 400));
+  }
+  // Text pixels over the given colour, and that colour elsewhere.
+  auto ExpectArea = [&](int x1, int x2, const std::set<std::pair<int, int>>& text, uint32_t under,
+                        const std::string& what) {
+    int nWrong = 0;
+    for (int py = 0; py < 20; ++py)
+      for (int px = x1; px < x2; ++px) {
+        const uint32_t v = Colour(PixelAt(lpBB, px, py));
+        const bool bOk = text.count({px, py}) ? IsText(v) && v != under : v == under;
+        if (!bOk && nWrong++ < 3)
+          ADD_FAILURE() << what << ": (" << px << "," << py << ") = " << std::hex << v;
+      }
+    EXPECT_EQ(nWrong, 0) << what;
+  };
+  for (int nCache : {0, 1}) {
+    const std::string what = nCache ? "cached" : "direct";
+    MakeFont(nCache);
+    DDPalFillSurface(lpBB, 5);
+    DDBeginBatch(1);
+    DDRegisterBatchSource(lpReg);
+    DDBlt(lpBB, 0, 0, 16, 20, lpReg, 0, 0, 0);  // over the cell of "A"
+    EXPECT_EQ(m_font.Draw(lpBB, 0, 0, "AB", 0), 1);
+    DDBlt(lpBB, 100, 0, 32, 20, lpPlain, 0, 0, 0);  // under "CD"
+    EXPECT_EQ(m_font.Draw(lpBB, 100, 0, "CD", 0), 1);
+    DDBlt(lpBB, 100, 0, 16, 20, lpPlain, 0, 0, 0);  // over "C"
+    DDBlt(lpBB, 200, 0, 16, 20, lpReg, 0, 0, 0);
+    DDBlt(lpBB, 200, 0, 16, 20, lpPlain, 0, 0, 0);
+    EXPECT_EQ(DDIsBatching(), IsD3D()) << what;
+    DDEndBatch();
+    const auto ab = Expected("AB", 0, 0);
+    const auto cd = Expected("CD", 100, 0);
+    if (IsD3D()) {
+      ExpectArea(0, 16, {}, reg, what + ": registered sheet over the text");
+      EXPECT_EQ(Colour(PixelAt(lpBB, 200, 10)), reg) << what;
+    } else {
+      ExpectArea(0, 16, ab, reg, what + ": text over the sheet");
+      EXPECT_EQ(Colour(PixelAt(lpBB, 200, 10)), plain) << what;
+    }
+    ExpectArea(16, 32, ab, back, what + ": first text");
+    ExpectArea(100, 116, {}, plain, what + ": plain sheet drawn later");
+    ExpectArea(116, 132, cd, plain, what + ": second text over the plain sheet");
+    m_font.Release();
+  }
+  for (DDSURFACEDATA& sd : sheets) DDReleaseSurface(&sd);
+}
+
 INSTANTIATE_TEST_SUITE_P(BackEnds, FontTest,
                          testing::Values(BackEnd{"DD8", 0, 8}, BackEnd{"DD16", 0, 16},
                                          BackEnd{"DD32", 0, 32}, BackEnd{"D3D16", 1, 16},
