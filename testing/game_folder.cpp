@@ -57,3 +57,21 @@ std::string cTestGameFolder::ReportLogText() const {
     if (c != '\r') out.push_back(c);
   return out;
 }
+
+void cTestGameFolder::ClearReportLog() const { WriteFile(kReportLogName, ""); }
+
+int cTestGameFolder::ReportLogLineCount(std::string_view strPart) const {
+  std::istringstream lines(ReportLogText());
+  int n = 0;
+  for (std::string strLine; std::getline(lines, strLine);)
+    n += strLine.find(strPart) != std::string::npos;
+  return n;
+}
+
+testing::AssertionResult cTestGameFolder::LoggedOneRecordFault() const {
+  const int nFaults = ReportLogLineCount("damaged record file");
+  const int nChecked = ReportLogLineCount("err V[");
+  if (nFaults == 1 && nChecked <= 1 && ReportLogLineCount() == nFaults + nChecked)
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "report log:\n" << ReportLogText();
+}

@@ -4,7 +4,10 @@
 // and the close-request count and message-box provider reset. Everything is
 // put back and removed when the object goes.
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <string_view>
 
 class cTestGameFolder {
  public:
@@ -22,6 +25,14 @@ class cTestGameFolder {
   std::string ReadFile(const std::string& strStoredPath) const;
   // The report log's lines without their CR LF.
   std::string ReportLogText() const;
+  // Empties the report log, so that the lines of one load can be counted.
+  void ClearReportLog() const;
+  // Lines in the report log; with a text given, the lines that hold it.
+  int ReportLogLineCount(std::string_view strPart = {}) const;
+  // The report log holds one refusal of a record file: one "damaged record
+  // file" line, after at most the checked-access line ("err V[...]") of a
+  // count beyond the registered list.
+  testing::AssertionResult LoggedOneRecordFault() const;
 
  private:
   std::string m_strFolder;

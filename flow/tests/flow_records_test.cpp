@@ -650,8 +650,10 @@ TEST(FlowRecords, EveryTruncationOfAFlowFailsCleanly) {
   cFlow rich = MakeRichFlow();
   const std::string bytes = SaveToBytes(rich);
   for (size_t n = 0; n < bytes.size(); ++n) {
+    folder.ClearReportLog();
     cFlow flow;
     EXPECT_FALSE(LoadFromBytes(flow, bytes.substr(0, n), DATA_VERSION)) << n;
+    EXPECT_EQ(folder.ReportLogLineCount(), 1) << n << ": " << folder.ReportLogText();
     // Whatever was read keeps the parameter counts its command types read.
     for (const cFlowCommand& cmd : flow.m_Commands)
       EXPECT_EQ(static_cast<int>(cmd.m_Params.size()),
@@ -697,10 +699,12 @@ TEST(FlowRecords, HugeCountsFailWithoutAllocating) {
     cases.push_back({"key states", b});
   }
   for (const Case& c : cases) {
+    folder.ClearReportLog();
     cFlow flow;
     EXPECT_FALSE(LoadFromBytes(flow, c.bytes.Bytes(), DATA_VERSION)) << c.pszWhat;
+    EXPECT_EQ(folder.ReportLogLineCount(), 1) << c.pszWhat << ": " << folder.ReportLogText();
+    EXPECT_NE(folder.ReportLogText().find("does not fit"), std::string::npos) << c.pszWhat;
   }
-  EXPECT_NE(folder.ReportLogText().find("does not fit"), std::string::npos);
 }
 
 // Flows nested as deep as a load allows, every list count claiming all the
@@ -779,25 +783,64 @@ TEST(FlowRecords, DeeplyNestedFlowsFailInsteadOfExhaustingTheStack) {
   EXPECT_TRUE(LoadFromBytes(loaded, SaveToBytes(nested), DATA_VERSION));
 }
 
-TEST(FlowRecords, RandomlyDamagedFlowsNeverCrash) {
+// What a load from nBytes bytes can have made: lists no longer than the bytes
+// could hold, nesting within the cap, the parameters each command type reads
+// and every key state of a key condition.
+void ExpectLoadedWithinBounds(const cFlow& flow, size_t nBytes, int nDepth = 1) {
+  EXPECT_LE(nDepth, kMaxFlowNesting);
+  EXPECT_LE(flow.m_Commands.size() * kMinFlowCommandBytes, nBytes);
+  EXPECT_LE(flow.m_Conditions.size(), nBytes);
+  EXPECT_LE(flow.m_KeyConditions.size(), nBytes);
+  for (const cKeyCondition& key : flow.m_KeyConditions) {
+    EXPECT_GE(key.m_KeyStates.size(), static_cast<size_t>(cKeyCondition::kKeyStateCount));
+    EXPECT_LE(key.m_KeyStates.size(), nBytes);
+  }
+  for (const cFlowCommand& cmd : flow.m_Commands) {
+    EXPECT_EQ(static_cast<int>(cmd.m_Params.size()), GetCommandParamCount(cmd.m_cSet, cmd.m_cType));
+    EXPECT_LE(cmd.m_strText.size(), nBytes);
+    EXPECT_LE(cmd.m_Flows.size() * kMinFlowBytes, nBytes);
+    for (const cFlow& nested : cmd.m_Flows) ExpectLoadedWithinBounds(nested, nBytes, nDepth + 1);
+  }
+}
+
+// Random damage: every load either fails with one fault in the report log
+// or reads a flow within the bounds of its bytes, with nothing logged.
+TEST(FlowRecords, RandomlyDamagedFlowsFailWithOneFaultOrLoadWithinBounds) {
   cFlowGlobalsGuard guard;
   cTestGameFolder folder;
   cFlow rich = MakeRichFlow();
   const std::string bytes = SaveToBytes(rich);
   cTestRandom random;
+  int nFailed = 0, nRead = 0;
   for (int nRun = 0; nRun < 3000; ++nRun) {
     std::string damaged = bytes;
     const int nFlips = random.Between(1, 4);
     for (int i = 0; i < nFlips; ++i) damaged[random.Index(damaged.size())] = random.Byte();
     for (int nVersion : {100, 200, DATA_VERSION}) {
+      SCOPED_TRACE(testing::Message() << "run " << nRun << ", version " << nVersion);
+      folder.ClearReportLog();
       cFlow flow;
-      LoadFromBytes(flow, damaged, nVersion);
+      g_nFileVersion = nVersion;
+      cRecordReader reader(damaged, "test");
+      flow.Load(reader);
+      g_nFileVersion = DATA_VERSION;
+      if (reader.Failed()) {
+        ++nFailed;
+        EXPECT_TRUE(folder.LoggedOneRecordFault());
+      } else {
+        ++nRead;
+        EXPECT_EQ(folder.ReportLogLineCount(), 0) << folder.ReportLogText();
+        ExpectLoadedWithinBounds(flow, damaged.size());
+      }
+      if (testing::Test::HasFailure()) return;  // one damaged file tells enough
       flow.Validate(ValidationContext{});
       flow.ValidateSummonRefs(ValidationContext{});
       cFlow copy(flow);
       SaveToBytes(copy);
     }
   }
+  EXPECT_GT(nFailed, 0);
+  EXPECT_GT(nRead, 0);
 }
 
 // ---- Test-play flows ----

@@ -271,16 +271,19 @@ TEST_F(StageFileTest, HostileCountsAreRefusedBeforeAllocating) {
   for (size_t nOffset : {nResult, nBlocks}) {
     std::string hostile = bytes;
     PutI32(hostile, nOffset, -1);
+    m_folder.ClearReportLog();
     cEdStage loaded;
     EXPECT_EQ(ReadBytes(loaded, hostile), eStageRead::ReadFailed) << nOffset;
+    EXPECT_EQ(m_folder.ReportLogLineCount(), 1) << m_folder.ReportLogText();
+    EXPECT_NE(m_folder.ReportLogText().find("damaged record file"), std::string::npos);
   }
-  EXPECT_NE(m_folder.ReportLogText().find("damaged record file"), std::string::npos);
 }
 
 // Random damage anywhere in a file: every load ends, with the stage either
-// read (and then within its bounds) or refused; the sanitizers watch for
-// reads out of bounds and the count checks for giant allocations.
-TEST_F(StageFileTest, RandomlyDamagedFilesNeverCrash) {
+// read (and then within its bounds, nothing logged) or refused with one fault
+// in the report log and no box; the sanitizers watch for reads out of bounds
+// and the count checks for giant allocations.
+TEST_F(StageFileTest, RandomlyDamagedFilesFailWithOneFaultOrLoadWithinBounds) {
   cEdStage stage;
   GenerateStage(
       stage,
@@ -289,23 +292,36 @@ TEST_F(StageFileTest, RandomlyDamagedFilesNeverCrash) {
   ResolveLinks(stage, Refs());
   const std::string bytes = StageFileBytes(stage, Refs());
   cTestRandom random;
-  int nRead = 0;
+  int nRead = 0, nRefused = 0;
   for (int nRound = 0; nRound < 300; ++nRound) {
+    SCOPED_TRACE(nRound);
     std::string damaged = bytes;
     for (int i = random.Between(1, 4); i > 0; --i) {
       // Keep the version word and the end marker, so that the damage reaches
       // the parser.
       damaged[4 + random.Index(damaged.size() - 8)] = random.Byte();
     }
+    m_folder.ClearReportLog();
     cEdStage loaded;
-    if (ReadBytes(loaded, damaged) == eStageRead::Ok) {
+    const eStageRead result = ReadBytes(loaded, damaged);
+    if (result == eStageRead::Ok) {
       ++nRead;
+      EXPECT_EQ(m_folder.ReportLogLineCount(), 0) << m_folder.ReportLogText();
       EXPECT_GE(loaded.m_nSubStep, 1);
       EXPECT_LE(loaded.m_nWidth, kMaxStageWidth);
+      EXPECT_LE(loaded.m_nHeight, kMaxStageHeight);
       EXPECT_GE(loaded.m_vBlock.size(), 2u);
+      EXPECT_LE(loaded.m_vBlock.size(), damaged.size());
+    } else {
+      ++nRefused;
+      EXPECT_EQ(result, eStageRead::ReadFailed);
+      EXPECT_TRUE(m_folder.LoggedOneRecordFault());
     }
+    if (HasFailure()) break;  // one damaged file tells enough
   }
+  EXPECT_TRUE(m_boxes.empty());
   EXPECT_GT(nRead, 0);  // damage inside values reads as other values
+  EXPECT_GT(nRefused, 0);
 }
 
 TEST_F(StageFileTest, HostileSettingsAreBoundedOnLoad) {

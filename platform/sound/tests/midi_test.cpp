@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -436,14 +437,29 @@ TEST(MidiStreamLifetime, DeletingStreamsWhileTheMixerRunsIsSafe) {
     std::vector<float> block(2 * 256);
     while (!bDone) mixer.Render(block.data(), 256);
   });
+  int nRendered = 0;
   for (int i = 0; i < 30; ++i) {
     cMidiStream stream("bgm\\s.mid", &mixer);
     stream.Play(1);  // loops every sample: callbacks keep coming
-    std::this_thread::yield();
+    // Deleted while the mixer renders it, once it has rendered a block.
+    const int64_t nBefore = stream.Device()->SamplesRendered();
+    nRendered += WaitUntil([&] { return stream.Device()->SamplesRendered() > nBefore; });
   }
   bDone = true;
   puller.join();
-  SUCCEED();
+  EXPECT_EQ(nRendered, 30);
+  // Every stream played its note, and every one reset its output as it went.
+  const auto NoteOns = [&] {
+    return std::count_if(midi.out->vEvents.begin(), midi.out->vEvents.end(),
+                         [](const cRecordedEvent& e) { return e.dwMessage == 0x643C90; });
+  };
+  EXPECT_GE(NoteOns(), 30);
+  EXPECT_EQ(midi.out->nResets, 30);
+  // Nothing of them is left in the mix: further blocks send no event.
+  const size_t nEvents = midi.out->vEvents.size();
+  std::vector<float> block(2 * 256);
+  for (int i = 0; i < 8; ++i) mixer.Render(block.data(), 256);
+  EXPECT_EQ(midi.out->vEvents.size(), nEvents);
 }
 
 }  // namespace
