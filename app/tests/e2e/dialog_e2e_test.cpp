@@ -1,5 +1,6 @@
 // The dialogs as a user meets them: the start-up choice asked in the main
-// window when System.ini says so, answered with the mouse and the keyboard.
+// window when System.ini says so, answered with the mouse and the keyboard,
+// and the name entry, typed on the keyboard.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/core/option_data.h"
 #include "app/tests/e2e/player_session.h"
+#include "records/data_path.h"
 
 namespace fs = std::filesystem;
 
@@ -45,6 +48,16 @@ class DialogE2E : public testing::Test {
   cXServer m_server;
   std::string m_strFolder;
 };
+
+// Runs a function with the game folder as the working folder.
+template <class Fn>
+auto InFolder(const std::string& strFolder, Fn fn) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(strFolder);
+  auto result = fn();
+  fs::current_path(previous);
+  return result;
+}
 
 }  // namespace
 
@@ -115,4 +128,65 @@ TEST_F(DialogE2E, StoppingTheStartupChoiceEndsTheProgram) {
                            std::to_string(104 + 20 + 210 + 13) + " click 1"));
   ASSERT_TRUE(player.WaitForExit(20000));
   EXPECT_EQ(ReadFolderFile(m_strFolder, "user_data/Boot.dat"), "");
+}
+
+// The name entry as the options open it for the ranking name: the old name
+// is selected, typing replaces it, at most three characters are kept, and
+// Return takes the name, which the options save when they are left. The
+// second start types Japanese text, which the window system delivers as text
+// input, not as keys.
+TEST_F(DialogE2E, NameEntryTakesTypedTextIntoTheRankingName) {
+  struct Round {
+    std::string strTyped;  // UTF-8, as typed
+    std::string strName;   // CP932, as stored
+  } const rounds[] = {{"Zedx", "Zed"}, {Utf8(u8"あいうえ"), "あいう"}};
+  for (size_t i = 0; i < std::size(rounds); ++i) {
+    SCOPED_TRACE(i);
+    cPlayerSession player(m_server, m_strFolder);
+    if (i == 0) {  // the first start makes the game's data
+      const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
+      ASSERT_NE(nBox, 0u) << player.ErrorOutput();
+      ASSERT_TRUE(player.SendKeys(nBox, "Return"));
+    }
+    const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+    ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
+    ASSERT_TRUE(player.WaitForScene(0, 20000)) << player.ErrorOutput();
+    // Keys count once a scene's fade-in is over.
+    auto settle = [&] {
+      PLAYERSTATS start, now;
+      player.ReadStats(start);
+      WaitUntil([&] { return player.ReadStats(now) && now.nFrames - start.nFrames >= 60; }, 10000);
+    };
+    settle();
+    // The sixth row of the title is the options; their fourth shown row (the
+    // sample hides the palette) the ranking name.
+    ASSERT_TRUE(player.TapKeys(nWindow, {"Down", "Down", "Down", "Down", "Down", "z"}));
+    ASSERT_TRUE(player.WaitForScene(5, 20000)) << player.ErrorOutput();
+    settle();
+    ASSERT_TRUE(player.TapKeys(nWindow, {"Down", "Down", "Down", "z"}));
+    // The dialog sits at (240, 220), 165 x 97 pixels.
+    auto dialogShown = [&] {
+      const std::vector<uint8_t> shot = player.Screenshot(nWindow);
+      return !shot.empty() && cPlayerSession::PixelAt(shot, 640, 390, 305) == kDialogFace;
+    };
+    ASSERT_TRUE(WaitUntil(dialogShown, 20000)) << player.ErrorOutput();
+    ASSERT_TRUE(player.TypeText(nWindow, rounds[i].strTyped));
+    ASSERT_TRUE(player.SendKeys(nWindow, "Return"));
+    ASSERT_TRUE(WaitUntil([&] { return !dialogShown(); }, 20000));
+    // Cancel leaves the options, which saves them.
+    ASSERT_TRUE(player.TapKeys(nWindow, {"x"}));
+    ASSERT_TRUE(player.WaitForScene(0, 20000)) << player.ErrorOutput();
+    cOptionData options;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          return InFolder(m_strFolder,
+                          [&] { return options.LoadFromFile(g_DataPath[DATAPATH_OPTION]); }) &&
+                 options.m_strRankName == rounds[i].strName;
+        },
+        20000))
+        << "stored: " << options.m_strRankName;
+    ASSERT_TRUE(player.SendKeys(nWindow, "Escape"));
+    ASSERT_TRUE(player.WaitForExit(20000));
+    EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
+  }
 }

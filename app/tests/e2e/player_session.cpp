@@ -191,6 +191,12 @@ bool cPlayerSession::TapKeys(uint64_t nWindow, const std::vector<std::string>& k
   return m_server.Run(strCommand);
 }
 
+bool cPlayerSession::TypeText(uint64_t nWindow, const std::string& strUtf8) const {
+  if (strUtf8.find('\'') != std::string::npos) return false;
+  return m_server.Run("xdotool windowfocus --sync " + std::to_string(nWindow) +
+                      " type --delay 150 -- '" + strUtf8 + "'");
+}
+
 bool cPlayerSession::ReadStats(PLAYERSTATS& stats) const {
   const std::string strLine = ReadFolderFile(m_strFolder, "stats.txt");
   unsigned int dwMs = 0;

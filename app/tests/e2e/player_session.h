@@ -77,6 +77,9 @@ class cPlayerSession {
   // Holds each key for about 120 ms, long enough for frames that read the
   // keyboard's state (the scenes), then waits as long before the next.
   bool TapKeys(uint64_t nWindow, const std::vector<std::string>& keys) const;
+  // Focuses the window and types UTF-8 text (xdotool type), characters that
+  // no key of the keyboard map has included. No single quotes.
+  bool TypeText(uint64_t nWindow, const std::string& strUtf8) const;
 
   bool ReadStats(PLAYERSTATS& stats) const;
   bool WaitForScene(int nScene, int nTimeoutMs) const;
