@@ -7,6 +7,7 @@
 
 #include "app/core/game_requests.h"
 #include "flow/flow.h"
+#include "flow/runtime/flow_commands.h"
 #include "flow/runtime/flow_context.h"
 #include "flow/runtime/flow_runner.h"
 #include "objects/world.h"
@@ -302,6 +303,20 @@ int cPlayer::RunFlows(int bDeathPass) {
     m_bJumpBlocked = 0;
   }
   return m_nHp <= 0 ? 1 : 0;
+}
+
+int cPlayer::RunItemCommands(const cFlowCommandList& commands) {
+  for (const cFlowCommand& cmd : commands) {
+    const int nType = cmd.m_cType;
+    int r = 0;
+    // A type outside the table (a damaged or newer file) does nothing.
+    if (cmd.m_cSet == COMMANDSET_ITEM && nType >= 0 && nType < kItemCommandCount &&
+        g_apfnItemCommand[nType] != nullptr)
+      r = g_apfnItemCommand[nType](*this, cmd);
+    if (m_nHp < 1) return 2;
+    if (r != 0) return r;
+  }
+  return 0;
 }
 
 int CheckKeyStates(const cInputState& input, const cKeyCondition& k) {

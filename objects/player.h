@@ -82,6 +82,11 @@ class cPlayer : public cChara {
   // The cell stood on at the start of the sub-step (for the item blocks).
   void SaveState() { m_nStoodCellStart = m_nStoodCell; }
 
+  // An item's command list run on the hero when it takes the item: 2 when a
+  // command leaves the hero's HP below 1, else the first result other than
+  // 0 (1 stage clear), else 0.
+  int RunItemCommands(const cFlowCommandList& commands);
+
   // Items the hero touches (pickup mode 1) are taken once per contact.
   int IsNotTouching(int nId) const;
   void ForgetTouched(int nId);

@@ -209,7 +209,7 @@ class cPlayScene : public cScene, public cFlowContext {
   std::vector<cChara*> m_vCharaById;
 };
 
-// Gives the hero the item of an item block: a temporary item set up from the
-// definition (id 0, not carried, appeared) applied to the hero. 0, or 1
-// stage clear, 2 miss.
+// Gives the hero the item of an item block, as if the hero took an item of
+// that definition: its sound, then its command list. 0, or 1 stage clear,
+// 2 miss.
 int ApplyBlockItemToHero(const cEdItem& def, cPlayer& hero);

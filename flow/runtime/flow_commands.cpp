@@ -151,6 +151,15 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdStageClear,        // 17
 };
 
+// ステージクリア (item type 2) runs the body of the flow command but leaves the
+// end request alone: its result 1 ends the item's list, and the item
+// handling passes it on.
+const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount] = {
+    nullptr,       // 0
+    nullptr,       // 1 フローの変更
+    DoStageClear,  // 2 ステージクリア
+};
+
 const FLOWSETUPPROC g_apfnCommandSetup[kCharaCommandCount] = {
     nullptr,            // 0
     nullptr,            // 1

@@ -26,3 +26,10 @@ void CmdFlowControl(cChara& chara, COMMANDSTATE& state);
 // start in the next stage; the play scene's end request becomes 1.
 void CmdStageClear(cChara& chara, COMMANDSTATE& state);
 int DoStageClear(cChara& chara, const cFlowCommand& cmd);
+
+// The item command executors, indexed by item command type (0..21): each runs
+// once on the hero that takes the item; a result other than 0 ends the
+// item's list and is handed back to the item handling. An empty entry does
+// nothing: types whose behaviour is not built yet.
+using ITEMCOMMANDPROC = int (*)(cChara& hero, const cFlowCommand& cmd);
+extern const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount];

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "flow/command_table.h"
 #include "flow/shot_settings.h"
 #include "objects/world.h"
 #include "records/system.h"
@@ -273,6 +274,47 @@ TEST(FootEffectTest, AnItemBlockWaitsASecondUnlessTheHeroStepsOntoAnotherCell) {
   scene.TakeItemFromBlock(hero);
   EXPECT_EQ(hero.m_nItemCooldown, 0);
   EXPECT_EQ(hero.m_dVY, 1.0);
+}
+
+TEST(FootEffectTest, AnItemBlockRunsItsItemsCommandsAndTheStageClearEndsPlay) {
+  struct CASE {
+    const char* pszName;
+    int16_t nGraphic;
+    int8_t nTakeMode;
+    int nResult;
+  };
+  const CASE cases[] = {
+      {"a stage-clear item clears the stage", 1, TAKEMODE_ONCE, 1},
+      {"an item without a picture does nothing", 0, TAKEMODE_ONCE, 0},
+      {"an item that is never taken does nothing", 1, TAKEMODE_NEVER, 0},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.pszName);
+    cPlayFixture fixture({.nLevel = 2});
+    cPlayScene& scene = fixture.Scene();
+    cPlayer& hero = fixture.AddHero(15 * 32, 15 * 32 - 24);
+    cEdItem& item = g_CommonPalette.m_vItem.emplace_back();
+    item.m_nGraphic = c.nGraphic;
+    item.m_nTakeMode = c.nTakeMode;
+    cFlowCommand& clear = item.m_vItemCommand.emplace_back();
+    clear.m_cSet = COMMANDSET_ITEM;
+    clear.m_cType = CMD_STAGE_CLEAR - kItemCommandOffset;
+    clear.NormalizeParams();
+    clear.m_Params[0] = 2;  // no next part
+    cMapCell& goal = fixture.PutBlock(5, 5);
+    goal.m_nItemSource = LINKSRC_COMMON;
+    goal.m_nItemIndex = static_cast<int16_t>(g_CommonPalette.m_vItem.size() - 1);
+    hero.m_nFootCell = hero.m_nStoodCell = hero.m_nStoodCellStart = fixture.CellIndex(5, 5);
+    hero.m_bAirborne = 0;
+    hero.m_nHp = 1;  // a hero at HP 0 would miss instead
+    scene.m_nNextPart = 9;
+
+    EXPECT_EQ(scene.TakeItemFromBlock(hero), c.nResult);
+    EXPECT_EQ(scene.m_nNextPart, c.nResult == 1 ? 0 : 9);
+    // The item command leaves the flows' end request alone: the play frame
+    // acts on the result.
+    EXPECT_EQ(scene.m_nEndRequest, 0);
+  }
 }
 
 }  // namespace
