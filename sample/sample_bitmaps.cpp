@@ -166,14 +166,14 @@ void DrawSlime(cCanvas& c, int ox, int oy, int nFrame) {
 }
 
 // The goal block: a golden block with the word GOAL.
-void DrawGoalBlock(cCanvas& c, int ox, int oy, int nFrame) {
+void DrawGoalBlock(cCanvas& c, int ox, int oy) {
   c.Fill(ox, oy, 32, 32, S(kYellow, 10));
   c.Frame(ox, oy, 32, 32, S(kOrange, 4));
   c.Fill(ox + 1, oy + 1, 30, 2, S(kYellow, 14));
   c.Fill(ox + 1, oy + 1, 2, 30, S(kYellow, 14));
   c.Fill(ox + 2, oy + 29, 29, 2, S(kOrange, 7));
   c.Fill(ox + 29, oy + 2, 2, 29, S(kOrange, 7));
-  Star(c, ox + 16, oy + 11, 7, nFrame ? kWhite : S(kOrange, 10));
+  Star(c, ox + 16, oy + 11, 7, S(kOrange, 10));
   c.Text(ox + 5, oy + 20, "GOAL", S(kRed, 4));
 }
 
@@ -201,9 +201,6 @@ cCanvas DrawCharacterSheet() {
     c.Blit(c, 32 * f, 64, 32, 32, 32 * (4 + f), 64);
     Lighten(c, 32 * (4 + f), 64);
   }
-  // Row 3: the goal block, two frames.
-  DrawGoalBlock(c, 0, 96, 0);
-  DrawGoalBlock(c, 32, 96, 1);
   return c;
 }
 
@@ -275,6 +272,9 @@ cCanvas DrawBlocks() {
   c.Fill(x, y, 32, 32, S(kOrange, 9));
   c.Frame(x, y, 32, 32, S(kOrange, 3));
   c.Text(x + 9, y + 6, "?", kWhite, 3);
+  // 9: the goal block.
+  cell(9, x, y);
+  DrawGoalBlock(c, x, y);
   return c;
 }
 

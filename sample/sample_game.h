@@ -14,7 +14,8 @@
 //   first stage is cleared and a castle; the common palette.
 // - Stages "w01-1" and "w02-1" (story, on the world map) and "c01-1"
 //   (challenge), each with ground, walls, a pit, a hero, an enemy, items and
-//   two goals: a goal item and a goal block that the hero touches.
+//   two goals: a goal item and a goal block in the ground whose item, the
+//   goal item's, clears the stage when the hero stands on it.
 // - The hero's flows: left and right arrows walk, Z jumps (higher while
 //   held), X fires.
 

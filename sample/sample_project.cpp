@@ -28,7 +28,7 @@ namespace {
 // ---- Numbers the records refer to -----------------------------------------------
 
 // Rows of the tables.
-enum : int16_t { ANIMESET_HERO = 1, ANIMESET_SLIME = 2, ANIMESET_GOAL = 3 };
+enum : int16_t { ANIMESET_HERO = 1, ANIMESET_SLIME = 2 };
 enum : int16_t { SOUND_JUMP = 1, SOUND_SHOT = 2, SOUND_COIN = 3 };
 enum : int32_t { BGM_TITLE = 1, BGM_STAGE = 2 };
 enum : int16_t { CHARAEFFECT_DEFEAT = 1 };
@@ -41,9 +41,10 @@ enum : int16_t {
   BLOCK_SPIKES,
   BLOCK_WOOD,
   BLOCK_STEEL,
+  BLOCK_GOAL,
   BLOCK_COUNT
 };
-enum : int16_t { CHARA_HERO = 1, CHARA_SLIME, CHARA_GOAL, CHARA_COUNT };
+enum : int16_t { CHARA_HERO = 1, CHARA_SLIME, CHARA_COUNT };
 enum : int16_t { ITEM_COIN = 1, ITEM_HEART, ITEM_GOAL, ITEM_COUNT };
 
 // Key-condition lists: 0..9 directions, 10 + n button n.
@@ -51,7 +52,7 @@ enum : int { KEY_LEFT = 1, KEY_RIGHT = 2, KEY_UP_LEFT = 5, KEY_DOWN_LEFT = 6 };
 enum : int { KEY_UP_RIGHT = 7, KEY_DOWN_RIGHT = 8, KEY_BUTTON1 = 11, KEY_BUTTON2 = 12 };
 enum : uint8_t { KEYSTATE_PRESSED = 1 };
 // Triggers.
-enum : int8_t { TRIGGER_ALWAYS = 0, TRIGGER_BLOCKCHARA = 5, TRIGGER_WALL = 10 };
+enum : int8_t { TRIGGER_ALWAYS = 0, TRIGGER_WALL = 10 };
 
 // ---- Database ---------------------------------------------------------------------
 
@@ -102,10 +103,6 @@ void MakeDatabase(cDatabase& db) {
       AnimeSet("主人公", Anime("", {{0, 10}}), Anime("", {{1, 1}, {2, 1}, {3, 1}, {2, 1}}), 4, 8));
   db.m_AnimeSet.push_back(AnimeSet("スライム", Anime("", {{0, 6}, {2, 3}}),
                                    Anime("", {{1, 2}, {0, 2}, {2, 2}, {0, 2}}), 4, 8));
-  // The goal is a block character: no column offsets, so it always shows its
-  // own cells.
-  db.m_AnimeSet.push_back(
-      AnimeSet("ゴール", Anime("", {{0, 5}, {1, 5}}), Anime("", {{0, 5}, {1, 5}}), 0, 0));
 
   db.m_BmpCharaExc.resize(1);
   db.m_Effect.resize(1);
@@ -219,7 +216,7 @@ cFlowCommand StageClear() {
 }
 
 // The hero's flows: the arrows walk while held, Z jumps (higher while held),
-// X fires a spark, and touching the goal block clears the stage.
+// X fires a spark.
 void AddHeroFlows(cEdChara& hero) {
   hero.m_vFlow.push_back(
       Flow(TRIGGER_ALWAYS, {Keys({KEY_LEFT, KEY_UP_LEFT, KEY_DOWN_LEFT}, 1)}, {Walk(2)}, 1));
@@ -248,8 +245,6 @@ void AddHeroFlows(cEdChara& hero) {
   shot.m_sSound = SOUND_SHOT;
   hero.m_vFlow.push_back(
       Flow(TRIGGER_ALWAYS, {Keys({KEY_BUTTON2}, 0)}, {shot, Command(CMD_WAIT, 2)}));
-
-  hero.m_vFlow.push_back(Flow(TRIGGER_BLOCKCHARA, {}, {StageClear()}));
 }
 
 // The slime walks its ground back and forth and turns at walls.
@@ -298,6 +293,11 @@ void MakeCommonPalette(cCommonPalette& palette) {
   palette.m_vBlock[BLOCK_SPIKES] = Block("トゲ", 5, BLOCKHIT_FATAL);
   palette.m_vBlock[BLOCK_WOOD] = Block("木の床", 6, BLOCKHIT_SOLID);
   palette.m_vBlock[BLOCK_STEEL] = Block("鉄の壁", 7, BLOCKHIT_SOLID);
+  // The goal: standing on it gives the hero the goal flag's item, whose
+  // command clears the stage.
+  palette.m_vBlock[BLOCK_GOAL] = Block("ゴールブロック", 9, BLOCKHIT_SOLID);
+  palette.m_vBlock[BLOCK_GOAL].m_nItemSource = LINKSRC_COMMON;
+  palette.m_vBlock[BLOCK_GOAL].m_nItemIndex = ITEM_GOAL;
 
   palette.m_vChara.resize(CHARA_COUNT);
   cEdChara& hero = palette.m_vChara[CHARA_HERO];
@@ -329,18 +329,6 @@ void MakeCommonPalette(cCommonPalette& palette) {
   slime.m_nDeathEffect = CHARAEFFECT_DEFEAT;
   AddSlimeFlows(slime);
 
-  cEdChara& goal = palette.m_vChara[CHARA_GOAL];
-  goal.m_strName = "ゴールブロック";
-  goal.m_nKind = CHARAKIND_COM;
-  goal.m_nFaction = 2;
-  goal.m_nGraphicKind = 1;
-  goal.m_nGraphic = 3;
-  goal.m_nAnimeSet = ANIMESET_GOAL;
-  goal.m_bBlockChara = 1;
-  goal.m_nInvincible = 2;  // shots pass through
-  goal.m_nMaxHp = 1;
-  goal.m_nActRange = 3;
-
   palette.m_vItem.resize(ITEM_COUNT);
   cEdItem& coin = palette.m_vItem[ITEM_COIN];
   coin.m_strName = "コイン";
@@ -366,7 +354,7 @@ void MakeCommonPalette(cCommonPalette& palette) {
 
 // A stage drawn as text, one character per cell:
 //   '#' grass, '=' earth, 'B' brick, 'P' stone, '^' spikes, 'W' wood,
-//   'M' steel; 'H' hero, 'E' slime, 'G' goal block; 'c' coin, 'h' heart,
+//   'M' steel, 'G' goal block; 'H' hero, 'E' slime; 'c' coin, 'h' heart,
 //   'F' goal flag; '.' empty.
 struct STAGEDEF {
   const char* pszFile;  // stored path under "default\"
@@ -444,14 +432,14 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
         case 'M':
           nBlock = BLOCK_STEEL;
           break;
+        case 'G':
+          nBlock = BLOCK_GOAL;
+          break;
         case 'H':
           nChara = CHARA_HERO;
           break;
         case 'E':
           nChara = CHARA_SLIME;
-          break;
-        case 'G':
-          nChara = CHARA_GOAL;
           break;
         case 'c':
           nItem = ITEM_COIN;
@@ -493,6 +481,8 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
 // gap in the ground down to the bottom edge, where a fall ends the life.
 // Every ledge and platform is at most three blocks above the one it is
 // reached from: the hero's jump rises three and a half.
+// The goal block lies in the ground near the far end: walking over it
+// clears the stage.
 const STAGEDEF kStages[] = {
     {"default\\stg4\\w01-1.stg4_695",
      "はじまりの草原",
@@ -509,8 +499,8 @@ const STAGEDEF kStages[] = {
          "M.............c.........................c.c.c..............M",
          "M............PPP......................PPPPPPPPP............M",
          "M.............................BB.....................B.....M",
-         "M..H..........E.....h.........BB..........E......^^..B.G.F.M",
-         "M#####################...##################################M",
+         "M..H..........E.....h.........BB..........E......^^..B...F.M",
+         "M#####################...##############################G###M",
          "M=====================...==================================M",
      }},
     {"default\\stg4\\w02-1.stg4_695",
@@ -528,8 +518,8 @@ const STAGEDEF kStages[] = {
          "M..............cc.................c.c..........E...........h.........M",
          "M.............PPPP...............WWWWW......BBBBBBBB......PPPP.......M",
          "M...................BB......................B......B.............B...M",
-         "M..H.......E........BB^^^^.E................B......B...E.^^^.....B.GFM",
-         "M###########################...##############......###########..#####M",
+         "M..H.......E........BB^^^^.E................B......B...E.^^^.....B..FM",
+         "M###########################...##############......###########..###G#M",
          "M===========================...==============......===========..=====M",
      }},
     {"default\\stg4\\c01-1.stg4_695",
@@ -547,8 +537,8 @@ const STAGEDEF kStages[] = {
          "M.........Bc.c.c...........cc...................c..M",
          "M........BB...............PPPP........BBBBBBBBBB...M",
          "M.......BBB..........E................B............M",
-         "M..H...BBBB........BBBBB......E.......B.....G.F....M",
-         "M######BBBB....#######################B############M",
+         "M..H...BBBB........BBBBB......E.......B.......F....M",
+         "M######BBBB....#######################B#####G######M",
          "M======BBBB....=======================B============M",
      }},
 };

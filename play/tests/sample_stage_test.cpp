@@ -1,18 +1,22 @@
 // The sample game's first stage, loaded from the files the sample builder
 // writes and played with the keyboard's input words: the hero walks, jumps,
 // falls into the pit, and the attempts end in the retry menu, the world map
-// or the game over.
+// or the game over; the goal block clears the stage.
 
 #include <gtest/gtest.h>
 
 #include "app/core/scene.h"
 #include "stagedata/progress/play_data.h"
+#include "stagedata/stage.h"
 #include "testing/play_world.h"
 
 namespace {
 
 constexpr const char* kFirstStage = "data\\stg4\\w01-1.stg4";
 constexpr uint16_t kDecide = 1;
+// Map columns of the hero's start and of the goal block.
+constexpr int kHeroColumn = 3;
+constexpr int kGoalColumn = 55;
 
 class SampleStage : public ::testing::Test {
  protected:
@@ -96,6 +100,32 @@ TEST_F(SampleStage, TheRetryMenuLeadsToTheWorldMapAndTheLastLifeToTheGameOver) {
   Decide();
   EXPECT_EQ(Scene().m_nState, 7);
   EXPECT_EQ(g_SceneManager.m_nNextScene, SCENE_TITLE);
+}
+
+TEST_F(SampleStage, TheGoalBlockClearsTheStageAndTheWorldMapShowsItCleared) {
+  // A story game entered from the world map's first stage.
+  g_SceneManager.m_nTitleChoice = 0;
+  g_PlayData.m_nStageNo = 1;
+  ASSERT_EQ(g_PlayData.m_ClearedFlags.At(1), 0);
+
+  // The hero put past the last wall, three cells right of the goal block in
+  // the ground, walks back to it.
+  cPlayer& hero = *Scene().Hero();
+  const double dx = (kGoalColumn + 3 - kHeroColumn) * 32.0;
+  hero.m_dX += dx;
+  hero.m_dRight += dx;
+  hero.AfterMoveX();
+  ASSERT_TRUE(PlayUntilPlayEnds(kKeyLeft, 0, 60));
+  EXPECT_EQ(Scene().m_nState, 4) << "standing on the goal block clears the stage";
+  EXPECT_EQ(static_cast<int>(Hero().m_dX + Hero().m_dRight) / 2 / 32 - kMapBorderCells,
+            kGoalColumn);
+
+  // The results, then on to the world map with the stage marked cleared,
+  // which opens the gate behind it.
+  for (int i = 0; i < 300 && Scene().m_nState == 4; ++i) Decide();
+  EXPECT_EQ(Scene().m_nState, 7);
+  EXPECT_EQ(g_SceneManager.m_nNextScene, SCENE_WORLDMAP);
+  EXPECT_EQ(g_PlayData.m_ClearedFlags.At(1), 1);
 }
 
 }  // namespace
