@@ -10,6 +10,7 @@
 #include "app/core/surface_tables.h"
 #include "app/scenes/front_end.h"
 #include "app/scenes/scene_common.h"
+#include "app/scenes/tests/stage_stand_in_scene.h"
 #include "app/scenes/world_map_scene.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/dd_fade.h"
@@ -102,6 +103,8 @@ cSceneWorld::cSceneWorld(bool bGpu) : m_Sounds(24, 8) {
   g_InputStates.At(0).SetRepeat(18, 6);
   MakeWorldMap();
   RegisterFrontEndScenes();
+  // Stage play is not what these tests look at.
+  RegisterScene<cStageStandInScene>(SCENE_PLAY);
 }
 
 cSceneWorld::~cSceneWorld() {

@@ -1,4 +1,4 @@
-#include "app/scenes/stage_stand_in_scene.h"
+#include "app/scenes/tests/stage_stand_in_scene.h"
 
 #include "app/base/sjis.h"
 #include "app/core/menu_cursor.h"

@@ -1,8 +1,9 @@
 #pragma once
-// Scene 4 until stage play is built: the stage that the menus (or the
-// command line) loaded is named on the filled screen, and button 1 or 2
-// leaves it the way a stage that was given up leaves: back to the world map
-// (the hero returns to the cell he came from), the stage select or the title.
+// A stand-in for scene 4 in the front-end scenes' tests, so that they need
+// no stage play: the stage that the menus loaded is named on the filled
+// screen, and button 1 or 2 leaves it the way a stage that was given up
+// leaves: back to the world map (the hero returns to the cell he came from),
+// the stage select or the title.
 
 #include "app/core/scene.h"
 

@@ -9,7 +9,6 @@
 #include "app/base/close_request.h"
 #include "app/core/game_start.h"
 #include "app/core/ranking.h"
-#include "app/scenes/stage_stand_in_scene.h"
 #include "app/scenes/tests/scene_world.h"
 #include "platform/input/input_state.h"
 #include "platform/input/virtual_keys.h"
