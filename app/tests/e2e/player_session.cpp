@@ -197,6 +197,20 @@ bool cPlayerSession::TypeText(uint64_t nWindow, const std::string& strUtf8) cons
                       " type --delay 150 -- '" + strUtf8 + "'");
 }
 
+bool cPlayerSession::HoldKey(uint64_t nWindow, const std::string& strKey, int nFrames) const {
+  const std::string strFocus = "xdotool windowfocus --sync " + std::to_string(nWindow);
+  if (!m_server.Run(strFocus + " keydown " + strKey)) return false;
+  const bool bRan = WaitForFrames(nFrames, 60000);
+  return m_server.Run(strFocus + " keyup " + strKey) && bRan;
+}
+
+bool cPlayerSession::WaitForFrames(int nFrames, int nTimeoutMs) const {
+  PLAYERSTATS start, now;
+  if (!ReadStats(start)) return false;
+  return WaitUntil([&] { return ReadStats(now) && now.nFrames - start.nFrames >= nFrames; },
+                   nTimeoutMs);
+}
+
 bool cPlayerSession::ReadStats(PLAYERSTATS& stats) const {
   const std::string strLine = ReadFolderFile(m_strFolder, "stats.txt");
   unsigned int dwMs = 0;

@@ -80,6 +80,11 @@ class cPlayerSession {
   // Focuses the window and types UTF-8 text (xdotool type), characters that
   // no key of the keyboard map has included. No single quotes.
   bool TypeText(uint64_t nWindow, const std::string& strUtf8) const;
+  // Holds one key down while the game runs nFrames frames (a held key moves
+  // the hero), then lets it go.
+  bool HoldKey(uint64_t nWindow, const std::string& strKey, int nFrames) const;
+  // Waits until the game has run nFrames more frames.
+  bool WaitForFrames(int nFrames, int nTimeoutMs) const;
 
   bool ReadStats(PLAYERSTATS& stats) const;
   bool WaitForScene(int nScene, int nTimeoutMs) const;
