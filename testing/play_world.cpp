@@ -8,6 +8,7 @@
 #include "app/core/menu_cursor.h"
 #include "app/core/scene.h"
 #include "app/core/shell_state.h"
+#include "app/core/sound_lists.h"
 #include "app/core/surface_tables.h"
 #include "flow/command_table.h"
 #include "flow/flow.h"
@@ -55,6 +56,7 @@ void ResetWorld() {
   ResetStageTestGlobals();
   ResetInputGlobals();
   ResetShellState();
+  ResetSoundLists();
   ResetMenuCursor();
   ResetColourAnimation();
   InitSurfaceInfoTable();
@@ -212,7 +214,10 @@ bool cPlayWorld::LoadSampleStage(const char* pszStage) {
   if (!WriteSampleProject() || !WriteSampleBitmaps() || !CopyTree("default", "data")) return false;
   if (g_Database.LoadAll() != 1) return false;
   BuildDatabaseTables();
-  return g_System.LoadFromFile(g_DataPath[DATAPATH_SYSTEM]) &&
-         g_CommonPalette.LoadFromFile(g_DataPath[DATAPATH_COMMON_PALETTE]) &&
+  if (!g_System.LoadFromFile(g_DataPath[DATAPATH_SYSTEM])) return false;
+  // The sound list as start-up makes it, so that the sounds of the sample's
+  // flows have their entries (without a sound device they stay silent).
+  BuildSoundList();
+  return g_CommonPalette.LoadFromFile(g_DataPath[DATAPATH_COMMON_PALETTE]) &&
          LoadStageForPlay(pszStage, 1, &g_StageStart) == 1;
 }
