@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kCreateDataCaption = Utf8(u8"デフォルトデータ作成の確認");
-const std::string kGameTitle = Utf8(u8"サンプルアドベンチャー");
-
 // The dialog's face colour, as ImGui's light style fills it.
 constexpr uint32_t kDialogFace = 0xF0F0F0;
 
@@ -45,6 +42,21 @@ class DialogE2E : public testing::Test {
     std::ofstream(path, std::ios::binary) << str;
   }
 
+  // First start with the start-up choice asked: the default data made and
+  // the choice shown in the game's window, whose id it returns (0 when not).
+  uint64_t StartToChoice(const cPlayerSession& player) const {
+    const uint64_t nWindow = player.AnswerFirstStart(60000);
+    if (nWindow == 0) return 0;
+    // The dialog is drawn in the main window: its face below the buttons.
+    const bool bShown = WaitUntil(
+        [&] {
+          const std::vector<uint8_t> shot = player.Screenshot(nWindow);
+          return !shot.empty() && cPlayerSession::PixelAt(shot, 640, 150, 360) == kDialogFace;
+        },
+        20000);
+    return bShown ? nWindow : 0;
+  }
+
   cXServer m_server;
   std::string m_strFolder;
 };
@@ -64,19 +76,9 @@ auto InFolder(const std::string& strFolder, Fn fn) {
 TEST_F(DialogE2E, StartupChoiceIsAskedInTheMainWindowAndKept) {
   SetIni("Direct3D", "2");
   cPlayerSession player(m_server, m_strFolder);
-  const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
-  ASSERT_NE(nBox, 0u) << player.ErrorOutput();
-  ASSERT_TRUE(player.SendKeys(nBox, "Return"));
-  const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+  const uint64_t nWindow = StartToChoice(player);
   ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
 
-  // The dialog is drawn in the main window: its face below the buttons.
-  EXPECT_TRUE(WaitUntil(
-      [&] {
-        const std::vector<uint8_t> shot = player.Screenshot(nWindow);
-        return !shot.empty() && cPlayerSession::PixelAt(shot, 640, 150, 360) == kDialogFace;
-      },
-      20000));
   // DirectDraw and the do-not-ask box with the mouse, then Enter for
   // "ゲーム開始". The dialog sits at (133, 104) under a 20-pixel caption; its
   // items at 3/2 pixel per dialog unit.
@@ -102,7 +104,7 @@ TEST_F(DialogE2E, StartupChoiceIsAskedInTheMainWindowAndKept) {
   // The next start asks nothing.
   cPlayerSession again(m_server, m_strFolder);
   EXPECT_TRUE(again.WaitForScene(0, 20000)) << again.ErrorOutput();
-  const uint64_t nAgain = again.WaitForWindow(kGameTitle, 20000);
+  const uint64_t nAgain = again.WaitForWindow(kSampleGameTitle, 20000);
   ASSERT_NE(nAgain, 0u);
   ASSERT_TRUE(again.SendKeys(nAgain, "Escape"));
   ASSERT_TRUE(again.WaitForExit(20000));
@@ -111,17 +113,8 @@ TEST_F(DialogE2E, StartupChoiceIsAskedInTheMainWindowAndKept) {
 TEST_F(DialogE2E, StoppingTheStartupChoiceEndsTheProgram) {
   SetIni("Direct3D", "2");
   cPlayerSession player(m_server, m_strFolder);
-  const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
-  ASSERT_NE(nBox, 0u) << player.ErrorOutput();
-  ASSERT_TRUE(player.SendKeys(nBox, "Return"));
-  const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+  const uint64_t nWindow = StartToChoice(player);
   ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const std::vector<uint8_t> shot = player.Screenshot(nWindow);
-        return !shot.empty() && cPlayerSession::PixelAt(shot, 640, 150, 360) == kDialogFace;
-      },
-      20000));
   // "ゲーム中止" is the button below "ゲーム開始".
   ASSERT_TRUE(m_server.Run("xdotool mousemove --window " + std::to_string(nWindow) + " " +
                            std::to_string(133 + 120 + 37) + " " +
@@ -143,20 +136,13 @@ TEST_F(DialogE2E, NameEntryTakesTypedTextIntoTheRankingName) {
   for (size_t i = 0; i < std::size(rounds); ++i) {
     SCOPED_TRACE(i);
     cPlayerSession player(m_server, m_strFolder);
-    if (i == 0) {  // the first start makes the game's data
-      const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 20000);
-      ASSERT_NE(nBox, 0u) << player.ErrorOutput();
-      ASSERT_TRUE(player.SendKeys(nBox, "Return"));
-    }
-    const uint64_t nWindow = player.WaitForWindow(kGameTitle, 20000);
+    // The first start makes the game's data.
+    const uint64_t nWindow =
+        i == 0 ? player.AnswerFirstStart(60000) : player.WaitForWindow(kSampleGameTitle, 20000);
     ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
     ASSERT_TRUE(player.WaitForScene(0, 20000)) << player.ErrorOutput();
     // Keys count once a scene's fade-in is over.
-    auto settle = [&] {
-      PLAYERSTATS start, now;
-      player.ReadStats(start);
-      WaitUntil([&] { return player.ReadStats(now) && now.nFrames - start.nFrames >= 60; }, 10000);
-    };
+    auto settle = [&] { player.WaitForFrames(60, 10000); };
     settle();
     // The sixth row of the title is the options; their fourth shown row (the
     // sample hides the palette) the ranking name.

@@ -8,9 +8,6 @@
 
 namespace {
 
-const std::string kCreateDataCaption = Utf8(u8"デフォルトデータ作成の確認");
-const std::string kGameTitle = Utf8(u8"サンプルアドベンチャー");
-
 // The first stage fills the view from the map's left end and top row, so
 // the hero, at map cell (3, 12), stands in the 32 x 32 screen cell at
 // (96, 384) until it walks past the middle of the view.
@@ -41,10 +38,7 @@ TEST(PlayE2E, ACommandLineStagePlaysWithTheKeyboardAndItsPauseMenuQuits) {
   } remove{strFolder};
   {
     cPlayerSession player(server, strFolder, {}, {"data\\stg4\\w01-1.stg4"});
-    const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 60000);
-    ASSERT_NE(nBox, 0u) << player.ErrorOutput();
-    ASSERT_TRUE(player.SendKeys(nBox, "Return"));
-    const uint64_t nWindow = player.WaitForWindow(kGameTitle, 60000);
+    const uint64_t nWindow = player.AnswerFirstStart(60000);
     ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
     ASSERT_TRUE(player.WaitForScene(4, 60000)) << "the stage opens at once\n"
                                                << player.ErrorOutput();

@@ -179,6 +179,12 @@ uint64_t cPlayerSession::WaitForWindow(const std::string& strTitle, int nTimeout
   return nWindow;
 }
 
+uint64_t cPlayerSession::AnswerFirstStart(int nTimeoutMs) const {
+  const uint64_t nBox = WaitForWindow(kCreateDataCaption, nTimeoutMs);
+  if (nBox == 0 || !SendKeys(nBox, "Return")) return 0;
+  return WaitForWindow(kSampleGameTitle, nTimeoutMs);
+}
+
 bool cPlayerSession::SendKeys(uint64_t nWindow, const std::string& strKeys) const {
   const std::string strId = std::to_string(nWindow);
   return m_server.Run("xdotool windowfocus --sync " + strId + " key --delay 40 " + strKeys);

@@ -23,6 +23,10 @@
 // u8 literals and pass them through Utf8.
 inline std::string Utf8(const char8_t* psz) { return reinterpret_cast<const char*>(psz); }
 
+// Window titles of the sample game.
+inline const std::string kCreateDataCaption = Utf8(u8"デフォルトデータ作成の確認");
+inline const std::string kSampleGameTitle = Utf8(u8"サンプルアドベンチャー");
+
 class cXServer {
  public:
   cXServer();
@@ -71,6 +75,9 @@ class cPlayerSession {
   // The id of a visible window with this title, 0 when none.
   uint64_t FindWindow(const std::string& strTitle) const;
   uint64_t WaitForWindow(const std::string& strTitle, int nTimeoutMs) const;
+  // A first start in a fresh folder: answers the default-data question yes
+  // and returns the game's window, 0 when either did not appear in time.
+  uint64_t AnswerFirstStart(int nTimeoutMs) const;
   // Focuses the window and types the keys (xdotool key names, e.g. "Return",
   // "Escape", "Down", "z").
   bool SendKeys(uint64_t nWindow, const std::string& strKeys) const;

@@ -16,9 +16,7 @@ namespace {
 
 // Titles of the windows, in UTF-8 as the window system has them (plain
 // literals of this program are CP932).
-const std::string kCreateDataCaption = Utf8(u8"デフォルトデータ作成の確認");
 const std::string kSecondCopyCaption = Utf8(u8"二重起動");
-const std::string kGameTitle = Utf8(u8"サンプルアドベンチャー");
 
 class ShellE2E : public testing::Test {
  protected:
@@ -31,12 +29,9 @@ class ShellE2E : public testing::Test {
 
   // First start: the default-data question answered yes, the title shown.
   uint64_t StartToTitle(cPlayerSession& player) {
-    const uint64_t nBox = player.WaitForWindow(kCreateDataCaption, 60000);
-    EXPECT_NE(nBox, 0u) << player.ErrorOutput();
-    if (nBox == 0) return 0;
-    EXPECT_TRUE(player.SendKeys(nBox, "Return"));
-    const uint64_t nWindow = player.WaitForWindow(kGameTitle, 60000);
+    const uint64_t nWindow = player.AnswerFirstStart(60000);
     EXPECT_NE(nWindow, 0u) << player.ErrorOutput();
+    if (nWindow == 0) return 0;
     EXPECT_TRUE(player.WaitForScene(0, 60000)) << player.ErrorOutput();
     return nWindow;
   }
@@ -129,7 +124,7 @@ TEST_F(ShellE2E, ASecondCopyAsksAndLeavesTheFirstRunningOnNo) {
   ASSERT_TRUE(first.WaitForExit(60000));
   EXPECT_EQ(first.ExitStatus(), 0) << first.ErrorOutput();
   EXPECT_TRUE(third.WaitForScene(0, 60000)) << third.ErrorOutput();
-  const uint64_t nThird = third.WaitForWindow(kGameTitle, 60000);
+  const uint64_t nThird = third.WaitForWindow(kSampleGameTitle, 60000);
   ASSERT_NE(nThird, 0u);
   ASSERT_TRUE(third.SendKeys(nThird, "Escape"));
   ASSERT_TRUE(third.WaitForExit(60000));
@@ -148,9 +143,7 @@ TEST_F(ShellE2E, TheKeyboardWalksTheFrontEnd) {
   };
   // A screenshot once the scene has settled (its fade-in is over).
   auto settledShot = [&] {
-    PLAYERSTATS start, now;
-    player.ReadStats(start);
-    WaitUntil([&] { return player.ReadStats(now) && now.nFrames - start.nFrames >= 60; }, 10000);
+    player.WaitForFrames(60, 10000);
     return player.Screenshot(nWindow);
   };
 
