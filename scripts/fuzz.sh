@@ -6,6 +6,8 @@
 # Builds build/fuzz (afl instrumentation under ASan and UBSan), makes the
 # seeds, then runs afl-fuzz on each target (default: all) for the given time
 # (default 60 s), as many targets at once as there are cores (FUZZ_JOBS).
+# FUZZ_EXECS ends each target's run once it has made that many executions,
+# when that comes before the time.
 # A run goes on from the queue the last run of its target left in
 # build/fuzz/work/<target>/ (delete that folder to start afresh).
 #
@@ -54,7 +56,8 @@ run() {
     rm -rf "$dir/out"
   fi
   # 2 s for one input is a hang; -m none because ASan reserves terabytes.
-  afl-fuzz -i "$dir/in" -o "$dir/out" -V "$seconds" -m none -t 2000 -- "$bin/fuzz_$t" \
+  afl-fuzz -i "$dir/in" -o "$dir/out" -V "$seconds" ${FUZZ_EXECS:+-E "$FUZZ_EXECS"} -m none \
+    -t 2000 -- "$bin/fuzz_$t" \
     >"$dir/afl.log" 2>&1 || { echo "$t: afl-fuzz failed:"; tail -n 20 "$dir/afl.log"; touch "$dir/failed"; }
 }
 
