@@ -1,6 +1,8 @@
 #include "play/scroll_axis.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "stagedata/stage.h"
 #include "stagedata/stage_globals.h"
@@ -15,6 +17,16 @@ void SetAutoScrollPerStep(cScrollAxis& axis, int bOn, int nSpeed, double dSubSte
     axis.m_bAutoScroll = 0;
     axis.m_dAutoSpeed = 0.0;
   }
+}
+
+// The far end of the world along an axis: the stage's stored value + 640,
+// but never inside the map and its border. Stages that keep the record's
+// default of 0 would otherwise clamp everything below row 10 or right of
+// column 10 back into the world, and the hero would die at once; a file
+// that stores a larger value keeps it, and a huge one cannot overflow.
+int32_t OuterLimit(int32_t nStored, int32_t nCells) {
+  const int64_t nOuter = std::max(int64_t{nStored} + 640, int64_t{nCells} * 32);
+  return static_cast<int32_t>(std::min<int64_t>(nOuter, std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
@@ -53,8 +65,8 @@ void SetupScrollAxes(const cEdStage& stage, cScrollAxis& axisX, cScrollAxis& axi
   axisX.m_nAxis = 0;
   axisX.m_nView = 640;
   axisX.m_nMargin = nMargin;
-  axisX.m_nOuter = stage.m_nScrollMarginX + 640;
   axisX.m_nCells = stage.m_nWidth + 2 * nMargin;
+  axisX.m_nOuter = OuterLimit(stage.m_nScrollMarginX, axisX.m_nCells);
   axisX.m_nPitchShift = MapPitchShift(stage.m_nWidth);
   axisX.m_nPitch = 1 << axisX.m_nPitchShift;
   axisX.m_nStageMin = nMargin * 32;
@@ -68,8 +80,8 @@ void SetupScrollAxes(const cEdStage& stage, cScrollAxis& axisX, cScrollAxis& axi
   axisY.m_nAxis = 1;
   axisY.m_nView = 480;
   axisY.m_nMargin = nMargin;
-  axisY.m_nOuter = stage.m_nScrollMarginY + 640;
   axisY.m_nCells = stage.m_nHeight + 2 * nMargin;
+  axisY.m_nOuter = OuterLimit(stage.m_nScrollMarginY, axisY.m_nCells);
   axisY.m_nPitch = axisY.m_nCells;
   axisY.m_nPitchShift = 0;
   axisY.m_nStageMin = nMargin * 32;

@@ -34,7 +34,7 @@ class cScrollAxis {
   int32_t m_nStageMin = 0;    // border x 32
   int32_t m_nStageMax = 0;    // far end of the stage map, at least 0
   int32_t m_nMargin = 0;      // border in cells
-  int32_t m_nOuter = 0;       // far end of the world
+  int32_t m_nOuter = 0;       // far end of the world, at least m_nCells x 32
   int32_t m_nCells = 0;       // stage cells + 20
   int32_t m_nPitch = 0;       // horizontal: power of two not below m_nCells; vertical: m_nCells
   int32_t m_nPitchShift = 0;  // horizontal: log2 of m_nPitch; vertical: 0

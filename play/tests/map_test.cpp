@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "flow/command_table.h"
 #include "flow/shot_settings.h"
 #include "objects/world.h"
@@ -52,12 +54,38 @@ TEST(ScrollAxisTest, LimitsAndAutoscrollFromTheStage) {
   EXPECT_EQ(x.m_dAutoSpeed, 0.0);
   EXPECT_EQ(x.m_bAutoScroll, 0);
 
-  // The vertical axis: pitch and shift of a plain row count, and an outer
-  // limit that adds 640 like the horizontal one.
+  // The vertical axis: pitch and shift of a plain row count.
   const cScrollAxis& y = fixture.Scene().m_ScrollY;
   EXPECT_EQ(y.m_nPitch, 40);
   EXPECT_EQ(y.m_nPitchShift, 0);
-  EXPECT_EQ(y.m_nOuter, g_Stage.m_nScrollMarginY + 640);
+}
+
+// The outer limit is the stored value + 640 on both axes (640 on the
+// vertical one too, not the view's height), but never inside the map and its
+// border: a stage that keeps the record's default of 0 is larger than that.
+TEST(ScrollAxisTest, TheOuterLimitNeverLiesInsideTheWorld) {
+  // 60 x 15 cells: with the border the world is 2560 x 1120 pixels.
+  cEdStage stage;
+  stage.m_nWidth = 60;
+  stage.m_nHeight = 15;
+  stage.SetCollisionLevel(stage.m_nCollisionLevel);
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  struct Case {
+    int32_t nStored, nOuterX, nOuterY;
+  } const cases[] = {
+      {0, 2560, 1120},                                    // the record's default
+      {480, 2560, 1120},                                  // the height of the world less 640
+      {3000, 3640, 3640},                                 // a larger value is kept
+      {kMax, kMax, kMax},                                 // no overflow
+      {std::numeric_limits<int32_t>::min(), 2560, 1120},  // a negative one
+  };
+  for (const Case& c : cases) {
+    stage.m_nScrollMarginX = stage.m_nScrollMarginY = c.nStored;
+    cScrollAxis x, y;
+    SetupScrollAxes(stage, x, y);
+    EXPECT_EQ(x.m_nOuter, c.nOuterX) << c.nStored;
+    EXPECT_EQ(y.m_nOuter, c.nOuterY) << c.nStored;
+  }
 }
 
 TEST(MapGridTest, RowsArePowerOfTwoPitchesWideWithATenCellBorder) {
