@@ -9,7 +9,9 @@
 # FUZZ_EXECS ends each target's run once it has made that many executions,
 # when that comes before the time.
 # A run goes on from the queue the last run of its target left in
-# build/fuzz/work/<target>/ (delete that folder to start afresh).
+# build/fuzz/work/<target>/ (delete that folder to start afresh). A target
+# whose input is text rather than a file format may have a dictionary of the
+# words it knows, fuzz/dict/<target>.dict, which afl-fuzz splices in.
 #
 # Prints the executions, crashes and hangs of each target. Crashing and
 # hanging inputs are copied to build/fuzz/findings/<target>/; once the reader
@@ -55,9 +57,11 @@ run() {
     find "$dir/out/default/queue" -maxdepth 1 -type f -name 'id:*' -exec cp -f {} "$dir/in/" \;
     rm -rf "$dir/out"
   fi
+  local dict=()
+  [ -f "$root/fuzz/dict/$t.dict" ] && dict=(-x "$root/fuzz/dict/$t.dict")
   # 2 s for one input is a hang; -m none because ASan reserves terabytes.
   afl-fuzz -i "$dir/in" -o "$dir/out" -V "$seconds" ${FUZZ_EXECS:+-E "$FUZZ_EXECS"} -m none \
-    -t 2000 -- "$bin/fuzz_$t" \
+    -t 2000 "${dict[@]}" -- "$bin/fuzz_$t" \
     >"$dir/afl.log" 2>&1 || { echo "$t: afl-fuzz failed:"; tail -n 20 "$dir/afl.log"; touch "$dir/failed"; }
 }
 
