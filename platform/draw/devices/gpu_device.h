@@ -5,16 +5,21 @@
 // sampling and source-alpha blending. Nothing here needs a window or a GPU;
 // a finished frame goes to a cPresenter.
 //
-// Axis-aligned quads whose texture coordinates map whole texels take an exact
-// integer path (mirrored quads included) whose row loops are chosen once per
-// quad from the states (gpu_shading.h); anything else goes through a
-// triangle rasteriser that samples at pixel centres.
+// The device is in parts: its objects, states and present here
+// (gpu_device.cpp); the pixel formats (gpu_format.h); the shading and
+// blending of one pixel and what a quad's states reduce them to
+// (gpu_shading.h); how a quad is drawn (gpu_quad.cpp: axis-aligned quads
+// whose texture coordinates map whole texels take an exact integer path,
+// mirrored quads included, whose row loops from pixels/ are chosen once per
+// quad); and where quads land (gpu_raster.h: snapping, span mapping and the
+// triangle rasteriser, which samples at pixel centres, for anything else).
 
 #include <cstdint>
 #include <memory>
 #include <set>
 #include <vector>
 
+#include "platform/draw/devices/gpu_format.h"
 #include "platform/draw/devices/gpu_shading.h"
 
 class cPresenter;
@@ -27,18 +32,6 @@ inline constexpr GPURESULT GPUERR_OUTOFVIDEOMEMORY = static_cast<GPURESULT>(0x88
 inline constexpr GPURESULT GPUERR_INVALIDCALL = static_cast<GPURESULT>(0x8876086Cu);
 inline constexpr GPURESULT GPUERR_NOTAVAILABLE = static_cast<GPURESULT>(0x8876086Au);
 inline bool GpuFailed(GPURESULT hr) { return hr < 0; }
-
-// Pixel formats by their conventional numbers.
-enum GPUFORMAT : int {
-  GPUFMT_UNKNOWN = 0,
-  GPUFMT_A8R8G8B8 = 21,
-  GPUFMT_X8R8G8B8 = 22,
-  GPUFMT_R5G6B5 = 23,
-  GPUFMT_A1R5G5B5 = 25,
-  GPUFMT_INDEX16 = 101,
-};
-int GpuFormatBytes(GPUFORMAT fmt);
-const char* GpuFormatName(GPUFORMAT fmt);
 
 enum GPUPOOL : int { GPUPOOL_DEFAULT = 0, GPUPOOL_MANAGED = 1, GPUPOOL_SYSTEMMEM = 2 };
 
@@ -340,14 +333,16 @@ class cGpuDevice {
   void OnTextureReleased(cGpuTexture* pTexture);
   void CreateBackBuffer();
   void ResetStates();
+  // gpu_quad.cpp
   void DrawQuad(const GPUVERTEX* v);
   bool DrawAlignedQuad(const GPUVERTEX* v);
   const GPUSHADING& QuadShading(uint32_t diffuse);
   void FillAligned(int x1, int y1, int x2, int y2, uint32_t c, eGpuBlend blend);
   void BlendRow(uint8_t* pDst, const uint32_t* s, int n, eGpuBlend blend, bool bStream);
-  void DrawTriangle(const GPUVERTEX& a, const GPUVERTEX& b, const GPUVERTEX& c);
   uint32_t Shade(uint32_t texel, uint32_t diffuse) const;
   void BlendPixel(uint8_t* pDst, uint32_t src) const;
+  // gpu_raster.cpp
+  void DrawTriangle(const GPUVERTEX& a, const GPUVERTEX& b, const GPUVERTEX& c);
 
   GPUPRESENTPARAMS m_pp;
   int m_nClientWidth, m_nClientHeight;

@@ -100,24 +100,25 @@ inline int DoubledColumnsFrom(const int* cols, int n) {
   return nFirst;
 }
 
-// out[k] = s[cols[k]] for k in [0, n); nDoubledFrom as DoubledColumnsFrom
-// found for the columns.
+// out[k] = s[cols[k]] | orBits for k in [0, n); nDoubledFrom as
+// DoubledColumnsFrom found for the columns.
 template <class T>
-inline void GatherRow(T* out, const T* s, const int* cols, int nDoubledFrom, int n) {
+inline void GatherRow(T* out, const T* s, const int* cols, int nDoubledFrom, int n, T orBits = 0) {
   int k = 0;
 #if defined(__SSE2__)
   if constexpr (sizeof(T) == 4) {
     if (nDoubledFrom >= 0) {
       using namespace blit_rows_detail;
-      for (; k < nDoubledFrom; ++k) out[k] = s[cols[k]];
+      for (; k < nDoubledFrom; ++k) out[k] = s[cols[k]] | orBits;
       const T* p = s + cols[k];
+      const __m128i vOr = _mm_set1_epi32(static_cast<int>(orBits));
       for (; k + 8 <= n; k += 8, p += 4) {
-        const __m128i v = Load(p);
+        const __m128i v = _mm_or_si128(Load(p), vOr);
         Store(out + k, _mm_unpacklo_epi32(v, v));
         Store(out + k + 4, _mm_unpackhi_epi32(v, v));
       }
     }
   }
 #endif
-  for (; k < n; ++k) out[k] = s[cols[k]];
+  for (; k < n; ++k) out[k] = static_cast<T>(s[cols[k]] | orBits);
 }
