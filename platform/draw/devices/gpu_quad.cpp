@@ -163,8 +163,9 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
       (v[0].u != v[1].u || v[2].u != v[3].u || v[0].v != v[2].v || v[1].v != v[3].v))
     return false;
   int su0 = 0, su1 = 0, sv0 = 0, sv1 = 0;
-  if (tex && (!GpuSnapTexel(v[0].u, tex->Width(), &su0) || !GpuSnapTexel(v[2].u, tex->Width(), &su1) ||
-              !GpuSnapTexel(v[0].v, tex->Height(), &sv0) || !GpuSnapTexel(v[1].v, tex->Height(), &sv1)))
+  if (tex &&
+      (!GpuSnapTexel(v[0].u, tex->Width(), &su0) || !GpuSnapTexel(v[2].u, tex->Width(), &su1) ||
+       !GpuSnapTexel(v[0].v, tex->Height(), &sv0) || !GpuSnapTexel(v[1].v, tex->Height(), &sv1)))
     return false;
   // A quad given right to left or bottom to top covers the same pixels with
   // the texture running the other way.

@@ -33,8 +33,6 @@ bool GpuSnapEdge(float p, int* pOut) {
   return SnapNearest(static_cast<double>(p) + 0.5, 1e-4, 1 << 24, pOut);
 }
 
-
-
 int GpuTexelIndex(double t, int nSize) {
   const double s = std::floor(t * nSize);
   if (!(std::fabs(s) < 2e9)) return 0;
@@ -42,7 +40,7 @@ int GpuTexelIndex(double t, int nSize) {
 }
 
 void GpuMapSpan(int s0, int s1, int nDst, int nTexSize, int kFirst, int nCount,
-             std::vector<int>& out) {
+                std::vector<int>& out) {
   out.resize(nCount);
   const long long d = static_cast<long long>(s1) - s0;
   if (d == nDst) {  // one texel per pixel

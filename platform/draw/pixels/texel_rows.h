@@ -23,8 +23,8 @@ inline uint16_t ArgbToTexel16(uint32_t c) {
 
 // 32-bit texels s[c0 + k], or s[cols[k]] when cols is given (nDoubledFrom as
 // DoubledColumnsFrom found for them), with dwForce ORed into each.
-inline void FetchRow32(uint32_t* out, const uint32_t* s, int c0, const int* cols,
-                       int nDoubledFrom, int n, uint32_t dwForce) {
+inline void FetchRow32(uint32_t* out, const uint32_t* s, int c0, const int* cols, int nDoubledFrom,
+                       int n, uint32_t dwForce) {
   if (cols) {
     GatherRow(out, s, cols, nDoubledFrom, n, dwForce);
     return;
@@ -96,8 +96,8 @@ class cConstantBlend16 {
       const uint32_t nMask = (1u << pFields[f].nBits) - 1;
       for (uint32_t v = 0; v <= nMask; ++v) {
         const uint16_t p = static_cast<uint16_t>(v << pFields[f].nShift);
-        const uint16_t r = ArgbToTexel16<b565>(
-            pixel_rows_detail::BlendSourceAlpha(c, Texel16ToArgb<b565>(p), 0));
+        const uint16_t r =
+            ArgbToTexel16<b565>(pixel_rows_detail::BlendSourceAlpha(c, Texel16ToArgb<b565>(p), 0));
         m_tables[f][v] = static_cast<uint16_t>(r & (nMask << pFields[f].nShift));
       }
     }
