@@ -239,74 +239,91 @@ void DDEndFill() {
 
 // ---- clipping -----------------------------------------------------------------------------
 
+// Positions and sizes are worked out in 64 bits, so that no int the caller
+// passes can overflow on the way; what comes back lies within the surfaces.
 int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* nWidth, int* nHeight,
               DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight) {
   if (!lpDstSD || !lpSrcSD) return 0;
   if (*nWidth == 0 || *nHeight == 0 || *nSrcWidth == 0 || *nSrcHeight == 0 || *nWidth < 1 ||
       *nHeight < 1)
     return 0;
-  const int nDstW = lpDstSD->nWidth, nDstH = lpDstSD->nHeight;
-  const int nSrcW = lpSrcSD->nWidth, nSrcH = lpSrcSD->nHeight;
+  const long long nDstW = lpDstSD->nWidth, nDstH = lpDstSD->nHeight;
+  const long long nSrcW = lpSrcSD->nWidth, nSrcH = lpSrcSD->nHeight;
   if (*nSrcWidth == *nWidth && *nSrcHeight == *nHeight) {
-    int l = std::max(*sx, 0), t = std::max(*sy, 0);
-    int r = std::min(*sx + *nSrcWidth, nSrcW), b = std::min(*sy + *nSrcHeight, nSrcH);
-    if (*x < 0) {
-      l -= *x;
-      *x = 0;
+    // The source is cut to the source surface (the destination position
+    // stays), then a destination edge before the destination's moves the
+    // source edge with it.
+    long long X = *x, Y = *y;
+    long long l = std::max<long long>(*sx, 0), t = std::max<long long>(*sy, 0);
+    long long r = std::min(static_cast<long long>(*sx) + *nSrcWidth, nSrcW);
+    long long b = std::min(static_cast<long long>(*sy) + *nSrcHeight, nSrcH);
+    if (X < 0) {
+      l -= X;
+      X = 0;
     }
-    if (*y < 0) {
-      t -= *y;
-      *y = 0;
+    if (Y < 0) {
+      t -= Y;
+      Y = 0;
     }
-    r = std::min(r, l + (nDstW - *x));
-    b = std::min(b, t + (nDstH - *y));
-    *sx = l;
-    *sy = t;
-    *nSrcWidth = *nWidth = r - l;
-    *nSrcHeight = *nHeight = b - t;
-    return (*nSrcWidth > 0 && *nSrcHeight > 0) ? 1 : 0;
+    r = std::min(r, l + (nDstW - X));
+    b = std::min(b, t + (nDstH - Y));
+    if (r <= l || b <= t) return 0;
+    *x = static_cast<int>(X);
+    *y = static_cast<int>(Y);
+    *sx = static_cast<int>(l);
+    *sy = static_cast<int>(t);
+    *nSrcWidth = *nWidth = static_cast<int>(r - l);
+    *nSrcHeight = *nHeight = static_cast<int>(b - t);
+    return 1;
   }
   const bool bMirrorW = *nSrcWidth < 0, bMirrorH = *nSrcHeight < 0;
   // Source spans as [l, r) whatever the direction.
-  int l = bMirrorW ? *sx + *nSrcWidth : *sx, r = bMirrorW ? *sx : *sx + *nSrcWidth;
-  int t = bMirrorH ? *sy + *nSrcHeight : *sy, b = bMirrorH ? *sy : *sy + *nSrcHeight;
-  const int nSpanW = r - l, nSpanH = b - t;
-  l = std::max(l, 0);
-  t = std::max(t, 0);
+  const long long sx0 = *sx, sy0 = *sy;
+  long long l = bMirrorW ? sx0 + *nSrcWidth : sx0, r = bMirrorW ? sx0 : sx0 + *nSrcWidth;
+  long long t = bMirrorH ? sy0 + *nSrcHeight : sy0, b = bMirrorH ? sy0 : sy0 + *nSrcHeight;
+  const long long nSpanW = r - l, nSpanH = b - t;
+  l = std::max(l, 0LL);
+  t = std::max(t, 0LL);
   r = std::min(r, nSrcW);
   b = std::min(b, nSrcH);
   if (r <= l || b <= t) return 0;
-  *nWidth = static_cast<int>(static_cast<long long>(*nWidth) * (r - l) / nSpanW);
-  *nHeight = static_cast<int>(static_cast<long long>(*nHeight) * (b - t) / nSpanH);
-  *sx = bMirrorW ? r : l;
-  *sy = bMirrorH ? b : t;
-  *nSrcWidth = bMirrorW ? -(r - l) : r - l;
-  *nSrcHeight = bMirrorH ? -(b - t) : b - t;
+  long long X = *x, Y = *y;
+  long long w = *nWidth * (r - l) / nSpanW, h = *nHeight * (b - t) / nSpanH;
+  long long su = bMirrorW ? r : l, sv = bMirrorH ? b : t;
+  long long sw = bMirrorW ? -(r - l) : r - l, sh = bMirrorH ? -(b - t) : b - t;
   if (!lpDTCon) {
     // The surface blitter cannot draw outside its target: cut the destination
     // and the source in proportion.
-    if (*nWidth <= 0 || *nHeight <= 0) return 0;
-    auto cut = [](int& pos, int& size, int& spos, int& ssize, int nLimit) {
+    if (w <= 0 || h <= 0) return 0;
+    auto cut = [](long long& pos, long long& size, long long& spos, long long& ssize,
+                  long long nLimit) {
       if (pos < 0) {
-        int c = static_cast<int>(static_cast<long long>(-pos) * ssize / size);
+        const long long c = -pos * ssize / size;
         spos += c;
         ssize -= c;
         size += pos;
         pos = 0;
       }
       if (pos + size > nLimit && size > 0) {
-        int over = pos + size - nLimit;
-        int c = static_cast<int>(static_cast<long long>(over) * ssize / size);
-        ssize -= c;
+        const long long over = pos + size - nLimit;
+        ssize -= over * ssize / size;
         size -= over;
       }
     };
-    cut(*x, *nWidth, *sx, *nSrcWidth, nDstW);
-    cut(*y, *nHeight, *sy, *nSrcHeight, nDstH);
+    cut(X, w, su, sw, nDstW);
+    cut(Y, h, sv, sh, nDstH);
   }
-  const bool bSrcOk = (bMirrorW ? *nSrcWidth < 0 : *nSrcWidth > 0) &&
-                      (bMirrorH ? *nSrcHeight < 0 : *nSrcHeight > 0);
-  return (bSrcOk && *nWidth > 0 && *nHeight > 0) ? 1 : 0;
+  const bool bSrcOk = (bMirrorW ? sw < 0 : sw > 0) && (bMirrorH ? sh < 0 : sh > 0);
+  if (!bSrcOk || w <= 0 || h <= 0) return 0;
+  *x = static_cast<int>(X);
+  *y = static_cast<int>(Y);
+  *nWidth = static_cast<int>(w);
+  *nHeight = static_cast<int>(h);
+  *sx = static_cast<int>(su);
+  *sy = static_cast<int>(sv);
+  *nSrcWidth = static_cast<int>(sw);
+  *nSrcHeight = static_cast<int>(sh);
+  return 1;
 }
 
 void DDMirrorSourceRect(DDSURFACEDATA* lpSrcSD, int* sx, int* sy, int* nSrcWidth, int* nSrcHeight) {

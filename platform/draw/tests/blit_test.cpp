@@ -361,6 +361,11 @@ TEST(ClipBltTest, RectanglesAreClippedPerBackEnd) {
       // Unscaled: a negative x moves the source edge.
       {true, -10, 0, 100, 10, 0, 0, 100, 10, 1, 0, 0, 90, 10, 10, 0, 90, 10},
       {false, -10, 0, 100, 10, 0, 0, 100, 10, 1, 0, 0, 90, 10, 10, 0, 90, 10},
+      // Coordinates at the ends of the int range overflow nothing.
+      {false, 2147483647, 0, 2147483647, 10, 0, 0, 2147483647, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+      {true, -2147483647 - 1, 0, 2147483647, 10, -2147483647 - 1, 0, 2147483647, 10, 0, 0, 0, 0, 0,
+       0, 0, 0, 0},
+      {true, 3, 0, 2147483647, 10, -2147483647 + 2, 0, -2147483647, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0},
       // Unscaled past the right and bottom of the destination (200x150).
       {false, 150, 140, 100, 20, 0, 0, 100, 20, 1, 150, 140, 50, 10, 0, 0, 50, 10},
       // Zero and negative sizes draw nothing.
