@@ -80,12 +80,7 @@ bool DrawRun(const DDBATCHITEM* items, int n) {
         lpDevice->Clear(1, &rc, 1, dwClear, 1.0f, 0);
       }
     }
-    lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, head.dwColorOp);
-    lpDevice->SetTextureStageState(0, GPUTSS_COLORARG1, GPUTA_TEXTURE);
-    lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
-    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, head.dwAlphaOp);
-    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
-    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
+    DDSetTextureStage(head.dwColorOp, head.dwAlphaOp);
     lpDevice->SetTexture(0, sd->lpTexture);
     lpDevice->SetStreamSource(0, pVB, 0, sizeof(GPUVERTEX));
     lpDevice->SetIndices(pIB);

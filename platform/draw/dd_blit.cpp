@@ -100,6 +100,34 @@ void DDRestoreTarget() {
   if (lpDTCon && lpDTCon->lpTargetSD) DDSetRenderTarget(0, lpDTCon->lpTargetSD);
 }
 
+void DDSetTextureStage(uint32_t dwColorOp, uint32_t dwAlphaOp) {
+  lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, dwColorOp);
+  lpDevice->SetTextureStageState(0, GPUTSS_COLORARG1, GPUTA_TEXTURE);
+  lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
+  lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, dwAlphaOp);
+  lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
+  lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
+}
+
+bool DDBeginSourceQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v) {
+  DTDATA* sd = lpSrcSD->lpDT;
+  if (!lpDevice || !sd || !sd->lpVB || !sd->lpTexture) return false;
+  void* pData = nullptr;
+  if (GpuFailed(sd->lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &pData))) return false;
+  std::memcpy(pData, v, 4 * sizeof(GPUVERTEX));
+  sd->lpVB->Unlock();
+  return DDBeginScene() && DDSetRenderTarget(0, lpDstSD);
+}
+
+void DDEndSourceQuad(DDSURFACEDATA* lpSrcSD) {
+  DTDATA* sd = lpSrcSD->lpDT;
+  lpDevice->SetTexture(0, sd->lpTexture);
+  lpDevice->SetStreamSource(0, sd->lpVB, 0, sizeof(GPUVERTEX));
+  lpDevice->SetFVF(GPUFVF_SCREENQUAD);
+  lpDevice->DrawPrimitive(5, 0, 2);
+  DDRestoreTarget();
+}
+
 void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColor, int sx, int sy,
                        int sw, int sh, int nTexW, int nTexH) {
   WriteQuad(v, x, y, w, h, dwColor, static_cast<float>(sx) / nTexW, static_cast<float>(sy) / nTexH,
@@ -542,28 +570,16 @@ int DDStretchBlt(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
                        dwFlags);
       return 1;
     }
-    if (!sd->lpVB || !sd->lpTexture) return 0;
-    void* pData = nullptr;
-    if (GpuFailed(sd->lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &pData))) return 0;
-    BuildQuadVertices(static_cast<GPUVERTEX*>(pData), x, y, nWidth, nHeight, lpDTCon->dwDiffuse, sx,
-                      sy, nSrcWidth, nSrcHeight, lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
-    sd->lpVB->Unlock();
-    if (!DDBeginScene() || !DDSetRenderTarget(0, lpDstSD)) return 0;
+    GPUVERTEX v[4];
+    BuildQuadVertices(v, x, y, nWidth, nHeight, lpDTCon->dwDiffuse, sx, sy, nSrcWidth, nSrcHeight,
+                      lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
+    if (!DDBeginSourceQuad(lpDstSD, lpSrcSD, v)) return 0;
     if (dwFlags == 0 && sd->bColorKey) {
       GPURECT rc{x, y, x + nWidth, y + nHeight};
       lpDevice->Clear(1, &rc, 1, DDTransparentClearValue(lpDstSD), 1.0f, 0);
     }
-    lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, lpDTCon->dwColorOp);
-    lpDevice->SetTextureStageState(0, GPUTSS_COLORARG1, GPUTA_TEXTURE);
-    lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
-    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, lpDTCon->dwAlphaOp);
-    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
-    lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
-    lpDevice->SetTexture(0, sd->lpTexture);
-    lpDevice->SetStreamSource(0, sd->lpVB, 0, sizeof(GPUVERTEX));
-    lpDevice->SetFVF(GPUFVF_SCREENQUAD);
-    lpDevice->DrawPrimitive(5, 0, 2);
-    DDRestoreTarget();
+    DDSetTextureStage(lpDTCon->dwColorOp, lpDTCon->dwAlphaOp);
+    DDEndSourceQuad(lpSrcSD);
     return 1;
   }
   LockedCopy(lpDstSD, x, y, nWidth, nHeight, lpSrcSD, sx, sy, nSrcWidth, nSrcHeight, dwFlags);

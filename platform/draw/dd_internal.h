@@ -14,5 +14,16 @@ void BuildQuadVertices(GPUVERTEX* v, int x, int y, int w, int h, uint32_t dwColo
 uint32_t DDTransparentClearValue(DDSURFACEDATA* lpDstSD);
 // Makes the resting target (lpTargetSD) the render target again.
 void DDRestoreTarget();
+// Stage 0 as textured draws set it: colour and alpha from the texture and the
+// vertex colour by the given operations.
+void DDSetTextureStage(uint32_t dwColorOp, uint32_t dwAlphaOp);
+// One quad drawn from a source's texture through the source's own vertex
+// buffer, both surfaces already resolved and redirected: DDBeginSourceQuad
+// writes the four strip vertices, opens the scene and makes the destination
+// the render target (false, nothing to draw, when any of it failed); the
+// caller then sets stage 0 (and may clear); DDEndSourceQuad binds the texture
+// and the buffer, draws and makes the resting target current again.
+bool DDBeginSourceQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v);
+void DDEndSourceQuad(DDSURFACEDATA* lpSrcSD);
 // Forgets queued fills without drawing them (tests).
 void DDDropFillBatch();
