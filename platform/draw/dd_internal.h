@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the drawing library's own files.
 
+#include <cmath>
 #include <cstdint>
 
 #include "platform/draw/surface/dd_surface.h"
@@ -27,3 +28,11 @@ bool DDBeginSourceQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPU
 void DDEndSourceQuad(DDSURFACEDATA* lpSrcSD);
 // Forgets queued fills without drawing them (tests).
 void DDDropFillBatch();
+
+// The integer square root of n (below 2^63): the largest r with r * r <= n.
+inline uint64_t ISqrt(uint64_t n) {
+  uint64_t r = static_cast<uint64_t>(std::sqrt(static_cast<double>(n)));
+  while (r > 0 && r * r > n) --r;
+  while ((r + 1) * (r + 1) <= n) ++r;
+  return r;
+}

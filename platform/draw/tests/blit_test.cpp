@@ -13,10 +13,6 @@
 
 namespace {
 
-constexpr eBackend kAllBackends[] = {eBackend::Gpu32, eBackend::Gpu16Window, eBackend::Gpu16Full,
-                                     eBackend::DD8,   eBackend::DD16,        eBackend::DD24,
-                                     eBackend::DD32};
-
 // An 8x8 source: colours 1-6 with a transparent block and a transparent corner.
 const char* const kSource[] = {
     "11112222", "1..12332", "1..12332", "11112222", "44445555", "46645..5", "46645..5", "4444555.",

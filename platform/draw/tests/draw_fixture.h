@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/present/presenter.h"
 #include "testing/game_folder.h"
+#include "testing/test_random.h"
 
 enum class eBackend { Gpu32, Gpu16Window, Gpu16Full, DD8, DD16, DD24, DD32 };
 
@@ -32,6 +34,10 @@ inline const char* BackendName(eBackend b) {
       return "DD32";
   }
 }
+
+inline constexpr eBackend kAllBackends[] = {
+    eBackend::Gpu32, eBackend::Gpu16Window, eBackend::Gpu16Full, eBackend::DD8,
+    eBackend::DD16,  eBackend::DD24,        eBackend::DD32};
 
 inline bool IsGpu(eBackend b) {
   return b == eBackend::Gpu32 || b == eBackend::Gpu16Window || b == eBackend::Gpu16Full;
@@ -140,13 +146,16 @@ class cDrawLibrary {
   }
 
   // Whole surface as a row-major string of palette-colour digits (0-7),
-  // '.' for a transparent texel, '?' for anything else.
-  std::string Picture(DDSURFACEDATA* lpSD) const {
+  // '.' for a transparent texel, '?' for anything else. bDoubledGreen: the
+  // surface holds texels the locked paths copied onto the full-screen 16-bit
+  // back buffer, whose green is doubled into 6 bits (full green reads 0xFB).
+  std::string Picture(DDSURFACEDATA* lpSD, bool bDoubledGreen = false) const {
     std::string s;
     for (int y = 0; y < lpSD->nHeight; ++y) {
       for (int x = 0; x < lpSD->nWidth; ++x) {
         bool bTransparent = false;
         uint32_t c = Rgb(lpSD, x, y, &bTransparent);
+        if (bDoubledGreen && (c & 0xFF00) == 0xFB00) c |= 0xFF00;
         char ch = '?';
         if (bTransparent) {
           ch = '.';
@@ -174,3 +183,58 @@ inline void PaintRows(DDSURFACEDATA* lpSD, const char* const* rows, int nRows) {
       DDPalFillRect(lpSD, x, y, 1, 1,
                     rows[y][x] == '.' ? 0 : static_cast<uint32_t>(rows[y][x] - '0'));
 }
+
+inline void PaintRows(DDSURFACEDATA* lpSD, const std::vector<std::string>& rows) {
+  for (int y = 0; y < static_cast<int>(rows.size()); ++y)
+    for (int x = 0; x < static_cast<int>(rows[y].size()); ++x)
+      DDPalFillRect(lpSD, x, y, 1, 1,
+                    rows[y][x] == '.' ? 0 : static_cast<uint32_t>(rows[y][x] - '0'));
+}
+
+// A picture of colour digits 1-6 with about one transparent pixel ('.') in
+// nHoles, the same on every run.
+inline std::vector<std::string> RandomPicture(int nW, int nH, uint32_t nSeed, int nHoles = 6) {
+  cTestRandom random(nSeed);
+  std::vector<std::string> rows(static_cast<size_t>(nH), std::string(static_cast<size_t>(nW), ' '));
+  for (std::string& row : rows)
+    for (char& c : row)
+      c = random.Below(nHoles) == 0 ? '.' : static_cast<char>('1' + random.Below(6));
+  return rows;
+}
+
+// The picture a draw should leave, as Picture() gives it, painted pixel by
+// pixel by a test's plain reference loop.
+class cCanvas {
+ public:
+  cCanvas(int nW, int nH, char cFill)
+      : m_rows(static_cast<size_t>(nH), std::string(static_cast<size_t>(nW), cFill)) {}
+  bool Inside(long long x, long long y) const {
+    return y >= 0 && y < static_cast<long long>(m_rows.size()) && x >= 0 &&
+           x < static_cast<long long>(m_rows[0].size());
+  }
+  void Put(long long x, long long y, char c) {
+    if (Inside(x, y)) m_rows[y][x] = c;
+  }
+  // Copies pixel (sx, sy) of a picture to (x, y) where both lie inside their
+  // pictures. A transparent source pixel shows cTransparent, or is left out
+  // when that is 0.
+  void Copy(long long x, long long y, const std::vector<std::string>& src, long long sx,
+            long long sy, char cTransparent) {
+    if (!Inside(x, y) || sy < 0 || sy >= static_cast<long long>(src.size()) || sx < 0 ||
+        sx >= static_cast<long long>(src[sy].size()))
+      return;
+    const char c = src[sy][sx];
+    if (c != '.')
+      m_rows[y][x] = c;
+    else if (cTransparent)
+      m_rows[y][x] = cTransparent;
+  }
+  std::string Str() const {
+    std::string s;
+    for (const std::string& row : m_rows) s += row + '\n';
+    return s;
+  }
+
+ private:
+  std::vector<std::string> m_rows;
+};
