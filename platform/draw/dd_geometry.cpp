@@ -1,0 +1,329 @@
+#include "platform/draw/dd_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <vector>
+
+#include "platform/draw/dd_blit.h"
+#include "platform/draw/dd_internal.h"
+#include "platform/draw/pixels/pixel_format.h"
+#include "platform/draw/pixels/warp_rows.h"
+
+namespace {
+
+// Floor and ceiling of a / b for b > 0.
+long long FloorDiv(long long a, long long b) { return a / b - (a % b != 0 && a < 0 ? 1 : 0); }
+long long CeilDiv(long long a, long long b) { return -FloorDiv(-a, b); }
+
+// What a locked effect does with one source pixel: which pixels count as
+// transparent (and are left out, or written as 0 where the effect clears),
+// and whether the texel becomes the full-screen back buffer's R5G6B5 pixel.
+enum class eSkip { kNone, kEqualsKey, kAlphaZero, kNoAlphaBits };
+struct LANDING {
+  eSkip skip = eSkip::kNone;
+  uint32_t dwKey = 0;
+  bool bTo565 = false;
+  bool bClear = false;
+  RGB565SHIFTS shifts{};
+};
+
+template <class T>
+struct cLand {
+  LANDING l;
+  void operator()(T p, T& d) const {
+    switch (l.skip) {
+      case eSkip::kNone:
+        break;
+      case eSkip::kEqualsKey:
+        if (p == static_cast<T>(l.dwKey)) return;
+        break;
+      case eSkip::kAlphaZero:
+        if ((static_cast<uint32_t>(p) >> 24) == 0) {
+          if (l.bClear) d = 0;
+          return;
+        }
+        break;
+      case eSkip::kNoAlphaBits:
+        if ((p & 0xA000) == 0) return;
+        break;
+    }
+    d = l.bTo565 ? static_cast<T>(TexelTo565(p, l.shifts)) : p;
+  }
+};
+
+// The 16-bit texels of the textured back end land on the full-screen back
+// buffer as R5G6B5 pixels.
+bool IsFullScreenBackBuffer(const cSurfaceLock& lock) {
+  return lpDTCon && lock.m_lpSD == &g_BackBufferSD && !g_bWindowMode;
+}
+
+RGB565SHIFTS BackBufferShifts() {
+  return RGB565SHIFTS{g_BackBufferFormat.nRedShift, g_BackBufferFormat.nGreenShift,
+                      g_BackBufferFormat.nBlueShift};
+}
+
+// Whether a locked effect draws at this depth: the textured back end at 16
+// and 32 bits, the surface one at 8, 16 and 32.
+bool DrawsAtDepth(const cSurfaceLock& dst, const cSurfaceLock& src) {
+  const int n = dst.m_nBytesPerPixel;
+  if (n != src.m_nBytesPerPixel) return false;
+  return n == 2 || n == 4 || (n == 1 && !lpDTCon);
+}
+
+// Calls f with the pixel type of the locked surfaces' depth.
+template <class F>
+void WithPixelType(int nBytes, F f) {
+  switch (nBytes) {
+    case 1:
+      f(uint8_t{});
+      break;
+    case 2:
+      f(uint16_t{});
+      break;
+    default:
+      f(uint32_t{});
+      break;
+  }
+}
+
+// ---- lens ---------------------------------------------------------------------------
+
+// Offsets of one row, kept between calls.
+std::vector<int32_t> g_LensU, g_LensV;
+
+template <class T>
+void LensRows(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, long long cy,
+              long long R, long long F, int nDepth, long long scx, long long scy,
+              const cLand<T>& land) {
+  const long long nDstW = dst.m_lpSD->nWidth, nDstH = dst.m_lpSD->nHeight;
+  const long long nSrcW = src.m_lpSD->nWidth, nSrcH = src.m_lpSD->nHeight;
+  // The square around the disc, clipped to the destination.
+  const long long i0 = std::max(-R, -cy), i1 = std::min(R, nDstH - 1 - cy);
+  const long long j0 = std::max(-R, -cx), j1 = std::min(R, nDstW - 1 - cx);
+  if (i0 > i1 || j0 > j1) return;
+  g_LensU.resize(static_cast<size_t>(j1 - j0 + 1));
+  g_LensV.resize(g_LensU.size());
+  for (long long i = i0; i <= i1; ++i) {
+    T* d = dst.Row<T>(static_cast<int>(cy + i)) + (cx + j0);
+    if (land.l.bClear) std::fill_n(d, j1 - j0 + 1, T{0});
+    // The disc's columns in this row.
+    const long long h = static_cast<long long>(ISqrt(static_cast<uint64_t>(R * R - i * i)));
+    const long long a = std::max(j0, -h), b = std::min(j1, h);
+    if (a > b) continue;
+    const int n = static_cast<int>(b - a + 1);
+    LensRowOffsets(g_LensU.data(), g_LensV.data(), static_cast<int>(i), static_cast<int>(a), n,
+                   static_cast<double>(F * F - i * i), nDepth);
+    T* dd = d + (a - j0);
+    for (int k = 0; k < n; ++k) {
+      if (g_LensU[k] == kLensNoOffset || g_LensV[k] == kLensNoOffset) continue;
+      const long long x = scx + g_LensU[k], y = scy + g_LensV[k];
+      if (x < 0 || x >= nSrcW || y < 0 || y >= nSrcH) continue;
+      land(src.Row<T>(static_cast<int>(y))[x], dd[k]);
+    }
+  }
+}
+
+// ---- rotation -------------------------------------------------------------------------
+
+// The range of steps k in [0, n) with lo <= P + k dP < hi.
+void ClampSteps(long long P, long long dP, long long lo, long long hi, long long& k0,
+                long long& k1) {
+  if (dP == 0) {
+    if (P < lo || P >= hi) k1 = k0;
+    return;
+  }
+  if (dP > 0) {
+    k0 = std::max(k0, CeilDiv(lo - P, dP));
+    k1 = std::min(k1, CeilDiv(hi - P, dP));
+  } else {
+    k0 = std::max(k0, FloorDiv(P - hi, -dP) + 1);
+    k1 = std::min(k1, FloorDiv(P - lo, -dP) + 1);
+  }
+}
+
+// One axis of the rectangle as the source holds it: the rectangle's offset u
+// reads source column (or row) nBase + nDir u.
+struct AXIS {
+  long long nBase = 0;
+  int nDir = 1;
+  // The offsets whose column lies in [0, nSize), within [0, nLength).
+  void Inside(long long nLength, long long nSize, long long& lo, long long& hi) const {
+    lo = nDir > 0 ? -nBase : nBase - nSize + 1;
+    hi = nDir > 0 ? nSize - nBase : nBase + 1;
+    lo = std::max(lo, 0LL);
+    hi = std::min(hi, nLength);
+  }
+};
+
+// The source rectangle as mapped for mirrored variants: an offset runs
+// backwards from the far edge where the mapped size is negative.
+AXIS MappedAxis(int nPos, int nSize) {
+  return nSize < 0 ? AXIS{static_cast<long long>(nPos) - 1, -1} : AXIS{nPos, 1};
+}
+
+struct ROTATION {
+  long long W, H, pX, pY;
+  long long Kc, Ks;
+  AXIS col, row;
+};
+
+template <class T>
+void RotateRows(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, long long cy,
+                const ROTATION& r, const cLand<T>& land) {
+  const long long nDstW = dst.m_lpSD->nWidth, nDstH = dst.m_lpSD->nHeight;
+  // The rectangle's corner pixels turned: the box around them, two pixels
+  // wider each way, clipped to the destination (offsets from the pivot).
+  long long xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+  for (int c = 0; c < 4; ++c) {
+    const long long dx = ((c & 1) ? r.W - 1 : 0) - r.pX, dy = ((c & 2) ? r.H - 1 : 0) - r.pY;
+    const long long X = (r.Kc * dx - r.Ks * dy) >> 10, Y = (r.Ks * dx + r.Kc * dy) >> 10;
+    xMin = c ? std::min(xMin, X) : X;
+    xMax = c ? std::max(xMax, X) : X;
+    yMin = c ? std::min(yMin, Y) : Y;
+    yMax = c ? std::max(yMax, Y) : Y;
+  }
+  const long long x0 = std::max(xMin - 2, -cx), x1 = std::min(xMax + 2, nDstW - cx);
+  const long long y0 = std::max(yMin - 2, -cy), y1 = std::min(yMax + 2, nDstH - cy);
+  if (x0 >= x1 || y0 >= y1) return;
+  // Offsets of the rectangle that lie in it and in the source.
+  long long uLo, uHi, vLo, vHi;
+  r.col.Inside(r.W, src.m_lpSD->nWidth, uLo, uHi);
+  r.row.Inside(r.H, src.m_lpSD->nHeight, vLo, vHi);
+  if (uLo >= uHi || vLo >= vHi) return;
+  ROTATEWALK w;
+  w.dU = r.Kc;
+  w.dV = -r.Ks;
+  w.nRowStep = static_cast<ptrdiff_t>(r.row.nDir) * src.m_nPitch;
+  w.nColStep = r.col.nDir;
+  // Index of the rectangle's offset (pivot + a, pivot + b) is nOrigin +
+  // nRowStep b + nColStep a.
+  w.nOrigin = static_cast<ptrdiff_t>((r.row.nBase + r.row.nDir * r.pY) * src.m_nPitch +
+                                     r.col.nBase + r.col.nDir * r.pX);
+  const T* s = src.Row<T>(0);
+  for (long long dy = y0; dy < y1; ++dy) {
+    const long long U = r.Kc * x0 + r.Ks * dy, V = r.Kc * dy - r.Ks * x0;
+    long long k0 = 0, k1 = x1 - x0;
+    ClampSteps(U, w.dU, (uLo - r.pX) * 1024, (uHi - r.pX) * 1024, k0, k1);
+    ClampSteps(V, w.dV, (vLo - r.pY) * 1024, (vHi - r.pY) * 1024, k0, k1);
+    if (k0 >= k1) continue;
+    w.U = U + k0 * w.dU;
+    w.V = V + k0 * w.dV;
+    RotateRow(dst.Row<T>(static_cast<int>(cy + dy)) + (cx + x0 + k0), s, static_cast<int>(k1 - k0),
+              w, land);
+  }
+}
+
+// The textured back end's turned quad: the part of the rectangle inside the
+// source, its corners turned about the pivot, which lands on (cx, cy) as on
+// the locked path (for the centre pivot every caller uses, also where the
+// quad's first rule put it).
+void DrawTurnedQuad(DDSURFACEDATA* lpDstSD, int cx, int cy, const ROTATION& r, double c, double s,
+                    DDSURFACEDATA* lpSrcSD) {
+  long long uLo, uHi, vLo, vHi;
+  r.col.Inside(r.W, lpSrcSD->nWidth, uLo, uHi);
+  r.row.Inside(r.H, lpSrcSD->nHeight, vLo, vHi);
+  if (uLo >= uHi || vLo >= vHi) return;
+  const double px = cx, py = cy;
+  // Texture coordinate of the edge before offset u (or after, read backwards).
+  auto edge = [](const AXIS& a, long long u, int nTexSize) {
+    return static_cast<float>(static_cast<double>(a.nDir > 0 ? a.nBase + u : a.nBase + 1 - u) /
+                              nTexSize);
+  };
+  GPUVERTEX v[4];
+  for (int k = 0; k < 4; ++k) {
+    // Strip order: top-left, bottom-left, top-right, bottom-right.
+    const long long u = k & 2 ? uHi : uLo, t = k & 1 ? vHi : vLo;
+    const double dx = static_cast<double>(u - r.pX), dy = static_cast<double>(t - r.pY);
+    v[k] = GPUVERTEX{static_cast<float>(px + dx * c - dy * s - 0.5),
+                     static_cast<float>(py + dx * s + dy * c - 0.5),
+                     0,
+                     1,
+                     lpDTCon->dwDiffuse,
+                     edge(r.col, u, lpSrcSD->nTextureWidth),
+                     edge(r.row, t, lpSrcSD->nTextureHeight)};
+  }
+  if (!DDBeginSourceQuad(lpDstSD, lpSrcSD, v)) return;
+  DDSetTextureStage(lpDTCon->dwColorOp, lpDTCon->dwAlphaOp);
+  DDEndSourceQuad(lpSrcSD);
+}
+
+}  // namespace
+
+bool DDBltLens(DDSURFACEDATA* lpDstSD, int cx, int cy, int nRadius, int nDepth,
+               DDSURFACEDATA* lpSrcSD, int scx, int scy, int bColorKey, int bClearOutside) {
+  if (nDepth < 0 || nRadius < 0) return false;
+  const long long R = nRadius;
+  const long long F = static_cast<long long>(
+      ISqrt(static_cast<uint64_t>(R * R) + static_cast<uint64_t>(nDepth) * nDepth));
+  if (F <= nDepth) return false;
+  // The locks resolve parents and redirect the back buffer.
+  cSurfaceLock dst(lpDstSD);
+  if (!dst.IsLocked()) return false;
+  cSurfaceLock src(lpSrcSD);
+  if (!src.IsLocked()) return false;
+  if (!DrawsAtDepth(dst, src)) return true;
+  LANDING l;
+  if (!lpDTCon) {
+    l.skip = eSkip::kEqualsKey;
+    l.dwKey = g_dwTransmitPixel;
+  } else if (dst.m_nBytesPerPixel == 4) {
+    l.skip = eSkip::kAlphaZero;
+    l.bClear = bClearOutside != 0;
+  } else {
+    l.skip = bColorKey == 1 ? eSkip::kNoAlphaBits : eSkip::kNone;
+    l.bTo565 = IsFullScreenBackBuffer(dst);
+    l.shifts = BackBufferShifts();
+  }
+  WithPixelType(dst.m_nBytesPerPixel, [&](auto t) {
+    using T = decltype(t);
+    LensRows<T>(dst, src, cx, cy, R, F, nDepth, scx, scy, cLand<T>{l});
+  });
+  return true;
+}
+
+bool DDBltRotate(DDSURFACEDATA* lpDstSD, int cx, int cy, int nWidth, int nHeight, int nPivotX,
+                 int nPivotY, int nAngle, DDSURFACEDATA* lpSrcSD, int sx, int sy, int bColorKey) {
+  if (lpDTCon && (!lpDstSD || !lpSrcSD)) return true;
+  int msx = sx, msy = sy, msw = nWidth, msh = nHeight;
+  DDMirrorSourceRect(lpSrcSD, &msx, &msy, &msw, &msh);
+  const double dAngle = nAngle * std::numbers::pi / 180.0;
+  const double c = std::cos(dAngle), s = std::sin(dAngle);
+  ROTATION r{nWidth,
+             nHeight,
+             nPivotX,
+             nPivotY,
+             static_cast<long long>(1024 * c),
+             static_cast<long long>(1024 * s),
+             MappedAxis(msx, msw),
+             MappedAxis(msy, msh)};
+  if (lpDTCon) {
+    DDResolveParentSD(&lpDstSD);
+    DDResolveParentSD(&lpSrcSD);
+    DDRedirectBackBuffer(&lpDstSD);
+    DDRedirectBackBuffer(&lpSrcSD);
+    const DTDATA* dd = lpDstSD->lpDT;
+    const DTDATA* sd = lpSrcSD->lpDT;
+    if (!dd || !sd) return true;
+    if (dd->bRenderTarget && sd->nMemoryType != DTMEMORYTYPE_SYSTEM) {
+      if (nWidth > 0 && nHeight > 0) DrawTurnedQuad(lpDstSD, cx, cy, r, c, s, lpSrcSD);
+      return true;
+    }
+  }
+  cSurfaceLock dst(lpDstSD);
+  if (!dst.IsLocked()) return false;
+  cSurfaceLock src(lpSrcSD);
+  if (!src.IsLocked()) return false;
+  if (!DrawsAtDepth(dst, src) || nWidth <= 0 || nHeight <= 0) return true;
+  LANDING l;
+  l.skip = bColorKey == 1 ? eSkip::kEqualsKey : eSkip::kNone;
+  l.dwKey = g_dwTransmitPixel;
+  l.bTo565 = dst.m_nBytesPerPixel == 2 && IsFullScreenBackBuffer(dst);
+  l.shifts = BackBufferShifts();
+  WithPixelType(dst.m_nBytesPerPixel, [&](auto t) {
+    using T = decltype(t);
+    RotateRows<T>(dst, src, cx, cy, r, cLand<T>{l});
+  });
+  return true;
+}
