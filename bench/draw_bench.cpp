@@ -5,10 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "bench/alloc_count.h"
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/dd_geometry.h"
+#include "platform/draw/dd_pattern.h"
 #include "platform/draw/present/presenter.h"
 
 namespace {
@@ -216,6 +219,115 @@ void BM_DD8_PresentFrame(benchmark::State& state) {
   DDResetForTests();
 }
 
+// ---- effect blits over the whole frame --------------------------------------------
+// Each draws a 640x480 picture onto the back buffer as the screen effects do.
+// The textured back end draws from a render-target texture (quads), or from
+// a system-memory one (locked pixels); the surface display at 32 bits.
+
+using EffectFn = std::function<void(DDSURFACEDATA* lpSrcSD)>;
+
+void EffectBench(benchmark::State& state, bool bGpu, int nMemoryType, const EffectFn& draw) {
+  if (!Start(bGpu, 32)) {
+    state.SkipWithError("start failed");
+    return;
+  }
+  DDSURFACEDATA src;
+  DDCreateSurface(&src, kW, kH, 0, nMemoryType == DTMEMORYTYPE_SYSTEM, nMemoryType, 0, 0);
+  Paint(&src, false);
+  draw(&src);  // scratch storage grows once
+  const long long nAllocs = g_nBenchAllocs.load();
+  for (auto _ : state) draw(&src);
+  ReportAllocs(state, nAllocs);
+  state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+  DDReleaseSurface(&src);
+  DDResetForTests();
+}
+
+void Wave(DDSURFACEDATA* s, int bVertical) {
+  DDBltWave(&g_BackBufferSD, 0, 0, kW, kH, 3, 8.0, 30, 1, s, 0, 0, 0, bVertical);
+}
+void Circle(DDSURFACEDATA* s) {
+  DDBltCircle(&g_BackBufferSD, kW / 2, kH / 2, kW / 2, kH / 2, 400, 1, s, kW / 2, kH / 2, 0);
+}
+void Quarters(DDSURFACEDATA* s) { DDBltQuarters(&g_BackBufferSD, 0, 0, kW, kH, s, 0, 0, 0, 0); }
+// Frame 40 of a card 640 wide: the picture squeezed to 560 columns.
+void Card(DDSURFACEDATA* s) {
+  DDBltFlipCard(&g_BackBufferSD, 0, 0, kW, kH, s, 0, 0, s, 0, 0, kW, kH, 0, 40, 0);
+}
+// The lens screen effect around the centre: the radius reaches the corners.
+void Lens(DDSURFACEDATA* s) {
+  DDBltLens(&g_BackBufferSD, kW / 2, kH / 2, 453, 300, s, kW / 2, kH / 2, 0, 0);
+}
+void Rotate(DDSURFACEDATA* s) {
+  DDBltRotate(&g_BackBufferSD, kW / 2, kH / 2, kW, kH, kW / 2, kH / 2, 30, s, 0, 0, 0);
+}
+
+constexpr int kRT = DTMEMORYTYPE_VIDEO_RT, kSys = DTMEMORYTYPE_SYSTEM;
+void BM_Gpu32_WaveRows(benchmark::State& st) {
+  EffectBench(st, true, kRT, [](auto s) { Wave(s, 0); });
+}
+void BM_DD32_WaveRows(benchmark::State& st) {
+  EffectBench(st, false, kRT, [](auto s) { Wave(s, 0); });
+}
+void BM_Gpu32_WaveColumns(benchmark::State& st) {
+  EffectBench(st, true, kRT, [](auto s) { Wave(s, 1); });
+}
+void BM_DD32_WaveColumns(benchmark::State& st) {
+  EffectBench(st, false, kRT, [](auto s) { Wave(s, 1); });
+}
+void BM_Gpu32_Circle(benchmark::State& st) { EffectBench(st, true, kRT, Circle); }
+void BM_DD32_Circle(benchmark::State& st) { EffectBench(st, false, kRT, Circle); }
+void BM_Gpu32_Quarters(benchmark::State& st) { EffectBench(st, true, kRT, Quarters); }
+void BM_DD32_Quarters(benchmark::State& st) { EffectBench(st, false, kRT, Quarters); }
+void BM_Gpu32_Card(benchmark::State& st) { EffectBench(st, true, kRT, Card); }
+void BM_DD32_Card(benchmark::State& st) { EffectBench(st, false, kRT, Card); }
+void BM_Gpu32_Lens(benchmark::State& st) { EffectBench(st, true, kRT, Lens); }
+void BM_DD32_Lens(benchmark::State& st) { EffectBench(st, false, kRT, Lens); }
+void BM_Gpu32_RotateQuad(benchmark::State& st) { EffectBench(st, true, kRT, Rotate); }
+void BM_Gpu32_RotateLocked(benchmark::State& st) { EffectBench(st, true, kSys, Rotate); }
+void BM_DD32_Rotate(benchmark::State& st) { EffectBench(st, false, kRT, Rotate); }
+
+// Peers in SDL: the wave as 480 row blits, and the turn through its software
+// renderer.
+void BM_Sdl_WaveRows(benchmark::State& state) {
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_FillRect(src, nullptr, 0xFF336699);
+  SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+  for (auto _ : state) {
+    for (int y = 0; y < kH; ++y) {
+      SDL_Rect rs{0, y, kW, 1}, rd{(y * 7) % 16 - 8, y, kW, 1};
+      SDL_BlitSurface(src, &rs, dst, &rd);
+    }
+    benchmark::DoNotOptimize(dst->pixels);
+  }
+  state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+  SDL_FreeSurface(src);
+  SDL_FreeSurface(dst);
+}
+
+void BM_Sdl_Rotate(benchmark::State& state) {
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_FillRect(src, nullptr, 0xFF336699);
+  SDL_Renderer* r = SDL_CreateSoftwareRenderer(dst);
+  SDL_Texture* t = r ? SDL_CreateTextureFromSurface(r, src) : nullptr;
+  if (!t) {
+    state.SkipWithError("no software renderer");
+  } else {
+    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+    for (auto _ : state) {
+      SDL_RenderCopyEx(r, t, nullptr, nullptr, 30.0, nullptr, SDL_FLIP_NONE);
+      benchmark::DoNotOptimize(dst->pixels);
+    }
+    state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+  }
+  if (t) SDL_DestroyTexture(t);
+  if (r) SDL_DestroyRenderer(r);
+  SDL_FreeSurface(src);
+  SDL_FreeSurface(dst);
+}
+
 BENCHMARK(BM_Memcpy_Frame);
 BENCHMARK(BM_Sdl_Opaque);
 BENCHMARK(BM_Gpu32_Opaque);
@@ -234,5 +346,22 @@ BENCHMARK(BM_DD32_Stretch2x);
 BENCHMARK(BM_Gpu32_Batch1000Sprites);
 BENCHMARK(BM_Gpu32_Batch1000Runs);
 BENCHMARK(BM_DD8_PresentFrame);
+BENCHMARK(BM_Sdl_WaveRows);
+BENCHMARK(BM_Gpu32_WaveRows);
+BENCHMARK(BM_DD32_WaveRows);
+BENCHMARK(BM_Gpu32_WaveColumns);
+BENCHMARK(BM_DD32_WaveColumns);
+BENCHMARK(BM_Gpu32_Circle);
+BENCHMARK(BM_DD32_Circle);
+BENCHMARK(BM_Gpu32_Quarters);
+BENCHMARK(BM_DD32_Quarters);
+BENCHMARK(BM_Gpu32_Card);
+BENCHMARK(BM_DD32_Card);
+BENCHMARK(BM_Gpu32_Lens);
+BENCHMARK(BM_DD32_Lens);
+BENCHMARK(BM_Sdl_Rotate);
+BENCHMARK(BM_Gpu32_RotateQuad);
+BENCHMARK(BM_Gpu32_RotateLocked);
+BENCHMARK(BM_DD32_Rotate);
 
 }  // namespace
