@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <type_traits>
 #include <vector>
 
 #include "platform/draw/dd_blit.h"
@@ -29,29 +30,65 @@ struct LANDING {
   RGB565SHIFTS shifts{};
 };
 
-template <class T>
+// LANDING with its choices made at compile time, for the row loops.
+template <class T, eSkip kSkip, bool bTo565, bool bClear>
 struct cLand {
-  LANDING l;
+  T key;
+  RGB565SHIFTS shifts;
   void operator()(T p, T& d) const {
-    switch (l.skip) {
-      case eSkip::kNone:
-        break;
-      case eSkip::kEqualsKey:
-        if (p == static_cast<T>(l.dwKey)) return;
-        break;
-      case eSkip::kAlphaZero:
-        if ((static_cast<uint32_t>(p) >> 24) == 0) {
-          if (l.bClear) d = 0;
-          return;
-        }
-        break;
-      case eSkip::kNoAlphaBits:
-        if ((p & 0xA000) == 0) return;
-        break;
+    if constexpr (kSkip == eSkip::kEqualsKey) {
+      if (p == key) return;
+    } else if constexpr (kSkip == eSkip::kAlphaZero) {
+      if ((static_cast<uint32_t>(p) >> 24) == 0) {
+        if constexpr (bClear) d = 0;
+        return;
+      }
+    } else if constexpr (kSkip == eSkip::kNoAlphaBits) {
+      if ((p & 0xA000) == 0) return;
     }
-    d = l.bTo565 ? static_cast<T>(TexelTo565(p, l.shifts)) : p;
+    if constexpr (bTo565)
+      d = static_cast<T>(TexelTo565(p, shifts));
+    else
+      d = p;
   }
 };
+
+// Calls f with the cLand of the pixel type T for l. Only the choices each
+// depth can make are instantiated: 565 at 16 bits, alpha and clearing at 32.
+template <class T, class F>
+void WithLand(const LANDING& l, F f) {
+  const T key = static_cast<T>(l.dwKey);
+  auto pick = [&](auto skip) {
+    constexpr eSkip kSkip = decltype(skip)::value;
+    if constexpr (sizeof(T) == 2) {
+      if (l.bTo565)
+        f(cLand<T, kSkip, true, false>{key, l.shifts});
+      else
+        f(cLand<T, kSkip, false, false>{key, l.shifts});
+    } else if constexpr (sizeof(T) == 4 && kSkip == eSkip::kAlphaZero) {
+      if (l.bClear)
+        f(cLand<T, kSkip, false, true>{key, l.shifts});
+      else
+        f(cLand<T, kSkip, false, false>{key, l.shifts});
+    } else {
+      f(cLand<T, kSkip, false, false>{key, l.shifts});
+    }
+  };
+  switch (l.skip) {
+    case eSkip::kNone:
+      pick(std::integral_constant<eSkip, eSkip::kNone>{});
+      break;
+    case eSkip::kEqualsKey:
+      pick(std::integral_constant<eSkip, eSkip::kEqualsKey>{});
+      break;
+    case eSkip::kAlphaZero:
+      if constexpr (sizeof(T) == 4) pick(std::integral_constant<eSkip, eSkip::kAlphaZero>{});
+      break;
+    case eSkip::kNoAlphaBits:
+      if constexpr (sizeof(T) == 2) pick(std::integral_constant<eSkip, eSkip::kNoAlphaBits>{});
+      break;
+  }
+}
 
 // The 16-bit texels of the textured back end land on the full-screen back
 // buffer as R5G6B5 pixels.
@@ -90,38 +127,62 @@ void WithPixelType(int nBytes, F f) {
 
 // ---- lens ---------------------------------------------------------------------------
 
-// Offsets of one row, kept between calls.
-std::vector<int32_t> g_LensU, g_LensV;
+// Offsets of one row (and of its mirror row's v), kept between calls.
+std::vector<int32_t> g_LensU, g_LensV, g_LensVMirror;
 
-template <class T>
+// The disc pixels of row i between columns a and b, from offsets pU, pV.
+template <class T, class Land>
+void LensRow(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, long long y,
+             long long a, long long b, long long scx, long long scy, const int32_t* pU,
+             const int32_t* pV, const Land& land) {
+  // An offset of kLensNoOffset puts the pixel before the source whatever
+  // the centre, as an int32 sum with it cannot reach 0.
+  const uint64_t nSrcW = static_cast<uint64_t>(src.m_lpSD->nWidth);
+  const uint64_t nSrcH = static_cast<uint64_t>(src.m_lpSD->nHeight);
+  const T* s = src.Row<T>(0);
+  const ptrdiff_t nPitch = src.m_nPitch;
+  T* d = dst.Row<T>(static_cast<int>(y)) + (cx + a);
+  const int n = static_cast<int>(b - a + 1);
+  for (int k = 0; k < n; ++k) {
+    const uint64_t x = static_cast<uint64_t>(scx + pU[k]), v = static_cast<uint64_t>(scy + pV[k]);
+    if (x < nSrcW && v < nSrcH)
+      land(s[static_cast<ptrdiff_t>(v) * nPitch + static_cast<ptrdiff_t>(x)], d[k]);
+  }
+}
+
+template <class T, class Land>
 void LensRows(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, long long cy,
-              long long R, long long F, int nDepth, long long scx, long long scy,
-              const cLand<T>& land) {
+              long long R, long long F, int nDepth, long long scx, long long scy, bool bClear,
+              const Land& land) {
   const long long nDstW = dst.m_lpSD->nWidth, nDstH = dst.m_lpSD->nHeight;
-  const long long nSrcW = src.m_lpSD->nWidth, nSrcH = src.m_lpSD->nHeight;
   // The square around the disc, clipped to the destination.
   const long long i0 = std::max(-R, -cy), i1 = std::min(R, nDstH - 1 - cy);
   const long long j0 = std::max(-R, -cx), j1 = std::min(R, nDstW - 1 - cx);
   if (i0 > i1 || j0 > j1) return;
-  g_LensU.resize(static_cast<size_t>(j1 - j0 + 1));
-  g_LensV.resize(g_LensU.size());
-  for (long long i = i0; i <= i1; ++i) {
-    T* d = dst.Row<T>(static_cast<int>(cy + i)) + (cx + j0);
-    if (land.l.bClear) std::fill_n(d, j1 - j0 + 1, T{0});
-    // The disc's columns in this row.
-    const long long h = static_cast<long long>(ISqrt(static_cast<uint64_t>(R * R - i * i)));
+  const size_t nColumns = static_cast<size_t>(j1 - j0 + 1);
+  g_LensU.resize(nColumns);
+  g_LensV.resize(nColumns);
+  g_LensVMirror.resize(nColumns);
+  if (bClear)
+    for (long long i = i0; i <= i1; ++i)
+      std::fill_n(dst.Row<T>(static_cast<int>(cy + i)) + (cx + j0), nColumns, T{0});
+  // Rows i and -i share their columns and square roots: one pass draws both.
+  const long long mEnd = std::max(std::abs(i0), std::abs(i1));
+  const long long mFirst = i0 > 0 ? i0 : i1 < 0 ? -i1 : 0;
+  for (long long m = mFirst; m <= mEnd; ++m) {
+    const bool bDown = m <= i1 && m >= i0, bUp = m > 0 && -m >= i0 && -m <= i1;
+    if (!bDown && !bUp) continue;
+    // The disc's columns in these rows.
+    const long long h = static_cast<long long>(ISqrt(static_cast<uint64_t>(R * R - m * m)));
     const long long a = std::max(j0, -h), b = std::min(j1, h);
     if (a > b) continue;
-    const int n = static_cast<int>(b - a + 1);
-    LensRowOffsets(g_LensU.data(), g_LensV.data(), static_cast<int>(i), static_cast<int>(a), n,
-                   static_cast<double>(F * F - i * i), nDepth);
-    T* dd = d + (a - j0);
-    for (int k = 0; k < n; ++k) {
-      if (g_LensU[k] == kLensNoOffset || g_LensV[k] == kLensNoOffset) continue;
-      const long long x = scx + g_LensU[k], y = scy + g_LensV[k];
-      if (x < 0 || x >= nSrcW || y < 0 || y >= nSrcH) continue;
-      land(src.Row<T>(static_cast<int>(y))[x], dd[k]);
-    }
+    LensRowOffsets(g_LensU.data(), g_LensV.data(), bUp ? g_LensVMirror.data() : nullptr,
+                   static_cast<int>(m), static_cast<int>(a), static_cast<int>(b - a + 1),
+                   static_cast<double>(F * F - m * m), nDepth);
+    if (bDown)
+      LensRow<T>(dst, src, cx, cy + m, a, b, scx, scy, g_LensU.data(), g_LensV.data(), land);
+    if (bUp)
+      LensRow<T>(dst, src, cx, cy - m, a, b, scx, scy, g_LensU.data(), g_LensVMirror.data(), land);
   }
 }
 
@@ -169,9 +230,9 @@ struct ROTATION {
   AXIS col, row;
 };
 
-template <class T>
+template <class T, class Land>
 void RotateRows(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, long long cy,
-                const ROTATION& r, const cLand<T>& land) {
+                const ROTATION& r, const Land& land) {
   const long long nDstW = dst.m_lpSD->nWidth, nDstH = dst.m_lpSD->nHeight;
   // The rectangle's corner pixels turned: the box around them, two pixels
   // wider each way, clipped to the destination (offsets from the pivot).
@@ -278,7 +339,9 @@ bool DDBltLens(DDSURFACEDATA* lpDstSD, int cx, int cy, int nRadius, int nDepth,
   }
   WithPixelType(dst.m_nBytesPerPixel, [&](auto t) {
     using T = decltype(t);
-    LensRows<T>(dst, src, cx, cy, R, F, nDepth, scx, scy, cLand<T>{l});
+    WithLand<T>(l, [&](const auto& land) {
+      LensRows<T>(dst, src, cx, cy, R, F, nDepth, scx, scy, l.bClear, land);
+    });
   });
   return true;
 }
@@ -323,7 +386,7 @@ bool DDBltRotate(DDSURFACEDATA* lpDstSD, int cx, int cy, int nWidth, int nHeight
   l.shifts = BackBufferShifts();
   WithPixelType(dst.m_nBytesPerPixel, [&](auto t) {
     using T = decltype(t);
-    RotateRows<T>(dst, src, cx, cy, r, cLand<T>{l});
+    WithLand<T>(l, [&](const auto& land) { RotateRows<T>(dst, src, cx, cy, r, land); });
   });
   return true;
 }

@@ -16,9 +16,12 @@ inline constexpr int32_t kLensNoOffset = std::numeric_limits<int32_t>::min();
 // dRowSquare is F^2 - i^2 as a double,
 //   pU[k] = trunc(j D / Z + 0.5), pV[k] = trunc(i D / Z + 0.5)
 // in doubles, or (j, i) where Z is 0; an offset of 2^31 or more in size
-// becomes kLensNoOffset. The vector loops give the scalar one's results bit
-// for bit: they do the same IEEE operations in the same order.
-void LensRowOffsets(int32_t* pU, int32_t* pV, int i, int j0, int n, double dRowSquare, int nDepth);
+// becomes kLensNoOffset. pVMirror (when not null) receives the v offsets of
+// row -i, whose u offsets are the same: -(i D / Z) is exactly what row -i
+// divides. The vector loops give the scalar one's results bit for bit: they
+// do the same IEEE operations in the same order.
+void LensRowOffsets(int32_t* pU, int32_t* pV, int32_t* pVMirror, int i, int j0, int n,
+                    double dRowSquare, int nDepth);
 
 // The walk of the rotation along a destination row: the source pixel of
 // step k lies at index nOrigin + nRowStep * ((V + k dV) >> 10) +

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/draw/dd_geometry.h"
+#include "platform/draw/pixels/pixel_rows.h"
 #include "platform/draw/tests/draw_fixture.h"
 
 namespace {
@@ -121,20 +122,27 @@ TEST_P(GeometryTest, LensMatchesTheReference) {
       {30, 22, 14, 6, 12, 10, 0},                   // transparent pixels without the colour key
       {3, 45, 20, 8, 2, 18, 1},                     // a centre near the corners of both
       {-30, 22, 40, 25, 12, 10, 1},                 // a centre off the destination
+      {30, -5, 12, 10, 12, 10, 1},                  // only rows below the centre land
+      {30, 55, 12, 10, 12, 10, 1},                  // only rows above it
       {30, 22, 1000000, 0, 12, 10, 1},              // a huge radius: F = R
       {30, 22, 1000000, 999999, 12, 10, 1},         // a huge radius and depth
       {30, 22, 2147483647, 2147483647, 12, 10, 1},  // R^2 + D^2 near 2^63
       {-2147483647 - 1, 22, 2147483647, 3, 12, 10, 1},
       {30, 2147483647, 2147483647, 3, -2147483647 - 1, 2147483647, 1},
   };
-  for (const LENS& k : kCases) {
-    SCOPED_TRACE(testing::Message() << "radius " << k.nRadius << " depth " << k.nDepth << " at "
-                                    << k.cx << "," << k.cy);
-    Clear();
-    EXPECT_TRUE(DDBltLens(&g_BackBufferSD, k.cx, k.cy, k.nRadius, k.nDepth, &m_src, k.scx, k.scy,
-                          k.bColorKey, 0));
-    EXPECT_EQ(Shown(), LensReference(GetParam(), m_picture, k, Zero()));
+  // With and without the vector loop of the square roots.
+  for (bool bAvx2 : {true, false}) {
+    UseAvx2RowLoops(bAvx2);
+    for (const LENS& k : kCases) {
+      SCOPED_TRACE(testing::Message() << "radius " << k.nRadius << " depth " << k.nDepth << " at "
+                                      << k.cx << "," << k.cy << (bAvx2 ? "" : ", no AVX2"));
+      Clear();
+      EXPECT_TRUE(DDBltLens(&g_BackBufferSD, k.cx, k.cy, k.nRadius, k.nDepth, &m_src, k.scx, k.scy,
+                            k.bColorKey, 0));
+      EXPECT_EQ(Shown(), LensReference(GetParam(), m_picture, k, Zero()));
+    }
   }
+  UseAvx2RowLoops(true);
 }
 
 TEST_P(GeometryTest, LensRefusesARadiusTooSmallForItsDepth) {
