@@ -17,42 +17,6 @@
 
 namespace {
 
-struct SPAN {
-  int nFirst = 0;  // first sub-step the command ran in, 0 = never
-  int nLast = 0;
-  bool operator==(const SPAN&) const = default;
-};
-
-struct TIMELINE {
-  std::vector<SPAN> spans;
-  int nFinish = 0;  // sub-step in which Step reported the flow finished
-};
-
-// Starts the runner and steps it until its flow finishes (at most nMax
-// sub-steps), noting in which sub-steps each command ran: a run changes the
-// command's countdown or makes it done.
-TIMELINE RunTimeline(cChara& chara, cFlowRunner& runner, int nMax = 400) {
-  TIMELINE t;
-  t.spans.resize(runner.m_States.size());
-  runner.Start(chara);
-  for (int nStep = 1; nStep <= nMax; ++nStep) {
-    std::vector<COMMANDSTATE> before = runner.m_States;
-    const int r = runner.Step(chara);
-    for (size_t j = 0; j < before.size(); ++j) {
-      const COMMANDSTATE& now = runner.m_States[j];
-      if (now.m_nCountdown == before[j].m_nCountdown && now.m_bDone == before[j].m_bDone) continue;
-      if (!t.spans[j].nFirst) t.spans[j].nFirst = nStep;
-      t.spans[j].nLast = nStep;
-    }
-    if (r) {
-      runner.Stop(chara);
-      t.nFinish = nStep;
-      break;
-    }
-  }
-  return t;
-}
-
 struct CMDSPEC {
   int nUseTime;
   bool bParallel;
