@@ -6,7 +6,10 @@
 #include "flow/runtime/flow_context.h"
 #include "flow/runtime/flow_runner.h"
 #include "flow/runtime/move_commands.h"
+#include "flow/runtime/status_operation.h"
+#include "flow/runtime/status_values.h"
 #include "objects/chara.h"
+#include "objects/player.h"
 #include "play/play_scene.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/progress/world_map.h"
@@ -27,6 +30,28 @@ enum : int {
   FLOWSCOPE_OTHERS = 1,
   FLOWSCOPE_ID = 2,
 };
+
+enum : int {
+  STATUS2OBJ_SELF = 0,
+  STATUS2OBJ_TARGET = 1,
+  STATUS2OBJ_SYSTEM = 2,
+};
+
+enum : int {
+  STATUS2_VANISH = 0,
+  STATUS2_TRANSPARENT = 1,
+  STATUS2_FIXDIR = 2,
+  STATUS2_FLY = 3,
+  STATUS2_INVINCIBLE = 4,
+  STATUS2_GIANT = 5,
+  STATUS2_SCROLLSYNC = 6,
+};
+
+// A ステータスの操作2 value within the range of its setting (a byte of the
+// definition; a giant factor beyond 10 would scale boxes past any stage).
+int8_t Status2Value(int32_t v, int nMin, int nMax) {
+  return static_cast<int8_t>(std::clamp<int32_t>(v, nMin, nMax));
+}
 
 void ApplyFlowOperation(cChara& chara, cFlowRunner& runner, int nOp) {
   switch (nOp) {
@@ -128,6 +153,65 @@ void CmdStageClear(cChara& chara, COMMANDSTATE& state) {
   FlowContext().m_nEndRequest = DoStageClear(chara, *state.m_lpCommand);
 }
 
+void CmdStatus(cChara& chara, COMMANDSTATE& state) {
+  ApplyStatusOperation(chara, *state.m_lpCommand);
+}
+
+int DoStatus2(cChara& chara, const cFlowCommand& cmd) {
+  const int nObject = cmd.Param(0);
+  const int nItem = cmd.Param(1);
+  const int32_t v = cmd.Param(2);
+  if (nObject == STATUS2OBJ_SYSTEM) {
+    if (nItem == 0) WriteSystemStatus(SYSSTATUS_SCROLLX, v);
+    if (nItem == 1) WriteSystemStatus(SYSSTATUS_SCROLLY, v);
+    return 0;
+  }
+  cChara* lpObject = nullptr;
+  if (nObject == STATUS2OBJ_SELF) lpObject = &chara;
+  if (nObject == STATUS2OBJ_TARGET) lpObject = chara.GetTarget();
+  if (!lpObject) return 0;
+  cChara& object = *lpObject;
+  cEdChara& def = object.m_Def;
+  cPlayer* lpHero = dynamic_cast<cPlayer*>(lpObject);
+  switch (nItem) {
+    case STATUS2_VANISH:
+      if (lpHero)
+        lpHero->m_nHp = 0;
+      else
+        object.m_bVanish = 1;
+      if (lpObject != &chara) FlowContext().m_bCodeKill = 1;
+      break;
+    case STATUS2_TRANSPARENT:
+      def.m_bTransparent = Status2Value(v, 0, 1);
+      break;
+    case STATUS2_FIXDIR:
+      def.m_bFixDir = Status2Value(v, 0, 1);
+      break;
+    case STATUS2_FLY:
+      if (lpHero) lpHero->SetMoveMode(Status2Value(v, MOVEMODE_WALK, MOVEMODE_FLYFATAL), 1);
+      break;
+    case STATUS2_INVINCIBLE:
+      def.m_nInvincible = Status2Value(v, 0, 2);
+      break;
+    case STATUS2_GIANT: {
+      const int8_t nGiant = Status2Value(v, 1, 10);
+      object.SetScale(nGiant, Status2Value(def.m_nGiant, 1, 10));
+      def.m_nGiant = nGiant;
+      if (lpHero) lpHero->BuildHitBoxDisplay();
+      break;
+    }
+    case STATUS2_SCROLLSYNC:
+      def.m_bScrollSync = Status2Value(v, 0, 1);
+      object.m_bScrollSync = def.m_bScrollSync;
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void CmdStatus2(cChara& chara, COMMANDSTATE& state) { DoStatus2(chara, *state.m_lpCommand); }
+
 // Types 1 (ウエイト) and every type whose behaviour is not built here only use
 // their time.
 const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
@@ -149,6 +233,25 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     nullptr,              // 15 アイテム召喚
     CmdFlowControl,       // 16
     CmdStageClear,        // 17
+    nullptr,              // 18 ゲームウエイト
+    nullptr,              // 19 メッセージ
+    nullptr,              // 20 ワープ
+    nullptr,              // 21 ターゲットの設定
+    CmdStatus,            // 22
+    CmdStatus2,           // 23
+    nullptr,              // 24 アイテムの取得
+    nullptr,              // 25 グラフィックの変更
+    nullptr,              // 26 基本アニメセットの変更
+    nullptr,              // 27 アニメの実行
+    nullptr,              // 28 エフェクトの実行
+    nullptr,              // 29 キャラエフェクトの実行
+    nullptr,              // 30 画面エフェクトの実行
+    nullptr,              // 31 ピクチャーの表示
+    nullptr,              // 32 画面の色を変更
+    nullptr,              // 33 背景の変更
+    nullptr,              // 34 効果音の再生
+    nullptr,              // 35 BGMの再生
+    nullptr,              // 36 コードの実行
 };
 
 // ステージクリア (item type 2) runs the body of the flow command but leaves the

@@ -26,6 +26,16 @@ void CmdFlowControl(cChara& chara, COMMANDSTATE& state);
 // start in the next stage; the play scene's end request becomes 1.
 void CmdStageClear(cChara& chara, COMMANDSTATE& state);
 int DoStageClear(cChara& chara, const cFlowCommand& cmd);
+// ステータスの操作 (22): ApplyStatusOperation (status_operation.h).
+void CmdStatus(cChara& chara, COMMANDSTATE& state);
+// ステータスの操作2 (23): parameter 0 the object (0 self, 1 the target, 2 the
+// system), 1 the property, 2 its value. System: 0 and 1 the stage's
+// horizontal and vertical autoscroll speed. Character: 0 消滅 (a computer
+// character vanishes, the hero's HP becomes 0), 1 透明, 2 向き固定, 3 飛行
+// (the hero only), 4 無敵, 5 巨大化, 6 オートスクロールとシンクロ; each value is
+// kept within what its setting can mean. Returns 0.
+void CmdStatus2(cChara& chara, COMMANDSTATE& state);
+int DoStatus2(cChara& chara, const cFlowCommand& cmd);
 
 // The item command executors, indexed by item command type (0..21): each runs
 // once on the hero that takes the item; a result other than 0 ends the

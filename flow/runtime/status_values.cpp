@@ -1,9 +1,24 @@
 #include "flow/runtime/status_values.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "flow/runtime/flow_context.h"
 #include "objects/chara.h"
+#include "play/play_scene.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/stage_globals.h"
+
+namespace {
+
+// value in the type of the field it goes to, saturating at the type's ends.
+template <class T>
+void Store(T& field, int32_t nValue) {
+  field = static_cast<T>(
+      std::clamp<int32_t>(nValue, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
+
+}  // namespace
 
 int32_t ReadCharaStatus(const cChara& chara, int nStatus, int nVarIndex) {
   const cEdChara& def = chara.m_Def;
@@ -57,5 +72,93 @@ int32_t ReadSystemStatus(int n) {
       return g_PlayData.m_nLives;
     default:
       return 0;
+  }
+}
+
+int32_t* CharaVarSlot(cChara& chara, int n) {
+  if (n >= 0 && static_cast<size_t>(n) < chara.m_vVars.size()) [[likely]]
+    return &chara.m_vVars[static_cast<size_t>(n)];
+  ReportBadIndex('V', n, chara.m_vVars.size(), sizeof(int32_t));
+  return nullptr;
+}
+
+void WriteCharaStatus(cChara& chara, int nStatus, int nVarIndex, int32_t nValue) {
+  cEdChara& def = chara.m_Def;
+  switch (nStatus) {
+    case CHARASTATUS_VAR:
+      if (int32_t* lpVar = CharaVarSlot(chara, nVarIndex)) *lpVar = nValue;
+      break;
+    case CHARASTATUS_HP:
+      chara.m_nHp = nValue;
+      break;
+    case CHARASTATUS_SP:
+      chara.m_nSp = nValue;
+      break;
+    case CHARASTATUS_MAXHP:
+      def.m_nMaxHp = nValue;
+      chara.m_nHp = std::min(chara.m_nHp, def.m_nMaxHp);
+      break;
+    case CHARASTATUS_MAXSP:
+      def.m_nMaxSp = nValue;
+      chara.m_nSp = std::min(chara.m_nSp, def.m_nMaxSp);
+      break;
+    case CHARASTATUS_CID:
+      Store(def.m_nCid, nValue);
+      break;
+    case CHARASTATUS_Z:
+      Store(def.m_nZ, nValue);
+      break;
+    case CHARASTATUS_MARK:
+      Store(def.m_nMark, nValue);
+      break;
+    case CHARASTATUS_SIGHT:
+      Store(def.m_nSight, nValue);
+      if (chara.m_nKind == OBJKIND_PLAYER) chara.m_nSightDots = HblToDots(def.m_nSight);
+      break;
+    case CHARASTATUS_POWER:
+      def.m_nPower = nValue;
+      break;
+    case CHARASTATUS_IMPACT:
+      Store(def.m_nImpact, nValue);
+      break;
+    case CHARASTATUS_DEFENCE:
+      def.m_nDefence = nValue;
+      break;
+    case CHARASTATUS_IMPACTRESIST:
+      Store(def.m_nImpactResist, nValue);
+      break;
+    case CHARASTATUS_STOP:
+      Store(def.m_nStop, nValue);
+      chara.m_dStop = PercentPerSubstep(def.m_nStop);
+      break;
+    case CHARASTATUS_SCORE:
+      def.m_nScore = nValue;
+      break;
+    default:
+      break;
+  }
+}
+
+void WriteSystemStatus(int n, int32_t nValue) {
+  switch (n) {
+    case SYSSTATUS_TIME:
+      FlowContext().m_nTimeLeft = nValue;
+      break;
+    case SYSSTATUS_SCROLLX:
+      g_Stage.m_nAutoScrollSpeedX = nValue;
+      if (g_lpPlayScene) g_lpPlayScene->m_ScrollX.SetAutoScroll(g_Stage.m_bAutoScrollX, nValue);
+      break;
+    case SYSSTATUS_SCROLLY:
+      g_Stage.m_nAutoScrollSpeedY = nValue;
+      if (g_lpPlayScene) g_lpPlayScene->m_ScrollY.SetAutoScroll(g_Stage.m_bAutoScrollY, nValue);
+      break;
+    case SYSSTATUS_SCORE:
+      g_PlayData.m_nGameScore = nValue;
+      break;
+    case SYSSTATUS_LIFE:
+      g_PlayData.m_nLives = nValue;
+      break;
+    default:
+      break;
   }
 }

@@ -42,8 +42,60 @@ enum : int {
   SYSSTATUS_COUNT = 5,
 };
 
+// The range a status operation (ステータスの操作) keeps a status in, by
+// index. HP and SP then follow the character's own rules of change.
+struct STATUSRANGE {
+  int32_t nMin;
+  int32_t nMax;
+};
+inline constexpr STATUSRANGE kCharaStatusRange[CHARASTATUS_COUNT] = {
+    {-999999, 999999},  // character variable
+    {0, 999999},        // hp
+    {0, 999999},        // sp
+    {0, 999999},        // mhp
+    {0, 999999},        // msp
+    {0, 99},            // cid
+    {0, 7},             // z
+    {0, 119},           // mark
+    {0, 40},            // sight
+    {-999999, 999999},  // power
+    {-20, 20},          // imp
+    {0, 999999},        // def
+    {0, 20},            // impd
+    {0, 200},           // stop
+    {-999999, 999999},  // getsc
+};
+inline constexpr STATUSRANGE kSystemStatusRange[SYSSTATUS_COUNT] = {
+    {0, 999},     // time
+    {-480, 480},  // scrlx
+    {-480, 480},  // scrly
+    {0, 999999},  // score
+    {0, 99},      // life
+};
+// The range of the common and stage variables.
+inline constexpr STATUSRANGE kVariableRange = {-999999, 999999};
+
 // Status nStatus of the character (nVarIndex names the variable of status
 // 0, through the checked accessor). 0 for an index outside the table.
 int32_t ReadCharaStatus(const cChara& chara, int nStatus, int nVarIndex);
 // System status n as stored; 0 for an index outside the table.
 int32_t ReadSystemStatus(int n);
+
+// Where character variable n of the character lives; null, with the report
+// of the checked accessor, for a number outside its table.
+int32_t* CharaVarSlot(cChara& chara, int n);
+
+// Stores nValue into status nStatus of the character, each in the type of
+// its own field (a value beyond that type saturates at its ends), and
+// carries out what follows from the new value: a lower maximum HP or SP
+// lowers HP or SP to it, the sight of a character of player kind sets its
+// sight radius, the stop value its deceleration. HP and SP are stored as
+// they are, without the rules of a change (cChara::ChangeHp). A character
+// variable outside the table is reported (CharaVarSlot) and nothing is
+// written; a status outside the table writes nothing.
+void WriteCharaStatus(cChara& chara, int nStatus, int nVarIndex, int32_t nValue);
+// Stores system status n: the time left, the stage's autoscroll speed along
+// x or y (which the play scene's axis then takes up, with the stage's
+// autoscroll switch of that axis), the score or the lives. Nothing for an
+// index outside the table.
+void WriteSystemStatus(int n, int32_t nValue);
