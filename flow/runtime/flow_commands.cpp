@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "flow/flow.h"
+#include "flow/runtime/expression.h"
 #include "flow/runtime/flow_context.h"
 #include "flow/runtime/flow_runner.h"
 #include "flow/runtime/move_commands.h"
@@ -212,6 +213,13 @@ int DoStatus2(cChara& chara, const cFlowCommand& cmd) {
 
 void CmdStatus2(cChara& chara, COMMANDSTATE& state) { DoStatus2(chara, *state.m_lpCommand); }
 
+int DoRunCode(cChara& chara, const cFlowCommand& cmd) {
+  ExecuteCode(cmd.m_strText, chara);
+  return 0;
+}
+
+void CmdRunCode(cChara& chara, COMMANDSTATE& state) { DoRunCode(chara, *state.m_lpCommand); }
+
 // Types 1 (ウエイト) and every type whose behaviour is not built here only use
 // their time.
 const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
@@ -251,7 +259,7 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     nullptr,              // 33 背景の変更
     nullptr,              // 34 効果音の再生
     nullptr,              // 35 BGMの再生
-    nullptr,              // 36 コードの実行
+    CmdRunCode,           // 36
 };
 
 // ステージクリア (item type 2) runs the body of the flow command but leaves the

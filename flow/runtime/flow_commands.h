@@ -36,6 +36,10 @@ void CmdStatus(cChara& chara, COMMANDSTATE& state);
 // kept within what its setting can mean. Returns 0.
 void CmdStatus2(cChara& chara, COMMANDSTATE& state);
 int DoStatus2(cChara& chara, const cFlowCommand& cmd);
+// コードの実行 (36): ExecuteCode (expression.h) with the command's text.
+// Returns 0 whether the line succeeded or not.
+void CmdRunCode(cChara& chara, COMMANDSTATE& state);
+int DoRunCode(cChara& chara, const cFlowCommand& cmd);
 
 // The item command executors, indexed by item command type (0..21): each runs
 // once on the hero that takes the item; a result other than 0 ends the

@@ -1,6 +1,6 @@
 // The commands that change statuses: ステータスの操作 (its operations, ranges,
-// operands and the HP rules) and ステータスの操作2, each also run as a flow
-// at one and at ten sub-steps per frame.
+// operands and the HP rules), ステータスの操作2, and コードの実行 as flow
+// commands, each run as a flow at one and at ten sub-steps per frame.
 
 #include <gtest/gtest.h>
 
@@ -325,12 +325,15 @@ TEST(StatusCommandsTest, TimelineAtOneAndTenSubSteps) {
   for (int n : {1, 10}) {
     cFlowFixture fixture({.nLevel = n});
     cTestChara& chara = AddFlowChara(fixture);
+    cFlowCommand code = MakeCommand(CMD_RUN_CODE, 1);
+    code.m_strText = "S2 = S2 + 2";
     const ROW rows[] = {
         {"ステータスの操作",
          StatusCommand({.nLeft = 1, .nVarKind = 1, .nVarIndex = 1, .nOp = ADD, .nConst = 1}, 1),
          [](cChara&) { return S(1); }, 1},
         {"ステータスの操作2", MakeCommand(CMD_STATUS2, 1, false, {0, 1, 1}),
          [](cChara& c) { return int32_t{c.m_Def.m_bTransparent}; }, 0},
+        {"コードの実行", code, [](cChara&) { return S(2); }, 2},
     };
     for (const ROW& r : rows) {
       InstallFlows(chara, {MakeFlow(19, {r.cmd})});
