@@ -146,7 +146,9 @@ void CharaStatusBounds(const cChara& chara, int nStatus, int32_t& nMin, int32_t&
 
 // Status index (status_values.h) and character-variable number of a name of
 // g_aCharaStatusName.
-int StatusOfName(int nName) { return nName < kCharaVarNames ? CHARASTATUS_VAR : nName - 7; }
+int StatusOfName(int nName) {
+  return nName < kCharaVarNames ? CHARASTATUS_VAR : nName - kCharaVarNames + CHARASTATUS_HP;
+}
 int VarOfName(int nName) { return nName < kCharaVarNames ? nName + 1 : 0; }
 
 EXPRITEM VariableToken(std::string_view word) {
@@ -216,17 +218,21 @@ bool MakeToken(std::string_view word, int nObject, cChara& chara, cCheckedVector
       ErrorBox(kMsgNoStorage);
       return false;
   }
-  if (word[0] == g_aVariableKind[0][0] || word[0] == g_aVariableKind[1][0]) {
-    items.push_back(VariableToken(word));
-    return true;
-  }
-  if (const int nName = FindName(g_aCharaStatusName, word); nName >= 0) {
-    items.push_back(CharaStatusToken(nName, lpObject));
-    return true;
-  }
-  if (const int nSystem = FindName(g_aSystemStatusName, word); nSystem >= 0) {
-    items.push_back(SystemStatusToken(nSystem));
-    return true;
+  // No name starts with a digit or a sign: such a word is a number.
+  const char c = word[0];
+  if ((c < '0' || c > '9') && c != '+' && c != '-') {
+    if (c == g_aVariableKind[0][0] || c == g_aVariableKind[1][0]) {
+      items.push_back(VariableToken(word));
+      return true;
+    }
+    if (const int nName = FindName(g_aCharaStatusName, word); nName >= 0) {
+      items.push_back(CharaStatusToken(nName, lpObject));
+      return true;
+    }
+    if (const int nSystem = FindName(g_aSystemStatusName, word); nSystem >= 0) {
+      items.push_back(SystemStatusToken(nSystem));
+      return true;
+    }
   }
   items.emplace_back(LeadingInteger(word), nullptr, EXPRKIND_NUMBER);
   return true;
@@ -311,37 +317,47 @@ bool Combine(const EXPRITEM& left, const EXPRITEM& op, const EXPRITEM& right, st
   }
 }
 
-// Reduces the operators of one precedence level, left to right. An operator
-// at either end has no operand on that side: the bad index is reported and
-// the first token stands in for the missing one.
+// Reduces the operators of one precedence level, left to right: each with
+// the tokens beside it becomes one number. The reduced list is built in
+// place at the front (items[0..w)), ahead of the tokens still to be scanned
+// (items[i..)); nothing before a result is an operator of this level, so
+// one pass does what scans from the first token after each operation would.
+// An operator at either end has no operand on that side: the bad index is
+// reported as the checked accessor reports one, and the list's first token
+// stands in for the missing one.
 bool ReduceLevel(cCheckedVector<EXPRITEM>& items, int32_t nLevel, std::string_view text,
                  cChara& chara, int32_t& nLast) {
+  size_t w = 0;
   for (size_t i = 0; i < items.size();) {
-    const EXPRITEM& op = items[i];
-    if (op.nKind != EXPRKIND_OPERATOR || g_aOperatorLevel[op.nOperator] != nLevel) {
-      ++i;
+    if (items[i].nKind != EXPRKIND_OPERATOR || g_aOperatorLevel[items[i].nOperator] != nLevel) {
+      items[w++] = items[i++];
       continue;
     }
-    const int n = static_cast<int>(i);
-    const EXPRITEM left = items.At(n - 1);
-    const EXPRITEM right = items.At(n + 1);
+    const size_t nNow = w + (items.size() - i);  // tokens of the list as it stands
+    const EXPRITEM op = items[i];
+    const EXPRITEM front = w > 0 ? items[0] : op;
+    const bool bRight = i + 1 < items.size();
+    auto missing = [&](size_t nIndex) {
+      ReportBadIndex('V', static_cast<int>(nIndex), nNow, ReportedElementSize<EXPRITEM>::value);
+      return front;
+    };
+    const EXPRITEM left = w > 0 ? items[w - 1] : missing(static_cast<size_t>(-1));
+    const EXPRITEM right = bRight ? items[i + 1] : missing(w + 1);
     int32_t r = 0;
-    if (!Combine(left, items[i], right, text, chara, r)) return false;
-    const size_t first = i > 0 ? i - 1 : i;
-    const size_t last = std::min(i + 1, items.size() - 1);
-    items.erase(items.begin() + static_cast<ptrdiff_t>(first) + 1,
-                items.begin() + static_cast<ptrdiff_t>(last) + 1);
-    items[first] = EXPRITEM(r, nullptr, EXPRKIND_NUMBER);
+    if (!Combine(left, op, right, text, chara, r)) return false;
+    if (w == 0) ++w;
+    items[w - 1] = EXPRITEM(r, nullptr, EXPRKIND_NUMBER);
     nLast = r;
-    // Nothing before the result is an operator of this level: the scan goes
-    // on after it, as a scan from the first token would.
-    i = first + 1;
+    i += bRight ? 2 : 1;
   }
+  items.resize(w);
   return true;
 }
 
 int32_t Evaluate(std::string_view text, cChara& chara) {
   cCheckedVector<EXPRITEM> items;
+  // A word and its space: at most one token per two bytes.
+  items.reserve(text.size() / 2 + 1);
   int nObject = EXPROBJ_MY;
   size_t wordStart = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
@@ -441,6 +457,8 @@ int32_t ReduceParentheses(const std::string& strText, cChara& chara) {
   EVALUATION ev{chara};
   if (strText.size() > static_cast<size_t>(kMaxCodeBytes))
     return Stop(ev, kMsgTooLong, kMaxCodeBytes);
+  // Most lines have no parentheses: nothing to reduce in a copy.
+  if (strText.find('(') == std::string::npos) return Evaluate(strText, chara);
   return Reduce(strText, ev, 0);
 }
 
