@@ -267,6 +267,28 @@ void OggSeeds() {
   Seed("ogg", "stereo44100", MakeOggSine(44100, 2, 2000));
 }
 
+// Lines of コードの実行 in the forms the tests write.
+void CodeSeeds() {
+  const char* const lines[] = {
+      "C1 = 2 + 3 * 4",
+      "C1 = (2 + 3) * 4",
+      "C5 = C5 + tg.hp * 2",
+      "S1 = rand(1,6)",
+      "C2 = C1 C1 = 9",
+      "hp = 999999 mhp = 10",
+      "tg.hp = 0",
+      "life = 5 score = -1",
+      "C1 = 1 / 0",
+      "foo.hp = 1",
+      "scrlx = 600",
+      "pl.sight = sys.time % 7",
+      "C1 = -2147483648 / -1",
+      "v3 = (v3 - (1 * (2)))",
+  };
+  int n = 0;
+  for (const char* pszLine : lines) Seed("code", "line" + std::to_string(++n), pszLine);
+}
+
 // The files of the sample game, each given to the target of its form: up to
 // four a target, in name order, and no large picture or song (afl++ mutates
 // small files best).
@@ -349,6 +371,7 @@ int main(int argc, char** argv) {
   WaveSeeds();
   MidiSeeds();
   OggSeeds();
+  CodeSeeds();
   SampleGameSeeds();
 
   fs::current_path(g_out);
