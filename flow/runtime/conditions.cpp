@@ -36,15 +36,6 @@ bool ReadVariable(int nKind, int nIndex, int32_t& value) {
   return false;
 }
 
-// The character an object code names for a subject: 0 the subject, 1 its
-// target; null for a missing target or another code.
-cChara* ObjectChara(cChara* lpSubject, int nObject) {
-  if (!lpSubject) return nullptr;
-  if (nObject == 0) return lpSubject;
-  if (nObject == 1) return lpSubject->GetTarget();
-  return nullptr;
-}
-
 // The right operand of a status condition; false when the whole condition
 // is false.
 bool RightOperand(const cCondition& c, cChara* lpSubject, int32_t& r) {
@@ -56,19 +47,8 @@ bool RightOperand(const cCondition& c, cChara* lpSubject, int32_t& r) {
       r = RandomBetween(c.m_nRandLow, c.m_nRandHigh);
       return true;
     case 2:
-      if (c.m_cRightObject == 2) {
-        r = ReadSystemStatus(c.m_cRightStatus);
-        if (c.m_cRightStatus == SYSSTATUS_TIME && FlowContext().m_bNoTimeLimit) r = 0;
-        if (c.m_cRightStatus == SYSSTATUS_LIFE && r == kInfiniteLives) r = 0;
-        return true;
-      } else {
-        const cChara* lpObject = ObjectChara(lpSubject, c.m_cRightObject);
-        if (!lpObject) return false;
-        // Only a character of player kind has a sight.
-        if (c.m_cRightStatus == CHARASTATUS_SIGHT && lpObject->m_nKind != 0) return false;
-        r = ReadCharaStatus(*lpObject, c.m_cRightStatus, c.m_sRightVarIndex);
-        return true;
-      }
+      return ReadStatusOperand(lpSubject, c.m_cRightObject, c.m_cRightStatus, c.m_sRightVarIndex,
+                               r);
     case 3:
       if (!ReadVariable(c.m_cRightVarKind, c.m_sRightVarIndex, r)) r = 0;
       return true;
@@ -182,7 +162,7 @@ bool CheckStatusCondition(const cCondition& c, cChara* lpSubject) {
       l = ReadSystemStatus(c.m_cStatus);
       if (c.m_cStatus == SYSSTATUS_LIFE && l == kInfiniteLives) return false;
     } else {
-      const cChara* lpObject = ObjectChara(lpSubject, c.m_cObject);
+      const cChara* lpObject = ObjectOfSubject(lpSubject, c.m_cObject);
       if (!lpObject) return false;
       l = ReadCharaStatus(*lpObject, c.m_cStatus, c.m_sVarIndex);
       if (c.m_cStatus == CHARASTATUS_HP) {

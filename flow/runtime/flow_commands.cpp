@@ -32,11 +32,8 @@ enum : int {
   FLOWSCOPE_ID = 2,
 };
 
-enum : int {
-  STATUS2OBJ_SELF = 0,
-  STATUS2OBJ_TARGET = 1,
-  STATUS2OBJ_SYSTEM = 2,
-};
+// ステータスの操作2 object 2: the stage (0 and 1 are self and its target).
+constexpr int kStatus2System = 2;
 
 enum : int {
   STATUS2_VANISH = 0,
@@ -162,14 +159,12 @@ int DoStatus2(cChara& chara, const cFlowCommand& cmd) {
   const int nObject = cmd.Param(0);
   const int nItem = cmd.Param(1);
   const int32_t v = cmd.Param(2);
-  if (nObject == STATUS2OBJ_SYSTEM) {
+  if (nObject == kStatus2System) {
     if (nItem == 0) WriteSystemStatus(SYSSTATUS_SCROLLX, v);
     if (nItem == 1) WriteSystemStatus(SYSSTATUS_SCROLLY, v);
     return 0;
   }
-  cChara* lpObject = nullptr;
-  if (nObject == STATUS2OBJ_SELF) lpObject = &chara;
-  if (nObject == STATUS2OBJ_TARGET) lpObject = chara.GetTarget();
+  cChara* lpObject = ObjectOfSubject(&chara, nObject);
   if (!lpObject) return 0;
   cChara& object = *lpObject;
   cEdChara& def = object.m_Def;

@@ -23,11 +23,8 @@ enum : int {
   STATUSOP_PERCENT = 6,
 };
 
-enum : int {
-  OPOBJECT_SELF = 0,
-  OPOBJECT_TARGET = 1,
-  OPOBJECT_SYSTEM = 2,
-};
+// Left object 2: a system status (0 and 1 are self and its target).
+constexpr int kObjectSystem = 2;
 
 // HP and SP: the right operand is plain, a percentage of the maximum or of
 // the current value.
@@ -68,14 +65,6 @@ int32_t Operate(int32_t x, int nOp, int32_t r, STATUSRANGE range) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, range.nMin, range.nMax));
 }
 
-// The character an object code names: self or self's target; null for a
-// missing target or another code.
-cChara* OperandChara(cChara& self, int nObject) {
-  if (nObject == OPOBJECT_SELF) return &self;
-  if (nObject == OPOBJECT_TARGET) return self.GetTarget();
-  return nullptr;
-}
-
 // Where a common (0) or stage (1) variable lives; null for another kind and
 // for a bad index (reported).
 int32_t* VariableSlot(int nKind, int nIndex) {
@@ -94,20 +83,8 @@ bool RightOperand(cChara& self, const cFlowCommand& cmd, int32_t& r) {
     case 1:
       r = RandomBetween(cmd.Param(8), cmd.Param(9));
       return true;
-    case 2: {
-      const int nStatus = cmd.Param(13);
-      if (cmd.Param(12) == OPOBJECT_SYSTEM) {
-        r = ReadSystemStatus(nStatus);
-        if (nStatus == SYSSTATUS_TIME && FlowContext().m_bNoTimeLimit) r = 0;
-        if (nStatus == SYSSTATUS_LIFE && r == kInfiniteLives) r = 0;
-        return true;
-      }
-      const cChara* lpObject = OperandChara(self, cmd.Param(12));
-      if (!lpObject) return false;
-      if (nStatus == CHARASTATUS_SIGHT && lpObject->m_nKind != OBJKIND_PLAYER) return false;
-      r = ReadCharaStatus(*lpObject, nStatus, cmd.Param(11));
-      return true;
-    }
+    case 2:
+      return ReadStatusOperand(&self, cmd.Param(12), cmd.Param(13), cmd.Param(11), r);
     case 3:
       if (cmd.Param(10) == 0) r = ReadCommonVar(cmd.Param(11));
       if (cmd.Param(10) == 1) r = ReadStageVar(cmd.Param(11));
@@ -153,7 +130,7 @@ void OperateOnGauge(cChara& chara, const cFlowCommand& cmd, bool bSp, int32_t r)
 }
 
 void OperateOnChara(cChara& self, const cFlowCommand& cmd, int32_t r) {
-  cChara* lpChara = OperandChara(self, cmd.Param(3));
+  cChara* lpChara = ObjectOfSubject(&self, cmd.Param(3));
   if (!lpChara) return;
   cChara& chara = *lpChara;
   if (cmd.Param(17) && chara.m_Def.m_nInvincible != 0) return;
@@ -182,7 +159,7 @@ void ApplyStatusOperation(cChara& chara, const cFlowCommand& cmd) {
   if (cmd.Param(0) == 1) {
     OperateOnVariable(VariableSlot(cmd.Param(1), cmd.Param(2)), cmd, r);
   } else if (cmd.Param(0) == 0) {
-    if (cmd.Param(3) == OPOBJECT_SYSTEM)
+    if (cmd.Param(3) == kObjectSystem)
       OperateOnSystem(cmd, cmd.Param(4), r);
     else
       OperateOnChara(chara, cmd, r);

@@ -75,6 +75,28 @@ int32_t ReadSystemStatus(int n) {
   }
 }
 
+cChara* ObjectOfSubject(cChara* lpSubject, int nObject) {
+  if (!lpSubject) return nullptr;
+  if (nObject == 0) return lpSubject;
+  if (nObject == 1) return lpSubject->GetTarget();
+  return nullptr;
+}
+
+bool ReadStatusOperand(cChara* lpSubject, int nObject, int nStatus, int nVarIndex, int32_t& r) {
+  if (nObject == 2) {
+    r = ReadSystemStatus(nStatus);
+    if (nStatus == SYSSTATUS_TIME && FlowContext().m_bNoTimeLimit) r = 0;
+    if (nStatus == SYSSTATUS_LIFE && r == kInfiniteLives) r = 0;
+    return true;
+  }
+  const cChara* lpObject = ObjectOfSubject(lpSubject, nObject);
+  if (!lpObject) return false;
+  // Only a character of player kind has a sight.
+  if (nStatus == CHARASTATUS_SIGHT && lpObject->m_nKind != OBJKIND_PLAYER) return false;
+  r = ReadCharaStatus(*lpObject, nStatus, nVarIndex);
+  return true;
+}
+
 int32_t* CharaVarSlot(cChara& chara, int n) {
   if (n >= 0 && static_cast<size_t>(n) < chara.m_vVars.size()) [[likely]]
     return &chara.m_vVars[static_cast<size_t>(n)];

@@ -81,6 +81,19 @@ int32_t ReadCharaStatus(const cChara& chara, int nStatus, int nVarIndex);
 // System status n as stored; 0 for an index outside the table.
 int32_t ReadSystemStatus(int n);
 
+// The character an object code names for a subject: 0 the subject, 1 its
+// target; null for a missing target, for another code and without a
+// subject.
+cChara* ObjectOfSubject(cChara* lpSubject, int nObject);
+// A status as the right operand of a condition or a status operation:
+// object 2 the system status nStatus (time reads 0 while the stage has no
+// time limit, life 0 while the lives are infinite), object 0 or 1 the
+// character status nStatus of the subject or its target (status 0 its
+// variable nVarIndex). False when the whole condition or operation comes to
+// nothing: no such character, or the sight of a character not of player
+// kind.
+bool ReadStatusOperand(cChara* lpSubject, int nObject, int nStatus, int nVarIndex, int32_t& r);
+
 // Where character variable n of the character lives; null, with the report
 // of the checked accessor, for a number outside its table.
 int32_t* CharaVarSlot(cChara& chara, int n);
