@@ -102,6 +102,37 @@ inline void KeyedRow(uint8_t* d, const uint8_t* s, int n, uint32_t key) {
   }
 }
 
+// Moves a row of nBytes (source and target may overlap within a surface).
+// Rows of up to 32 bytes, which narrow blits copy hundreds of times in a
+// row, take two fixed-size loads and stores instead of a call: both loads
+// come before the stores, so an overlap moves correctly.
+inline void MoveRow(uint8_t* d, const uint8_t* s, size_t nBytes) {
+  auto move = [&](auto block) {
+    using B = decltype(block);
+    B head, tail;
+    std::memcpy(&head, s, sizeof(B));
+    std::memcpy(&tail, s + nBytes - sizeof(B), sizeof(B));
+    std::memcpy(d, &head, sizeof(B));
+    std::memcpy(d + nBytes - sizeof(B), &tail, sizeof(B));
+  };
+  struct BLOCK16 {
+    uint64_t a, b;
+  };
+  if (nBytes > 32) {
+    std::memmove(d, s, nBytes);
+  } else if (nBytes >= 16) {
+    move(BLOCK16{});
+  } else if (nBytes >= 8) {
+    move(uint64_t{});
+  } else if (nBytes >= 4) {
+    move(uint32_t{});
+  } else if (nBytes >= 2) {
+    move(uint16_t{});
+  } else if (nBytes == 1) {
+    *d = *s;
+  }
+}
+
 }  // namespace
 
 DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const DDRECT* pSrcRect,
@@ -170,10 +201,7 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
       if (bStream) {
         CopyRowStream(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), n);
       } else if (!bKey) {
-        if (pSrc != this)
-          std::memcpy(d, s, static_cast<size_t>(n) * nB);
-        else
-          std::memmove(d, s, static_cast<size_t>(n) * nB);
+        MoveRow(d, s, static_cast<size_t>(n) * nB);
       } else {
         switch (nB) {
           case 1:
@@ -194,40 +222,73 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
     if (bStream) StreamFence();
   } else {
     // Nearest texel at each destination pixel centre, gathered into a row
-    // and copied like an unscaled row.
+    // and copied like an unscaled row; an opaque stretch from another surface
+    // gathers straight into the target, and a row that repeats (enlarged)
+    // copies the target row before it. The scratch is kept from one blit to
+    // the next: a stretch makes no allocation once its width has been seen.
     const int n = clipped.right - clipped.left;
-    std::vector<int> cols(n);
+    thread_local std::vector<int> cols;
+    thread_local std::vector<uint8_t> row;
+    if (cols.size() < static_cast<size_t>(n)) cols.resize(static_cast<size_t>(n));
+    if (row.size() < static_cast<size_t>(n) * nB) row.resize(static_cast<size_t>(n) * nB);
     for (int x = clipped.left; x < clipped.right; ++x)
       cols[x - clipped.left] =
           src.left + static_cast<int>((2LL * (x - dst.left) + 1) * sw / (2LL * dw));
-    std::vector<uint8_t> row(static_cast<size_t>(n) * nB);
-    int nGatheredRow = -1;  // an enlarged row repeats: gather it once
+    // A shrink or a slight enlargement reads runs of neighbouring texels:
+    // those rows are copied run by run.
+    struct RUN {
+      int nFirst, nSource, nLength;
+    };
+    thread_local std::vector<RUN> runs;
+    runs.clear();
+    for (int k = 0; k < n; ++k) {
+      if (!runs.empty() && cols[k] == runs.back().nSource + runs.back().nLength)
+        ++runs.back().nLength;
+      else
+        runs.push_back(RUN{k, cols[k], 1});
+    }
+    const bool bRuns = runs.size() * 4 <= static_cast<size_t>(n);
+    const bool bDirect = !bKey && pSrc != this;
+    const uint8_t* pGathered = nullptr;  // the last row gathered, and its source row
+    int nGatheredRow = -1;
     for (int y = clipped.top; y < clipped.bottom; ++y) {
       int sy = src.top + static_cast<int>((2LL * (y - dst.top) + 1) * sh / (2LL * dh));
+      uint8_t* d = Row(y) + clipped.left * nB;
+      if (bDirect && sy == nGatheredRow) {
+        std::memcpy(d, pGathered, static_cast<size_t>(n) * nB);
+        continue;
+      }
       const uint8_t* srow = pSrc->Row(sy);
-      switch (sy == nGatheredRow ? 0 : nB) {
+      uint8_t* out = bDirect ? d : row.data();
+      if (bRuns && sy != nGatheredRow) {
+        for (const RUN& r : runs)
+          MoveRow(out + static_cast<size_t>(r.nFirst) * nB,
+                  srow + static_cast<size_t>(r.nSource) * nB, static_cast<size_t>(r.nLength) * nB);
+      }
+      switch (sy == nGatheredRow || bRuns ? 0 : nB) {
         case 0:
           break;
         case 1:
-          for (int k = 0; k < n; ++k) row[k] = srow[cols[k]];
+          for (int k = 0; k < n; ++k) out[k] = srow[cols[k]];
           break;
         case 2:
-          for (int k = 0; k < n; ++k) std::memcpy(&row[2 * k], srow + 2 * cols[k], 2);
+          for (int k = 0; k < n; ++k) std::memcpy(&out[2 * k], srow + 2 * cols[k], 2);
           break;
         case 3:
-          for (int k = 0; k < n; ++k) std::memcpy(&row[3 * k], srow + 3 * cols[k], 3);
+          for (int k = 0; k < n; ++k) std::memcpy(&out[3 * k], srow + 3 * cols[k], 3);
           break;
         default: {
           const uint32_t* s4 = reinterpret_cast<const uint32_t*>(srow);
-          uint32_t* r4 = reinterpret_cast<uint32_t*>(row.data());
+          uint32_t* r4 = reinterpret_cast<uint32_t*>(out);
           for (int k = 0; k < n; ++k) r4[k] = s4[cols[k]];
           break;
         }
       }
       nGatheredRow = sy;
-      uint8_t* d = Row(y) + clipped.left * nB;
+      pGathered = out;
+      if (bDirect) continue;
       if (!bKey) {
-        std::memcpy(d, row.data(), row.size());
+        std::memcpy(d, row.data(), static_cast<size_t>(n) * nB);
       } else {
         switch (nB) {
           case 1:
