@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/draw/pixels/blit_rows.h"
 #include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/pixels/pixel_rows.h"
 #include "platform/draw/present/presenter.h"
@@ -236,18 +237,8 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
           src.left + static_cast<int>((2LL * (x - dst.left) + 1) * sw / (2LL * dw));
     // A shrink or a slight enlargement reads runs of neighbouring texels:
     // those rows are copied run by run.
-    struct RUN {
-      int nFirst, nSource, nLength;
-    };
-    thread_local std::vector<RUN> runs;
-    runs.clear();
-    for (int k = 0; k < n; ++k) {
-      if (!runs.empty() && cols[k] == runs.back().nSource + runs.back().nLength)
-        ++runs.back().nLength;
-      else
-        runs.push_back(RUN{k, cols[k], 1});
-    }
-    const bool bRuns = runs.size() * 4 <= static_cast<size_t>(n);
+    thread_local std::vector<COLUMNRUN> runs;
+    const bool bRuns = ColumnRuns(cols.data(), n, runs);
     const bool bDirect = !bKey && pSrc != this;
     const uint8_t* pGathered = nullptr;  // the last row gathered, and its source row
     int nGatheredRow = -1;
@@ -261,7 +252,7 @@ DDRESULT cDDrawSurface::Blt(const DDRECT* pDstRect, cDDrawSurface* pSrc, const D
       const uint8_t* srow = pSrc->Row(sy);
       uint8_t* out = bDirect ? d : row.data();
       if (bRuns && sy != nGatheredRow) {
-        for (const RUN& r : runs)
+        for (const COLUMNRUN& r : runs)
           MoveRow(out + static_cast<size_t>(r.nFirst) * nB,
                   srow + static_cast<size_t>(r.nSource) * nB, static_cast<size_t>(r.nLength) * nB);
       }

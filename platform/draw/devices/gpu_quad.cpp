@@ -266,6 +266,9 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
   thread_local std::vector<uint32_t> shaded;
   if (!bDirect) shaded.resize(n);
   const int nDoubledFrom = pCols ? DoubledColumnsFrom(pCols, n) : -1;
+  // A shrink of 32-bit texels copies its rows run by run.
+  thread_local std::vector<COLUMNRUN> runs;
+  const bool bRuns = pCols && nDoubledFrom < 0 && nTexBytes == 4 && ColumnRuns(pCols, n, runs);
   int nShadedRow = -1;
   for (int y = y1; y < y2; ++y) {
     const int sy = sourceRow(y);
@@ -279,7 +282,11 @@ bool cGpuDevice::DrawAlignedQuad(const GPUVERTEX* v) {
                     shading.dwMul, shading.dwAdd);
         nShadedRow = sy;
       } else if (sy != nShadedRow) {
-        FetchTexels(shaded.data(), tex->Row(sy), c0, pCols, nDoubledFrom, n, tfmt);
+        if (bRuns)
+          GatherRuns(shaded.data(), reinterpret_cast<const uint32_t*>(tex->Row(sy)), runs,
+                     tfmt == GPUFMT_X8R8G8B8 ? 0xFF000000u : 0u);
+        else
+          FetchTexels(shaded.data(), tex->Row(sy), c0, pCols, nDoubledFrom, n, tfmt);
         if (shading.bGeneral) {
           for (int k = 0; k < n; ++k) shaded[k] = Shade(shaded[k], diffuse);
         } else if (!shading.IsIdentity()) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/pixels/pixel_rows.h"
@@ -98,6 +99,51 @@ inline int DoubledColumnsFrom(const int* cols, int n) {
   for (int k = nFirst; k < n; ++k)
     if (cols[k] != cols[nFirst] + ((k - nFirst) >> 1)) return -1;
   return nFirst;
+}
+
+// A run of destination columns reading neighbouring source columns: offsets
+// nFirst .. nFirst + nLength - 1 read nSource .. nSource + nLength - 1.
+struct COLUMNRUN {
+  int nFirst, nSource, nLength;
+};
+
+// The runs of columns cols[0..n); true when a row is worth copying run by
+// run: four columns a run or more on average (a shrink, or an enlargement
+// by less than a quarter).
+inline bool ColumnRuns(const int* cols, int n, std::vector<COLUMNRUN>& runs) {
+  runs.clear();
+  for (int k = 0; k < n; ++k) {
+    if (!runs.empty() && cols[k] == runs.back().nSource + runs.back().nLength)
+      ++runs.back().nLength;
+    else
+      runs.push_back(COLUMNRUN{k, cols[k], 1});
+  }
+  return runs.size() * 4 <= static_cast<size_t>(n);
+}
+
+// out[r.nFirst + i] = s[r.nSource + i] | orBits over the runs.
+inline void GatherRuns(uint32_t* out, const uint32_t* s, const std::vector<COLUMNRUN>& runs,
+                       uint32_t orBits) {
+#if defined(__SSE2__)
+  using pixel_rows_detail::Load;
+  using pixel_rows_detail::Store;
+  const __m128i vOr = _mm_set1_epi32(static_cast<int>(orBits));
+#endif
+  for (const COLUMNRUN& r : runs) {
+    uint32_t* d = out + r.nFirst;
+    const uint32_t* p = s + r.nSource;
+    int k = 0;
+#if defined(__SSE2__)
+    if (r.nLength >= 4) {
+      // Whole groups of four, the last one overlapping those before it.
+      for (; k + 4 < r.nLength; k += 4) Store(d + k, _mm_or_si128(Load(p + k), vOr));
+      k = r.nLength - 4;
+      Store(d + k, _mm_or_si128(Load(p + k), vOr));
+      continue;
+    }
+#endif
+    for (; k < r.nLength; ++k) d[k] = p[k] | orBits;
+  }
 }
 
 // out[k] = s[cols[k]] | orBits for k in [0, n); nDoubledFrom as

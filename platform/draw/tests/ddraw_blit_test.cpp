@@ -99,9 +99,9 @@ TEST(DDrawBltTest, BlitsMatchTheirPerPixelRule) {
             want[static_cast<size_t>(rd.top + y) * dst->Width() + rd.left + x] = row[x];
       }
       ASSERT_EQ(dst->Blt(&rd, src, &rs, bKeyed ? DDBLT_KEYSRC : 0, 0), DD_OK);
-      ASSERT_EQ(Pixels(dst), want) << nBpp << " bits, trial " << nTrial << ": " << sw << "x" << sh
-                                   << " to " << dw << "x" << dh << (bKeyed ? " keyed" : "")
-                                   << (dst == src ? " within one surface" : "");
+      ASSERT_EQ(Pixels(dst), want)
+          << nBpp << " bits, trial " << nTrial << ": " << sw << "x" << sh << " to " << dw << "x"
+          << dh << (bKeyed ? " keyed" : "") << (dst == src ? " within one surface" : "");
       if (dst != src) dst->Release();
       src->Release();
     }

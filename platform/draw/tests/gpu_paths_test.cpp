@@ -290,12 +290,14 @@ TEST_P(GpuPathsTest, FullScreenQuadsMatchThePerPixelPath) {
     q.stage[GPUTSS_ALPHAARG2] = GPUTA_DIFFUSE;
     q.dwSrcBlend = GPUBLEND_SRCALPHA;
     q.dwDestBlend = GPUBLEND_INVSRCALPHA;
-    // Unscaled over the whole target, then enlarged twice from an odd
-    // offset (the first column is the second half of a pair).
-    for (int nScale : {1, 2}) {
+    // Unscaled over the whole target, enlarged twice from an odd offset (the
+    // first column is the second half of a pair), and shrunk to 7/8 (runs of
+    // neighbouring texels).
+    for (int nScale : {1, 2, 0}) {
       for (uint32_t diffuse : {0xFFFFFFFFu, 0x80FFFFFFu, 0xFF80C040u, 0x00000000u}) {
         const float l = nScale == 1 ? -0.5f : -3.5f;
-        const float r = l + kW * nScale, b = -0.5f + kH * nScale;
+        const float r = nScale ? l + kW * nScale : l + kW * 7 / 8;
+        const float b = nScale ? -0.5f + kH * nScale : -0.5f + kH * 7 / 8;
         q.v[0] = {l, -0.5f, 0, 1, diffuse, 0, 0};
         q.v[1] = {l, b, 0, 1, diffuse, 0, 1};
         q.v[2] = {r, -0.5f, 0, 1, diffuse, 1, 0};
