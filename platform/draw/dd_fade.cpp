@@ -123,21 +123,6 @@ bool FadeStep(bool bOut, PALENTRY* lpPal, int nFirst, int nLast, int bRed, int b
   return bOut ? AdvanceOut(dAngle, dStep) : AdvanceIn(dAngle, dStep);
 }
 
-// Width and height of what a lock gives access to.
-void LockedExtent(const cSurfaceLock& lock, int& nWidth, int& nHeight) {
-  const DDSURFACEDATA* lpSD = lock.m_lpSD;
-  nWidth = lpSD->nWidth;
-  nHeight = lpSD->nHeight;
-  if (const cDDrawSurface* lpSurface = lpSD->DDSurface()) {
-    nWidth = std::min(nWidth, lpSurface->Width());
-    nHeight = std::min(nHeight, lpSurface->Height());
-  } else if (lpSD->lpDT && lpSD->nTextureWidth > 0) {
-    nWidth = std::min(nWidth, lpSD->nTextureWidth);
-    nHeight = std::min(nHeight, lpSD->nTextureHeight);
-  }
-  nWidth = std::min(nWidth, lock.m_nPitch);
-}
-
 }  // namespace
 
 bool DDFadeOut(PALENTRY* lpPal, int nFirst, int nLast, int bRed, int bGreen, int bBlue,
@@ -164,10 +149,8 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int b
   if (dst.m_nBpp != 16 && dst.m_nBpp != 32) return 1;
 
   // Only where both surfaces have pixels.
-  int nDstWidth, nDstHeight, nSrcWidth, nSrcHeight;
-  LockedExtent(dst, nDstWidth, nDstHeight);
-  LockedExtent(src, nSrcWidth, nSrcHeight);
-  const int nWidth = std::min(nDstWidth, nSrcWidth), nHeight = std::min(nDstHeight, nSrcHeight);
+  const int nWidth = std::min(dst.m_nWidth, src.m_nWidth);
+  const int nHeight = std::min(dst.m_nHeight, src.m_nHeight);
   const uint32_t nLvl = static_cast<uint32_t>(std::clamp(nLevel, 0, 256));
   const uint32_t anColour[3] = {static_cast<uint32_t>(bRed) & 0xFF,
                                 static_cast<uint32_t>(bGreen) & 0xFF,
@@ -261,8 +244,7 @@ int DDSetPalette_UnPal(PALENTRY* lpPal, DDSURFACEDATA* lpSD) {
     if (lpDTCon) TraceLogf("DDSetPalette_UnPal Lock Err");
     return 1;
   }
-  int nWidth, nHeight;
-  LockedExtent(lock, nWidth, nHeight);
+  const int nWidth = lock.m_nWidth, nHeight = lock.m_nHeight;
   // A palette image smaller than 16 x 24 gives only the entries it holds.
   if (nWidth < 16 || nHeight < 24) TraceLogf("DDSetPalette_UnPal Err Size(%d,%d)", nWidth, nHeight);
   const CHANNELFORMAT& f = g_PixelFormat;

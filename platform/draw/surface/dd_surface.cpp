@@ -407,10 +407,13 @@ cSurfaceLock::cSurfaceLock(DDSURFACEDATA* lpSD) {
       DebugBoxf("FAILED( lpSD->lpDT->lpSurface->LockRect(&(lock), NULL, 0) )");
       return;
     }
+    const cGpuSurface* pLocked = m_bSystemCopy ? dt->lpSystemSurface : dt->lpSurface;
     m_nBytesPerPixel = GpuFormatBytes(dt->lpSurface->Format());
     m_nBpp = m_nBytesPerPixel * 8;
     m_lpBits = pBits;
     m_nPitch = nPitch / m_nBytesPerPixel;
+    m_nWidth = std::min({lpSD->nWidth, pLocked->Width(), m_nPitch});
+    m_nHeight = std::min(lpSD->nHeight, pLocked->Height());
     m_bGpu = true;
   } else {
     DDSURFACEDESC2 desc;
@@ -423,6 +426,8 @@ cSurfaceLock::cSurfaceLock(DDSURFACEDATA* lpSD) {
     m_nBpp = m_nBytesPerPixel * 8;
     m_lpBits = static_cast<uint8_t*>(pBits);
     m_nPitch = desc.lPitch / m_nBytesPerPixel;
+    m_nWidth = std::min({lpSD->nWidth, desc.nWidth, m_nPitch});
+    m_nHeight = std::min(lpSD->nHeight, desc.nHeight);
   }
   m_lpSD = lpSD;
 }

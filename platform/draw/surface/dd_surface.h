@@ -152,6 +152,8 @@ class cSurfaceLock {
 
   DDSURFACEDATA* m_lpSD = nullptr;  // the locked surface
   uint8_t* m_lpBits = nullptr;
+  // The pixels the lock reaches: the record's size, cut to the surface's.
+  int m_nWidth = 0, m_nHeight = 0;
   int m_nPitch = 0;  // in pixels
   int m_nBpp = 0;
   int m_nBytesPerPixel = 0;
