@@ -105,8 +105,8 @@ inline uint32_t ArgValue(uint32_t arg, uint32_t texel, uint32_t factor, uint32_t
 // One operation (colour or alpha) of the stage reduced to the shading form.
 struct OPFORM {
   bool bTexel = false;    // depends on the texel
-  bool bGeneral = false;  // and not as a multiple of it
-  uint32_t dwMul = 0;     // the multiplier's ARGB source when bTexel && !bGeneral
+  bool bGeneral = false;  // and not as a multiple of it plus a constant
+  uint32_t dwMul = 0;     // the multiplier of each channel when bTexel && !bGeneral
 };
 
 OPFORM ResolveOp(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t factor, uint32_t diffuse) {
@@ -115,10 +115,17 @@ OPFORM ResolveOp(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t factor, uin
   const int nRead = ArgsRead(op);
   form.bTexel = ((nRead & 1) && t1) || ((nRead & 2) && t2) || op == GPUTOP_BLENDTEXTUREALPHA;
   if (!form.bTexel) return form;
+  // A blend by a constant alpha weighs the texel by that alpha (or its
+  // complement) and adds the other argument's share, a constant.
+  auto blendWeight = [&](uint32_t a) { return (t1 ? a : 255 - a) * 0x01010101u; };
   if (nRead == 1 || nRead == 2) {  // the texel selected as it is
     form.dwMul = 0xFFFFFFFFu;
   } else if (op == GPUTOP_MODULATE && t1 != t2) {
     form.dwMul = ArgValue(t1 ? arg2 : arg1, 0, factor, diffuse);
+  } else if (op == GPUTOP_BLENDFACTORALPHA && t1 != t2) {
+    form.dwMul = blendWeight(factor >> 24);
+  } else if (op == GPUTOP_BLENDDIFFUSEALPHA && t1 != t2) {
+    form.dwMul = blendWeight(diffuse >> 24);
   } else {
     form.bGeneral = true;
   }
@@ -176,7 +183,9 @@ GPUSHADING ResolveGpuShading(const uint32_t* st, uint32_t factor, uint32_t diffu
   const uint32_t dwTexelMask =
       (colour.bTexel ? 0x00FFFFFFu : 0u) | (alpha.bTexel ? 0xFF000000u : 0u);
   shading.dwMul = (colour.dwMul & 0x00FFFFFFu & dwTexelMask) | (alpha.dwMul & 0xFF000000u);
-  shading.dwAdd = GpuShade(st, factor, 0, diffuse) & ~dwTexelMask;
+  // What a texel of 0 gives: the constants of the channels that do not
+  // depend on the texel and the added shares of those that do.
+  shading.dwAdd = GpuShade(st, factor, 0, diffuse);
   return shading;
 }
 

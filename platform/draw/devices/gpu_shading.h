@@ -21,11 +21,12 @@ uint32_t GpuShade(const uint32_t* pStage, uint32_t dwFactor, uint32_t texel, uin
 // rounded, the sum clamped.
 uint32_t GpuBlend(uint32_t dwSrcBlend, uint32_t dwDestBlend, uint32_t src, uint32_t dst);
 
-// Shading of a quad. Every channel of the result is either a multiple of the
-// texel's channel or a constant:
+// Shading of a quad. Every channel of the result is a multiple of the
+// texel's channel plus a constant:
 //   channel = texel channel * mul channel / 255 (rounded) + add channel
-// where add is non-zero only in channels whose mul is 0. bGeneral: some
-// channel is neither (per-pixel GpuShade needed).
+// which never exceeds 255 (a constant channel has mul 0; a blend by a
+// constant alpha weighs the texel and adds the other argument's share).
+// bGeneral: some channel is not of this form (per-pixel GpuShade needed).
 struct GPUSHADING {
   bool bGeneral = false;
   bool bUsesTexel = false;  // the result depends on the texel at all

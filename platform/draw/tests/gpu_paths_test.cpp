@@ -327,6 +327,7 @@ TEST(GpuShadingTest, StatesResolveToTheirShading) {
     uint32_t diffuse;
     bool bGeneral, bUsesTexel;
     uint32_t dwMul, dwAdd;
+    uint32_t dwFactor = 0xFF00FF00u;
   } cases[] = {
       {"sprite, white diffuse",
        stage(GPUTOP_MODULATE, GPUTA_TEXTURE, GPUTA_DIFFUSE, GPUTOP_MODULATE, GPUTA_TEXTURE,
@@ -352,13 +353,21 @@ TEST(GpuShadingTest, StatesResolveToTheirShading) {
        stage(GPUTOP_ADD, GPUTA_TEXTURE, GPUTA_DIFFUSE, GPUTOP_SELECTARG1, GPUTA_TEXTURE,
              GPUTA_DIFFUSE),
        0xFF202020, true, true, 0, 0},
+      {"tint: the texel blended with the factor by the factor's alpha",
+       stage(GPUTOP_BLENDFACTORALPHA, GPUTA_TEXTURE, GPUTA_TFACTOR, GPUTOP_SELECTARG1,
+             GPUTA_TEXTURE, GPUTA_DIFFUSE),
+       0xFFFFFFFF, false, true, 0xFF505050, 0x00AF0000, 0x50FF0000},
+      {"the diffuse colour blended with the texel by the diffuse alpha",
+       stage(GPUTOP_BLENDDIFFUSEALPHA, GPUTA_DIFFUSE, GPUTA_TEXTURE, GPUTOP_SELECTARG1,
+             GPUTA_TEXTURE, GPUTA_DIFFUSE),
+       0x40FFFFFF, false, true, 0xFFBFBFBF, 0x00404040},
       {"texture alpha blend reads the texel",
        stage(GPUTOP_BLENDTEXTUREALPHA, GPUTA_DIFFUSE, GPUTA_TFACTOR, GPUTOP_SELECTARG2,
              GPUTA_TEXTURE, GPUTA_DIFFUSE),
        0xFF202020, true, true, 0, 0},
   };
   for (const CASE& c : cases) {
-    const GPUSHADING s = ResolveGpuShading(c.st.data(), 0xFF00FF00u, c.diffuse);
+    const GPUSHADING s = ResolveGpuShading(c.st.data(), c.dwFactor, c.diffuse);
     EXPECT_EQ(s.bGeneral, c.bGeneral) << c.pszName;
     EXPECT_EQ(s.bUsesTexel, c.bUsesTexel) << c.pszName;
     if (!c.bGeneral) {
