@@ -48,6 +48,9 @@ int CopyAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, bool bStream);
 // ones) while eight remain, up to a wholly opaque group after the first (a
 // run CopyAlphaRunAvx2 copies faster); returns the pixels done.
 int BlendAlphaRunAvx2(uint32_t* d, const uint32_t* s, int n, uint32_t dwForce);
+// ModulateRow on groups of eight pixels while eight remain; returns the
+// pixels done.
+int ModulateRunAvx2(uint32_t* out, const uint32_t* s, int n, uint32_t mul, uint32_t add);
 extern bool g_bHasAvx2;
 #endif
 #if defined(__SSE2__)
@@ -352,6 +355,9 @@ inline void BlendRowConstant(uint32_t* d, int n, uint32_t c, uint32_t dwForce) {
 inline void ModulateRow(uint32_t* out, const uint32_t* s, int n, uint32_t mul, uint32_t add) {
   using namespace pixel_rows_detail;
   int k = 0;
+#if defined(__x86_64__)
+  if (g_bHasAvx2) k = ModulateRunAvx2(out, s, n, mul, add);
+#endif
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
   const __m128i vMul = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(mul)), zero);
