@@ -10,67 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/draw/tests/draw_fixture.h"
+#include "platform/draw/tests/effect_fixture.h"
 
 namespace {
-
-// Raw texels of a surface, widened to 32 bits.
-struct PIXELS {
-  int nWidth = 0, nHeight = 0, nBytes = 0;
-  bool bIsBackBuffer = false;
-  std::vector<uint32_t> v;
-  uint32_t& At(int x, int y) { return v[static_cast<size_t>(y) * nWidth + x]; }
-};
-
-PIXELS ReadPixels(DDSURFACEDATA* lpSD) {
-  cSurfaceLock lock(lpSD);
-  EXPECT_TRUE(lock.IsLocked());
-  PIXELS p;
-  if (!lock.IsLocked()) return p;
-  p.nWidth = lock.m_lpSD->nWidth;
-  p.nHeight = lock.m_lpSD->nHeight;
-  p.nBytes = lock.m_nBytesPerPixel;
-  p.bIsBackBuffer = lock.m_lpSD == &g_BackBufferSD;
-  p.v.resize(static_cast<size_t>(p.nWidth) * p.nHeight);
-  for (int y = 0; y < p.nHeight; ++y)
-    for (int x = 0; x < p.nWidth; ++x)
-      p.At(x, y) = p.nBytes == 4 ? lock.Row<uint32_t>(y)[x] : lock.Row<uint16_t>(y)[x];
-  return p;
-}
-
-// Fills a surface with random texels in runs: each run (1 to 40 texels, so
-// that whole blocks of 16 are sometimes alike) is transparent, opaque or, at
-// 32 bits, of partial alpha.
-void PaintRandom(DDSURFACEDATA* lpSD, uint32_t& seed) {
-  auto next = [&seed] {
-    seed = seed * 1664525u + 1013904223u;
-    return seed >> 8;
-  };
-  cSurfaceLock lock(lpSD);
-  ASSERT_TRUE(lock.IsLocked());
-  int nLeft = 0;
-  uint32_t kind = 0;
-  for (int y = 0; y < lock.m_lpSD->nHeight; ++y) {
-    for (int x = 0; x < lock.m_lpSD->nWidth; ++x) {
-      if (nLeft-- <= 0) {
-        nLeft = static_cast<int>(next() % 40);
-        kind = next() % 3;
-      }
-      const uint32_t r = next();
-      if (lock.m_nBytesPerPixel == 4) {
-        const uint32_t a = kind == 0 ? 0 : kind == 1 ? 0xFF : 1 + r % 254;
-        lock.Row<uint32_t>(y)[x] = a << 24 | (r & 0xFFFFFF);
-      } else {
-        uint16_t t = static_cast<uint16_t>(r);
-        if (kind == 0)
-          t &= static_cast<uint16_t>(~0xA000u);
-        else if ((t & 0xA000) == 0)
-          t |= kind == 1 ? 0x8000 : 0x2000;
-        lock.Row<uint16_t>(y)[x] = t;
-      }
-    }
-  }
-}
 
 // The copy rule pixel by pixel: unscaled, pixel (x + k, y + j) takes source
 // (sx + k, sy + j); scaled, column k takes sx + trunc(k * fx) (one less for a
@@ -128,15 +70,7 @@ void ExpectCopyMatchesModel(DDSURFACEDATA* lpDst, DDSURFACEDATA* lpSrc, const CO
   ModelCopy(want, src, c.x, c.y, c.w, c.h, c.sx, c.sy, c.sw, c.sh, c.dwFlags != 0,
             bTo565Target && want.bIsBackBuffer && want.nBytes == 2);
   DDStretchBlt(lpDst, c.x, c.y, c.w, c.h, lpSrc, c.sx, c.sy, c.sw, c.sh, c.dwFlags);
-  const PIXELS got = ReadPixels(lpDst);
-  ASSERT_EQ(got.v.size(), want.v.size());
-  int nBad = 0;
-  for (size_t i = 0; i < got.v.size() && nBad < 3; ++i) {
-    if (got.v[i] == want.v[i]) continue;
-    ADD_FAILURE() << Describe(c) << " at " << i % got.nWidth << "," << i / got.nWidth << ": "
-                  << std::hex << got.v[i] << " instead of " << want.v[i];
-    ++nBad;
-  }
+  ExpectSamePixels(ReadPixels(lpDst), want, Describe(c));
 }
 
 class LockedCopyTest : public ::testing::TestWithParam<eBackend> {
@@ -152,15 +86,12 @@ TEST_P(LockedCopyTest, RandomCopiesMatchThePerPixelRule) {
   ASSERT_TRUE(DDCreateSurface(&src, 37, 29, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
   ASSERT_TRUE(DDCreateSurface(&sysTarget, 41, 23, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
   ASSERT_TRUE(DDCreateSurface(&rtTarget, 40, 30, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
-  uint32_t seed = 2024;
-  PaintRandom(&src, seed);
-  PaintRandom(&sysTarget, seed);
-  PaintRandom(&rtTarget, seed);
+  cTestRandom rnd(2024);
+  PaintRandom(&src, rnd);
+  PaintRandom(&sysTarget, rnd);
+  PaintRandom(&rtTarget, rnd);
   DDPalFillSurface(&g_BackBufferSD, 7);
-  auto next = [&seed](int lo, int hi) {
-    seed = seed * 1664525u + 1013904223u;
-    return lo + static_cast<int>((seed >> 8) % static_cast<uint32_t>(hi - lo + 1));
-  };
+  auto next = [&rnd](int lo, int hi) { return rnd.Between(lo, hi); };
   DDSURFACEDATA* const targets[] = {&g_BackBufferSD, &sysTarget, &rtTarget};
   for (int i = 0; i < 600; ++i) {
     COPYCASE c{next(-40, 40),
@@ -202,8 +133,8 @@ TEST_P(LockedCopyTest, FullFrameCopiesMatchThePerPixelRule) {
   const bool bTo565 = GetParam() == eBackend::Gpu16Full;
   DDSURFACEDATA src;
   ASSERT_TRUE(DDCreateSurface(&src, kW, kH, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
-  uint32_t seed = 77;
-  PaintRandom(&src, seed);
+  cTestRandom rnd(77);
+  PaintRandom(&src, rnd);
   const COPYCASE cases[] = {
       {0, 0, kW, kH, 0, 0, kW, kH, 0},            // opaque, whole frame
       {0, 0, kW, kH, 0, 0, kW, kH, 1},            // keyed, whole frame
