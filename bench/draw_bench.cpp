@@ -1,5 +1,5 @@
-// Blits of the drawing library beside SDL's blitter and memcpy of the same
-// bytes, on 640x480 32-bit frames.
+// Blits and effects of the drawing library beside SDL's blitter and memcpy of
+// the same bytes, on 640x480 frames (32-bit unless a benchmark says).
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "bench/alloc_count.h"
+#include "platform/draw/dd_blend.h"
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/dd_filter.h"
 #include "platform/draw/dd_geometry.h"
 #include "platform/draw/dd_pattern.h"
 #include "platform/draw/present/presenter.h"
@@ -40,6 +42,9 @@ bool Start(bool bGpu, int nBpp) {
     return false;
   if (lpDTCon) lpDTCon->dwTransmitColor = 0xFFFF00FF;
   g_dwTransmitPixel = lpDTCon ? 0 : PalNumToRGB(0);
+  // The 8-bit blends' table: the mix of a and b is their mean.
+  for (int i = 0; i < kBlendTableSize; ++i)
+    g_BlendTable[i] = static_cast<uint8_t>(((i >> 8) + (i & 0xFF)) / 2);
   return true;
 }
 
@@ -226,8 +231,9 @@ void BM_DD8_PresentFrame(benchmark::State& state) {
 
 using EffectFn = std::function<void(DDSURFACEDATA* lpSrcSD)>;
 
-void EffectBench(benchmark::State& state, bool bGpu, int nMemoryType, const EffectFn& draw) {
-  if (!Start(bGpu, 32)) {
+void EffectBench(benchmark::State& state, bool bGpu, int nMemoryType, const EffectFn& draw,
+                 int nBpp = 32) {
+  if (!Start(bGpu, nBpp)) {
     state.SkipWithError("start failed");
     return;
   }
@@ -262,6 +268,19 @@ void Rotate(DDSURFACEDATA* s) {
   DDBltRotate(&g_BackBufferSD, kW / 2, kH / 2, kW, kH, kW / 2, kH / 2, 30, s, 0, 0, 0);
 }
 
+// Tint toward palette colour 40 by a level, half transparency, mosaic in
+// blocks of a size and blur by a radius, all with the colour key.
+void Tint(DDSURFACEDATA* s, int nLevel) {
+  DDBltTint(&g_BackBufferSD, 0, 0, kW, kH, s, 0, 0, 1, g_PaletteShown, g_BlendTable, 40, nLevel);
+}
+void Half(DDSURFACEDATA* s) { DDBltHalf(&g_BackBufferSD, 0, 0, kW, kH, s, 0, 0, 1, g_BlendTable); }
+void Mosaic(DDSURFACEDATA* s, int nSize) {
+  DDMosaic(&g_BackBufferSD, 0, 0, kW, kH, nSize, s, 0, 0, 1);
+}
+void Blur(DDSURFACEDATA* s, int nRadius) {
+  DDBlur(&g_BackBufferSD, 0, 0, kW, kH, nRadius, nRadius, s, 0, 0, 1);
+}
+
 constexpr int kRT = DTMEMORYTYPE_VIDEO_RT, kSys = DTMEMORYTYPE_SYSTEM;
 void BM_Gpu32_WaveRows(benchmark::State& st) {
   EffectBench(st, true, kRT, [](auto s) { Wave(s, 0); });
@@ -286,6 +305,58 @@ void BM_DD32_Lens(benchmark::State& st) { EffectBench(st, false, kRT, Lens); }
 void BM_Gpu32_RotateQuad(benchmark::State& st) { EffectBench(st, true, kRT, Rotate); }
 void BM_Gpu32_RotateLocked(benchmark::State& st) { EffectBench(st, true, kSys, Rotate); }
 void BM_DD32_Rotate(benchmark::State& st) { EffectBench(st, false, kRT, Rotate); }
+
+// The argument: the tint's level, the mosaic's block size, the blur's radius
+// (whose cost stays flat).
+void BM_Gpu32_TintQuad(benchmark::State& st) {
+  EffectBench(st, true, kRT, [&](auto s) { Tint(s, static_cast<int>(st.range(0))); });
+}
+void BM_Gpu32_TintLocked(benchmark::State& st) {
+  EffectBench(st, true, kSys, [&](auto s) { Tint(s, static_cast<int>(st.range(0))); });
+}
+void BM_DD32_Tint(benchmark::State& st) {
+  EffectBench(st, false, kRT, [&](auto s) { Tint(s, static_cast<int>(st.range(0))); });
+}
+void BM_DD16_Tint(benchmark::State& st) {
+  EffectBench(
+      st, false, kRT, [&](auto s) { Tint(s, static_cast<int>(st.range(0))); }, 16);
+}
+void BM_DD8_Tint(benchmark::State& st) {
+  EffectBench(
+      st, false, kRT, [&](auto s) { Tint(s, static_cast<int>(st.range(0))); }, 8);
+}
+void BM_Gpu32_HalfQuad(benchmark::State& st) { EffectBench(st, true, kRT, Half); }
+void BM_Gpu32_HalfLocked(benchmark::State& st) { EffectBench(st, true, kSys, Half); }
+void BM_DD32_Half(benchmark::State& st) { EffectBench(st, false, kRT, Half); }
+void BM_Gpu32_Mosaic(benchmark::State& st) {
+  EffectBench(st, true, kSys, [&](auto s) { Mosaic(s, static_cast<int>(st.range(0))); });
+}
+void BM_DD32_Mosaic(benchmark::State& st) {
+  EffectBench(st, false, kRT, [&](auto s) { Mosaic(s, static_cast<int>(st.range(0))); });
+}
+void BM_Gpu32_Blur(benchmark::State& st) {
+  EffectBench(st, true, kSys, [&](auto s) { Blur(s, static_cast<int>(st.range(0))); });
+}
+void BM_DD32_Blur(benchmark::State& st) {
+  EffectBench(st, false, kRT, [&](auto s) { Blur(s, static_cast<int>(st.range(0))); });
+}
+
+// The peer of the half transparency: SDL's blit of a picture with alpha
+// modulation 128, blended over the frame.
+void BM_Sdl_HalfBlend(benchmark::State& state) {
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_FillRect(src, nullptr, 0xFF336699);
+  SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
+  SDL_SetSurfaceAlphaMod(src, 128);
+  for (auto _ : state) {
+    SDL_BlitSurface(src, nullptr, dst, nullptr);
+    benchmark::DoNotOptimize(dst->pixels);
+  }
+  state.SetBytesProcessed(state.iterations() * kW * kH * 4);
+  SDL_FreeSurface(src);
+  SDL_FreeSurface(dst);
+}
 
 // Peers in SDL: the wave as 480 row blits, and the turn through its software
 // renderer.
@@ -363,5 +434,18 @@ BENCHMARK(BM_Sdl_Rotate);
 BENCHMARK(BM_Gpu32_RotateQuad);
 BENCHMARK(BM_Gpu32_RotateLocked);
 BENCHMARK(BM_DD32_Rotate);
+BENCHMARK(BM_Gpu32_TintQuad)->Arg(1)->Arg(2);
+BENCHMARK(BM_Gpu32_TintLocked)->Arg(1)->Arg(2);
+BENCHMARK(BM_DD32_Tint)->Arg(1)->Arg(4);
+BENCHMARK(BM_DD16_Tint)->Arg(2);
+BENCHMARK(BM_DD8_Tint)->Arg(3);
+BENCHMARK(BM_Sdl_HalfBlend);
+BENCHMARK(BM_Gpu32_HalfQuad);
+BENCHMARK(BM_Gpu32_HalfLocked);
+BENCHMARK(BM_DD32_Half);
+BENCHMARK(BM_Gpu32_Mosaic)->Arg(8)->Arg(32);
+BENCHMARK(BM_DD32_Mosaic)->Arg(8)->Arg(32);
+BENCHMARK(BM_Gpu32_Blur)->Arg(1)->Arg(4)->Arg(16)->Arg(64)->Arg(1'000'000);
+BENCHMARK(BM_DD32_Blur)->Arg(1)->Arg(16)->Arg(1'000'000);
 
 }  // namespace
