@@ -196,14 +196,14 @@ bool DDBltTint(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
       GPUVERTEX v[4];
       BuildQuadVertices(v, x, y, nWidth, nHeight, 0xFFFFFFFF, sx, sy, sw, sh,
                         lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
-      EFFECTSTAGE stage;
-      stage.dwColorOp = GPUTOP_BLENDFACTORALPHA;
-      stage.dwColorArg2 = GPUTA_TFACTOR;
-      stage.dwAlphaOp = GPUTOP_SELECTARG1;
-      stage.bFactor = true;
-      stage.dwFactor = QuadTintAlpha(nLevel) << 24 | static_cast<uint32_t>(e.peRed) << 16 |
-                       static_cast<uint32_t>(e.peGreen) << 8 | e.peBlue;
-      DDDrawEffectQuad(lpDstSD, lpSrcSD, v, stage);
+      if (!DDBeginSourceQuad(lpDstSD, lpSrcSD, v)) return true;
+      // Each texel x a + the colour x (1 - a), a the texture factor's alpha.
+      lpDevice->SetRenderState(GPURS_TEXTUREFACTOR,
+                               QuadTintAlpha(nLevel) << 24 | static_cast<uint32_t>(e.peRed) << 16 |
+                                   static_cast<uint32_t>(e.peGreen) << 8 | e.peBlue);
+      DDSetTextureStage(GPUTOP_BLENDFACTORALPHA, GPUTOP_SELECTARG1);
+      lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_TFACTOR);
+      DDEndSourceQuad(lpSrcSD);
       return true;
     }
     cEffectLock lock(lpDstSD, lpSrcSD);
@@ -233,10 +233,10 @@ bool DDBltAlpha(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
       const uint32_t dwAlpha = 255 - static_cast<uint32_t>(std::clamp(nAlpha, 0, 255));
       BuildQuadVertices(v, x, y, nWidth, nHeight, dwAlpha << 24 | 0xFFFFFF, sx, sy, sw, sh,
                         lpSrcSD->nTextureWidth, lpSrcSD->nTextureHeight);
-      if (DDDrawEffectQuad(lpDstSD, lpSrcSD, v, EFFECTSTAGE())) {
-        lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_SELECTARG1);
-        lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
-      }
+      if (!DDBeginSourceQuad(lpDstSD, lpSrcSD, v)) return true;
+      DDSetTextureStage(GPUTOP_MODULATE, GPUTOP_MODULATE);
+      DDEndSourceQuad(lpSrcSD);
+      lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_SELECTARG1);
       return true;
     }
     cEffectLock lock(lpDstSD, lpSrcSD);
@@ -249,8 +249,7 @@ bool DDBltAlpha(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
                                    });
     } else if (lock.m_nBpp == 16) {
       // Onto the full-screen back buffer the texel's green is doubled first.
-      const RGB565SHIFTS shifts{g_BackBufferFormat.nRedShift, g_BackBufferFormat.nGreenShift,
-                                g_BackBufferFormat.nBlueShift};
+      const RGB565SHIFTS shifts = DDBackBufferShifts();
       const uint32_t wMask = HalvingMask(lock.m_bTo565 ? g_BackBufferFormat : g_PixelFormat);
       DDForEachEffectRow<uint16_t>(
           lock, x, y, nWidth, nHeight, sx, sy, sw < 0, sh < 0,
@@ -336,7 +335,10 @@ int DDChangeColorEx(DDSURFACEDATA* lpDstSD, int, int, int, int, DDSURFACEDATA* l
   GPUVERTEX v[4];
   BuildQuadVertices(v, 0, 0, nW, nH, dwColour, 0, 0, nW, nH, std::max(lpSrcSD->nTextureWidth, 1),
                     std::max(lpSrcSD->nTextureHeight, 1));
-  DDDrawEffectQuad(lpDstSD, lpSrcSD, v, EFFECTSTAGE());
+  // The source's texture, or none (the back buffer): the plain colour.
+  if (!DDBeginSourceQuad(lpDstSD, lpSrcSD, v, false)) return 1;
+  DDSetTextureStage(GPUTOP_MODULATE, GPUTOP_MODULATE);
+  DDEndSourceQuad(lpSrcSD);
   return 1;
 }
 

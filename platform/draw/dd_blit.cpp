@@ -109,9 +109,10 @@ void DDSetTextureStage(uint32_t dwColorOp, uint32_t dwAlphaOp) {
   lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
 }
 
-bool DDBeginSourceQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v) {
+bool DDBeginSourceQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v,
+                       bool bTextureNeeded) {
   DTDATA* sd = lpSrcSD->lpDT;
-  if (!lpDevice || !sd || !sd->lpVB || !sd->lpTexture) return false;
+  if (!lpDevice || !sd || !sd->lpVB || (bTextureNeeded && !sd->lpTexture)) return false;
   void* pData = nullptr;
   if (GpuFailed(sd->lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &pData))) return false;
   std::memcpy(pData, v, 4 * sizeof(GPUVERTEX));

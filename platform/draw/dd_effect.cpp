@@ -1,7 +1,6 @@
 #include "platform/draw/dd_effect.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/draw/dd_internal.h"
 
@@ -22,28 +21,9 @@ bool DDEffectUsesQuad(const DDSURFACEDATA* lpDstSD, const DDSURFACEDATA* lpSrcSD
          lpDstSD->lpDT->bRenderTarget && lpSrcSD->lpDT->nMemoryType != DTMEMORYTYPE_SYSTEM;
 }
 
-bool DDDrawEffectQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v,
-                      const EFFECTSTAGE& stage) {
-  DTDATA* sd = lpSrcSD->lpDT;
-  if (!lpDevice || !sd || !sd->lpVB) return false;
-  void* pData = nullptr;
-  if (GpuFailed(sd->lpVB->Lock(0, 4 * sizeof(GPUVERTEX), &pData))) return false;
-  std::memcpy(pData, v, 4 * sizeof(GPUVERTEX));
-  sd->lpVB->Unlock();
-  if (!DDBeginScene() || !DDSetRenderTarget(0, lpDstSD)) return false;
-  if (stage.bFactor) lpDevice->SetRenderState(GPURS_TEXTUREFACTOR, stage.dwFactor);
-  lpDevice->SetTextureStageState(0, GPUTSS_COLOROP, stage.dwColorOp);
-  lpDevice->SetTextureStageState(0, GPUTSS_COLORARG1, stage.dwColorArg1);
-  lpDevice->SetTextureStageState(0, GPUTSS_COLORARG2, stage.dwColorArg2);
-  lpDevice->SetTextureStageState(0, GPUTSS_ALPHAOP, stage.dwAlphaOp);
-  lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG1, stage.dwAlphaArg1);
-  lpDevice->SetTextureStageState(0, GPUTSS_ALPHAARG2, stage.dwAlphaArg2);
-  lpDevice->SetTexture(0, sd->lpTexture);
-  lpDevice->SetStreamSource(0, sd->lpVB, 0, sizeof(GPUVERTEX));
-  lpDevice->SetFVF(GPUFVF_SCREENQUAD);
-  lpDevice->DrawPrimitive(5, 0, 2);
-  DDRestoreTarget();
-  return true;
+RGB565SHIFTS DDBackBufferShifts() {
+  return RGB565SHIFTS{g_BackBufferFormat.nRedShift, g_BackBufferFormat.nGreenShift,
+                      g_BackBufferFormat.nBlueShift};
 }
 
 void DDEffectChannels(const CHANNELFORMAT& f, EFFECTCHANNEL out[3], int nLargest) {
@@ -63,15 +43,10 @@ EFFECTRANGE DDEffectRange(int n, long long a, int nA, long long b, int nB) {
 
 cEffectLock::cEffectLock(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD)
     : m_dst(lpDstSD), m_src(m_dst.IsLocked() ? lpSrcSD : nullptr) {
-  if (!IsLocked()) return;
-  if (m_dst.m_nBytesPerPixel != m_src.m_nBytesPerPixel) {
-    // Both surfaces of a device have its depth; anything else is not drawn.
-    m_src.Unlock();
-    m_dst.Unlock();
-    return;
-  }
-  m_nBpp = m_dst.m_nBpp;
   m_bGpu = lpDTCon != nullptr;
+  // Both surfaces of a device have its depth; anything else is not drawn.
+  if (!IsLocked() || m_dst.m_nBytesPerPixel != m_src.m_nBytesPerPixel) return;
+  m_nBpp = m_dst.m_nBpp;
   if (m_bGpu && m_nBpp == 16) {
     m_bTo565 = DDIsFullScreenBackBuffer(m_dst.m_lpSD) != 0;
     if (!m_bTo565)

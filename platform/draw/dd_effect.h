@@ -10,7 +10,8 @@
 //     otherwise, and always under the surface back end, the effect works on
 //     locked pixels.
 //  3. The quad is drawn from the source's own vertex buffer with the
-//     effect's stage 0 (DDDrawEffectQuad); the device blends it by alpha.
+//     effect's stage 0 (DDBeginSourceQuad, dd_internal.h); the device blends
+//     it by alpha.
 //  4. Locked pixels: the destination is locked first, then the source, and
 //     unlocked the other way round (cEffectLock).
 //  5. A rectangle pixel is read and written only where its source position
@@ -29,6 +30,7 @@
 
 #include "platform/draw/dd_blend.h"
 #include "platform/draw/pixels/blend_rows.h"
+#include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/surface/dd_surface.h"
 
 // Rule 1 (the textured back end only; surfaces may be null).
@@ -37,22 +39,8 @@ void DDPrepareEffect(DDSURFACEDATA** lplpDstSD, DDSURFACEDATA** lplpSrcSD);
 // Rule 2.
 bool DDEffectUsesQuad(const DDSURFACEDATA* lpDstSD, const DDSURFACEDATA* lpSrcSD);
 
-// Stage 0 of an effect quad, and the texture factor when it sets one.
-struct EFFECTSTAGE {
-  uint32_t dwColorOp = GPUTOP_MODULATE;
-  uint32_t dwColorArg1 = GPUTA_TEXTURE, dwColorArg2 = GPUTA_DIFFUSE;
-  uint32_t dwAlphaOp = GPUTOP_MODULATE;
-  uint32_t dwAlphaArg1 = GPUTA_TEXTURE, dwAlphaArg2 = GPUTA_DIFFUSE;
-  bool bFactor = false;
-  uint32_t dwFactor = 0;
-};
-
-// Rule 3: the four strip vertices (left-top, left-bottom, right-top,
-// right-bottom) drawn with the source's texture (none for a surface without
-// one, such as the back buffer) onto the destination. False when nothing was
-// drawn (no vertex buffer, or its lock, the scene or the target failed).
-bool DDDrawEffectQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v,
-                      const EFFECTSTAGE& stage);
+// Where the channels of the full-screen back buffer's R5G6B5 pixel go.
+RGB565SHIFTS DDBackBufferShifts();
 
 // A channel of a CHANNELFORMAT (red, green, blue in this order): where it
 // sits and its largest value, kept within 1 .. nLargest (at 16 bits 63, which
@@ -78,6 +66,10 @@ class cEffectLock {
  public:
   cEffectLock(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD);
   bool IsLocked() const { return m_dst.IsLocked() && m_src.IsLocked(); }
+  // Whether the locked effects draw at this depth: the textured back end's
+  // 16 and 32 bits, the surface display's 8, 16 and 32 (0 bits: the two
+  // surfaces differ).
+  bool Draws() const { return m_nBpp == 16 || m_nBpp == 32 || (m_nBpp == 8 && !m_bGpu); }
 
   // Rule 5 for the rows (bRows) or columns of an n-pixel side of a rectangle
   // at destination position a read from source position b.

@@ -21,7 +21,7 @@ eFilterPixels FilterPixels(const cEffectLock& lock) {
     case 16:
       return lock.m_bGpu ? eFilterPixels::kGpu16 : eFilterPixels::kSurface16;
     case 8:
-      return lock.m_bGpu ? eFilterPixels::kNone : eFilterPixels::kSurface8;
+      return lock.Draws() ? eFilterPixels::kSurface8 : eFilterPixels::kNone;
     default:
       return eFilterPixels::kNone;
   }
@@ -133,10 +133,7 @@ bool TopLeftColour(const FILTERCALL& f, int r0, int c0, T* pColour) {
   if (f.key.IsTransparent(t)) return false;
   *pColour = t;
   if constexpr (sizeof(T) == 2) {
-    if (f.lock.m_bTo565)
-      *pColour =
-          TexelTo565(t, RGB565SHIFTS{g_BackBufferFormat.nRedShift, g_BackBufferFormat.nGreenShift,
-                                     g_BackBufferFormat.nBlueShift});
+    if (f.lock.m_bTo565) *pColour = TexelTo565(t, DDBackBufferShifts());
   }
   return true;
 }

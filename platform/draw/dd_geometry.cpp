@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/dd_effect.h"
 #include "platform/draw/dd_internal.h"
 #include "platform/draw/pixels/pixel_format.h"
 #include "platform/draw/pixels/warp_rows.h"
@@ -21,29 +22,26 @@ long long CeilDiv(long long a, long long b) { return -FloorDiv(-a, b); }
 // What a locked effect does with one source pixel: which pixels count as
 // transparent (and are left out, or written as 0 where the effect clears),
 // and whether the texel becomes the full-screen back buffer's R5G6B5 pixel.
-enum class eSkip { kNone, kEqualsKey, kAlphaZero, kNoAlphaBits };
 struct LANDING {
-  eSkip skip = eSkip::kNone;
-  uint32_t dwKey = 0;
+  PIXELKEY key;
   bool bTo565 = false;
   bool bClear = false;
-  RGB565SHIFTS shifts{};
 };
 
 // LANDING with its choices made at compile time, for the row loops.
-template <class T, eSkip kSkip, bool bTo565, bool bClear>
+template <class T, PIXELKEY::eKind kKey, bool bTo565, bool bClear>
 struct cLand {
   T key;
   RGB565SHIFTS shifts;
   void operator()(T p, T& d) const {
-    if constexpr (kSkip == eSkip::kEqualsKey) {
+    if constexpr (kKey == PIXELKEY::kValue) {
       if (p == key) return;
-    } else if constexpr (kSkip == eSkip::kAlphaZero) {
+    } else if constexpr (kKey == PIXELKEY::kAlpha0) {
       if ((static_cast<uint32_t>(p) >> 24) == 0) {
         if constexpr (bClear) d = 0;
         return;
       }
-    } else if constexpr (kSkip == eSkip::kNoAlphaBits) {
+    } else if constexpr (kKey == PIXELKEY::kBits16) {
       if ((p & 0xA000) == 0) return;
     }
     if constexpr (bTo565)
@@ -57,56 +55,40 @@ struct cLand {
 // depth can make are instantiated: 565 at 16 bits, alpha and clearing at 32.
 template <class T, class F>
 void WithLand(const LANDING& l, F f) {
-  const T key = static_cast<T>(l.dwKey);
-  auto pick = [&](auto skip) {
-    constexpr eSkip kSkip = decltype(skip)::value;
+  const T key = static_cast<T>(l.key.dwValue);
+  const RGB565SHIFTS shifts = DDBackBufferShifts();
+  auto pick = [&](auto kind) {
+    constexpr PIXELKEY::eKind kKey = decltype(kind)::value;
     if constexpr (sizeof(T) == 2) {
       if (l.bTo565)
-        f(cLand<T, kSkip, true, false>{key, l.shifts});
+        f(cLand<T, kKey, true, false>{key, shifts});
       else
-        f(cLand<T, kSkip, false, false>{key, l.shifts});
-    } else if constexpr (sizeof(T) == 4 && kSkip == eSkip::kAlphaZero) {
+        f(cLand<T, kKey, false, false>{key, shifts});
+    } else if constexpr (sizeof(T) == 4 && kKey == PIXELKEY::kAlpha0) {
       if (l.bClear)
-        f(cLand<T, kSkip, false, true>{key, l.shifts});
+        f(cLand<T, kKey, false, true>{key, shifts});
       else
-        f(cLand<T, kSkip, false, false>{key, l.shifts});
+        f(cLand<T, kKey, false, false>{key, shifts});
     } else {
-      f(cLand<T, kSkip, false, false>{key, l.shifts});
+      f(cLand<T, kKey, false, false>{key, shifts});
     }
   };
-  switch (l.skip) {
-    case eSkip::kNone:
-      pick(std::integral_constant<eSkip, eSkip::kNone>{});
+  switch (l.key.kind) {
+    case PIXELKEY::kNone:
+      pick(std::integral_constant<PIXELKEY::eKind, PIXELKEY::kNone>{});
       break;
-    case eSkip::kEqualsKey:
-      pick(std::integral_constant<eSkip, eSkip::kEqualsKey>{});
+    case PIXELKEY::kValue:
+      pick(std::integral_constant<PIXELKEY::eKind, PIXELKEY::kValue>{});
       break;
-    case eSkip::kAlphaZero:
-      if constexpr (sizeof(T) == 4) pick(std::integral_constant<eSkip, eSkip::kAlphaZero>{});
+    case PIXELKEY::kAlpha0:
+      if constexpr (sizeof(T) == 4)
+        pick(std::integral_constant<PIXELKEY::eKind, PIXELKEY::kAlpha0>{});
       break;
-    case eSkip::kNoAlphaBits:
-      if constexpr (sizeof(T) == 2) pick(std::integral_constant<eSkip, eSkip::kNoAlphaBits>{});
+    case PIXELKEY::kBits16:
+      if constexpr (sizeof(T) == 2)
+        pick(std::integral_constant<PIXELKEY::eKind, PIXELKEY::kBits16>{});
       break;
   }
-}
-
-// The 16-bit texels of the textured back end land on the full-screen back
-// buffer as R5G6B5 pixels.
-bool IsFullScreenBackBuffer(const cSurfaceLock& lock) {
-  return lpDTCon && lock.m_lpSD == &g_BackBufferSD && !g_bWindowMode;
-}
-
-RGB565SHIFTS BackBufferShifts() {
-  return RGB565SHIFTS{g_BackBufferFormat.nRedShift, g_BackBufferFormat.nGreenShift,
-                      g_BackBufferFormat.nBlueShift};
-}
-
-// Whether a locked effect draws at this depth: the textured back end at 16
-// and 32 bits, the surface one at 8, 16 and 32.
-bool DrawsAtDepth(const cSurfaceLock& dst, const cSurfaceLock& src) {
-  const int n = dst.m_nBytesPerPixel;
-  if (n != src.m_nBytesPerPixel) return false;
-  return n == 2 || n == 4 || (n == 1 && !lpDTCon);
 }
 
 // Calls f with the pixel type of the locked surfaces' depth.
@@ -137,8 +119,8 @@ void LensRow(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, lon
              const int32_t* pV, const Land& land) {
   // An offset of kLensNoOffset puts the pixel before the source whatever
   // the centre, as an int32 sum with it cannot reach 0.
-  const uint64_t nSrcW = static_cast<uint64_t>(src.m_lpSD->nWidth);
-  const uint64_t nSrcH = static_cast<uint64_t>(src.m_lpSD->nHeight);
+  const uint64_t nSrcW = static_cast<uint64_t>(src.m_nWidth);
+  const uint64_t nSrcH = static_cast<uint64_t>(src.m_nHeight);
   const T* s = src.Row<T>(0);
   const ptrdiff_t nPitch = src.m_nPitch;
   T* d = dst.Row<T>(static_cast<int>(y)) + (cx + a);
@@ -154,7 +136,7 @@ template <class T, class Land>
 void LensRows(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, long long cy,
               long long R, long long F, int nDepth, long long scx, long long scy, bool bClear,
               const Land& land) {
-  const long long nDstW = dst.m_lpSD->nWidth, nDstH = dst.m_lpSD->nHeight;
+  const long long nDstW = dst.m_nWidth, nDstH = dst.m_nHeight;
   // The square around the disc, clipped to the destination.
   const long long i0 = std::max(-R, -cy), i1 = std::min(R, nDstH - 1 - cy);
   const long long j0 = std::max(-R, -cx), j1 = std::min(R, nDstW - 1 - cx);
@@ -233,7 +215,7 @@ struct ROTATION {
 template <class T, class Land>
 void RotateRows(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, long long cy,
                 const ROTATION& r, const Land& land) {
-  const long long nDstW = dst.m_lpSD->nWidth, nDstH = dst.m_lpSD->nHeight;
+  const long long nDstW = dst.m_nWidth, nDstH = dst.m_nHeight;
   // The rectangle's corner pixels turned: the box around them, two pixels
   // wider each way, clipped to the destination (offsets from the pivot).
   long long xMin = 0, xMax = 0, yMin = 0, yMax = 0;
@@ -250,8 +232,8 @@ void RotateRows(const cSurfaceLock& dst, const cSurfaceLock& src, long long cx, 
   if (x0 >= x1 || y0 >= y1) return;
   // Offsets of the rectangle that lie in it and in the source.
   long long uLo, uHi, vLo, vHi;
-  r.col.Inside(r.W, src.m_lpSD->nWidth, uLo, uHi);
-  r.row.Inside(r.H, src.m_lpSD->nHeight, vLo, vHi);
+  r.col.Inside(r.W, src.m_nWidth, uLo, uHi);
+  r.row.Inside(r.H, src.m_nHeight, vLo, vHi);
   if (uLo >= uHi || vLo >= vHi) return;
   ROTATEWALK w;
   w.dU = r.Kc;
@@ -320,27 +302,25 @@ bool DDBltLens(DDSURFACEDATA* lpDstSD, int cx, int cy, int nRadius, int nDepth,
       ISqrt(static_cast<uint64_t>(R * R) + static_cast<uint64_t>(nDepth) * nDepth));
   if (F <= nDepth) return false;
   // The locks resolve parents and redirect the back buffer.
-  cSurfaceLock dst(lpDstSD);
-  if (!dst.IsLocked()) return false;
-  cSurfaceLock src(lpSrcSD);
-  if (!src.IsLocked()) return false;
-  if (!DrawsAtDepth(dst, src)) return true;
+  const cEffectLock lock(lpDstSD, lpSrcSD);
+  if (!lock.IsLocked()) return false;
+  if (!lock.Draws()) return true;
+  // Which source pixels the lens leaves out is its own: the colour key
+  // decides only at 16 textured bits.
   LANDING l;
   if (!lpDTCon) {
-    l.skip = eSkip::kEqualsKey;
-    l.dwKey = g_dwTransmitPixel;
-  } else if (dst.m_nBytesPerPixel == 4) {
-    l.skip = eSkip::kAlphaZero;
+    l.key = PIXELKEY{PIXELKEY::kValue, g_dwTransmitPixel};
+  } else if (lock.m_nBpp == 32) {
+    l.key = PIXELKEY{PIXELKEY::kAlpha0, 0};
     l.bClear = bClearOutside != 0;
   } else {
-    l.skip = bColorKey == 1 ? eSkip::kNoAlphaBits : eSkip::kNone;
-    l.bTo565 = IsFullScreenBackBuffer(dst);
-    l.shifts = BackBufferShifts();
+    l.key = lock.Key(bColorKey == 1);
+    l.bTo565 = lock.m_bTo565;
   }
-  WithPixelType(dst.m_nBytesPerPixel, [&](auto t) {
+  WithPixelType(lock.m_dst.m_nBytesPerPixel, [&](auto t) {
     using T = decltype(t);
     WithLand<T>(l, [&](const auto& land) {
-      LensRows<T>(dst, src, cx, cy, R, F, nDepth, scx, scy, l.bClear, land);
+      LensRows<T>(lock.m_dst, lock.m_src, cx, cy, R, F, nDepth, scx, scy, l.bClear, land);
     });
   });
   return true;
@@ -362,31 +342,24 @@ bool DDBltRotate(DDSURFACEDATA* lpDstSD, int cx, int cy, int nWidth, int nHeight
              MappedAxis(msx, msw),
              MappedAxis(msy, msh)};
   if (lpDTCon) {
-    DDResolveParentSD(&lpDstSD);
-    DDResolveParentSD(&lpSrcSD);
-    DDRedirectBackBuffer(&lpDstSD);
-    DDRedirectBackBuffer(&lpSrcSD);
-    const DTDATA* dd = lpDstSD->lpDT;
-    const DTDATA* sd = lpSrcSD->lpDT;
-    if (!dd || !sd) return true;
-    if (dd->bRenderTarget && sd->nMemoryType != DTMEMORYTYPE_SYSTEM) {
+    DDPrepareEffect(&lpDstSD, &lpSrcSD);
+    if (!lpDstSD->lpDT || !lpSrcSD->lpDT) return true;
+    if (DDEffectUsesQuad(lpDstSD, lpSrcSD)) {
       if (nWidth > 0 && nHeight > 0) DrawTurnedQuad(lpDstSD, cx, cy, r, c, s, lpSrcSD);
       return true;
     }
   }
-  cSurfaceLock dst(lpDstSD);
-  if (!dst.IsLocked()) return false;
-  cSurfaceLock src(lpSrcSD);
-  if (!src.IsLocked()) return false;
-  if (!DrawsAtDepth(dst, src) || nWidth <= 0 || nHeight <= 0) return true;
+  const cEffectLock lock(lpDstSD, lpSrcSD);
+  if (!lock.IsLocked()) return false;
+  if (!lock.Draws() || nWidth <= 0 || nHeight <= 0) return true;
+  // The colour key compares with the transparent pixel under both back ends.
   LANDING l;
-  l.skip = bColorKey == 1 ? eSkip::kEqualsKey : eSkip::kNone;
-  l.dwKey = g_dwTransmitPixel;
-  l.bTo565 = dst.m_nBytesPerPixel == 2 && IsFullScreenBackBuffer(dst);
-  l.shifts = BackBufferShifts();
-  WithPixelType(dst.m_nBytesPerPixel, [&](auto t) {
+  if (bColorKey == 1) l.key = PIXELKEY{PIXELKEY::kValue, g_dwTransmitPixel};
+  l.bTo565 = lock.m_bTo565;
+  WithPixelType(lock.m_dst.m_nBytesPerPixel, [&](auto t) {
     using T = decltype(t);
-    WithLand<T>(l, [&](const auto& land) { RotateRows<T>(dst, src, cx, cy, r, land); });
+    WithLand<T>(l,
+                [&](const auto& land) { RotateRows<T>(lock.m_dst, lock.m_src, cx, cy, r, land); });
   });
   return true;
 }

@@ -21,10 +21,13 @@ void DDSetTextureStage(uint32_t dwColorOp, uint32_t dwAlphaOp);
 // One quad drawn from a source's texture through the source's own vertex
 // buffer, both surfaces already resolved and redirected: DDBeginSourceQuad
 // writes the four strip vertices, opens the scene and makes the destination
-// the render target (false, nothing to draw, when any of it failed); the
-// caller then sets stage 0 (and may clear); DDEndSourceQuad binds the texture
-// and the buffer, draws and makes the resting target current again.
-bool DDBeginSourceQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v);
+// the render target (false, nothing to draw, when any of it failed, or when
+// the source has no texture and bTextureNeeded is set); the caller then sets
+// stage 0 (and may clear); DDEndSourceQuad binds the texture (none for a
+// source without one, such as the back buffer) and the buffer, draws and
+// makes the resting target current again.
+bool DDBeginSourceQuad(DDSURFACEDATA* lpDstSD, DDSURFACEDATA* lpSrcSD, const GPUVERTEX* v,
+                       bool bTextureNeeded = true);
 void DDEndSourceQuad(DDSURFACEDATA* lpSrcSD);
 // Forgets queued fills without drawing them (tests).
 void DDDropFillBatch();
