@@ -400,6 +400,27 @@ TEST(SurfaceBlendTest, EightBitBlendsGoThroughTheTable) {
   DDReleaseSurface(&src);
 }
 
+// What each back end does not have: the textured one needs no blend table
+// (true, nothing read, even for a missing file), the surface display has no
+// colour wash (traced, 1, nothing drawn).
+TEST(BlendBackEndTest, EachBackEndLacksWhatTheOtherHas) {
+  cTestGameFolder folder;
+  {
+    cDrawLibrary lib(eBackend::Gpu32, 4, 2);
+    ASSERT_TRUE(lib.m_bStarted);
+    uint8_t table[kBlendTableSize] = {};
+    EXPECT_TRUE(DDLoadBlendTable(table, "bmp\\hbt\\hbt99.dat"));
+  }
+  cDrawLibrary lib(eBackend::DD32, 4, 2);
+  ASSERT_TRUE(lib.m_bStarted);
+  DDPalFillSurface(&g_BackBufferSD, 3);
+  SetTraceLog(true, kTraceLogName);
+  EXPECT_EQ(DDChangeColor(&g_BackBufferSD, 0, 0, 4, 2, 0, 255, 0, 0), 1);
+  SetTraceLog(false, kTraceLogName);
+  EXPECT_NE(folder.ReadFile(kTraceLogName).find("DDrawでは DDChangeColor("), std::string::npos);
+  EXPECT_EQ(lib.Picture(&g_BackBufferSD), "3333\n3333\n");
+}
+
 class GpuBlendTest : public ::testing::TestWithParam<eBackend> {
  protected:
   cTestGameFolder m_folder;
