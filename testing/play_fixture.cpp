@@ -6,11 +6,8 @@ cPlayFixture::cPlayFixture(const PLAYFIXTUREOPTIONS& options) {
   ResetStageTestGlobals();
   g_Stage.m_nWidth = options.nWidth;
   g_Stage.m_nHeight = options.nHeight;
-  g_Stage.m_dGravity = options.dGravity;
+  if (options.dGravity) g_Stage.m_dGravity = *options.dGravity;
   g_Stage.SetCollisionLevel(options.nLevel);
-  // The world is the map and its border: its far ends are the outer limits.
-  g_Stage.m_nScrollMarginX = (options.nWidth + 2 * kMapBorderCells) * kCellSize - 640;
-  g_Stage.m_nScrollMarginY = (options.nHeight + 2 * kMapBorderCells) * kCellSize - 640;
   m_lpScene = std::make_unique<cPlayScene>();
   m_lpPrevScene = g_lpPlayScene;
   g_lpPlayScene = m_lpScene.get();
@@ -48,7 +45,6 @@ void cPlayFixture::SetupChara(cChara& chara, int nId, double x, double y, int w,
   chara.m_Def.m_nKind = static_cast<int8_t>(nKind);
   chara.m_Def.m_nFaction = static_cast<int8_t>(nFaction);
   chara.m_Def.m_nFly = static_cast<int8_t>(nMoveMode);
-  chara.m_Def.m_nGiant = 1;
   chara.Reset(nullptr, x, y, 0);
   chara.Setup(nId, nKind, 0, nFaction, 0, nullptr, 0, 0, 0, w, h, 32, 32, 0, nMoveMode, 0);
   chara.m_dX = x;

@@ -1,12 +1,14 @@
 #pragma once
 // A running stage for tests of the game library, without a play scene's
-// states or drawing: the stage being played (g_Stage) with the given size,
-// collision level and gravity, its camera axes and map grid, and a play
-// scene installed as g_lpPlayScene. Blocks are put straight into the grid.
+// states or drawing: the stage being played (g_Stage), a new stage record
+// with the given size, collision level and gravity, its camera axes and map
+// grid, and a play scene installed as g_lpPlayScene. Blocks are put straight
+// into the grid.
 // Every global it touches (the stage, the map, the System record, the
 // database, the record globals, g_lpPlayScene) is put back when it goes.
 
 #include <memory>
+#include <optional>
 
 #include "objects/chara.h"
 #include "objects/player.h"
@@ -16,8 +18,10 @@
 struct PLAYFIXTUREOPTIONS {
   int nWidth = 40;  // map cells, without the border
   int nHeight = 20;
-  int nLevel = 1;  // collision level (sub-steps per frame)
-  double dGravity = 0.4;
+  // Collision level: one sub-step a frame unless a test asks for more (a
+  // new stage has 10), so that velocities and gravity are per frame.
+  int nLevel = 1;
+  std::optional<double> dGravity = {};  // a new stage's unless given
 };
 
 // A character that moves and clamps as a computer character does: its

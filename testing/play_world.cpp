@@ -81,36 +81,30 @@ void cPlayWorld::AddHeroFlows(cEdChara& hero) {
   hero.m_vFlow.push_back(Flow(0, {Keys({kListButton1}, 0)}, {jump}, 0));
 }
 
-void cPlayWorld::BuildStage(const std::vector<std::string>& rows, int nLevel) {
+void cPlayWorld::BuildStage(const std::vector<std::string>& rows, std::optional<int> nLevel) {
   cEdStage& stage = g_Stage;
   stage.SetDefaults();
   stage.m_nHeight = static_cast<int>(rows.size());
   stage.m_nWidth = rows.empty() ? 0 : static_cast<int>(rows[0].size());
-  stage.m_nCollisionLevel = nLevel;
-  // The far ends of the world: the map and its border.
-  stage.m_nScrollMarginX = (stage.m_nWidth + 2 * kMapBorderCells) * 32 - 640;
-  stage.m_nScrollMarginY = (stage.m_nHeight + 2 * kMapBorderCells) * 32 - 640;
+  if (nLevel) stage.m_nCollisionLevel = *nLevel;
+  // The digests follow the time limit as it counts down.
   stage.m_bTimeLimit = 1;
-  stage.m_nTimeLimit = 100;
+  // Play starts without the 80 frames of the start banner.
   stage.m_bShowStart = 0;
-  stage.m_bShowStatus = 0;
-  stage.m_nBgm = 0;
-  stage.m_vBgLayer.clear();
   for (int y = 0; y < stage.m_nHeight; ++y) {
     for (int x = 0; x < stage.m_nWidth; ++x) {
       const char ch = rows[static_cast<size_t>(y)][static_cast<size_t>(x)];
       if (ch == '#' || ch == 'X') {
         cEdBlock& b = stage.m_vPlacedBlock.emplace_back();
         b.m_nGraphic = ch == '#' ? 1 : 2;
-        b.m_nHitKind = ch == '#' ? BLOCKHIT_SOLID : BLOCKHIT_FATAL;
+        if (ch == 'X') b.m_nHitKind = BLOCKHIT_FATAL;
         b.m_nTileX = static_cast<int16_t>(x);
         b.m_nTileY = static_cast<int16_t>(y);
       } else if (ch == 'H') {
         cEdChara& hero = stage.m_vPlacedChara.emplace_back();
         hero.m_nKind = CHARAKIND_PLAYER;
-        hero.m_nFaction = 0;
+        hero.m_nFaction = 0;  // the hero's, not a computer character's 1
         hero.m_nGraphic = 1;
-        hero.m_nDir = 1;
         hero.m_nTileX = static_cast<int16_t>(x);
         hero.m_nTileY = static_cast<int16_t>(y);
         AddHeroFlows(hero);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,8 @@
 
 struct PLAYWORLDOPTIONS {
   std::vector<std::string> rows;
-  int nLevel = 1;     // collision level
-  bool bGpu = false;  // the textured back end instead of the surface one
+  std::optional<int> nLevel = {};  // collision level; a new stage's when not given
+  bool bGpu = false;               // the textured back end instead of the surface one
   uint32_t nSeed = 12345;
 };
 
@@ -53,8 +54,9 @@ class cPlayWorld {
 
   // The hero's flows as the world gives them (also for other tests' heroes).
   static void AddHeroFlows(cEdChara& hero);
-  // g_Stage (and g_StageStart) built from rows.
-  static void BuildStage(const std::vector<std::string>& rows, int nLevel);
+  // g_Stage (and g_StageStart) built from rows: a new stage record with its
+  // size, blocks and hero, and the collision level when given.
+  static void BuildStage(const std::vector<std::string>& rows, std::optional<int> nLevel = {});
   // The sample game written into the folder and its project loaded as
   // start-up loads it, then a stage of it (stored path under "data\", as
   // the world map names it) loaded for play; false with a report-log line.
