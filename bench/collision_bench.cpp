@@ -46,10 +46,7 @@ class CrowdedStage {
     ResetStageGlobals();
     g_Stage.m_nWidth = kWidth;
     g_Stage.m_nHeight = kHeight;
-    g_Stage.m_dGravity = 0.4;
     g_Stage.SetCollisionLevel(kLevel);
-    g_Stage.m_nScrollMarginX = (kWidth + 20) * 32 - 640;
-    g_Stage.m_nScrollMarginY = (kHeight + 20) * 32 - 640;
     for (int ty = 8; ty < kHeight; ty += 8) {
       for (int tx = 0; tx < kWidth; ++tx) {
         if (tx % 37 == 36) continue;  // a gap
@@ -64,7 +61,6 @@ class CrowdedStage {
     for (int i = 0; i < kCharas; ++i) {
       auto lpWalker = std::make_unique<cWalker>();
       cWalker& w = *lpWalker;
-      w.m_Def.m_nGiant = 1;
       w.Reset(nullptr, 0, 0, 0);
       w.Setup(i + 1, OBJKIND_COM, 0, 1, 0, nullptr, 0, 8, 8, 16, 24, 32, 32, 0, MOVEMODE_WALK, 0);
       w.m_dX = (10 + (i * 97) % kWidth) * 32.0 + 3.25;

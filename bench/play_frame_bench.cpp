@@ -3,8 +3,8 @@
 // twenty sub-steps a frame. The hero walks back and forth and jumps, so the
 // camera, the backgrounds and the map cells move. The budget of a frame is
 // 16.7 ms; the goal is under 0.5 ms with no allocation in steady play.
-// Beside it the frame of a stage of one floor row with no backgrounds: what
-// the sample's pictures and map add.
+// Beside it the frame of a stage of one floor row with a new stage's plain
+// background: what the sample's pictures and map add.
 
 #include <benchmark/benchmark.h>
 

@@ -103,9 +103,6 @@ void BuildStage() {
   g_Stage.m_nWidth = kWidth;
   g_Stage.m_nHeight = kHeight;
   g_Stage.m_nCollisionLevel = kSubSteps;
-  g_Stage.m_dGravity = 0.4;
-  g_Stage.m_nScrollMarginX = (kWidth + 2 * kMapBorderCells) * kCellSize - 640;
-  g_Stage.m_nScrollMarginY = (kHeight + 2 * kMapBorderCells) * kCellSize - 640;
   for (int y = kFloorEvery - 1; y < kHeight; y += kFloorEvery) {
     for (int x = 0; x < kWidth; ++x) {
       for (int dy : {0, -1}) {
@@ -114,7 +111,6 @@ void BuildStage() {
         block.m_nTileX = static_cast<int16_t>(x);
         block.m_nTileY = static_cast<int16_t>(y + dy);
         block.m_nGraphic = 1;
-        block.m_nHitKind = BLOCKHIT_SOLID;
       }
     }
   }
@@ -144,7 +140,6 @@ class cCrowdStage {
       cPlayFixture::SetupChara(c, nId, WorldOf(nCol), WorldOf(nFloor) - 24, 16, 24, OBJKIND_COM,
                                i % kFactions);
       c.m_nHp = c.m_Def.m_nMaxHp = 100;
-      c.m_Def.m_bFixDir = 1;
       c.m_nFacing = i % 2;
       c.m_bAppeared = 1;
       c.m_nMisc2 = 1;
