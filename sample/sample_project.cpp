@@ -65,34 +65,27 @@ std::string TableFileBytes(Table& table) {
   return writer.Data();
 }
 
-cAnimeDef Anime(const char* pszName, std::initializer_list<std::pair<int, int>> frames) {
-  cAnimeDef anime;
-  anime.m_strName = pszName;
-  anime.m_Frames.clear();
+// Frames of {cell, tenths of a second}.
+cCheckedVector<cAnimeFrame> Frames(std::initializer_list<std::pair<int, int>> frames) {
+  cCheckedVector<cAnimeFrame> list;
   for (const auto& [nCell, nTenths] : frames) {
-    cAnimeFrame& f = anime.m_Frames.emplace_back();
+    cAnimeFrame& f = list.emplace_back();
     f.m_nCell = nCell;
     f.m_nDuration = nTenths;
   }
-  return anime;
+  return list;
 }
 
-cAnimeSetDef AnimeSet(const char* pszName, cAnimeDef stand, cAnimeDef walk, int nInvincible,
-                      int nBlock) {
+// A set whose flying slots move as its standing and walking ones; the
+// column offsets and the slots' names are a new set's.
+cAnimeSetDef AnimeSet(const char* pszName, const cCheckedVector<cAnimeFrame>& stand,
+                      const cCheckedVector<cAnimeFrame>& walk) {
   cAnimeSetDef set;
   set.m_strName = pszName;
-  set.m_nInvincibleOffset = nInvincible;
-  set.m_nBlockOffset = nBlock;
-  set.m_nFlyingOffset = 0;
-  // Slots: standing, walking, flying, flying while moving.
-  set.m_Slots[cAnimeSetDef::SLOT_STAND] = stand;
-  set.m_Slots[cAnimeSetDef::SLOT_WALK] = walk;
-  set.m_Slots[cAnimeSetDef::SLOT_FLY] = stand;
-  set.m_Slots[cAnimeSetDef::SLOT_FLYMOVE] = walk;
-  set.m_Slots[cAnimeSetDef::SLOT_STAND].m_strName = "立ち";
-  set.m_Slots[cAnimeSetDef::SLOT_WALK].m_strName = "立ち移動";
-  set.m_Slots[cAnimeSetDef::SLOT_FLY].m_strName = "飛行";
-  set.m_Slots[cAnimeSetDef::SLOT_FLYMOVE].m_strName = "飛行移動";
+  set.m_Slots[cAnimeSetDef::SLOT_STAND].m_Frames = stand;
+  set.m_Slots[cAnimeSetDef::SLOT_WALK].m_Frames = walk;
+  set.m_Slots[cAnimeSetDef::SLOT_FLY].m_Frames = stand;
+  set.m_Slots[cAnimeSetDef::SLOT_FLYMOVE].m_Frames = walk;
   return set;
 }
 
@@ -100,9 +93,9 @@ cAnimeSetDef AnimeSet(const char* pszName, cAnimeDef stand, cAnimeDef walk, int 
 void MakeDatabase(cDatabase& db) {
   db.SetDefaults();
   db.m_AnimeSet.push_back(
-      AnimeSet("主人公", Anime("", {{0, 10}}), Anime("", {{1, 1}, {2, 1}, {3, 1}, {2, 1}}), 4, 8));
-  db.m_AnimeSet.push_back(AnimeSet("スライム", Anime("", {{0, 6}, {2, 3}}),
-                                   Anime("", {{1, 2}, {0, 2}, {2, 2}, {0, 2}}), 4, 8));
+      AnimeSet("主人公", Frames({{0, 10}}), Frames({{1, 1}, {2, 1}, {3, 1}, {2, 1}})));
+  db.m_AnimeSet.push_back(
+      AnimeSet("スライム", Frames({{0, 6}, {2, 3}}), Frames({{1, 2}, {0, 2}, {2, 2}, {0, 2}})));
 
   db.m_BmpCharaExc.resize(1);
   db.m_Effect.resize(1);
@@ -115,8 +108,7 @@ void MakeDatabase(cDatabase& db) {
   burst.m_strName = "破裂";
   burst.m_nKind = CHARAEFFECT_BURST;
   burst.m_anParam[0] = 5;   // run time, tenths
-  burst.m_anParam[1] = 0;   // start offset
-  burst.m_anParam[2] = 24;  // end offset
+  burst.m_anParam[2] = 24;  // end offset (from the start offset 0)
 
   db.m_Sound.resize(4);
   const char* const sounds[4][2] = {{"", ""},
@@ -156,11 +148,8 @@ void MakeSystem(cSystem& sys) {
   // picture menu.
   sys.m_bMenuPicture = 0;
   sys.m_nStageCount = 1;  // challenge stages
-  sys.m_bSelectAllStages = 1;
   sys.m_anLives = {3, 3, 3, 99};
   sys.m_abInfiniteLives = {0, 0, 1, 1};
-  // A miss on a story stage asks: try again, or back to the world map.
-  sys.m_bRetryMenu = 1;
   sys.m_Texts[0] = "ステージ";  // the stage select's row label
 
   // Status display: scores with six digits, HP with a warning below a third,
@@ -232,12 +221,11 @@ void AddHeroFlows(cEdChara& hero) {
   cFlowCommand shot = Command(CMD_SHOT, 1);
   CreateShot(shot.m_pShot);
   cEdShot& s = *shot.m_pShot;
+  // Straight forward and straight on: the pattern, direction and movement
+  // of new settings.
   s.m_nCount = 1;
-  s.m_nPattern = 0;    // straight
-  s.m_nDirection = 0;  // forward
   s.m_nGraphic = 1;
-  s.m_nMoveType = 0;  // straight on
-  s.m_nSpeed = 80;    // 8 pixels a frame
+  s.m_nSpeed = 80;  // 8 pixels a frame
   s.m_bRange = 1;
   s.m_nRange = 20;  // half blocks
   s.m_nPower = 1;
@@ -252,7 +240,6 @@ void AddSlimeFlows(cEdChara& slime) {
   cFlowCommand walk = Command(3, 10);  // 地上折り返し移動
   CreateMove(walk.m_pMove);
   walk.m_pMove->m_nSpeed = 10;
-  walk.m_pMove->m_nTiming = 0;
   slime.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {walk}));
   cFlowCommand turn = Command(9, 1);  // 向き変更
   turn.m_Params[0] = 5;               // away from the block it ran into
@@ -264,8 +251,7 @@ void AddSlimeFlows(cEdChara& slime) {
 cEdBlock Block(const char* pszName, int16_t nGraphic, int8_t nHitKind) {
   cEdBlock b;
   b.m_strName = pszName;
-  b.m_nGraphicKind = 0;
-  b.m_nGraphic = nGraphic;
+  b.m_nGraphic = nGraphic;  // on the block sheet
   b.m_nHitKind = nHitKind;
   return b;
 }
@@ -275,11 +261,10 @@ cFlowCommand ItemStatus(int nObject, int nStatus, int nValue) {
   c.m_cSet = COMMANDSET_ITEM;
   c.m_cType = 7;  // ステータスの操作
   c.NormalizeParams();
-  c.m_Params[0] = 0;  // a status
+  // Parameters 0 and 6 keep 0: a status, changed by a constant.
   c.m_Params[3] = nObject;
   c.m_Params[4] = nStatus;
   c.m_Params[5] = 1;  // add
-  c.m_Params[6] = 0;  // a constant
   c.m_Params[7] = nValue;
   return c;
 }
@@ -304,7 +289,6 @@ void MakeCommonPalette(cCommonPalette& palette) {
   hero.m_strName = "主人公";
   hero.m_nKind = CHARAKIND_PLAYER;
   hero.m_nFaction = 0;
-  hero.m_nGraphicKind = 1;
   hero.m_nGraphic = 1;  // character sheet 1, row 1
   hero.m_nAnimeSet = ANIMESET_HERO;
   hero.m_nDir = 1;     // facing right
@@ -314,14 +298,11 @@ void MakeCommonPalette(cCommonPalette& palette) {
   AddHeroFlows(hero);
 
   cEdChara& slime = palette.m_vChara[CHARA_SLIME];
+  // A computer character of faction 1 facing left, whose facing only its
+  // turn command changes: a new definition's.
   slime.m_strName = "スライム";
-  slime.m_nKind = CHARAKIND_COM;
-  slime.m_nFaction = 1;
-  slime.m_nGraphicKind = 1;
   slime.m_nGraphic = 2;
   slime.m_nAnimeSet = ANIMESET_SLIME;
-  slime.m_nDir = 0;
-  slime.m_bFixDir = 1;
   slime.m_nMaxHp = 2;
   slime.m_nPower = 1;
   slime.m_nImpact = 3;
@@ -377,20 +358,10 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
   stage.m_strName = def.pszName;
   stage.m_nWidth = nWidth;
   stage.m_nHeight = nHeight;
-  stage.m_bScrollLimitL = stage.m_bScrollLimitR = 1;
-  stage.m_bScrollLimitT = stage.m_bScrollLimitB = 1;
-  stage.m_nScrollLimitL = 0;
-  stage.m_nScrollLimitR = nWidth - 1;
-  stage.m_nScrollLimitT = 0;
-  stage.m_nScrollLimitB = nHeight - 1;
-  // The far ends of the world: the map and its border of 10 cells.
-  stage.m_nScrollMarginX = (nWidth + 20) * 32 - 640;
-  stage.m_nScrollMarginY = (nHeight + 20) * 32 - 640;
   stage.m_bTimeLimit = 1;
   stage.m_nTimeLimit = 300;
   stage.m_nBgm = BGM_STAGE;
   stage.m_nBgmOption = 1;
-  stage.m_bShowStageNo = 0;
   // Backgrounds: the sky, then far hills at half the camera's speed.
   stage.m_vBgLayer.resize(2);
   stage.m_vBgLayer[0].m_bFill = 1;
@@ -699,11 +670,10 @@ cFlowCommand Command(int nType, int16_t nUseTime) {
 cFlowCommand Walk(int nDirection) {
   cFlowCommand c = Command(CMD_MOVE_STRAIGHT, 1);
   CreateMove(c.m_pMove);
-  c.m_pMove->m_nSpecMode = 0;  // by direction
+  // A new move goes by direction.
   c.m_pMove->m_nDirection = static_cast<uint8_t>(nDirection);
-  c.m_pMove->m_nSpeed = 30;  // 3 pixels a frame
-  c.m_pMove->m_nTiming = 0;
-  c.m_pMove->m_bFollowTurn = 0;
+  c.m_pMove->m_nSpeed = 30;      // 3 pixels a frame
+  c.m_pMove->m_bFollowTurn = 0;  // a turn of a fixed-facing walker does not reverse it
   return c;
 }
 
