@@ -93,6 +93,7 @@ void cChara::Reset(const cEdChara* lpDef, double x, double y, int16_t sCopyIndex
 
   m_nInvincible = 0;
   m_Immunity.clear();
+  m_CharaEffect.Reset();
   SetAnimeSet(m_Def.m_nAnimeSet, 1);
   m_AnimePlays.clear();
 }

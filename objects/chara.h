@@ -27,6 +27,7 @@
 
 #include "app/base/checked_containers.h"
 #include "flow/runtime/flow_runner.h"
+#include "objects/effect_playback.h"
 #include "objects/game_object.h"
 #include "stagedata/chara.h"
 
@@ -145,10 +146,11 @@ struct cCharaFields {
   std::list<ANIMEPLAY> m_AnimePlays;
   int32_t m_bVanish = 0;
   int32_t m_nSightDots = 0;
-  HITBOX m_BoxA;         // body against body; placing hit effects
-  HITBOX m_BoxB;         // where shots hit
-  int32_t m_nMisc1 = 0;  // computer: in view; hero: input record of its jump key test
-  int32_t m_nMisc2 = 0;  // computer: active; hero: sub-steps the jump key is held
+  cEffectPlayback m_CharaEffect;  // the running character effect; number 0 for none
+  HITBOX m_BoxA;                  // body against body; placing hit effects
+  HITBOX m_BoxB;                  // where shots hit
+  int32_t m_nMisc1 = 0;           // computer: in view; hero: input record of its jump key test
+  int32_t m_nMisc2 = 0;           // computer: active; hero: sub-steps the jump key is held
 };
 
 class cChara : public cGameObject, public cCharaFields {
@@ -270,7 +272,7 @@ class cChara : public cGameObject, public cCharaFields {
   void Draw(DDSURFACEDATA* lpDst, int bFrozen);
   int GraphicCell(DRAWSOURCE& src);
   // The running character effect without drawing; 1 when it has ended.
-  // No effect runs until effects exist.
+  // Character effects are not drawn yet: none ends.
   int TickCharaEffect(int bFrozen);
 
   // One sub-step of the invincibility countdown and of the immunity

@@ -201,6 +201,8 @@ class cPlayScene : public cScene, public cFlowContext {
   int32_t m_bRegistered = 0;
   int32_t m_bShowStatus = 0;
   WAITREQUEST m_WaitRequest;
+  // The running screen effect; its number is 0 when none runs.
+  cEffectPlayback m_ScrEffect;
   // The every-N counter of the time limit: counts the frames of a second.
   uint32_t m_nSecondCount = 0;
 

@@ -169,7 +169,9 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   m_bEraseBlockChara = anySide(g_Stage.m_EraseBlockChara);
   m_bEraseItem = anySide(g_Stage.m_EraseItem);
 
-  // 19. Messages, effects and pictures come with their objects.
+  // 19. No screen effect; messages, effects and pictures come with their
+  // objects.
+  m_ScrEffect.Reset();
   m_WaitRequest.nLast = 0;
 
   // 20..22. Hit schedule, end request, banners, time and counters.

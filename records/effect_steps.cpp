@@ -11,13 +11,13 @@ constexpr double kTenthFrames = 6.0;          // frames per tenth of a second
 constexpr double kTenthPerFrame = 1.0 / 6.0;  // tenths of a second per frame
 
 // Per-frame step that takes a value from nFrom to nTo in nTenths tenths of a
-// second. A run time below one tenth (out of the stored range) counts as one
-// tenth, so that the step stays finite and points toward the end; the
-// arithmetic is done in double so that no stored value can overflow it.
+// second. A run time of 0 or less (out of the stored range) makes a one-frame
+// effect, which the playback ends at its first step: its step covers the
+// whole way, so that it stays finite. The arithmetic is done in double so
+// that no stored value can overflow it.
 double RangeStep(int32_t nFrom, int32_t nTo, int32_t nTenths) {
-  const double dTenths = nTenths < 1 ? 1.0 : static_cast<double>(nTenths);
-  return std::fabs(static_cast<double>(nTo) - static_cast<double>(nFrom)) /
-         (dTenths * kTenthFrames);
+  const double dWay = std::fabs(static_cast<double>(nTo) - static_cast<double>(nFrom));
+  return nTenths < 1 ? dWay : dWay / (static_cast<double>(nTenths) * kTenthFrames);
 }
 
 }  // namespace

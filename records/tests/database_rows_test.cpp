@@ -383,10 +383,11 @@ TEST_F(DatabaseRows, CharaEffectStepsNormalAndReversed) {
   }
   EXPECT_EQ(g_Database.m_CharaEffectWork[2].m_anParam[1], 2);
 
-  // A run time below one tenth counts as one tenth: finite steps toward the end.
+  // Without a run time the effect lasts one frame: the step covers the whole
+  // way and stays finite.
   EXPECT_EQ(g_CharaEffectSteps[3].dStep, 0.0);
-  EXPECT_EQ(g_CharaEffectSteps[4].dStep, 5.0);
-  EXPECT_EQ(g_CharaEffectStepsRev[4].dStep, 5.0);
+  EXPECT_EQ(g_CharaEffectSteps[4].dStep, 30.0);
+  EXPECT_EQ(g_CharaEffectStepsRev[4].dStep, 30.0);
 }
 
 TEST_F(DatabaseRows, ScrEffectStepsNormalAndReversed) {
