@@ -209,6 +209,10 @@ class cChara : public cGameObject, public cCharaFields {
   // Starts the lead-in animations that are due at the runners' frame
   // counters (the flow runtime).
   void StartFlowAnimeCues();
+  // Puts an entry for Anime row sAnime at the front of the anime-play list,
+  // under runner key nKey, not paused, without priority, length or hold,
+  // and starts it from its first frame even over a hold frame.
+  ANIMEPLAY& StartFlowAnime(int16_t sAnime, int nKey);
 
   // Animations.
   void SetAnimeSet(int16_t sNumber, int bForce);

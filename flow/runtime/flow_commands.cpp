@@ -208,6 +208,10 @@ int DoStatus2(cChara& chara, const cFlowCommand& cmd) {
 
 void CmdStatus2(cChara& chara, COMMANDSTATE& state) { DoStatus2(chara, *state.m_lpCommand); }
 
+bool IsCommandHeard(const cChara& chara, const cFlowCommand& cmd) {
+  return !cmd.m_bSoundOnScreen || chara.IsOnScreen();
+}
+
 int DoRunCode(cChara& chara, const cFlowCommand& cmd) {
   ExecuteCode(cmd.m_strText, chara);
   return 0;
@@ -243,17 +247,17 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdStatus,            // 22
     CmdStatus2,           // 23
     nullptr,              // 24 アイテムの取得
-    nullptr,              // 25 グラフィックの変更
-    nullptr,              // 26 基本アニメセットの変更
-    nullptr,              // 27 アニメの実行
+    CmdChangeGraphic,     // 25
+    CmdChangeAnimeSet,    // 26
+    CmdRunAnime,          // 27
     nullptr,              // 28 エフェクトの実行
     nullptr,              // 29 キャラエフェクトの実行
     nullptr,              // 30 画面エフェクトの実行
     nullptr,              // 31 ピクチャーの表示
     nullptr,              // 32 画面の色を変更
-    nullptr,              // 33 背景の変更
-    nullptr,              // 34 効果音の再生
-    nullptr,              // 35 BGMの再生
+    CmdChangeBackground,  // 33
+    CmdPlaySound,         // 34
+    CmdPlayBgm,           // 35
     CmdRunCode,           // 36
 };
 

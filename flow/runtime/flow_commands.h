@@ -41,6 +41,34 @@ int DoStatus2(cChara& chara, const cFlowCommand& cmd);
 void CmdRunCode(cChara& chara, COMMANDSTATE& state);
 int DoRunCode(cChara& chara, const cFlowCommand& cmd);
 
+// グラフィックの変更 (25): graphic kind, number and cell of the character.
+void CmdChangeGraphic(cChara& chara, COMMANDSTATE& state);
+void DoChangeGraphic(cChara& chara, const cFlowCommand& cmd);
+// 基本アニメセットの変更 (26): the character's animation set (AnimeSet row).
+void CmdChangeAnimeSet(cChara& chara, COMMANDSTATE& state);
+void DoChangeAnimeSet(cChara& chara, const cFlowCommand& cmd);
+// アニメの実行 (27): plays Anime row parameter 0 over the character's base
+// animation, under runner key nKey: the flow command gives its runner's, so
+// that the flow's pause, resume and end reach it; the item command gives
+// kNoRunnerKey.
+void CmdRunAnime(cChara& chara, COMMANDSTATE& state);
+void DoRunAnime(cChara& chara, const cFlowCommand& cmd, int nKey);
+// 背景の変更 (33): shows, hides or toggles background layer parameter 0
+// (counted from 1; 0 and numbers past the stage's layers name none).
+void CmdChangeBackground(cChara& chara, COMMANDSTATE& state);
+void DoChangeBackground(cChara& chara, const cFlowCommand& cmd);
+// 効果音の再生 (34): Sound row parameter 0, when the command is heard.
+void CmdPlaySound(cChara& chara, COMMANDSTATE& state);
+void DoPlaySound(cChara& chara, const cFlowCommand& cmd);
+// BGMの再生 (35): the stage music becomes Bgm row parameter 0 (0 stops it),
+// looped when parameter 1 is set.
+void CmdPlayBgm(cChara& chara, COMMANDSTATE& state);
+void DoPlayBgm(cChara& chara, const cFlowCommand& cmd);
+
+// A command's sounds are heard unless they are for the screen only and the
+// character is not on it.
+bool IsCommandHeard(const cChara& chara, const cFlowCommand& cmd);
+
 // The item command executors, indexed by item command type (0..21): each runs
 // once on the hero that takes the item; a result other than 0 ends the
 // item's list and is handed back to the item handling. An empty entry does

@@ -296,19 +296,23 @@ int cFlowRunner::Step(cChara& chara) {
 
 // ---- The character's side ----------------------------------------------------
 
+ANIMEPLAY& cChara::StartFlowAnime(int16_t sAnime, int nKey) {
+  ANIMEPLAY& play = m_AnimePlays.emplace_front();
+  play.Pattern.m_Patterns.assign(1, g_AnimePatterns.At(sAnime));
+  play.nKey = nKey;
+  play.Pattern.SetPattern(0, 1);
+  return play;
+}
+
 void cChara::StartFlowAnimeCues() {
   for (const cFlowRunner& runner : m_vRunners) {
     if (!runner.m_bRunning || runner.m_bPaused) continue;
     for (const ANIMECUE& cue : runner.m_AnimeCues) {
       if (cue.nFrame != runner.m_nFrames) continue;
-      ANIMEPLAY& play = m_AnimePlays.emplace_front();
-      play.Pattern.m_Patterns.assign(1, g_AnimePatterns.At(cue.sAnime));
+      ANIMEPLAY& play = StartFlowAnime(cue.sAnime, runner.m_nKey);
       play.bPriority = 1;
       play.nLength = cue.nLength;
       play.nHold = cue.nHold;
-      play.nKey = runner.m_nKey;
-      play.bPaused = 0;
-      play.Pattern.SetPattern(0, 1);
       if (cue.nSkip != 0) play.Pattern.m_nTick += cue.nSkip;
       if (cue.nHold >= 2 && cue.bExtendHold) {
         for (ANIMESTEP& step : play.Pattern.m_Patterns[0]) {

@@ -101,6 +101,10 @@ struct ANIMECUE {
 // on in the next.
 inline constexpr int kMaxCommandsPerStep = 1024;
 
+// The runner key of animations that no flow started (アニメの実行 of an item):
+// runner keys count from 0, so no flow pauses or removes them.
+inline constexpr int32_t kNoRunnerKey = -1;
+
 class cFlowRunner {
  public:
   PLAYER_ELEMENT_SIZE(cFlowRunner, 112);

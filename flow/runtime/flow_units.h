@@ -17,6 +17,14 @@ inline int32_t SaturateInt32(int64_t v) {
                                                   std::numeric_limits<int32_t>::max()));
 }
 
+// Stores a value in the type of the field it goes to, saturating at the
+// type's ends (a stored parameter never wraps into another meaning).
+template <class T>
+void StoreSaturated(T& field, int32_t nValue) {
+  field = static_cast<T>(
+      std::clamp<int32_t>(nValue, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
+
 // Sub-steps of a time in tenths of a second: tenths x N x 6, saturating.
 inline int32_t TenthsToSubSteps(int64_t nTenths) { return SaturateInt32(nTenths * SubSteps() * 6); }
 

@@ -7,6 +7,7 @@
 #include "app/core/game_requests.h"
 #include "flow/command_table.h"
 #include "flow/flow.h"
+#include "flow/runtime/flow_commands.h"
 #include "flow/runtime/flow_context.h"
 #include "flow/runtime/flow_runner.h"
 #include "flow/runtime/flow_units.h"
@@ -38,8 +39,7 @@ double SpriteCentreX(const cGameObject& obj) { return obj.m_rcScreen.left + obj.
 // The command's sound, unless it is to be heard only while the character is
 // on screen and it is not.
 void PlayCommandSound(const cChara& chara, const cFlowCommand& cmd) {
-  if (cmd.m_bSoundOnScreen && !chara.IsOnScreen()) return;
-  PlayDatabaseSE(cmd.m_sSound);
+  if (IsCommandHeard(chara, cmd)) PlayDatabaseSE(cmd.m_sSound);
 }
 
 void ClearPins(cChara& chara) {

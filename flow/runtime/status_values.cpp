@@ -1,24 +1,13 @@
 #include "flow/runtime/status_values.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "flow/runtime/flow_context.h"
+#include "flow/runtime/flow_units.h"
 #include "objects/chara.h"
 #include "play/play_scene.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/stage_globals.h"
-
-namespace {
-
-// value in the type of the field it goes to, saturating at the type's ends.
-template <class T>
-void Store(T& field, int32_t nValue) {
-  field = static_cast<T>(
-      std::clamp<int32_t>(nValue, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
-}
-
-}  // namespace
 
 int32_t ReadCharaStatus(const cChara& chara, int nStatus, int nVarIndex) {
   const cEdChara& def = chara.m_Def;
@@ -125,32 +114,32 @@ void WriteCharaStatus(cChara& chara, int nStatus, int nVarIndex, int32_t nValue)
       chara.m_nSp = std::min(chara.m_nSp, def.m_nMaxSp);
       break;
     case CHARASTATUS_CID:
-      Store(def.m_nCid, nValue);
+      StoreSaturated(def.m_nCid, nValue);
       break;
     case CHARASTATUS_Z:
-      Store(def.m_nZ, nValue);
+      StoreSaturated(def.m_nZ, nValue);
       break;
     case CHARASTATUS_MARK:
-      Store(def.m_nMark, nValue);
+      StoreSaturated(def.m_nMark, nValue);
       break;
     case CHARASTATUS_SIGHT:
-      Store(def.m_nSight, nValue);
+      StoreSaturated(def.m_nSight, nValue);
       if (chara.m_nKind == OBJKIND_PLAYER) chara.m_nSightDots = HblToDots(def.m_nSight);
       break;
     case CHARASTATUS_POWER:
       def.m_nPower = nValue;
       break;
     case CHARASTATUS_IMPACT:
-      Store(def.m_nImpact, nValue);
+      StoreSaturated(def.m_nImpact, nValue);
       break;
     case CHARASTATUS_DEFENCE:
       def.m_nDefence = nValue;
       break;
     case CHARASTATUS_IMPACTRESIST:
-      Store(def.m_nImpactResist, nValue);
+      StoreSaturated(def.m_nImpactResist, nValue);
       break;
     case CHARASTATUS_STOP:
-      Store(def.m_nStop, nValue);
+      StoreSaturated(def.m_nStop, nValue);
       chara.m_dStop = PercentPerSubstep(def.m_nStop);
       break;
     case CHARASTATUS_SCORE:

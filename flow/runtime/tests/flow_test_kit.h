@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/base/close_request.h"
+#include "app/core/main_thread.h"
 #include "flow/command_table.h"
 #include "flow/flow.h"
 #include "flow/runtime/flow_commands.h"
@@ -34,6 +35,17 @@ inline cFlowCommand MakeCommand(int nType, int nUseTime, bool bParallel = false,
   }
   cmd.m_sUseTime = static_cast<int16_t>(nUseTime);
   cmd.m_bParallel = bParallel ? 1 : 0;
+  return cmd;
+}
+
+// A command of the item set: type and its first parameters (the rest 0).
+inline cFlowCommand MakeItemCommand(int nType, std::initializer_list<int32_t> params = {}) {
+  cFlowCommand cmd;
+  cmd.m_cSet = COMMANDSET_ITEM;
+  cmd.m_cType = static_cast<int8_t>(nType);
+  cmd.NormalizeParams();
+  int i = 0;
+  for (int32_t p : params) cmd.m_Params.At(i++) = p;
   return cmd;
 }
 
@@ -146,6 +158,37 @@ inline TIMELINE RunTimeline(cChara& chara, cFlowRunner& runner, int nMax = 400) 
   }
   return t;
 }
+
+// The requests sent to the main thread while it lives (sounds and music
+// play nowhere), as (message, wParam, lParam).
+class cRequestLog {
+ public:
+  struct REQUEST {
+    uint32_t nMsg;
+    intptr_t w;
+    intptr_t l;
+    bool operator==(const REQUEST&) const = default;
+  };
+  cRequestLog() {
+    SetRequestHandler([this](uint32_t nMsg, intptr_t w, intptr_t l) -> intptr_t {
+      m_Requests.push_back({nMsg, w, l});
+      return 0;
+    });
+  }
+  ~cRequestLog() { SetRequestHandler(nullptr); }
+  cRequestLog(const cRequestLog&) = delete;
+  cRequestLog& operator=(const cRequestLog&) = delete;
+
+  // The wParams of the requests of one message, in order.
+  std::vector<intptr_t> Of(uint32_t nMsg) const {
+    std::vector<intptr_t> v;
+    for (const REQUEST& r : m_Requests)
+      if (r.nMsg == nMsg) v.push_back(r.w);
+    return v;
+  }
+
+  std::vector<REQUEST> m_Requests;
+};
 
 // A running stage for flow tests; the input records, the play data and the
 // generator are put back as well.
