@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/base/report_log.h"
 #include "app/core/game_requests.h"
 #include "flow/flow.h"
 #include "flow/runtime/flow_commands.h"
@@ -305,8 +306,49 @@ int cPlayer::RunFlows(int bDeathPass) {
   return m_nHp <= 0 ? 1 : 0;
 }
 
+namespace {
+
+// Items' lists run one inside another through アイテムの取得: a list that
+// takes its own item, or items whose lists take each other many times over,
+// would nest without end or run for ever. Such a list is cut short, with
+// one report-log line per attempt.
+constexpr int kMaxItemNesting = 16;
+constexpr int kMaxItemCommands = 1024;
+
+class cItemListRun {
+ public:
+  explicit cItemListRun(cFlowContext& ctx) : m_Ctx(ctx) {
+    if (m_Ctx.m_nItemDepth++ == 0) m_Ctx.m_nItemRuns = 0;
+  }
+  ~cItemListRun() { --m_Ctx.m_nItemDepth; }
+  cItemListRun(const cItemListRun&) = delete;
+  cItemListRun& operator=(const cItemListRun&) = delete;
+
+  // Counts the next command; false when the list stops before it.
+  bool Take() {
+    if (m_Ctx.m_nItemDepth <= kMaxItemNesting && m_Ctx.m_nItemRuns < kMaxItemCommands) {
+      ++m_Ctx.m_nItemRuns;
+      return true;
+    }
+    if (!m_Ctx.m_bItemOverrunLogged)
+      ReportLog("an item's commands stopped: items taken %d deep, %d commands run",
+                m_Ctx.m_nItemDepth, m_Ctx.m_nItemRuns);
+    m_Ctx.m_bItemOverrunLogged = 1;
+    return false;
+  }
+
+ private:
+  cFlowContext& m_Ctx;
+};
+
+}  // namespace
+
 int cPlayer::RunItemCommands(const cFlowCommandList& commands) {
+  cFlowContext& ctx = FlowContext();
+  ctx.m_bItemMessageChain = 0;
+  cItemListRun run(ctx);
   for (const cFlowCommand& cmd : commands) {
+    if (!run.Take()) break;
     const int nType = cmd.m_cType;
     int r = 0;
     // A type outside the table (a damaged or newer file) does nothing.
@@ -316,7 +358,7 @@ int cPlayer::RunItemCommands(const cFlowCommandList& commands) {
     if (m_nHp < 1) return 2;
     if (r != 0) return r;
   }
-  return 0;
+  return m_nHp < 1 ? 2 : 0;
 }
 
 int CheckKeyStates(const cInputState& input, const cKeyCondition& k) {

@@ -242,11 +242,11 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdStageClear,        // 17
     nullptr,              // 18 ゲームウエイト
     nullptr,              // 19 メッセージ
-    nullptr,              // 20 ワープ
-    nullptr,              // 21 ターゲットの設定
+    CmdWarp,              // 20
+    CmdSetTarget,         // 21
     CmdStatus,            // 22
     CmdStatus2,           // 23
-    nullptr,              // 24 アイテムの取得
+    CmdGetItem,           // 24
     CmdChangeGraphic,     // 25
     CmdChangeAnimeSet,    // 26
     CmdRunAnime,          // 27
@@ -261,13 +261,50 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdRunCode,           // 36
 };
 
+namespace {
+
+// An item command runs the body of its flow command once; the list goes on
+// whatever the body returns.
+template <auto Body>
+int RunOnce(cChara& hero, const cFlowCommand& cmd) {
+  Body(hero, cmd);
+  return 0;
+}
+
+int RunAnimeItem(cChara& hero, const cFlowCommand& cmd) {
+  DoRunAnime(hero, cmd, kNoRunnerKey);
+  return 0;
+}
+
+}  // namespace
+
 // ステージクリア (item type 2) runs the body of the flow command but leaves the
 // end request alone: its result 1 ends the item's list, and the item
-// handling passes it on.
+// handling passes it on. The effect and picture commands (13 to 17) are not
+// built yet.
 const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount] = {
-    nullptr,       // 0
-    nullptr,       // 1 フローの変更
-    DoStageClear,  // 2 ステージクリア
+    nullptr,                        // 0
+    nullptr,                        // 1 フローの変更
+    DoStageClear,                   // 2
+    nullptr,                        // 3 ゲームウエイト
+    nullptr,                        // 4 メッセージ
+    RunOnce<DoWarp>,                // 5
+    RunOnce<DoSetTarget>,           // 6
+    RunOnce<ApplyStatusOperation>,  // 7
+    RunOnce<DoStatus2>,             // 8
+    RunOnce<DoGetItem>,             // 9
+    RunOnce<DoChangeGraphic>,       // 10
+    RunOnce<DoChangeAnimeSet>,      // 11
+    RunAnimeItem,                   // 12
+    nullptr,                        // 13 エフェクトの実行
+    nullptr,                        // 14 キャラエフェクトの実行
+    nullptr,                        // 15 画面エフェクトの実行
+    nullptr,                        // 16 ピクチャーの表示
+    nullptr,                        // 17 画面の色を変更
+    RunOnce<DoChangeBackground>,    // 18
+    RunOnce<DoPlaySound>,           // 19
+    RunOnce<DoPlayBgm>,             // 20
+    RunOnce<DoRunCode>,             // 21
 };
 
 const FLOWSETUPPROC g_apfnCommandSetup[kCharaCommandCount] = {

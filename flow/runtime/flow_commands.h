@@ -41,6 +41,25 @@ int DoStatus2(cChara& chara, const cFlowCommand& cmd);
 void CmdRunCode(cChara& chara, COMMANDSTATE& state);
 int DoRunCode(cChara& chara, const cFlowCommand& cmd);
 
+// ワープ (20): the character jumps by a direction and a distance (from where
+// it stands, or from its target's centre along the target's facing) or to
+// coordinates (relative, a map cell, or the view, where it is then drawn in
+// this frame); a destination off the stage or in a block or block character
+// leaves it where it was, else a walker loses its vertical speed.
+void CmdWarp(cChara& chara, COMMANDSTATE& state);
+void DoWarp(cChara& chara, const cFlowCommand& cmd);
+// ターゲットの設定 (21): the target becomes the hero, the character itself, the
+// nearest character of a group list (or of each group) by a search range, or
+// the first of a character ID; searches may leave out the character itself,
+// invincible characters and block characters. No character found: no target.
+void CmdSetTarget(cChara& chara, COMMANDSTATE& state);
+void DoSetTarget(cChara& chara, const cFlowCommand& cmd);
+// アイテムの取得 (24): the hero runs the command list of item parameter 1 of
+// the common (parameter 0 = 0) or the stage palette (1); a stage clear or a
+// miss it ends with becomes the end request.
+void CmdGetItem(cChara& chara, COMMANDSTATE& state);
+void DoGetItem(cChara& chara, const cFlowCommand& cmd);
+
 // グラフィックの変更 (25): graphic kind, number and cell of the character.
 void CmdChangeGraphic(cChara& chara, COMMANDSTATE& state);
 void DoChangeGraphic(cChara& chara, const cFlowCommand& cmd);

@@ -32,6 +32,8 @@ void cFlowContext::ResetFlowState() {
   m_nEndRequest = 0;
   m_nNextPart = 0;
   m_bCodeKill = 0;
+  m_bItemMessageChain = 0;
+  m_bItemOverrunLogged = 0;
 }
 
 cFlowContext& FlowContext() {

@@ -44,6 +44,9 @@ class cFlowContext {
   int32_t m_nTimeLeft = 0;              // seconds, 0..999
   int32_t m_bNoTimeLimit = 1;
   int32_t m_bCodeKill = 0;  // a command left another character at HP below 1
+  // The item's list of commands in progress has run a メッセージ: the next one
+  // chains to it. Cleared when the hero starts an item's list.
+  int32_t m_bItemMessageChain = 0;
 
   // The walk over a flow's commands in progress: commands run in it so far,
   // counting the walks it starts inside it (a stage-start flow started by
@@ -52,6 +55,14 @@ class cFlowContext {
   int32_t m_nWalkRuns = 0;
   int32_t m_nWalkDepth = 0;
   int32_t m_bWalkOverrun = 0;
+
+  // Items' lists of commands in progress (アイテムの取得 runs one inside
+  // another): how deeply they are nested, the commands run since the
+  // outermost began, and whether a list cut short at a limit has been
+  // reported in this attempt.
+  int32_t m_nItemDepth = 0;
+  int32_t m_nItemRuns = 0;
+  int32_t m_bItemOverrunLogged = 0;
 
  private:
   cFlowContext* m_lpPrevious = nullptr;
