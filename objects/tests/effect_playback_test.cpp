@@ -66,8 +66,8 @@ TEST(EffectPlaybackTest, RunModesOfARangeEffect) {
   struct Case {
     const char* name;
     int nMode, bLoop;
-    int nCalls;      // the call that returned 1
-    double dValue;   // the value then
+    int nCalls;     // the call that returned 1
+    double dValue;  // the value then
     int bReversed;
   } const cases[] = {
       // 60 steps of 1 reach 60; the 61st passes the end.
@@ -106,8 +106,8 @@ TEST(EffectPlaybackTest, RunModesOfARangeEffect) {
 }
 
 TEST(EffectPlaybackTest, TimeKindsCountTenthsWhateverTheRunMode) {
-  cEffectTables tables({Chara(CHARAEFFECT_BLINK, {10, 2}), Chara(CHARAEFFECT_TRANSLUCENT, {10, 9999})},
-                       {});
+  cEffectTables tables(
+      {Chara(CHARAEFFECT_BLINK, {10, 2}), Chara(CHARAEFFECT_TRANSLUCENT, {10, 9999})}, {});
   for (int nEffect : {1, 2}) {
     for (int nMode : {0, 1}) {
       cEffectPlayback p;
@@ -121,8 +121,8 @@ TEST(EffectPlaybackTest, TimeKindsCountTenthsWhateverTheRunMode) {
 
 TEST(EffectPlaybackTest, TheScreenEffectComparesTheTruncatedValue) {
   // Steps of 0.5: the value 30.5 is still 30 once truncated, and -0.5 is 0.
-  cEffectTables tables({}, {Screen(SCREFFECT_SPLIT_H, {10, 0, 30, 15}),
-                            Screen(SCREFFECT_MOVE, {10, 1, 2, 3, 4})});
+  cEffectTables tables(
+      {}, {Screen(SCREFFECT_SPLIT_H, {10, 0, 30, 15}), Screen(SCREFFECT_MOVE, {10, 1, 2, 3, 4})});
   cEffectPlayback p;
   p.StartScrEffect(1, cEffectPlayback::RUN_NORMAL, 0);
   EXPECT_EQ(ScreenCallsUntilEnd(p), 62);
