@@ -54,6 +54,36 @@ int Modulo(int v, int n) {
   return r < 0 ? r + n : r;
 }
 
+// How one sheet of a database table is made (see AddSheet).
+struct SHEETENTRY {
+  int nDDMemory = 0;  // surface back end: 0 video, 1 system memory
+  int bVariant = 0;   // textured back end: drawn through the parent's texture
+  int bOptional = 0;
+  int nMirror = 0;  // mirrored copy with cells of this width
+  DDSURFACEDATA* lpParent = nullptr;
+};
+
+void ReleaseSheets(cSurfaceVector& sheets, cCheckedVector<DDSURFACEINFO>& infos) {
+  DDReleaseSurfaceVector(sheets);
+  sheets.clear();
+  infos.clear();
+}
+
+// Appends a sheet made from a file (colour key on) with its description. A
+// file that cannot be read leaves the sheet empty, with the trace line.
+DDSURFACEDATA& AddSheet(cSurfaceVector& sheets, cCheckedVector<DDSURFACEINFO>& infos,
+                        const char* pszFile, const SHEETENTRY& entry, const char* pszTrace) {
+  DDSURFACEDATA& sd = sheets.emplace_back();
+  DDSURFACEINFO& info = infos.emplace_back();
+  SetSurfaceInfo(info, pszFile, 1, entry.nDDMemory, 0, entry.bVariant, 0, entry.bOptional,
+                 entry.nMirror, 0, 0, 0);
+  sd.lpParentSD = entry.lpParent;
+  const int nResult = DDCreateSurfaceFromFile(&sd, info.szFileName, 1, g_nBpp, info.nDDMemory, 0,
+                                              info.bVariant, 0, info.nMirrorWidth, 0, 0);
+  if (!DDCheckResult(nResult)) TraceLogf(pszTrace, info.szFileName);
+  return sd;
+}
+
 // One cell of the map: its block's picture and its overlay icon.
 void DrawCellBlock(const cMapCell& cell, DDSURFACEDATA* lpTarget, int x, int y) {
   DRAWSOURCE src;
@@ -98,9 +128,7 @@ void cPlayScene::PrepareShotSheets() {
 }
 
 void cPlayScene::LoadCharaExcSheets() {
-  DDReleaseSurfaceVector(g_CharaExcSD);
-  g_CharaExcSD.clear();
-  g_CharaExcSDInfo.clear();
+  ReleaseSheets(g_CharaExcSD, g_CharaExcSDInfo);
   const int nRows = static_cast<int>(g_Database.m_BmpCharaExc.size());
   g_CharaExcSDInfo.reserve(static_cast<size_t>(std::max(nRows - 1, 0)) * 4);
   for (int b = 1; b < nRows; ++b) {
@@ -110,17 +138,29 @@ void cPlayScene::LoadCharaExcSheets() {
     const int aDDMemory[4] = {0, 0, 1, 1};
     const int aVariant[4] = {0, 1, 1, 1};
     const int aMirror[4] = {0, nMirror, 0, nMirror};
-    const size_t nFirst = g_CharaExcSD.size();
+    const int nFirst = static_cast<int>(g_CharaExcSD.size());
     for (int k = 0; k < 4; ++k) {
-      DDSURFACEDATA& sd = g_CharaExcSD.emplace_back();
-      DDSURFACEINFO& info = g_CharaExcSDInfo.emplace_back();
-      SetSurfaceInfo(info, row.m_strBitmap.c_str(), 1, aDDMemory[k], 0, aVariant[k], 0, 0,
-                     aMirror[k], 0, 0, 0);
-      if (k > 0) sd.lpParentSD = &g_CharaExcSD.At(static_cast<int>(nFirst));
-      const int nResult = DDCreateSurfaceFromFile(&sd, info.szFileName, 1, g_nBpp, info.nDDMemory,
-                                                  0, info.bVariant, 0, info.nMirrorWidth, 0, 0);
-      if (!DDCheckResult(nResult)) TraceLogf("専用bmp %s 読み込み失敗！", info.szFileName);
+      SHEETENTRY entry{.nDDMemory = aDDMemory[k], .bVariant = aVariant[k], .nMirror = aMirror[k]};
+      if (k > 0) entry.lpParent = &g_CharaExcSD.At(nFirst);
+      AddSheet(g_CharaExcSD, g_CharaExcSDInfo, row.m_strBitmap.c_str(), entry,
+               "専用bmp %s 読み込み失敗！");
     }
+  }
+}
+
+void cPlayScene::LoadEffectSheets() {
+  ReleaseSheets(g_EffectSD, g_EffectSDInfo);
+  const int nRows = static_cast<int>(g_Database.m_Effect.size());
+  g_EffectSDInfo.reserve(static_cast<size_t>(std::max(nRows - 1, 0)) * 2);
+  // Row r >= 1: entry 2r - 2 in video memory, entry 2r - 1 its system-memory
+  // variant.
+  for (int r = 1; r < nRows; ++r) {
+    const char* pszFile = g_Database.m_Effect.At(r).m_strBitmap.c_str();
+    const char* pszTrace = "エフェクト %s 読み込み失敗！";
+    DDSURFACEDATA& first =
+        AddSheet(g_EffectSD, g_EffectSDInfo, pszFile, {.nDDMemory = 0, .bOptional = 1}, pszTrace);
+    AddSheet(g_EffectSD, g_EffectSDInfo, pszFile,
+             {.nDDMemory = 1, .bVariant = 1, .bOptional = 1, .lpParent = &first}, pszTrace);
   }
 }
 

@@ -1,7 +1,7 @@
 // cPlayScene::DrawFrame: one frame of the play scene on the back buffer,
 // and the drawing of the hero, the characters, the status display and the
-// time limit. The hero's miss is settled here, when its dying animation has
-// been drawn to its end.
+// time limit (pictures and effects: effect_lists.cpp). The hero's miss is settled here, when its
+// dying animation has been drawn to its end.
 
 #include "app/base/sjis.h"
 #include "app/core/colour_animation.h"
@@ -40,6 +40,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
     DrawBackgrounds(lpBack, 1);
     return;
   }
+  DrawPictures(lpBack, 0, bFrozen);
   DrawMapCells(lpBack, 0);
 
   // Depth layers: the hero, items, characters and shots of each layer.
@@ -57,6 +58,8 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
 
   DrawMapCells(lpBack, 1);
   DrawBackgrounds(lpBack, 1);
+  DrawPictures(lpBack, 1, bFrozen);
+  DrawEffects(lpBack, bFrozen);
   DrawStatus(lpBack);
   DrawTimeLimit(lpBack, bCounting);
   if (bCaption) {

@@ -24,6 +24,7 @@
 #include "app/core/scene.h"
 #include "flow/runtime/flow_context.h"
 #include "objects/chara.h"
+#include "objects/effect_object.h"
 #include "objects/player.h"
 #include "play/scroll_axis.h"
 #include "play/wait_request.h"
@@ -52,6 +53,7 @@ class cPlayScene : public cScene, public cFlowContext {
   void Init() override;
   void FadeIn() override;
   void FadeOut() override;
+  bool RestoreOwnSurfaces() override;
   void ShowStageStart();
   void PlayFrame();
   void PauseMenu();
@@ -104,9 +106,26 @@ class cPlayScene : public cScene, public cFlowContext {
   void FillBackgroundSlots();
   void PrepareShotSheets();
   void LoadCharaExcSheets();
+  void LoadEffectSheets();
   void ScrollBackgrounds();
   void DrawBackgrounds(DDSURFACEDATA* lpTarget, int bFront);
   void DrawMapCells(DDSURFACEDATA* lpTarget, int bFront);
+
+  // ---- Effects and pictures ----
+  // Every effect, in list order; one that has ended goes (in a frozen frame
+  // it is only marked, and goes in the next frame of play).
+  void DrawEffects(DDSURFACEDATA* lpTarget, int bFrozen);
+  // The pictures of one layer (0 behind the map cells, 1 in front), ended
+  // ones as effects.
+  void DrawPictures(DDSURFACEDATA* lpTarget, int bFront, int bFrozen);
+  // A picture with its surface put into the list before `where`, with a
+  // serial number of its own.
+  cPictureObject& AddPicture(const PICTURESETUP& setup, DDSURFACEDATA&& surface,
+                             std::list<cPictureObject>::iterator where);
+  // Removes the picture with that serial number; nothing when it has gone.
+  void RemovePicture(uint32_t nSerial);
+  // Every picture gone with its surface.
+  void ClearPictures();
 
   // ---- Stage end ----
   void FinishClearedStage();
@@ -203,6 +222,10 @@ class cPlayScene : public cScene, public cFlowContext {
   WAITREQUEST m_WaitRequest;
   // The running screen effect; its number is 0 when none runs.
   cEffectPlayback m_ScrEffect;
+  // Effects and pictures in drawing order; neither moves while listed.
+  std::list<cEffectObject> m_EffectList;
+  std::list<cPictureObject> m_PictureList;
+  uint32_t m_nNextPictureSerial = 0;
   // The every-N counter of the time limit: counts the frames of a second.
   uint32_t m_nSecondCount = 0;
 

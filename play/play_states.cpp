@@ -64,10 +64,14 @@ void DrawMenu(int x, int nFirst, int nCount) {
 cPlayScene::cPlayScene() : m_vFactionChara(kFactions) { g_PlayData.m_nBgmNo = 0; }
 
 cPlayScene::~cPlayScene() {
+  ClearPictures();
   for (const int n : kPlaySurfaces) DDReleaseSurface(&g_SurfaceTable[n]);
   DDReleaseSurfaceVector(g_CharaExcSD);
   g_CharaExcSD.clear();
   g_CharaExcSDInfo.clear();
+  DDReleaseSurfaceVector(g_EffectSD);
+  g_EffectSD.clear();
+  g_EffectSDInfo.clear();
   if (g_SceneManager.m_nFrameRate != 60) g_SceneManager.m_nFrameRate = 60;
 }
 
@@ -93,6 +97,7 @@ void cPlayScene::Init() {
     }
     PrepareShotSheets();
     LoadCharaExcSheets();
+    LoadEffectSheets();
     ResetPlayState();
     TakeLife(g_PlayData);
   } else if (!DDLoadSurfaceTable(g_SurfaceTable, kBackgroundSurfaces,

@@ -169,10 +169,12 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   m_bEraseBlockChara = anySide(g_Stage.m_EraseBlockChara);
   m_bEraseItem = anySide(g_Stage.m_EraseItem);
 
-  // 19. No screen effect; messages, effects and pictures come with their
+  // 19. No effects, screen effect or pictures; messages come with their
   // objects.
+  m_EffectList.clear();
   m_ScrEffect.Reset();
   m_WaitRequest.nLast = 0;
+  ClearPictures();
 
   // 20..22. Hit schedule, end request, banners, time and counters.
   m_vHitSubStep = BuildHitSchedule(g_Stage.m_nSubStep, g_Stage.m_nHitSteps);

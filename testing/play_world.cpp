@@ -40,18 +40,6 @@ PALENTRY TestColour(int i) {
   return PALENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 128, 0};
 }
 
-std::string Picture(int nWidth, int nHeight, uint32_t (*pixel)(int, int)) {
-  BmpDesc desc;
-  desc.nWidth = nWidth;
-  desc.nHeight = nHeight;
-  for (int i = 0; i < 256; ++i) {
-    const PALENTRY e = TestColour(i);
-    desc.colours.push_back(uint32_t{e.peRed} << 16 | uint32_t{e.peGreen} << 8 | e.peBlue);
-  }
-  desc.pixel = pixel;
-  return MakeBmp(desc);
-}
-
 void ResetWorld() {
   ResetStageTestGlobals();
   ResetInputGlobals();
@@ -70,6 +58,28 @@ void ResetWorld() {
 }
 
 }  // namespace
+
+uint32_t WorldRgb(int n) {
+  const PALENTRY e = TestColour(n);
+  return uint32_t{e.peRed} << 16 | uint32_t{e.peGreen} << 8 | e.peBlue;
+}
+
+std::string WorldBitmap(int nWidth, int nHeight, const std::function<uint32_t(int, int)>& pixel) {
+  BmpDesc desc;
+  desc.nWidth = nWidth;
+  desc.nHeight = nHeight;
+  for (int i = 0; i < 256; ++i) desc.colours.push_back(WorldRgb(i));
+  desc.pixel = pixel;
+  return MakeBmp(desc);
+}
+
+uint32_t BackBufferRgb(int x, int y) {
+  cSurfaceLock lock(&g_BackBufferSD);
+  if (!lock.IsLocked() || lock.m_nBytesPerPixel != 4 || x < 0 || y < 0 || x >= lock.m_nWidth ||
+      y >= lock.m_nHeight)
+    return 0xFFFFFFFFu;
+  return lock.Row<uint32_t>(y)[x] & 0xFFFFFFu;
+}
 
 void cPlayWorld::AddHeroFlows(cEdChara& hero) {
   hero.m_vFlow.push_back(Flow(0, {Keys({kListLeft, kListUpLeft, kListDownLeft}, 1)}, {Walk(2)}, 1));
@@ -156,11 +166,9 @@ cPlayWorld::~cPlayWorld() {
 void cPlayWorld::WriteBitmaps() {
   // Each sheet in a colour of its own; blocks 1 and 2 in two colours.
   auto sheet = [](int nColour) {
-    static int s_nColour;
-    s_nColour = nColour;
-    return Picture(256, 256, [](int, int) { return static_cast<uint32_t>(s_nColour); });
+    return WorldBitmap(256, 256, [nColour](int, int) { return static_cast<uint32_t>(nColour); });
   };
-  m_Folder.WriteFile("bmp\\Block.bmp", Picture(64, 480, [](int, int y) -> uint32_t {
+  m_Folder.WriteFile("bmp\\Block.bmp", WorldBitmap(64, 480, [](int, int y) -> uint32_t {
                        return y < 32 ? 0u : (y < 64 ? 20u : 21u);
                      }));
   for (int k = 1; k <= 8; ++k)

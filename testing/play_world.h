@@ -10,6 +10,7 @@
 // higher while held), '.' nothing.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,28 @@ inline constexpr uint16_t kKeyUp = 4;
 inline constexpr uint16_t kKeyDown = 8;
 inline constexpr uint16_t kButtonJump = 1;
 
+// The colour (0xRRGGBB) of palette index n in a world, and a bitmap in the
+// world's palette whose pixel(x, y) is a palette index (0 is transparent).
+uint32_t WorldRgb(int n);
+std::string WorldBitmap(int nWidth, int nHeight, const std::function<uint32_t(int, int)>& pixel);
+// A pixel of a world's back buffer as 0xRRGGBB (32 bits per pixel only).
+uint32_t BackBufferRgb(int x, int y);
+
+// The presenter of a world: it keeps the last frame and calls back on every
+// frame presented, so that tests of the nested draw-only loops can count the
+// frames a wait shows, look at the scene between them and press keys for the
+// next one. The call runs on the thread that presents (the pause thread in a
+// nested loop) while the game thread waits for that loop.
+class cPresentHook : public cNullPresenter {
+ public:
+  void Present(const PRESENTFRAME& frame, bool bVSync) override {
+    cNullPresenter::Present(frame, bVSync);
+    if (m_onPresent) m_onPresent(m_nPresents);
+  }
+  // Called with the number of frames presented so far, this one included.
+  std::function<void(int nPresent)> m_onPresent;
+};
+
 class cPlayWorld {
  public:
   explicit cPlayWorld(const PLAYWORLDOPTIONS& options);
@@ -50,6 +73,7 @@ class cPlayWorld {
 
   cPlayScene& Scene() { return *m_lpScene; }
   cTestGameFolder& Folder() { return m_Folder; }
+  cPresentHook& Presenter() { return m_Presenter; }
   bool m_bStarted = false;
 
   // The hero's flows as the world gives them (also for other tests' heroes).
@@ -66,6 +90,6 @@ class cPlayWorld {
   void WriteBitmaps();
 
   cTestGameFolder m_Folder;
-  cNullPresenter m_Presenter;
+  cPresentHook m_Presenter;
   std::unique_ptr<cPlayScene> m_lpScene;
 };

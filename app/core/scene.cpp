@@ -63,21 +63,10 @@ void DrawFrameRate() {
                          g_workRing.nAverage);
 }
 
-// Restores one record: a lost surface gets its memory back and, when it
-// has no parent, its picture reloaded (a work surface is only marked lost).
-bool RestoreSurface(DDSURFACEDATA& sd) {
-  cDDrawSurface* pSurface = sd.DDSurface();
-  if (pSurface == nullptr || pSurface->IsLost() != DDERR_SURFACELOST) return true;
-  pSurface->Restore();
-  if (sd.lpParentSD != nullptr) return true;
-  sd.bLost = 1;
-  return DDReloadSurface(&sd, g_nBpp);
-}
-
 template <class Container>
 bool RestoreSurfaces(Container& surfaces) {
   for (DDSURFACEDATA& sd : surfaces)
-    if (!RestoreSurface(sd)) return false;
+    if (!RestoreLostSurface(sd)) return false;
   return true;
 }
 
@@ -92,6 +81,15 @@ void RestoreFontSurfaces() {
 }
 
 }  // namespace
+
+bool RestoreLostSurface(DDSURFACEDATA& sd) {
+  cDDrawSurface* pSurface = sd.DDSurface();
+  if (pSurface == nullptr || pSurface->IsLost() != DDERR_SURFACELOST) return true;
+  pSurface->Restore();
+  if (sd.lpParentSD != nullptr) return true;
+  sd.bLost = 1;
+  return DDReloadSurface(&sd, g_nBpp);
+}
 
 void cScene::RunInitGuarded() {
   try {
@@ -193,8 +191,9 @@ bool cSceneManager::RestoreLostSurfaces() {
   if (pPrimary == nullptr || pPrimary->IsLost() != DDERR_SURFACELOST) return true;
   if (!DDRestore()) return false;
   if (!RestoreSurfaces(g_CharaExcSD) || !RestoreSurfaces(g_SwordSD) ||
-      !RestoreSurfaces(g_EffectSD) || !RestoreSurfaces(g_PictureSD) ||
-      !RestoreSurfaces(g_SceneSD) || !RestoreSurfaces(Off_Msg))
+      !RestoreSurfaces(g_EffectSD) || !RestoreSurfaces(g_SceneSD) || !RestoreSurfaces(Off_Msg))
+    return false;
+  if (cScene* lpScene = Scene(m_nScene); lpScene != nullptr && !lpScene->RestoreOwnSurfaces())
     return false;
   RestoreFontSurfaces();
   if (!Off_Msg.empty())

@@ -22,6 +22,8 @@
 #include "app/base/report_log.h"
 #include "platform/input/input_state.h"
 
+struct DDSURFACEDATA;
+
 enum : int {
   SCENE_TITLE = 0,
   SCENE_WORLDMAP = 1,
@@ -43,6 +45,9 @@ class cScene {
   virtual void FadeIn() {}
   // The last state handler: fades out, then makes the next scene current.
   virtual void FadeOut() {}
+  // Surface back end: brings back the lost surfaces the scene holds beyond
+  // the program's tables (RestoreLostSurface each); false when that fails.
+  virtual bool RestoreOwnSurfaces() { return true; }
 
   int m_nState = -1;
   int m_nSubState = 0;
@@ -122,6 +127,11 @@ class cSceneManager {
 };
 
 extern cSceneManager g_SceneManager;
+
+// A lost surface gets its memory back and, when it has no parent, its
+// picture reloaded (a work surface is only marked lost); false when the
+// picture cannot be reloaded.
+bool RestoreLostSurface(DDSURFACEDATA& sd);
 
 // Registers the creator of a scene number (the program does, once, before
 // the first frame). The play scene registers with RegisterPlayScene.

@@ -18,8 +18,6 @@ cSurfaceVector g_SwordSD;
 cCheckedVector<DDSURFACEINFO> g_SwordSDInfo;
 cSurfaceVector g_EffectSD;
 cCheckedVector<DDSURFACEINFO> g_EffectSDInfo;
-cCheckedList<DDSURFACEDATA> g_PictureSD;
-cCheckedList<DDSURFACEINFO> g_PictureSDInfo;
 cCheckedList<DDSURFACEDATA> Off_Msg;
 cCheckedList<DDSURFACEINFO> Off_MsgInfo;
 

@@ -49,10 +49,8 @@ extern cSurfaceVector g_SwordSD;
 extern cCheckedVector<DDSURFACEINFO> g_SwordSDInfo;
 extern cSurfaceVector g_EffectSD;
 extern cCheckedVector<DDSURFACEINFO> g_EffectSDInfo;
-// Surfaces made while a stage plays: pictures shown by flows and message
-// windows, each with its list of descriptions.
-extern cCheckedList<DDSURFACEDATA> g_PictureSD;
-extern cCheckedList<DDSURFACEINFO> g_PictureSDInfo;
+// Surfaces of the message windows made while a stage plays, with their
+// descriptions. (A picture shown by a flow holds its own surface.)
 extern cCheckedList<DDSURFACEDATA> Off_Msg;
 extern cCheckedList<DDSURFACEINFO> Off_MsgInfo;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "flow/flow.h"
+#include "flow/runtime/effect_commands.h"
 #include "flow/runtime/expression.h"
 #include "flow/runtime/flow_context.h"
 #include "flow/runtime/flow_runner.h"
@@ -250,10 +251,10 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdChangeGraphic,     // 25
     CmdChangeAnimeSet,    // 26
     CmdRunAnime,          // 27
-    nullptr,              // 28 エフェクトの実行
-    nullptr,              // 29 キャラエフェクトの実行
-    nullptr,              // 30 画面エフェクトの実行
-    nullptr,              // 31 ピクチャーの表示
+    CmdRunEffect,         // 28
+    CmdCharaEffect,       // 29
+    CmdScreenEffect,      // 30
+    CmdShowPicture,       // 31
     nullptr,              // 32 画面の色を変更
     CmdChangeBackground,  // 33
     CmdPlaySound,         // 34
@@ -296,10 +297,10 @@ const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount] = {
     RunOnce<DoChangeGraphic>,       // 10
     RunOnce<DoChangeAnimeSet>,      // 11
     RunAnimeItem,                   // 12
-    nullptr,                        // 13 エフェクトの実行
-    nullptr,                        // 14 キャラエフェクトの実行
-    nullptr,                        // 15 画面エフェクトの実行
-    nullptr,                        // 16 ピクチャーの表示
+    RunOnce<DoRunEffect>,           // 13
+    RunOnce<DoCharaEffect>,         // 14
+    RunOnce<DoScreenEffect>,        // 15
+    RunOnce<DoShowPicture>,         // 16
     nullptr,                        // 17 画面の色を変更
     RunOnce<DoChangeBackground>,    // 18
     RunOnce<DoPlaySound>,           // 19

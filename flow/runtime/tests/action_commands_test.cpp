@@ -314,7 +314,7 @@ TEST(ItemCommandsTest, ListsEndAtTheirFirstResult) {
   const cFlowCommand sound = MakeItemCommand(19, {4});
   const cFlowCommand clear = MakeItemCommand(2);
   const cFlowCommand kill = MakeItemCommand(7, {0, 0, 0, 0, 1});
-  const cFlowCommand effect = MakeItemCommand(13, {1});  // not built: does nothing
+  const cFlowCommand empty = MakeItemCommand(0);
   cFlowCommand strange = MakeItemCommand(1);
   strange.m_cType = 40;
   const struct {
@@ -327,7 +327,7 @@ TEST(ItemCommandsTest, ListsEndAtTheirFirstResult) {
       {"two sounds", {sound, sound}, 0, 2},
       {"a stage clear, then a sound", {clear, sound}, 1, 0},
       {"HP to 0, then a sound", {kill, sound}, 2, 0},
-      {"an empty entry and an unknown type go on", {effect, strange, sound}, 0, 1},
+      {"an empty entry and an unknown type go on", {empty, strange, sound}, 0, 1},
       {"a character command", {MakeCommand(CMD_PLAY_SOUND, 0, false, {4})}, 0, 0},
   };
   for (const auto& c : cases) {
