@@ -28,6 +28,7 @@
 #include "stagedata/progress/replay.h"
 #include "stagedata/stage_file.h"
 #include "stagedata/stage_globals.h"
+#include "testing/golden.h"
 #include "testing/stage_guard.h"
 
 namespace {
@@ -210,6 +211,12 @@ bool cPlayWorld::RunUntilPlay() {
     Frame(0, 0);
   }
   return false;
+}
+
+uint64_t cPlayWorld::PresentChecksum() {
+  g_SceneManager.Flip();
+  return FrameChecksum(m_Presenter.m_frame.data(), m_Presenter.m_nWidth, m_Presenter.m_nHeight,
+                       m_Presenter.m_nWidth);
 }
 
 bool cPlayWorld::LoadSampleStage(const char* pszStage) {

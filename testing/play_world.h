@@ -70,6 +70,10 @@ class cPlayWorld {
   void Frame(uint16_t wDir, uint16_t wButtons);
   // Frames until the scene is in state 2 (play); false after 200.
   bool RunUntilPlay();
+  // Presents the frame drawn last, as the scene manager does after every
+  // frame, and returns the checksum of what the presenter was given (golden
+  // files of drawn frames hold it).
+  uint64_t PresentChecksum();
 
   cPlayScene& Scene() { return *m_lpScene; }
   cTestGameFolder& Folder() { return m_Folder; }

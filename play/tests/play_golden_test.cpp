@@ -7,11 +7,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "play/play_digest.h"
 #include "play/tests/play_run.h"
+#include "testing/golden.h"
 
 #ifndef PLAYER_GOLDEN_DIR
 #error PLAYER_GOLDEN_DIR names the folder of the golden files
@@ -19,30 +18,19 @@
 
 namespace {
 
-std::vector<std::string> ReadLines(const std::string& strPath) {
-  std::vector<std::string> lines;
-  std::ifstream file(strPath);
-  for (std::string line; std::getline(file, line);) lines.push_back(line);
-  return lines;
+std::string GoldenPath(const char* pszFile) {
+  return std::string(PLAYER_GOLDEN_DIR) + "/" + pszFile;
 }
 
-void CheckGolden(int nLevel, const char* pszFile) {
+void CheckScriptGolden(int nLevel, const char* pszFile) {
   cPlayWorld world({.rows = kGoldenStage, .nLevel = nLevel});
   ASSERT_TRUE(world.m_bStarted);
   world.Start();
   const std::vector<std::string> digests = RunScript(world);
   ASSERT_FALSE(digests.empty());
-  const std::string strPath = std::string(PLAYER_GOLDEN_DIR) + "/" + pszFile;
-  if (const char* p = std::getenv("PLAYER_UPDATE_GOLDEN"); p != nullptr && *p == '1') {
-    std::ofstream file(strPath, std::ios::trunc);
-    for (const std::string& line : digests) file << line << '\n';
-    GTEST_SKIP() << "wrote " << strPath;
-  }
-  const std::vector<std::string> golden = ReadLines(strPath);
-  ASSERT_EQ(golden.size(), digests.size()) << strPath;
-  for (size_t i = 0; i < digests.size(); ++i)
-    ASSERT_EQ(golden[i], digests[i])
-        << "frame " << i << ", first difference " << FirstDigestDifference(golden[i], digests[i]);
+  CheckGolden(GoldenPath(pszFile), digests, [](const std::string& a, const std::string& b) {
+    return "first difference " + FirstDigestDifference(a, b);
+  });
 }
 
 // A field of a digest line, as a double ("vx" of "... vx=0x1.8p+1 ...").
@@ -62,7 +50,7 @@ TEST(PlayGolden, FilesAgreeWithTheMotionArithmetic) {
   for (const int n : {1, 10}) {
     SCOPED_TRACE(n);
     const std::vector<std::string> golden =
-        ReadLines(std::string(PLAYER_GOLDEN_DIR) + (n == 1 ? "/play_n1.txt" : "/play_n10.txt"));
+        ReadGoldenLines(GoldenPath(n == 1 ? "play_n1.txt" : "play_n10.txt"));
     ASSERT_GT(golden.size(), 60u);
     const double G = 0.4, g = G / (n * n), h = 7 * 16;
     EXPECT_EQ(Field(golden[1], "vx") * n, 3.0);
@@ -76,8 +64,8 @@ TEST(PlayGolden, FilesAgreeWithTheMotionArithmetic) {
 
 // Level 11: one sub-step per frame with the speed cap of 60 pixels per frame
 // (level 1 would cap a jump at 6 pixels per frame).
-TEST(PlayGolden, OneSubStep) { CheckGolden(11, "play_n1.txt"); }
+TEST(PlayGolden, OneSubStep) { CheckScriptGolden(11, "play_n1.txt"); }
 
-TEST(PlayGolden, TenSubSteps) { CheckGolden(10, "play_n10.txt"); }
+TEST(PlayGolden, TenSubSteps) { CheckScriptGolden(10, "play_n10.txt"); }
 
 }  // namespace
