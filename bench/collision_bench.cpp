@@ -68,7 +68,7 @@ class CrowdedStage {
       w.m_dWalkVX = ((i & 1) ? 2.5 : -2.5) / kLevel;
       w.ClampX(2);
       w.ClampY(2);
-      m_Scene->m_CharaList.push_back(std::move(lpWalker));
+      m_Scene->AddCharacter(std::move(lpWalker));
     }
   }
   ~CrowdedStage() {
@@ -80,7 +80,7 @@ class CrowdedStage {
   void CollisionFrame() {
     cPlayScene& scene = *m_Scene;
     for (int n = 0; n < kLevel; ++n) {
-      for (const std::unique_ptr<cChara>& lpChara : scene.m_CharaList) {
+      for (const std::unique_ptr<cChara>& lpChara : scene.CharaList()) {
         cChara& c = *lpChara;
         c.ClearLRUD();
         c.SavePosition();
@@ -101,7 +101,7 @@ class CrowdedStage {
     int nSum = 0;
     const int nShift = m_Scene->m_ScrollX.m_nPitchShift;
     for (int n = 0; n < kLevel; ++n) {
-      for (const std::unique_ptr<cChara>& lpChara : m_Scene->m_CharaList) {
+      for (const std::unique_ptr<cChara>& lpChara : m_Scene->CharaList()) {
         const cChara& c = *lpChara;
         const int x1 = TruncInt(c.m_dX) >> 5, x2 = TruncInt(c.m_dRight) >> 5;
         const int y1 = TruncInt(c.m_dY) >> 5, y2 = TruncInt(c.m_dBottom) >> 5;

@@ -148,9 +148,7 @@ class cCrowdStage {
         for (cFlow& f : CrowdFlows(i)) c.m_Def.m_vFlow.push_back(std::move(f));
         c.SetFlows(c.m_Def.m_vFlow, c.m_nFacing, 0, 0);
       }
-      scene.m_CharaList.push_back(std::move(lpChara));
-      scene.RegisterChara(c);
-      scene.m_vFactionChara[static_cast<size_t>(i % kFactions)].push_back(&c);
+      scene.AddCharacter(std::move(lpChara));
     }
     scene.m_nState = 2;
     m_bReady = true;
@@ -166,14 +164,14 @@ class cCrowdStage {
     cPlayScene& scene = *m_lpScene;
     scene.PlayFrame();
     return scene.m_nState == 2 && !scene.Hero()->m_bDead &&
-           scene.m_CharaList.size() == static_cast<size_t>(kCharas);
+           scene.CharaList().size() == static_cast<size_t>(kCharas);
   }
 
   // Characters for which the test holds (the crowd is seen to move).
   template <class Test>
   double Count(Test test) const {
     int n = 0;
-    for (const auto& lp : m_lpScene->m_CharaList) n += test(*lp) ? 1 : 0;
+    for (const auto& lp : m_lpScene->CharaList()) n += test(*lp) ? 1 : 0;
     return n;
   }
 

@@ -368,7 +368,7 @@ void cChara::UnlinkCharas() {
     cPlayScene& scene = *g_lpPlayScene;
     for (cPlayer& hero : scene.Player)
       if (hero.m_nTargetId == m_nId) hero.m_nTargetId = -1;
-    for (const std::unique_ptr<cChara>& chara : scene.m_CharaList)
+    for (const std::unique_ptr<cChara>& chara : scene.CharaList())
       if (chara->m_nTargetId == m_nId) chara->m_nTargetId = -1;
   }
   m_nTargetId = -1;

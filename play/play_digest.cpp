@@ -57,7 +57,7 @@ std::string PlayDigest(const cPlayScene& scene) {
   Append(s, "time", "%d", scene.m_nTimeLeft);
   Append(s, "sx", "%a", scene.m_ScrollX.m_dPos);
   Append(s, "sy", "%a", scene.m_ScrollY.m_dPos);
-  Append(s, "charas", "%zu", scene.m_CharaList.size());
+  Append(s, "charas", "%zu", scene.CharaList().size());
   Append(s, "rand", "%08x", GetRandSeed());
   return s;
 }

@@ -54,82 +54,6 @@ int cPlayScene::TickTimeLimit(int nDelta) {
   return 0;
 }
 
-// ---- Deaths -------------------------------------------------------------------------
-
-void cPlayScene::HeroDies(const char* pszTrace) {
-  if (pszTrace != nullptr) TraceLog(pszTrace);
-  PlaySE(8);
-  if (Hero()->Die() == 1) {
-    FinishClearedStage();
-    m_nState = 4;
-  }
-}
-
-int cPlayScene::ResolveDeath(cChara& chara) {
-  if (chara.m_nKind == OBJKIND_PLAYER) return 2;
-  if (chara.m_bDead) return 0;
-  return chara.Die();
-}
-
-int cPlayScene::HandleCharaDeath(cChara& chara) {
-  const int r = ResolveDeath(chara);
-  if (r == 1) {
-    FinishClearedStage();
-    m_nState = 4;
-  } else if (r == 2) {
-    PlaySE(8);
-    if (Hero()->Die() == 1) {
-      FinishClearedStage();
-      m_nState = 4;
-    }
-  }
-  return r;
-}
-
-cCharaList::iterator cPlayScene::RemoveCharacter(cCharaList::iterator it) {
-  cChara& chara = **it;
-  chara.UnlinkCharas();
-  m_vFactionChara[static_cast<size_t>(chara.m_nFaction & 7)].remove(&chara);
-  UnregisterChara(chara);
-  return m_CharaList.erase(it);
-}
-
-int cPlayScene::CheckDeaths() {
-  cPlayer& hero = *Hero();
-  if (hero.m_nHp <= 0) {
-    PlaySE(8);
-    if (hero.Die() == 1) {
-      FinishClearedStage();
-      m_nState = 4;
-    }
-    return 1;
-  }
-  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-    cChara& chara = **it;
-    if (chara.m_bDeleteRequest) {
-      it = RemoveCharacter(it);
-      continue;
-    }
-    if (chara.m_nHp > 0) {
-      ++it;
-      continue;
-    }
-    const int r = HandleCharaDeath(chara);
-    if (g_System.KeepDefeated()) {
-      if (r == 1) {
-        RemoveCharacter(it);
-        return 1;
-      }
-      PlaySE(9);
-      ++it;
-    } else {
-      it = RemoveCharacter(it);
-    }
-    if (r != 0) return 1;
-  }
-  return 0;
-}
-
 // ---- The frame ----------------------------------------------------------------------
 
 // One pass over the computer characters of one kind in a sub-step: block
@@ -145,22 +69,10 @@ bool cPlayScene::StepComCharas(bool bBlockCharas) {
     }
     c.RaiseTrigger(kTriggerAlways);
     if (c.RunFlows(0)) {
-      if (!bBlockCharas && c.m_bDeleteRequest) {
+      if (!bBlockCharas && c.m_bDeleteRequest)
         it = RemoveCharacter(it);
-        continue;
-      }
-      const int r = HandleCharaDeath(c);
-      if (g_System.KeepDefeated()) {
-        if (r == 1) {
-          RemoveCharacter(it);
-          return false;
-        }
-        PlaySE(9);
-        ++it;
-      } else {
-        it = RemoveCharacter(it);
-      }
-      if (r != 0) return false;
+      else if (SettleCharaDeath(it) != 0)
+        return false;
       continue;
     }
     if (m_bCodeKill && CheckDeaths()) return false;
@@ -297,8 +209,7 @@ void cPlayScene::PlayFrame() {
         return;
       }
       if (m_nEndRequest == 1) {
-        FinishClearedStage();
-        m_nState = 4;
+        EnterStageClear();
         return;
       }
       if (m_nEndRequest == 2) {
@@ -379,8 +290,7 @@ void cPlayScene::PlayFrame() {
     if (!hero.m_bDead) {
       const int r = TakeItemFromBlock(hero);
       if (r == 1) {
-        FinishClearedStage();
-        m_nState = 4;
+        EnterStageClear();
         return;
       }
       if (r == 2) {

@@ -79,6 +79,9 @@ class cPlayScene : public cScene, public cFlowContext {
   void TickPlayTime();
   // 1 when the time limit has run out (delta per counted second).
   int TickTimeLimit(int nDelta);
+  // The stage is cleared: its results settled (FinishClearedStage) and the
+  // stage-clear display (state 4) next.
+  void EnterStageClear();
   // The hero dies (with a trace line when one is given): system sound 8,
   // Die, and a clear pending through Die ends in the stage clear.
   void HeroDies(const char* pszTrace);
@@ -88,9 +91,6 @@ class cPlayScene : public cScene, public cFlowContext {
   int HandleCharaDeath(cChara& chara);
   // Deaths left by flows (m_bCodeKill): 1 when the sub-step must end.
   int CheckDeaths();
-  // Takes a computer character off the stage: every link to it cut, out of
-  // its faction list and destroyed. Returns the next node.
-  cCharaList::iterator RemoveCharacter(cCharaList::iterator it);
   // A sub-step's pass over the block characters or the other computer
   // characters: flows, movement, blocks, deaths. False when the sub-step ends.
   bool StepComCharas(bool bBlockCharas);
@@ -140,16 +140,30 @@ class cPlayScene : public cScene, public cFlowContext {
   // while this (the game) thread waits for it.
   void RunWaitRequest();
 
-  // ---- Characters by object id ----
-  // Makes a computer character findable by its id once it sits in
-  // m_CharaList (its address never changes there). A later registration of
-  // the same id replaces the earlier one.
-  void RegisterChara(cChara& chara);
-  // Forgets the character when it leaves the stage; nothing when another
-  // object is registered under its id.
-  void UnregisterChara(const cChara& chara);
-  // The element of Player with that id, else the registered computer
-  // character, else null.
+  // ---- The computer characters ----
+  // The character list changes only through these, which keep the faction
+  // lists and the lookup by id in step with it.
+  // Appends the character to the character list (where its address never
+  // changes), makes it findable by its object id and puts it into the list
+  // of its faction. A later character of the same id is the one found.
+  cChara& AddCharacter(std::unique_ptr<cChara> lpChara);
+  template <class T>
+  T& AddCharacter(std::unique_ptr<T> lpChara) {
+    T& chara = *lpChara;
+    AddCharacter(std::unique_ptr<cChara>(std::move(lpChara)));
+    return chara;
+  }
+  // Takes a character off the stage: every link to it cut, out of every
+  // faction list, no longer found by its id, destroyed. Returns the next
+  // node.
+  cCharaList::iterator RemoveCharacter(cCharaList::const_iterator it);
+  // Every character taken off the stage (set-up).
+  void ClearCharacters();
+  const cCharaList& CharaList() const { return m_CharaList; }
+  // The hero and the computer characters of faction nFaction (0..7).
+  const cCharaPtrList& FactionCharas(int nFaction) const;
+  // The element of Player with that id, else the computer character, else
+  // null.
   cChara* FindCharaById(int nId);
   // The hero (P1), or null before set-up.
   cPlayer* Hero() { return Player.empty() ? nullptr : &Player.front(); }
@@ -189,8 +203,6 @@ class cPlayScene : public cScene, public cFlowContext {
   cScrollAxis m_ScrollY;
   // The hero: element 0 (P1). Sized at set-up only.
   std::vector<cPlayer> Player;
-  cCharaList m_CharaList;
-  std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
   int32_t m_nPlayers = 0;
   int32_t m_nSubStepNo = 0;                 // 1-based in the sub-step loop, else 0
   cCheckedVector<int32_t> m_vHitSubStep;    // per sub-step: the faction hit test runs
@@ -230,6 +242,18 @@ class cPlayScene : public cScene, public cFlowContext {
   uint32_t m_nSecondCount = 0;
 
  private:
+  // A computer character whose HP ran out, through the kill routine: with
+  // the project's dying display it stays listed (dead) for its dying
+  // animation unless the stage was cleared, otherwise it leaves at once.
+  // `it` moves past it; the kill routine's result.
+  int SettleCharaDeath(cCharaList::iterator& it);
+  // The faction list a character belongs in.
+  cCharaPtrList& FactionList(const cChara& chara);
+  // Forgets the character's id, unless a later character holds it.
+  void UnregisterChara(const cChara& chara);
+
+  cCharaList m_CharaList;
+  std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
   // Computer characters by id; null where none is registered.
   std::vector<cChara*> m_vCharaById;
 };

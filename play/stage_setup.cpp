@@ -45,9 +45,7 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   m_nFrame = 0;
 
   // 2. Empty the objects.
-  m_vFactionChara.assign(kFactions, cCharaPtrList());
-  for (const std::unique_ptr<cChara>& lpChara : m_CharaList) UnregisterChara(*lpChara);
-  m_CharaList.clear();
+  ClearCharacters();
 
   // 3. The settings as at the start of play.
   if (bRestore) {
@@ -151,15 +149,13 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   // they exist.
   TraceLog("10");
 
-  // 17. Faction lists: the hero first, then the characters in list order.
+  // 17. Faction lists: the hero first, then the characters in list order, as
+  // AddCharacter put them there.
   TraceLog("11");
   TraceLog("12");
   TraceLog("C");
   TraceLog("D");
-  for (cPlayer& hero : Player)
-    m_vFactionChara[static_cast<size_t>(hero.m_nFaction & 7)].push_back(&hero);
-  for (const std::unique_ptr<cChara>& lpChara : m_CharaList)
-    m_vFactionChara[static_cast<size_t>(lpChara->m_nFaction & 7)].push_back(lpChara.get());
+  FactionList(*Hero()).push_front(Hero());
 
   // 18. Which objects the erase areas remove.
   auto anySide = [](const cEdEraseArea& a) {

@@ -70,10 +70,7 @@ cTestChara& cPlayFixture::AddChara(double x, double y, int w, int h, int nFactio
   scene.m_nNextId = nId + 1;
   auto lpChara = std::make_unique<cTestChara>();
   SetupChara(*lpChara, nId, x, y, w, h, OBJKIND_COM, nFaction, MOVEMODE_WALK);
-  cTestChara& chara = *lpChara;
-  scene.m_CharaList.push_back(std::move(lpChara));
-  scene.RegisterChara(chara);
-  return chara;
+  return scene.AddCharacter(std::move(lpChara));
 }
 
 int cPlayFixture::SubStep(cChara& chara) {

@@ -65,8 +65,7 @@ class cPlayFixture {
   // The hero, made element 0 of the scene's Player and set up as above
   // (player kind, faction 0).
   cPlayer& AddHero(double x, double y, int w = 16, int h = 24);
-  // A computer character put into the scene's character list and
-  // registered.
+  // A computer character put on the stage (AddCharacter).
   cTestChara& AddChara(double x, double y, int w = 16, int h = 24, int nFaction = 1);
 
   // One sub-step of block collision for a computer character, in the play

@@ -151,9 +151,9 @@ void WarpToPosition(cChara& chara, const cEdMove& move) {
 
 // Group list n of the play scene; a number outside the eight groups is
 // reported as a bad index and names none.
-const cCharaPtrList* GroupList(cPlayScene& scene, int n) {
-  if (n >= 0 && n < kFactions) return &scene.m_vFactionChara[static_cast<size_t>(n)];
-  ReportBadIndex('V', n, scene.m_vFactionChara.size(), sizeof(cCharaPtrList));
+const cCharaPtrList* GroupList(const cPlayScene& scene, int n) {
+  if (n >= 0 && n < kFactions) return &scene.FactionCharas(n);
+  ReportBadIndex('V', n, kFactions, sizeof(cCharaPtrList));
   return nullptr;
 }
 
@@ -187,7 +187,8 @@ cChara* SearchTarget(cChara& chara, const cFlowCommand& cmd) {
   // group's nearest (the earlier group on equal distance).
   cChara* lpBest = nullptr;
   double dBest = 0.0;
-  for (const cCharaPtrList& list : scene.m_vFactionChara) {
+  for (int n = 0; n < kFactions; ++n) {
+    const cCharaPtrList& list = scene.FactionCharas(n);
     if (list.empty()) continue;
     cChara* lpFound = search(list);
     if (lpFound == nullptr) continue;

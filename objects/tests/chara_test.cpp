@@ -185,10 +185,9 @@ TEST(CharaLinkTest, ATemporaryCopiedIntoTheListLeavesNoDanglingLink) {
     cTestChara temporary;
     cPlayFixture::SetupChara(temporary, 5, 700, 600);
     EXPECT_EQ(temporary.GetTarget(), &hero);
-    scene.m_CharaList.push_back(std::make_unique<cTestChara>(temporary));
+    scene.AddCharacter(std::make_unique<cTestChara>(temporary));
   }
-  cChara& placed = *scene.m_CharaList.back();
-  scene.RegisterChara(placed);
+  cChara& placed = *scene.CharaList().back();
   EXPECT_EQ(placed.GetTarget(), &hero);
   EXPECT_EQ(FindCharaById(5), &placed);
 
@@ -196,8 +195,7 @@ TEST(CharaLinkTest, ATemporaryCopiedIntoTheListLeavesNoDanglingLink) {
   hero.UnlinkCharas();
   EXPECT_EQ(placed.GetTarget(), nullptr);
   placed.SetTarget(&hero);
-  scene.UnregisterChara(placed);
-  scene.m_CharaList.clear();
+  scene.RemoveCharacter(scene.CharaList().begin());
   EXPECT_EQ(FindCharaById(5), nullptr);
   EXPECT_EQ(hero.GetTarget(), nullptr);  // its own target was cleared too
 }
@@ -343,7 +341,7 @@ TEST(CharaSearchTest, NearestByRuleTakesTheEarlierOnATie) {
   CHARAFILTER filter;
   filter.bExcludeId = 1;
   filter.nId = off.m_nId;
-  EXPECT_EQ(FindFirstChara(scene.m_CharaList, filter), &a);
+  EXPECT_EQ(FindFirstChara(scene.CharaList(), filter), &a);
 }
 
 }  // namespace

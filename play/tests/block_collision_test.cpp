@@ -37,10 +37,7 @@ class cProbeChara : public cTestChara {
 cProbeChara& AddProbe(cPlayFixture& fixture, double x, double y) {
   auto lpChara = std::make_unique<cProbeChara>();
   cPlayFixture::SetupChara(*lpChara, ++fixture.Scene().m_nNextId, x, y);
-  cProbeChara& chara = *lpChara;
-  fixture.Scene().m_CharaList.push_back(std::move(lpChara));
-  fixture.Scene().RegisterChara(chara);
-  return chara;
+  return fixture.Scene().AddCharacter(std::move(lpChara));
 }
 
 // Runs sub-steps until the predicate holds; the number run, or -1 after

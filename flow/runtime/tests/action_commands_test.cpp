@@ -158,16 +158,14 @@ TEST(WarpTest, FromTheTargetAndToCoordinates) {
 // ターゲットの設定 over the group lists of the play scene.
 TEST(SetTargetTest, ChoosesByRule) {
   cFlowFixture fixture;
-  cPlayScene& scene = fixture.Scene();
   cPlayer& hero = fixture.AddHero(1000, 400);
   // World x 400 is screen x 80: sprite centres on screen are x - 304.
   auto add = [&](double x, int nGroup, int nCid, bool bOnScreen) -> cTestChara& {
-    cTestChara& c = AddFlowChara(fixture, x, 400);
+    cTestChara& c = AddFlowChara(fixture, x, 400, nGroup);
     c.cGameObject::UpdateScreenRect();
     c.m_bAppeared = 1;
     c.m_bOnScreen = bOnScreen ? 1 : 0;
     c.m_Def.m_nCid = static_cast<int8_t>(nCid);
-    scene.m_vFactionChara[static_cast<size_t>(nGroup)].push_back(&c);
     return c;
   };
   cTestChara& self = add(400, 1, 7, true);
@@ -348,7 +346,6 @@ TEST(ItemCommandsTest, ListsEndAtTheirFirstResult) {
 // Every built item command runs its flow command's body once on the hero.
 TEST(ItemCommandsTest, EachRunsItsBodyOnceOnTheHero) {
   cFlowFixture fixture;
-  cPlayScene& scene = fixture.Scene();
   cPlayer& hero = fixture.AddHero(400, 400);
   hero.m_nHp = hero.m_Def.m_nMaxHp = 10;
   cTestChara& other = AddFlowChara(fixture, 600, 400);
@@ -364,7 +361,6 @@ TEST(ItemCommandsTest, EachRunsItsBodyOnceOnTheHero) {
   warp.m_pMove->m_nDistance = 1;
   cFlowCommand code = MakeItemCommand(21);
   code.m_strText = "S5 = S5 + 1";
-  scene.m_vFactionChara[1].push_back(&other);
   other.m_bAppeared = 1;
 
   cFlowCommandList list;

@@ -115,8 +115,9 @@ inline void PushInputFrame(const std::string& strHeld) {
 
 // A computer character of the fixture with hit points, so that its flow step
 // does not report it dead.
-inline cTestChara& AddFlowChara(cPlayFixture& fixture, double x = 400, double y = 400) {
-  cTestChara& chara = fixture.AddChara(x, y);
+inline cTestChara& AddFlowChara(cPlayFixture& fixture, double x = 400, double y = 400,
+                                int nFaction = 1) {
+  cTestChara& chara = fixture.AddChara(x, y, 16, 24, nFaction);
   chara.m_Def.m_nMaxHp = 100;
   chara.m_nHp = 100;
   return chara;

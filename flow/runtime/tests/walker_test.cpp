@@ -53,10 +53,7 @@ cWalker& AddWalker(cPlayFixture& fixture, double x, double y) {
   auto lpChara = std::make_unique<cWalker>();
   cPlayFixture::SetupChara(*lpChara, ++fixture.Scene().m_nNextId, x, y);
   lpChara->m_nHp = lpChara->m_Def.m_nMaxHp = 100;
-  cWalker& chara = *lpChara;
-  fixture.Scene().m_CharaList.push_back(std::move(lpChara));
-  fixture.Scene().RegisterChara(chara);
-  return chara;
+  return fixture.Scene().AddCharacter(std::move(lpChara));
 }
 
 // One frame with player 1 holding `keys`.

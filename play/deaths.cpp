@@ -1,0 +1,67 @@
+// Deaths and removal of characters: the hero's death, the kill routine of the
+// play frame, and the check of the deaths and removals that flows left
+// behind.
+
+#include "app/base/report_log.h"
+#include "app/core/game_requests.h"
+#include "play/play_scene.h"
+#include "records/system.h"
+
+void cPlayScene::EnterStageClear() {
+  FinishClearedStage();
+  m_nState = 4;
+}
+
+void cPlayScene::HeroDies(const char* pszTrace) {
+  if (pszTrace != nullptr) TraceLog(pszTrace);
+  PlaySE(8);
+  if (Hero()->Die() == 1) EnterStageClear();
+}
+
+int cPlayScene::ResolveDeath(cChara& chara) {
+  if (chara.m_nKind == OBJKIND_PLAYER) return 2;
+  if (chara.m_bDead) return 0;
+  return chara.Die();
+}
+
+int cPlayScene::HandleCharaDeath(cChara& chara) {
+  const int r = ResolveDeath(chara);
+  if (r == 1) {
+    EnterStageClear();
+  } else if (r == 2) {
+    PlaySE(8);
+    if (Hero()->Die() == 1) EnterStageClear();
+  }
+  return r;
+}
+
+int cPlayScene::SettleCharaDeath(cCharaList::iterator& it) {
+  const int r = HandleCharaDeath(**it);
+  if (g_System.KeepDefeated() && r != 1) {
+    // It stays for its dying display, out of play by its dead flag.
+    PlaySE(9);
+    ++it;
+  } else {
+    it = RemoveCharacter(it);
+  }
+  return r;
+}
+
+int cPlayScene::CheckDeaths() {
+  cPlayer& hero = *Hero();
+  if (hero.m_nHp <= 0) {
+    HeroDies(nullptr);
+    return 1;
+  }
+  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+    cChara& chara = **it;
+    if (chara.m_bDeleteRequest) {
+      it = RemoveCharacter(it);
+    } else if (chara.m_nHp > 0) {
+      ++it;
+    } else if (SettleCharaDeath(it) != 0) {
+      return 1;
+    }
+  }
+  return 0;
+}
