@@ -105,8 +105,8 @@ struct cCharaFields {
   cCheckedVector<uint8_t> m_vTagEnded;     // by tag: a flow stopped or halted
   cCheckedVector<uint8_t> m_vTagStarted;   // by tag: started in this frame
   int32_t m_bTagEndRequest = 0;
-  int32_t m_bDeleteRequest = 0;
-  double m_dHomeX = 0.0;  // where the character was placed
+  int32_t m_bDeleteRequest = 0;  // a runner waits to be deleted at the end of the flow step
+  double m_dHomeX = 0.0;         // where the character was placed
   double m_dHomeY = 0.0;
   int32_t m_bAnimeByCommand = 0;
   double m_dKnockX = 0.0;  // pixels per sub-step
@@ -144,7 +144,7 @@ struct cCharaFields {
   int32_t m_nInvincible = 0;        // sub-steps
   std::list<IMMUNITY> m_Immunity;
   std::list<ANIMEPLAY> m_AnimePlays;
-  int32_t m_bVanish = 0;
+  int32_t m_bVanish = 0;  // 消滅: the character leaves without its death or score
   int32_t m_nSightDots = 0;
   cEffectPlayback m_CharaEffect;  // the running character effect; number 0 for none
   HITBOX m_BoxA;                  // body against body; placing hit effects

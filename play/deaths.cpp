@@ -1,6 +1,7 @@
 // Deaths and removal of characters: the hero's death, the kill routine of the
-// play frame, and the check of the deaths and removals that flows left
-// behind.
+// play frame, and the check of the deaths and vanishings that flows left
+// behind. A character that vanished (消滅) leaves quietly, without its death
+// or its score; one whose HP ran out dies.
 
 #include "app/base/report_log.h"
 #include "app/core/game_requests.h"
@@ -55,7 +56,7 @@ int cPlayScene::CheckDeaths() {
   }
   for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
     cChara& chara = **it;
-    if (chara.m_bDeleteRequest) {
+    if (chara.m_bVanish) {
       it = RemoveCharacter(it);
     } else if (chara.m_nHp > 0) {
       ++it;

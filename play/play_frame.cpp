@@ -57,8 +57,8 @@ int cPlayScene::TickTimeLimit(int nDelta) {
 // ---- The frame ----------------------------------------------------------------------
 
 // One pass over the computer characters of one kind in a sub-step: block
-// characters (which neither ask to be deleted by their flows nor are
-// retested against blocks) or the others. False when the sub-step ends here.
+// characters (which are not retested against blocks) or the others. False
+// when the sub-step ends here.
 bool cPlayScene::StepComCharas(bool bBlockCharas) {
   for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
     cChara& c = **it;
@@ -69,7 +69,7 @@ bool cPlayScene::StepComCharas(bool bBlockCharas) {
     }
     c.RaiseTrigger(kTriggerAlways);
     if (c.RunFlows(0)) {
-      if (!bBlockCharas && c.m_bDeleteRequest)
+      if (c.m_bVanish)
         it = RemoveCharacter(it);
       else if (SettleCharaDeath(it) != 0)
         return false;

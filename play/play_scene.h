@@ -74,6 +74,10 @@ class cPlayScene : public cScene, public cFlowContext {
   // stage music as on entry. 0 when the map grid cannot be allocated (the
   // program is then asked to close).
   int SetStage(int bRestore, int bRestartBgm);
+  // Its last step: trigger 18 (stage start) on the hero, then on every
+  // character in list order; a character that vanished in those flows
+  // leaves, one whose HP fell below 1 is killed and leaves.
+  void RaiseStageStart();
 
   // ---- Play frame ----
   void TickPlayTime();

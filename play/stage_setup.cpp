@@ -206,20 +206,8 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
     for (int i = 0; i < 256; ++i) g_PaletteBase[i] = g_Palette[i];
   g_SceneManager.m_nFrameRate = g_Stage.m_nFrameRate;
 
-  // 28. Trigger 18: the hero, then every character in list order.
-  Hero()->RaiseTrigger(kTriggerStageStart);
-  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-    cChara& chara = **it;
-    chara.RaiseTrigger(kTriggerStageStart);
-    if (chara.m_bDeleteRequest) {
-      it = RemoveCharacter(it);
-    } else if (chara.m_nHp < 1) {
-      HandleCharaDeath(chara);
-      it = RemoveCharacter(it);
-    } else {
-      ++it;
-    }
-  }
+  // 28. Trigger 18.
+  RaiseStageStart();
 
   // 29. Status display, appearance, the back buffer.
   m_bShowStatus = g_Stage.m_bShowStatus;
@@ -230,4 +218,23 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   DDSetVirBackBuffer(0);
   TraceLog("Out SetStage");
   return 1;
+}
+
+void cPlayScene::RaiseStageStart() {
+  Hero()->RaiseTrigger(kTriggerStageStart);
+  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+    cChara& chara = **it;
+    chara.RaiseTrigger(kTriggerStageStart);
+    // Its stage-start flows have run: one that vanished or died in them is
+    // gone before the first frame. Deleting one of its own flows is no
+    // reason to leave.
+    if (chara.m_bVanish) {
+      it = RemoveCharacter(it);
+    } else if (chara.m_nHp < 1) {
+      HandleCharaDeath(chara);
+      it = RemoveCharacter(it);
+    } else {
+      ++it;
+    }
+  }
 }

@@ -1,5 +1,6 @@
 #include "testing/play_fixture.h"
 
+#include "flow/runtime/flow_context.h"
 #include "testing/stage_guard.h"
 
 cPlayFixture::cPlayFixture(const PLAYFIXTUREOPTIONS& options) {
@@ -64,13 +65,18 @@ cPlayer& cPlayFixture::AddHero(double x, double y, int w, int h) {
   return hero;
 }
 
-cTestChara& cPlayFixture::AddChara(double x, double y, int w, int h, int nFaction) {
+int cPlayFixture::NextCharaId() {
   cPlayScene& scene = *m_lpScene;
   const int nId = std::max(scene.m_nNextId, 1);
   scene.m_nNextId = nId + 1;
-  auto lpChara = std::make_unique<cTestChara>();
-  SetupChara(*lpChara, nId, x, y, w, h, OBJKIND_COM, nFaction, MOVEMODE_WALK);
-  return scene.AddCharacter(std::move(lpChara));
+  return nId;
+}
+
+int cTestFlowChara::RunFlows(int bDeathPass) {
+  FlowContext().m_bCodeKill = 0;
+  if (StepCharaFlows(*this, bDeathPass)) return 1;
+  EndFlowStep(*this);
+  return m_nHp <= 0 ? 1 : 0;
 }
 
 int cPlayFixture::SubStep(cChara& chara) {

@@ -41,6 +41,13 @@ class cTestChara : public cChara {
   }
 };
 
+// A test character that also steps its flows as a computer character does:
+// its flow step reports it gone when it vanished or its HP is 0 or below.
+class cTestFlowChara : public cTestChara {
+ public:
+  int RunFlows(int bDeathPass) override;
+};
+
 class cPlayFixture {
  public:
   explicit cPlayFixture(const PLAYFIXTUREOPTIONS& options = {});
@@ -65,8 +72,14 @@ class cPlayFixture {
   // The hero, made element 0 of the scene's Player and set up as above
   // (player kind, faction 0).
   cPlayer& AddHero(double x, double y, int w = 16, int h = 24);
-  // A computer character put on the stage (AddCharacter).
-  cTestChara& AddChara(double x, double y, int w = 16, int h = 24, int nFaction = 1);
+  // A computer character of class T (a cChara), set up as above with the
+  // next object id and put on the stage (AddCharacter).
+  template <class T = cTestChara>
+  T& AddChara(double x, double y, int w = 16, int h = 24, int nFaction = 1) {
+    auto lpChara = std::make_unique<T>();
+    SetupChara(*lpChara, NextCharaId(), x, y, w, h, OBJKIND_COM, nFaction, MOVEMODE_WALK);
+    return m_lpScene->AddCharacter(std::move(lpChara));
+  }
 
   // One sub-step of block collision for a computer character, in the play
   // frame's order: contacts cleared and position saved, step in x, the side
@@ -75,6 +88,9 @@ class cPlayFixture {
   int SubStep(cChara& chara);
 
  private:
+  // The scene's next character id (1 at least: 0 is the hero's).
+  int NextCharaId();
+
   std::unique_ptr<cPlayScene> m_lpScene;
   cPlayScene* m_lpPrevScene = nullptr;
 };

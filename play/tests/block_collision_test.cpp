@@ -34,12 +34,6 @@ class cProbeChara : public cTestChara {
   double m_dMovedY = 0.0;
 };
 
-cProbeChara& AddProbe(cPlayFixture& fixture, double x, double y) {
-  auto lpChara = std::make_unique<cProbeChara>();
-  cPlayFixture::SetupChara(*lpChara, ++fixture.Scene().m_nNextId, x, y);
-  return fixture.Scene().AddCharacter(std::move(lpChara));
-}
-
 // Runs sub-steps until the predicate holds; the number run, or -1 after
 // nMax.
 template <class Pred>
@@ -61,7 +55,7 @@ TEST_P(BlockCollisionAtN, FallsLandsWalksIntoAWallAndJumps) {
   cPlayFixture fixture({.nWidth = 40, .nHeight = 20, .nLevel = n, .dGravity = 0.4});
   fixture.PutRow(0, 39, kFloorRow);
   fixture.PutBlock(20, kFloorRow - 1);  // a wall one block high from x 960
-  cProbeChara& c = AddProbe(fixture, 480.0, 500.25);
+  cProbeChara& c = fixture.AddChara<cProbeChara>(480.0, 500.25);
   const double g = g_Stage.m_dAccelPerStep;
 
   // Falls and lands: the bottom back on the last row above the floor.
@@ -109,7 +103,7 @@ TEST_P(BlockCollisionAtN, LeftWallsAndCeilingsPushOutToTheNextCell) {
   fixture.PutRow(0, 39, kFloorRow);
   fixture.PutBlock(10, kFloorRow - 1);  // right edge at world x 671
   fixture.PutBlock(16, kFloorRow - 3);  // ceiling: bottom at world y 575
-  cProbeChara& c = AddProbe(fixture, 700.5, 616.0);
+  cProbeChara& c = fixture.AddChara<cProbeChara>(700.5, 616.0);
   c.m_bAirborne = 0;
   c.m_dWalkVX = -3.0 / n;
   ASSERT_GT(RunUntil(fixture, c, 100 * n, [&] { return c.LRUD[LRUD_LEFT] != 0; }), 0);
@@ -117,7 +111,7 @@ TEST_P(BlockCollisionAtN, LeftWallsAndCeilingsPushOutToTheNextCell) {
   EXPECT_EQ(c.m_dX, c.m_dMovedX + 32 - (TruncInt(c.m_dMovedX) & 31));
   EXPECT_EQ(c.m_nWallSide, 0);
 
-  cProbeChara& d = AddProbe(fixture, 16 * 32.0 + 320 + 4, 600.0);
+  cProbeChara& d = fixture.AddChara<cProbeChara>(16 * 32.0 + 320 + 4, 600.0);
   d.m_dVY = -8.0 / n;
   ASSERT_GT(RunUntil(fixture, d, 100 * n, [&] { return d.LRUD[LRUD_UP] != 0; }), 0);
   EXPECT_EQ(TruncInt(d.m_dY), 576);

@@ -50,10 +50,9 @@ class cWalker : public cTestChara {
 };
 
 cWalker& AddWalker(cPlayFixture& fixture, double x, double y) {
-  auto lpChara = std::make_unique<cWalker>();
-  cPlayFixture::SetupChara(*lpChara, ++fixture.Scene().m_nNextId, x, y);
-  lpChara->m_nHp = lpChara->m_Def.m_nMaxHp = 100;
-  return fixture.Scene().AddCharacter(std::move(lpChara));
+  cWalker& chara = fixture.AddChara<cWalker>(x, y);
+  chara.m_nHp = chara.m_Def.m_nMaxHp = 100;
+  return chara;
 }
 
 // One frame with player 1 holding `keys`.
