@@ -4,6 +4,8 @@
 #include "objects/player.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "app/base/report_log.h"
 #include "app/core/game_requests.h"
@@ -291,9 +293,11 @@ int cPlayer::RunFlows(int bDeathPass) {
   if (m_nModeGrace > 0) --m_nModeGrace;
 
   if (StepCharaFlows(*this, bDeathPass)) return 1;
-  // Item commands that change flows wait for the end of the flow step; items
-  // do not queue any yet.
-  m_vQueuedItemCmds.clear();
+  // The changes of the hero's flows that items asked for during the step, in
+  // the order they came, now that no walk holds the runners.
+  FlowContext().ClearCurrent();
+  const std::vector<cFlowCommand> queued = std::exchange(m_vQueuedItemCmds, {});
+  for (const cFlowCommand& cmd : queued) ChangeFlows(*this, cmd, 1);
   EndFlowStep(*this);
 
   if (!m_bAnimeByCommand && m_dWalkVX == 0.0 && m_dWalkVY == 0.0)

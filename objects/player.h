@@ -110,6 +110,8 @@ class cPlayer : public cChara {
   int32_t m_nItemCooldown = 0;    // sub-steps
   HITBOX m_BoxC;                  // where the hero touches items
   std::vector<HITBOXVIEW> m_vHitBoxView;
+  // フローの変更 commands of items taken while the hero's own flows were being
+  // raised or stepped: run at the end of its flow step.
   std::vector<cFlowCommand> m_vQueuedItemCmds;
 };
 

@@ -1,6 +1,7 @@
 #include "flow/runtime/flow_commands.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "flow/flow.h"
 #include "flow/runtime/effect_commands.h"
@@ -109,6 +110,50 @@ void CmdFlowControl(cChara& chara, COMMANDSTATE& state) {
       bInScope = runner.m_lpFlow->m_cId != 0 && runner.m_lpFlow->m_cId == nId;
     if (bInScope) ApplyFlowOperation(chara, runner, nOp);
   }
+}
+
+namespace {
+
+enum : int {
+  CHANGEFLOWS_APPEND = 0,
+  CHANGEFLOWS_REPLACE = 1,
+  CHANGEFLOWS_DELETE = 2,
+};
+
+// Deletes the flows of the ID a フローの変更 names (0: every flow); the slot of
+// the first one deleted, -1 when none was. A stored ID that no flow can have
+// names none, rather than the ID its low byte would give (a wrapped 0 would
+// delete every flow).
+int DeleteNamedFlows(cChara& chara, int32_t nId) {
+  if (nId < INT8_MIN || nId > INT8_MAX) return -1;
+  return chara.DeleteFlowsById(static_cast<int8_t>(nId));
+}
+
+int ChangeFlowsItem(cChara& hero, const cFlowCommand& cmd) { return ChangeFlows(hero, cmd, 0); }
+
+}  // namespace
+
+int ChangeFlows(cChara& chara, const cFlowCommand& cmd, int bQueued) {
+  cPlayer* lpHero = g_lpPlayScene != nullptr ? g_lpPlayScene->Hero() : nullptr;
+  if (!bQueued && lpHero == &chara && FlowContext().IsWalking(chara)) {
+    lpHero->m_vQueuedItemCmds.push_back(cmd);
+    return 0;
+  }
+  const int nFacing = chara.m_Def.m_nDir;
+  switch (cmd.Param(0)) {
+    case CHANGEFLOWS_APPEND:
+      chara.SetFlows(cmd.m_Flows, nFacing, 1, -1);
+      break;
+    case CHANGEFLOWS_REPLACE:
+      chara.SetFlows(cmd.m_Flows, nFacing, 1, DeleteNamedFlows(chara, cmd.Param(1)));
+      break;
+    case CHANGEFLOWS_DELETE:
+      DeleteNamedFlows(chara, cmd.Param(1));
+      break;
+    default:
+      break;
+  }
+  return 0;
 }
 
 int DoStageClear(cChara& chara, const cFlowCommand& cmd) {
@@ -285,7 +330,7 @@ int RunAnimeItem(cChara& hero, const cFlowCommand& cmd) {
 // built yet.
 const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount] = {
     nullptr,                        // 0
-    nullptr,                        // 1 フローの変更
+    ChangeFlowsItem,                // 1
     DoStageClear,                   // 2
     nullptr,                        // 3 ゲームウエイト
     nullptr,                        // 4 メッセージ

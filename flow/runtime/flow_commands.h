@@ -94,3 +94,14 @@ bool IsCommandHeard(const cChara& chara, const cFlowCommand& cmd);
 // nothing: types whose behaviour is not built yet.
 using ITEMCOMMANDPROC = int (*)(cChara& hero, const cFlowCommand& cmd);
 extern const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount];
+
+// フローの変更 (item type 1) on `chara`: parameter 0 is the operation, 0 append
+// the command's nested flows after the character's flows, 1 replace the
+// flows of ID parameter 1 by them (at the place of the first one, or at the
+// end when none has the ID), 2 delete the flows of ID parameter 1; ID 0
+// names every flow. Added flows take the facing of the character's
+// definition. While the hero's own flows are being raised or stepped, a
+// change of its flows (bQueued 0) waits in its queue, which its flow step
+// runs (bQueued 1) once its flows are done, so that nothing moves under the
+// walk. Returns 0.
+int ChangeFlows(cChara& chara, const cFlowCommand& cmd, int bQueued);

@@ -1,5 +1,7 @@
 #include "flow/runtime/flow_context.h"
 
+#include <algorithm>
+
 #include "stagedata/progress/play_data.h"
 
 namespace {
@@ -24,10 +26,24 @@ cFlowContext::~cFlowContext() {
   if (g_lpFlowContext == this) g_lpFlowContext = m_lpPrevious;
 }
 
-void cFlowContext::ResetFlowState() {
+void cFlowContext::ClearCurrent() {
   m_lpCurChara = nullptr;
   m_lpCurRunner = nullptr;
   m_lpCurState = nullptr;
+}
+
+bool cFlowContext::IsWalking(const cChara& chara) const {
+  return std::find(m_vWalking.begin(), m_vWalking.end(), &chara) != m_vWalking.end();
+}
+
+cFlowWalk::cFlowWalk(const cChara& chara) : m_Ctx(FlowContext()) {
+  m_Ctx.m_vWalking.push_back(&chara);
+}
+
+cFlowWalk::~cFlowWalk() { m_Ctx.m_vWalking.pop_back(); }
+
+void cFlowContext::ResetFlowState() {
+  ClearCurrent();
   m_vStageVar.assign(kStageVars, 0);
   m_nEndRequest = 0;
   m_nNextPart = 0;

@@ -9,6 +9,7 @@
 // is destroyed; the one before it is current again afterwards.
 
 #include <cstdint>
+#include <vector>
 
 #include "app/base/checked_containers.h"
 
@@ -30,6 +31,12 @@ class cFlowContext {
 
   // Zeroes the stage variables and the requests (stage set-up).
   void ResetFlowState();
+  // No character, runner or command state is current.
+  void ClearCurrent();
+  // Whether the character's flows are being raised or stepped, here or
+  // further out: its flow list must not change then, as the walk holds its
+  // runners and commands.
+  bool IsWalking(const cChara& chara) const;
 
   // The character whose flows are raised or stepped, the runner being
   // started or stepped and the command state being run; null outside a
@@ -65,7 +72,25 @@ class cFlowContext {
   int32_t m_bItemOverrunLogged = 0;
 
  private:
+  friend class cFlowWalk;
+
   cFlowContext* m_lpPrevious = nullptr;
+  // The characters whose flows are being raised or stepped, innermost last.
+  std::vector<const cChara*> m_vWalking;
+};
+
+// While it lives, the character's flows are being raised or stepped in the
+// current context (a trigger scan, a flow step): changes to its flow list
+// wait (the hero's queue of ChangeFlows).
+class cFlowWalk {
+ public:
+  explicit cFlowWalk(const cChara& chara);
+  ~cFlowWalk();
+  cFlowWalk(const cFlowWalk&) = delete;
+  cFlowWalk& operator=(const cFlowWalk&) = delete;
+
+ private:
+  cFlowContext& m_Ctx;
 };
 
 // The current context. Outside any (no stage, no test context) a context of

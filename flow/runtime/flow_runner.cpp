@@ -329,9 +329,11 @@ void cChara::StartFlowAnimeCues() {
 
 int StepCharaFlows(cChara& chara, int bDeathPass) {
   cFlowContext& ctx = FlowContext();
+  const cFlowWalk walk(chara);
   ctx.m_lpCurChara = &chara;
   chara.StartFlowAnimeCues();
-  // By position: a command may add runners to the vector while it runs.
+  // No runner moves while the walk runs: changes of the flow list wait for
+  // its end (削除, the hero's queue).
   for (size_t i = 0; i < chara.m_vRunners.size(); ++i) {
     cFlowRunner& runner = chara.m_vRunners[i];
     if (!runner.m_bRunning) continue;
@@ -343,11 +345,9 @@ int StepCharaFlows(cChara& chara, int bDeathPass) {
     if (runner.m_bPaused || runner.m_bHalted) continue;
     if (bDeathPass && nTrigger != kTriggerDeath) continue;
     ctx.m_lpCurChara = &chara;
-    if (runner.Step(chara)) chara.m_vRunners[i].Stop(chara);
+    if (runner.Step(chara)) runner.Stop(chara);
     if (chara.m_bVanish || (!bDeathPass && nTrigger != kTriggerDeath && chara.m_nHp <= 0)) {
-      ctx.m_lpCurChara = nullptr;
-      ctx.m_lpCurRunner = nullptr;
-      ctx.m_lpCurState = nullptr;
+      ctx.ClearCurrent();
       return 1;
     }
   }
@@ -355,10 +355,7 @@ int StepCharaFlows(cChara& chara, int bDeathPass) {
 }
 
 void EndFlowStep(cChara& chara) {
-  cFlowContext& ctx = FlowContext();
-  ctx.m_lpCurChara = nullptr;
-  ctx.m_lpCurRunner = nullptr;
-  ctx.m_lpCurState = nullptr;
+  FlowContext().ClearCurrent();
   if (chara.m_bDeleteRequest) {
     for (size_t i = chara.m_vRunners.size(); i-- > 0;)
       if (chara.m_vRunners[i].m_bDeletePending) chara.DeleteFlow(static_cast<int>(i));

@@ -17,6 +17,10 @@
 // (m_lpFlow, m_KeyConds, each state's m_lpCommand). That list stores flows by
 // value, so after every change of it the character re-points its runners
 // (Bind); runners themselves are plain values that may be copied and moved.
+// Neither list changes while the character's flows are being raised or
+// stepped (cFlowWalk): the walk holds its runner and the command being run.
+// The flows' own requests (削除) wait for the end of the flow step, and so do
+// the hero's flow changes by items (its queue, ChangeFlows).
 
 #include <cstdint>
 #include <vector>

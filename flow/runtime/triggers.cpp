@@ -213,6 +213,7 @@ bool cChara::CheckKeyCondition(cFlowRunner& runner) {
 
 void cChara::RaiseTrigger(int nKey) {
   cFlowContext& ctx = FlowContext();
+  const cFlowWalk walk(*this);
   ctx.m_lpCurChara = this;
   const bool bRetest = g_System.AllowRetriggerInFrame() != 0;
   for (size_t i = 0; i < m_vRunners.size(); ++i) {
@@ -233,7 +234,5 @@ void cChara::RaiseTrigger(int nKey) {
     runner.m_nChannel = GetHeldDirection(ChannelInput(*this));
     runner.Start(*this);
   }
-  ctx.m_lpCurChara = nullptr;
-  ctx.m_lpCurRunner = nullptr;
-  ctx.m_lpCurState = nullptr;
+  ctx.ClearCurrent();
 }
