@@ -99,7 +99,9 @@ int EdgeCell(int nShift, const cChara& chara, int x1, int y1, int x2, int y2, in
     nKind = CellKind(0, nFaction);
     return 0;
   }
-  const cMapCell& best = g_MapCells[static_cast<size_t>(nBestCell)];
+  // A character the outer limit keeps below the grid samples cells past its
+  // end: the checked access reports them and answers cell 0.
+  const cMapCell& best = g_MapCells.At(nBestCell);
   nKind = best.m_vCondition.empty() ? nBestKind : CellKind(nBestCell, nFaction);
   return nBestCell;
 }

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
+#include "app/base/close_request.h"
 #include "objects/world.h"
 #include "records/system.h"
 #include "stagedata/stage_globals.h"
+#include "testing/game_folder.h"
 #include "testing/play_fixture.h"
 
 namespace {
@@ -256,6 +259,29 @@ TEST(BlockCollisionTest, ABoxIsBlockedByASolidCornerCellOrABlockCharacter) {
   EXPECT_EQ(scene.IsBoxBlocked(d), 1);
   block.m_bDead = 1;
   EXPECT_EQ(scene.IsBoxBlocked(d), 0);
+}
+
+// A file may put the outer limit of the world below the grid: a character
+// kept there by the limit samples cells past the grid's end, which the
+// checked access reports (and the program is asked to close) while the
+// tests read cell 0 instead of memory past the grid.
+TEST(BlockCollisionTest, ACharacterKeptBelowTheGridByTheOuterLimitReadsCellZero) {
+  cTestGameFolder folder;
+  cPlayFixture fixture;
+  cPlayScene& scene = fixture.Scene();
+  const int nGridBottom = (g_Stage.m_nHeight + 2 * kMapBorderCells) * kCellSize;
+  g_Stage.m_nScrollMarginY = nGridBottom + 16 - 640;
+  SetupScrollAxes(g_Stage, scene.m_ScrollX, scene.m_ScrollY);
+  ASSERT_EQ(scene.m_ScrollY.m_nOuter, nGridBottom + 16);
+  ResetCloseRequestCount();
+  // At the left end of the world, so that the cells past the grid lie right
+  // behind its last one.
+  cTestChara& c = fixture.AddChara(8.0, nGridBottom - 24.0);
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(fixture.SubStep(c), 0);
+  EXPECT_EQ(TruncInt(c.m_dBottom), nGridBottom + 15);
+  EXPECT_EQ(c.m_nFootCell, -1);
+  EXPECT_GT(GetCloseRequestCount(), 0);
+  EXPECT_NE(folder.ReportLogText().find("err V["), std::string::npos);
 }
 
 }  // namespace
