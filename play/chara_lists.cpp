@@ -1,5 +1,10 @@
 // The computer characters of the play scene: the character list, the
 // faction lists and the lookup by object id, which change together.
+//
+// Object ids come from a counter that only grows within an attempt, so a
+// stage that keeps spawning issues ever larger ids while few characters
+// live: the lookup is a hash table of the live characters, whose size
+// follows them and not the ids issued.
 
 #include "play/play_scene.h"
 
@@ -13,19 +18,14 @@ const cCharaPtrList& cPlayScene::FactionCharas(int nFaction) const {
 
 cChara& cPlayScene::AddCharacter(std::unique_ptr<cChara> lpChara) {
   cChara& chara = *m_CharaList.emplace_back(std::move(lpChara));
-  if (chara.m_nId >= 0) {
-    const size_t nId = static_cast<size_t>(chara.m_nId);
-    if (nId >= m_vCharaById.size()) m_vCharaById.resize(nId + 1, nullptr);
-    m_vCharaById[nId] = &chara;
-  }
+  m_CharaById[chara.m_nId] = &chara;
   FactionList(chara).push_back(&chara);
   return chara;
 }
 
 void cPlayScene::UnregisterChara(const cChara& chara) {
-  if (chara.m_nId < 0 || static_cast<size_t>(chara.m_nId) >= m_vCharaById.size()) return;
-  cChara*& slot = m_vCharaById[static_cast<size_t>(chara.m_nId)];
-  if (slot == &chara) slot = nullptr;
+  const auto it = m_CharaById.find(chara.m_nId);
+  if (it != m_CharaById.end() && it->second == &chara) m_CharaById.erase(it);
 }
 
 cCharaList::iterator cPlayScene::RemoveCharacter(cCharaList::const_iterator it) {
@@ -39,13 +39,13 @@ cCharaList::iterator cPlayScene::RemoveCharacter(cCharaList::const_iterator it) 
 
 void cPlayScene::ClearCharacters() {
   m_vFactionChara.assign(kFactions, cCharaPtrList());
-  m_vCharaById.clear();
+  m_CharaById.clear();
   m_CharaList.clear();
 }
 
 cChara* cPlayScene::FindCharaById(int nId) {
   for (cPlayer& hero : Player)
     if (hero.m_nId == nId) return &hero;
-  if (nId < 0 || static_cast<size_t>(nId) >= m_vCharaById.size()) return nullptr;
-  return m_vCharaById[static_cast<size_t>(nId)];
+  const auto it = m_CharaById.find(nId);
+  return it != m_CharaById.end() ? it->second : nullptr;
 }

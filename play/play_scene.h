@@ -18,6 +18,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/base/checked_containers.h"
@@ -258,8 +259,8 @@ class cPlayScene : public cScene, public cFlowContext {
 
   cCharaList m_CharaList;
   std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
-  // Computer characters by id; null where none is registered.
-  std::vector<cChara*> m_vCharaById;
+  // The listed computer characters by object id.
+  std::unordered_map<int32_t, cChara*> m_CharaById;
 };
 
 // Gives the hero the item of an item block, as if the hero took an item of
