@@ -202,7 +202,8 @@ class cChara : public cGameObject, public cCharaFields {
   void ResetTriggerLatches();
 
   // Triggers (the flow runtime): raises trigger nKey (0..19) on this
-  // character.
+  // character; the flow context's current character, runner and command
+  // state are as it found them when it returns.
   void RaiseTrigger(int nKey);
   // The flow's key conditions, with edge detection (the flow runtime).
   bool CheckKeyCondition(cFlowRunner& runner);

@@ -42,6 +42,18 @@ cFlowWalk::cFlowWalk(const cChara& chara) : m_Ctx(FlowContext()) {
 
 cFlowWalk::~cFlowWalk() { m_Ctx.m_vWalking.pop_back(); }
 
+cFlowCurrentScope::cFlowCurrentScope()
+    : m_Ctx(FlowContext()),
+      m_lpChara(m_Ctx.m_lpCurChara),
+      m_lpRunner(m_Ctx.m_lpCurRunner),
+      m_lpState(m_Ctx.m_lpCurState) {}
+
+cFlowCurrentScope::~cFlowCurrentScope() {
+  m_Ctx.m_lpCurChara = m_lpChara;
+  m_Ctx.m_lpCurRunner = m_lpRunner;
+  m_Ctx.m_lpCurState = m_lpState;
+}
+
 void cFlowContext::ResetFlowState() {
   ClearCurrent();
   m_vStageVar.assign(kStageVars, 0);

@@ -93,6 +93,24 @@ class cFlowWalk {
   cFlowContext& m_Ctx;
 };
 
+// Puts the context's current character, runner and command state back, when
+// it goes, as they were when it was made: a walk started inside another (a
+// trigger raised from a command, a stage-start flow started by フローの操作)
+// leaves that walk as it found it.
+class cFlowCurrentScope {
+ public:
+  cFlowCurrentScope();
+  ~cFlowCurrentScope();
+  cFlowCurrentScope(const cFlowCurrentScope&) = delete;
+  cFlowCurrentScope& operator=(const cFlowCurrentScope&) = delete;
+
+ private:
+  cFlowContext& m_Ctx;
+  cChara* const m_lpChara;
+  cFlowRunner* const m_lpRunner;
+  COMMANDSTATE* const m_lpState;
+};
+
 // The current context. Outside any (no stage, no test context) a context of
 // its own that nothing else sees.
 cFlowContext& FlowContext();

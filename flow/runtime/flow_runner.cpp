@@ -212,8 +212,7 @@ void cFlowRunner::Start(cChara& chara) {
   // A フローの操作 of another flow may start this one in the middle of that
   // flow's walk, which goes on afterwards as the current one.
   cFlowContext& ctx = FlowContext();
-  cFlowRunner* const lpOuterRunner = ctx.m_lpCurRunner;
-  COMMANDSTATE* const lpOuterState = ctx.m_lpCurState;
+  const cFlowCurrentScope outer;
   ctx.m_lpCurRunner = this;
   m_bAbort = 0;
   cWalkBudget budget(ctx);
@@ -226,8 +225,6 @@ void cFlowRunner::Start(cChara& chara) {
     state.m_bDone = 1;
   }
   Stop(chara);
-  ctx.m_lpCurRunner = lpOuterRunner;
-  ctx.m_lpCurState = lpOuterState;
 }
 
 void cFlowRunner::Stop(cChara& chara) {

@@ -214,6 +214,10 @@ bool cChara::CheckKeyCondition(cFlowRunner& runner) {
 void cChara::RaiseTrigger(int nKey) {
   cFlowContext& ctx = FlowContext();
   const cFlowWalk walk(*this);
+  // Raised from inside a walk (a command that lands a character or hurts
+  // one), the scan leaves that walk's character, runner and command current
+  // again; raised from outside, none.
+  const cFlowCurrentScope outer;
   ctx.m_lpCurChara = this;
   const bool bRetest = g_System.AllowRetriggerInFrame() != 0;
   for (size_t i = 0; i < m_vRunners.size(); ++i) {
@@ -234,5 +238,4 @@ void cChara::RaiseTrigger(int nKey) {
     runner.m_nChannel = GetHeldDirection(ChannelInput(*this));
     runner.Start(*this);
   }
-  ctx.ClearCurrent();
 }

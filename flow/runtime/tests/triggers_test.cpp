@@ -158,6 +158,7 @@ TEST(TriggerTest, AFlowIsTestedAndStartedAtMostOncePerFrame) {
   EXPECT_EQ(runner.m_bRunning, 1);
   EXPECT_EQ(runner.Step(chara), 1);
   runner.Stop(chara);
+  EndFlowStep(chara);
   // Finished within the frame: not started again in it, even when the
   // project allows a trigger to be tested again.
   g_System.m_bRepeatRaise = 1;
@@ -262,6 +263,38 @@ TEST(TriggerTest, StartingFlowRemembersTheHeldDirection) {
   PushInputFrame("LD");
   chara.RaiseTrigger(7);
   EXPECT_EQ(chara.m_vRunners[0].m_nChannel, 6);
+}
+
+// A trigger raised from inside a walk (here by the character's jump, as a
+// landing or a hit raises one) leaves that walk its character and runner:
+// the commands after it in the same sub-step still run for the character.
+class cJumpRaiser : public cTestFlowChara {
+ public:
+  void Jump(COMMANDSTATE* lpState) override {
+    (void)lpState;
+    RaiseTrigger(9);
+  }
+};
+
+TEST(TriggerTest, ATriggerRaisedInsideAWalkLeavesTheWalkAsItWas) {
+  cFlowFixture fixture;
+  cJumpRaiser& chara = fixture.AddChara<cJumpRaiser>(400, 400);
+  chara.m_nHp = chara.m_Def.m_nMaxHp = 100;
+  constexpr bool P = true;
+  InstallFlows(
+      chara,
+      {MakeFlow(0, {MakeCommand(CMD_JUMP, 0, P), MakeCommand(CMD_STAGE_CLEAR, 0, P, {1, 7}),
+                    MakeCommand(CMD_FLOW_CONTROL, 0, P, {1, 0, 0}), MakeCommand(CMD_WAIT, 1, P)}),
+       MakeFlow(9, {MakeCommand(CMD_WAIT, 1)})});
+  chara.RaiseTrigger(0);
+  EXPECT_EQ(chara.RunFlows(0), 0);
+  EXPECT_EQ(chara.m_vRunners[1].m_bStarted, 1);
+  EXPECT_EQ(fixture.Scene().m_nEndRequest, 1);
+  EXPECT_EQ(fixture.Scene().m_nNextPart, 7);
+  // 終了 of this flow found its runner: the walk ended before the wait.
+  EXPECT_EQ(chara.m_vRunners[0].m_bRunning, 0);
+  EXPECT_EQ(chara.m_vRunners[0].m_States[3].m_bDone, 0);
+  EXPECT_EQ(FlowContext().m_lpCurChara, nullptr);
 }
 
 }  // namespace
