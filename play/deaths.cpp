@@ -27,12 +27,10 @@ int cPlayScene::ResolveDeath(cChara& chara) {
 
 int cPlayScene::HandleCharaDeath(cChara& chara) {
   const int r = ResolveDeath(chara);
-  if (r == 1) {
+  if (r == 1)
     EnterStageClear();
-  } else if (r == 2) {
-    PlaySE(8);
-    if (Hero()->Die() == 1) EnterStageClear();
-  }
+  else if (r == 2)
+    HeroDies(nullptr);
   return r;
 }
 
@@ -45,6 +43,16 @@ int cPlayScene::SettleCharaDeath(cCharaList::iterator& it) {
   } else {
     it = RemoveCharacter(it);
   }
+  return r;
+}
+
+int cPlayScene::KillMovedChara(cCharaList::iterator& it) {
+  PlaySE(9);
+  const int r = HandleCharaDeath(**it);
+  if (r == 1)
+    it = RemoveCharacter(it);
+  else
+    ++it;
   return r;
 }
 

@@ -91,14 +91,7 @@ bool cPlayScene::StepComCharas(bool bBlockCharas) {
       if (Squeezed(c)) bKilled = true;
     }
     if (bKilled) {
-      PlaySE(9);
-      const int r = HandleCharaDeath(c);
-      if (r == 1) {
-        RemoveCharacter(it);
-        return false;
-      }
-      if (r == 2) return false;
-      ++it;
+      if (KillMovedChara(it) != 0) return false;
     } else if (bRemove) {
       it = RemoveCharacter(it);
     } else {

@@ -252,6 +252,11 @@ class cPlayScene : public cScene, public cFlowContext {
   // animation unless the stage was cleared, otherwise it leaves at once.
   // `it` moves past it; the kill routine's result.
   int SettleCharaDeath(cCharaList::iterator& it);
+  // A computer character killed by its move (a fatal block, crushed,
+  // squeezed): system sound 9 and the kill routine; it stays listed, dead,
+  // for its dying display unless the stage was cleared. `it` moves past it;
+  // the kill routine's result.
+  int KillMovedChara(cCharaList::iterator& it);
   // The faction list a character belongs in.
   cCharaPtrList& FactionList(const cChara& chara);
   // Forgets the character's id, unless a later character holds it.
