@@ -1,6 +1,7 @@
 #include "play/play_digest.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/base/random.h"
@@ -31,6 +32,18 @@ std::vector<std::string> Fields(const std::string& s) {
   return fields;
 }
 
+// The variables that are not 0, as "number:value" joined by commas; "-"
+// when every one is 0.
+std::string NonZero(const cCheckedVector<int32_t>& vars) {
+  std::string s;
+  for (size_t i = 0; i < vars.size(); ++i) {
+    if (vars[i] == 0) continue;
+    if (!s.empty()) s += ',';
+    s += std::to_string(i) + ':' + std::to_string(vars[i]);
+  }
+  return s.empty() ? "-" : s;
+}
+
 }  // namespace
 
 std::string PlayDigest(const cPlayScene& scene) {
@@ -58,6 +71,8 @@ std::string PlayDigest(const cPlayScene& scene) {
   Append(s, "sx", "%a", scene.m_ScrollX.m_dPos);
   Append(s, "sy", "%a", scene.m_ScrollY.m_dPos);
   Append(s, "charas", "%zu", scene.CharaList().size());
+  Append(s, "cvars", "%s", NonZero(g_PlayData.m_CommonVars).c_str());
+  Append(s, "svars", "%s", NonZero(scene.m_vStageVar).c_str());
   Append(s, "rand", "%08x", GetRandSeed());
   return s;
 }

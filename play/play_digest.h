@@ -2,7 +2,8 @@
 // One line that sums up the simulation state of a running stage: frame,
 // state, the hero's position and velocity (as hexadecimal floating point,
 // so that every bit shows), its block contacts, HP and SP, score, lives,
-// time, the camera, the number of objects and the random generator's state.
+// time, the camera, the number of objects, the common and stage variables
+// that are not 0 and the random generator's state.
 // Tests, replays and debugging compare runs by it: two runs that agree on
 // every frame's digest played alike.
 

@@ -15,6 +15,10 @@ cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode);
 // A character command of the given type and use time, its parameters in
 // their normal form.
 cFlowCommand Command(int nType, int16_t nUseTime);
+// ステータスの操作, parallel: common (VARKIND_COMMON) or stage variable
+// (VARKIND_STAGE) nIndex gains 1.
+enum : int { VARKIND_COMMON = 0, VARKIND_STAGE = 1 };
+cFlowCommand CountVariable(int nKind, int nIndex);
 // Walks straight in a direction at 3 pixels a frame.
 cFlowCommand Walk(int nDirection);
 // A flow of the given trigger, key conditions and commands.

@@ -667,6 +667,17 @@ cFlowCommand Command(int nType, int16_t nUseTime) {
   return c;
 }
 
+cFlowCommand CountVariable(int nKind, int nIndex) {
+  cFlowCommand c = Command(CMD_STATUS, 0);
+  c.m_Params[0] = 1;  // a variable
+  c.m_Params[1] = nKind;
+  c.m_Params[2] = nIndex;
+  c.m_Params[5] = 1;  // add
+  c.m_Params[7] = 1;  // the constant 1
+  c.m_bParallel = 1;
+  return c;
+}
+
 cFlowCommand Walk(int nDirection) {
   cFlowCommand c = Command(CMD_MOVE_STRAIGHT, 1);
   CreateMove(c.m_pMove);

@@ -89,7 +89,9 @@ void cPlayWorld::AddHeroFlows(cEdChara& hero) {
   cFlowCommand jump = Command(CMD_JUMP, 0);
   jump.m_Params[0] = 1;  // the height follows the key
   jump.m_Params[2] = 7;  // up to 7 half blocks
-  hero.m_vFlow.push_back(Flow(0, {Keys({kListButton1}, 0)}, {jump}, 0));
+  // Stage variable 1 counts the jumps.
+  hero.m_vFlow.push_back(
+      Flow(0, {Keys({kListButton1}, 0)}, {CountVariable(VARKIND_STAGE, 1), jump}, 0));
 }
 
 void cPlayWorld::BuildStage(const std::vector<std::string>& rows, std::optional<int> nLevel) {

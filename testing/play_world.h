@@ -7,7 +7,7 @@
 //
 // Stage rows: '#' a solid block, 'X' a block that is fatal to the hero,
 // 'H' the hero (with flows: the arrows walk while held, button 1 jumps,
-// higher while held), '.' nothing.
+// higher while held, and stage variable 1 counts the jumps), '.' nothing.
 
 #include <cstdint>
 #include <functional>

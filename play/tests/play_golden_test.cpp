@@ -59,6 +59,9 @@ TEST(PlayGolden, FilesAgreeWithTheMotionArithmetic) {
     EXPECT_EQ(Field(golden[40], "vy"), v0 + n * g);  // frame 41, bit for bit
     for (size_t i = 41; i < 50; ++i)
       EXPECT_NEAR(Field(golden[i], "vy") - Field(golden[i - 1], "vy"), G / n, 1e-12);
+    // Stage variable 1 counts the jumps from the frame the first one starts.
+    EXPECT_NE(golden[39].find(" svars=- "), std::string::npos);
+    EXPECT_NE(golden[40].find(" svars=1:1 "), std::string::npos);
   }
 }
 
