@@ -136,7 +136,7 @@ class cCrowdStage {
       if (nCol % kWallEvery == 0) ++nCol;
       auto lpChara = std::make_unique<cCrowdChara>();
       cCrowdChara& c = *lpChara;
-      const int nId = scene.m_nNextId++;
+      const int nId = scene.NewCharaId();
       cPlayFixture::SetupChara(c, nId, WorldOf(nCol), WorldOf(nFloor) - 24, 16, 24, OBJKIND_COM,
                                i % kFactions);
       c.m_nHp = c.m_Def.m_nMaxHp = 100;

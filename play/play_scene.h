@@ -170,6 +170,9 @@ class cPlayScene : public cScene, public cFlowContext {
   // The element of Player with that id, else the computer character, else
   // null.
   cChara* FindCharaById(int nId);
+  // A new object id of this attempt: the hero takes the first (set-up), the
+  // computer characters those after it.
+  int32_t NewCharaId() { return m_nNextId++; }
   // The hero (P1), or null before set-up.
   cPlayer* Hero() { return Player.empty() ? nullptr : &Player.front(); }
 
@@ -212,7 +215,6 @@ class cPlayScene : public cScene, public cFlowContext {
   int32_t m_nSubStepNo = 0;                 // 1-based in the sub-step loop, else 0
   cCheckedVector<int32_t> m_vHitSubStep;    // per sub-step: the faction hit test runs
   cCheckedVector<int32_t> m_vChangedCells;  // cells toggled by the running block summon
-  int32_t m_nNextId = 0;
 
   int32_t m_nPausedState = 0;
   int32_t m_nPausedSubState = 0;
@@ -224,8 +226,6 @@ class cPlayScene : public cScene, public cFlowContext {
   uint32_t m_nSeed = 0;  // random seed of the attempt
   int32_t m_bSwallowDecide = 0;
   cCheckedVector<uint8_t> m_vGroupActive;  // activation groups, 60
-  int32_t m_nNextItemId = 0;
-  int32_t m_nNextShotId = 0;
   int32_t m_bEraseChara = 0;
   int32_t m_bEraseBlockChara = 0;
   int32_t m_bEraseItem = 0;
@@ -242,7 +242,6 @@ class cPlayScene : public cScene, public cFlowContext {
   // Effects and pictures in drawing order; neither moves while listed.
   std::list<cEffectObject> m_EffectList;
   std::list<cPictureObject> m_PictureList;
-  uint32_t m_nNextPictureSerial = 0;
   // The every-N counter of the time limit: counts the frames of a second.
   uint32_t m_nSecondCount = 0;
 
@@ -262,6 +261,12 @@ class cPlayScene : public cScene, public cFlowContext {
   // Forgets the character's id, unless a later character holds it.
   void UnregisterChara(const cChara& chara);
 
+  // The next object ids of characters, items and shots (they only grow
+  // within an attempt) and the next picture serial number.
+  int32_t m_nNextId = 0;
+  int32_t m_nNextItemId = 0;
+  int32_t m_nNextShotId = 0;
+  uint32_t m_nNextPictureSerial = 0;
   cCharaList m_CharaList;
   std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
   // The listed computer characters by object id.

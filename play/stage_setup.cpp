@@ -114,7 +114,7 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
     const bool bOverride = g_PlayData.m_bStartOverride != 0;
     if (bOverride) placement.m_nDir = static_cast<int8_t>(g_PlayData.m_nStartOverrideDir);
     cPlayer& hero = Player.front();
-    hero.Init(m_nNextId++, &placement, (placement.m_nTileX + kMapBorderCells) * 32 + 16,
+    hero.Init(NewCharaId(), &placement, (placement.m_nTileX + kMapBorderCells) * 32 + 16,
               (placement.m_nTileY + kMapBorderCells) * 32 + 16);
     if (bOverride) {
       placement.m_nTileX = static_cast<int16_t>(g_PlayData.m_nStartOverrideX);

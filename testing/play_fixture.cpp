@@ -16,6 +16,7 @@ cPlayFixture::cPlayFixture(const PLAYFIXTUREOPTIONS& options) {
   m_lpScene->m_ScrollX.m_dPos = m_lpScene->m_ScrollX.m_nScrollMin;
   m_lpScene->m_ScrollY.m_dPos = m_lpScene->m_ScrollY.m_nScrollMin;
   BuildMapCells(g_Stage);
+  m_lpScene->NewCharaId();  // 0, the hero's, whether or not a test adds it
 }
 
 cPlayFixture::~cPlayFixture() {
@@ -61,15 +62,7 @@ cPlayer& cPlayFixture::AddHero(double x, double y, int w, int h) {
   cPlayer& hero = scene.Player.front();
   SetupChara(hero, 0, x, y, w, h, OBJKIND_PLAYER, 0, MOVEMODE_WALK);
   hero.m_bJumpReady = 1;
-  scene.m_nNextId = std::max(scene.m_nNextId, 1);
   return hero;
-}
-
-int cPlayFixture::NextCharaId() {
-  cPlayScene& scene = *m_lpScene;
-  const int nId = std::max(scene.m_nNextId, 1);
-  scene.m_nNextId = nId + 1;
-  return nId;
 }
 
 int cTestFlowChara::RunFlows(int bDeathPass) {

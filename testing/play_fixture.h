@@ -77,7 +77,7 @@ class cPlayFixture {
   template <class T = cTestChara>
   T& AddChara(double x, double y, int w = 16, int h = 24, int nFaction = 1) {
     auto lpChara = std::make_unique<T>();
-    SetupChara(*lpChara, NextCharaId(), x, y, w, h, OBJKIND_COM, nFaction, MOVEMODE_WALK);
+    SetupChara(*lpChara, m_lpScene->NewCharaId(), x, y, w, h, OBJKIND_COM, nFaction, MOVEMODE_WALK);
     return m_lpScene->AddCharacter(std::move(lpChara));
   }
 
@@ -88,9 +88,6 @@ class cPlayFixture {
   int SubStep(cChara& chara);
 
  private:
-  // The scene's next character id (1 at least: 0 is the hero's).
-  int NextCharaId();
-
   std::unique_ptr<cPlayScene> m_lpScene;
   cPlayScene* m_lpPrevScene = nullptr;
 };
