@@ -1,12 +1,14 @@
 // Deaths and removal of characters: the hero's death, the kill routine of the
-// play frame, and the check of the deaths and vanishings that flows left
-// behind. A character that vanished (消滅) leaves quietly, without its death
-// or its score; one whose HP ran out dies.
+// play frame, the check of the deaths and vanishings that flows left behind,
+// lifetimes and erase areas. A character that vanished (消滅), ran out of
+// lifetime or left its erase area leaves quietly, without its death or its
+// score; one whose HP ran out dies.
 
 #include "app/base/report_log.h"
 #include "app/core/game_requests.h"
 #include "play/play_scene.h"
 #include "records/system.h"
+#include "stagedata/stage_globals.h"
 
 void cPlayScene::EnterStageClear() {
   FinishClearedStage();
@@ -25,12 +27,17 @@ int cPlayScene::ResolveDeath(cChara& chara) {
   return chara.Die();
 }
 
-int cPlayScene::HandleCharaDeath(cChara& chara) {
-  const int r = ResolveDeath(chara);
+bool cPlayScene::EndByResult(int r) {
   if (r == 1)
     EnterStageClear();
   else if (r == 2)
     HeroDies(nullptr);
+  return r == 1 || r == 2;
+}
+
+int cPlayScene::HandleCharaDeath(cChara& chara) {
+  const int r = ResolveDeath(chara);
+  EndByResult(r);
   return r;
 }
 
@@ -73,4 +80,27 @@ int cPlayScene::CheckDeaths() {
     }
   }
   return 0;
+}
+
+void cPlayScene::StepCharaLifetimes() {
+  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+    cChara& c = **it;
+    if (!c.m_bDead && c.m_nLifetime != NO_LIFETIME && --c.m_nLifetime < 0)
+      it = RemoveCharacter(it);
+    else
+      ++it;
+  }
+}
+
+void cPlayScene::EraseCharasOutside() {
+  for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
+    cChara& c = **it;
+    const bool bBlock = c.m_Def.m_bBlockChara != 0;
+    const bool bErase = bBlock ? m_bEraseBlockChara : m_bEraseChara;
+    const cEdEraseArea& area = bBlock ? g_Stage.m_EraseBlockChara : g_Stage.m_EraseChara;
+    if (bErase && !c.m_bDead && c.m_bAppeared && c.IsOutsideArea(area))
+      it = RemoveCharacter(it);
+    else
+      ++it;
+  }
 }

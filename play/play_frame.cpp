@@ -168,15 +168,7 @@ void cPlayScene::PlayFrame() {
     ++m_nSubStepTotal;
 
     // Lifetimes.
-    if (!hero.m_bDead) {
-      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-        cChara& c = **it;
-        if (!c.m_bDead && c.m_nLifetime != NO_LIFETIME && --c.m_nLifetime < 0)
-          it = RemoveCharacter(it);
-        else
-          ++it;
-      }
-    }
+    if (!hero.m_bDead) StepCharaLifetimes();
 
     for (const std::unique_ptr<cChara>& lpChara : m_CharaList) {
       lpChara->TickImmunity();
@@ -201,14 +193,7 @@ void cPlayScene::PlayFrame() {
         HeroDies(nullptr);
         return;
       }
-      if (m_nEndRequest == 1) {
-        EnterStageClear();
-        return;
-      }
-      if (m_nEndRequest == 2) {
-        HeroDies(nullptr);
-        return;
-      }
+      if (EndByResult(m_nEndRequest)) return;
       if (m_bCodeKill && CheckDeaths()) return;
       ApplyFootEffect(hero);
       hero.StepX();
@@ -265,32 +250,11 @@ void cPlayScene::PlayFrame() {
     if (!hero.m_bDead && !StepComCharas(false)) return;
 
     // Shots come with their objects. Erase areas, in the first sub-step.
-    if (i == 1 && !hero.m_bDead) {
-      for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-        cChara& c = **it;
-        const bool bBlock = c.m_Def.m_bBlockChara != 0;
-        const bool bErase = bBlock ? m_bEraseBlockChara : m_bEraseChara;
-        const cEdEraseArea& area = bBlock ? g_Stage.m_EraseBlockChara : g_Stage.m_EraseChara;
-        if (bErase && !c.m_bDead && c.m_bAppeared && c.IsOutsideArea(area))
-          it = RemoveCharacter(it);
-        else
-          ++it;
-      }
-    }
+    if (i == 1 && !hero.m_bDead) EraseCharasOutside();
 
     // Hits: the item blocks; the faction hits and items come with their
     // objects.
-    if (!hero.m_bDead) {
-      const int r = TakeItemFromBlock(hero);
-      if (r == 1) {
-        EnterStageClear();
-        return;
-      }
-      if (r == 2) {
-        HeroDies(nullptr);
-        return;
-      }
-    }
+    if (!hero.m_bDead && EndByResult(TakeItemFromBlock(hero))) return;
   }
   m_nSubStepNo = 0;
 

@@ -87,6 +87,10 @@ class cPlayScene : public cScene, public cFlowContext {
   // The stage is cleared: its results settled (FinishClearedStage) and the
   // stage-clear display (state 4) next.
   void EnterStageClear();
+  // A result that ends the sub-step, of the kill routine, an item or the
+  // hero's flows: 1 the stage is cleared (EnterStageClear), 2 the hero dies
+  // (HeroDies). True for either, false for any other.
+  bool EndByResult(int r);
   // The hero dies (with a trace line when one is given): system sound 8,
   // Die, and a clear pending through Die ends in the stage clear.
   void HeroDies(const char* pszTrace);
@@ -96,6 +100,12 @@ class cPlayScene : public cScene, public cFlowContext {
   int HandleCharaDeath(cChara& chara);
   // Deaths left by flows (m_bCodeKill): 1 when the sub-step must end.
   int CheckDeaths();
+  // A sub-step's count of the computer characters' lifetimes: a living one
+  // whose lifetime runs out leaves.
+  void StepCharaLifetimes();
+  // The computer characters that have appeared and lie outside the erase
+  // area of their kind leave, when the stage erases that kind.
+  void EraseCharasOutside();
   // A sub-step's pass over the block characters or the other computer
   // characters: flows, movement, blocks, deaths. False when the sub-step ends.
   bool StepComCharas(bool bBlockCharas);
