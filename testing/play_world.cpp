@@ -138,8 +138,9 @@ cPlayWorld::cPlayWorld(const PLAYWORLDOPTIONS& options) {
   SetFramePacer([](int, int, uint32_t) { return true; });
   for (int i = 0; i < 256; ++i) g_Palette[i] = g_PaletteBase[i] = g_PaletteShown[i] = TestColour(i);
   WriteBitmaps();
-  m_bStarted = DDInit(options.bGpu ? 1 : 0, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, g_SurfaceTable,
-                      g_SurfaceInfoTable, kSurfaceCount);
+  m_bStarted =
+      DDInit(options.bGpu ? 1 : 0, nullptr, 640, 480, options.nBpp, 0, options.nBpp == 8 ? 0 : 1, 1,
+             60, 0, g_SurfaceTable, g_SurfaceInfoTable, kSurfaceCount);
   if (options.bGpu) LinkSurfaceVariants();
   const PALENTRY key = TestColour(0);
   DDSetTransmit(key.peRed, key.peGreen, key.peBlue);

@@ -24,6 +24,7 @@ struct PLAYWORLDOPTIONS {
   std::vector<std::string> rows;
   std::optional<int> nLevel = {};  // collision level; a new stage's when not given
   bool bGpu = false;               // the textured back end instead of the surface one
+  int nBpp = 32;                   // the display's bits per pixel (8: full screen)
   uint32_t nSeed = 12345;
 };
 
