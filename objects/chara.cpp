@@ -94,6 +94,9 @@ void cChara::Reset(const cEdChara* lpDef, double x, double y, int16_t sCopyIndex
   m_nInvincible = 0;
   m_Immunity.clear();
   m_CharaEffect.Reset();
+  if (m_Def.m_nCharaEffect != 0)
+    m_CharaEffect.StartCharaEffect(m_Def.m_nCharaEffect, m_Def.m_nCharaEffectMode,
+                                   m_Def.m_bCharaEffectLoop);
   SetAnimeSet(m_Def.m_nAnimeSet, 1);
   m_AnimePlays.clear();
 }

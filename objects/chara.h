@@ -269,16 +269,26 @@ class cChara : public cGameObject, public cCharaFields {
   void DrawSpGauge(DDSURFACEDATA* lpDst);
   void DrawGauge(DDSURFACEDATA* lpDst, GAUGEANIM& gauge, int bSp);
 
-  // Drawing. Draw advances the animations (unless frozen) and draws the
-  // current cell plainly, then the mark; an invisible character only
-  // advances. GraphicCell gives the sheet column of the current graphic
-  // with the anime set's flying, block and invincible offsets and the
-  // colour state of an invincible character.
+  // Drawing (objects/chara_effect.h has the character effects). Draw
+  // advances the animations (unless frozen) and draws the current cell
+  // through the running character effect, then the mark; an invisible
+  // character only advances its effect. GraphicCell gives the sheet column
+  // of the current graphic with the anime set's flying, block and
+  // invincible offsets and the colour state of an invincible character.
   void Draw(DDSURFACEDATA* lpDst, int bFrozen);
   int GraphicCell(DRAWSOURCE& src);
+  // The running character effect's handler, drawing from lpSrc onto lpDst
+  // when bDraw is set (a source without a sheet draws nothing); an effect
+  // that ends is no longer running. 1 when it ended.
+  int RunCharaEffect(DDSURFACEDATA* lpDst, DRAWSOURCE* lpSrc, int bFrozen, int bDraw);
   // The running character effect without drawing; 1 when it has ended.
-  // Character effects are not drawn yet: none ends.
   int TickCharaEffect(int bFrozen);
+  // The current cell at the drawn size, copied to (0, 0) of a work surface
+  // without the colour key (from the copy in use, scaled, when resized;
+  // otherwise from the second copy); and the cell copied unscaled from the
+  // first copy. Both with the colour state.
+  void BlitCell(DDSURFACEDATA* lpWork, const DRAWSOURCE& src);
+  void BlitPlain(DDSURFACEDATA* lpWork, const DRAWSOURCE& src);
 
   // One sub-step of the invincibility countdown and of the immunity
   // against each attacker.

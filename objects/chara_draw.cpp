@@ -1,5 +1,5 @@
-// cChara: drawing a character plainly with its mark, and the drawing of a
-// dead character; the hero's hit-box display.
+// cChara: drawing a character through its character effect with its mark,
+// and the drawing of a dead character; the hero's hit-box display.
 
 #include <algorithm>
 
@@ -7,6 +7,7 @@
 #include "app/core/scene.h"
 #include "app/core/surface_tables.h"
 #include "objects/chara.h"
+#include "objects/chara_effect.h"
 #include "objects/draw_source.h"
 #include "objects/player.h"
 #include "objects/world.h"
@@ -21,33 +22,6 @@
 namespace {
 
 constexpr int kMarkSheet = 43;
-
-// The plain drawing of the cell that src selects (character effect kind 0).
-void DrawPlain(const cChara& c, DDSURFACEDATA* lpDst, const DRAWSOURCE& src) {
-  const int x = c.m_rcScreen.left;
-  const int y = c.m_rcScreen.top;
-  const int w = c.m_nSpriteW;
-  const int h = c.m_nSpriteH;
-  const int g = c.m_Def.m_nGiant;
-  const int k = src.cCellScale;
-  const bool bResized = src.bLargeCells ? g != k : g > 1;
-  DDBLTSTATE state;
-  state.dwDiffuse = src.dwDiffuse;
-  state.dwColorOp = src.dwColourOp;
-  const DDBLTSTATE* lpState = src.bColour ? &state : nullptr;
-  if (bResized) {
-    const int sw = k * c.m_nBaseSpriteW;
-    const int sh = k * c.m_nBaseSpriteH;
-    if (lpState)
-      DDBltWithState(lpDst, x, y, w, h, src.lpUse, src.nSrcX, src.nSrcY, sw, sh, 1, lpState);
-    else
-      DDStretchBlt(lpDst, x, y, w, h, src.lpUse, src.nSrcX, src.nSrcY, sw, sh, 1);
-  } else if (lpState) {
-    DDBltEx(lpDst, x, y, w, h, src.lpSrc, src.nSrcX, src.nSrcY, 1, lpState);
-  } else {
-    DDBlt(lpDst, x, y, w, h, src.lpSrc, src.nSrcX, src.nSrcY, 1);
-  }
-}
 
 }  // namespace
 
@@ -68,10 +42,7 @@ int cChara::GraphicCell(DRAWSOURCE& src) {
   return g;
 }
 
-int cChara::TickCharaEffect(int bFrozen) {
-  (void)bFrozen;
-  return 0;
-}
+int cChara::TickCharaEffect(int bFrozen) { return RunCharaEffect(nullptr, nullptr, bFrozen, 0); }
 
 void cChara::Draw(DDSURFACEDATA* lpDst, int bFrozen) {
   const int nCell = CurrentAnimeCell(bFrozen);
@@ -91,7 +62,7 @@ void cChara::Draw(DDSURFACEDATA* lpDst, int bFrozen) {
   DRAWSOURCE src;
   const int g = GraphicCell(src);
   src.Select(1, m_Def.m_nGraphicKind, m_Def.m_nGraphic, g, this, nCell);
-  DrawPlain(*this, lpDst, src);
+  RunCharaEffect(lpDst, &src, bFrozen, 1);
 
   if (m_Def.m_bMark == 1) {
     const int m = m_Def.m_nMark;
