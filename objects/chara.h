@@ -294,12 +294,19 @@ class cChara : public cGameObject, public cCharaFields {
   // against each attacker.
   void TickImmunity();
   // Death: triggers 3 and the death pass of the flows, the score on defeat,
-  // then the links are cut and the character is marked dead. 1 instead (the
-  // character stays alive and linked) when a stage clear is pending.
+  // then the links are cut, the character is marked dead and its death
+  // effect starts in place of whatever effect ran (a dead character plays
+  // only its death effect, never looping). 1 instead (the character stays
+  // alive and linked) when a stage clear is pending.
   int Die();
-  // A dead character, once per drawn frame; 1 when its death is over: a
-  // computer character at once without a death effect, the hero after the
-  // frame rate's frames (61 at 60 frames per second) unless frozen.
+  // A dead character, once per drawn frame: its death effect drawn; 1 when
+  // its death is over. A computer character's is over when its death effect
+  // ends, at once without one; the hero's after its death effect and then
+  // the frame rate's frames (61 at 60 frames per second). A death effect
+  // ends at the latest once it has shown for its run time, even when its
+  // value cannot move (a start equal to its end). Frozen frames advance
+  // nothing, but a computer character without an effect still reports 1:
+  // its removal is the caller's to hold back.
   int DrawDying(DDSURFACEDATA* lpDst, int bFrozen);
 
   // Impact.

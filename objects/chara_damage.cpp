@@ -33,5 +33,10 @@ int cChara::Die() {
   if (PlayScene().m_nEndRequest == 1) return 1;
   UnlinkCharas();
   m_bDead = 1;
+  // Only the death effect plays now: an effect that ran before, looping
+  // perhaps, would keep the death from ever ending.
+  m_CharaEffect.Reset();
+  if (m_Def.m_nDeathEffect != 0)
+    m_CharaEffect.StartCharaEffect(m_Def.m_nDeathEffect, m_Def.m_nDeathEffectMode, 0);
   return 0;
 }

@@ -78,10 +78,20 @@ void cChara::Draw(DDSURFACEDATA* lpDst, int bFrozen) {
 }
 
 int cChara::DrawDying(DDSURFACEDATA* lpDst, int bFrozen) {
-  (void)lpDst;
-  // Without death effects a computer character's death is over at once and
-  // the hero lies for the frame rate's frames.
-  if (m_nKind != OBJKIND_PLAYER) return 1;
+  DRAWSOURCE src;
+  const int g = GraphicCell(src);
+  src.Select(1, m_Def.m_nGraphicKind, m_Def.m_nGraphic, g, this, 0);
+  const bool bHero = m_nKind == OBJKIND_PLAYER;
+  // A death effect of a row without a kind draws and ends as none.
+  if (CharaEffectKind(m_CharaEffect) != CHARAEFFECT_NONE) {
+    int r = RunCharaEffect(lpDst, &src, bFrozen, 1);
+    if (r == 0 && !bFrozen && CharaEffectOutlasted(m_CharaEffect)) {
+      m_CharaEffect.nEffect = 0;
+      r = 1;
+    }
+    return bHero ? 0 : r;
+  }
+  if (!bHero) return 1;
   if (bFrozen) return 0;
   ++m_nDyingFrames;
   return m_nDyingFrames > g_SceneManager.m_nFrameRate ? 1 : 0;

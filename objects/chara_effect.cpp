@@ -498,6 +498,12 @@ int CharaEffectKind(const cEffectPlayback& effect) {
   return nKind > CHARAEFFECT_NONE && nKind < CHARAEFFECT_KINDS ? nKind : CHARAEFFECT_NONE;
 }
 
+bool CharaEffectOutlasted(const cEffectPlayback& effect) {
+  if (effect.lpRow == nullptr) return true;
+  const int64_t nRunTime = std::max<int64_t>(effect.lpRow->m_anParam[0], 0);
+  return effect.nFrame > kTenthFrames * nRunTime + 1;
+}
+
 // ---- cChara ------------------------------------------------------------------------
 
 void cChara::BlitCell(DDSURFACEDATA* lpWork, const DRAWSOURCE& src) {

@@ -40,3 +40,9 @@ extern const CHARAEFFECTFN g_apfnCharaEffect[CHARAEFFECT_KINDS];
 // The kind of the effect a playback runs: the kind of its row, 0 when none
 // runs or the row's kind has no handler.
 int CharaEffectKind(const cEffectPlayback& effect);
+
+// Whether a running effect has shown for its whole run time (P0 tenths, each
+// way of a there-and-back run) and a frame more: by then its value has
+// passed its end, unless its start equals its end (or the step is too small
+// to move the value), when the value never passes it.
+bool CharaEffectOutlasted(const cEffectPlayback& effect);

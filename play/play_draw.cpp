@@ -43,13 +43,16 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
   DrawPictures(lpBack, 0, bFrozen);
   DrawMapCells(lpBack, 0);
 
-  // Depth layers: the hero, items, characters and shots of each layer.
+  // Depth layers: the hero, items, characters and shots of each layer. A
+  // character whose death is over leaves in a frame of play only: a frozen
+  // frame may be drawn by a nested loop while the game thread, waiting in a
+  // command, is walking the character lists.
   const int nLayers = g_Stage.m_bZLayers ? 8 : 1;
   for (int z = 0; z < nLayers; ++z) {
     if (nLayers == 1 || z == Hero()->m_Def.m_nZ) DrawHero(bFrozen);
     for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
       cChara& c = **it;
-      if ((nLayers == 1 || z == c.m_Def.m_nZ) && DrawCharacter(c, bFrozen))
+      if ((nLayers == 1 || z == c.m_Def.m_nZ) && DrawCharacter(c, bFrozen) && !bFrozen)
         it = RemoveCharacter(it);
       else
         ++it;
@@ -114,8 +117,8 @@ int cPlayScene::DrawCharacter(cChara& c, int bFrozen) {
   if (c.IsOnScreen()) {
     c.cGameObject::UpdateScreenRect();
     if (c.m_Def.m_bTransparent) {
-      c.CurrentAnimeCell(0);
-      c.TickCharaEffect(0);
+      c.CurrentAnimeCell(bFrozen);
+      c.TickCharaEffect(bFrozen);
     } else {
       c.Draw(&g_BackBufferSD, bFrozen);
     }
@@ -123,8 +126,8 @@ int cPlayScene::DrawCharacter(cChara& c, int bFrozen) {
     c.DrawSpGauge(&g_BackBufferSD);
   } else if (c.m_nMisc2) {
     c.cGameObject::UpdateScreenRect();
-    c.CurrentAnimeCell(0);
-    c.TickCharaEffect(0);
+    c.CurrentAnimeCell(bFrozen);
+    c.TickCharaEffect(bFrozen);
   }
   return 0;
 }

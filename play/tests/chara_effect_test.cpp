@@ -230,6 +230,91 @@ INSTANTIATE_TEST_SUITE_P(BackEnds, CharaEffectTest, ::testing::Bool(),
                            return info.param ? "Textured" : "Surface";
                          });
 
+// The frames the hero lies dead before the miss is settled, by what it dies
+// with: 61 frames after its death effect, however that effect runs, and an
+// effect that ran before its death does not keep it from ending.
+TEST_P(CharaEffectTest, TheHerosDeathLastsItsDeathEffectAndSixtyOneFrames) {
+  cCharaEffectWorld w(Options({
+      {CHARAEFFECT_TINT, {1, 1, 4, 250}},  // 1: ends at its 7th step
+      {CHARAEFFECT_ZOOM, {1, 32, 32}},     // 2: its value cannot move
+      {CHARAEFFECT_NONE, {10}},            // 3: a row of no kind
+      {CHARAEFFECT_BLINK, {10, 2}},        // 4
+  }));
+  ASSERT_TRUE(w.m_bReady);
+  struct Case {
+    int nDeathEffect, nMode, nRunning;
+    int nFrames;
+  } const cases[] = {
+      {0, 0, 0, 61},          // none
+      {0, 0, 4, 61},          // none, but a looping blink was running
+      {1, 0, 4, 7 + 61},      // a blink was running
+      {1, 1, 0, 7 + 61},      // reversed
+      {1, 2, 0, 7 + 7 + 61},  // there and back
+      {2, 0, 0, 8 + 61},      // its run time and a frame
+      {3, 0, 0, 61},          // a row of no kind
+  };
+  g_PlayData.m_nLives = kInfiniteLives;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "death effect " << c.nDeathEffect << " mode " << c.nMode
+                                    << " running " << c.nRunning);
+    cPlayScene& scene = w.Scene();
+    ASSERT_EQ(scene.m_nState, 2);
+    cPlayer& hero = *scene.Hero();
+    hero.m_Def.m_nDeathEffect = static_cast<int16_t>(c.nDeathEffect);
+    hero.m_Def.m_nDeathEffectMode = static_cast<int8_t>(c.nMode);
+    if (c.nRunning) hero.m_CharaEffect.StartCharaEffect(c.nRunning, 0, 1);
+    scene.HeroDies(nullptr);
+    ASSERT_TRUE(hero.m_bDead);
+    EXPECT_EQ(hero.m_CharaEffect.nEffect, c.nDeathEffect);
+    EXPECT_EQ(hero.m_CharaEffect.bLoop, 0);
+    int n = 0;
+    while (scene.m_nState == 2 && n < 1000) {
+      w.m_world.Frame(0, 0);
+      ++n;
+    }
+    EXPECT_EQ(n, c.nFrames);
+    ASSERT_TRUE(w.m_world.RunUntilPlay());
+  }
+}
+
+// A dead computer character leaves once its death is over, in a frame of
+// play: a frozen frame (a nested loop's, while the game thread may be
+// walking the character lists) leaves it listed.
+TEST_P(CharaEffectTest, ADeadComputerCharacterLeavesOnlyInAFrameOfPlay) {
+  cCharaEffectWorld w(Options({{CHARAEFFECT_TINT, {1, 1, 4, 250}}}));
+  ASSERT_TRUE(w.m_bReady);
+  cPlayScene& scene = w.Scene();
+  const cPlayer& hero = *scene.Hero();
+  auto add = [&](int nDeathEffect) -> cChara& {
+    auto lpChara = std::make_unique<cTestChara>();
+    cTestChara& c = *lpChara;
+    cPlayFixture::SetupChara(c, scene.NewCharaId(), hero.m_dX + 40, hero.m_dY);
+    c.m_Def.m_nGraphic = 1;
+    c.m_Def.m_nDeathEffect = static_cast<int16_t>(nDeathEffect);
+    scene.AddCharacter(std::move(lpChara));
+    return c;
+  };
+  cChara& plain = add(0);
+  cChara& effect = add(1);
+  ASSERT_EQ(plain.Die(), 0);
+  ASSERT_EQ(effect.Die(), 0);
+  const auto listed = [&](const cChara& c) {
+    return std::any_of(scene.CharaList().begin(), scene.CharaList().end(),
+                       [&](const std::unique_ptr<cChara>& lp) { return lp.get() == &c; });
+  };
+  for (int i = 0; i < 3; ++i) scene.DrawFrame(0, 1, 0, 1);
+  EXPECT_TRUE(listed(plain));
+  EXPECT_TRUE(listed(effect));
+  EXPECT_EQ(effect.m_CharaEffect.dValue, 1.0) << "frozen frames do not advance it";
+  scene.DrawFrame(1, 0, 1, 1);
+  EXPECT_FALSE(listed(plain));
+  for (int i = 1; i < 7; ++i) {
+    ASSERT_TRUE(listed(effect)) << i;
+    scene.DrawFrame(1, 0, 1, 1);
+  }
+  EXPECT_FALSE(listed(effect));
+}
+
 // On an 8-bit display the mosaic works on palette indices: each block takes
 // the index of its top-left pixel.
 TEST(CharaEffect8BitTest, MosaicFillsBlocksWithTheirTopLeftIndex) {
