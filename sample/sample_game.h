@@ -15,7 +15,10 @@
 // - Stages "w01-1" and "w02-1" (story, on the world map) and "c01-1"
 //   (challenge), each with ground, walls, a pit, a hero, an enemy, items and
 //   two goals: a goal item and a goal block in the ground whose item, the
-//   goal item's, clears the stage when the hero stands on it.
+//   goal item's, clears the stage when the hero stands on it. The hero
+//   appears in a circle that opens; the challenge stage's slimes are a
+//   half-transparent ghost, which fades to white when defeated, and a jelly
+//   slime that wobbles.
 // - The hero's flows: left and right arrows walk, Z jumps (higher while
 //   held), X fires.
 

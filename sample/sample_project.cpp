@@ -31,7 +31,14 @@ namespace {
 enum : int16_t { ANIMESET_HERO = 1, ANIMESET_SLIME = 2 };
 enum : int16_t { SOUND_JUMP = 1, SOUND_SHOT = 2, SOUND_COIN = 3 };
 enum : int32_t { BGM_TITLE = 1, BGM_STAGE = 2 };
-enum : int16_t { CHARAEFFECT_DEFEAT = 1 };
+enum : int16_t {
+  CHARAEFFECT_DEFEAT = 1,
+  CHARAEFFECT_APPEAR,
+  CHARAEFFECT_GHOST,
+  CHARAEFFECT_WOBBLE,
+  CHARAEFFECT_FADE,
+  CHARAEFFECT_ROWS
+};
 // Entries of the common palette.
 enum : int16_t {
   BLOCK_GRASS = 1,
@@ -44,7 +51,7 @@ enum : int16_t {
   BLOCK_GOAL,
   BLOCK_COUNT
 };
-enum : int16_t { CHARA_HERO = 1, CHARA_SLIME, CHARA_COUNT };
+enum : int16_t { CHARA_HERO = 1, CHARA_SLIME, CHARA_GHOST, CHARA_WOBBLER, CHARA_COUNT };
 enum : int16_t { ITEM_COIN = 1, ITEM_HEART, ITEM_GOAL, ITEM_COUNT };
 
 // Key-condition lists: 0..9 directions, 10 + n button n.
@@ -102,13 +109,44 @@ void MakeDatabase(cDatabase& db) {
   db.m_ScrEffect.resize(1);
   db.m_Picture.resize(1);
 
-  db.m_CharaEffect.resize(2);
+  db.m_CharaEffect.resize(CHARAEFFECT_ROWS);
   db.m_CharaEffect[0].m_nKind = CHARAEFFECT_NONE;
   cCharaEffectDef& burst = db.m_CharaEffect[CHARAEFFECT_DEFEAT];
   burst.m_strName = "破裂";
   burst.m_nKind = CHARAEFFECT_BURST;
   burst.m_anParam[0] = 5;   // run time, tenths
   burst.m_anParam[2] = 24;  // end offset (from the start offset 0)
+  // The hero appears in a circle that opens from his middle.
+  cCharaEffectDef& appear = db.m_CharaEffect[CHARAEFFECT_APPEAR];
+  appear.m_strName = "登場";
+  appear.m_nKind = CHARAEFFECT_CIRCLE;
+  appear.m_anParam[0] = 5;   // run time, tenths
+  appear.m_anParam[1] = 0;   // radius from
+  appear.m_anParam[2] = 24;  // to: past the corners of a 32-pixel cell
+  appear.m_anParam[3] = 1;   // bands of one row: a round disc
+  // The challenge stage's ghost is half transparent for as long as it lives
+  // (looping; its interval keeps the default, so it never blinks) and
+  // fades out in a tint toward white when defeated.
+  cCharaEffectDef& ghost = db.m_CharaEffect[CHARAEFFECT_GHOST];
+  ghost.m_strName = "半透明";
+  ghost.m_nKind = CHARAEFFECT_TRANSLUCENT;
+  ghost.m_anParam[0] = 10;
+  cCharaEffectDef& fade = db.m_CharaEffect[CHARAEFFECT_FADE];
+  fade.m_strName = "白く消える";
+  fade.m_nKind = CHARAEFFECT_TINT;
+  fade.m_anParam[0] = 4;
+  fade.m_anParam[1] = 1;  // blend level from
+  fade.m_anParam[2] = 4;  // to
+  fade.m_anParam[3] = pal::kWhite;
+  // Its jelly slime wobbles: rows swing by up to 3 pixels and back, looping.
+  cCharaEffectDef& wobble = db.m_CharaEffect[CHARAEFFECT_WOBBLE];
+  wobble.m_strName = "ゆらゆら";
+  wobble.m_nKind = CHARAEFFECT_WAVE_H;
+  wobble.m_anParam[0] = 5;
+  wobble.m_anParam[1] = 0;  // amplitude from
+  wobble.m_anParam[2] = 3;  // to
+  wobble.m_anParam[3] = 1;  // one wave over the cell
+  wobble.m_anParam[4] = 2;  // bands of two rows
 
   db.m_Sound.resize(4);
   const char* const sounds[4][2] = {{"", ""},
@@ -295,6 +333,8 @@ void MakeCommonPalette(cCommonPalette& palette) {
   hero.m_bFixDir = 0;  // walking turns him
   hero.m_nMaxHp = 5;
   hero.m_nActRange = 3;  // always active
+  hero.m_nCharaEffect = CHARAEFFECT_APPEAR;
+  hero.m_bCharaEffectLoop = 0;
   AddHeroFlows(hero);
 
   cEdChara& slime = palette.m_vChara[CHARA_SLIME];
@@ -309,6 +349,15 @@ void MakeCommonPalette(cCommonPalette& palette) {
   slime.m_nScore = 100;
   slime.m_nDeathEffect = CHARAEFFECT_DEFEAT;
   AddSlimeFlows(slime);
+  // The challenge stage's slimes, running their effects from the start of
+  // their lives (looping, a new definition's default).
+  cEdChara& ghost = palette.m_vChara[CHARA_GHOST] = slime;
+  ghost.m_strName = "おばけスライム";
+  ghost.m_nCharaEffect = CHARAEFFECT_GHOST;
+  ghost.m_nDeathEffect = CHARAEFFECT_FADE;
+  cEdChara& wobbler = palette.m_vChara[CHARA_WOBBLER] = slime;
+  wobbler.m_strName = "ぷるぷるスライム";
+  wobbler.m_nCharaEffect = CHARAEFFECT_WOBBLE;
 
   palette.m_vItem.resize(ITEM_COUNT);
   cEdItem& coin = palette.m_vItem[ITEM_COIN];
@@ -335,8 +384,8 @@ void MakeCommonPalette(cCommonPalette& palette) {
 
 // A stage drawn as text, one character per cell:
 //   '#' grass, '=' earth, 'B' brick, 'P' stone, '^' spikes, 'W' wood,
-//   'M' steel, 'G' goal block; 'H' hero, 'E' slime; 'c' coin, 'h' heart,
-//   'F' goal flag; '.' empty.
+//   'M' steel, 'G' goal block; 'H' hero, 'E' slime, 'g' ghost slime,
+//   'j' jelly slime; 'c' coin, 'h' heart, 'F' goal flag; '.' empty.
 struct STAGEDEF {
   const char* pszFile;  // stored path under "default\"
   const char* pszName;
@@ -411,6 +460,12 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
           break;
         case 'E':
           nChara = CHARA_SLIME;
+          break;
+        case 'g':
+          nChara = CHARA_GHOST;
+          break;
+        case 'j':
+          nChara = CHARA_WOBBLER;
           break;
         case 'c':
           nItem = ITEM_COIN;
@@ -507,8 +562,8 @@ const STAGEDEF kStages[] = {
          "M..............................PPPP................M",
          "M.........Bc.c.c...........cc...................c..M",
          "M........BB...............PPPP........BBBBBBBBBB...M",
-         "M.......BBB..........E................B............M",
-         "M..H...BBBB........BBBBB......E.......B.......F....M",
+         "M.......BBB..........g................B............M",
+         "M..H...BBBB........BBBBB......j.......B.......F....M",
          "M######BBBB....#######################B#####G######M",
          "M======BBBB....=======================B============M",
      }},

@@ -1,11 +1,13 @@
 // The sample game's first stage, loaded from the files the sample builder
 // writes and played with the keyboard's input words: the hero walks, jumps,
 // falls into the pit, and the attempts end in the retry menu, the world map
-// or the game over; the goal block clears the stage.
+// or the game over; the goal block clears the stage. The hero appears in
+// an opening circle.
 
 #include <gtest/gtest.h>
 
 #include "app/core/scene.h"
+#include "records/effect_db.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/stage.h"
 #include "testing/play_world.h"
@@ -56,6 +58,22 @@ class SampleStage : public ::testing::Test {
 
   cPlayWorld m_World{{.rows = {"H"}}};
 };
+
+TEST_F(SampleStage, TheHeroAppearsInACircleThatOpens) {
+  const cEffectPlayback& e = Hero().m_CharaEffect;
+  ASSERT_TRUE(e.IsRunning()) << "started with the stage";
+  ASSERT_NE(e.lpRow, nullptr);
+  EXPECT_EQ(e.lpRow->m_nKind, CHARAEFFECT_CIRCLE);
+  EXPECT_EQ(e.dValue, 0.0) << "the frozen frames of the fade-in hold it";
+  int nFrames = 0;
+  while (e.IsRunning() && nFrames < 600) {
+    m_World.Frame(0, 0);
+    ++nFrames;
+  }
+  // Half a second: its radius grows by 0.8 a frame, and the 30 steps add up
+  // to a little more than its end of 24.
+  EXPECT_EQ(nFrames, 30);
+}
 
 TEST_F(SampleStage, TheHeroWalksJumpsAndFallsIntoThePitThenRetries) {
   const double x0 = Hero().m_dX, y0 = Hero().m_dY;
