@@ -279,7 +279,8 @@ TEST_P(CharaEffectTest, TheHerosDeathLastsItsDeathEffectAndSixtyOneFrames) {
 
 // A dead computer character leaves once its death is over, in a frame of
 // play: a frozen frame (a nested loop's, while the game thread may be
-// walking the character lists) leaves it listed.
+// walking the character lists) leaves it listed. Nor does a frozen frame
+// advance the effect of an invisible character, which is not drawn.
 TEST_P(CharaEffectTest, ADeadComputerCharacterLeavesOnlyInAFrameOfPlay) {
   cCharaEffectWorld w(Options({{CHARAEFFECT_TINT, {1, 1, 4, 250}}}));
   ASSERT_TRUE(w.m_bReady);
@@ -296,6 +297,9 @@ TEST_P(CharaEffectTest, ADeadComputerCharacterLeavesOnlyInAFrameOfPlay) {
   };
   cChara& plain = add(0);
   cChara& effect = add(1);
+  cChara& invisible = add(0);
+  invisible.m_Def.m_bTransparent = 1;
+  invisible.m_CharaEffect.StartCharaEffect(1, 0, 0);
   ASSERT_EQ(plain.Die(), 0);
   ASSERT_EQ(effect.Die(), 0);
   const auto listed = [&](const cChara& c) {
@@ -306,8 +310,10 @@ TEST_P(CharaEffectTest, ADeadComputerCharacterLeavesOnlyInAFrameOfPlay) {
   EXPECT_TRUE(listed(plain));
   EXPECT_TRUE(listed(effect));
   EXPECT_EQ(effect.m_CharaEffect.dValue, 1.0) << "frozen frames do not advance it";
+  EXPECT_EQ(invisible.m_CharaEffect.dValue, 1.0);
   scene.DrawFrame(1, 0, 1, 1);
   EXPECT_FALSE(listed(plain));
+  EXPECT_EQ(invisible.m_CharaEffect.dValue, 1.5);
   for (int i = 1; i < 7; ++i) {
     ASSERT_TRUE(listed(effect)) << i;
     scene.DrawFrame(1, 0, 1, 1);
