@@ -65,16 +65,6 @@ uint32_t CycleColour(int nCycle, int v) {
   }
 }
 
-void SetDisplayEntries(int nFirst, int nCount) {
-  if (g_lpDDPalette == nullptr) return;
-  DDPALETTEENTRY entries[256];
-  for (int i = 0; i < nCount; ++i) {
-    const PALENTRY& p = g_PaletteBase[nFirst + i];
-    entries[i] = DDPALETTEENTRY{p.peRed, p.peGreen, p.peBlue, p.peFlags};
-  }
-  g_lpDDPalette->SetEntries(0, nFirst, nCount, entries);
-}
-
 }  // namespace
 
 int PingPong(int& nValue, int& nDirection, int nStep, int nMin, int nMax) {
@@ -115,7 +105,7 @@ void AnimateColours() {
   g_anim.nRotateCount = 0;
   for (int nFirst = 208; nFirst < 240; nFirst += 4)
     DDPalRotate(g_PaletteBase, nFirst, nFirst + 3, 1, 1, g_PaletteBase);
-  SetDisplayEntries(208, 32);
+  DDShowPaletteEntries(g_PaletteBase, 208, 239);
 }
 
 int LoadHbtPalette(int n) {
@@ -140,7 +130,7 @@ int LoadHbtPalette(int n) {
     ReportLog("palette choice %d has no colours; the palette stays in file order", n);
   }
   for (int i = 0; i < 256; ++i) g_PaletteBase[i] = g_Palette[i];
-  SetDisplayEntries(0, 255);
+  DDShowPaletteEntries(g_PaletteBase, 0, 254);
   return 1;
 }
 

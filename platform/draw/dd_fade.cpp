@@ -104,12 +104,7 @@ bool FadeStep(bool bOut, PALENTRY* lpPal, int nFirst, int nLast, int bRed, int b
     case 8:
       if (lpPal && lpSrcPal && ClampRange(nFirst, nLast)) {
         DDPalTint(lpPal, nFirst, nLast, nLevel, bRed, bGreen, bBlue, lpSrcPal);
-        if (g_lpDDPalette) {
-          DDPALETTEENTRY entries[256];
-          for (int i = nFirst; i <= nLast; ++i)
-            entries[i] = {lpPal[i].peRed, lpPal[i].peGreen, lpPal[i].peBlue, lpPal[i].peFlags};
-          g_lpDDPalette->SetEntries(0, nFirst, nLast - nFirst + 1, entries + nFirst);
-        }
+        DDShowPaletteEntries(lpPal, nFirst, nLast);
       }
       break;
     case 16:
@@ -198,6 +193,14 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int b
     }
   }
   return 1;
+}
+
+void DDShowPaletteEntries(const PALENTRY* lpPal, int nFirst, int nLast) {
+  if (!g_lpDDPalette || !lpPal || !ClampRange(nFirst, nLast)) return;
+  DDPALETTEENTRY entries[256];
+  for (int i = nFirst; i <= nLast; ++i)
+    entries[i] = {lpPal[i].peRed, lpPal[i].peGreen, lpPal[i].peBlue, lpPal[i].peFlags};
+  g_lpDDPalette->SetEntries(0, nFirst, nLast - nFirst + 1, entries + nFirst);
 }
 
 void DDPalTint(PALENTRY* lpDstPal, int nFirst, int nLast, int nLevel, int bRed, int bGreen,

@@ -26,6 +26,10 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, int bRed, int bGreen, int b
 void DDPalTint(PALENTRY* lpDstPal, int nFirst, int nLast, int nLevel, int bRed, int bGreen,
                int bBlue, const PALENTRY* lpSrcPal);
 
+// The surface back end's hardware palette shows entries nFirst..nLast of
+// lpPal (kept inside 0..255); nothing when there is none (textured back end,
+// display without a palette).
+void DDShowPaletteEntries(const PALENTRY* lpPal, int nFirst, int nLast);
 // lpDstPal becomes lpSrcPal (which may be the same array) with entries
 // nFirst..nLast rotated nStep places: direction 0 up, 1 down. Only at 8, 16
 // and 32 bits per pixel.

@@ -7,6 +7,7 @@
 
 #include "app/base/report_log.h"
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/dd_fade.h"
 #include "platform/draw/dd_internal.h"
 #include "platform/draw/present/presenter.h"
 
@@ -107,13 +108,7 @@ bool DDRestore() {
         sd.bLost = 1;
     }
   }
-  if (g_nBpp == 8 && g_lpDDPalette) {
-    DDPALETTEENTRY entries[256];
-    for (int k = 0; k < 256; ++k)
-      entries[k] = DDPALETTEENTRY{g_PaletteShown[k].peRed, g_PaletteShown[k].peGreen,
-                                  g_PaletteShown[k].peBlue, g_PaletteShown[k].peFlags};
-    g_lpDDPalette->SetEntries(0, 0, 256, entries);
-  }
+  if (g_nBpp == 8) DDShowPaletteEntries(g_PaletteShown, 0, 255);
   if (g_fontsRestore) g_fontsRestore();
   return true;
 }
