@@ -1,6 +1,7 @@
 #include "objects/effect_playback.h"
 
-#include "objects/world.h"
+#include <cmath>
+
 #include "records/effect_db.h"
 
 const EFFECTSTEPS& cEffectPlayback::Entry(bool bScreen, bool bRev, int n) {
@@ -72,13 +73,15 @@ int cEffectPlayback::Step() {
 }
 
 int cEffectPlayback::StepToward(int nFrom, int nTo) {
+  // Truncated in double: an int would saturate at the ends of its range and
+  // never pass an end that lies there.
   bool bPassed;
   if (nTo < nFrom) {
     dValue -= dStep;
-    bPassed = TruncInt(dValue) < nTo;
+    bPassed = std::trunc(dValue) < nTo;
   } else {
     dValue += dStep;
-    bPassed = TruncInt(dValue) > nTo;
+    bPassed = std::trunc(dValue) > nTo;
   }
   return AfterStep(true, bPassed);
 }

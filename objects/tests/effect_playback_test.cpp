@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
+#include <utility>
 
 #include "records/database.h"
 #include "testing/record_guard.h"
@@ -133,6 +135,15 @@ TEST(EffectPlaybackTest, TheScreenEffectComparesTheTruncatedValue) {
   p.StartScrEffect(1, cEffectPlayback::RUN_THERE_AND_BACK, 0);
   EXPECT_EQ(ScreenCallsUntilEnd(p), 124);
   EXPECT_EQ(p.bReversed, 1);
+
+  // An end at the far end of the int range is passed too.
+  for (const auto& [nFrom, nTo] : {std::pair{0, INT32_MIN}, std::pair{0, INT32_MAX}}) {
+    g_Database.m_ScrEffect[1].m_anParam[1] = nFrom;
+    g_Database.m_ScrEffect[1].m_anParam[2] = nTo;
+    BuildDatabaseTables();
+    p.StartScrEffect(1, cEffectPlayback::RUN_NORMAL, 0);
+    EXPECT_EQ(ScreenCallsUntilEnd(p), 61) << nTo;
+  }
 
   // A move run reversed starts at (P3, P4).
   p.StartScrEffect(2, cEffectPlayback::RUN_REVERSED, 0);
