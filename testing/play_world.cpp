@@ -142,6 +142,7 @@ cPlayWorld::cPlayWorld(const PLAYWORLDOPTIONS& options) {
       DDInit(options.bGpu ? 1 : 0, nullptr, 640, 480, options.nBpp, 0, options.nBpp == 8 ? 0 : 1, 1,
              60, 0, g_SurfaceTable, g_SurfaceInfoTable, kSurfaceCount);
   if (options.bGpu) LinkSurfaceVariants();
+  DDShowPaletteEntries(g_PaletteShown, 0, 255);
   const PALENTRY key = TestColour(0);
   DDSetTransmit(key.peRed, key.peGreen, key.peBlue);
   g_SceneManager.m_nFrameRate = 60;
