@@ -1,7 +1,8 @@
 // cPlayScene::DrawFrame: one frame of the play scene on the back buffer,
 // and the drawing of the hero, the characters, the status display and the
-// time limit (pictures and effects: effect_lists.cpp). The hero's miss is settled here, when its
-// dying animation has been drawn to its end.
+// time limit (pictures and effects: effect_lists.cpp; the screen effect:
+// screen_effects.cpp). The hero's miss is settled here, when its dying
+// animation has been drawn to its end.
 
 #include "app/base/sjis.h"
 #include "app/core/colour_animation.h"
@@ -34,6 +35,9 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
     PrepareShotSheets();
     Sheet(kShotWide)->bLost = Sheet(kShotWide + 1)->bLost = 0;
   }
+  // A screen effect transforms the finished frame: under the textured back
+  // end the frame is drawn aside, where it can be read back.
+  if (m_ScrEffect.IsRunning()) DDSetVirBackBuffer(1);
   ScrollBackgrounds();
   DrawBackgrounds(lpBack, 0);
   if (!bPlay && m_nState == 3 && g_System.m_bPauseHidesStage) {
@@ -63,6 +67,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
   DrawBackgrounds(lpBack, 1);
   DrawPictures(lpBack, 1, bFrozen);
   DrawEffects(lpBack, bFrozen);
+  RunScreenEffect(bFrozen);
   DrawStatus(lpBack);
   DrawTimeLimit(lpBack, bCounting);
   if (bCaption) {

@@ -27,6 +27,7 @@
 #include "objects/chara.h"
 #include "objects/effect_object.h"
 #include "objects/player.h"
+#include "play/screen_effects.h"
 #include "play/scroll_axis.h"
 #include "play/wait_request.h"
 
@@ -141,6 +142,11 @@ class cPlayScene : public cScene, public cFlowContext {
   void RemovePicture(uint32_t nSerial);
   // Every picture gone with its surface.
   void ClearPictures();
+
+  // ---- Screen effect ----
+  // One frame of the running screen effect (nothing when none runs); an
+  // effect that has ended is gone and the frame is drawn straight again.
+  void RunScreenEffect(int bFrozen);
 
   // ---- Stage end ----
   void FinishClearedStage();
