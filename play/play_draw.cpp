@@ -1,8 +1,8 @@
 // cPlayScene::DrawFrame: one frame of the play scene on the back buffer,
 // and the drawing of the hero, the characters, the status display and the
-// time limit (pictures and effects: effect_lists.cpp; the screen effect:
-// screen_effects.cpp). The hero's miss is settled here, when its dying
-// animation has been drawn to its end.
+// time limit (pictures and effects: effect_lists.cpp; the screen effect and
+// the screen colour: screen_effects.cpp, screen_color.cpp). The hero's miss
+// is settled here, when its dying animation has been drawn to its end.
 
 #include "app/base/sjis.h"
 #include "app/core/colour_animation.h"
@@ -42,6 +42,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
   DrawBackgrounds(lpBack, 0);
   if (!bPlay && m_nState == 3 && g_System.m_bPauseHidesStage) {
     DrawBackgrounds(lpBack, 1);
+    DrawScreenColor(bFrozen);
     return;
   }
   DrawPictures(lpBack, 0, bFrozen);
@@ -78,6 +79,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
     }
   }
   AnimateColours();
+  DrawScreenColor(bFrozen);
 }
 
 void cPlayScene::DrawHero(int bFrozen) {

@@ -143,10 +143,18 @@ class cPlayScene : public cScene, public cFlowContext {
   // Every picture gone with its surface.
   void ClearPictures();
 
-  // ---- Screen effect ----
+  // ---- Screen effect and screen colour ----
   // One frame of the running screen effect (nothing when none runs); an
   // effect that has ended is gone and the frame is drawn straight again.
   void RunScreenEffect(int bFrozen);
+  // 画面の色を変更: the colour, its strength in percent, take-back (not 0:
+  // the colour that is on fades out), the time in tenths, blink and the
+  // number of flashes. A take-back with no colour to take back is ignored.
+  void SetScreenColor(int nRed, int nGreen, int nBlue, int nStrength, int nTakeBack, int nTenths,
+                      int bBlink, int nRepeats);
+  // The screen colour of this frame, the last thing drawn; frozen frames
+  // show it as it stands.
+  void DrawScreenColor(int bFrozen);
 
   // ---- Stage end ----
   void FinishClearedStage();
@@ -255,6 +263,7 @@ class cPlayScene : public cScene, public cFlowContext {
   WAITREQUEST m_WaitRequest;
   // The running screen effect; its number is 0 when none runs.
   cEffectPlayback m_ScrEffect;
+  SCREENCOLOR m_ScreenColor;
   // Effects and pictures in drawing order; neither moves while listed.
   std::list<cEffectObject> m_EffectList;
   std::list<cPictureObject> m_PictureList;

@@ -11,6 +11,7 @@
 #include "app/core/scene.h"
 #include "app/core/shell_state.h"
 #include "platform/draw/dd_device.h"
+#include "platform/draw/dd_fade.h"
 #include "platform/input/input_state.h"
 #include "play/map_cells.h"
 #include "play/play_scene.h"
@@ -165,10 +166,11 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   m_bEraseBlockChara = anySide(g_Stage.m_EraseBlockChara);
   m_bEraseItem = anySide(g_Stage.m_EraseItem);
 
-  // 19. No effects, screen effect or pictures; messages come with their
-  // objects.
+  // 19. No effects, screen effect, screen colour or pictures; messages come
+  // with their objects.
   m_EffectList.clear();
   m_ScrEffect.Reset();
+  m_ScreenColor = SCREENCOLOR{};
   m_WaitRequest.nLast = 0;
   ClearPictures();
 
@@ -200,10 +202,13 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   ResetMenuCursor();
   m_nSecondCount = 0;
 
-  // 25..27. Background offsets, the 8-bit palette, the frame rate.
+  // 25..27. Background offsets, the 8-bit palette, the frame rate. The
+  // display shows the loaded palette again, without a screen colour's tint.
   for (cEdBgLayer& layer : g_Stage.m_vBgLayer) layer.m_dOffsetX = layer.m_dOffsetY = 0.0;
-  if (lpDTCon == nullptr && g_nBpp == 8)
-    for (int i = 0; i < 256; ++i) g_PaletteBase[i] = g_Palette[i];
+  if (lpDTCon == nullptr && g_nBpp == 8) {
+    for (int i = 0; i < 256; ++i) g_PaletteBase[i] = g_PaletteShown[i] = g_Palette[i];
+    DDShowPaletteEntries(g_PaletteShown, 0, 255);
+  }
   g_SceneManager.m_nFrameRate = g_Stage.m_nFrameRate;
 
   // 28. Trigger 18.

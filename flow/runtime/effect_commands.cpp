@@ -144,6 +144,16 @@ void CmdScreenEffect(cChara& chara, COMMANDSTATE& state) {
   DoScreenEffect(chara, *state.m_lpCommand);
 }
 
+void DoScreenColor(cChara&, const cFlowCommand& cmd) {
+  if (g_lpPlayScene == nullptr) return;
+  g_lpPlayScene->SetScreenColor(cmd.Param(0), cmd.Param(1), cmd.Param(2), cmd.Param(3),
+                                cmd.Param(4), cmd.Param(5), cmd.Param(6), cmd.Param(7));
+}
+
+void CmdScreenColor(cChara& chara, COMMANDSTATE& state) {
+  DoScreenColor(chara, *state.m_lpCommand);
+}
+
 void DoShowPicture(cChara& chara, const cFlowCommand& cmd) {
   if (g_lpPlayScene == nullptr || IsPlayQuitRequested()) return;
   cPlayScene& scene = *g_lpPlayScene;

@@ -1,8 +1,8 @@
 #pragma once
 // The flow commands that show effects and pictures: エフェクトの実行 (28),
-// キャラエフェクトの実行 (29), 画面エフェクトの実行 (30) and ピクチャーの表示
-// (31). Each body acts once per call; the item commands run the same
-// bodies on the hero. An effect or a picture that
+// キャラエフェクトの実行 (29), 画面エフェクトの実行 (30), ピクチャーの表示
+// (31) and 画面の色を変更 (32). Each body acts once per call; the item
+// commands run the same bodies on the hero. An effect or a picture that
 // stops the game holds it on the pause thread's nested loop for exactly its
 // frames (or until the decide key) while the game thread waits.
 
@@ -27,6 +27,10 @@ void CmdCharaEffect(cChara& chara, COMMANDSTATE& state);
 // Starts the screen effect (row, run mode, loop); row 0 stops it.
 void DoScreenEffect(cChara& chara, const cFlowCommand& cmd);
 void CmdScreenEffect(cChara& chara, COMMANDSTATE& state);
+// Sets the screen colour (cPlayScene::SetScreenColor with the eight
+// parameters: red, green, blue, strength, take-back, tenths, blink, flashes).
+void DoScreenColor(cChara& chara, const cFlowCommand& cmd);
+void CmdScreenColor(cChara& chara, COMMANDSTATE& state);
 // Shows a picture, replaces the one of the same ID in its place, or removes
 // pictures; one that stops the game is removed when the wait is over.
 void DoShowPicture(cChara& chara, const cFlowCommand& cmd);

@@ -300,7 +300,7 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdCharaEffect,       // 29
     CmdScreenEffect,      // 30
     CmdShowPicture,       // 31
-    nullptr,              // 32 画面の色を変更
+    CmdScreenColor,       // 32
     CmdChangeBackground,  // 33
     CmdPlaySound,         // 34
     CmdPlayBgm,           // 35
@@ -326,8 +326,7 @@ int RunAnimeItem(cChara& hero, const cFlowCommand& cmd) {
 
 // ステージクリア (item type 2) runs the body of the flow command but leaves the
 // end request alone: its result 1 ends the item's list, and the item
-// handling passes it on. The effect and picture commands (13 to 17) are not
-// built yet.
+// handling passes it on.
 const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount] = {
     nullptr,                        // 0
     ChangeFlowsItem,                // 1
@@ -346,7 +345,7 @@ const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount] = {
     RunOnce<DoCharaEffect>,         // 14
     RunOnce<DoScreenEffect>,        // 15
     RunOnce<DoShowPicture>,         // 16
-    nullptr,                        // 17 画面の色を変更
+    RunOnce<DoScreenColor>,         // 17
     RunOnce<DoChangeBackground>,    // 18
     RunOnce<DoPlaySound>,           // 19
     RunOnce<DoPlayBgm>,             // 20

@@ -1,4 +1,5 @@
-// The flow commands that show effects and pictures: where they go, their
+// The flow commands that show effects and pictures, and the item commands
+// that run them and the screen colour on the hero: where they go, their
 // size, the effect 0 and picture 0 that clear, pictures replaced by ID, a
 // picture file that cannot be read, and the commands that stop the game:
 // they hold exactly their frames at every collision level, and a picture
@@ -142,7 +143,8 @@ TEST(EffectCommandTest, AnItemsListRunsTheBodiesOnTheHero) {
   BuildDatabaseTables();
   cFlowCommandList list;
   for (const cFlowCommand& cmd : {Effect(3, 50), Command(CMD_CHARA_EFFECT, {{0, 2}, {1, 1}}),
-                                  Command(CMD_SCREEN_EFFECT, {{0, 1}, {2, 1}}), Picture(2)}) {
+                                  Command(CMD_SCREEN_EFFECT, {{0, 1}, {2, 1}}), Picture(2),
+                                  Command(CMD_SCREEN_COLOR, {{0, 255}, {3, 50}, {5, 10}})}) {
     cFlowCommand item = cmd;
     item.m_cSet = COMMANDSET_ITEM;
     item.m_cType = static_cast<int8_t>(cmd.m_cType - 15);
@@ -159,6 +161,10 @@ TEST(EffectCommandTest, AnItemsListRunsTheBodiesOnTheHero) {
   EXPECT_EQ(scene.m_ScrEffect.bLoop, 1);
   ASSERT_EQ(scene.m_PictureList.size(), 1u);
   EXPECT_EQ(scene.m_PictureList.front().m_nPicture, 2);
+  EXPECT_EQ(scene.m_ScreenColor.bActive, 1);
+  EXPECT_EQ(scene.m_ScreenColor.bRed, 255);
+  EXPECT_EQ(scene.m_ScreenColor.nStrength, 50);
+  EXPECT_EQ(scene.m_ScreenColor.nDuration, 60);
 }
 
 std::vector<int> PictureIds(const cPlayScene& scene) {

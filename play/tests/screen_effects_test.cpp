@@ -1,6 +1,7 @@
 // The screen effects: each handler's picture drawn from a frame painted by
-// the test (the effect then holds still: frozen), its time line and the
-// parameters that divide or overflow.
+// the test (the effect then holds still: frozen), its time line, the
+// parameters that divide or overflow, and the effects and the screen colour
+// holding still while the game is frozen.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/surface/dd_surface.h"
+#include "platform/input/input_devices.h"
+#include "platform/input/virtual_keys.h"
 #include "records/database.h"
 #include "stagedata/stage_globals.h"
 #include "testing/play_world.h"
@@ -267,6 +270,164 @@ TEST(ScreenEffectTest, StoredExtremesDrawAndEndLikeAnyEffect) {
         EXPECT_EQ(lpDTCon->bVirBackBuffer, 0) << nKind;
       }
     }
+  }
+}
+
+// ---- Screen colour ---------------------------------------------------------------------
+
+// The level each of n frames of play applied.
+std::vector<int> Levels(cScreenWorld& w, int nFrames) {
+  std::vector<int> levels;
+  for (int i = 0; i < nFrames; ++i) {
+    w.m_world.Frame(0, 0);
+    levels.push_back(w.Scene().m_ScreenColor.nLevel);
+  }
+  return levels;
+}
+
+// A channel of 0xRRGGBB.
+int Channel(uint32_t rgb, int nShift) { return static_cast<int>(rgb >> nShift & 0xFF); }
+
+// Strength 50 over 30 tenths: the level falls from 255 to 127 in 180 frames,
+// and the textured back end goes on drawing the colour at that level.
+TEST(ScreenColourTest, AColourFadesToItsStrengthAndStays) {
+  cScreenWorld w(true);
+  ASSERT_TRUE(w.m_bReady);
+  w.Scene().SetScreenColor(255, 0, 0, 50, 0, 30, 0, 0);
+  const std::vector<int> levels = Levels(w, 240);
+  EXPECT_EQ(levels[0], 255);
+  EXPECT_EQ(levels[90], 191);  // 255 - 0.5 x 127.5, truncated
+  EXPECT_EQ(levels[179], 127 + 1);
+  EXPECT_EQ(levels[180], 127);
+  EXPECT_EQ(levels.back(), 127);
+  EXPECT_TRUE(std::ranges::is_sorted(levels, std::greater<>()));
+  EXPECT_EQ(w.Scene().m_ScreenColor.bActive, 1);
+  // Red over the backdrop, 128 parts in 255 of it.
+  w.m_world.PresentChecksum();
+  const uint32_t p = w.m_world.Presenter().At(600, 100);
+  const uint32_t b = Rgb(kBackdrop);
+  for (const auto& [nShift, nColour] : {std::pair{16, 255}, std::pair{8, 0}, std::pair{0, 0}})
+    EXPECT_NEAR(Channel(p, nShift), (nColour * 128 + Channel(b, nShift) * 127) / 255.0, 1.5)
+        << nShift;
+}
+
+// 点滅 flashes up to the strength over its time, shows nothing for a frame,
+// and ends after the number of flashes.
+TEST(ScreenColourTest, ABlinkFlashesItsNumberOfTimes) {
+  cScreenWorld w(true);
+  ASSERT_TRUE(w.m_bReady);
+  w.Scene().SetScreenColor(0, 0, 255, 100, 0, 1, 1, 2);
+  const std::vector<int> flash = {255, 212, 170, 127, 85, 42, 255};
+  std::vector<int> expected = flash;
+  expected.insert(expected.end(), flash.begin(), flash.end());
+  EXPECT_EQ(Levels(w, 14), expected);
+  EXPECT_EQ(w.Scene().m_ScreenColor.bActive, 0);
+}
+
+// On the surface back end the colour tints the 8-bit palette and leaves the
+// pixels alone; level 255 gives the palette back exactly. Frozen frames
+// change nothing.
+TEST(ScreenColourTest, APaletteDisplayTintsItsPalette) {
+  cScreenWorld w(false, 8);
+  ASSERT_TRUE(w.m_bReady);
+  auto shown = [](int n) {
+    const DDPALETTEENTRY e = g_lpDDPalette->Entries()[n];
+    return uint32_t{e.peRed} << 16 | uint32_t{e.peGreen} << 8 | e.peBlue;
+  };
+  auto backdropIndex = [] {
+    cSurfaceLock lock(&g_BackBufferSD);
+    return lock.IsLocked() ? lock.Row<uint8_t>(100)[600] : -1;
+  };
+  cPlayScene& scene = w.Scene();
+  scene.SetScreenColor(0, 0, 255, 100, 0, 0, 0, 0);
+  w.m_world.Frame(0, 0);
+  EXPECT_EQ(backdropIndex(), kBackdrop);
+  for (const int n : {0, 70, 255}) EXPECT_EQ(shown(n), 0x0000FFu) << n;
+  w.m_world.PresentChecksum();
+  EXPECT_EQ(w.m_world.Presenter().At(600, 100), 0x0000FFu);
+  EXPECT_EQ(scene.m_ScreenColor.bActive, 0);
+
+  // Taken back over a second: half way, then the palette as it was.
+  scene.SetScreenColor(0, 0, 0, 0, 1, 10, 0, 0);
+  Levels(w, 30);
+  EXPECT_EQ(scene.m_ScreenColor.nLevel, 123);  // 29 / 60 of the way from 0
+  for (int i = 0; i < 20; ++i) scene.DrawFrame(0, 1, 0, 1);
+  EXPECT_EQ(scene.m_ScreenColor.nCounter, 30);
+  // Colour 70, (70, 185, 128), 123 parts in 256 of the way back from blue.
+  EXPECT_EQ(shown(70), 0x2158C1u);
+  Levels(w, 31);
+  EXPECT_EQ(scene.m_ScreenColor.bActive, 0);
+  for (const int n : {0, 70, 255}) EXPECT_EQ(shown(n), WorldRgb(n)) << n;
+}
+
+// A take-back fades the colour that is on. The textured back end ignores it
+// when no colour is on; the palette display only when none was ever set.
+// The surface back end's other depths show no colour.
+TEST(ScreenColourTest, ATakeBackNeedsAColourToTakeBack) {
+  struct Case {
+    const char* name;
+    bool bGpu;
+    int nBpp;
+    int nStrength;  // of a colour set before; -1 none
+    int bActive;    // after the take-back
+  } const cases[] = {
+      {"textured, nothing set", true, 32, -1, 0},
+      {"textured, a colour without strength ended", true, 32, 0, 0},
+      {"textured, a colour on", true, 32, 40, 1},
+      {"palette, nothing set", false, 8, -1, 0},
+      {"palette, a colour set", false, 8, 40, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    cScreenWorld w(c.bGpu, c.nBpp);
+    ASSERT_TRUE(w.m_bReady);
+    cPlayScene& scene = w.Scene();
+    if (c.nStrength >= 0) {
+      scene.SetScreenColor(0, 255, 0, c.nStrength, 0, 1, 0, 0);
+      Levels(w, 10);
+    }
+    scene.SetScreenColor(0, 0, 0, 0, 1, 1, 0, 0);
+    EXPECT_EQ(scene.m_ScreenColor.bActive, c.bActive);
+    if (c.bActive) {
+      EXPECT_EQ(scene.m_ScreenColor.bGreen, 255) << "the colour that was on";
+    }
+  }
+  cScreenWorld w;
+  ASSERT_TRUE(w.m_bReady);
+  w.m_world.Frame(0, 0);
+  const uint64_t nPlain = w.m_world.PresentChecksum();
+  w.Scene().SetScreenColor(0, 255, 0, 100, 0, 0, 0, 0);
+  w.m_world.Frame(0, 0);
+  EXPECT_EQ(w.m_world.PresentChecksum(), nPlain);
+  EXPECT_EQ(w.Scene().m_ScreenColor.bActive, 0);
+}
+
+// While the pause menu is open the screen effect and the screen colour
+// stand still, and every frame shows the same picture.
+TEST(ScreenColourTest, EffectAndColourHoldWhileThePauseMenuIsOpen) {
+  for (const bool bGpu : {false, true}) {
+    SCOPED_TRACE(bGpu ? "textured" : "surface");
+    cScreenWorld w(bGpu);
+    ASSERT_TRUE(w.m_bReady);
+    cPlayScene& scene = w.Scene();
+    w.StartEffect(SCREFFECT_SHAKE_V, {10, 8, 4, 0, 0});
+    scene.SetScreenColor(255, 255, 0, 60, 0, 10, 0, 0);
+    Levels(w, 5);
+    const EFFECTSTEPS effect = scene.m_ScrEffect;
+    const SCREENCOLOR colour = scene.m_ScreenColor;
+    InputDevices().SetKey(vkey::kSpace, true);
+    w.m_world.Frame(0, 0);
+    InputDevices().Reset();
+    ASSERT_EQ(scene.m_nState, 3);
+    std::vector<uint64_t> frames;
+    for (int i = 0; i < 10; ++i) {
+      w.m_world.Frame(0, 0);
+      frames.push_back(w.m_world.PresentChecksum());
+    }
+    EXPECT_EQ(std::ranges::count(frames, frames[0]), 10);
+    EXPECT_EQ(scene.m_ScrEffect.dValue, effect.dValue);
+    EXPECT_EQ(scene.m_ScrEffect.dShake, effect.dShake);
+    EXPECT_EQ(scene.m_ScreenColor.nCounter, colour.nCounter);
   }
 }
 
