@@ -39,6 +39,7 @@ enum : int16_t {
   CHARAEFFECT_FADE,
   CHARAEFFECT_ROWS
 };
+enum : int16_t { SCREFFECT_BUMP = 1 };
 // Entries of the common palette.
 enum : int16_t {
   BLOCK_GRASS = 1,
@@ -59,7 +60,7 @@ enum : int { KEY_LEFT = 1, KEY_RIGHT = 2, KEY_UP_LEFT = 5, KEY_DOWN_LEFT = 6 };
 enum : int { KEY_UP_RIGHT = 7, KEY_DOWN_RIGHT = 8, KEY_BUTTON1 = 11, KEY_BUTTON2 = 12 };
 enum : uint8_t { KEYSTATE_PRESSED = 1 };
 // Triggers.
-enum : int8_t { TRIGGER_ALWAYS = 0, TRIGGER_WALL = 10 };
+enum : int8_t { TRIGGER_ALWAYS = 0, TRIGGER_WALL = 10, TRIGGER_CEILING = 14 };
 
 // ---- Database ---------------------------------------------------------------------
 
@@ -106,8 +107,16 @@ void MakeDatabase(cDatabase& db) {
 
   db.m_BmpCharaExc.resize(1);
   db.m_Effect.resize(1);
-  db.m_ScrEffect.resize(1);
   db.m_Picture.resize(1);
+
+  db.m_ScrEffect.resize(2);
+  db.m_ScrEffect[0].m_nKind = SCREFFECT_NONE;
+  cScrEffectDef& bump = db.m_ScrEffect[SCREFFECT_BUMP];
+  bump.m_strName = "頭突き";
+  bump.m_nKind = SCREFFECT_SHAKE_V;
+  bump.m_anParam[0] = 3;  // run time, tenths
+  bump.m_anParam[1] = 6;  // pixels up and down
+  bump.m_anParam[2] = 2;  // swings
 
   db.m_CharaEffect.resize(CHARAEFFECT_ROWS);
   db.m_CharaEffect[0].m_nKind = CHARAEFFECT_NONE;
@@ -271,6 +280,18 @@ void AddHeroFlows(cEdChara& hero) {
   shot.m_sSound = SOUND_SHOT;
   hero.m_vFlow.push_back(
       Flow(TRIGGER_ALWAYS, {Keys({KEY_BUTTON2}, 0)}, {shot, Command(CMD_WAIT, 2)}));
+
+  // A bump of the head on a block shakes the screen and flashes it white.
+  cFlowCommand shake = Command(CMD_SCREEN_EFFECT, 0);
+  shake.m_Params[0] = SCREFFECT_BUMP;
+  shake.m_bParallel = 1;  // the flash starts with it
+  cFlowCommand flash = Command(CMD_SCREEN_COLOR, 0);
+  for (const int i : {0, 1, 2}) flash.m_Params[i] = 255;  // white
+  flash.m_Params[3] = 40;                                 // strength, percent
+  flash.m_Params[5] = 1;                                  // a tenth a flash
+  flash.m_Params[6] = 1;                                  // flashing
+  flash.m_Params[7] = 1;                                  // once
+  hero.m_vFlow.push_back(Flow(TRIGGER_CEILING, {}, {shake, flash}));
 }
 
 // The slime walks its ground back and forth and turns at walls.

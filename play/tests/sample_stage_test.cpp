@@ -1,8 +1,8 @@
 // The sample game's first stage, loaded from the files the sample builder
 // writes and played with the keyboard's input words: the hero walks, jumps,
 // falls into the pit, and the attempts end in the retry menu, the world map
-// or the game over; the goal block clears the stage. The hero appears in
-// an opening circle.
+// or the game over; a bump of his head shakes the screen; the goal block
+// clears the stage. The hero appears in an opening circle.
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,11 @@ namespace {
 
 constexpr const char* kFirstStage = "data\\stg4\\w01-1.stg4";
 constexpr uint16_t kDecide = 1;
-// Map columns of the hero's start and of the goal block.
+// Map columns of the hero's start, of the goal block and of the middle of
+// the first stone platform.
 constexpr int kHeroColumn = 3;
 constexpr int kGoalColumn = 55;
+constexpr int kPlatformColumn = 13;
 
 class SampleStage : public ::testing::Test {
  protected:
@@ -118,6 +120,30 @@ TEST_F(SampleStage, TheRetryMenuLeadsToTheWorldMapAndTheLastLifeToTheGameOver) {
   Decide();
   EXPECT_EQ(Scene().m_nState, 7);
   EXPECT_EQ(g_SceneManager.m_nNextScene, SCENE_TITLE);
+}
+
+TEST_F(SampleStage, ABumpOfTheHeadShakesTheScreenAndFlashesIt) {
+  // The hero put under the first stone platform, one cell above his head,
+  // stands a moment and jumps into it.
+  cPlayer& hero = *Scene().Hero();
+  const double dx = (kPlatformColumn - kHeroColumn) * 32.0;
+  hero.m_dX += dx;
+  hero.m_dRight += dx;
+  hero.AfterMoveX();
+  for (int i = 0; i < 10; ++i) m_World.Frame(0, 0);
+  EXPECT_FALSE(Scene().m_ScrEffect.IsRunning());
+  int nFrames = 0;
+  while (nFrames < 30 && !Scene().m_ScrEffect.IsRunning()) {
+    m_World.Frame(0, kButtonJump);
+    ++nFrames;
+  }
+  ASSERT_TRUE(Scene().m_ScrEffect.IsRunning()) << "no bump in 30 frames";
+  EXPECT_EQ(Scene().m_ScrEffect.nEffect, 1);
+  EXPECT_EQ(Scene().m_ScreenColor.bApplied, 1);
+  EXPECT_EQ(Scene().m_ScreenColor.bBlink, 1);
+  // The shake is over in its three tenths.
+  for (int i = 0; i < 30; ++i) m_World.Frame(0, 0);
+  EXPECT_FALSE(Scene().m_ScrEffect.IsRunning());
 }
 
 TEST_F(SampleStage, TheGoalBlockClearsTheStageAndTheWorldMapShowsItCleared) {
