@@ -1,13 +1,17 @@
 #include "app/tests/e2e/player_session.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -25,6 +29,18 @@ int ExitStatusOf(int nStatus) {
   return -1;
 }
 
+// CI services set CI to "true"; anything but empty, "0" or "false" counts.
+bool InCi() {
+  const char* psz = std::getenv("CI");
+  return psz != nullptr && *psz != '\0' && std::strcmp(psz, "0") != 0 &&
+         strcasecmp(psz, "false") != 0;
+}
+
+// A fatal failure: a fixture whose server failed does not run its test.
+void FailForCi(const std::string& strFailure) {
+  FAIL() << "Xvfb did not start: " << strFailure << " (in CI the end-to-end tests run)";
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& cond, int nTimeoutMs) {
@@ -37,8 +53,13 @@ bool WaitUntil(const std::function<bool()>& cond, int nTimeoutMs) {
 }
 
 cXServer::cXServer() {
+  const std::string strFailure = Start();
+  if (!strFailure.empty() && InCi()) FailForCi(strFailure);
+}
+
+std::string cXServer::Start() {
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return;
+  if (::pipe2(fds, O_CLOEXEC) != 0) return std::string("no pipe: ") + std::strerror(errno);
   m_pid = ::fork();
   if (m_pid == 0) {
     // The write end must survive exec: Xvfb writes the display number to it.
@@ -51,6 +72,10 @@ cXServer::cXServer() {
     ::_exit(127);
   }
   ::close(fds[1]);
+  if (m_pid < 0) {
+    ::close(fds[0]);
+    return std::string("no fork: ") + std::strerror(errno);
+  }
   std::string strNumber;
   pollfd pfd{fds[0], POLLIN, 0};
   const uint32_t dwStart = GetTimeMs();
@@ -62,7 +87,19 @@ cXServer::cXServer() {
     strNumber.append(buf, static_cast<size_t>(n));
   }
   ::close(fds[0]);
-  if (strNumber.find('\n') != std::string::npos) m_nDisplay = std::atoi(strNumber.c_str());
+  if (strNumber.find('\n') != std::string::npos) {
+    m_nDisplay = std::atoi(strNumber.c_str());
+    return "";
+  }
+  // A server that ended closed the pipe on its way out: give it a moment to
+  // be reaped.
+  int nStatus = 0;
+  const pid_t pid = m_pid;
+  if (!WaitUntil([&] { return ::waitpid(pid, &nStatus, WNOHANG) == pid; }, 1000))
+    return "no display number within 10 s";
+  m_pid = -1;  // reaped: its number may go to another process
+  const int nExit = ExitStatusOf(nStatus);
+  return nExit == 127 ? "no program Xvfb" : "it ended with status " + std::to_string(nExit);
 }
 
 cXServer::~cXServer() {

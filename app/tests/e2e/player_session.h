@@ -2,12 +2,17 @@
 // The end-to-end harness: the real player on a private X server.
 //
 // cXServer starts its own Xvfb (any free display) for the test, so tests may
-// run side by side. cPlayerSession runs the player binary in a game folder
-// on that display and talks to it the way a user would: it finds windows by
-// their title, focuses them and types keys (xdotool), takes screenshots
-// (ImageMagick's import) and reads the figures the player writes to its
-// stats file (PLAYER_STATS_FILE). Every wait has a deadline and polls its
-// condition; nothing sleeps blindly.
+// run side by side. A test whose server did not start skips, except in CI
+// (the environment variable CI set, as CI services and .ci/run set it):
+// there the failure to start is a fatal failure of the test that made the
+// server (a fixture's test does not run), so that the end-to-end tests
+// cannot pass by running nothing.
+//
+// cPlayerSession runs the player binary in a game folder on that display and
+// talks to it the way a user would: it finds windows by their title, focuses
+// them and types keys (xdotool), takes screenshots (ImageMagick's import) and
+// reads the figures the player writes to its stats file (PLAYER_STATS_FILE).
+// Every wait has a deadline and polls its condition; nothing sleeps blindly.
 //
 // Extending: a test makes a game folder (MakeSampleGameFolder), starts a
 // session in it, then uses WaitFor* and the key and screenshot helpers.
@@ -41,6 +46,9 @@ class cXServer {
   bool Run(const std::string& strCommand, std::string* pOutput = nullptr) const;
 
  private:
+  // Starts Xvfb and reads the display it took; why not, "" when it did.
+  std::string Start();
+
   pid_t m_pid = -1;
   int m_nDisplay = -1;
 };
