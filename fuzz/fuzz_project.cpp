@@ -13,7 +13,7 @@ void SetUpFuzzProject() {
 }
 
 void ResetFuzzProjectStage() {
+  ResetRecordGlobals();
   ResetStageGlobals();
   GenerateCommonPalette(g_CommonPalette);
-  ResetRecordGlobals();
 }

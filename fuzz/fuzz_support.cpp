@@ -12,6 +12,7 @@
 #include "app/base/file_system.h"
 #include "app/base/message_box.h"
 #include "app/base/report_log.h"
+#include "records/record.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer runtime's allocator interface (g++ ships no header for it).
@@ -101,6 +102,14 @@ void WriteFuzzInput(std::string_view storedPath, const uint8_t* lpData, size_t n
   }
 }
 
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+  FuzzOneInput(lpData, nSize);
+  // At the end, not the start of the next input: the work of forgetting
+  // depends on this input alone.
+  RestoreRecordLayouts();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   // PLAYER_FUZZ_LOG names a file for the report log, to see what the readers
   // said about a replayed input.
@@ -124,5 +133,6 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree);
 #endif
   if (FuzzTargetSetUp) FuzzTargetSetUp();
+  MarkRecordLayouts();
   return 0;
 }

@@ -2,11 +2,17 @@
 // What every fuzz target shares.
 //
 // A fuzz target is one program per reader of outside data. It defines
-// LLVMFuzzerTestOneInput, which writes the input to the file the reader opens
+// FuzzOneInput, which writes the input to the file the reader opens
 // (WriteFuzzInput) and reads it as the program does, then resets what the
 // reader changed. The same target links either afl++'s driver (a build with
 // PLAYER_AFL, fuzzed by scripts/fuzz.sh) or replay_main.cpp (every other
-// build: a test that replays the target's corpus).
+// build: a test that replays the target's corpus); both call
+// LLVMFuzzerTestOneInput (here), which runs FuzzOneInput.
+//
+// Every input starts from the same state, so that afl++ sees one input take
+// one path: the target resets what it changed, and after it the record
+// layouts described for the input are forgotten (RestoreRecordLayouts), as
+// another version word in the next input would otherwise only look them up.
 //
 // Before the first input, LLVMFuzzerInitialize (here) makes a throw-away game
 // folder the working folder, silences message boxes and close requests, leaves
@@ -18,9 +24,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 inline constexpr size_t kFuzzHeapLimit = size_t{100} << 20;
+
+// The target's run of one input.
+void FuzzOneInput(const uint8_t* lpData, size_t nSize);
 
 // Optional per-target set-up, run once after the shared one (a target that
 // needs none does not define it).
@@ -32,3 +42,12 @@ void WriteFuzzInput(std::string_view storedPath, const uint8_t* lpData, size_t n
 
 // Marks the start of one input for the heap limit (WriteFuzzInput does it).
 void BeginFuzzInput();
+
+// Puts a global back to a newly made object, destroyed and made again in
+// place: an assignment would leave it the capacity of the lists an input
+// filled, and the next input would take another path through them.
+template <class T>
+void RemakeGlobal(T& object) {
+  std::destroy_at(&object);
+  std::construct_at(&object);
+}

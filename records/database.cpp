@@ -143,13 +143,14 @@ void BuildDatabaseTables() {
 }
 
 void ResetDatabaseGlobals() {
-  g_Database.SetDefaults();
-  g_Database.m_CharaEffectWork.clear();
-  g_Database.m_ScrEffectWork.clear();
-  g_AnimePatterns.clear();
-  g_EffectPatterns.clear();
-  g_CharaEffectSteps.clear();
-  g_CharaEffectStepsRev.clear();
-  g_ScrEffectSteps.clear();
-  g_ScrEffectStepsRev.clear();
+  // Made afresh rather than cleared, so that no list keeps the capacity an
+  // earlier load gave it.
+  std::destroy_at(&g_Database);
+  std::construct_at(&g_Database);
+  g_AnimePatterns = {};
+  g_EffectPatterns = {};
+  g_CharaEffectSteps = {};
+  g_CharaEffectStepsRev = {};
+  g_ScrEffectSteps = {};
+  g_ScrEffectStepsRev = {};
 }

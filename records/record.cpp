@@ -19,9 +19,10 @@ constexpr int32_t kRetired = cRecordLayout::kRetired;
 
 // ---- The layouts of all classes ------------------------------------------
 
-// Every layout made so far, by class and version. Layouts are never freed:
-// records hold plain pointers to them from any thread, up to the end of the
-// program (hence a leaked singleton, untouched by static destruction).
+// Every layout made so far, by class and version. Layouts are never freed
+// (but by RestoreRecordLayouts, for the fuzz targets): records hold plain
+// pointers to them from any thread, up to the end of the program (hence a
+// leaked singleton, untouched by static destruction).
 class cLayoutStore {
  public:
   static cLayoutStore& Get() {
@@ -48,6 +49,25 @@ class cLayoutStore {
     return pSlot = m_Layouts.back().get();
   }
 
+  void Mark() {
+    std::lock_guard lock(m_Mutex);
+    m_Layouts.shrink_to_fit();
+    m_MarkedByClass = m_ByClass;
+    m_nMarkedLayouts = m_Layouts.size();
+    m_bMarked = true;
+  }
+
+  // Layouts are only ever appended, and the marked entries name marked ones.
+  // The list's capacity goes back too, or the next layout added would take
+  // another path.
+  void Restore() {
+    std::lock_guard lock(m_Mutex);
+    if (!m_bMarked) return;
+    m_ByClass = m_MarkedByClass;
+    m_Layouts.resize(m_nMarkedLayouts);
+    m_Layouts.shrink_to_fit();
+  }
+
  private:
   // Classes are told apart by the address of their type_info: two objects
   // for one class (which a shared library could bring) only mean two equal
@@ -56,6 +76,9 @@ class cLayoutStore {
   std::mutex m_Mutex;
   std::map<Key, const cRecordLayout*> m_ByClass;
   std::vector<std::unique_ptr<cRecordLayout>> m_Layouts;
+  std::map<Key, const cRecordLayout*> m_MarkedByClass;
+  size_t m_nMarkedLayouts = 0;
+  bool m_bMarked = false;
 };
 
 // A per-thread index in front of the store, so that registering takes no
@@ -215,6 +238,13 @@ bool ReadString(std::string& str, cRecordReader& file, bool bStripCR) {
 }  // namespace
 
 // ---- Registration ----------------------------------------------------------
+
+void MarkRecordLayouts() { cLayoutStore::Get().Mark(); }
+
+void RestoreRecordLayouts() {
+  cLayoutStore::Get().Restore();
+  std::fill(std::begin(t_LayoutSlots), std::end(t_LayoutSlots), cLayoutSlot{});
+}
 
 void cRecordLayout::MakeRuns() {
   vRuns.clear();

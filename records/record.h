@@ -109,6 +109,15 @@ struct cRecordLayout {
   bool operator==(const cRecordLayout&) const = default;
 };
 
+// Fuzz targets: MarkRecordLayouts notes the layouts described so far, and
+// RestoreRecordLayouts frees every layout described since and empties the
+// calling thread's index in front of them, so that each input meets the same
+// store and takes the same path through it (a layout an earlier input
+// described would otherwise only be looked up). Single-threaded use only; no
+// record registered after the mark may be used once restored.
+void MarkRecordLayouts();
+void RestoreRecordLayouts();
+
 // Longest string a record file holds (the rest is cut when saving).
 inline constexpr size_t kMaxRecordString = 5119;
 

@@ -1,5 +1,7 @@
 #include "stagedata/stage_globals.h"
 
+#include <memory>
+
 #include "flow/validation.h"
 #include "records/database.h"
 #include "stagedata/palettes.h"
@@ -26,14 +28,13 @@ int LoadCommonPalette(const char* pszPath) {
 }
 
 void ResetStageGlobals() {
-  g_Stage.SetDefaults();
-  g_Stage.m_strLoadPath.clear();
-  g_Stage.m_bVersioned = 0;
-  g_Stage.m_bLoadOk = 0;
-  g_StageStart.SetDefaults();
-  g_StageStart.m_strLoadPath.clear();
-  g_CommonPalette.m_vBlock.assign(1, cEdBlock());
-  g_CommonPalette.m_vChara.assign(1, cEdChara());
-  g_CommonPalette.m_vItem.assign(1, cEdItem());
-  g_MapCells.clear();
+  // Made afresh rather than cleared, so that no list keeps the capacity an
+  // earlier stage gave it (a reset stage is then exactly a new one).
+  std::destroy_at(&g_Stage);
+  std::construct_at(&g_Stage);
+  std::destroy_at(&g_StageStart);
+  std::construct_at(&g_StageStart);
+  std::destroy_at(&g_CommonPalette);
+  std::construct_at(&g_CommonPalette);
+  g_MapCells = cCheckedVector<cMapCell>();
 }

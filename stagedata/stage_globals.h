@@ -30,6 +30,6 @@ const cEdItem* GetItemDef(int nSource, int nIndex);
 // then shows its own message.
 int LoadCommonPalette(const char* pszPath);
 
-// Puts g_Stage, g_StageStart and g_CommonPalette back to their constructed
-// state (tests).
+// Puts g_Stage, g_StageStart, g_CommonPalette and g_MapCells back to their
+// constructed state (tests, fuzz targets).
 void ResetStageGlobals();

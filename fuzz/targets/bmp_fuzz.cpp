@@ -8,7 +8,7 @@ namespace {
 constexpr const char* kPath = "bmp\\fuzz.bmp";
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   WriteFuzzInput(kPath, lpData, nSize);
   cBmpImage image;
   if (LoadBmpFile(kPath, image) == BmpLoadResult::kOk) {
@@ -18,5 +18,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
     volatile uint32_t nSink = nMix;
     (void)nSink;
   }
-  return 0;
 }

@@ -11,12 +11,11 @@
 
 void FuzzTargetSetUp() { RegisterGameDialogTemplates(); }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   WriteFuzzInput("user_data\\Boot.dat", lpData, nSize);
   g_SystemIni.Direct3D = 2;
   if (RunStartupChoice() && g_SystemIni.Direct3D != 0 && g_SystemIni.Direct3D != 1) std::abort();
-  g_SystemIni = SYSTEMINIDATA();
-  g_BootRecord = cBootRecord();
   ResetRecordGlobals();
-  return 0;
+  g_SystemIni = SYSTEMINIDATA();
+  RemakeGlobal(g_BootRecord);
 }

@@ -90,7 +90,7 @@ void FuzzTargetSetUp() {
   g_lpWorld = new WORLD;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   BeginFuzzInput();
   WORLD& w = *g_lpWorld;
   w.Restart();
@@ -104,5 +104,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
   for (int32_t v : g_PlayData.m_CommonVars) CheckRange(v, kVariableRange);
   for (int32_t v : w.fixture.Scene().m_vStageVar) CheckRange(v, kVariableRange);
   for (int s = 0; s < SYSSTATUS_COUNT; ++s) CheckRange(ReadSystemStatus(s), kSystemStatusRange[s]);
-  return 0;
 }

@@ -8,11 +8,10 @@
 
 void FuzzTargetSetUp() { SetUpFuzzProject(); }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   const std::string& strPath = g_DataPath[DATAPATH_COMMON_PALETTE];
   WriteFuzzInput(strPath, lpData, nSize);
   ResetStageGlobals();
   LoadCommonPalette(strPath.c_str());
   ResetFuzzProjectStage();
-  return 0;
 }

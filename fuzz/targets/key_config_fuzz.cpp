@@ -17,7 +17,7 @@ void FuzzTargetSetUp() {
   }
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   WriteFuzzInput(kKeyConfigPath, lpData, nSize);
   SetDefaultKeyConfig(g_KeyConfig);
   if (LoadKeyConfig(kKeyConfigPath, g_KeyConfig)) {
@@ -30,5 +30,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
     }
   }
   SetDefaultKeyConfig(g_KeyConfig);
-  return 0;
 }

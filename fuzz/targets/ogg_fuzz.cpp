@@ -12,7 +12,7 @@ constexpr const char* kPath = "bgm\\fuzz.ogg";
 constexpr int kRenderFrames = 22050;
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   WriteFuzzInput(kPath, lpData, nSize);
   cAudioMixer mixer;
   cOggPlayer player(mixer);
@@ -22,5 +22,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
     std::vector<float> out(2 * 1024);
     for (int n = 0; n < kRenderFrames; n += 1024) mixer.Render(out.data(), 1024);
   }
-  return 0;
 }

@@ -6,7 +6,7 @@
 #include "stagedata/progress/play_data.h"
 #include "stagedata/progress/save_slots.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   char szPath[260];
   MakeSlotPath(szPath, 0);
   WriteFuzzInput(szPath, lpData, nSize);
@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
     g_PlayData.SaveStageStart();
     g_PlayData.RestoreStageStart(1);
   }
-  g_PlayData = cPlayData();
   ResetRecordGlobals();
-  return 0;
+  RemakeGlobal(g_PlayData);
 }

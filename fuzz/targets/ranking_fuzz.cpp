@@ -32,7 +32,7 @@ bool SameTable(const cRankTable& a, const cRankTable& b) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   const std::string strPath = MakeRankingPath(2, kStageKey);
   WriteFuzzInput(strPath, lpData, nSize);
   cRankTable table;
@@ -46,5 +46,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
     if (!LoadRanking(reread, 2, kStageKey) || !SameTable(table, reread)) std::abort();
   }
   ResetRecordGlobals();
-  return 0;
 }

@@ -17,7 +17,7 @@ constexpr const char* kPath = "user_data\\rpl4\\fuzz.rpl4_695";
 
 void FuzzTargetSetUp() { SetUpFuzzProject(); }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   WriteFuzzInput(kPath, lpData, nSize);
   if (g_Replay.LoadReplayFile(kPath, &g_Stage, &g_StageStart, &g_PlayData)) {
     g_Replay.ResetCursors();
@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
     for (int i = 0; i < kMaxPlaybackFrames && g_Replay.PlayFrame(words) == 0; ++i) {
     }
   }
-  g_Replay.Clear();
-  g_PlayData = cPlayData();
   ResetFuzzProjectStage();
-  return 0;
+  RemakeGlobal(g_Replay);
+  RemakeGlobal(g_PlayData);
 }

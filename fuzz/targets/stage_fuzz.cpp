@@ -13,9 +13,8 @@ constexpr const char* kPath = "data\\stg4\\fuzz.stg4_695";
 
 void FuzzTargetSetUp() { SetUpFuzzProject(); }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   WriteFuzzInput(kPath, lpData, nSize);
   LoadStageForPlay(kPath, 0, &g_StageStart);
   ResetFuzzProjectStage();
-  return 0;
 }

@@ -5,14 +5,13 @@
 #include "records/data_path.h"
 #include "records/system.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   const std::string& strPath = g_DataPath[DATAPATH_SYSTEM];
   WriteFuzzInput(strPath, lpData, nSize);
   if (g_System.LoadFromFile(strPath)) {
     g_System.ClampBgmIndices();
     for (int nMode = 0; nMode < 3; ++nMode) g_System.CountRankingGenres(nMode);
   }
-  ResetSystemRecord();
   ResetRecordGlobals();
-  return 0;
+  RemakeGlobal(g_System);
 }

@@ -17,10 +17,9 @@ void FuzzTargetSetUp() {
                    files[i].size());
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   WriteFuzzInput(kTablePaths[FUZZ_TABLE], lpData, nSize);
   if (g_Database.LoadAll()) BuildDatabaseTables();
   ResetDatabaseGlobals();
   ResetRecordGlobals();
-  return 0;
 }

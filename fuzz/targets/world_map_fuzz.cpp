@@ -8,7 +8,7 @@
 #include "records/data_path.h"
 #include "stagedata/progress/world_map.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
+void FuzzOneInput(const uint8_t* lpData, size_t nSize) {
   const std::string& strPath = g_DataPath[DATAPATH_WORLD_MAP];
   WriteFuzzInput(strPath, lpData, nSize);
   if (g_WorldMap.LoadFromFile(strPath)) {
@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* lpData, size_t nSize) {
       for (const cEdWorldEntry& entry : event.m_Entries) g_WorldMap.HasStage(entry.m_strStageFile);
     (void)nSum;
   }
-  g_WorldMap = cEdWorldMap();
   ResetRecordGlobals();
-  return 0;
+  RemakeGlobal(g_WorldMap);
 }
