@@ -13,10 +13,12 @@
 # whose input is text rather than a file format may have a dictionary of the
 # words it knows, fuzz/dict/<target>.dict, which afl-fuzz splices in.
 #
-# Prints the executions, crashes and hangs of each target. Crashing and
-# hanging inputs are copied to build/fuzz/findings/<target>/; once the reader
-# is fixed, put each in fuzz/corpus/<target>/ so that it stays a test. Exits
-# with 1 when any target crashed or hung.
+# Prints the executions, afl-fuzz's stability (the share of edges that an
+# input takes the same way every time it runs), crashes and hangs of each
+# target. Crashing and hanging inputs are copied to
+# build/fuzz/findings/<target>/; once the reader is fixed, put each in
+# fuzz/corpus/<target>/ so that it stays a test. Exits with 1 when any target
+# crashed or hung.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -34,7 +36,8 @@ rm -rf "$seeds" "$findings"
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  for f in "$bin"/fuzz_*; do targets+=("${f##*/fuzz_}"); done
+  for f in "$bin"/fuzz_*; do [ -x "$f" ] && targets+=("${f##*/fuzz_}"); done
+  [ ${#targets[@]} -gt 0 ] || { echo "no fuzz target in $bin" >&2; exit 2; }
 fi
 
 # afl-fuzz wants the sanitizers to abort, unsymbolised; leaks are left to the
@@ -80,14 +83,14 @@ failed=0
 for t in "${targets[@]}"; do [ ! -e "$work/$t/failed" ] || failed=1; done
 
 stat() { sed -n "s/^$1 *: //p" "$2"; }
-printf '%-20s %12s %8s %8s %8s\n' target executions per-sec crashes hangs
+printf '%-20s %12s %8s %9s %8s %8s\n' target executions per-sec stability crashes hangs
 for t in "${targets[@]}"; do
   s=$work/$t/out/default/fuzzer_stats
   [ -f "$s" ] || { printf '%-20s %s\n' "$t" "no statistics"; failed=1; continue; }
   crashes=$(stat saved_crashes "$s")
   hangs=$(stat saved_hangs "$s")
-  printf '%-20s %12s %8s %8s %8s\n' "$t" "$(stat execs_done "$s")" "$(stat execs_per_sec "$s")" \
-    "$crashes" "$hangs"
+  printf '%-20s %12s %8s %9s %8s %8s\n' "$t" "$(stat execs_done "$s")" "$(stat execs_per_sec "$s")" \
+    "$(stat stability "$s")" "$crashes" "$hangs"
   if [ "$crashes" != 0 ] || [ "$hangs" != 0 ]; then
     failed=1
     mkdir -p "$findings/$t"
