@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks that every C++ file of the repository is formatted as .clang-format
-# says (Debian's clang-format). Lists the files that are not and exits with 1.
+# Checks that every C++ file of the working tree is formatted as .clang-format
+# says (Debian's clang-format): the files git tracks and the new ones it does
+# not ignore, so that a file not yet added is checked before it is committed.
+# Lists the files that are not formatted and exits with 1.
 #   scripts/check_format.sh          check
 #   scripts/check_format.sh --fix    format them in place
 # clang-format failing on a file (a crash, a broken .clang-format) or saying
@@ -9,11 +11,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v clang-format >/dev/null || { echo "clang-format is missing: bash scripts/deps.sh ci" >&2; exit 1; }
+
+# The files to check, each ended by a NUL; one deleted but not yet committed
+# is left out.
+files() {
+  local f
+  git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h' |
+    while IFS= read -r -d '' f; do [ ! -f "$f" ] || printf '%s\0' "$f"; done
+}
+
 if [ "${1:-}" = --fix ]; then
-  git ls-files -z -- '*.cpp' '*.h' | xargs -0 -r -P "$(nproc)" -n 50 clang-format -i
+  files | xargs -0 -r -P "$(nproc)" -n 50 clang-format -i
   exit 0
 fi
-count=$(git ls-files -- '*.cpp' '*.h' | wc -l)
+count=$(files | tr -cd '\0' | wc -c)
 if [ "$count" -eq 0 ]; then
   echo "check_format.sh: no C++ file to check" >&2
   exit 1
@@ -57,7 +68,7 @@ check_batch() {
 }
 export -f check_batch
 status=0
-bad=$(git ls-files -z -- '*.cpp' '*.h' |
+bad=$(files |
   xargs -0 -r -P "$(nproc)" -n 50 bash -c 'check_batch "$@"' check_batch | sort) || status=$?
 if [ "$status" -ne 0 ]; then
   echo "check_format.sh: clang-format failed (see above)" >&2
