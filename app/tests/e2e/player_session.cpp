@@ -6,7 +6,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 
 #include "app/base/clock.h"
 #include "sample/sample_game.h"
+#include "testing/ci.h"
 
 namespace fs = std::filesystem;
 
@@ -27,13 +27,6 @@ int ExitStatusOf(int nStatus) {
   if (WIFEXITED(nStatus)) return WEXITSTATUS(nStatus);
   if (WIFSIGNALED(nStatus)) return 128 + WTERMSIG(nStatus);
   return -1;
-}
-
-// CI services set CI to "true"; anything but empty, "0" or "false" counts.
-bool InCi() {
-  const char* psz = std::getenv("CI");
-  return psz != nullptr && *psz != '\0' && std::strcmp(psz, "0") != 0 &&
-         strcasecmp(psz, "false") != 0;
 }
 
 // A fatal failure: a fixture whose server failed does not run its test.
