@@ -24,3 +24,6 @@ cFlowCommand Walk(int nDirection);
 // A flow of the given trigger, key conditions and commands.
 cFlow Flow(int8_t nTrigger, std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands,
            uint8_t bKeyLevel = 0);
+// An item command (ステータスの操作) that adds nValue to status nStatus of
+// object nObject (0 the hero, 2 the system: its status 3 is the score).
+cFlowCommand ItemAddStatus(int nObject, int nStatus, int nValue);

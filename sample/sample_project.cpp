@@ -315,19 +315,6 @@ cEdBlock Block(const char* pszName, int16_t nGraphic, int8_t nHitKind) {
   return b;
 }
 
-cFlowCommand ItemStatus(int nObject, int nStatus, int nValue) {
-  cFlowCommand c;
-  c.m_cSet = COMMANDSET_ITEM;
-  c.m_cType = 7;  // ステータスの操作
-  c.NormalizeParams();
-  // Parameters 0 and 6 keep 0: a status, changed by a constant.
-  c.m_Params[3] = nObject;
-  c.m_Params[4] = nStatus;
-  c.m_Params[5] = 1;  // add
-  c.m_Params[7] = nValue;
-  return c;
-}
-
 void MakeCommonPalette(cCommonPalette& palette) {
   palette.m_vBlock.resize(BLOCK_COUNT);
   palette.m_vBlock[BLOCK_GRASS] = Block("草地", 1, BLOCKHIT_SOLID);
@@ -385,12 +372,12 @@ void MakeCommonPalette(cCommonPalette& palette) {
   coin.m_strName = "コイン";
   coin.m_nGraphic = 1;
   coin.m_nTakeSound = SOUND_COIN;
-  coin.m_vItemCommand.push_back(ItemStatus(2, 3, 100));  // system score + 100
+  coin.m_vItemCommand.push_back(ItemAddStatus(2, 3, 100));  // system score + 100
   cEdItem& heart = palette.m_vItem[ITEM_HEART];
   heart.m_strName = "ハート";
   heart.m_nGraphic = 2;
   heart.m_nTakeSound = SOUND_COIN;
-  heart.m_vItemCommand.push_back(ItemStatus(0, 1, 2));  // the hero's HP + 2
+  heart.m_vItemCommand.push_back(ItemAddStatus(0, 1, 2));  // the hero's HP + 2
   cEdItem& flag = palette.m_vItem[ITEM_GOAL];
   flag.m_strName = "ゴールの旗";
   flag.m_nGraphic = 3;
@@ -761,6 +748,19 @@ cFlowCommand Walk(int nDirection) {
   c.m_pMove->m_nDirection = static_cast<uint8_t>(nDirection);
   c.m_pMove->m_nSpeed = 30;      // 3 pixels a frame
   c.m_pMove->m_bFollowTurn = 0;  // a turn of a fixed-facing walker does not reverse it
+  return c;
+}
+
+cFlowCommand ItemAddStatus(int nObject, int nStatus, int nValue) {
+  cFlowCommand c;
+  c.m_cSet = COMMANDSET_ITEM;
+  c.m_cType = 7;  // ステータスの操作
+  c.NormalizeParams();
+  // Parameters 0 and 6 keep 0: a status, changed by a constant.
+  c.m_Params[3] = nObject;
+  c.m_Params[4] = nStatus;
+  c.m_Params[5] = 1;  // add
+  c.m_Params[7] = nValue;
   return c;
 }
 
