@@ -74,7 +74,11 @@ int cPlayScene::TakeItemFromBlock(cPlayer& hero) {
     cMapCell& cell = g_MapCells.At(hero.m_nFootCell);
     if (GetBlockHitKind(cell, hero.m_nFaction) != BLOCKHIT_NONE && cell.m_nItemSource != 0) {
       if (const cEdItem* lpDef = GetItemDef(cell.m_nItemSource, cell.m_nItemIndex)) {
-        const int nResult = ApplyBlockItemToHero(*lpDef, hero);
+        // The block's item, built on the spot and taken at once.
+        cItem item;
+        item.Init(0, *lpDef, 0);
+        item.m_bAppeared = 1;
+        const int nResult = ApplyItemToHero(&item, hero);
         if (nResult != 0) return nResult;
         hero.m_nItemCooldown = 60 * g_Stage.m_nSubStep;  // one second
         bTaken = true;

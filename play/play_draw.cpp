@@ -55,6 +55,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
   const int nLayers = g_Stage.m_bZLayers ? 8 : 1;
   for (int z = 0; z < nLayers; ++z) {
     if (nLayers == 1 || z == Hero()->m_Def.m_nZ) DrawHero(bFrozen);
+    DrawItems(z, nLayers, bFrozen);
     for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
       cChara& c = **it;
       if ((nLayers == 1 || z == c.m_Def.m_nZ) && DrawCharacter(c, bFrozen) && !bFrozen)

@@ -166,9 +166,13 @@ void cPlayScene::PlayFrame() {
   for (int i = 1; i <= n; ++i) {
     m_nSubStepNo = i;
     ++m_nSubStepTotal;
+    UpdateAppearance();
 
     // Lifetimes.
-    if (!hero.m_bDead) StepCharaLifetimes();
+    if (!hero.m_bDead) {
+      StepCharaLifetimes();
+      StepItemLifetimes();
+    }
 
     for (const std::unique_ptr<cChara>& lpChara : m_CharaList) {
       lpChara->TickImmunity();
@@ -250,11 +254,15 @@ void cPlayScene::PlayFrame() {
     if (!hero.m_bDead && !StepComCharas(false)) return;
 
     // Shots come with their objects. Erase areas, in the first sub-step.
-    if (i == 1 && !hero.m_bDead) EraseCharasOutside();
+    if (i == 1 && !hero.m_bDead) {
+      EraseCharasOutside();
+      EraseItemsOutside();
+    }
 
-    // Hits: the item blocks; the faction hits and items come with their
-    // objects.
+    // Hits: the item blocks, then the items the hero touches; the faction
+    // hits come with their objects.
     if (!hero.m_bDead && EndByResult(TakeItemFromBlock(hero))) return;
+    if (!hero.m_bDead && EndByResult(HeroTouchesItems(hero))) return;
   }
   m_nSubStepNo = 0;
 

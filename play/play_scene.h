@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <ranges>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "flow/runtime/flow_context.h"
 #include "objects/chara.h"
 #include "objects/effect_object.h"
+#include "objects/item.h"
 #include "objects/player.h"
 #include "play/screen_effects.h"
 #include "play/scroll_axis.h"
@@ -200,6 +202,48 @@ class cPlayScene : public cScene, public cFlowContext {
   // The hero (P1), or null before set-up.
   cPlayer* Hero() { return Player.empty() ? nullptr : &Player.front(); }
 
+  // ---- Items ----
+  // The item list changes only through these; an item never moves while it
+  // is listed.
+  // Appends the item.
+  cItem& AddItem(cItem&& item);
+  // Takes the item off the stage; the next node.
+  cItemList::iterator RemoveItem(cItemList::const_iterator it);
+  // Every item taken off the stage (set-up).
+  void ClearItems() { m_ItemList.clear(); }
+  const cItemList& ItemList() const { return m_ItemList; }
+  // The listed items, to change (not to add or remove).
+  std::ranges::subrange<cItemList::iterator> Items() {
+    return {m_ItemList.begin(), m_ItemList.end()};
+  }
+  // The item of a placement on stage map cell (tx, ty), shifted by its
+  // pixel offset, with the next item id; nothing (and no id used) when it
+  // would not lie inside the world.
+  void SpawnStageItems(int tx, int ty, const cEdItem& placement);
+  // The item summon: an item of the definition whose sprite's top-left lies
+  // at world (x, y), shifted by the definition's pixel offset, with the
+  // settings' lifetime and the next item id; null (and no id used) when it
+  // would not lie inside the world.
+  cItem* SpawnItemAt(double x, double y, const cEdShot& settings, const cEdItem& def);
+  // A sub-step's count of the items' lifetimes: an item whose lifetime runs
+  // out leaves.
+  void StepItemLifetimes();
+  // Items outside the stage's item erase area leave (when it has a side).
+  void EraseItemsOutside();
+  // The items of one depth layer (every item with one layer), in list
+  // order; one not on screen, or carried, is not drawn.
+  void DrawItems(int nLayer, int nLayers, int bFrozen);
+  // The hero against the items: each it touches is applied (pickup mode 0
+  // then leaves, mode 1 applies once a contact). 0, or the first non-zero
+  // result of an applied item (1 stage clear, 2 miss).
+  int HeroTouchesItems(cPlayer& hero);
+
+  // ---- Appearance ----
+  // Which objects have appeared and are on screen, at the start of every
+  // sub-step and once by set-up: the hero always; the items whose
+  // appearance conditions hold.
+  void UpdateAppearance();
+
   // ---- Map cells (the block query) ----
   // The block's appearance conditions, evaluated for the hero, with the
   // cell's latch (the flow runtime).
@@ -294,11 +338,14 @@ class cPlayScene : public cScene, public cFlowContext {
   uint32_t m_nNextPictureSerial = 0;
   cCharaList m_CharaList;
   std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
+  cItemList m_ItemList;
   // The listed computer characters by object id.
   std::unordered_map<int32_t, cChara*> m_CharaById;
 };
 
-// Gives the hero the item of an item block, as if the hero took an item of
-// that definition: its sound, then its command list. 0, or 1 stage clear,
-// 2 miss.
-int ApplyBlockItemToHero(const cEdItem& def, cPlayer& hero);
+// Applies an item to the hero: nothing (0) for no item, an item without a
+// picture, one of pickup mode 2 or one that has not appeared; otherwise its
+// picture pops up (with its pop-up switch), its sound plays and the hero
+// runs its command list: 2 when the hero's HP fell below 1, else the first
+// non-zero command result (1 stage clear), else 0.
+int ApplyItemToHero(const cItem* lpItem, cPlayer& hero);

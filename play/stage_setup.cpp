@@ -1,6 +1,7 @@
 // cPlayScene::SetStage: the loaded stage prepared for an attempt.
 
 #include <string>
+#include <vector>
 
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
@@ -47,6 +48,7 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
 
   // 2. Empty the objects.
   ClearCharacters();
+  ClearItems();
 
   // 3. The settings as at the start of play.
   if (bRestore) {
@@ -146,9 +148,23 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   // 14. Stage variables and the requests of flows.
   ResetFlowState();
 
-  // 15, 16. The stage's computer characters and items are spawned here once
-  // they exist.
+  // 15. The stage's computer characters (they come here once they exist).
+  // An item placement that one of them carries is theirs: it is marked and
+  // not spawned on the map.
   TraceLog("10");
+  std::vector<uint8_t> carried(g_Stage.m_vPlacedItem.size(), 0);
+  for (const cEdChara& placement : g_Stage.m_vPlacedChara) {
+    if (placement.m_nKind != CHARAKIND_COM) continue;
+    if (g_Stage.GetCarriedItem(placement) != nullptr)
+      carried[static_cast<size_t>(placement.m_nPlaceData)] = 1;
+  }
+
+  // 16. The items that no character carries.
+  for (size_t k = 0; k < g_Stage.m_vPlacedItem.size(); ++k) {
+    if (carried[k]) continue;
+    const cEdItem& placement = g_Stage.m_vPlacedItem[k];
+    SpawnStageItems(placement.m_nTileX, placement.m_nTileY, placement);
+  }
 
   // 17. Faction lists: the hero first, then the characters in list order, as
   // AddCharacter put them there.
@@ -216,10 +232,7 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
 
   // 29. Status display, appearance, the back buffer.
   m_bShowStatus = g_Stage.m_bShowStatus;
-  for (cPlayer& hero : Player) {
-    hero.m_bAppeared = 1;
-    hero.m_bOnScreen = hero.IsOnScreen() ? 1 : 0;
-  }
+  UpdateAppearance();
   DDSetVirBackBuffer(0);
   TraceLog("Out SetStage");
   return 1;

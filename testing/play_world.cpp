@@ -121,6 +121,12 @@ void cPlayWorld::BuildStage(const std::vector<std::string>& rows, std::optional<
         hero.m_nTileX = static_cast<int16_t>(x);
         hero.m_nTileY = static_cast<int16_t>(y);
         AddHeroFlows(hero);
+      } else if (ch == '$') {
+        cEdItem& coin = stage.m_vPlacedItem.emplace_back();
+        coin.m_nGraphic = 1;
+        coin.m_vItemCommand.push_back(ItemAddStatus(2, 3, kCoinScore));
+        coin.m_nTileX = static_cast<int16_t>(x);
+        coin.m_nTileY = static_cast<int16_t>(y);
       }
     }
   }

@@ -7,7 +7,8 @@
 //
 // Stage rows: '#' a solid block, 'X' a block that is fatal to the hero,
 // 'H' the hero (with flows: the arrows walk while held, button 1 jumps,
-// higher while held, and stage variable 1 counts the jumps), '.' nothing.
+// higher while held, and stage variable 1 counts the jumps), '$' a coin
+// (an item taken on touch that adds kCoinScore to the score), '.' nothing.
 
 #include <cstdint>
 #include <functional>
@@ -27,6 +28,8 @@ struct PLAYWORLDOPTIONS {
   int nBpp = 32;                   // the display's bits per pixel (8: full screen)
   uint32_t nSeed = 12345;
 };
+
+inline constexpr int kCoinScore = 100;
 
 // Player 1's input words.
 inline constexpr uint16_t kKeyLeft = 1;
