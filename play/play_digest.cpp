@@ -1,6 +1,8 @@
 #include "play/play_digest.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,37 @@ void Append(std::string& s, const char* pszName, const char* pszFormat, auto val
   s += pszName;
   s += '=';
   s += szValue;
+}
+
+// FNV-1a over the bytes of the values, so that a field sums up many objects
+// and still changes with any bit of any of them.
+class cHash {
+ public:
+  template <class T>
+  void Add(const T& value) {
+    unsigned char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof(T));
+    for (const unsigned char b : bytes) m_nHash = (m_nHash ^ b) * 16777619u;
+  }
+  uint32_t Value() const { return m_nHash; }
+
+ private:
+  uint32_t m_nHash = 2166136261u;
+};
+
+// The items' state: id, position, whether it has appeared and is on
+// screen, and the lifetime left, of each item in list order.
+uint32_t ItemsHash(const cItemList& items) {
+  cHash hash;
+  for (const cItem& item : items) {
+    hash.Add(item.m_nId);
+    hash.Add(item.m_dX);
+    hash.Add(item.m_dY);
+    hash.Add(item.m_bAppeared);
+    hash.Add(item.m_bOnScreen);
+    hash.Add(item.m_nLifetime);
+  }
+  return hash.Value();
 }
 
 // "name=value" fields of a digest, in order.
@@ -63,6 +96,10 @@ std::string PlayDigest(const cPlayScene& scene) {
     Append(s, "hp", "%d", hero.m_nHp);
     Append(s, "sp", "%d", hero.m_nSp);
     Append(s, "dead", "%d", hero.m_bDead);
+    std::string strTouched;
+    for (const int32_t nId : hero.m_TouchedIds)
+      strTouched += (strTouched.empty() ? "" : ",") + std::to_string(nId);
+    Append(s, "touched", "%s", strTouched.empty() ? "-" : strTouched.c_str());
   }
   Append(s, "score", "%d", g_PlayData.m_nGameScore);
   Append(s, "stagescore", "%d", g_PlayData.m_nScore);
@@ -71,6 +108,8 @@ std::string PlayDigest(const cPlayScene& scene) {
   Append(s, "sx", "%a", scene.m_ScrollX.m_dPos);
   Append(s, "sy", "%a", scene.m_ScrollY.m_dPos);
   Append(s, "charas", "%zu", scene.CharaList().size());
+  Append(s, "items", "%zu", scene.ItemList().size());
+  Append(s, "itemstate", "%08x", ItemsHash(scene.ItemList()));
   Append(s, "cvars", "%s", NonZero(g_PlayData.m_CommonVars).c_str());
   Append(s, "svars", "%s", NonZero(scene.m_vStageVar).c_str());
   Append(s, "rand", "%08x", GetRandSeed());

@@ -1,9 +1,10 @@
 #pragma once
 // One line that sums up the simulation state of a running stage: frame,
 // state, the hero's position and velocity (as hexadecimal floating point,
-// so that every bit shows), its block contacts, HP and SP, score, lives,
-// time, the camera, the number of objects, the common and stage variables
-// that are not 0 and the random generator's state.
+// so that every bit shows), its block contacts, HP and SP, the items it
+// touches, score, lives, time, the camera, the number of characters, the
+// number of items and a hash of their state, the common and stage
+// variables that are not 0 and the random generator's state.
 // Tests, replays and debugging compare runs by it: two runs that agree on
 // every frame's digest played alike.
 

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "play/play_digest.h"
 #include "play/tests/play_run.h"
@@ -35,9 +36,10 @@ void CheckScriptGolden(int nLevel, const char* pszFile) {
 
 // A field of a digest line, as a double ("vx" of "... vx=0x1.8p+1 ...").
 double Field(const std::string& strLine, const std::string& strName) {
-  const size_t n = strLine.find(" " + strName + "=");
+  const std::string strLead = " " + strLine;
+  const size_t n = strLead.find(" " + strName + "=");
   if (n == std::string::npos) return std::nan("");
-  return std::strtod(strLine.c_str() + n + strName.size() + 2, nullptr);
+  return std::strtod(strLead.c_str() + n + strName.size() + 2, nullptr);
 }
 
 // The checked-in files agree with the motion worked out by hand: walking
@@ -62,6 +64,28 @@ TEST(PlayGolden, FilesAgreeWithTheMotionArithmetic) {
     // Stage variable 1 counts the jumps from the frame the first one starts.
     EXPECT_NE(golden[39].find(" svars=- "), std::string::npos);
     EXPECT_NE(golden[40].find(" svars=1:1 "), std::string::npos);
+
+    // The three coins go one by one, each in the frame in which the score
+    // rises by a coin's worth. The first lies at x 514.5 (column 6 with the
+    // 2-pixel box offset and the half pixel): the hero, from 392.5 at 3
+    // pixels a frame, reaches it with the right edge of its 16-pixel pickup
+    // box (from trunc(x)) in frame 36, at x = 500.5.
+    std::vector<size_t> taken;
+    for (size_t i = 1; i < golden.size() && Field(golden[i], "frame") > 0; ++i) {
+      const double dItems = Field(golden[i], "items");
+      const double dScore = Field(golden[i], "score") - Field(golden[i - 1], "score");
+      if (dItems == Field(golden[i - 1], "items")) {
+        EXPECT_EQ(dScore, 0.0) << i;
+        continue;
+      }
+      EXPECT_EQ(dItems, Field(golden[i - 1], "items") - 1) << i;
+      EXPECT_EQ(dScore, kCoinScore) << i;
+      taken.push_back(i);
+    }
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(Field(golden[0], "items"), 3.0);
+    EXPECT_EQ(Field(golden[taken[0]], "frame"), 36.0);
+    EXPECT_NEAR(Field(golden[taken[0]], "x"), 500.5, 1e-9);
   }
 }
 
