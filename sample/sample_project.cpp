@@ -324,11 +324,9 @@ void MakeCommonPalette(cCommonPalette& palette) {
   palette.m_vBlock[BLOCK_SPIKES] = Block("トゲ", 5, BLOCKHIT_FATAL);
   palette.m_vBlock[BLOCK_WOOD] = Block("木の床", 6, BLOCKHIT_SOLID);
   palette.m_vBlock[BLOCK_STEEL] = Block("鉄の壁", 7, BLOCKHIT_SOLID);
-  // The goal: standing on it gives the hero the goal flag's item, whose
-  // command clears the stage.
+  // The goal block marks the end of a stage; the goal flag beside it, an
+  // item, clears the stage.
   palette.m_vBlock[BLOCK_GOAL] = Block("ゴールブロック", 9, BLOCKHIT_SOLID);
-  palette.m_vBlock[BLOCK_GOAL].m_nItemSource = LINKSRC_COMMON;
-  palette.m_vBlock[BLOCK_GOAL].m_nItemIndex = ITEM_GOAL;
 
   palette.m_vChara.resize(CHARA_COUNT);
   cEdChara& hero = palette.m_vChara[CHARA_HERO];
@@ -515,8 +513,9 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
 // gap in the ground down to the bottom edge, where a fall ends the life.
 // Every ledge and platform is at most three blocks above the one it is
 // reached from: the hero's jump rises three and a half.
-// The goal block lies in the ground near the far end: walking over it
-// clears the stage.
+// The goal block lies in the ground near the far end and the goal flag
+// beside it: touching the flag clears the stage. The first stage has a coin
+// on the ground a few steps from the start.
 const STAGEDEF kStages[] = {
     {"default\\stg4\\w01-1.stg4_695",
      "はじまりの草原",
@@ -533,7 +532,7 @@ const STAGEDEF kStages[] = {
          "M.............c.........................c.c.c..............M",
          "M............PPP......................PPPPPPPPP............M",
          "M.............................BB.....................B.....M",
-         "M..H..........E.....h.........BB..........E......^^..B...F.M",
+         "M..H..c.......E.....h.........BB..........E......^^..B...F.M",
          "M#####################...##############################G###M",
          "M=====================...==================================M",
      }},

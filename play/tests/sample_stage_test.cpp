@@ -1,8 +1,9 @@
 // The sample game's first stage, loaded from the files the sample builder
 // writes and played with the keyboard's input words: the hero walks, jumps,
 // falls into the pit, and the attempts end in the retry menu, the world map
-// or the game over; a bump of his head shakes the screen; the goal block
-// clears the stage. The hero appears in an opening circle.
+// or the game over; the coin on the ground raises the score; a bump of his
+// head shakes the screen; the goal flag clears the stage. The hero appears
+// in an opening circle.
 
 #include <gtest/gtest.h>
 
@@ -16,11 +17,17 @@ namespace {
 
 constexpr const char* kFirstStage = "data\\stg4\\w01-1.stg4";
 constexpr uint16_t kDecide = 1;
-// Map columns of the hero's start, of the goal block and of the middle of
-// the first stone platform.
+// Map columns of the hero's start, the coin on the ground, the goal block,
+// the goal flag beside it and the middle of the first stone platform.
 constexpr int kHeroColumn = 3;
-constexpr int kGoalColumn = 55;
+constexpr int kCoinColumn = 6;
+constexpr int kGoalBlockColumn = 55;
+constexpr int kFlagColumn = 57;
 constexpr int kPlatformColumn = 13;
+// The map column of the centre of the hero's box.
+int HeroColumn(const cPlayer& hero) {
+  return static_cast<int>(hero.m_dX + hero.m_dRight) / 2 / 32 - kMapBorderCells;
+}
 
 class SampleStage : public ::testing::Test {
  protected:
@@ -79,9 +86,13 @@ TEST_F(SampleStage, TheHeroAppearsInACircleThatOpens) {
 
 TEST_F(SampleStage, TheHeroWalksJumpsAndFallsIntoThePitThenRetries) {
   const double x0 = Hero().m_dX, y0 = Hero().m_dY;
+  const size_t nItems = Scene().ItemList().size();
   for (int i = 0; i < 30; ++i) m_World.Frame(kKeyRight, 0);
   EXPECT_NEAR(Hero().m_dX - x0, 90.0, 1.0) << "3 pixels a frame";
   EXPECT_EQ(static_cast<int>(Hero().m_dY), static_cast<int>(y0));
+  EXPECT_EQ(HeroColumn(Hero()), kCoinColumn);
+  EXPECT_EQ(g_PlayData.m_nGameScore, 100) << "the coin on the way";
+  EXPECT_EQ(Scene().ItemList().size(), nItems - 1);
   double dTop = y0;
   for (int i = 0; i < 20; ++i) {
     m_World.Frame(0, kButtonJump);
@@ -146,23 +157,22 @@ TEST_F(SampleStage, ABumpOfTheHeadShakesTheScreenAndFlashesIt) {
   EXPECT_FALSE(Scene().m_ScrEffect.IsRunning());
 }
 
-TEST_F(SampleStage, TheGoalBlockClearsTheStageAndTheWorldMapShowsItCleared) {
+TEST_F(SampleStage, TheGoalFlagClearsTheStageAndTheWorldMapShowsItCleared) {
   // A story game entered from the world map's first stage.
   g_SceneManager.m_nTitleChoice = 0;
   g_PlayData.m_nStageNo = 1;
   ASSERT_EQ(g_PlayData.m_ClearedFlags.At(1), 0);
 
-  // The hero put past the last wall, three cells right of the goal block in
-  // the ground, walks back to it.
+  // The hero put past the last wall, beside the goal block in the ground,
+  // walks over it to the flag.
   cPlayer& hero = *Scene().Hero();
-  const double dx = (kGoalColumn + 3 - kHeroColumn) * 32.0;
+  const double dx = (kGoalBlockColumn - 1 - kHeroColumn) * 32.0;
   hero.m_dX += dx;
   hero.m_dRight += dx;
   hero.AfterMoveX();
-  ASSERT_TRUE(PlayUntilPlayEnds(kKeyLeft, 0, 60));
-  EXPECT_EQ(Scene().m_nState, 4) << "standing on the goal block clears the stage";
-  EXPECT_EQ(static_cast<int>(Hero().m_dX + Hero().m_dRight) / 2 / 32 - kMapBorderCells,
-            kGoalColumn);
+  ASSERT_TRUE(PlayUntilPlayEnds(kKeyRight, 0, 60));
+  EXPECT_EQ(Scene().m_nState, 4) << "touching the flag clears the stage";
+  EXPECT_EQ(HeroColumn(Hero()), kFlagColumn - 1) << "past the goal block, at the flag";
 
   // The results, then on to the world map with the stage marked cleared,
   // which opens the gate behind it.

@@ -1,6 +1,6 @@
 // A stage named on the command line, played with the keyboard: the player
-// opens it at once, the arrows move the hero, the space bar opens the pause
-// menu, and its quit ends the program.
+// opens it at once, the arrows move the hero, a coin raises the score, the
+// space bar opens the pause menu, and its quit ends the program.
 
 #include <gtest/gtest.h>
 
@@ -16,13 +16,16 @@ constexpr int kHeroX = 96, kHeroY = 384;
 constexpr int kWallSideX = 32;
 // Sky above the ground that nothing crosses while the hero walks.
 constexpr int kSkyX = 320, kSkyY = 160;
+// The status bar along the top, which shows the score.
+constexpr int kStatusHeight = 20;
 
-// Pixels that differ in a square of the two screenshots.
+// Pixels that differ in a rectangle (a square when no height is given) of
+// the two screenshots.
 int DifferingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int x0, int y0,
-                    int nSize) {
+                    int nWidth, int nHeight = 0) {
   int n = 0;
-  for (int y = y0; y < y0 + nSize; ++y)
-    for (int x = x0; x < x0 + nSize; ++x)
+  for (int y = y0; y < y0 + (nHeight ? nHeight : nWidth); ++y)
+    for (int x = x0; x < x0 + nWidth; ++x)
       n += cPlayerSession::PixelAt(a, 640, x, y) != cPlayerSession::PixelAt(b, 640, x, y);
   return n;
 }
@@ -52,13 +55,15 @@ TEST(PlayE2E, ACommandLineStagePlaysWithTheKeyboardAndItsPauseMenuQuits) {
     const std::vector<uint8_t> before = shotAfter(150);
     ASSERT_FALSE(before.empty());
 
-    // Right held for 40 frames walks the hero out of its cell, while the
+    // Right held for 40 frames walks the hero out of its cell and over the
+    // coin three cells on, whose score shows in the status bar, while the
     // view stays: the sky does not change.
     ASSERT_TRUE(player.HoldKey(nWindow, "Right", 40));
     const std::vector<uint8_t> walked = shotAfter(10);
     ASSERT_FALSE(walked.empty());
     EXPECT_GT(DifferingPixels(before, walked, kHeroX, kHeroY, 32), 32 * 32 / 4)
         << "the hero left its start";
+    EXPECT_GT(DifferingPixels(before, walked, 0, 0, 640, kStatusHeight), 20) << "the score rose";
     EXPECT_EQ(DifferingPixels(before, walked, kSkyX, kSkyY, 32), 0);
     EXPECT_EQ(DifferingPixels(before, walked, kWallSideX, kHeroY, 32), 0);
 
@@ -81,7 +86,8 @@ TEST(PlayE2E, ACommandLineStagePlaysWithTheKeyboardAndItsPauseMenuQuits) {
       for (int x = 224; x < 416; x += 32) nMenu += DifferingPixels(back, paused, x, y, 32);
     EXPECT_GT(nMenu, 500) << "the pause menu shows";
     ASSERT_TRUE(player.TapKeys(nWindow, {"Up", "z"}));
-    ASSERT_TRUE(player.WaitForExit(60000)) << "quitting the menu ends the program";
+    ASSERT_TRUE(player.WaitForExit(60000)) << "quitting the menu ends the program\n"
+                                           << player.ErrorOutput();
     EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
   }
 }
