@@ -186,6 +186,29 @@ TEST(ItemTest, ALifetimeOfTenLastsSixtyFramesOfSubSteps) {
   }
 }
 
+// Set-up lays the items that no computer character carries; one that a
+// character carries is its own and never lies on the map.
+TEST(ItemTest, SetUpLaysOnlyTheItemsNoCharacterCarries) {
+  cPlayWorld world({.rows = {"H...........", "############"}});
+  ASSERT_TRUE(world.m_bStarted);
+  for (int tx : {2, 4, 6}) {
+    cEdItem& item = g_Stage.m_vPlacedItem.emplace_back(Definition());
+    item.m_nTileX = static_cast<int16_t>(tx);
+  }
+  cEdChara& carrier = g_Stage.m_vPlacedChara.emplace_back();
+  carrier.m_nKind = CHARAKIND_COM;
+  carrier.m_nTileX = 8;
+  carrier.m_nPlaceData = 1;
+  cEdChara& unlinked = g_Stage.m_vPlacedChara.emplace_back(carrier);
+  unlinked.m_nPlaceData = -1;
+  world.Start();
+  ASSERT_TRUE(world.RunUntilPlay());
+  std::vector<int> columns;
+  for (const cItem& item : world.Scene().ItemList())
+    columns.push_back(static_cast<int>(item.m_dX) / 32 - kMapBorderCells);
+  EXPECT_EQ(columns, (std::vector<int>{2, 6}));
+}
+
 // The hero touches, touches again, steps away and touches once more.
 TEST(ItemTest, TheThreePickupModes) {
   struct CASE {
