@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,12 +57,29 @@ bool cSingleInstance::TryAcquire() {
 
 int cSingleInstance::HolderPid() const {
   if (m_fd < 0) return 0;
+  // Only the lock names its holder. The pid written in the file may be that
+  // of a player that has just ended, or of whatever process took its pid.
   struct flock lock = WholeFile(F_WRLCK);
-  if (::fcntl(m_fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK) return lock.l_pid;
-  // Fall back on what the holder wrote.
-  char szPid[32] = {};
-  if (::pread(m_fd, szPid, sizeof szPid - 1, 0) <= 0) return 0;
-  return std::atoi(szPid);
+  if (::fcntl(m_fd, F_GETLK, &lock) != 0 || lock.l_type == F_UNLCK) return 0;
+  return lock.l_pid;
+}
+
+bool cSingleInstance::SignalHolder(int nSignal) const {
+  const int nPid = HolderPid();
+  if (nPid <= 0) return true;  // it has just ended
+  // A handle on the process first, then the lock asked again: the signal
+  // goes to the process that holds the lock now, never to one that took
+  // the pid of a holder that ended in between.
+  const int fd = static_cast<int>(::syscall(SYS_pidfd_open, nPid, 0));
+  if (fd < 0) {
+    if (errno == ESRCH) return true;
+    if (errno != ENOSYS) return false;
+    return HolderPid() != nPid || ::kill(nPid, nSignal) == 0;
+  }
+  const bool bOk = HolderPid() != nPid ||
+                   ::syscall(SYS_pidfd_send_signal, fd, nSignal, nullptr, 0) == 0 || errno == ESRCH;
+  ::close(fd);
+  return bOk;
 }
 
 void cSingleInstance::Release() {
@@ -78,9 +96,7 @@ bool CheckSingleInstance(cSingleInstance& instance) {
       "Restart?",
       "二重起動", MsgBoxType{MsgBoxButtons::YesNo, MsgBoxIcon::Question});
   if (nAnswer != kMsgBoxYes) return false;
-  const int nPid = instance.HolderPid();
-  if (nPid <= 0) return true;  // it has just ended
-  if (::kill(nPid, SIGTERM) != 0) {
+  if (!instance.SignalHolder(SIGTERM)) {
     ShowMessageBox("プログラムの終了に失敗しました。", "二重起動",
                    MsgBoxType{MsgBoxButtons::Ok, MsgBoxIcon::Error});
     return false;

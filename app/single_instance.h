@@ -1,6 +1,7 @@
 #pragma once
 // One player per user at a time: a lock file held with an fcntl lock for the
-// program's lifetime, its holder's pid written inside. The lock goes with
+// program's lifetime, its holder's pid written inside (for people; the
+// program asks the lock who holds it). The lock goes with
 // the process, so a crashed player never blocks the next start.
 //
 // The file is "player-<uid>.lock" in PLAYER_LOCK_DIR, else XDG_RUNTIME_DIR,
@@ -17,8 +18,12 @@ class cSingleInstance {
 
   // True when this process holds the lock (now or already).
   bool TryAcquire();
-  // The pid of the process that holds the lock, 0 when none or unknown.
+  // The pid of the process that holds the lock, 0 when none does (or its
+  // pid is not visible here).
   int HolderPid() const;
+  // Sends the signal to the process that holds the lock, and to no other.
+  // True when it was sent or no process holds the lock any more.
+  bool SignalHolder(int nSignal) const;
   void Release();
 
  private:
