@@ -269,7 +269,9 @@ bool RunStartupChoice() {
   if (loaded.LoadFromFile(g_DataPath[DATAPATH_BOOT])) g_BootRecord.CopyFrom(loaded);
   if (g_BootRecord.m_bNoAsk == 0) {
     cBootDialog dialog(kBootResource, g_lpDialogParent, 1, &g_WindowList);
-    if (dialog.DoModal(0) == 0) return false;
+    // Only "ゲーム開始" starts: a dialog that could not be shown (no template,
+    // -1, reported by DoModal) is no choice.
+    if (dialog.DoModal(0) != 1) return false;
   }
   g_SystemIni.Direct3D = g_BootRecord.m_nDrawMode == 1 ? 1 : 0;
   return true;

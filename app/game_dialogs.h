@@ -85,7 +85,8 @@ cCheckControl* FindControl(std::vector<cBootDialog::CHECKENTRY>& entries, unsign
 // The start-up choice, run after System.ini was read and before the display
 // starts: with Direct3D 2 or more, reads Boot.dat and, unless it says not to
 // ask, runs the dialog; then Direct3D becomes 1 or 0 by the choice. False
-// when the user stopped the start ("ゲーム中止" or the close box).
+// when the user stopped the start ("ゲーム中止" or the close box) or the
+// dialog could not be shown.
 bool RunStartupChoice();
 
 // The name-entry dialog, run by the main window's name request (the workers

@@ -119,7 +119,9 @@ TEST_F(GameDialogsTest, StoppingTheStartStoresNothing) {
       [](cDialogBox& box) {
         box.PressKey(0x1B, true);  // Escape leaves the dialog open
         box.CloseBox();
-      }};
+      },
+      // A dialog that could not be shown is no choice to start.
+      [](cDialogBox& box) { box.End(-1); }};
   for (const auto& stop : stops) {
     g_SystemIni.Direct3D = 2;
     SetDialogHost(stop);
