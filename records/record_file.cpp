@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 #include "app/base/report_log.h"
 
@@ -102,7 +104,10 @@ std::unique_ptr<cRecordWriter> OpenSaveFile(const char* pszPath) {
   if (pszPath == nullptr || *pszPath == '\0' || std::char_traits<char>::length(pszPath) > kMaxPath)
     return nullptr;
   auto pAtomic = std::make_unique<cAtomicFile>();
-  if (!pAtomic->Open(pszPath)) return nullptr;
+  if (!pAtomic->Open(pszPath)) {
+    ReportLog("%s : the file could not be created (%s)", pszPath, std::strerror(errno));
+    return nullptr;
+  }
   auto pFile = std::make_unique<cRecordWriter>();
   pFile->m_pFile = std::move(pAtomic);
   pFile->m_strPath = pszPath;

@@ -225,8 +225,9 @@ bool ReadAndCloseFile(FILE* fp, cFileBytes& data);
 // is logged.
 std::unique_ptr<cRecordReader> OpenLoadFile(const char* pszPath);
 
-// Opens a record file for writing and puts g_nDataVersion at its head. Null
-// when the file cannot be created. The bytes reach the disk at CloseFile.
+// Opens a record file for writing and puts g_nDataVersion at its head. Null,
+// with a report-log line, when the file cannot be created. The bytes reach
+// the disk at CloseFile.
 std::unique_ptr<cRecordWriter> OpenSaveFile(const char* pszPath);
 
 // Closes a reader (no effect on a null one).

@@ -37,6 +37,15 @@ class OptionData : public ::testing::Test {
   cTestGameFolder folder;
 };
 
+TEST_F(OptionData, ASaveThatCannotBeWrittenIsReported) {
+  // "user_data" is a file: nothing can be created in it.
+  ASSERT_TRUE(RemoveTree("user_data"));
+  folder.WriteFile("user_data", "");
+  EXPECT_FALSE(SaveOptionData());
+  EXPECT_EQ(LogLines(), 1);
+  EXPECT_EQ(folder.ReportLogLineCount(kPath), 1) << folder.ReportLogText();
+}
+
 TEST_F(OptionData, WritesTheDefaultsAsA36ByteFileAndReadsThemBack) {
   ASSERT_TRUE(SaveOptionData());
   EXPECT_EQ(folder.ReadFile(kPath), OptionFile(0, 1, 7, 0, "aaa"));
