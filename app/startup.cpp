@@ -29,6 +29,7 @@
 #include "app/editor_notify.h"
 #include "app/game_dialogs.h"
 #include "app/main_window.h"
+#include "app/program_icon.h"
 #include "app/report_display.h"
 #include "flow/flow.h"
 #include "platform/draw/dd_device.h"
@@ -311,6 +312,7 @@ bool InitGame(const std::string& strCommandLine) {
   g_nStartBpp = mode.nBpp;
   if (mode.bResizable) g_MainWindow.AddStyle(UISTYLE_THICKFRAME);
   SDL_SetWindowTitle(g_MainWindow.m_hWnd, Cp932ToUtf8(g_System.m_strTitle).c_str());
+  SetProgramIcon(g_MainWindow.m_hWnd);
   if (mode.nBpp == 8) g_SystemIni.DD_VideoStretch = 0;
 
   if (!StartDrawing(mode)) return false;

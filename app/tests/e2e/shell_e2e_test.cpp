@@ -72,6 +72,11 @@ TEST_F(ShellE2E, FirstStartReachesTheTitleAndQuitsCleanly) {
       60000);
   EXPECT_TRUE(bShown);
 
+  // The window carries the program's icon, 32 x 32 pixels.
+  std::string strIcon;
+  m_server.Run("xprop -id " + std::to_string(nWindow) + " _NET_WM_ICON", &strIcon);
+  EXPECT_NE(strIcon.find("Icon (32 x 32)"), std::string::npos) << strIcon.substr(0, 200);
+
   // The game runs its frames at 60 a second. Measured from a second after
   // the title came: the frames that catch up after the title's load lie
   // before that.
