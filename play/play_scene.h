@@ -302,6 +302,7 @@ class cPlayScene : public cScene, public cFlowContext {
   cCheckedVector<int32_t> m_vRankPos;    // 5 results: ranking position, -1 none
   cCheckedVector<int32_t> m_vRankValue;  // 5 results
   std::string m_strEntryName;
+  int32_t m_nFps = 0;  // the frames of the last second, copied by the scene manager
   int32_t m_bRegistered = 0;
   int32_t m_bShowStatus = 0;
   WAITREQUEST m_WaitRequest;

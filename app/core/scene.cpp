@@ -31,6 +31,7 @@ int g_nWorkTime = 0;
 namespace {
 
 SceneCreator g_apfnCreate[kSceneCount] = {};
+PlaySceneFpsCopier g_pfnCopyFps = nullptr;
 
 // The 16 last work times behind the frame-rate read-out, and their average.
 struct WORKRING {
@@ -111,6 +112,8 @@ void SetSceneCreator(int nScene, SceneCreator creator) {
   if (nScene >= 0 && nScene < kSceneCount) g_apfnCreate[nScene] = creator;
 }
 
+void SetPlaySceneFpsCopier(PlaySceneFpsCopier copier) { g_pfnCopyFps = copier; }
+
 cScene* cSceneManager::Scene(int nScene) const {
   return nScene >= 0 && nScene < kSceneCount ? m_lpScenes[nScene] : nullptr;
 }
@@ -156,6 +159,7 @@ int cSceneManager::RunFrame() {
   g_nSceneRunning.store(m_nScene);
   g_nFps = CountFPS(1);
   g_nWorkTime = static_cast<int>(GetStopwatch(1));
+  if (g_pfnCopyFps != nullptr) g_pfnCopyFps(g_nFps);
   if (g_SystemIni.ShowFps != 0) DrawFrameRate();
   Flip();
   return 1;

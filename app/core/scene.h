@@ -90,8 +90,9 @@ class cSceneManager {
   cSceneManager& operator=(const cSceneManager&) = delete;
 
   // One frame: wait, count, restore lost surfaces, read input, make the
-  // current scene, run it, frame figures, present. 0 when lost surfaces
-  // cannot be restored (the game thread then closes the program).
+  // current scene, run it, frame figures (the play scene gets a copy of the
+  // frames per second), present. 0 when lost surfaces cannot be restored
+  // (the game thread then closes the program).
   int RunFrame();
   // Deletes every scene but nScene and makes nScene when it does not exist;
   // a number outside 0..5 deletes every scene.
@@ -140,12 +141,19 @@ template <class Scene>
 void RegisterScene(int nScene) {
   SetSceneCreator(nScene, []() -> cScene* { return new Scene; });
 }
+// Every frame the manager hands the running play scene the frames counted in
+// the last second (its m_nFps); the play scene's registration says how.
+using PlaySceneFpsCopier = void (*)(int nFps);
+void SetPlaySceneFpsCopier(PlaySceneFpsCopier copier);
 template <class PlayScene>
 void RegisterPlayScene() {
   SetSceneCreator(SCENE_PLAY, []() -> cScene* {
     PlayScene* p = new PlayScene;
     g_lpPlayScene = p;
     return p;
+  });
+  SetPlaySceneFpsCopier([](int nFps) {
+    if (g_lpPlayScene != nullptr) static_cast<PlayScene*>(g_lpPlayScene)->m_nFps = nFps;
   });
 }
 

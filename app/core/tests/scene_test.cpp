@@ -4,12 +4,17 @@
 
 #include <stdexcept>
 
+#include "app/base/clock.h"
 #include "app/base/close_request.h"
+#include "app/base/timing.h"
 #include "app/core/tests/shell_test_util.h"
 
 // The play scene is the game library's; this one only proves how the
-// manager publishes it.
-class cPlayScene : public cScene {};
+// manager publishes it and hands it the frame rate.
+class cPlayScene : public cScene {
+ public:
+  int m_nFps = -1;
+};
 
 namespace {
 
@@ -114,6 +119,25 @@ TEST_F(SceneManagerTest, ThePlaySceneIsPublishedWhileItExists) {
   RunFrames(1);
   EXPECT_EQ(g_lpPlayScene, nullptr);
   EXPECT_EQ(g_counts[SCENE_WORLDMAP].nCreated, 1);
+}
+
+TEST_F(SceneManagerTest, ThePlaySceneGetsTheFramesOfTheLastSecondEveryFrame) {
+  uint32_t dwNow = 5000;
+  SetClockSource([&] { return dwNow; });
+  ResetTimingState();
+  g_SceneManager.m_nScene = SCENE_PLAY;
+  // A first second of 30 frames, then a frame of the next one.
+  for (int i = 0; i < 30; ++i) {
+    RunFrames(1);
+    dwNow += 33;
+  }
+  dwNow += 10;
+  RunFrames(1);
+  SetClockSource(nullptr);
+  ResetTimingState();
+  ASSERT_NE(g_lpPlayScene, nullptr);
+  EXPECT_EQ(g_nFps, 30);
+  EXPECT_EQ(g_lpPlayScene->m_nFps, g_nFps);
 }
 
 TEST_F(SceneManagerTest, ANumberOutsideTheScenesOrWithoutCreatorRunsNothing) {
