@@ -149,7 +149,7 @@ bool MakeFonts() {
                                    ? g_szFontFace[static_cast<size_t>(nFace)]
                                    : g_szFontFace[kDefaultFontFace];
   for (FONTINFO& info : g_FontTable) {
-    std::snprintf(info.szFace, sizeof info.szFace, "%s", strFace.c_str());
+    info.strFace = strFace;
     if (info.nCache == 2)
       info.nCache = lpDTCon != nullptr ? g_SystemIni.D3D_FontCache : g_SystemIni.DD_FontCache;
   }

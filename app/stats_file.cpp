@@ -1,11 +1,11 @@
 #include "app/stats_file.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/base/clock.h"
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
+#include "app/base/format.h"
 #include "app/core/scene.h"
 #include "app/core/shell_state.h"
 #include "app/main_window.h"
@@ -43,11 +43,11 @@ void cStatsFile::Write(uint32_t dwNow) {
   m_bWritten = true;
   m_dwLast = dwNow;
   const cSdlPresenter* pPresenter = MainPresenter();
-  char szLine[200];
-  std::snprintf(szLine, sizeof szLine, "ms=%u frames=%d shown=%llu scene=%d active=%d title=%u\n",
-                dwNow, g_nFrameCount.load(),
-                static_cast<unsigned long long>(pPresenter ? pPresenter->ShownFrames() : 0),
-                g_nSceneRunning.load(), g_bActive.load(), m_dwTitleShown);
+  std::string strLine;
+  FormatString(strLine, "ms=%u frames=%d shown=%llu scene=%d active=%d title=%u\n", dwNow,
+               g_nFrameCount.load(),
+               static_cast<unsigned long long>(pPresenter ? pPresenter->ShownFrames() : 0),
+               g_nSceneRunning.load(), g_bActive.load(), m_dwTitleShown);
   // Whole or not at all: a reader never sees half a line.
-  WriteFileAtomically(ToStoredPath(m_strPath), szLine);
+  WriteFileAtomically(ToStoredPath(m_strPath), strLine);
 }

@@ -197,7 +197,7 @@ void InitFontTable() {
   for (int i = 0; i < kFontCount; ++i) {
     FONTINFO& f = g_FontTable[i];
     f = FONTINFO{};
-    std::snprintf(f.szFace, sizeof f.szFace, "%s", "ＭＳ ゴシック");
+    f.strFace = "ＭＳ ゴシック";
     f.nCharWidth = 0;
     f.nCharHeight = kSizes[i].nHeight;
     f.nCellWidth = kSizes[i].nCell;

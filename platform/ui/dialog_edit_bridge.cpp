@@ -3,8 +3,10 @@
 // makes goes through the dialog box, and the box's text (cut to its limits)
 // is what ImGui shows next; a character CP932 cannot hold is refused here.
 
+#include <imgui.h>
+#include <imgui_stdlib.h>
+
 #include <algorithm>
-#include <cstdio>
 
 #include "app/base/encoding.h"
 #include "platform/ui/dialog_host_run.h"
@@ -56,13 +58,12 @@ void DrawEditItem(cDialogBox& box, const DLGITEMSTATE& item, float fWidth, bool 
   EDITSTATE& state = edits[nId];
   state.lpBox = &box;
   state.nId = nId;
-  std::string strUtf8 = Cp932ToUtf8(item.strText);
-  char buf[1024];
-  std::snprintf(buf, sizeof buf, "%s", strUtf8.c_str());
+  // The whole text, however long: the dialog box holds the limits.
+  std::string strText = Cp932ToUtf8(item.strText);
+  state.strUtf8 = strText;
   if (bFocus) ImGui::SetKeyboardFocusHere();
   ImGui::SetNextItemWidth(fWidth);
-  state.strUtf8 = strUtf8;
-  ImGui::InputText(("##edit" + std::to_string(nId)).c_str(), buf, sizeof buf,
+  ImGui::InputText(("##edit" + std::to_string(nId)).c_str(), &strText,
                    ImGuiInputTextFlags_CallbackEdit | ImGuiInputTextFlags_AutoSelectAll,
                    EditCallback, &state);
   if (ImGui::IsItemActivated()) box.SetFocusItem(nId);

@@ -2,8 +2,10 @@
 // folder, the name field and the filter, drawn with Dear ImGui over the game
 // and run until the user chose or cancelled.
 
+#include <imgui.h>
+#include <imgui_stdlib.h>
+
 #include <algorithm>
-#include <cstdio>
 #include <set>
 
 #include "app/base/encoding.h"
@@ -64,16 +66,14 @@ bool RunFileBrowser(cFileBrowser& browser) {
     }
     ImGui::EndChild();
     if (!strEnter.empty() && browser.EnterFolder(strEnter)) selected.clear();
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%s", strNameUtf8.c_str());
+    std::string strTyped = strNameUtf8;
     ImGui::SetNextItemWidth(300);
     if (bFirst) ImGui::SetKeyboardFocusHere();
     bFirst = false;
-    if (ImGui::InputText("##name", buf, sizeof buf)) {
+    if (ImGui::InputText("##name", &strTyped)) {
       // Only what CP932 holds stays in the name.
-      const std::string strCp932 = Utf8ToCp932(buf);
-      if (Cp932ToUtf8(strCp932) == buf) {
-        strNameUtf8 = buf;
+      if (Cp932ToUtf8(Utf8ToCp932(strTyped)) == strTyped) {
+        strNameUtf8 = strTyped;
         selected.clear();
       }
     }

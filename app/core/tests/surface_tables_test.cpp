@@ -57,7 +57,7 @@ TEST(SurfaceTables, FontTableGivesThreeCellSizes) {
   const int kCells[kFontCount][3] = {{9, 10, 2}, {16, 16, 2}, {30, 32, 0}};
   for (int i = 0; i < kFontCount; ++i) {
     const FONTINFO& f = g_FontTable[i];
-    EXPECT_EQ(std::string(f.szFace), "ＭＳ ゴシック");
+    EXPECT_EQ(f.strFace, "ＭＳ ゴシック");
     EXPECT_EQ(f.nCharHeight, kCells[i][0]);
     EXPECT_EQ(f.nCellWidth, kCells[i][1]);
     EXPECT_EQ(f.nLineHeight, kCells[i][1]);

@@ -221,9 +221,9 @@ bool Font::Create(const char* pszFace, int nCharWidth, int nCharHeight, int nCel
 int CreateFonts(Font* lpFonts, const FONTINFO* lpInfo, int nCount) {
   for (int i = 0; i < nCount; ++i) {
     const FONTINFO& fi = lpInfo[i];
-    lpFonts[i].Create(fi.szFace, fi.nCharWidth, fi.nCharHeight, fi.nCellWidth, fi.nLineHeight,
-                      fi.nColorIndex, fi.nWindowSurface, fi.nWindowBorder, fi.nWindowBorderColor,
-                      fi.nGlyphSurface, fi.nCache);
+    lpFonts[i].Create(fi.strFace.c_str(), fi.nCharWidth, fi.nCharHeight, fi.nCellWidth,
+                      fi.nLineHeight, fi.nColorIndex, fi.nWindowSurface, fi.nWindowBorder,
+                      fi.nWindowBorderColor, fi.nGlyphSurface, fi.nCache);
   }
   return 1;
 }

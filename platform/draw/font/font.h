@@ -26,7 +26,7 @@
 
 // One entry of the font table.
 struct FONTINFO {
-  char szFace[256];
+  std::string strFace;
   int nCharWidth;  // 0: the face's own width for the height
   int nCharHeight;
   int nCellWidth;  // 0: proportional text without caches
