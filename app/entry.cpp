@@ -8,6 +8,7 @@
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
 #include "app/base/report_log.h"
+#include "app/close_sequence.h"
 #include "app/core/main_thread.h"
 #include "app/core/scene.h"
 #include "app/core/shell_state.h"

@@ -3,24 +3,19 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
-#include <csignal>
 
 #include "app/base/report_log.h"
+#include "app/close_sequence.h"
 #include "app/core/game_requests.h"
 #include "app/core/main_thread.h"
 #include "app/core/shell_state.h"
-#include "app/core/system_ini.h"
-#include "app/core/thread.h"
 #include "app/editor_notify.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/dd_message.h"
 #include "platform/draw/present/sdl_presenter.h"
 #include "platform/input/input_sdl.h"
 #include "platform/input/virtual_keys.h"
-#include "platform/sound/bgm_player.h"
 #include "platform/ui/sdl_message_box.h"
-#include "records/data_path.h"
 
 cMainWindow g_MainWindow;
 UIRECT g_rcClientScreen;
@@ -30,7 +25,6 @@ namespace {
 
 cSdlPresenter* g_pPresenter = nullptr;
 bool g_bLoopOver = false;
-std::atomic<int> g_nCloseSignal{0};
 
 // A message box asked for by a worker thread, shown by the main thread.
 struct MSGBOXREQUEST {
@@ -45,40 +39,6 @@ int ShowBoxHere(const std::string& strText, const std::string& strCaption, MsgBo
   const int nAnswer = ShowSdlMessageBox(strText, strCaption, type, g_MainWindow.m_hWnd);
   DDSetDialogBoxMode(0);
   return nAnswer != 0 ? nAnswer : ShowHeadlessMessageBox(strText, strCaption, type);
-}
-
-void SavePlacement() {
-  if (g_SystemIni.WindowMode == 0 || !g_bInitDone.load()) return;
-  const uint32_t dwFlags =
-      g_MainWindow.m_hWnd != nullptr ? SDL_GetWindowFlags(g_MainWindow.m_hWnd) : 0;
-  if (dwFlags & SDL_WINDOW_MINIMIZED) return;
-  const UIPOINT pt = g_MainWindow.GetPosition();
-  g_WindowRecord.Set(pt.x, pt.y, g_MainWindow.m_nClientW, g_MainWindow.m_nClientH,
-                     (dwFlags & SDL_WINDOW_MAXIMIZED) ? 1 : 0);
-  g_WindowRecord.SaveToFile(g_DataPath[DATAPATH_WINDOW]);
-}
-
-void CloseSequence() {
-  SavePlacement();
-  if (thPause.IsRunning()) {
-    // The nested loop ends first; the play frame then asks to close again.
-    TraceLogText("WM_CLOSE thPause.m_hThread");
-    RequestPlayQuit();
-    thPause.RequestStop();
-    return;
-  }
-  TraceLogText("WM_CLOSE 成功！");
-  // From here no thread waits on the main thread any more.
-  BeginShutdown();
-  if (g_pPresenter != nullptr) g_pPresenter->Release();
-  g_BgmPlayer.Stop();
-  thLoad.Exit();
-  thPause.Exit();
-  thRanking.Exit();
-  TraceLogText("thPause.Exit()");
-  thGame.Exit();
-  TraceLogText("thGame.Exit()");
-  g_MainWindow.WindowProc(UIMSG_DESTROY, 0, 0);
 }
 
 void UpdateClientScreenRect() {
@@ -132,8 +92,6 @@ void PumpEvents() {
     }
   }
 }
-
-extern "C" void OnCloseSignal(int) { g_nCloseSignal.store(1); }
 
 }  // namespace
 
@@ -211,7 +169,7 @@ cSdlPresenter* MainPresenter() { return g_pPresenter; }
 void SetMainPresenter(cSdlPresenter* pPresenter) { g_pPresenter = pPresenter; }
 
 bool PumpMainThread() {
-  if (g_nCloseSignal.exchange(0) != 0 && !g_bLoopOver) g_MainWindow.WindowProc(UIMSG_CLOSE, 0, 0);
+  if (TakeCloseSignal() && !g_bLoopOver) g_MainWindow.WindowProc(UIMSG_CLOSE, 0, 0);
   PumpEvents();
   if (!g_bLoopOver) ServeRequests();
   if (!g_bLoopOver && g_pPresenter != nullptr) g_pPresenter->ShowPendingFrame();
@@ -243,14 +201,9 @@ int ShowShellMessageBox(const std::string& strText, const std::string& strCaptio
                       : ShowHeadlessMessageBox(strText, strCaption, type);
 }
 
-void InstallCloseSignals() {
-  std::signal(SIGTERM, OnCloseSignal);
-  std::signal(SIGINT, OnCloseSignal);
-}
-
 void ResetMainWindow() {
   g_bLoopOver = false;
-  g_nCloseSignal.store(0);
+  ResetCloseSignals();
   g_rcClientScreen = UIRECT{};
   g_WindowRecord = cWindowRecord();
 }

@@ -4,8 +4,9 @@
 //
 // The pump turns SDL events into the window's messages (close, move, size,
 // activation, keys) and hands every input event to the input layer. The
-// window procedure runs the close sequence, which stops every thread, saves
-// the window placement to "user_data\Window.dat" and destroys the window.
+// window procedure runs the close sequence (close_sequence.h), which stops
+// every thread, saves the window placement to "user_data\Window.dat" and
+// destroys the window.
 
 #include <cstdint>
 
@@ -59,9 +60,6 @@ intptr_t HandleShellRequest(uint32_t nMsg, intptr_t wParam, intptr_t lParam);
 // text on stderr when there is no display), from another thread through a
 // request to the main thread.
 int ShowShellMessageBox(const std::string& strText, const std::string& strCaption, MsgBoxType type);
-// A signal asks the program to close (SIGTERM from a second instance); the
-// next pump runs the close sequence.
-void InstallCloseSignals();
 
 // Puts the window's globals back (tests).
 void ResetMainWindow();

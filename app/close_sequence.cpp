@@ -1,0 +1,67 @@
+#include "app/close_sequence.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <csignal>
+
+#include "app/base/report_log.h"
+#include "app/core/main_thread.h"
+#include "app/core/shell_state.h"
+#include "app/core/system_ini.h"
+#include "app/core/thread.h"
+#include "app/main_window.h"
+#include "platform/draw/present/sdl_presenter.h"
+#include "platform/sound/bgm_player.h"
+#include "records/data_path.h"
+
+namespace {
+
+std::atomic<int> g_nCloseSignal{0};
+
+extern "C" void OnCloseSignal(int) { g_nCloseSignal.store(1); }
+
+void SavePlacement() {
+  if (g_SystemIni.WindowMode == 0 || !g_bInitDone.load()) return;
+  const uint32_t dwFlags =
+      g_MainWindow.m_hWnd != nullptr ? SDL_GetWindowFlags(g_MainWindow.m_hWnd) : 0;
+  if (dwFlags & SDL_WINDOW_MINIMIZED) return;
+  const UIPOINT pt = g_MainWindow.GetPosition();
+  g_WindowRecord.Set(pt.x, pt.y, g_MainWindow.m_nClientW, g_MainWindow.m_nClientH,
+                     (dwFlags & SDL_WINDOW_MAXIMIZED) ? 1 : 0);
+  g_WindowRecord.SaveToFile(g_DataPath[DATAPATH_WINDOW]);
+}
+
+}  // namespace
+
+void CloseSequence() {
+  SavePlacement();
+  if (thPause.IsRunning()) {
+    // The nested loop ends first; the play frame then asks to close again.
+    TraceLogText("WM_CLOSE thPause.m_hThread");
+    RequestPlayQuit();
+    thPause.RequestStop();
+    return;
+  }
+  TraceLogText("WM_CLOSE 成功！");
+  // From here no thread waits on the main thread any more.
+  BeginShutdown();
+  if (cSdlPresenter* pPresenter = MainPresenter()) pPresenter->Release();
+  g_BgmPlayer.Stop();
+  thLoad.Exit();
+  thPause.Exit();
+  thRanking.Exit();
+  TraceLogText("thPause.Exit()");
+  thGame.Exit();
+  TraceLogText("thGame.Exit()");
+  g_MainWindow.WindowProc(UIMSG_DESTROY, 0, 0);
+}
+
+void InstallCloseSignals() {
+  std::signal(SIGTERM, OnCloseSignal);
+  std::signal(SIGINT, OnCloseSignal);
+}
+
+bool TakeCloseSignal() { return g_nCloseSignal.exchange(0) != 0; }
+
+void ResetCloseSignals() { g_nCloseSignal.store(0); }
