@@ -54,7 +54,10 @@ void CloseSequence() {
   TraceLogText("thPause.Exit()");
   thGame.Exit();
   TraceLogText("thGame.Exit()");
-  g_MainWindow.WindowProc(UIMSG_DESTROY, 0, 0);
+  // No thread draws any more: the renderer goes before the window it draws
+  // on, and the window goes now, not after the teardown.
+  if (cSdlPresenter* pPresenter = MainPresenter()) pPresenter->ReleaseRenderer();
+  g_MainWindow.Destroy();
 }
 
 void InstallCloseSignals() {

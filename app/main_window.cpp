@@ -145,7 +145,6 @@ intptr_t cMainWindow::WindowProc(uint32_t nMsg, intptr_t wParam, intptr_t lParam
   switch (nMsg) {
     case UIMSG_DESTROY:
       TraceLogText("WM_DESTROY");
-      DestroyNativeWindow();
       if (g_bEditorLaunch) NotifyEditorEnd(1);
       g_bLoopOver = true;
       return 0;

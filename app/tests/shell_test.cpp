@@ -1,3 +1,4 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -81,6 +82,20 @@ TEST(CloseSequence, TheGameThreadStopsAndThePlacementIsSavedInWindowMode) {
   EXPECT_EQ(saved.m_nWidth, 640);
   EXPECT_EQ(saved.m_nHeight, 480);
   g_SystemIni = SYSTEMINIDATA{};
+}
+
+TEST(CloseSequence, TheWindowIsGoneWhenTheCloseHasRun) {
+  cShellGuard guard;
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+  g_MainWindow.SetCreateParams(640, 480, 100, 100, 640, 480, 0, 0, 0, 0, 0, 0);
+  ASSERT_TRUE(g_MainWindow.CreateNativeWindow(""));
+  const uint32_t nId = SDL_GetWindowID(g_MainWindow.m_hWnd);
+  g_MainWindow.WindowProc(UIMSG_CLOSE, 0, 0);
+  EXPECT_TRUE(IsMainLoopOver());
+  EXPECT_EQ(g_MainWindow.m_hWnd, nullptr);
+  EXPECT_EQ(SDL_GetWindowFromID(nId), nullptr) << "still on screen";
+  g_MainWindow.DestroyNativeWindow();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 TEST(WindowRecord, APlacementOffEveryDisplayComesBackOnTheFirst) {

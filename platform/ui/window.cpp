@@ -90,6 +90,14 @@ bool cWindow::CreateNativeWindow(const std::string& strTitleUtf8) {
   return true;
 }
 
+void cWindow::Destroy() {
+  SDL_Window* pWindow = m_hWnd;
+  WindowProc(UIMSG_DESTROY, 0, 0);
+  // The destroy message made the object forget its window.
+  m_hWnd = pWindow;
+  DestroyNativeWindow();
+}
+
 void cWindow::DestroyNativeWindow() {
   if (m_hWnd == nullptr) return;
   SDL_DestroyWindow(m_hWnd);

@@ -101,6 +101,10 @@ class cWindow {
   void InitWindow(int nResource, cWindow* lpParent, void* lpUserData);
   // Makes the native window (hidden) at the stored position and client size.
   bool CreateNativeWindow(const std::string& strTitleUtf8);
+  // Destroys the window as closing it does: WindowProc gets UIMSG_DESTROY
+  // while the native window still exists, then the native window goes.
+  void Destroy();
+  // Only the native window goes (a start that failed, the destructor).
   void DestroyNativeWindow();
 
   void RecalcFrame();

@@ -6,10 +6,7 @@
 
 cSdlPresenter::cSdlPresenter(SDL_Window* pWindow) : m_pWindow(pWindow) {}
 
-cSdlPresenter::~cSdlPresenter() {
-  if (m_pTexture) SDL_DestroyTexture(m_pTexture);
-  if (m_pRenderer) SDL_DestroyRenderer(m_pRenderer);
-}
+cSdlPresenter::~cSdlPresenter() { ReleaseRenderer(); }
 
 void cSdlPresenter::Present(const PRESENTFRAME& frame, bool bVSync) {
   std::unique_lock<std::mutex> lock(m_mutex);
@@ -42,6 +39,14 @@ void cSdlPresenter::Release() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_bReleased = true;
   m_shownSignal.notify_all();
+}
+
+void cSdlPresenter::ReleaseRenderer() {
+  if (m_pTexture) SDL_DestroyTexture(m_pTexture);
+  if (m_pRenderer) SDL_DestroyRenderer(m_pRenderer);
+  m_pTexture = nullptr;
+  m_pRenderer = nullptr;
+  m_nTextureWidth = m_nTextureHeight = 0;
 }
 
 void cSdlPresenter::MarkShown(uint64_t nSerial) {

@@ -46,6 +46,9 @@ class cSdlPresenter : public cPresenter {
   void SetFrameSignal(std::function<void()> signal);
   // Ends the vertical-sync waits, now and later.
   void Release();
+  // Main thread, before the window goes: destroys the renderer and its
+  // texture (a later frame would make them again).
+  void ReleaseRenderer();
   // Main thread, for a dialog drawn over the game: the renderer (null until
   // the first frame was shown) and the last frame drawn again, not presented.
   SDL_Renderer* Renderer() const { return m_pRenderer; }
