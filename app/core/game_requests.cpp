@@ -134,6 +134,19 @@ void HandlePlayBgm(intptr_t nSlot, intptr_t nBgm) {
   }
 }
 
+int HandleMusicSwitch(intptr_t bOn) {
+  if (g_BgmPlayer.m_bInit && bOn == 0) {
+    g_BgmPlayer.Release();
+    return 1;
+  }
+  if (!g_BgmPlayer.m_bInit && bOn != 0) {
+    g_BgmPlayer.Release();
+    InitMusicPlayer();
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 // ---- requester side -----------------------------------------------------------------
@@ -153,6 +166,10 @@ void RequestSceneBgm(int nSlot) {
   if (n != 0 && n == g_SceneManager.m_nBgm) return;
   g_SceneManager.m_nBgm = n;
   RequestBgm(nSlot, 0);
+}
+
+int RequestMusicSwitch(int bOn) {
+  return static_cast<int>(SendRequest(WM_GAME_MUSICSWITCH, bOn != 0 ? 1 : 0, 0));
 }
 
 int RequestNameEntry() {
@@ -219,6 +236,8 @@ intptr_t HandleGameRequest(uint32_t nMsg, intptr_t wParam, intptr_t lParam) {
     case WM_GAME_PLAYBGM:
       HandlePlayBgm(wParam, lParam);
       return 0;
+    case WM_GAME_MUSICSWITCH:
+      return HandleMusicSwitch(wParam);
     case WM_GAME_RESETDEVICE:
       DDRestoreSurface();
       return 0;

@@ -22,6 +22,10 @@ void RequestBgm(int nSlot, int nBgm);
 // A scene's music on entry: sends slot nSlot (0..3) when its Bgm is 0 or
 // differs from the scene manager's m_nBgm, which then takes it.
 void RequestSceneBgm(int nSlot);
+// The music switch of the options: releases the music player when bOn is 0
+// and it runs, starts it when bOn is set and it does not. 1 when it was
+// started or released (the next scene asks for its music again).
+int RequestMusicSwitch(int bOn);
 // The name-entry dialog; 1 when it ran (the entered name is where the
 // dialog stores it).
 int RequestNameEntry();

@@ -27,6 +27,9 @@ enum : uint32_t {
   WM_GAME_PLAYSE = 0x405,
   WM_GAME_PLAYBGM = 0x406,
   WM_GAME_RESETDEVICE = 0x464,
+  // Of our own: the options' music switch. The music player is made and
+  // released on the main thread, where every music request plays.
+  WM_GAME_MUSICSWITCH = 0x466,
   // Of the shell itself: the close request (posted) and a message box shown
   // for a worker thread (lParam points at its parameters).
   SHELLREQ_CLOSE = 0x10,

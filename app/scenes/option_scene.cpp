@@ -7,13 +7,11 @@
 #include "app/core/game_requests.h"
 #include "app/core/menu_cursor.h"
 #include "app/core/option_data.h"
-#include "app/core/sound_lists.h"
 #include "app/core/surface_tables.h"
 #include "app/scenes/scene_common.h"
 #include "app/scenes/title_scene.h"
 #include "platform/draw/font/font.h"
 #include "platform/input/input_state.h"
-#include "platform/sound/bgm_player.h"
 #include "records/system.h"
 
 namespace {
@@ -62,14 +60,7 @@ void cOptionScene::FadeOut() {
 }
 
 void cOptionScene::ApplyMusicSwitch() {
-  if (g_BgmPlayer.m_bInit && g_OptionData.m_bBgm == 0) {
-    g_BgmPlayer.Release();
-    g_SceneManager.m_nBgm = 0;
-  } else if (!g_BgmPlayer.m_bInit && g_OptionData.m_bBgm != 0) {
-    g_BgmPlayer.Release();
-    InitMusicPlayer();
-    g_SceneManager.m_nBgm = 0;
-  }
+  if (RequestMusicSwitch(g_OptionData.m_bBgm) != 0) g_SceneManager.m_nBgm = 0;
 }
 
 void cOptionScene::Options() {
