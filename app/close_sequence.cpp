@@ -2,9 +2,9 @@
 
 #include <SDL.h>
 
-#include <atomic>
 #include <csignal>
 
+#include "app/base/close_request.h"
 #include "app/base/report_log.h"
 #include "app/core/main_thread.h"
 #include "app/core/shell_state.h"
@@ -17,9 +17,10 @@
 
 namespace {
 
-std::atomic<int> g_nCloseSignal{0};
+// The noted signal has run the close (it stays noted: close_request.h).
+bool g_bSignalServed = false;
 
-extern "C" void OnCloseSignal(int) { g_nCloseSignal.store(1); }
+extern "C" void OnCloseSignal(int) { NoteCloseSignal(); }
 
 void SavePlacement() {
   if (g_SystemIni.WindowMode == 0 || !g_bInitDone.load()) return;
@@ -65,6 +66,13 @@ void InstallCloseSignals() {
   std::signal(SIGINT, OnCloseSignal);
 }
 
-bool TakeCloseSignal() { return g_nCloseSignal.exchange(0) != 0; }
+bool TakeCloseSignal() {
+  if (g_bSignalServed || !IsCloseSignalled()) return false;
+  g_bSignalServed = true;
+  return true;
+}
 
-void ResetCloseSignals() { g_nCloseSignal.store(0); }
+void ResetCloseSignals() {
+  ResetCloseSignal();
+  g_bSignalServed = false;
+}

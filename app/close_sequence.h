@@ -8,14 +8,16 @@
 // vertical-sync wait is released), stop the music and the threads, and
 // destroy the window, which ends the message loop.
 //
-// SIGTERM (a second instance ending this one) and SIGINT ask for the close;
-// the main thread's next pump runs it.
+// SIGTERM (a second instance ending this one, the system) and SIGINT ask
+// for the close: an open message box, dialog or file browser ends at once
+// as cancelled (close_request.h), and the main thread's next pump runs the
+// close.
 
 // Runs the close sequence on the main thread.
 void CloseSequence();
 
 void InstallCloseSignals();
-// True once for the signals that came since the last call (the pump).
+// True once, when a signal has come (the pump then runs the close).
 bool TakeCloseSignal();
 // Forgets a signal not yet taken (tests).
 void ResetCloseSignals();

@@ -20,7 +20,9 @@
 #include "app/startup.h"
 #include "app/stats_file.h"
 #include "app/version.h"
+#include "platform/draw/font/font_raster.h"
 #include "platform/input/input_sdl.h"
+#include "platform/ui/message_box_window.h"
 
 namespace {
 
@@ -69,6 +71,7 @@ int RunPlayer(int argc, char** argv) {
   // show with SDL, and a close request is a posted request.
   BecomeRequestServer();
   SetRequestHandler(HandleShellRequest);
+  SetMessageBoxFontFile(FindFontFile("ＭＳ Ｐゴシック"));
   SetMessageBoxProvider(ShowShellMessageBox);
   SetCloseRequestHandler([] { PostRequest(SHELLREQ_CLOSE); });
   InstallCloseSignals();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/base/close_request.h"
 #include "app/base/report_log.h"
 #include "app/close_sequence.h"
 #include "app/core/game_requests.h"
@@ -15,7 +16,7 @@
 #include "platform/draw/present/sdl_presenter.h"
 #include "platform/input/input_sdl.h"
 #include "platform/input/virtual_keys.h"
-#include "platform/ui/sdl_message_box.h"
+#include "platform/ui/message_box_window.h"
 
 cMainWindow g_MainWindow;
 UIRECT g_rcClientScreen;
@@ -34,9 +35,15 @@ struct MSGBOXREQUEST {
 };
 
 int ShowBoxHere(const std::string& strText, const std::string& strCaption, MsgBoxType type) {
+  // While the program closes at a signal no box waits for an answer: its
+  // text goes to stderr and it answers as its close box would.
+  if (IsCloseSignalled()) {
+    ShowHeadlessMessageBox(strText, strCaption, type);
+    return MsgBoxCancelAnswer(type.buttons);
+  }
   // In full screen the box shows over the game in dialog-box mode.
   DDSetDialogBoxMode(1);
-  const int nAnswer = ShowSdlMessageBox(strText, strCaption, type, g_MainWindow.m_hWnd);
+  const int nAnswer = ShowWindowMessageBox(strText, strCaption, type, g_MainWindow.m_hWnd);
   DDSetDialogBoxMode(0);
   return nAnswer != 0 ? nAnswer : ShowHeadlessMessageBox(strText, strCaption, type);
 }

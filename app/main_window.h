@@ -56,9 +56,9 @@ bool IsMainLoopOver();
 // The serving of requests: the close and message-box requests of the shell
 // and the game's requests.
 intptr_t HandleShellRequest(uint32_t nMsg, intptr_t wParam, intptr_t lParam);
-// Shows a message box for any thread: on the main thread with SDL (the
-// text on stderr when there is no display), from another thread through a
-// request to the main thread.
+// Shows a message box for any thread: on the main thread in a window of its
+// own (the text on stderr when there is no display), from another thread
+// through a request to the main thread.
 int ShowShellMessageBox(const std::string& strText, const std::string& strCaption, MsgBoxType type);
 
 // Puts the window's globals back (tests).

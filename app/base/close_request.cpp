@@ -5,6 +5,8 @@
 
 namespace {
 std::atomic<int> g_nCloseRequests{0};
+std::atomic<int> g_bCloseSignalled{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set in a signal handler");
 std::mutex g_handlerMutex;
 std::function<void()> g_handler;
 }  // namespace
@@ -23,6 +25,12 @@ void SetCloseRequestHandler(std::function<void()> handler) {
   std::lock_guard lock(g_handlerMutex);
   g_handler = std::move(handler);
 }
+
+void NoteCloseSignal() { g_bCloseSignalled.store(1); }
+
+bool IsCloseSignalled() { return g_bCloseSignalled.load() != 0; }
+
+void ResetCloseSignal() { g_bCloseSignalled.store(0); }
 
 int GetCloseRequestCount() { return g_nCloseRequests.load(std::memory_order_relaxed); }
 

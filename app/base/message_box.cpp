@@ -58,6 +58,19 @@ int HeadlessBox(const std::string& strText, const std::string& strCaption, MsgBo
 
 }  // namespace
 
+int MsgBoxCancelAnswer(MsgBoxButtons buttons) {
+  switch (buttons) {
+    case MsgBoxButtons::Ok:
+      return kMsgBoxOk;
+    case MsgBoxButtons::YesNo:
+      return kMsgBoxNo;
+    case MsgBoxButtons::OkCancel:
+    case MsgBoxButtons::YesNoCancel:
+      return kMsgBoxCancel;
+  }
+  return kMsgBoxCancel;
+}
+
 void SetMessageBoxProvider(MessageBoxProvider provider) {
   std::lock_guard lock(g_providerMutex);
   g_provider = std::move(provider);

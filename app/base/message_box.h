@@ -23,6 +23,10 @@ struct MsgBoxType {
 
 enum MsgBoxResult : int { kMsgBoxOk = 1, kMsgBoxCancel = 2, kMsgBoxYes = 6, kMsgBoxNo = 7 };
 
+// The answer of a box closed without a choice (its close box, Escape, a
+// close of the program): its last button, the one that declines.
+int MsgBoxCancelAnswer(MsgBoxButtons buttons);
+
 // Text and caption are CP932; the provider converts them at its edge.
 using MessageBoxProvider =
     std::function<int(const std::string& strText, const std::string& strCaption, MsgBoxType type)>;

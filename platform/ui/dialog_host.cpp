@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/base/close_request.h"
 #include "app/base/report_log.h"
 #include "imgui_impl_sdl.h"
 #include "imgui_impl_sdlrenderer.h"
@@ -71,7 +72,8 @@ cHostRun::~cHostRun() {
 }
 
 bool cHostRun::Pump(cDialogBox* lpBox) {
-  bool bOpen = true;
+  // A close asked for from outside ends the dialog as its close box would.
+  bool bOpen = !IsCloseSignalled();
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     if (e.type == SDL_QUIT ||

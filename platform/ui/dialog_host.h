@@ -10,8 +10,9 @@
 // character that CP932 cannot hold is refused at the edit box. Typed text,
 // input-method composition included, comes from SDL's text input; keys go
 // through the dialog box (the keyboard hook, Enter, Tab). Closing the main
-// window while a dialog runs closes the dialog as its close box would and
-// leaves the close to the main window.
+// window while a dialog runs, or a close asked for from outside
+// (IsCloseSignalled), closes the dialog as its close box would (the file
+// browser as cancelled) and leaves the close to the main window.
 //
 // The game's palette is untouched while a dialog shows: the dialog is drawn
 // in true colour over the frame, so the colour the game gives palette entry 0

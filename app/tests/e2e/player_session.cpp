@@ -281,6 +281,20 @@ uint32_t cPlayerSession::PixelAt(const std::vector<uint8_t>& rgb, int nWidth, in
   return static_cast<uint32_t>(rgb[i]) << 16 | rgb[i + 1] << 8 | rgb[i + 2];
 }
 
+std::vector<pid_t> cPlayerSession::Children() const {
+  std::vector<pid_t> children;
+  std::error_code ec;
+  const fs::path tasks = fs::path("/proc") / std::to_string(m_pid) / "task";
+  for (const fs::directory_entry& task : fs::directory_iterator(tasks, ec)) {
+    std::ifstream in(task.path() / "children");
+    pid_t pid = 0;
+    while (in >> pid) children.push_back(pid);
+  }
+  return children;
+}
+
+bool cPlayerSession::Signal(int nSignal) const { return m_pid > 0 && ::kill(m_pid, nSignal) == 0; }
+
 bool cPlayerSession::IsRunning() {
   if (m_pid <= 0 || m_nExitStatus >= 0) return false;
   int nStatus = 0;

@@ -108,6 +108,10 @@ class cPlayerSession {
   std::vector<uint8_t> Screenshot(uint64_t nWindow) const;
   static uint32_t PixelAt(const std::vector<uint8_t>& rgb, int nWidth, int x, int y);
 
+  // The processes the player has started (its children now).
+  std::vector<pid_t> Children() const;
+  // Sends the player a signal, as a second copy or the system would.
+  bool Signal(int nSignal) const;
   // Whether the player still runs, and its exit status once it ended (-1
   // while running, 128 + signal when killed).
   bool IsRunning();
