@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "app/base/close_request.h"
 #include "app/base/report_log.h"
@@ -10,6 +11,7 @@
 #include "app/core/shell_state.h"
 #include "app/core/system_ini.h"
 #include "app/core/thread.h"
+#include "app/editor_notify.h"
 #include "app/main_window.h"
 #include "platform/draw/present/sdl_presenter.h"
 #include "platform/sound/bgm_player.h"
@@ -49,16 +51,27 @@ void CloseSequence() {
   BeginShutdown();
   if (cSdlPresenter* pPresenter = MainPresenter()) pPresenter->Release();
   g_BgmPlayer.Stop();
-  thLoad.Exit();
-  thPause.Exit();
-  thRanking.Exit();
+  bool bStopped = thLoad.Exit();
+  bStopped = thPause.Exit() && bStopped;
+  bStopped = thRanking.Exit() && bStopped;
   TraceLogText("thPause.Exit()");
-  thGame.Exit();
+  bStopped = thGame.Exit() && bStopped;
   TraceLogText("thGame.Exit()");
+  // A thread that would not stop may still use what the teardown releases
+  // (the scenes, the fonts, the drawing library, the globals): the program
+  // ends here instead.
+  if (!bStopped) EndProcessNow(0, "a thread did not stop");
   // No thread draws any more: the renderer goes before the window it draws
   // on, and the window goes now, not after the teardown.
   if (cSdlPresenter* pPresenter = MainPresenter()) pPresenter->ReleaseRenderer();
   g_MainWindow.Destroy();
+}
+
+void EndProcessNow(int nStatus, const char* pszWhy) {
+  SavePlacement();
+  ReportLog("%s: the program ends without releasing anything", pszWhy);
+  if (g_bEditorLaunch) NotifyEditorEnd(1);
+  std::_Exit(nStatus);
 }
 
 void InstallCloseSignals() {

@@ -13,8 +13,16 @@
 // as cancelled (close_request.h), and the main thread's next pump runs the
 // close.
 
-// Runs the close sequence on the main thread.
+// Runs the close sequence on the main thread. A thread that does not stop
+// is never torn down under: the process then ends in the sequence
+// (EndProcessNow).
 void CloseSequence();
+
+// Ends the process where it stands, with one report-log line naming why:
+// the user files are saved (the window placement; every other user file is
+// saved when it changes), the editor is told, and nothing is released that
+// a thread still running may use (no teardown, no static destructors).
+[[noreturn]] void EndProcessNow(int nStatus, const char* pszWhy);
 
 void InstallCloseSignals();
 // True once, when a signal has come (the pump then runs the close).

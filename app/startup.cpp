@@ -379,33 +379,37 @@ void UnInitGame() {
   g_pPresenter.reset();
 }
 
-void InstallStageLoadRunner() {
-  SetStageLoadRunner([](const std::function<void()>& read) -> bool {
-    auto pDone = std::make_shared<std::atomic<bool>>(false);
-    if (!thLoad.Start([&read, pDone] {
-          read();
-          pDone->store(true);
-          return 1;
-        })) {
-      // No loader thread: the caller reads itself.
-      read();
-      return !IsShuttingDown();
+bool RunStageLoad(const std::function<void()>& read) {
+  auto pDone = std::make_shared<std::atomic<bool>>(false);
+  // The loader runs a copy of the read, which owns what it works on.
+  if (!thLoad.Start([read, pDone] {
+        read();
+        pDone->store(true);
+        return 1;
+      })) {
+    // No loader thread: the caller reads itself.
+    read();
+    return !IsQuitRequested();
+  }
+  // The caller waits, serving the main thread's pump meanwhile when it is
+  // the main thread, until the read is over or the caller is asked to stop
+  // (the close): then the read goes on alone, and the close waits for the
+  // loader as for every thread.
+  const bool bMain = IsMainThread();
+  while (!pDone->load() && !IsQuitRequested()) {
+    if (bMain && !IsMainLoopOver()) {
+      PumpMainThread();
+      WaitForRequests(1);
+    } else {
+      SleepMs(1);
     }
-    // The read is never cut off: the caller waits for it to return, serving
-    // the main thread's pump meanwhile when it is the main thread.
-    const bool bMain = IsMainThread();
-    while (!pDone->load()) {
-      if (bMain && !IsMainLoopOver()) {
-        PumpMainThread();
-        WaitForRequests(1);
-      } else {
-        SleepMs(1);
-      }
-    }
-    thLoad.Join();
-    return !IsShuttingDown() && !IsQuitRequested();
-  });
+  }
+  if (!pDone->load()) return false;
+  thLoad.Join();
+  return !IsQuitRequested();
 }
+
+void InstallStageLoadRunner() { SetStageLoadRunner(RunStageLoad); }
 
 std::string CommandLineStage(int argc, char** argv) {
   std::string strLine;

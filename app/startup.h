@@ -2,6 +2,7 @@
 // Start-up and shutdown of the game: from an empty main window to a running
 // title menu (or straight into play when a stage is named), and back.
 
+#include <functional>
 #include <string>
 
 #include "app/core/system_ini.h"
@@ -31,7 +32,10 @@ bool InitGame(const std::string& strCommandLine);
 void UnInitGame();
 
 // The stage-file loader: reads on the loader thread while the caller keeps
-// the main thread's pump running (or, on a worker, waits).
+// the main thread's pump running (or, on a worker, waits). The wait ends
+// early, with false, when the caller is asked to stop. RunStageLoad is the
+// runner InstallStageLoadRunner installs (tests wrap it).
+bool RunStageLoad(const std::function<void()>& read);
 void InstallStageLoadRunner();
 
 // The command line as the program takes it: the arguments joined with

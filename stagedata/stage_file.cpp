@@ -1,6 +1,7 @@
 #include "stagedata/stage_file.h"
 
 #include <cstring>
+#include <memory>
 
 #include "app/base/close_request.h"
 #include "app/base/file_system.h"
@@ -222,13 +223,23 @@ int CheckStageFile(const char* pszPath) {
   return 0;
 }
 
-eStageRead ReadStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs) {
-  cFileBytes data;
+bool ReadStageBytes(const std::string& strPath, cFileBytes& data) {
   FILE* fp = OpenFile(strPath, "rb");
   if (fp == nullptr || !ReadAndCloseFile(fp, data)) {
     ReportLog("%s : cannot be read", strPath.c_str());
-    return eStageRead::CannotOpen;
+    return false;
   }
+  return true;
+}
+
+eStageRead ReadStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs) {
+  cFileBytes data;
+  if (!ReadStageBytes(strPath, data)) return eStageRead::CannotOpen;
+  return ParseStageBytes(stage, std::move(data), strPath, refs);
+}
+
+eStageRead ParseStageBytes(cEdStage& stage, cFileBytes data, const std::string& strPath,
+                           const cStageRefs& refs) {
   if (data.size() < 4) {
     ReportLog("%s : damaged record file at byte 0: shorter than its version word", strPath.c_str());
     return eStageRead::ReadFailed;
@@ -276,19 +287,29 @@ int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut) {
   ToRelativePath(stage.m_strLoadPath);
   const std::string strPath = stage.m_strLoadPath;
 
-  // One read serves the end-marker check and the load.
+  // One read serves the end-marker check and the load. The runner's thread
+  // reads the file into bytes of the read's own; they become the stage here,
+  // on the caller's thread, once the read is over.
   stage.m_bLoadOk = 0;
-  const cStageRefs refs = MakeProjectRefs();
-  eStageRead result = eStageRead::ReadFailed;
-  auto read = [&] {
-    result = ReadStageFile(stage, strPath, refs);
-    if (result == eStageRead::Ok) stage.m_bLoadOk = 1;
+  struct cFileRead {
+    std::string strPath;
+    cFileBytes data;
+    bool bOk = false;
+  };
+  auto pRead = std::make_shared<cFileRead>();
+  pRead->strPath = strPath;
+  const std::function<void()> read = [pRead] {
+    pRead->bOk = ReadStageBytes(pRead->strPath, pRead->data);
   };
   if (LoadRunner()) {
     if (!LoadRunner()(read)) return 0;
   } else {
     read();
   }
+  eStageRead result = eStageRead::CannotOpen;
+  if (pRead->bOk)
+    result = ParseStageBytes(stage, std::move(pRead->data), strPath, MakeProjectRefs());
+  if (result == eStageRead::Ok) stage.m_bLoadOk = 1;
 
   if (result == eStageRead::Damaged) {
     ErrorBoxf("ステージファイル %s が破損しています！", strPath.c_str());

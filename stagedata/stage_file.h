@@ -9,6 +9,8 @@
 #include "stagedata/stage.h"
 #include "stagedata/stage_refs.h"
 
+class cFileBytes;
+
 inline constexpr int32_t END_MARK = 123456789;
 // Files from this version on must end with END_MARK.
 inline constexpr int kFirstCheckedEndMarkVersion = 174;
@@ -24,6 +26,11 @@ int CheckStageFile(const char* pszPath);
 // reason is in the report log and no message is shown.
 enum class eStageRead { Ok, CannotOpen, Damaged, ReadFailed };
 eStageRead ReadStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs);
+// Its two halves: the file's bytes (false, with a report-log line, when it
+// cannot be read), and the bytes made into the stage.
+bool ReadStageBytes(const std::string& strPath, cFileBytes& data);
+eStageRead ParseStageBytes(cEdStage& stage, cFileBytes data, const std::string& strPath,
+                           const cStageRefs& refs);
 
 // Writes a stage file (validated first) atomically.
 bool WriteStageFile(cEdStage& stage, const std::string& strPath, const cStageRefs& refs);
@@ -36,10 +43,13 @@ bool WriteStageFile(cEdStage& stage, const std::string& strPath, const cStageRef
 // with a close request). 1 on success.
 int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut);
 
-// How LoadStageForPlay runs the reading: the application shell installs a
-// runner that reads on the loader thread while the caller keeps serving its
-// messages, and returns false when the wait was given up (quit). It returns
-// only once read has returned (a read is never cut off). Without one
-// the reading runs on the calling thread. An empty function restores that.
+// How LoadStageForPlay runs the reading of the file: the application shell
+// installs a runner that reads on the loader thread while the caller keeps
+// serving its messages, and returns false when the wait was given up (the
+// program is closing). read owns what it works on and touches nothing of
+// the caller's or of the stage, so a runner that gives up may leave it
+// running (a copy of it: the caller's function goes when the caller
+// returns). Without a runner the reading runs on the calling thread. An
+// empty function restores that.
 using StageLoadRunner = std::function<bool(const std::function<void()>& read)>;
 void SetStageLoadRunner(StageLoadRunner runner);

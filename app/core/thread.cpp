@@ -69,11 +69,11 @@ void cThread::RequestStop() {
   if (m_shared) m_shared->bStop.store(true);
 }
 
-void cThread::Exit() {
+bool cThread::Exit() {
   std::shared_ptr<cShared> shared;
   {
     std::lock_guard lock(m_mutex);
-    if (!m_bStarted.load() || !m_shared) return;
+    if (!m_bStarted.load() || !m_shared) return true;
     shared = m_shared;
   }
   shared->bStop.store(true);
@@ -85,6 +85,7 @@ void cThread::Exit() {
     std::lock_guard lock(m_mutex);
     thread = std::move(m_thread);
   }
+  bool bStopped = true;
   if (thread.joinable()) {
     if (shared->bDone.load()) {
       thread.join();
@@ -92,9 +93,11 @@ void cThread::Exit() {
       ReportLog("%s did not stop within %d ms; it is left to end on its own", m_strName.c_str(),
                 kExitPolls);
       thread.detach();
+      bStopped = false;
     }
   }
   m_bStarted.store(false);
+  return bStopped;
 }
 
 int cThread::Result() const {

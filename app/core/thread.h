@@ -36,8 +36,10 @@ class cThread {
   void Join();
   // Asks the thread to stop and waits for it up to 200 polls of 1 ms; a
   // thread still running then is logged and left to end on its own. Nothing
-  // when the object is idle.
-  void Exit();
+  // when the object is idle. True when no thread of this object runs any
+  // more; false when one was left running (nothing it uses may be torn
+  // down then).
+  bool Exit();
   // Asks the thread to stop without waiting for it.
   void RequestStop();
 
