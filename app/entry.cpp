@@ -98,7 +98,9 @@ int RunPlayer(int argc, char** argv) {
 
   RegisterFrontEndScenes();
   InstallStageLoadRunner();
-  if (!InitGame(CommandLineStage(argc, argv))) return EndRun(1);
+  bool bStarted = false;
+  RunAtThreadBoundary("start-up", [&] { bStarted = InitGame(CommandLineStage(argc, argv)); });
+  if (!bStarted) return EndRun(1);
   g_bInitDone.store(1);
   if (!thGame.Start(GameLoop)) {
     ReportLog("the game thread could not be started");

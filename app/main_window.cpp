@@ -10,6 +10,7 @@
 #include "app/core/game_requests.h"
 #include "app/core/main_thread.h"
 #include "app/core/shell_state.h"
+#include "app/core/thread.h"
 #include "app/editor_notify.h"
 #include "platform/draw/dd_device.h"
 #include "platform/draw/dd_message.h"
@@ -175,10 +176,15 @@ cSdlPresenter* MainPresenter() { return g_pPresenter; }
 void SetMainPresenter(cSdlPresenter* pPresenter) { g_pPresenter = pPresenter; }
 
 bool PumpMainThread() {
-  if (TakeCloseSignal() && !g_bLoopOver) g_MainWindow.WindowProc(UIMSG_CLOSE, 0, 0);
-  PumpEvents();
-  if (!g_bLoopOver) ServeRequests();
-  if (!g_bLoopOver && g_pPresenter != nullptr) g_pPresenter->ShowPendingFrame();
+  const bool bPassed = RunAtThreadBoundary("main thread", [] {
+    if (TakeCloseSignal() && !g_bLoopOver) g_MainWindow.WindowProc(UIMSG_CLOSE, 0, 0);
+    PumpEvents();
+    if (!g_bLoopOver) ServeRequests();
+    if (!g_bLoopOver && g_pPresenter != nullptr) g_pPresenter->ShowPendingFrame();
+  });
+  // The close the boundary asked for runs in the next pass; once the close
+  // itself has failed, no orderly way is left.
+  if (!bPassed && IsShuttingDown() && !g_bLoopOver) EndProcessNow(1, "the close failed");
   return !g_bLoopOver;
 }
 

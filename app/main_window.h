@@ -49,7 +49,8 @@ void SetMainPresenter(cSdlPresenter* pPresenter);
 
 // The main thread's pump: SDL events, then the requests of the other
 // threads, then the newest finished frame. False once the window is gone
-// (the message loop ends).
+// (the message loop ends). It is the main thread's boundary: an exception
+// in a pass is reported (RunAtThreadBoundary) and the next pass closes.
 bool PumpMainThread();
 // True once the window was destroyed (the quit of the message loop).
 bool IsMainLoopOver();

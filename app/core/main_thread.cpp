@@ -95,12 +95,21 @@ int ServeRequests() {
       g_queue.pending.pop_front();
       handler = g_queue.handler;
     }
-    const intptr_t nResult = Dispatch(handler, request->nMsg, request->wParam, request->lParam);
+    // The sender gets its answer (0) also when the handler throws: the
+    // exception goes on to the main loop's boundary, the sender must not
+    // wait for ever.
+    struct cAnswer {
+      cRequest& request;
+      intptr_t nResult = 0;
+      ~cAnswer() {
+        std::lock_guard lock(g_queue.mutex);
+        request.nResult = nResult;
+        request.bDone = true;
+        g_queue.senderSignal.notify_all();
+      }
+    } answer{*request};
+    answer.nResult = Dispatch(handler, request->nMsg, request->wParam, request->lParam);
     ++nServed;
-    std::lock_guard lock(g_queue.mutex);
-    request->nResult = nResult;
-    request->bDone = true;
-    g_queue.senderSignal.notify_all();
   }
   return nServed;
 }

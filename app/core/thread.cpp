@@ -1,9 +1,12 @@
 #include "app/core/thread.h"
 
 #include <condition_variable>
+#include <exception>
 #include <system_error>
 
 #include "app/base/clock.h"
+#include "app/base/close_request.h"
+#include "app/base/message_box.h"
 #include "app/base/report_log.h"
 #include "app/core/main_thread.h"
 
@@ -39,9 +42,9 @@ bool cThread::Start(std::function<int()> routine) {
   }
   auto shared = std::make_shared<cShared>();
   try {
-    m_thread = std::thread([shared, routine = std::move(routine)] {
+    m_thread = std::thread([shared, strName = m_strName, routine = std::move(routine)] {
       t_pStop = &shared->bStop;
-      shared->nResult.store(routine());
+      RunAtThreadBoundary(strName.c_str(), [&] { shared->nResult.store(routine()); });
       t_pStop = nullptr;
       shared->bDone.store(true);
     });
@@ -103,6 +106,26 @@ bool cThread::Exit() {
 int cThread::Result() const {
   std::lock_guard lock(m_mutex);
   return m_shared ? m_shared->nResult.load() : 0;
+}
+
+bool RunAtThreadBoundary(const char* pszThread, const std::function<void()>& fn) {
+  std::string strWhat;
+  try {
+    fn();
+    return true;
+  } catch (const std::exception& e) {
+    strWhat = e.what();
+  } catch (const char* pszText) {
+    strWhat = pszText != nullptr ? pszText : "";
+  } catch (const std::string& strText) {
+    strWhat = strText;
+  } catch (...) {
+    strWhat = "an exception of unknown kind";
+  }
+  ReportLog("%s: uncaught exception: %s", pszThread, strWhat.c_str());
+  ErrorBoxf("予期しないエラーが発生したため終了します。\n%s", strWhat.c_str());
+  RequestClose();
+  return false;
 }
 
 bool IsQuitRequested() { return IsShuttingDown() || (t_pStop != nullptr && t_pStop->load()); }

@@ -62,6 +62,12 @@ class cThread {
   std::atomic<bool> m_bStarted{false};
 };
 
+// A thread's boundary: runs fn and catches what escapes it. An exception
+// gets one report-log line naming the thread, the error box and a close
+// request (the close saves the user files). False when one escaped. Every
+// cThread's routine runs inside one; the main loop has its own.
+bool RunAtThreadBoundary(const char* pszThread, const std::function<void()>& fn);
+
 // True on a worker thread asked to stop (its cThread's Exit or RequestStop),
 // and on every thread once shutdown has begun (main_thread.h). The nested
 // loops return when it turns true, as they did on finding the quit message.

@@ -1,4 +1,5 @@
-// The end of the program when a thread cannot be stopped.
+// The main thread's boundary, and the end of the program when a thread
+// cannot be stopped.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,42 @@
 #include "records/data_path.h"
 #include "stagedata/stage_file.h"
 #include "testing/wait.h"
+
+// An exception in a pass of the main loop (here a request's handler) is
+// reported where the main thread begins: one report-log line and the box.
+// The sender still gets its answer, and the next pass runs the close.
+TEST(MainThread, AnExceptionInAPassIsReportedAndTheNextPassCloses) {
+  cShellGuard guard;
+  int nBoxes = 0;
+  SetMessageBoxProvider([&](const std::string&, const std::string&, MsgBoxType) {
+    ++nBoxes;
+    return static_cast<int>(kMsgBoxOk);
+  });
+  SetCloseRequestHandler([] { PostRequest(SHELLREQ_CLOSE); });
+  constexpr uint32_t kBroken = 0x7777;
+  SetRequestHandler([](uint32_t nMsg, intptr_t wParam, intptr_t lParam) -> intptr_t {
+    if (nMsg == kBroken) throw std::runtime_error("broken request");
+    return HandleShellRequest(nMsg, wParam, lParam);
+  });
+  BecomeRequestServer();
+  std::atomic<bool> bAnswered{false};
+  std::thread sender([&] {
+    SendRequest(kBroken);
+    bAnswered = true;
+  });
+  EXPECT_TRUE(WaitUntil([&] {
+    PumpMainThread();
+    return bAnswered.load();
+  }));
+  sender.join();
+  EXPECT_EQ(guard.m_folder.ReportLogLineCount(), 1);
+  EXPECT_EQ(guard.m_folder.ReportLogLineCount("main thread: uncaught exception: broken request"),
+            1);
+  EXPECT_EQ(nBoxes, 1);
+  EXPECT_FALSE(PumpMainThread());  // the close has run
+  EXPECT_TRUE(IsMainLoopOver());
+  SetCloseRequestHandler(nullptr);
+}
 
 // The window closes while the game thread waits for a stage load whose read
 // does not end (a slow disk). The game thread's wait ends on the stop

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "app/base/clock.h"
+#include "app/base/close_request.h"
+#include "app/base/message_box.h"
 #include "app/core/tests/shell_test_util.h"
 
 TEST(Thread, ExitStopsALoopingThreadAndLeavesAnIdleOneAlone) {
@@ -55,6 +61,34 @@ TEST(Thread, ExitLetsGoOfAThreadThatDoesNotStopWithOneLogLine) {
   // The thread was let go, not killed: it ends once it decides to.
   bRelease = true;
   while (!bEnded.load()) SleepMs(1);
+}
+
+// Whatever escapes a thread's routine is caught at its boundary: one
+// report-log line, the error box and a close request.
+TEST(Thread, AnExceptionLeavingARoutineIsReportedAndClosesTheProgram) {
+  cShellTestGuard guard;
+  std::vector<std::string> boxes;
+  SetMessageBoxProvider([&](const std::string& strText, const std::string&, MsgBoxType) {
+    boxes.push_back(strText);
+    return static_cast<int>(kMsgBoxOk);
+  });
+  const std::function<int()> throwers[] = {
+      []() -> int { throw std::runtime_error("broken frame"); },
+      []() -> int { throw "broken frame"; },
+  };
+  for (const std::function<int()>& thrower : throwers) {
+    guard.m_folder.ClearReportLog();
+    boxes.clear();
+    ResetCloseRequestCount();
+    cThread thread("thrower");
+    ASSERT_TRUE(thread.Start(thrower));
+    thread.Join();
+    EXPECT_EQ(guard.m_folder.ReportLogLineCount(), 1);
+    EXPECT_EQ(guard.m_folder.ReportLogLineCount("thrower: uncaught exception: broken frame"), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("broken frame"), std::string::npos);
+    EXPECT_EQ(GetCloseRequestCount(), 1);
+  }
 }
 
 TEST(Thread, AThreadHeldAtTheWorkerGatePassesItWhenAskedToStop) {
