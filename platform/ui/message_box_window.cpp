@@ -14,6 +14,7 @@
 #include "app/base/report_log.h"
 #include "imgui_impl_sdl.h"
 #include "imgui_impl_sdlrenderer.h"
+#include "platform/input/input_sdl.h"
 
 namespace {
 
@@ -149,17 +150,18 @@ class cBoxWindow {
 };
 
 // The window an event belongs to; 0 for events of no window (the quit).
-Uint32 EventWindow(const SDL_Event& e) {
+// The keys are the box's whichever window SDL names: the box is modal, and
+// SDL names the window it last saw take the focus, which may still be the
+// main window when the first key reaches the box.
+Uint32 EventWindow(const SDL_Event& e, Uint32 nBox) {
   switch (e.type) {
     case SDL_WINDOWEVENT:
       return e.window.windowID;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-      return e.key.windowID;
     case SDL_TEXTEDITING:
-      return e.edit.windowID;
     case SDL_TEXTINPUT:
-      return e.text.windowID;
+      return nBox;
     case SDL_MOUSEMOTION:
       return e.motion.windowID;
     case SDL_MOUSEBUTTONDOWN:
@@ -225,7 +227,7 @@ int ShowWindowMessageBox(const std::string& strText, const std::string& strCapti
     }
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-      if (EventWindow(e) != window.Id()) {
+      if (EventWindow(e, window.Id()) != window.Id()) {
         // Closing the box as the only window makes SDL quit: not a close of
         // the program.
         if (e.type == SDL_QUIT && bOwnClose) continue;
@@ -233,6 +235,8 @@ int ShowWindowMessageBox(const std::string& strText, const std::string& strCapti
         deferred.push_back(e);
         continue;
       }
+      // A key let go while the box shows is let go for the game too.
+      if (e.type == SDL_KEYUP) HandleInputEvent(e);
       if (IsCloseEvent(e)) {
         bOwnClose = true;
         nAnswer = nCancel;
