@@ -434,6 +434,12 @@ void Font::DrawRun(DDSURFACEDATA* lpSD, int x, int y, const char* pszChars, int 
 
 void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, int fx, int fy,
                      const char* pszText, bool bSkipLower) {
+  // The surface is let go however the call ends, a glyph that throws
+  // included: its owner may release it as soon as the call is over.
+  struct cUnlockAtEnd {
+    Font& font;
+    ~cUnlockAtEnd() { font.ReleasePaintLock(); }
+  } unlockAtEnd{*this};
   if (m_nCellWidth == 0) {  // proportional: whole lines
     for (const char* p = pszText; *p;) {
       const int nLength = LineLength(p);
@@ -442,7 +448,6 @@ void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, 
       p += nLength;
       if (*p == '\n') ++p;
     }
-    ReleasePaintLock();
     return;
   }
   const bool bCaches = m_bFastFont && m_lpFastFont_Half && m_lpFastFont_FullAdd && lpFinal;
@@ -487,7 +492,6 @@ void Font::DrawChars(DDSURFACEDATA* lpSD, int x, int y, DDSURFACEDATA* lpFinal, 
     }
     ++p;
   }
-  ReleasePaintLock();
 }
 
 void Font::DrawImageText(DDSURFACEDATA* lpTarget, int x, int y, const char* pszText) {

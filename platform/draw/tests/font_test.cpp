@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -203,6 +204,32 @@ TEST_P(FontTest, DrawsOnRenderTargetsAndTheBackBuffer) {
     m_font.Release();
   }
   DDReleaseSurface(&rt);
+}
+
+// A glyph whose rendering throws (the frame's error reaches the thread's
+// boundary) leaves no surface locked by the font: the surface's owner (a
+// scene) releases it in the teardown before the fonts go.
+TEST_P(FontTest, AGlyphThatThrowsLeavesTheSurfaceUnlocked) {
+  class cThrowingRasterizer : public cBoxRasterizer {
+   public:
+    using cBoxRasterizer::cBoxRasterizer;
+    bool Render(std::string_view cp932, GLYPHIMAGE& out) override {
+      if (cp932.find('!') != std::string_view::npos) throw std::runtime_error("broken glyph");
+      return cBoxRasterizer::Render(cp932, out);
+    }
+  };
+  SetRasterizerFactory([](const std::string&, int nHeight) {
+    return std::make_unique<cThrowingRasterizer>(nHeight);
+  });
+  for (int nCellWidth : {16, 0}) {  // on the cell grid and proportional
+    DDSURFACEDATA rt;
+    ASSERT_TRUE(DDCreateSurface(&rt, 320, 240, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+    MakeFont(0, nCellWidth);
+    EXPECT_THROW(m_font.Draw(&rt, 10, 10, "AB\nC!", 0), std::runtime_error);
+    DDEndBatch();  // the batch the call began (the device's release ends it in the program)
+    DDReleaseSurface(&rt);
+    m_font.Release();
+  }
 }
 
 TEST_P(FontTest, FullCacheGrowsOnFirstUseAndKeepsItsCells) {
