@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
+#include <string>
 
 #include "app/base/clock.h"
+#include "app/base/close_request.h"
+#include "app/base/message_box.h"
 #include "app/core/main_thread.h"
 #include "app/core/option_data.h"
 #include "app/core/shell_state.h"
@@ -110,4 +114,40 @@ TEST(CloseSequence, MusicSwitchedOnAndOffWhileClosingStaysOnTheMainThread) {
   EXPECT_FALSE(thGame.IsRunning());
   g_BgmPlayer.Release();
   g_OptionData.SetDefaults();
+}
+
+// A frame of the game thread throws: its boundary writes one report-log line
+// and shows the error box, and the close it asks for runs in order on the
+// main thread, which saves the user files and stops every thread.
+TEST(CloseSequence, AnExceptionInTheGameThreadClosesInOrderAndSavesTheUserFiles) {
+  cShellGuard guard;
+  g_SystemIni.WindowMode = 1;
+  g_bInitDone.store(1);
+  guard.m_folder.WriteFile("user_data\\keep", "");
+  g_MainWindow.Move(120, 80);
+  g_MainWindow.SetClientSize(640, 480);
+  BecomeRequestServer();
+  SetRequestHandler(HandleShellRequest);
+  SetCloseRequestHandler([] { PostRequest(SHELLREQ_CLOSE); });
+  std::atomic<int> nBoxes{0};
+  SetMessageBoxProvider([&](const std::string&, const std::string&, MsgBoxType) {
+    ++nBoxes;
+    return static_cast<int>(kMsgBoxOk);
+  });
+  ASSERT_TRUE(
+      thGame.Start([]() -> int { throw std::out_of_range("invalid vector<T> subscript"); }));
+  EXPECT_TRUE(WaitUntil([] { return !PumpMainThread(); }));
+  EXPECT_FALSE(thGame.IsRunning());
+  EXPECT_EQ(nBoxes.load(), 1);
+  EXPECT_EQ(guard.m_folder.ReportLogLineCount(), 1) << guard.m_folder.ReportLogText();
+  EXPECT_EQ(
+      guard.m_folder.ReportLogLineCount("thGame: uncaught exception: invalid vector<T> subscript"),
+      1);
+  cWindowRecord saved;
+  ASSERT_TRUE(saved.LoadFromFile(g_DataPath[DATAPATH_WINDOW]));
+  EXPECT_EQ(saved.m_nX, 120);
+  EXPECT_EQ(saved.m_nY, 80);
+  SetCloseRequestHandler(nullptr);
+  SetMessageBoxProvider(nullptr);
+  g_SystemIni = SYSTEMINIDATA{};
 }
