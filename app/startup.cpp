@@ -16,6 +16,7 @@
 #include "app/base/path_utils.h"
 #include "app/base/random.h"
 #include "app/base/report_log.h"
+#include "app/close_sequence.h"
 #include "app/core/colour_animation.h"
 #include "app/core/frame_pace.h"
 #include "app/core/game_start.h"
@@ -359,6 +360,9 @@ bool InitGame(const std::string& strCommandLine) {
 }
 
 void UnInitGame() {
+  // A thread let go because it would not stop may still use everything
+  // released below: the program ends without the teardown instead.
+  if (cThread::LiveThreadCount() > 0) EndProcessNow(1, "a thread still runs at the teardown");
   if (g_bDDInitialized) {
     if (g_Fonts[0].m_lpFastFont_FullAdd != nullptr)
       ReportLog("Font10 : %d", g_Fonts[0].m_lpFastFont_FullAdd->m_nCount);

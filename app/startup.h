@@ -28,7 +28,8 @@ bool ChooseDisplayMode(SYSTEMINIDATA& ini, const cSystem& system, int nDesktopBp
 // every one has a report-log line and a line on stderr.
 bool InitGame(const std::string& strCommandLine);
 // Releases what start-up made, after every worker has stopped; tolerates a
-// start-up that failed part-way.
+// start-up that failed part-way. While a thread still runs (one let go by
+// cThread::Exit) nothing is released: the process ends (EndProcessNow).
 void UnInitGame();
 
 // The stage-file loader: reads on the loader thread while the caller keeps

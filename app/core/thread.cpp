@@ -4,7 +4,6 @@
 #include <exception>
 #include <system_error>
 
-#include "app/base/clock.h"
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
 #include "app/base/report_log.h"
@@ -20,7 +19,8 @@ namespace {
 // The stop flag of the cThread running on this thread (null elsewhere).
 thread_local const std::atomic<bool>* t_pStop = nullptr;
 
-constexpr int kExitPolls = 200;
+// Routines started and not yet returned.
+std::atomic<int> g_nLiveThreads{0};
 
 std::mutex g_gateMutex;
 std::condition_variable g_gateSignal;
@@ -41,14 +41,23 @@ bool cThread::Start(std::function<int()> routine) {
     m_thread.join();
   }
   auto shared = std::make_shared<cShared>();
+  g_nLiveThreads.fetch_add(1);
   try {
-    m_thread = std::thread([shared, strName = m_strName, routine = std::move(routine)] {
+    m_thread = std::thread([shared, strName = m_strName, routine = std::move(routine)]() mutable {
       t_pStop = &shared->bStop;
       RunAtThreadBoundary(strName.c_str(), [&] { shared->nResult.store(routine()); });
       t_pStop = nullptr;
-      shared->bDone.store(true);
+      // What the routine holds goes while the thread still counts as live.
+      routine = nullptr;
+      {
+        std::lock_guard done(shared->doneMutex);
+        shared->bDone.store(true);
+      }
+      shared->doneSignal.notify_all();
+      g_nLiveThreads.fetch_sub(1);
     });
   } catch (const std::system_error&) {
+    g_nLiveThreads.fetch_sub(1);
     ReportLog("%s: no thread could be made", m_strName.c_str());
     return false;
   }
@@ -72,7 +81,7 @@ void cThread::RequestStop() {
   if (m_shared) m_shared->bStop.store(true);
 }
 
-bool cThread::Exit() {
+bool cThread::Exit(int nGraceMs) {
   std::shared_ptr<cShared> shared;
   {
     std::lock_guard lock(m_mutex);
@@ -82,7 +91,11 @@ bool cThread::Exit() {
   shared->bStop.store(true);
   // A thread waiting at the gate passes it once asked to stop.
   g_gateSignal.notify_all();
-  for (int i = 0; i < kExitPolls && !shared->bDone.load(); ++i) SleepMs(1);
+  {
+    std::unique_lock done(shared->doneMutex);
+    shared->doneSignal.wait_for(done, std::chrono::milliseconds(nGraceMs),
+                                [&] { return shared->bDone.load(); });
+  }
   std::thread thread;
   {
     std::lock_guard lock(m_mutex);
@@ -94,7 +107,7 @@ bool cThread::Exit() {
       thread.join();
     } else {
       ReportLog("%s did not stop within %d ms; it is left to end on its own", m_strName.c_str(),
-                kExitPolls);
+                nGraceMs);
       thread.detach();
       bStopped = false;
     }
@@ -102,6 +115,8 @@ bool cThread::Exit() {
   m_bStarted.store(false);
   return bStopped;
 }
+
+int cThread::LiveThreadCount() { return g_nLiveThreads.load(); }
 
 int cThread::Result() const {
   std::lock_guard lock(m_mutex);

@@ -3,9 +3,11 @@
 // the stage loader.
 //
 // A thread is never killed or suspended. Stopping is cooperative: Exit asks
-// the thread to stop (its loops see IsQuitRequested() and return), polls
-// for its end up to 200 times 1 ms, and when it has not ended by then writes
-// a report-log line and lets it go (detached) instead of terminating it.
+// the thread to stop (its loops see IsQuitRequested() and return), waits for
+// its end up to a grace period, and when it has not ended by then writes a
+// report-log line and lets it go (detached) instead of terminating it. A
+// thread let go may still use anything of the program: nothing is torn down
+// while one runs (LiveThreadCount).
 // Suspending the workers around a modal dialog is a gate that the frame
 // loops pass in WaitFrame (WaitWorkerGate).
 //
@@ -15,11 +17,18 @@
 // game-logic thread; Exit and RequestStop may come from the main thread.
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+
+// How long Exit waits for a thread asked to stop. Every loop and every wait
+// of a worker ends on the stop request within a frame, so this is time for a
+// machine under load, not for the threads: the only way left to stop a
+// thread that overstays it is to end the process.
+inline constexpr int kStopGraceMs = 2000;
 
 class cThread {
  public:
@@ -34,12 +43,11 @@ class cThread {
   bool Start(std::function<int()> routine);
   // Waits until the routine has returned; the object is idle again.
   void Join();
-  // Asks the thread to stop and waits for it up to 200 polls of 1 ms; a
-  // thread still running then is logged and left to end on its own. Nothing
-  // when the object is idle. True when no thread of this object runs any
-  // more; false when one was left running (nothing it uses may be torn
-  // down then).
-  bool Exit();
+  // Asks the thread to stop and waits for its end up to nGraceMs; a thread
+  // still running then is logged and left to end on its own. Nothing when
+  // the object is idle. True when no thread of this object runs any more;
+  // false when one was left running (nothing it uses may be torn down then).
+  bool Exit(int nGraceMs = kStopGraceMs);
   // Asks the thread to stop without waiting for it.
   void RequestStop();
 
@@ -49,11 +57,17 @@ class cThread {
   int Result() const;
   const std::string& Name() const { return m_strName; }
 
+  // Routines of every cThread that have not returned yet, those let go by
+  // Exit included. The teardown runs only when it is 0.
+  static int LiveThreadCount();
+
  private:
   struct cShared {
     std::atomic<bool> bStop{false};
     std::atomic<bool> bDone{false};
     std::atomic<int> nResult{0};
+    std::mutex doneMutex;  // with doneSignal, wakes Exit at the routine's end
+    std::condition_variable doneSignal;
   };
   std::string m_strName;
   mutable std::mutex m_mutex;  // guards m_thread and m_shared

@@ -96,3 +96,26 @@ TEST(CloseDeathTest, ALoaderThatDoesNotStopEndsTheProgramWithTheUserFilesSaved) 
   EXPECT_EQ(guard.m_folder.ReportLogLineCount("the program ends without releasing anything"), 1);
   g_SystemIni = SYSTEMINIDATA{};
 }
+
+// However the program comes to its end, nothing is released under a thread
+// that was let go because it would not stop: it may be drawing with the very
+// fonts and pictures the teardown frees.
+TEST(CloseDeathTest, NothingIsTornDownWhileAThreadLetGoStillRuns) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  cShellGuard guard;
+  EXPECT_EXIT(
+      {
+        static cThread stubborn("stubborn");
+        std::promise<void> never;
+        const std::shared_future<void> wait = never.get_future().share();
+        stubborn.Start([wait] {
+          wait.wait();
+          return 0;
+        });
+        stubborn.Exit(1);
+        UnInitGame();
+        std::exit(3);  // the teardown ran under the thread
+      },
+      testing::ExitedWithCode(1), "");
+  EXPECT_EQ(guard.m_folder.ReportLogLineCount("a thread still runs at the teardown"), 1);
+}

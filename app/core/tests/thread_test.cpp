@@ -12,6 +12,7 @@
 #include "app/base/close_request.h"
 #include "app/base/message_box.h"
 #include "app/core/tests/shell_test_util.h"
+#include "testing/wait.h"
 
 TEST(Thread, ExitStopsALoopingThreadAndLeavesAnIdleOneAlone) {
   cShellTestGuard guard;
@@ -30,8 +31,9 @@ TEST(Thread, ExitStopsALoopingThreadAndLeavesAnIdleOneAlone) {
   }));
   EXPECT_TRUE(loop.IsRunning());
   while (nPasses.load() < 3) SleepMs(1);
-  loop.Exit();
+  EXPECT_TRUE(loop.Exit());
   EXPECT_FALSE(loop.IsRunning());
+  EXPECT_EQ(cThread::LiveThreadCount(), 0);
   EXPECT_EQ(loop.Result(), 7);
   // The stop request belongs to that thread only.
   EXPECT_FALSE(IsQuitRequested());
@@ -42,25 +44,24 @@ TEST(Thread, ExitStopsALoopingThreadAndLeavesAnIdleOneAlone) {
   EXPECT_EQ(loop.Result(), 1);
 }
 
-TEST(Thread, ExitLetsGoOfAThreadThatDoesNotStopWithOneLogLine) {
+TEST(Thread, ExitLetsGoOfAThreadThatDoesNotStopWithOneLogLineAndCountsItLive) {
   cShellTestGuard guard;
   std::atomic<bool> bRelease{false};
-  std::atomic<bool> bEnded{false};
   {
     cThread stubborn("stubborn");
     ASSERT_TRUE(stubborn.Start([&] {
       while (!bRelease.load()) SleepMs(1);
-      bEnded = true;
       return 0;
     }));
-    stubborn.Exit();
+    EXPECT_FALSE(stubborn.Exit(20));
     EXPECT_FALSE(stubborn.IsRunning());
   }
-  EXPECT_NE(guard.m_folder.ReportLogText().find("stubborn did not stop within 200 ms"),
-            std::string::npos);
-  // The thread was let go, not killed: it ends once it decides to.
+  EXPECT_EQ(guard.m_folder.ReportLogLineCount("stubborn did not stop within 20 ms"), 1);
+  // The thread was let go, not killed: it still counts until it ends, which
+  // it does once it decides to.
+  EXPECT_EQ(cThread::LiveThreadCount(), 1);
   bRelease = true;
-  while (!bEnded.load()) SleepMs(1);
+  EXPECT_TRUE(WaitUntil([] { return cThread::LiveThreadCount() == 0; }));
 }
 
 // Whatever escapes a thread's routine is caught at its boundary: one
