@@ -211,8 +211,16 @@ uint64_t cPlayerSession::WaitForWindow(const std::string& strTitle, int nTimeout
 
 uint64_t cPlayerSession::AnswerFirstStart(int nTimeoutMs) const {
   const uint64_t nBox = WaitForWindow(kCreateDataCaption, nTimeoutMs);
-  if (nBox == 0 || !SendKeys(nBox, "Return")) return 0;
-  return WaitForWindow(kSampleGameTitle, nTimeoutMs);
+  if (nBox == 0) {
+    std::fprintf(stderr, "the first start's question did not show\n");
+    return 0;
+  }
+  if (!SendKeys(nBox, "Return")) return 0;
+  const uint64_t nWindow = WaitForWindow(kSampleGameTitle, nTimeoutMs);
+  if (nWindow == 0)
+    std::fprintf(stderr, "no game window after the first start's question (%s)\n",
+                 FindWindow(kCreateDataCaption) != 0 ? "it still shows" : "it is gone");
+  return nWindow;
 }
 
 bool cPlayerSession::SendKeys(uint64_t nWindow, const std::string& strKeys) const {

@@ -84,7 +84,8 @@ class cPlayerSession {
   uint64_t FindWindow(const std::string& strTitle) const;
   uint64_t WaitForWindow(const std::string& strTitle, int nTimeoutMs) const;
   // A first start in a fresh folder: answers the default-data question yes
-  // and returns the game's window, 0 when either did not appear in time.
+  // and returns the game's window, 0 when either did not appear in time
+  // (which one is written to stderr).
   uint64_t AnswerFirstStart(int nTimeoutMs) const;
   // Focuses the window and types the keys (xdotool key names, e.g. "Return",
   // "Escape", "Down", "z").
