@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "sample/canvas.h"
 #include "sample/sample_game.h"
@@ -656,6 +657,22 @@ cCanvas DrawWorldEvents() {
   return c;
 }
 
+// ---- Pictures -----------------------------------------------------------------------
+
+// The "GO!" sign the first stage shows as it starts: a green board with a
+// dark rim on key colour, so its rounded corners show the stage behind.
+cCanvas DrawGoSign() {
+  cCanvas c(128, 48);
+  c.Fill(4, 0, 120, 48, S(kGreen, 5));
+  c.Fill(0, 4, 128, 40, S(kGreen, 5));
+  c.Fill(6, 3, 116, 42, S(kGreen, 9));
+  c.Fill(3, 6, 122, 36, S(kGreen, 9));
+  c.Fill(8, 6, 112, 4, S(kGreen, 12));  // the light along the top
+  const std::string_view go = "GO!";
+  c.ShadowText((128 - cCanvas::TextWidth(go, 5)) / 2, 8, go, kWhite, S(kGreen, 3), 5);
+  return c;
+}
+
 // ---- Stage background ------------------------------------------------------------
 
 cCanvas DrawStageBackground() {
@@ -735,6 +752,7 @@ bool WriteSampleBitmaps() {
       {"bmp\\Word.bmp", words},
       {"bmp\\Number.bmp", numbers},
       {"bmp\\back\\Hills.bmp", DrawStageBackground()},
+      {"bmp\\picture\\Go.bmp", DrawGoSign()},
   };
   for (const auto& [pszPath, canvas] : files)
     if (!WriteSampleFile(pszPath, BmpFileBytes(canvas, SampleGamePalette()))) return false;

@@ -40,6 +40,7 @@ enum : int16_t {
   CHARAEFFECT_ROWS
 };
 enum : int16_t { SCREFFECT_BUMP = 1 };
+enum : int32_t { PICTURE_GO = 1 };
 // Entries of the common palette.
 enum : int16_t {
   BLOCK_GRASS = 1,
@@ -61,6 +62,10 @@ enum : int { KEY_UP_RIGHT = 7, KEY_DOWN_RIGHT = 8, KEY_BUTTON1 = 11, KEY_BUTTON2
 enum : uint8_t { KEYSTATE_PRESSED = 1 };
 // Triggers.
 enum : int8_t { TRIGGER_ALWAYS = 0, TRIGGER_WALL = 10, TRIGGER_CEILING = 14 };
+// ピクチャーの表示: shown for its time; フローの操作: deletion.
+enum : int { PICDISPLAY_TIME = 2, FLOWOP_DELETE = 4 };
+// A placed character's link flag of its flows, the last group.
+constexpr int kCharaFlowGroup = kCharaLinkGroups - 1;
 
 // ---- Database ---------------------------------------------------------------------
 
@@ -107,7 +112,9 @@ void MakeDatabase(cDatabase& db) {
 
   db.m_BmpCharaExc.resize(1);
   db.m_Effect.resize(1);
-  db.m_Picture.resize(1);
+  db.m_Picture.resize(2);
+  db.m_Picture[PICTURE_GO].m_strName = "スタート";
+  db.m_Picture[PICTURE_GO].m_strFile = "bmp\\picture\\Go.bmp";
 
   db.m_ScrEffect.resize(2);
   db.m_ScrEffect[0].m_nKind = SCREFFECT_NONE;
@@ -305,6 +312,20 @@ void AddSlimeFlows(cEdChara& slime) {
   slime.m_vFlow.push_back(Flow(TRIGGER_WALL, {}, {turn}));
 }
 
+// The first stage's hero shows the "GO!" sign at the middle of the screen
+// for a second as play begins, without holding the game, and the flow then
+// deletes itself.
+cFlow GoSignFlow() {
+  cFlowCommand picture = Command(CMD_SHOW_PICTURE, 0);
+  picture.m_Params[0] = PICTURE_GO;  // at the screen's centre, parameter 1 keeping 0
+  picture.m_Params[7] = 100;         // size, percent
+  picture.m_Params[8] = PICDISPLAY_TIME;
+  picture.m_Params[9] = 10;  // tenths
+  cFlowCommand done = Command(CMD_FLOW_CONTROL, 0);
+  done.m_Params[0] = FLOWOP_DELETE;  // parameter 1 keeps 0: this flow
+  return Flow(TRIGGER_ALWAYS, {}, {picture, done});
+}
+
 // ---- Common palette ---------------------------------------------------------------
 
 cEdBlock Block(const char* pszName, int16_t nGraphic, int8_t nHitKind) {
@@ -396,6 +417,7 @@ struct STAGEDEF {
   const char* pszFile;  // stored path under "default\"
   const char* pszName;
   std::vector<const char*> rows;
+  bool bGoSign = false;  // the hero shows the "GO!" sign as play begins
 };
 
 template <class Entry>
@@ -496,6 +518,11 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
       } else if (nChara != 0) {
         cEdChara& c = stage.m_vPlacedChara.emplace_back(palette.m_vChara[nChara]);
         LinkAll(c, nChara);
+        if (nChara == CHARA_HERO && def.bGoSign) {
+          // The hero's own flows, the palette's and the sign's.
+          c.m_vLinkFlags[kCharaFlowGroup] = 0;
+          c.m_vFlow.push_back(GoSignFlow());
+        }
         c.m_nTileX = static_cast<int16_t>(x);
         c.m_nTileY = static_cast<int16_t>(y);
       } else if (nItem != 0) {
@@ -535,7 +562,8 @@ const STAGEDEF kStages[] = {
          "M..H..c.......E.....h.........BB..........E......^^..B...F.M",
          "M#####################...##############################G###M",
          "M=====================...==================================M",
-     }},
+     },
+     true},
     {"default\\stg4\\w02-1.stg4_695",
      "トゲの谷",
      {

@@ -3,11 +3,12 @@
 // falls into the pit, and the attempts end in the retry menu, the world map
 // or the game over; the coin on the ground raises the score; a bump of his
 // head shakes the screen; the goal flag clears the stage. The hero appears
-// in an opening circle.
+// in an opening circle, and a "GO!" sign shows for a second as play begins.
 
 #include <gtest/gtest.h>
 
 #include "app/core/scene.h"
+#include "objects/effect_object.h"
 #include "records/effect_db.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/stage.h"
@@ -82,6 +83,23 @@ TEST_F(SampleStage, TheHeroAppearsInACircleThatOpens) {
   // Half a second: its radius grows by 0.8 a frame, and the 30 steps add up
   // to a little more than its end of 24.
   EXPECT_EQ(nFrames, 30);
+}
+
+TEST_F(SampleStage, AGoSignShowsForASecondWithoutHoldingTheGame) {
+  m_World.Frame(0, 0);  // the first frame of play runs the hero's flows
+  ASSERT_EQ(Scene().m_PictureList.size(), 1u) << "shown as play begins";
+  const cPictureObject& sign = Scene().m_PictureList.front();
+  EXPECT_EQ(sign.m_nPicture, 1);
+  EXPECT_EQ(sign.m_bStopsGame, 0);
+  const double x0 = Hero().m_dX;
+  int nFrames = 0;
+  while (!Scene().m_PictureList.empty() && nFrames < 600) {
+    m_World.Frame(kKeyRight, 0);
+    ++nFrames;
+  }
+  EXPECT_TRUE(Scene().m_PictureList.empty());
+  EXPECT_NEAR(nFrames, 60, 2) << "a second";
+  EXPECT_GT(Hero().m_dX, x0 + 90) << "the hero walked meanwhile";
 }
 
 TEST_F(SampleStage, TheHeroWalksJumpsAndFallsIntoThePitThenRetries) {

@@ -153,6 +153,7 @@ TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
                               "bmp\\StatusWindow.bmp",
                               "bmp\\Word.bmp",
                               "bmp\\Number.bmp",
+                              "bmp\\picture\\Go.bmp",
                               "bgm\\Title.ogg",
                               "bgm\\Stage.mid"})
     EXPECT_TRUE(files.count(pszPath)) << pszPath << " is missing";
