@@ -26,10 +26,8 @@ constexpr int kLevel = 10;
 
 // Moves by its walk velocity and clamps to the world, as a computer
 // character does.
-class cWalker : public cChara {
+class cWalker : public cComChara {
  public:
-  int AfterMoveX() override { return ClampX(2); }
-  int AfterMoveY() override { return ClampY(2); }
   int StepX() override {
     m_dVX = m_dWalkVX;
     return MoveX(2);
@@ -80,7 +78,7 @@ class CrowdedStage {
   void CollisionFrame() {
     cPlayScene& scene = *m_Scene;
     for (int n = 0; n < kLevel; ++n) {
-      for (const std::unique_ptr<cChara>& lpChara : scene.CharaList()) {
+      for (const std::unique_ptr<cComChara>& lpChara : scene.CharaList()) {
         cChara& c = *lpChara;
         c.ClearLRUD();
         c.SavePosition();
@@ -101,7 +99,7 @@ class CrowdedStage {
     int nSum = 0;
     const int nShift = m_Scene->m_ScrollX.m_nPitchShift;
     for (int n = 0; n < kLevel; ++n) {
-      for (const std::unique_ptr<cChara>& lpChara : m_Scene->CharaList()) {
+      for (const std::unique_ptr<cComChara>& lpChara : m_Scene->CharaList()) {
         const cChara& c = *lpChara;
         const int x1 = TruncInt(c.m_dX) >> 5, x2 = TruncInt(c.m_dRight) >> 5;
         const int y1 = TruncInt(c.m_dY) >> 5, y2 = TruncInt(c.m_dBottom) >> 5;

@@ -213,8 +213,8 @@ class cCrowdStage {
       cPlayFixture::SetupChara(c, nId, x, y, 16, 24, OBJKIND_COM, i % kFactions);
       c.m_nHp = c.m_Def.m_nMaxHp = 100;
       c.m_nFacing = i % 2;
-      c.m_bAppeared = 1;
-      c.m_nMisc2 = 1;
+      // Active wherever it is: the whole crowd moves every sub-step.
+      c.m_bSkipViewX = c.m_bSkipViewY = 1;
       if (bEffect) {
         c.m_Def.m_nGraphic = 1;
         c.m_CharaEffect.StartCharaEffect(1 + i % (CHARAEFFECT_KINDS - 1), 0, 1);

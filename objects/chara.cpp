@@ -326,6 +326,30 @@ void cChara::ReanchorY(int nNew, int nOld) {
   AfterMoveY();
 }
 
+void SetCentredBox(HITBOX& box, const cGameObject& obj, int nWidth, int nHeight) {
+  box.nX = box.nBaseX = 16 - nWidth / 2 - obj.m_nBoxX;
+  box.nY = box.nBaseY = 16 - nHeight / 2 - obj.m_nBoxY;
+  box.nWidth = box.nBaseWidth = nWidth;
+  box.nHeight = box.nBaseHeight = nHeight;
+}
+
+void ScaleBox(HITBOX& box, int nScale) {
+  box.nX = nScale * box.nBaseX;
+  box.nY = nScale * box.nBaseY;
+  box.nWidth = nScale * box.nBaseWidth;
+  box.nHeight = nScale * box.nBaseHeight;
+}
+
+void UpdateBoxEdgesX(HITBOX& box, double x) {
+  box.rc.x1 = TruncInt(x) + box.nX;
+  box.rc.x2 = box.rc.x1 + box.nWidth - 1;
+}
+
+void UpdateBoxEdgesY(HITBOX& box, double y) {
+  box.rc.y1 = TruncInt(y) + box.nY;
+  box.rc.y2 = box.rc.y1 + box.nHeight - 1;
+}
+
 void cChara::SetBoxA(int bBottomAlign, int nWidth, int nHeight) {
   m_BoxA.nX = m_BoxA.nBaseX = 16 - m_nBoxX - nWidth / 2;
   m_BoxA.nY = m_BoxA.nBaseY = bBottomAlign ? 32 - m_nBoxY - nHeight : 16 - m_nBoxY - nHeight / 2;
@@ -371,7 +395,7 @@ void cChara::UnlinkCharas() {
     cPlayScene& scene = *g_lpPlayScene;
     for (cPlayer& hero : scene.Player)
       if (hero.m_nTargetId == m_nId) hero.m_nTargetId = -1;
-    for (const std::unique_ptr<cChara>& chara : scene.CharaList())
+    for (const std::unique_ptr<cComChara>& chara : scene.CharaList())
       if (chara->m_nTargetId == m_nId) chara->m_nTargetId = -1;
   }
   m_nTargetId = -1;

@@ -63,6 +63,14 @@ struct HITBOX {
   int32_t nBaseHeight = 0;
 };
 
+// A box centred on the sprite centre of obj, as current and unscaled values.
+void SetCentredBox(HITBOX& box, const cGameObject& obj, int nWidth, int nHeight);
+// The current values of a box: nScale times the unscaled ones.
+void ScaleBox(HITBOX& box, int nScale);
+// The world edges of a box from the object position x (y).
+void UpdateBoxEdgesX(HITBOX& box, double x);
+void UpdateBoxEdgesY(HITBOX& box, double y);
+
 // The animation of a HP or SP gauge after a change.
 struct GAUGEANIM {
   int32_t nFrames = 0;   // countdown, 120 when started
@@ -328,9 +336,6 @@ class cChara : public cGameObject, public cCharaFields {
               int bStopOnArrival);
 };
 
-// The computer characters of a stage, in list order. Each lives on the heap
-// and never moves while it is in the list.
-using cCharaList = std::list<std::unique_ptr<cChara>>;
 // Non-owning lists of characters (the faction lists).
 using cCharaPtrList = std::list<cChara*>;
 

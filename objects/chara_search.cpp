@@ -8,9 +8,9 @@
 namespace {
 
 const cChara& Deref(const cChara* p) { return *p; }
-const cChara& Deref(const std::unique_ptr<cChara>& p) { return *p; }
+const cChara& Deref(const std::unique_ptr<cComChara>& p) { return *p; }
 cChara* Ptr(cChara* p) { return p; }
-cChara* Ptr(const std::unique_ptr<cChara>& p) { return p.get(); }
+cChara* Ptr(const std::unique_ptr<cComChara>& p) { return p.get(); }
 
 bool Passes(const cChara& c, const CHARAFILTER& f) {
   if (c.m_bDead) return false;

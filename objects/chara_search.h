@@ -2,7 +2,7 @@
 // Searches of a character list: the first or the nearest character that is
 // alive and passes the filters of the target command.
 
-#include "objects/chara.h"
+#include "objects/com_chara.h"
 
 struct CHARAFILTER {
   int bByCid = 0;  // only characters of this character id number

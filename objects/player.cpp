@@ -58,35 +58,6 @@ void cPlayer::HitBoxSize(int& nOffX, int& nOffY, int& nWidth, int& nHeight) cons
   nOffY = bBottom ? 32 - nHeight : (32 - nHeight) >> 1;
 }
 
-namespace {
-
-// A box centred on the sprite centre, as current and unscaled values.
-void SetCentredBox(HITBOX& box, const cGameObject& obj, int nWidth, int nHeight) {
-  box.nX = box.nBaseX = 16 - nWidth / 2 - obj.m_nBoxX;
-  box.nY = box.nBaseY = 16 - nHeight / 2 - obj.m_nBoxY;
-  box.nWidth = box.nBaseWidth = nWidth;
-  box.nHeight = box.nBaseHeight = nHeight;
-}
-
-void ScaleBox(HITBOX& box, int nScale) {
-  box.nX = nScale * box.nBaseX;
-  box.nY = nScale * box.nBaseY;
-  box.nWidth = nScale * box.nBaseWidth;
-  box.nHeight = nScale * box.nBaseHeight;
-}
-
-void UpdateBoxEdgesX(HITBOX& box, double x) {
-  box.rc.x1 = TruncInt(x) + box.nX;
-  box.rc.x2 = box.rc.x1 + box.nWidth - 1;
-}
-
-void UpdateBoxEdgesY(HITBOX& box, double y) {
-  box.rc.y1 = TruncInt(y) + box.nY;
-  box.rc.y2 = box.rc.y1 + box.nHeight - 1;
-}
-
-}  // namespace
-
 void cPlayer::SetMoveMode(int nMode, int bScale) {
   const int bWasFlying = m_bFly;
   m_Def.m_nFly = static_cast<int8_t>(nMode);

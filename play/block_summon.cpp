@@ -42,7 +42,7 @@ int cPlayScene::CheckCrush(int nCell, int nCol, int nRow, const cEdShot& setting
       bHero = true;
     }
   }
-  for (const std::unique_ptr<cChara>& lpChara : m_CharaList) {
+  for (const std::unique_ptr<cComChara>& lpChara : m_CharaList) {
     if (!lpChara->m_bDead && lpChara->m_bAppeared && crushed(*lpChara)) {
       victims.push_back(lpChara.get());
       bChara = true;

@@ -16,8 +16,8 @@ const cCharaPtrList& cPlayScene::FactionCharas(int nFaction) const {
   return m_vFactionChara[static_cast<size_t>(nFaction & (kFactions - 1))];
 }
 
-cChara& cPlayScene::AddCharacter(std::unique_ptr<cChara> lpChara) {
-  cChara& chara = *m_CharaList.emplace_back(std::move(lpChara));
+cComChara& cPlayScene::AddCharacter(std::unique_ptr<cComChara> lpChara) {
+  cComChara& chara = *m_CharaList.emplace_back(std::move(lpChara));
   m_CharaById[chara.m_nId] = &chara;
   FactionList(chara).push_back(&chara);
   return chara;

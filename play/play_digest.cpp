@@ -52,6 +52,23 @@ uint32_t ItemsHash(const cItemList& items) {
   return hash.Value();
 }
 
+// The computer characters' state: id, position, HP, whether each has
+// appeared, is active and is dead, in list order.
+uint32_t CharasHash(const cCharaList& charas) {
+  cHash hash;
+  for (const std::unique_ptr<cComChara>& lpChara : charas) {
+    const cComChara& c = *lpChara;
+    hash.Add(c.m_nId);
+    hash.Add(c.m_dX);
+    hash.Add(c.m_dY);
+    hash.Add(c.m_nHp);
+    hash.Add(c.m_bAppeared);
+    hash.Add(c.IsActive());
+    hash.Add(c.m_bDead);
+  }
+  return hash.Value();
+}
+
 // "name=value" fields of a digest, in order.
 std::vector<std::string> Fields(const std::string& s) {
   std::vector<std::string> fields;
@@ -110,6 +127,7 @@ std::string PlayDigest(const cPlayScene& scene) {
   Append(s, "charas", "%zu", scene.CharaList().size());
   Append(s, "items", "%zu", scene.ItemList().size());
   Append(s, "itemstate", "%08x", ItemsHash(scene.ItemList()));
+  Append(s, "charastate", "%08x", CharasHash(scene.CharaList()));
   Append(s, "cvars", "%s", NonZero(g_PlayData.m_CommonVars).c_str());
   Append(s, "svars", "%s", NonZero(scene.m_vStageVar).c_str());
   Append(s, "rand", "%08x", GetRandSeed());

@@ -61,9 +61,9 @@ int cPlayScene::TickTimeLimit(int nDelta) {
 // when the sub-step ends here.
 bool cPlayScene::StepComCharas(bool bBlockCharas) {
   for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-    cChara& c = **it;
+    cComChara& c = **it;
     if ((c.m_Def.m_bBlockChara != 0) != bBlockCharas || c.m_bDead || !c.m_bAppeared ||
-        !c.m_nMisc2) {
+        !c.IsActive()) {
       ++it;
       continue;
     }
@@ -156,9 +156,9 @@ void cPlayScene::PlayFrame() {
   }
 
   hero.ResetTriggerLatches();
-  for (const std::unique_ptr<cChara>& lpChara : m_CharaList)
+  for (const std::unique_ptr<cComChara>& lpChara : m_CharaList)
     if (!lpChara->m_bDead) lpChara->ResetTriggerLatches();
-  for (const std::unique_ptr<cChara>& lpChara : m_CharaList)
+  for (const std::unique_ptr<cComChara>& lpChara : m_CharaList)
     lpChara->m_bPinX = lpChara->m_bPinY = 0;
   hero.m_bPinX = hero.m_bPinY = 0;
 
@@ -174,7 +174,7 @@ void cPlayScene::PlayFrame() {
       StepItemLifetimes();
     }
 
-    for (const std::unique_ptr<cChara>& lpChara : m_CharaList) {
+    for (const std::unique_ptr<cComChara>& lpChara : m_CharaList) {
       lpChara->TickImmunity();
       lpChara->ClearLRUD();
       lpChara->SavePosition();

@@ -26,6 +26,7 @@
 #include "app/core/scene.h"
 #include "flow/runtime/flow_context.h"
 #include "objects/chara.h"
+#include "objects/com_chara.h"
 #include "objects/effect_object.h"
 #include "objects/item.h"
 #include "objects/player.h"
@@ -41,6 +42,7 @@ class cPlayData;
 struct DDSURFACEDATA;
 
 inline constexpr int kFactions = 8;
+inline constexpr int kActivationGroups = 60;
 
 // The flow context part holds the current character, runner and command
 // state of the flow being worked on, the stage variables and the requests
@@ -177,11 +179,11 @@ class cPlayScene : public cScene, public cFlowContext {
   // Appends the character to the character list (where its address never
   // changes), makes it findable by its object id and puts it into the list
   // of its faction. A later character of the same id is the one found.
-  cChara& AddCharacter(std::unique_ptr<cChara> lpChara);
+  cComChara& AddCharacter(std::unique_ptr<cComChara> lpChara);
   template <class T>
   T& AddCharacter(std::unique_ptr<T> lpChara) {
     T& chara = *lpChara;
-    AddCharacter(std::unique_ptr<cChara>(std::move(lpChara)));
+    AddCharacter(std::unique_ptr<cComChara>(std::move(lpChara)));
     return chara;
   }
   // Takes a character off the stage: every link to it cut, out of every
@@ -238,10 +240,24 @@ class cPlayScene : public cScene, public cFlowContext {
   // result of an applied item (1 stage clear, 2 miss).
   int HeroTouchesItems(cPlayer& hero);
 
-  // ---- Appearance ----
-  // Which objects have appeared and are on screen, at the start of every
-  // sub-step and once by set-up: the hero always; the items whose
-  // appearance conditions hold.
+  // ---- Spawning and appearance ----
+  // The characters of a placement on stage map cell (tx, ty), one for each
+  // of its copies, shifted by the copy offsets; a copy that would not lie
+  // inside the world is dropped and uses no object id. The number made.
+  int SpawnStageCharacters(int tx, int ty, const cEdChara& placement);
+  // The character summon: the copies of the definition with the given
+  // faction and facing (no score on defeat when the settings say so), the
+  // sprite's top-left at world (x, y), shifted by the copy offsets; a copy
+  // that would not lie inside the world, or whose box is blocked by a solid
+  // cell or a block character, is dropped and uses no object id. With the
+  // settings' lifetime switch each lives that many tenths of a second. The
+  // number made.
+  int SpawnCharacterAt(double x, double y, int nFaction, int nFacing, const cEdShot& settings,
+                       const cEdChara& def);
+  // Which objects have appeared and are on screen, and which computer
+  // characters are active, at the start of every sub-step and once by
+  // set-up: the hero always; the characters and items whose appearance
+  // conditions hold.
   void UpdateAppearance();
 
   // ---- Map cells (the block query) ----

@@ -61,7 +61,9 @@ void DrawMenu(int x, int nFirst, int nCount) {
 
 }  // namespace
 
-cPlayScene::cPlayScene() : m_vFactionChara(kFactions) { g_PlayData.m_nBgmNo = 0; }
+cPlayScene::cPlayScene() : m_vGroupActive(kActivationGroups, 0), m_vFactionChara(kFactions) {
+  g_PlayData.m_nBgmNo = 0;
+}
 
 cPlayScene::~cPlayScene() {
   ClearPictures();

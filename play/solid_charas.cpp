@@ -2,7 +2,7 @@
 
 int OverlapsSolidCharaExcept(const cGameObject& obj, const cCharaList& list, int nId) {
   if (obj.m_bFly && obj.m_cBlockMode == BLOCKMODE_PASS) return 0;
-  for (const std::unique_ptr<cChara>& lpChara : list) {
+  for (const std::unique_ptr<cComChara>& lpChara : list) {
     const cChara& c = *lpChara;
     if (&c == &obj || !c.m_Def.m_bBlockChara || c.m_bDead || !c.m_bAppeared) continue;
     if (nId >= 0 && c.m_nId == nId) continue;

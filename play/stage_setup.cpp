@@ -24,7 +24,6 @@
 namespace {
 
 constexpr int kTriggerStageStart = 18;
-constexpr int kActivationGroups = 60;
 constexpr int kNoTimeLimit = 999;
 
 bool IsReplay() { return g_SceneManager.m_nTitleChoice == 4; }
@@ -148,13 +147,15 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   // 14. Stage variables and the requests of flows.
   ResetFlowState();
 
-  // 15. The stage's computer characters (they come here once they exist).
-  // An item placement that one of them carries is theirs: it is marked and
-  // not spawned on the map.
+  // 15. The computer characters of the placements (the hero's placement
+  // and others of player kind are not spawned here). An item placement
+  // that one of them carries is theirs: it is marked and not spawned on the
+  // map.
   TraceLog("10");
   std::vector<uint8_t> carried(g_Stage.m_vPlacedItem.size(), 0);
   for (const cEdChara& placement : g_Stage.m_vPlacedChara) {
     if (placement.m_nKind != CHARAKIND_COM) continue;
+    SpawnStageCharacters(placement.m_nTileX, placement.m_nTileY, placement);
     if (g_Stage.GetCarriedItem(placement) != nullptr)
       carried[static_cast<size_t>(placement.m_nPlaceData)] = 1;
   }

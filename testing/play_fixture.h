@@ -24,13 +24,11 @@ struct PLAYFIXTUREOPTIONS {
   std::optional<double> dGravity = {};  // a new stage's unless given
 };
 
-// A character that moves and clamps as a computer character does: its
-// steps move by its velocities with the world clamp, and its after-move
-// operations clamp to the world, which keeps its edges and cells current.
-class cTestChara : public cChara {
+// A computer character whose steps move it by its velocities alone (its
+// walk and knock-back, no deceleration), with the world clamp, so that a
+// test sets a velocity and sees exactly that move.
+class cTestChara : public cComChara {
  public:
-  int AfterMoveX() override { return ClampX(2); }
-  int AfterMoveY() override { return ClampY(2); }
   int StepX() override {
     m_dVX = m_dWalkVX + m_dKnockX;
     return MoveX(2);

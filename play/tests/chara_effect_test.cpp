@@ -304,7 +304,7 @@ TEST_P(CharaEffectTest, ADeadComputerCharacterLeavesOnlyInAFrameOfPlay) {
   ASSERT_EQ(effect.Die(), 0);
   const auto listed = [&](const cChara& c) {
     return std::any_of(scene.CharaList().begin(), scene.CharaList().end(),
-                       [&](const std::unique_ptr<cChara>& lp) { return lp.get() == &c; });
+                       [&](const std::unique_ptr<cComChara>& lp) { return lp.get() == &c; });
   };
   for (int i = 0; i < 3; ++i) scene.DrawFrame(0, 1, 0, 1);
   EXPECT_TRUE(listed(plain));
