@@ -78,6 +78,7 @@ bool cPlayScene::StepComCharas(bool bBlockCharas) {
     if (m_bCodeKill && CheckDeaths()) return false;
     bool bKilled = false;
     bool bRemove = false;
+    if (!bBlockCharas && c.m_bOnChara) CarryRider(c);
     if (c.StepX() == 4) bRemove = true;
     if (TestBlocksX(c) == 2) bKilled = true;
     c.ApplyGravity();
@@ -86,6 +87,7 @@ bool cPlayScene::StepComCharas(bool bBlockCharas) {
     if (ry == 8) bRemove = true;
     if (TestBlocksY(c) == 2) bKilled = true;
     if (!bBlockCharas) {
+      if (CollideSolidCharas(c) == 2) bKilled = true;
       RetestBlocksX(c);
       RetestBlocksY(c);
       if (Squeezed(c)) bKilled = true;
@@ -200,6 +202,7 @@ void cPlayScene::PlayFrame() {
       if (EndByResult(m_nEndRequest)) return;
       if (m_bCodeKill && CheckDeaths()) return;
       ApplyFootEffect(hero);
+      if (hero.m_bOnChara) CarryRider(hero);
       hero.StepX();
       KeepHeroOnScreenX(hero);
       if (TestBlocksX(hero) == 2) {
@@ -233,6 +236,10 @@ void cPlayScene::PlayFrame() {
         return true;
       };
       if (squeeze("Dead SP")) return;
+      if (CollideSolidCharas(hero) == 2 && !hero.m_bDead && hero.m_nModeGrace == 0) {
+        HeroDies("Dead 6");
+        return;
+      }
       if (hero.LRUD[LRUD_LEFT] || hero.LRUD[LRUD_RIGHT]) {
         if (RetestBlocksX(hero) == 2 && !hero.m_bDead && hero.m_nModeGrace == 0) {
           HeroDies("Dead 7");

@@ -285,6 +285,28 @@ class cPlayScene : public cScene, public cFlowContext {
   // The object's box touches a solid map cell or a block character.
   int IsBoxBlocked(const cGameObject& obj);
 
+  // ---- Block characters (solid characters and riding) ----
+  // The character against the block characters, after its map tests: a
+  // flier is pushed out (one that dies on blocks gives 2 when it touched
+  // one); a walker lands on one and rides it, is pushed aside or down, is
+  // unstuck from map cells it was pushed into and keeps or leaves its ride.
+  // 2 when it is crushed, else 0.
+  int CollideSolidCharas(cChara& c);
+  // Pushes the character out of the block characters it overlaps, along y
+  // (bVertical) or x.
+  void PushOutOfSolidCharas(cChara& c, int bVertical);
+  // 1 when each corner of the character's box, now or at `start`, lies
+  // inside a block character.
+  int IsEnclosedBySolidCharas(const cChara& c, const DRECT& start);
+  // 1 when the character's ride is still under its feet.
+  int IsStillOnRide(const cChara& c);
+  // The first block character under the character's feet, or null.
+  cComChara* FindRideBelow(const cChara& c);
+  // A walker riding a block character moves with it: its ride's move since
+  // the ride box was taken is added to its velocity (in y too when the ride
+  // flies or falls), and the ride gets its riding triggers. 0.
+  int CarryRider(cChara& rider);
+
   // ---- Block summons and the hero's foot ----
   void SummonBlockAt(double x, double y, const cEdShot& settings, const cEdBlock& def);
   int CheckCrush(int nCell, int nCol, int nRow, const cEdShot& settings);
