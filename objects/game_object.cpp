@@ -91,6 +91,13 @@ void cGameObject::ReanchorX(int nNew, int nOld) {
   ClampX(2);
 }
 
+void cGameObject::ShiftBy(double dx, double dy) {
+  m_dX += dx;
+  m_dRight += dx;
+  m_dY += dy;
+  m_dBottom += dy;
+}
+
 void cGameObject::CopyGeometry(const cGameObject& other) {
   m_rcScreen = other.m_rcScreen;
   m_nBoxX = other.m_nBoxX;

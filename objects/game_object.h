@@ -118,6 +118,8 @@ class cGameObject {
   void ReanchorX(int nNew, int nOld);
   // Screen rectangle, box offsets, sprite sizes and their unscaled values.
   void CopyGeometry(const cGameObject& other);
+  // Moves the box by (dx, dy) as it stands: no clamp, no cell update.
+  void ShiftBy(double dx, double dy);
 
   // Motion. MoveX: vx capped to the speed cap per sub-step, x += vx, then
   // ClampX(nType); MoveY likewise.

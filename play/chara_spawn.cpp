@@ -16,14 +16,6 @@ namespace {
 
 constexpr int kBorderPixels = kMapBorderCells * 32;
 
-// Moves the character's box by (dx, dy).
-void ShiftBox(cGameObject& obj, double dx, double dy) {
-  obj.m_dX += dx;
-  obj.m_dRight += dx;
-  obj.m_dY += dy;
-  obj.m_dBottom += dy;
-}
-
 }  // namespace
 
 int cPlayScene::SpawnStageCharacters(int tx, int ty, const cEdChara& placement) {
@@ -34,7 +26,7 @@ int cPlayScene::SpawnStageCharacters(int tx, int ty, const cEdChara& placement) 
     c.Init(-1, placement, (tx + kMapBorderCells) * 32 + 16, (ty + kMapBorderCells) * 32 + 16,
            static_cast<int16_t>(n));
     c.SetTilePos(tx, ty);
-    ShiftBox(c, placement.GetOffsetX(n, c.m_nFacing), placement.GetOffsetY(n, c.m_nFacing));
+    c.ShiftBy(placement.GetOffsetX(n, c.m_nFacing), placement.GetOffsetY(n, c.m_nFacing));
     if (!c.IsInsideStage(1)) continue;
     c.AfterMoveX();
     c.AfterMoveY();
@@ -61,7 +53,7 @@ int cPlayScene::SpawnCharacterAt(double x, double y, int nFaction, int nFacing,
     c.m_dY = y + c.m_nBoxY;
     c.m_dRight = c.m_dX + c.m_nBoxW - 1;
     c.m_dBottom = c.m_dY + c.m_nBoxH - 1;
-    ShiftBox(c, copy.GetOffsetX(n, nFacing), copy.GetOffsetY(n, nFacing));
+    c.ShiftBy(copy.GetOffsetX(n, nFacing), copy.GetOffsetY(n, nFacing));
     if (!c.IsInsideStage(1)) continue;
     c.AfterMoveX();
     c.AfterMoveY();

@@ -21,13 +21,6 @@ namespace {
 
 constexpr int kMarkSheet = 43;
 
-void Shift(cItem& item, double dx, double dy) {
-  item.m_dX += dx;
-  item.m_dRight += dx;
-  item.m_dY += dy;
-  item.m_dBottom += dy;
-}
-
 }  // namespace
 
 cItem& cPlayScene::AddItem(cItem&& item) { return m_ItemList.emplace_back(std::move(item)); }
@@ -40,7 +33,7 @@ void cPlayScene::SpawnStageItems(int tx, int ty, const cEdItem& placement) {
   cItem item;
   item.Init(m_nNextItemId, placement, 0);
   item.SetTile(tx, ty);
-  Shift(item, placement.PixelOffsetX(), placement.PixelOffsetY());
+  item.ShiftBy(placement.PixelOffsetX(), placement.PixelOffsetY());
   if (!item.IsInsideStage(1)) return;
   item.ClampX(2);
   item.ClampY(2);
@@ -55,7 +48,7 @@ cItem* cPlayScene::SpawnItemAt(double x, double y, const cEdShot& settings, cons
   item.m_dY = y + item.m_nBoxY;
   item.m_dRight = item.m_dX + item.m_nBoxW - 1;
   item.m_dBottom = item.m_dY + item.m_nBoxH - 1;
-  Shift(item, def.PixelOffsetX(), def.PixelOffsetY());
+  item.ShiftBy(def.PixelOffsetX(), def.PixelOffsetY());
   if (!item.IsInsideStage(1)) return nullptr;
   item.ClampX(2);
   item.ClampY(2);

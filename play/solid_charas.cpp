@@ -252,46 +252,27 @@ int cPlayScene::CollideSolidCharas(cChara& c) {
     if (bAny) c.RaiseTrigger(kTriggerBlockChara);
     if (c.m_cBlockMode == BLOCKMODE_FATAL)
       return (left.pos || right.pos || up.pos || down.pos) ? 2 : 0;
-    // A pusher that moves into the character carries it along the other
-    // axis out of the way; otherwise the character is put beside it.
-    if (left.pos) {
-      c.m_dWalkVX = 0.0;
-      if (left.dV < 0.0 && c.m_dVX >= 0.0) {
-        c.LRUD[LRUD_LEFT] = 0;
-        PushOutOfSolidCharas(c, 1);
-      } else {
-        SetX(c, *left.pos);
+    // A pusher that moves into the character (dSign: the direction into
+    // it) carries it along the other axis out of the way; otherwise the
+    // character is put beside it.
+    auto settle = [&](const CANDIDATE& k, int nSide, bool bHorizontal, double dSign) {
+      if (!k.pos) return;
+      const double dV = bHorizontal ? c.m_dVX : c.m_dVY;
+      (bHorizontal ? c.m_dWalkVX : c.m_dWalkVY) = 0.0;
+      if (k.dV * dSign > 0.0 && dV * dSign <= 0.0) {
+        c.LRUD[nSide] = 0;
+        PushOutOfSolidCharas(c, bHorizontal ? 1 : 0);
+      } else if (bHorizontal) {
+        SetX(c, *k.pos);
         c.m_bLeftGround = 1;
-      }
-    }
-    if (right.pos) {
-      c.m_dWalkVX = 0.0;
-      if (right.dV > 0.0 && c.m_dVX <= 0.0) {
-        c.LRUD[LRUD_RIGHT] = 0;
-        PushOutOfSolidCharas(c, 1);
       } else {
-        SetX(c, *right.pos);
-        c.m_bLeftGround = 1;
+        SetY(c, *k.pos);
       }
-    }
-    if (up.pos) {
-      c.m_dWalkVY = 0.0;
-      if (up.dV < 0.0 && c.m_dVY >= 0.0) {
-        c.LRUD[LRUD_UP] = 0;
-        PushOutOfSolidCharas(c, 0);
-      } else {
-        SetY(c, *up.pos);
-      }
-    }
-    if (down.pos) {
-      c.m_dWalkVY = 0.0;
-      if (down.dV > 0.0 && c.m_dVY <= 0.0) {
-        c.LRUD[LRUD_DOWN] = 0;
-        PushOutOfSolidCharas(c, 0);
-      } else {
-        SetY(c, *down.pos);
-      }
-    }
+    };
+    settle(left, LRUD_LEFT, true, -1.0);
+    settle(right, LRUD_RIGHT, true, 1.0);
+    settle(up, LRUD_UP, false, -1.0);
+    settle(down, LRUD_DOWN, false, 1.0);
     return 0;
   }
 
@@ -439,15 +420,11 @@ int cPlayScene::CollideSolidCharas(cChara& c) {
 
   // Pushed sideways.
   const bool bRiding = c.m_bOnChara != 0;
-  if (left.pos) {
+  for (const CANDIDATE* k : {&left, &right}) {
+    if (!k->pos) continue;
     c.m_dWalkVX = 0.0;
-    if (!(bRiding && left.nId == c.m_nRiddenId)) c.m_bLeftGround = 1;
-    SetX(c, *left.pos);
-  }
-  if (right.pos) {
-    c.m_dWalkVX = 0.0;
-    if (!(bRiding && right.nId == c.m_nRiddenId)) c.m_bLeftGround = 1;
-    SetX(c, *right.pos);
+    if (!(bRiding && k->nId == c.m_nRiddenId)) c.m_bLeftGround = 1;
+    SetX(c, *k->pos);
   }
   if (bSqueezed && !down.pos) {
     SetX(c, b.x1);

@@ -123,12 +123,7 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
       placement.m_nTileY = static_cast<int16_t>(g_PlayData.m_nStartOverrideY);
     }
     hero.SetTile(placement.m_nTileX, placement.m_nTileY);
-    const double dOffX = placement.GetOffsetX(0, hero.m_nFacing);
-    const double dOffY = placement.GetOffsetY(0, hero.m_nFacing);
-    hero.m_dX += dOffX;
-    hero.m_dRight += dOffX;
-    hero.m_dY += dOffY;
-    hero.m_dBottom += dOffY;
+    hero.ShiftBy(placement.GetOffsetX(0, hero.m_nFacing), placement.GetOffsetY(0, hero.m_nFacing));
     if (g_Stage.m_bUseHeroStatus) g_PlayData.RestoreHeroExtra(0, &hero.m_nHp, &hero.m_nSp);
     hero.m_Anime.SetPattern(hero.m_bFly ? 2 : 0, 1);
   }

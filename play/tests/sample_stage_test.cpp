@@ -156,8 +156,7 @@ TEST_F(SampleStage, ABumpOfTheHeadShakesTheScreenAndFlashesIt) {
   // stands a moment and jumps into it.
   cPlayer& hero = *Scene().Hero();
   const double dx = (kPlatformColumn - kHeroColumn) * 32.0;
-  hero.m_dX += dx;
-  hero.m_dRight += dx;
+  hero.ShiftBy(dx, 0.0);
   hero.AfterMoveX();
   for (int i = 0; i < 10; ++i) m_World.Frame(0, 0);
   EXPECT_FALSE(Scene().m_ScrEffect.IsRunning());
@@ -185,8 +184,7 @@ TEST_F(SampleStage, TheGoalFlagClearsTheStageAndTheWorldMapShowsItCleared) {
   // walks over it to the flag.
   cPlayer& hero = *Scene().Hero();
   const double dx = (kGoalBlockColumn - 1 - kHeroColumn) * 32.0;
-  hero.m_dX += dx;
-  hero.m_dRight += dx;
+  hero.ShiftBy(dx, 0.0);
   hero.AfterMoveX();
   ASSERT_TRUE(PlayUntilPlayEnds(kKeyRight, 0, 60));
   EXPECT_EQ(Scene().m_nState, 4) << "touching the flag clears the stage";
