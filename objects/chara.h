@@ -148,9 +148,9 @@ struct cCharaFields {
   GAUGEANIM m_HpGauge;
   int32_t m_nSp = 0;
   GAUGEANIM m_SpGauge;
-  cCheckedVector<int32_t> m_vVars;  // character variables
-  int32_t m_nInvincible = 0;        // sub-steps
-  std::list<IMMUNITY> m_Immunity;
+  cCheckedVector<int32_t> m_vVars;   // character variables
+  int32_t m_nInvincible = 0;         // sub-steps
+  std::vector<IMMUNITY> m_Immunity;  // keeps its room: a fight allocates nothing
   std::list<ANIMEPLAY> m_AnimePlays;
   int32_t m_bVanish = 0;  // 消滅: the character leaves without its death or score
   int32_t m_nSightDots = 0;
@@ -301,6 +301,21 @@ class cChara : public cGameObject, public cCharaFields {
   // One sub-step of the invincibility countdown and of the immunity
   // against each attacker.
   void TickImmunity();
+  // The general invincibility countdown started: N times the stage's
+  // invincibility frames of the hero or of computer characters, by kind.
+  void StartInvincibility();
+  // StartInvincibility, then immunity against the attacker of that object
+  // id for N times the stage's per-attacker frames (by kind). An attacker
+  // may be listed more than once; entries only expire.
+  void AddImmunity(int nAttackerId);
+  int IsInvincible() const { return m_nInvincible > 0; }
+  // Invincible, or immune to that attacker.
+  int IsImmuneTo(int nAttackerId) const;
+  // Damage by a touching character: its power less the own defence (a
+  // power of 0 or below unchanged: a negative one heals, even through
+  // defence and 無敵), its hit effect placed from both A boxes, its impact,
+  // then triggers 1 (power not 0) and 2 (impact not 0). 1 when HP reached 0.
+  int DamageFromChara(const cChara& attacker);
   // Death: triggers 3 and the death pass of the flows, the score on defeat,
   // then the links are cut, the character is marked dead and its death
   // effect starts in place of whatever effect ran (a dead character plays

@@ -266,9 +266,9 @@ void cPlayScene::PlayFrame() {
       EraseItemsOutside();
     }
 
-    // Hits: the item blocks, then the items the hero touches; the faction
-    // hits come with their objects.
+    // Hits: the item blocks, the factions, then the items the hero touches.
     if (!hero.m_bDead && EndByResult(TakeItemFromBlock(hero))) return;
+    if (!hero.m_bDead && EndByResult(HitGroups())) return;
     if (!hero.m_bDead && EndByResult(HeroTouchesItems(hero))) return;
   }
   m_nSubStepNo = 0;

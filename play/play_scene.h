@@ -105,6 +105,11 @@ class cPlayScene : public cScene, public cFlowContext {
   int HandleCharaDeath(cChara& chara);
   // Deaths left by flows (m_bCodeKill): 1 when the sub-step must end.
   int CheckDeaths();
+  // The hits between factions of a sub-step (play/group_hits.cpp): shots
+  // against characters, characters against characters, shots against
+  // shots. 0, or 1 (the stage is cleared) or 2 (the hero died) from the
+  // first death or item that ends the sub-step; the caller carries it out.
+  int HitGroups();
   // A sub-step's count of the computer characters' lifetimes: a living one
   // whose lifetime runs out leaves.
   void StepCharaLifetimes();
@@ -192,6 +197,8 @@ class cPlayScene : public cScene, public cFlowContext {
   cCharaList::iterator RemoveCharacter(cCharaList::const_iterator it);
   // Every character taken off the stage (set-up).
   void ClearCharacters();
+  // Puts the hero first in the list of its faction (set-up).
+  void ListHero() { FactionList(*Hero()).push_front(Hero()); }
   const cCharaList& CharaList() const { return m_CharaList; }
   // The hero and the computer characters of faction nFaction (0..7).
   const cCharaPtrList& FactionCharas(int nFaction) const;
@@ -364,6 +371,15 @@ class cPlayScene : public cScene, public cFlowContext {
   // for its dying display unless the stage was cleared. `it` moves past it;
   // the kill routine's result.
   int KillMovedChara(cCharaList::iterator& it);
+  // The phases of HitGroups.
+  int HitCharasWithCharas();
+  // Two characters of different factions whose contact areas overlap:
+  // trigger 4 on both, then each hit by the other (when it has power or
+  // impact and it is not immune) and the hits acted on.
+  int TouchCharas(cChara& o, cChara& q);
+  // After a character was hit by a character: a death resolved (sound 9
+  // for a computer character), or immunity against the attacker.
+  int AfterCharaHit(cChara& target, int bDied, int nAttackerId);
   // The faction list a character belongs in.
   cCharaPtrList& FactionList(const cChara& chara);
   // Forgets the character's id, unless a later character holds it.

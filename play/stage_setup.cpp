@@ -168,7 +168,7 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   TraceLog("12");
   TraceLog("C");
   TraceLog("D");
-  FactionList(*Hero()).push_front(Hero());
+  ListHero();
 
   // 18. Which objects the erase areas remove.
   auto anySide = [](const cEdEraseArea& a) {
