@@ -399,6 +399,7 @@ void cChara::UnlinkCharas() {
       if (chara->m_nTargetId == m_nId) chara->m_nTargetId = -1;
   }
   m_nTargetId = -1;
+  if (!m_vShots.empty() && g_lpPlayScene != nullptr) g_lpPlayScene->ForgetShotTarget(m_nId);
   m_vShots.clear();
 }
 

@@ -33,6 +33,7 @@
 
 class cCondition;
 class cItem;
+class cShot;
 class cMapCell;
 struct DDSURFACEDATA;
 struct DRAWSOURCE;
@@ -242,8 +243,8 @@ class cChara : public cGameObject, public cCharaFields {
   // Makes lpTarget (or none) the target.
   void SetTarget(cChara* lpTarget);
   // Leaves every link: the hero and the computer characters whose target
-  // this is lose their target, this one loses its own, and m_vShots is
-  // emptied (the shots' own side is theirs to clear).
+  // this is lose their target, this one loses its own, and the shots aimed
+  // at it (m_vShots) lose their target.
   void UnlinkCharas();
 
   // Sub-step bookkeeping.
@@ -335,6 +336,9 @@ class cChara : public cGameObject, public cCharaFields {
   // Impact.
   void ApplyImpact(int8_t cImpact, double dDirX, double dDirY);
   void ImpactFromChara(const cChara& attacker);
+  // The impact of a shot along its velocity, or of a sword along its
+  // facing (objects/shot.cpp).
+  void ImpactFromShot(const cShot& shot);
 
   // Conditions of kinds 5 (status 2), 6 (state) and 7 (distance).
   int CheckStatusCondition2(const cCondition* c) const;

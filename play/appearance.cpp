@@ -39,4 +39,8 @@ void cPlayScene::UpdateAppearance() {
       item.m_bAppeared = item.m_bOnScreen = 0;
     }
   }
+  for (cShot& shot : m_ShotList) {
+    shot.m_bAppeared = 1;
+    shot.m_bOnScreen = shot.IsOnScreen() ? 1 : 0;
+  }
 }

@@ -148,6 +148,22 @@ void cPlayScene::LoadCharaExcSheets() {
   }
 }
 
+void cPlayScene::LoadSwordSheets() {
+  ReleaseSheets(g_SwordSD, g_SwordSDInfo);
+  const size_t nRows = g_Database.m_SwordType.size();
+  g_SwordSDInfo.reserve(nRows * 4);
+  for (size_t r = 0; r < nRows; ++r) {
+    const cSwordTypeDef& row = g_Database.m_SwordType[r];
+    const char* apszFile[2] = {row.m_strBitmap2.c_str(), row.m_strBitmap1.c_str()};
+    const int nFirst = static_cast<int>(g_SwordSD.size());
+    for (int k = 0; k < 4; ++k) {
+      SHEETENTRY entry{.nDDMemory = k < 2 ? 0 : 1, .bVariant = k < 2 ? 0 : 1};
+      if (k >= 2) entry.lpParent = &g_SwordSD.At(nFirst + k - 2);
+      AddSheet(g_SwordSD, g_SwordSDInfo, apszFile[k % 2], entry, "ソード %s 読み込み失敗！");
+    }
+  }
+}
+
 void cPlayScene::LoadEffectSheets() {
   ReleaseSheets(g_EffectSD, g_EffectSDInfo);
   const int nRows = static_cast<int>(g_Database.m_Effect.size());

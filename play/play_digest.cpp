@@ -69,6 +69,19 @@ uint32_t CharasHash(const cCharaList& charas) {
   return hash.Value();
 }
 
+// The shots' state: id, position and velocity, in list order.
+uint32_t ShotsHash(const cShotList& shots) {
+  cHash hash;
+  for (const cShot& shot : shots) {
+    hash.Add(shot.m_nId);
+    hash.Add(shot.m_dX);
+    hash.Add(shot.m_dY);
+    hash.Add(shot.m_dVX);
+    hash.Add(shot.m_dVY);
+  }
+  return hash.Value();
+}
+
 // "name=value" fields of a digest, in order.
 std::vector<std::string> Fields(const std::string& s) {
   std::vector<std::string> fields;
@@ -128,6 +141,8 @@ std::string PlayDigest(const cPlayScene& scene) {
   Append(s, "items", "%zu", scene.ItemList().size());
   Append(s, "itemstate", "%08x", ItemsHash(scene.ItemList()));
   Append(s, "charastate", "%08x", CharasHash(scene.CharaList()));
+  Append(s, "shots", "%zu", scene.ShotList().size());
+  Append(s, "shotstate", "%08x", ShotsHash(scene.ShotList()));
   Append(s, "cvars", "%s", NonZero(g_PlayData.m_CommonVars).c_str());
   Append(s, "svars", "%s", NonZero(scene.m_vStageVar).c_str());
   Append(s, "rand", "%08x", GetRandSeed());

@@ -4,8 +4,10 @@
 // so that every bit shows), its block contacts, HP and SP, the items it
 // touches, score, lives, time, the camera, the number of computer
 // characters and a hash of their state (ids, positions, HP, appeared,
-// active, dead), the number of items and a hash of their state, the common and stage
-// variables that are not 0 and the random generator's state.
+// active, dead), the number of items and a hash of their state, the number
+// of shots and a hash of their state (ids, positions, velocities), the
+// common and stage variables that are not 0 and the random generator's
+// state.
 // Tests, replays and debugging compare runs by it: two runs that agree on
 // every frame's digest played alike.
 

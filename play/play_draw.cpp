@@ -63,6 +63,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
       else
         ++it;
     }
+    DrawShots(z, nLayers, bFrozen);
   }
 
   DrawMapCells(lpBack, 1);

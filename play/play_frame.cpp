@@ -260,7 +260,10 @@ void cPlayScene::PlayFrame() {
     // The other computer characters.
     if (!hero.m_bDead && !StepComCharas(false)) return;
 
-    // Shots come with their objects. Erase areas, in the first sub-step.
+    // Shots, also while the hero is dead.
+    StepShots(i);
+
+    // Erase areas, in the first sub-step.
     if (i == 1 && !hero.m_bDead) {
       EraseCharasOutside();
       EraseItemsOutside();

@@ -30,6 +30,7 @@
 #include "objects/effect_object.h"
 #include "objects/item.h"
 #include "objects/player.h"
+#include "objects/shot.h"
 #include "play/screen_effects.h"
 #include "play/scroll_axis.h"
 #include "play/wait_request.h"
@@ -43,6 +44,9 @@ struct DDSURFACEDATA;
 
 inline constexpr int kFactions = 8;
 inline constexpr int kActivationGroups = 60;
+// Shots a stage holds at most: a volley that would make more leaves the
+// rest out (one report-log line an attempt).
+inline constexpr size_t kMaxLiveShots = 8192;
 
 // The flow context part holds the current character, runner and command
 // state of the flow being worked on, the stage variables and the requests
@@ -131,6 +135,9 @@ class cPlayScene : public cScene, public cFlowContext {
   void FillBackgroundSlots();
   void PrepareShotSheets();
   void LoadCharaExcSheets();
+  // Four sheets a SwordType row: its second and its first image, then the
+  // two again for stretched drawing.
+  void LoadSwordSheets();
   void LoadEffectSheets();
   void ScrollBackgrounds();
   void DrawBackgrounds(DDSURFACEDATA* lpTarget, int bFront);
@@ -247,6 +254,47 @@ class cPlayScene : public cScene, public cFlowContext {
   // result of an applied item (1 stage clear, 2 miss).
   int HeroTouchesItems(cPlayer& hero);
 
+  // ---- Shots ----
+  // The shot list changes only through these, which keep the faction lists
+  // and the targets' lists of aimed shots in step with it. A shot never
+  // moves while it is listed, so a walk of the shot list or of a faction
+  // list goes on from the node a removal returns.
+  // Lists a copy of the shot (the argument is not listed and links to
+  // nothing) in the shot list and in the faction list of its settings'
+  // faction number (a number past the lists is reported, the program asked
+  // to close and list 0 used); the next shot id moves on. Null, with one
+  // report-log line an attempt, when the stage holds kMaxLiveShots shots.
+  cShot* AddShot(const cShot& shot);
+  // Enters a listed shot in its target's list of the shots aimed at it
+  // (once); a shot without a target is left as it is.
+  void EnterAimedShot(cShot& shot);
+  // Takes the shot off the stage: out of its faction list and its target's
+  // list of aimed shots, destroyed. The next node of the shot list, or of
+  // the shot's faction list.
+  cShotList::iterator RemoveShot(cShotList::const_iterator it);
+  cShotPtrList::iterator RemoveShot(cShot& shot);
+  // Every shot taken off the stage (set-up).
+  void ClearShots();
+  const cShotList& ShotList() const { return m_ShotList; }
+  // The listed shots, to change (not to add or remove).
+  std::ranges::subrange<cShotList::iterator> Shots() {
+    return {m_ShotList.begin(), m_ShotList.end()};
+  }
+  // The shots of faction nFaction (0..7).
+  const cShotPtrList& FactionShots(int nFaction) const;
+  // The object id the next listed shot takes.
+  int32_t NextShotId() const { return m_nNextShotId; }
+  // The shots aimed at the character lose their target (it died or left).
+  void ForgetShotTarget(int nCharaId);
+  // A sub-step of every shot, in list order (also while the hero is dead):
+  // its update, gravity and motion; it goes when its update says so, in
+  // sub-step 1 when it is outside the erase area of its kind, or when a map
+  // cell blocks it.
+  void StepShots(int nSubStep);
+  // The shots of one depth layer (every shot with one layer), in list
+  // order; one not on screen is not drawn.
+  void DrawShots(int nLayer, int nLayers, int bFrozen);
+
   // ---- Spawning and appearance ----
   // The characters of a placement on stage map cell (tx, ty), one for each
   // of its copies, shifted by the copy offsets; a copy that would not lie
@@ -357,6 +405,8 @@ class cPlayScene : public cScene, public cFlowContext {
   // Effects and pictures in drawing order; neither moves while listed.
   std::list<cEffectObject> m_EffectList;
   std::list<cPictureObject> m_PictureList;
+  // The faults of shots reported in this attempt (kShotReport* bits).
+  uint32_t m_nShotReports = 0;
   // The every-N counter of the time limit: counts the frames of a second.
   uint32_t m_nSecondCount = 0;
 
@@ -380,6 +430,8 @@ class cPlayScene : public cScene, public cFlowContext {
   // After a character was hit by a character: a death resolved (sound 9
   // for a computer character), or immunity against the attacker.
   int AfterCharaHit(cChara& target, int bDied, int nAttackerId);
+  // Takes a listed shot out of its faction list and its target's list.
+  void UnlistShot(cShot& shot);
   // The faction list a character belongs in.
   cCharaPtrList& FactionList(const cChara& chara);
   // Forgets the character's id, unless a later character holds it.
@@ -394,6 +446,8 @@ class cPlayScene : public cScene, public cFlowContext {
   cCharaList m_CharaList;
   std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
   cItemList m_ItemList;
+  cShotList m_ShotList;
+  cCheckedVector<cShotPtrList> m_vFactionShot;  // kFactions lists
   // The listed computer characters by object id.
   std::unordered_map<int32_t, cChara*> m_CharaById;
 };

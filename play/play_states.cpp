@@ -61,7 +61,8 @@ void DrawMenu(int x, int nFirst, int nCount) {
 
 }  // namespace
 
-cPlayScene::cPlayScene() : m_vGroupActive(kActivationGroups, 0), m_vFactionChara(kFactions) {
+cPlayScene::cPlayScene()
+    : m_vGroupActive(kActivationGroups, 0), m_vFactionChara(kFactions), m_vFactionShot(kFactions) {
   g_PlayData.m_nBgmNo = 0;
 }
 
@@ -71,6 +72,9 @@ cPlayScene::~cPlayScene() {
   DDReleaseSurfaceVector(g_CharaExcSD);
   g_CharaExcSD.clear();
   g_CharaExcSDInfo.clear();
+  DDReleaseSurfaceVector(g_SwordSD);
+  g_SwordSD.clear();
+  g_SwordSDInfo.clear();
   DDReleaseSurfaceVector(g_EffectSD);
   g_EffectSD.clear();
   g_EffectSDInfo.clear();
@@ -99,6 +103,7 @@ void cPlayScene::Init() {
     }
     PrepareShotSheets();
     LoadCharaExcSheets();
+    LoadSwordSheets();
     LoadEffectSheets();
     ResetPlayState();
     TakeLife(g_PlayData);

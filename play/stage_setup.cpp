@@ -46,6 +46,7 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   m_nFrame = 0;
 
   // 2. Empty the objects.
+  ClearShots();
   ClearCharacters();
   ClearItems();
 
