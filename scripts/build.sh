@@ -28,7 +28,15 @@ generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 # A compiler cache speeds up rebuilds where one is installed; CI has none.
 command -v ccache >/dev/null && args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "build/$flavour" "${generator[@]}" "${args[@]}" >/dev/null
+# Configure only when the build tree is new or its options changed: the build
+# itself runs cmake again whenever a CMakeLists.txt changed.
+configured="build/$flavour/.configured-with"
+if [ ! -f "build/$flavour/CMakeCache.txt" ] || [ ! -f "$configured" ] ||
+  [ "$(cat "$configured")" != "${generator[*]} ${args[*]}" ]; then
+  rm -f "$configured"
+  cmake -S . -B "build/$flavour" "${generator[@]}" "${args[@]}" >/dev/null
+  echo "${generator[*]} ${args[*]}" >"$configured"
+fi
 target_args=()
 [ ${#targets[@]} -gt 0 ] && target_args=(--target "${targets[@]}")
 cmake --build "build/$flavour" -j "${PLAYER_JOBS:-$(nproc)}" "${target_args[@]}"
