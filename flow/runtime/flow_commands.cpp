@@ -279,11 +279,11 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdCancelMove,        // 8
     CmdTurn,              // 9
     CmdJump,              // 10
-    nullptr,              // 11 ショット
-    nullptr,              // 12 ソード
-    nullptr,              // 13 ブロック召喚
-    nullptr,              // 14 キャラ召喚
-    nullptr,              // 15 アイテム召喚
+    CmdShot,              // 11
+    CmdSword,             // 12
+    CmdSummonBlock,       // 13
+    CmdSummonChara,       // 14
+    CmdSummonItem,        // 15
     CmdFlowControl,       // 16
     CmdStageClear,        // 17
     nullptr,              // 18 ゲームウエイト

@@ -19,6 +19,19 @@ using FLOWSETUPPROC = void (*)(COMMANDSTATE& state, cChara& chara, int nFacing);
 extern const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount];
 extern const FLOWSETUPPROC g_apfnCommandSetup[kCharaCommandCount];
 
+// ショット (11): in its first sub-step and every tenth of a second while it has
+// time, the command's sound and a run of its fire pattern (FireShots,
+// objects/fire_pattern.h).
+void CmdShot(cChara& chara, COMMANDSTATE& state);
+// ソード (12): once a run of the command, its sound and a sword of the
+// settings' SwordType row that follows the character.
+void CmdSword(cChara& chara, COMMANDSTATE& state);
+// ブロック召喚 (13), キャラ召喚 (14), アイテム召喚 (15): as ショット, with the
+// summon of the settings' definition (SummonBlocks, SummonCharas,
+// SummonItems).
+void CmdSummonBlock(cChara& chara, COMMANDSTATE& state);
+void CmdSummonChara(cChara& chara, COMMANDSTATE& state);
+void CmdSummonItem(cChara& chara, COMMANDSTATE& state);
 // フローの操作 (16): start, end, pause, resume, delete or halt this flow, every
 // other flow of the character, or the flows of one ID.
 void CmdFlowControl(cChara& chara, COMMANDSTATE& state);

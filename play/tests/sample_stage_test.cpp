@@ -4,6 +4,7 @@
 // or the game over; the coin on the ground raises the score; a bump of his
 // head shakes the screen; the goal flag clears the stage. The hero appears
 // in an opening circle, and a "GO!" sign shows for a second as play begins.
+// X fires a spark.
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,23 @@ TEST_F(SampleStage, TheHeroWalksJumpsAndFallsIntoThePitThenRetries) {
   ASSERT_TRUE(m_World.RunUntilPlay());
   EXPECT_EQ(Hero().m_dX, x0) << "the attempt starts again at the start";
   EXPECT_EQ(Hero().m_dY, y0);
+}
+
+// X (button 2) fires a spark straight ahead at 8 pixels a frame; it goes at
+// the end of its range of 20 half blocks, 320 pixels less its own 16, long
+// before the next one could be fired by holding the key.
+TEST_F(SampleStage, TheHeroFiresASparkWithX) {
+  constexpr uint16_t kButtonFire = 2;
+  m_World.Frame(kKeyRight, 0);  // facing right
+  m_World.Frame(0, kButtonFire);
+  ASSERT_EQ(Scene().ShotList().size(), 1u);
+  const cShot& shot = Scene().ShotList().front();
+  EXPECT_GT(shot.m_dX, Hero().m_dRight);
+  const double x0 = shot.m_dX;
+  m_World.Frame(0, 0);
+  EXPECT_NEAR(shot.m_dX - x0, 8.0, 1e-9);  // 0.8 pixels in each of 10 sub-steps
+  for (int i = 0; i < 40; ++i) m_World.Frame(0, 0);
+  EXPECT_TRUE(Scene().ShotList().empty());
 }
 
 TEST_F(SampleStage, TheRetryMenuLeadsToTheWorldMapAndTheLastLifeToTheGameOver) {
