@@ -165,9 +165,10 @@ void cPlayScene::FadeOut() {
     return;
   DDPalFillSurface(&g_BackBufferSD, 16);
   if (g_SceneManager.m_nTitleChoice == 3 && !g_PlayData.m_bMultiPart) {
-    // A single stage file is read again for the next attempt.
-    const std::string strPath = g_PlayData.m_strStageKey;
-    if (!StartStageFile(strPath.c_str(), 0)) RequestClose();
+    // A single stage file is read again for the next attempt: the file
+    // itself, which the stage key (its path cut after the stem) does not
+    // name.
+    if (!StartStageFile(g_Stage.m_strLoadPath.c_str(), 0)) RequestClose();
   }
   g_SceneManager.m_nFrameRate = 60;
   g_SceneManager.m_nScene = g_SceneManager.m_nNextScene;
