@@ -53,7 +53,14 @@ enum : int16_t {
   BLOCK_GOAL,
   BLOCK_COUNT
 };
-enum : int16_t { CHARA_HERO = 1, CHARA_SLIME, CHARA_GHOST, CHARA_WOBBLER, CHARA_COUNT };
+enum : int16_t {
+  CHARA_HERO = 1,
+  CHARA_SLIME,
+  CHARA_GHOST,
+  CHARA_WOBBLER,
+  CHARA_TURRET,
+  CHARA_COUNT
+};
 enum : int16_t { ITEM_COIN = 1, ITEM_HEART, ITEM_GOAL, ITEM_COUNT };
 
 // Key-condition lists: 0..9 directions, 10 + n button n.
@@ -312,6 +319,26 @@ void AddSlimeFlows(cEdChara& slime) {
   slime.m_vFlow.push_back(Flow(TRIGGER_WALL, {}, {turn}));
 }
 
+// The turret stands still and fires a fan of three sparks ahead of it every
+// two seconds while it is in view.
+void AddTurretFlows(cEdChara& turret) {
+  cFlowCommand shot = Command(CMD_SHOT, 0);
+  CreateShot(shot.m_pShot);
+  cEdShot& s = *shot.m_pShot;
+  s.m_nPattern = 2;  // 拡散, ahead (direction 0)
+  s.m_nCount = 3;
+  s.m_anPatternParam[0] = 20;  // degrees apart
+  s.m_nGraphic = 2;
+  s.m_nSpeed = 30;  // 3 pixels a frame
+  s.m_bRange = 1;
+  s.m_nRange = 16;  // half blocks
+  s.m_nPower = 1;
+  s.m_nImpact = 2;
+  shot.m_sSound = SOUND_SHOT;
+  shot.m_bSoundOnScreen = 1;
+  turret.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {shot, Command(CMD_WAIT, 20)}));
+}
+
 // The first stage's hero shows the "GO!" sign at the middle of the screen
 // for a second as play begins, without holding the game, and the flow then
 // deletes itself.
@@ -385,6 +412,16 @@ void MakeCommonPalette(cCommonPalette& palette) {
   cEdChara& wobbler = palette.m_vChara[CHARA_WOBBLER] = slime;
   wobbler.m_strName = "ぷるぷるスライム";
   wobbler.m_nCharaEffect = CHARAEFFECT_WOBBLE;
+  // The challenge stage's turret: a slime that does not walk but shoots.
+  cEdChara& turret = palette.m_vChara[CHARA_TURRET];
+  turret.m_strName = "砲台スライム";
+  turret.m_nGraphic = slime.m_nGraphic;
+  turret.m_nAnimeSet = ANIMESET_SLIME;
+  turret.m_nMaxHp = 3;
+  turret.m_nPower = 1;
+  turret.m_nScore = 300;
+  turret.m_nDeathEffect = CHARAEFFECT_DEFEAT;
+  AddTurretFlows(turret);
 
   palette.m_vItem.resize(ITEM_COUNT);
   cEdItem& coin = palette.m_vItem[ITEM_COIN];
@@ -412,7 +449,8 @@ void MakeCommonPalette(cCommonPalette& palette) {
 // A stage drawn as text, one character per cell:
 //   '#' grass, '=' earth, 'B' brick, 'P' stone, '^' spikes, 'W' wood,
 //   'M' steel, 'G' goal block; 'H' hero, 'E' slime, 'g' ghost slime,
-//   'j' jelly slime; 'c' coin, 'h' heart, 'F' goal flag; '.' empty.
+//   'j' jelly slime, 'T' turret; 'c' coin, 'h' heart, 'F' goal flag;
+//   '.' empty.
 struct STAGEDEF {
   const char* pszFile;  // stored path under "default\"
   const char* pszName;
@@ -494,6 +532,9 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
           break;
         case 'j':
           nChara = CHARA_WOBBLER;
+          break;
+        case 'T':
+          nChara = CHARA_TURRET;
           break;
         case 'c':
           nItem = ITEM_COIN;
@@ -598,7 +639,7 @@ const STAGEDEF kStages[] = {
          "M.........Bc.c.c...........cc...................c..M",
          "M........BB...............PPPP........BBBBBBBBBB...M",
          "M.......BBB..........g................B............M",
-         "M..H...BBBB........BBBBB......j.......B.......F....M",
+         "M..H...BBBB........BBBBB......j.....T.B.......F....M",
          "M######BBBB....#######################B#####G######M",
          "M======BBBB....=======================B============M",
      }},

@@ -4,9 +4,11 @@
 // or the game over; the coin on the ground raises the score; a bump of his
 // head shakes the screen; the goal flag clears the stage. The hero appears
 // in an opening circle, and a "GO!" sign shows for a second as play begins.
-// X fires a spark.
+// X fires a spark. The challenge stage's turret fires fans of sparks.
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "app/core/scene.h"
 #include "objects/effect_object.h"
@@ -214,6 +216,36 @@ TEST_F(SampleStage, TheGoalFlagClearsTheStageAndTheWorldMapShowsItCleared) {
   EXPECT_EQ(Scene().m_nState, 7);
   EXPECT_EQ(g_SceneManager.m_nNextScene, SCENE_WORLDMAP);
   EXPECT_EQ(g_PlayData.m_ClearedFlags.At(1), 1);
+}
+
+// The challenge stage's turret, once in view, fires a fan of three sparks
+// 20 degrees apart ahead of it (it faces left: at 340, 0 and 20 degrees).
+TEST(SampleChallengeStage, TheTurretFiresFansOfSparks) {
+  cPlayWorld world{{.rows = {"H"}}};
+  ASSERT_TRUE(world.m_bStarted);
+  ASSERT_TRUE(world.LoadSampleStage("data\\stg4\\c01-1.stg4"));
+  world.Start();
+  g_SceneManager.m_nGameKind = GAMEKIND_STORY;
+  ASSERT_TRUE(world.RunUntilPlay());
+  cPlayScene& scene = world.Scene();
+  // The hero on the open ground at column 29, seven cells left of the
+  // turret: the view follows it and takes the turret in.
+  cPlayer& hero = *scene.Hero();
+  hero.m_dX = (29 + kMapBorderCells) * 32.0 + 8;
+  hero.ClampX(2);
+  int nFrames = 0;
+  while (scene.ShotList().empty() && nFrames < 120) {
+    world.Frame(0, 0);
+    ++nFrames;
+  }
+  ASSERT_EQ(scene.ShotList().size(), 3u) << nFrames;
+  const double angles[] = {-20, 0, 20};
+  size_t i = 0;
+  for (const cShot& shot : scene.ShotList()) {
+    EXPECT_EQ(shot.m_nFaction, 1);
+    const double a = std::atan2(-shot.m_dBaseVY, -shot.m_dBaseVX) * 180 / 3.141592653589793;
+    EXPECT_NEAR(a, angles[i++], 1e-9);
+  }
 }
 
 }  // namespace
