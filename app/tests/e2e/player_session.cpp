@@ -60,8 +60,11 @@ std::string cXServer::Start() {
     const int nNull = ::open("/dev/null", O_WRONLY);
     ::dup2(nNull, 1);
     ::dup2(nNull, 2);
+    // No reset when the last client leaves: the harness's short xdotool
+    // calls would reset the server over and over, and a player connecting
+    // during a reset finds no display.
     ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
+             "-noreset", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(fds[1]);
@@ -187,20 +190,34 @@ cPlayerSession::~cPlayerSession() {
   }
 }
 
-uint64_t cPlayerSession::FindWindow(const std::string& strTitle) const {
+std::vector<std::pair<uint64_t, std::string>> cPlayerSession::VisibleWindows() const {
   // Every window with a class, then their names: a search by name misses
   // windows whose name is only UTF-8 (SDL's message boxes).
+  std::vector<std::pair<uint64_t, std::string>> windows;
   std::string strIds;
-  if (!m_server.Run("xdotool search --onlyvisible --classname '.*'", &strIds)) return 0;
+  if (!m_server.Run("xdotool search --onlyvisible --classname '.*'", &strIds)) return windows;
   std::istringstream ids(strIds);
   std::string strId;
   while (ids >> strId) {
     std::string strName;
     if (!m_server.Run("xdotool getwindowname " + strId, &strName)) continue;
     if (!strName.empty() && strName.back() == '\n') strName.pop_back();
-    if (strName == strTitle) return std::strtoull(strId.c_str(), nullptr, 10);
+    windows.emplace_back(std::strtoull(strId.c_str(), nullptr, 10), strName);
   }
+  return windows;
+}
+
+uint64_t cPlayerSession::FindWindow(const std::string& strTitle) const {
+  for (const auto& [nId, strName] : VisibleWindows())
+    if (strName == strTitle) return nId;
   return 0;
+}
+
+std::string cPlayerSession::DescribeWindows() const {
+  std::string str;
+  for (const auto& [nId, strName] : VisibleWindows())
+    if (!strName.empty()) str += (str.empty() ? "\"" : ", \"") + strName + "\"";
+  return str.empty() ? "no named window" : "windows shown: " + str;
 }
 
 uint64_t cPlayerSession::WaitForWindow(const std::string& strTitle, int nTimeoutMs) const {
@@ -212,7 +229,8 @@ uint64_t cPlayerSession::WaitForWindow(const std::string& strTitle, int nTimeout
 uint64_t cPlayerSession::AnswerFirstStart(int nTimeoutMs) const {
   const uint64_t nBox = WaitForWindow(kCreateDataCaption, nTimeoutMs);
   if (nBox == 0) {
-    std::fprintf(stderr, "the first start's question did not show\n");
+    std::fprintf(stderr, "the first start's question did not show (%s)\n",
+                 DescribeWindows().c_str());
     return 0;
   }
   if (!SendKeys(nBox, "Return")) return 0;

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Texts in this harness are UTF-8 (window titles, key names); write them as
@@ -80,8 +81,12 @@ class cPlayerSession {
   cPlayerSession(const cPlayerSession&) = delete;
   cPlayerSession& operator=(const cPlayerSession&) = delete;
 
+  // The visible windows with a class: their ids and titles.
+  std::vector<std::pair<uint64_t, std::string>> VisibleWindows() const;
   // The id of a visible window with this title, 0 when none.
   uint64_t FindWindow(const std::string& strTitle) const;
+  // The titles of the visible windows, for a failure message.
+  std::string DescribeWindows() const;
   uint64_t WaitForWindow(const std::string& strTitle, int nTimeoutMs) const;
   // A first start in a fresh folder: answers the default-data question yes
   // and returns the game's window, 0 when either did not appear in time
