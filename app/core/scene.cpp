@@ -206,6 +206,8 @@ bool cSceneManager::RestoreLostSurfaces() {
 }
 
 void cSceneManager::ReadInput(cInputStateList& states) {
+  // Every key read of this frame sees the presses made since the last.
+  InputDevices().TakeKeyPresses();
   if (g_KeyConfig.bUseConfig != 0)
     states.At(0).PollConfigured(1, 60);
   else

@@ -2,18 +2,48 @@
 
 namespace {
 constexpr uint32_t kCentre = 32767;
+
+// Bits of a key's slot.
+constexpr uint8_t kKeyHeld = 0x80;
+constexpr uint8_t kKeyPressPending = 0x01;  // went down since the last TakeKeyPresses
+constexpr uint8_t kKeyPressTaken = 0x02;    // went down before this frame began
+
+// Replaces a slot by fn(old) in one step: the main thread sets keys while the
+// game thread takes their presses.
+template <class Fn>
+void Update(std::atomic<uint8_t>& slot, Fn fn) {
+  uint8_t b = slot.load(std::memory_order_relaxed);
+  while (!slot.compare_exchange_weak(b, fn(b), std::memory_order_relaxed)) {
+  }
 }
+}  // namespace
 
 cInputDevices::cInputDevices() { Reset(); }
 
 bool cInputDevices::IsKeyDown(int nKey) const {
   if (nKey < 0 || nKey > 255) return false;
-  return (m_abKeys[nKey].load(std::memory_order_relaxed) & 0x80) != 0;
+  return (m_abKeys[nKey].load(std::memory_order_relaxed) & (kKeyHeld | kKeyPressTaken)) != 0;
+}
+
+bool cInputDevices::IsKeyHeld(int nKey) const {
+  if (nKey < 0 || nKey > 255) return false;
+  return (m_abKeys[nKey].load(std::memory_order_relaxed) & kKeyHeld) != 0;
 }
 
 void cInputDevices::SetKey(int nKey, bool bDown) {
   if (nKey < 0 || nKey > 255) return;
-  m_abKeys[nKey].store(bDown ? 0x80 : 0, std::memory_order_relaxed);
+  // Only a key that was up latches a press: a held key's repeats do not.
+  Update(m_abKeys[nKey], [bDown](uint8_t b) {
+    if (!bDown) return uint8_t(b & ~kKeyHeld);
+    return uint8_t(b & kKeyHeld ? b : b | kKeyHeld | kKeyPressPending);
+  });
+}
+
+void cInputDevices::TakeKeyPresses() {
+  for (auto& key : m_abKeys)
+    Update(key, [](uint8_t b) {
+      return uint8_t((b & kKeyHeld) | (b & kKeyPressPending ? kKeyPressTaken : 0));
+    });
 }
 
 void cInputDevices::ReleaseAllKeys() {

@@ -5,6 +5,15 @@
 // thread at any moment, as an asynchronous key state. Every slot is an atomic,
 // and a joystick's axes and buttons are one 64-bit word, so a reader always
 // sees one whole report. Tests write the table directly.
+//
+// A key pressed and let go between two frames would be missed by a reader
+// that only sees what is held: the main thread may take a press and its
+// release from one batch of events while the game thread waits for its turn.
+// So a press is also latched: the frame driver calls TakeKeyPresses once per
+// frame, before anything reads the keys, and a key pressed since the previous
+// call reads as down through that frame even when it is already up. A key
+// still held reads down anyway, so a press seen while held is not counted
+// again afterwards (beyond the one frame in which it began, at worst).
 
 #include <atomic>
 #include <cstdint>
@@ -26,9 +35,17 @@ class cInputDevices {
   cInputDevices& operator=(const cInputDevices&) = delete;
 
   // Keys by virtual-key number; numbers outside 0..255 are never down.
+  // IsKeyDown is the game's view: held, or pressed since the frame before
+  // (see TakeKeyPresses). IsKeyHeld is the device's own state.
   bool IsKeyDown(int nKey) const;
+  bool IsKeyHeld(int nKey) const;
   void SetKey(int nKey, bool bDown);
+  // Lets every key go, latched presses included (focus lost: no release will
+  // come for what is held).
   void ReleaseAllKeys();
+  // Starts a frame of reading: the presses since the previous call become
+  // this frame's, the previous frame's are forgotten.
+  void TakeKeyPresses();
 
   // A joystick slot answers only while a device is attached to it.
   bool ReadJoystick(int nJoystick, JOYREADING& out) const;

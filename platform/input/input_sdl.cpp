@@ -103,10 +103,10 @@ constexpr ScancodeKey kScancodeKeys[] = {
 
 // Shift, Control and Alt also have one key number for either side.
 void UpdateSideless(cInputDevices& dev) {
-  dev.SetKey(vkey::kShift, dev.IsKeyDown(vkey::kLeftShift) || dev.IsKeyDown(vkey::kRightShift));
+  dev.SetKey(vkey::kShift, dev.IsKeyHeld(vkey::kLeftShift) || dev.IsKeyHeld(vkey::kRightShift));
   dev.SetKey(vkey::kControl,
-             dev.IsKeyDown(vkey::kLeftControl) || dev.IsKeyDown(vkey::kRightControl));
-  dev.SetKey(vkey::kAlt, dev.IsKeyDown(vkey::kLeftAlt) || dev.IsKeyDown(vkey::kRightAlt));
+             dev.IsKeyHeld(vkey::kLeftControl) || dev.IsKeyHeld(vkey::kRightControl));
+  dev.SetKey(vkey::kAlt, dev.IsKeyHeld(vkey::kLeftAlt) || dev.IsKeyHeld(vkey::kRightAlt));
 }
 
 }  // namespace

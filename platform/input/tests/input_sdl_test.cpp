@@ -4,6 +4,9 @@
 
 #include <SDL.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/input/tests/input_test_util.h"
 #include "platform/input/virtual_keys.h"
 
@@ -69,6 +72,49 @@ TEST_F(InputSdl, KeyEventsDriveThePoll) {
   s.PollFixed(0, 3, 60);
   EXPECT_EQ(s.m_wDir, 0);
   EXPECT_EQ(s.m_wButtons, 0);
+}
+
+// What the game's frames read of key events that reach the table between
+// them: each row is the events before each frame (one string per frame, "Z"
+// down, "z" up, "r" a repeat of a held Z, "f" focus lost) and the buttons
+// polled in that frame.
+TEST_F(InputSdl, APressBetweenTwoFramesIsReadInOneFrame) {
+  auto event = [](char c) {
+    SDL_Event e{};
+    if (c == 'f') {
+      e.type = SDL_WINDOWEVENT;
+      e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+      return e;
+    }
+    e = Key(SDL_SCANCODE_Z, c != 'z');
+    e.key.repeat = c == 'r';
+    return e;
+  };
+  struct Case {
+    const char* pszName;
+    std::vector<std::string> frames;
+    std::vector<uint16_t> buttons;
+  } const cases[] = {
+      {"tapped between frames", {"Zz", "", ""}, {1, 0, 0}},
+      {"held over frames, no extra frame after", {"Z", "", "z", ""}, {1, 1, 0, 0}},
+      {"repeats latch nothing", {"Z", "rrz", ""}, {1, 0, 0}},
+      {"two taps before one frame", {"ZzZz", ""}, {1, 0}},
+      {"let go, pressed again", {"Z", "zZz", ""}, {1, 1, 0}},
+      {"focus lost drops a tap", {"Zzf", ""}, {0, 0}},
+      {"focus lost while held", {"Z", "f", ""}, {1, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pszName);
+    Dev().Reset();
+    cInputState s;
+    s.InitButtonMasks();
+    for (size_t i = 0; i < c.frames.size(); ++i) {
+      for (char ch : c.frames[i]) HandleInputEvent(event(ch));
+      Dev().TakeKeyPresses();
+      s.PollFixed(0, 3, 60);
+      EXPECT_EQ(s.m_wButtons, c.buttons[i]) << "frame " << i;
+    }
+  }
 }
 
 TEST_F(InputSdl, MouseEventsAndAxisScale) {
