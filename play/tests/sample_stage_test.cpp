@@ -2,13 +2,15 @@
 // writes and played with the keyboard's input words: the hero walks, jumps,
 // falls into the pit, and the attempts end in the retry menu, the world map
 // or the game over; the coin on the ground raises the score; a bump of his
-// head shakes the screen; the goal flag clears the stage. The hero appears
-// in an opening circle, and a "GO!" sign shows for a second as play begins.
-// X fires a spark. The challenge stage's turret fires fans of sparks.
+// head shakes the screen; a slime's touch costs a heart; the goal flag
+// clears the stage. The hero appears in an opening circle, and a "GO!" sign
+// shows for a second as play begins. X fires a spark. The challenge stage's
+// turret fires fans of sparks.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "app/core/scene.h"
 #include "objects/effect_object.h"
@@ -246,6 +248,28 @@ TEST(SampleChallengeStage, TheTurretFiresFansOfSparks) {
     const double a = std::atan2(-shot.m_dBaseVY, -shot.m_dBaseVX) * 180 / 3.141592653589793;
     EXPECT_NEAR(a, angles[i++], 1e-9);
   }
+}
+
+// The hero stands a few steps on; the slime walks into him, and each touch
+// takes a heart and pushes him back, never twice within the stage's 30
+// frames of immunity. His touch is harmless to the slime.
+TEST_F(SampleStage, ASlimesTouchCostsAHeartOncePerImmunityWindow) {
+  const cComChara& slime = *Scene().CharaList().front();
+  std::vector<int> hits;
+  int nHp = Hero().m_nHp;
+  double x = 0;
+  for (int i = 0; i < 420 && Scene().m_nState == 2; ++i) {
+    m_World.Frame(i < 20 ? kKeyRight : 0, 0);
+    if (i == 20) x = Hero().m_dX;
+    if (Hero().m_nHp == nHp) continue;
+    EXPECT_EQ(Hero().m_nHp, nHp - 1);
+    nHp = Hero().m_nHp;
+    hits.push_back(i);
+  }
+  ASSERT_GE(hits.size(), 3u);
+  for (size_t k = 1; k < hits.size(); ++k) EXPECT_GE(hits[k] - hits[k - 1], 30);
+  EXPECT_LT(Hero().m_dX, x - 64) << "pushed back";
+  EXPECT_EQ(slime.m_nHp, slime.m_Def.m_nMaxHp);
 }
 
 }  // namespace
