@@ -16,10 +16,13 @@
 #include "app/base/close_request.h"
 #include "flow/shot_settings.h"
 #include "objects/shot.h"
+#include "platform/draw/dd_blit.h"
+#include "platform/draw/dd_device.h"
 #include "play/play_scene.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
 #include "testing/play_fixture.h"
+#include "testing/play_world.h"
 
 namespace {
 
@@ -287,6 +290,58 @@ TEST(ShotListTest, ShotsMoveAndGoByLifetimeAndBlocks) {
   EXPECT_EQ(scene.ShotList().front().m_dX, 406.0);
   scene.StepShots(2);
   EXPECT_TRUE(scene.ShotList().empty());
+}
+
+// Shot.bmp: graphic 0's two frames (columns 0 and 1) in colours 80 and 81.
+// A shot shows them in turn, four drawn frames each, from the sheet of its
+// facing; frozen frames hold the frame; a scaled shot is stretched and a
+// hidden one not drawn.
+TEST(ShotDrawTest, ShotsAnimateUnlessFrozenAndHiddenOnesAreNotDrawn) {
+  cPlayWorld world({.rows = {"H...........", "############"}});
+  ASSERT_TRUE(world.m_bStarted);
+  world.Folder().WriteFile("bmp\\Shot.bmp", WorldBitmap(256, 480, [](int x, int y) {
+                             return y >= 16 || x >= 32 ? 0u : (x < 16 ? 80u : 81u);
+                           }));
+  world.Start();
+  ASSERT_TRUE(world.RunUntilPlay());
+  cPlayScene& scene = world.Scene();
+  const cPlayer& hero = *scene.Hero();
+  const cEdShot settings = NewSettings();
+  cEdShot hidden = settings;
+  hidden.m_bTransparent = 1;
+  cEdShot scaled = settings;
+  scaled.m_nGiant = 2;
+  const double x = hero.m_dX + 64;
+  const double y = hero.m_dY;
+  const cShot& left = *scene.AddShot(MakeShot(hero, settings, x, y, -1.0, 0));
+  const cShot& right = *scene.AddShot(MakeShot(hero, settings, x + 32, y, 1.0, 0));
+  const cShot& big = *scene.AddShot(MakeShot(hero, scaled, x + 64, y, 1.0, 0));
+  const cShot& none = *scene.AddShot(MakeShot(hero, hidden, x + 128, y, 1.0, 0));
+  constexpr int kBackground = 3;
+  // 0 or 1 for the frame shown at (dx, dy) of the shot's sprite, the
+  // background's number otherwise.
+  auto shown = [](const cShot& shot, int dx, int dy) {
+    const uint32_t rgb = BackBufferRgb(shot.m_rcScreen.left + dx, shot.m_rcScreen.top + dy);
+    for (const int n : {80, 81, kBackground})
+      if (rgb == WorldRgb(n)) return n == kBackground ? n : n - 80;
+    return -1;
+  };
+  std::vector<int> frames;
+  for (int i = 0; i < 20; ++i) {
+    const int bFrozen = i >= 12 ? 1 : 0;
+    DDPalFillSurface(&g_BackBufferSD, kBackground);
+    scene.DrawShots(0, 1, bFrozen);
+    frames.push_back(shown(left, 8, 8));
+    EXPECT_EQ(shown(right, 8, 8), frames.back());
+    EXPECT_EQ(shown(big, 24, 24), frames.back()) << "stretched to 32 x 32";
+    EXPECT_EQ(shown(none, 8, 8), kBackground);
+  }
+  size_t t = 1;
+  while (t < frames.size() && frames[t] == frames[t - 1]) ++t;
+  ASSERT_LE(t, 4u);
+  for (size_t i = t; i < 12; ++i)
+    EXPECT_EQ(frames[i], frames[t] ^ static_cast<int>((i - t) / 4 % 2)) << i;
+  for (size_t i = 12; i < frames.size(); ++i) EXPECT_EQ(frames[i], frames[11]) << "frozen";
 }
 
 }  // namespace
