@@ -227,4 +227,59 @@ TEST(FirePatternTest, ARunMakesAtMostItsLimitOfObjects) {
   EXPECT_EQ(folder.ReportLogLineCount("the rest is left out"), 1);
 }
 
+// 直進B toward 上 from a shooter facing left stands at its left, the first
+// shot's bottom on the shooter's bottom row and the next ones above it.
+// With the line-rotation switch, 直進A puts its first shot on the circle
+// round the shooter: its centre (sw + w) / 2 = 24 pixels from the
+// shooter's centre in the firing direction (210: right and down).
+TEST(FirePatternTest, LineBGrowsUpAtTheSideAndARotatedLineStartsOnTheCircle) {
+  cPatternWorld w;
+  FireShots(w.shooter, Pattern(1, 3, 6));
+  std::vector<const cShot*> shots = Shots(w.scene);
+  ASSERT_EQ(shots.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(shots[i]->m_dX, 385.0);
+    EXPECT_EQ(shots[i]->m_dBottom, 331.0 - 16.0 * i);
+    EXPECT_EQ(shots[i]->m_dBaseVY, -3.0);
+  }
+
+  cPatternWorld rotated;
+  cEdShot settings = Pattern(0, 1, 3);
+  settings.m_bAngledRow = 1;
+  settings.m_nAngle = 30;
+  FireShots(rotated.shooter, settings);
+  shots = Shots(rotated.scene);
+  ASSERT_EQ(shots.size(), 1u);
+  const double a = 210 * kDegToRad;
+  EXPECT_NEAR(shots[0]->m_dX + 8, 416 - 24 * std::cos(a), 1.0);
+  EXPECT_NEAR(shots[0]->m_dY + 8, 316 - 24 * std::sin(a), 1.0);
+  EXPECT_NEAR(AngleDiff(FlightAngle(*shots[0]), 210), 0.0, 1e-9);
+}
+
+// A pattern or an aim object the tables do not have places nothing, with
+// one report-log line an attempt; an unknown movement type flies straight.
+TEST(FirePatternTest, UnknownNumbersAreReportedOnce) {
+  cTestGameFolder folder;
+  cPatternWorld w;
+  cEdShot settings = Pattern(9, 1, 3);
+  FireShots(w.shooter, settings);
+  FireShots(w.shooter, settings);
+  settings = Pattern(5, 1, 3);
+  settings.m_nCentre = 7;
+  FireShots(w.shooter, settings);
+  FireShots(w.shooter, settings);
+  EXPECT_TRUE(w.scene.ShotList().empty());
+  settings = Pattern(0, 1, 3);
+  settings.m_nMoveType = 40;
+  FireShots(w.shooter, settings);
+  FireShots(w.shooter, settings);
+  ASSERT_EQ(w.scene.ShotList().size(), 2u);
+  cShot& shot = w.scene.Shots().front();
+  EXPECT_EQ(shot.Update(), 0);
+  EXPECT_EQ(shot.m_dVX, 3.0);
+  EXPECT_EQ(folder.ReportLogLineCount("fire pattern 9 unknown"), 1);
+  EXPECT_EQ(folder.ReportLogLineCount("aim object 7"), 1);
+  EXPECT_EQ(folder.ReportLogLineCount("movement type 40 unknown"), 1);
+}
+
 }  // namespace

@@ -132,6 +132,28 @@ TEST(ShotCommandTest, ACharacterSummonMakesComputerCharactersFacingAsAsked) {
   EXPECT_EQ(scene.CharaList().size(), nBefore + 1);
 }
 
+// アイテム召喚 puts an item of the palette's definition ahead of the summoner;
+// with the lifetime switch it lives that many tenths.
+TEST(ShotCommandTest, AnItemSummonPutsAnItemThatLivesItsTime) {
+  cFlowFixture fixture;
+  cTestChara& chara = AddFlowChara(fixture);
+  cPlayScene& scene = fixture.Scene();
+  g_CommonPalette.m_vItem.resize(2);
+  g_CommonPalette.m_vItem[1].m_nGraphic = 1;
+  cEdShotPtr settings;
+  CreateShot(settings);
+  settings->m_nCount = 1;
+  settings->m_nSummonNo = 1;
+  settings->m_bLife = 1;
+  settings->m_nLife = 10;
+  const size_t nBefore = scene.ItemList().size();
+  SummonItems(chara, *settings);
+  ASSERT_EQ(scene.ItemList().size(), nBefore + 1);
+  const cItem& item = scene.ItemList().back();
+  EXPECT_LT(item.m_dRight, chara.m_dX);  // ahead of a summoner facing left
+  EXPECT_EQ(item.m_nLifetime, 10 * 6);
+}
+
 // ブロック召喚 in toggle mode whose two blocks fall on one cell toggles it
 // once a run; the next run toggles it back.
 TEST(ShotCommandTest, ABlockToggleChangesACellOnceARun) {
