@@ -166,6 +166,18 @@ TEST(FirePatternTest, TheAimAngleFacesTheTarget) {
   EXPECT_EQ(AimAngle(416, 400, w.shooter, settings, rec), 90);
   EXPECT_EQ(AimAngle(300, 316, w.shooter, settings, rec), 180);
   EXPECT_EQ(AimAngle(500, 316, w.shooter, settings, rec), 360);
+
+  // A target that rides a view scrolling right is led: the aim leans to the
+  // right of straight down, and the volley takes the speed of that aim.
+  w.scene.m_ScrollX.m_dAutoSpeed = 1.0;
+  w.scene.m_ScrollX.m_bClamped = 0;
+  target.m_bScrollSync = 1;
+  rec.dSpeed = 3.0;
+  const int nLead = AimAngle(416, 200, w.shooter, settings, rec);
+  EXPECT_GT(nLead, 180);
+  EXPECT_LT(nLead, 270);
+  EXPECT_TRUE(std::isfinite(rec.dSpeed) && rec.dSpeed > 0.0);
+  EXPECT_NE(rec.dSpeed, 3.0);
 }
 
 // Repeat count 2 fires three volleys in one go, volley i at speed (speed +
