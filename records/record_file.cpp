@@ -57,9 +57,16 @@ cRecordWriter::~cRecordWriter() = default;
 bool cRecordWriter::Commit() {
   if (m_pFile == nullptr) return false;
   FILE* fp = m_pFile->File();
-  bool bOk = fp != nullptr && std::fwrite(m_data.data(), 1, m_data.size(), fp) == m_data.size();
-  bOk = m_pFile->Commit() && bOk;
-  if (!bOk) ReportLog("%s : the file could not be written", m_strPath.c_str());
+  errno = 0;
+  const bool bWritten =
+      fp != nullptr && std::fwrite(m_data.data(), 1, m_data.size(), fp) == m_data.size();
+  const int nWriteError = bWritten ? 0 : (errno != 0 ? errno : EIO);
+  const bool bOk = m_pFile->Commit() && bWritten;
+  // One line for the failure, whichever step failed; the file on disk is
+  // still the previous one.
+  if (!bOk)
+    ReportLog("%s : the file could not be written (%s)", m_strPath.c_str(),
+              std::strerror(nWriteError != 0 ? nWriteError : m_pFile->Error()));
   m_pFile.reset();
   return bOk;
 }

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -227,16 +229,20 @@ mode_t ReadCreationMask() {
 }
 const mode_t s_nCreationMask = ReadCreationMask();
 
+std::atomic<bool> s_bDiskFull{false};  // SetAtomicFileDiskFull
+
 }  // namespace
 
 cAtomicFile::~cAtomicFile() { Discard(); }
 
 bool cAtomicFile::Open(std::string_view storedPath) {
   Discard();
+  m_nError = 0;
   m_strTarget = MapPath(storedPath);
   m_strTemp = m_strTarget + ".tmpXXXXXX";
   const int fd = ::mkstemp(m_strTemp.data());
   if (fd < 0) {
+    m_nError = errno;
     m_strTemp.clear();
     return false;
   }
@@ -245,6 +251,7 @@ bool cAtomicFile::Open(std::string_view storedPath) {
   ::fchmod(fd, 0666 & ~s_nCreationMask);
   m_fp = ::fdopen(fd, "wb");
   if (m_fp == nullptr) {
+    m_nError = errno;
     ::close(fd);
     ::unlink(m_strTemp.c_str());
     m_strTemp.clear();
@@ -255,17 +262,29 @@ bool cAtomicFile::Open(std::string_view storedPath) {
 
 bool cAtomicFile::Commit() {
   if (m_fp == nullptr) return false;
-  bool bOk = std::fflush(m_fp) == 0 && std::ferror(m_fp) == 0;
-  bOk = ::fsync(::fileno(m_fp)) == 0 && bOk;
-  bOk = std::fclose(m_fp) == 0 && bOk;
+  // The first failure is the one that says why.
+  auto check = [this](bool bStepOk) {
+    if (!bStepOk && m_nError == 0) m_nError = errno != 0 ? errno : EIO;
+    return bStepOk;
+  };
+  errno = 0;
+  bool bOk = check(std::fflush(m_fp) == 0 && std::ferror(m_fp) == 0);
+  if (bOk && s_bDiskFull.load()) {
+    errno = ENOSPC;
+    bOk = check(false);
+  }
+  bOk = check(::fsync(::fileno(m_fp)) == 0) && bOk;
+  bOk = check(std::fclose(m_fp) == 0) && bOk;
   m_fp = nullptr;
-  if (bOk && ::rename(m_strTemp.c_str(), m_strTarget.c_str()) == 0) {
+  if (bOk && check(::rename(m_strTemp.c_str(), m_strTarget.c_str()) == 0)) {
     m_strTemp.clear();
     return true;
   }
   Discard();
   return false;
 }
+
+void SetAtomicFileDiskFull(bool bFull) { s_bDiskFull.store(bFull); }
 
 void cAtomicFile::Discard() {
   if (m_fp != nullptr) {

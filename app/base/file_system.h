@@ -95,12 +95,19 @@ class cAtomicFile {
   // Flushes, closes and renames over the target; false when any write failed.
   bool Commit();
   void Discard();
+  // Why the last Open or Commit failed (an errno value), 0 when it did not.
+  int Error() const { return m_nError; }
 
  private:
   FILE* m_fp = nullptr;
   std::string m_strTarget;  // native
   std::string m_strTemp;    // native
+  int m_nError = 0;
 };
+
+// Test seam: while on, every commit fails as on a full disk: the data goes to
+// the temporary file, then the flush reports ENOSPC.
+void SetAtomicFileDiskFull(bool bFull);
 
 // Convenience: writes all of data through cAtomicFile.
 bool WriteFileAtomically(std::string_view storedPath, std::string_view data);

@@ -239,9 +239,8 @@ int LoadRanking(cRankTable& table, int nGameKind, const std::string& strStageKey
 int SaveRanking(cRankTable& table, int nGameKind, const std::string& strStageKey) {
   const std::string strPath = MakeRankingPath(nGameKind, strStageKey);
   if (strPath.empty()) return 0;
-  if (table.SaveToFile(strPath)) return 1;
-  ReportLog("%s : the ranking could not be saved", strPath.c_str());
-  return 0;
+  // A failure is reported by the record layer; the old file stays.
+  return table.SaveToFile(strPath) ? 1 : 0;
 }
 
 int RankingValue(const cPlayData& play, int nGenre) {

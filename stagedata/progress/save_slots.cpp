@@ -69,11 +69,9 @@ void cPlayData::SaveSlot(int n) {
   char szPath[260];
   MakeSlotPath(szPath, n);
   // A slot whose file could not be written stays as it was on screen too,
-  // so the player is not told a game was saved when it was not.
-  if (!SaveToFile(szPath)) {
-    ReportLog("%s の保存に失敗しました", szPath);
-    return;
-  }
+  // so the player is not told a game was saved when it was not. The record
+  // layer has reported the failure.
+  if (!SaveToFile(szPath)) return;
   g_SaveSlots.At(n).SetFromPlayData(*this);
 }
 
