@@ -274,7 +274,7 @@ bool WriteStageFile(cEdStage& stage, const std::string& strPath, const cStageRef
 
 void SetStageLoadRunner(StageLoadRunner runner) { LoadRunner() = std::move(runner); }
 
-int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut) {
+int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut, bool bCloseWhenRefused) {
   cEdStage& stage = g_Stage;
   stage.m_bVersioned = bVersioned;
   if (bVersioned) {
@@ -313,7 +313,7 @@ int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut) {
 
   if (result == eStageRead::Damaged) {
     ErrorBoxf("ステージファイル %s が破損しています！", strPath.c_str());
-    RequestClose();
+    if (bCloseWhenRefused) RequestClose();
     return 0;
   }
   if (!stage.m_bLoadOk) {
@@ -323,7 +323,7 @@ int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut) {
   if (!stage.HasHero()) {
     ReportLog("%s : 主人公が配置されていないのでプレイできません！", strPath.c_str());
     ErrorBoxf("主人公が配置されていないのでプレイできません！");
-    RequestClose();
+    if (bCloseWhenRefused) RequestClose();
     return 0;
   }
   if (pOut == nullptr) return 1;

@@ -39,9 +39,14 @@ bool WriteStageFile(cEdStage& stage, const std::string& strPath, const cStageRef
 // settings part into out (every caller passes g_StageStart). With bVersioned
 // the newest "<path>.stg4_NNN" is taken (0 without a message when none
 // exists). Messages: the damaged-file check, "ステージファイル %s の読み込みに
-// 失敗しました！" and "主人公が配置されていないのでプレイできません！" (the last
-// with a close request). 1 on success.
-int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut);
+// 失敗しました！" and "主人公が配置されていないのでプレイできません！" (the
+// first and the last with a close request). 1 on success.
+//
+// A stage the player chose from a menu (the world map's confirmation, the
+// stage select) passes bCloseWhenRefused false: a damaged file or one
+// without a hero is then refused with its message only, and the menu stays.
+int LoadStageForPlay(const char* pszPath, int bVersioned, cEdStage* pOut,
+                     bool bCloseWhenRefused = true);
 
 // How LoadStageForPlay runs the reading of the file: the application shell
 // installs a runner that reads on the loader thread while the caller keeps

@@ -94,7 +94,8 @@ void cStageSelectScene::List() {
   }
   if (input.m_wButtons & kButton1) {
     const std::string strPath = ChallengeStagePath(nRow + 1);
-    if (!LoadStageForPlay(strPath.c_str(), 1, &g_StageStart)) {
+    // A stage that cannot be played is refused here; the list goes on.
+    if (!LoadStageForPlay(strPath.c_str(), 1, &g_StageStart, false)) {
       PlaySE(3);
       ErrorBoxf("ステージファイル %s が読み込めません！", strPath.c_str());
       return;

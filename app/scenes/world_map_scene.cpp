@@ -288,7 +288,9 @@ void cWorldMapScene::Confirm() {
   const cInputState& input = g_InputStates.At(0);
   if (m_nSubState == 0) {
     PlaySE(1);
-    m_bStageLoaded = LoadStageForPlay(m_lpEntry->m_strStageFile.c_str(), 1, &g_StageStart) != 0;
+    // A stage that cannot be played is refused here; the map goes on.
+    m_bStageLoaded =
+        LoadStageForPlay(m_lpEntry->m_strStageFile.c_str(), 1, &g_StageStart, false) != 0;
     if (!m_bStageLoaded) StageFileError(m_lpEntry->m_strStageFile);
     g_MenuCursor.Current().nRow = 1;
     m_nSubState = 1;

@@ -220,3 +220,20 @@ void cSceneWorld::WriteStage(const std::string& strPath, const std::string& strN
   hero.m_nGraphic = 1;
   WriteStageFile(stage, strPath, MakeProjectRefs());
 }
+
+std::string cSceneWorld::WriteDamagedStage(const std::string& strPath, eDamage damage) const {
+  if (damage == eDamage::NoHero) {
+    cEdStage stage;
+    WriteStageFile(stage, strPath, MakeProjectRefs());
+    return "主人公が配置されていないのでプレイできません！";
+  }
+  WriteStage(strPath, "壊れたステージ");
+  const std::string strWhole = m_Shell.m_folder.ReadFile(strPath);
+  const size_t n = strWhole.size();
+  if (damage == eDamage::NoEndMark) {
+    m_Shell.m_folder.WriteFile(strPath, strWhole.substr(0, n - 4));
+    return "ステージファイル " + strPath + " が破損しています！";
+  }
+  m_Shell.m_folder.WriteFile(strPath, strWhole.substr(0, n / 2) + strWhole.substr(n - 4));
+  return "ステージファイル " + strPath + " の読み込みに失敗しました！";
+}

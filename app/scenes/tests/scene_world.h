@@ -73,6 +73,11 @@ class cSceneWorld {
 
   // Writes a stage file with a hero and a name.
   void WriteStage(const std::string& strPath, const std::string& strName) const;
+  // The ways a stage file is refused for play: no end marker (cut at its
+  // end), cut in its middle (the end marker kept), no hero.
+  enum class eDamage { NoEndMark, CutShort, NoHero };
+  // Writes such a stage file; the loader's message for it.
+  std::string WriteDamagedStage(const std::string& strPath, eDamage damage) const;
 
   // Plays of sound n so far (n 0..23).
   int Plays(int n) { return m_Sounds.Plays(n); }

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "app/base/close_request.h"
 #include "app/base/file_system.h"
 #include "app/base/sjis.h"
 #include "app/core/menu_cursor.h"
@@ -101,6 +105,38 @@ TEST_F(StageSelectScene, ChoosingAStageStartsItAndTheRowIsKept) {
 
   world.Tap(scenekey::kCancel);
   ASSERT_TRUE(world.Enter(SCENE_TITLE));
+}
+
+// A damaged stage chosen from the list is refused with the loader's message
+// and the scene's own; the list stays on its row, the program goes on and the
+// play data is as it was. A good stage chosen next plays.
+TEST_F(StageSelectScene, ADamagedStageIsRefusedAndTheListStays) {
+  using eDamage = cSceneWorld::eDamage;
+  world.WriteStage("data\\stg4\\c03-1.stg4_695", "三番目");
+  g_SceneManager.m_nScene = SCENE_STAGESELECT;
+  ASSERT_TRUE(world.Enter(SCENE_STAGESELECT));
+  world.Tap(vkey::kDown);
+  const cPlayData before(g_PlayData);
+  for (eDamage damage : {eDamage::NoEndMark, eDamage::CutShort, eDamage::NoHero}) {
+    SCOPED_TRACE(static_cast<int>(damage));
+    const std::string strMessage = world.WriteDamagedStage("data\\stg4\\c02-1.stg4_695", damage);
+    world.m_Boxes.clear();
+    world.Tap(scenekey::kDecide);
+    EXPECT_EQ(world.m_Boxes,
+              (std::vector<std::string>{
+                  strMessage, "ステージファイル data\\stg4\\c02-1.stg4 が読み込めません！"}));
+    EXPECT_EQ(Select()->m_nState, cStageSelectScene::STATE_LIST);
+    EXPECT_EQ(Row(), 1);
+    EXPECT_EQ(GetCloseRequestCount(), 0);
+    EXPECT_EQ(g_PlayData.m_strStageKey, before.m_strStageKey);
+    EXPECT_EQ(g_PlayData.m_nStageNo, before.m_nStageNo);
+    EXPECT_EQ(g_PlayData.m_nLives, before.m_nLives);
+    EXPECT_EQ(g_PlayData.m_nChallengeOpen, before.m_nChallengeOpen);
+  }
+  world.Tap(vkey::kDown);
+  world.Tap(scenekey::kDecide);
+  EXPECT_EQ(g_Stage.m_strName, "三番目");
+  EXPECT_EQ(Select()->m_nState, cStageSelectScene::STATE_FADEOUT);
 }
 
 TEST_F(StageSelectScene, Button3ShowsTheRankingOfTheStageUnderTheCursor) {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "app/base/close_request.h"
 #include "app/core/game_start.h"
 #include "app/core/ranking.h"
@@ -202,6 +205,44 @@ TEST_F(WorldMapScene, AButtonStageOpensOnlyWithButton1) {
   stage.m_bReplay = 1;
   world.Tap(scenekey::kDecide);
   EXPECT_EQ(Map()->m_nState, cWorldMapScene::STATE_CONFIRM);
+}
+
+// A damaged stage chosen on the map is refused in its confirmation with the
+// loader's message and the map's own; only the second choice can be taken,
+// the hero stays on the event, the program goes on and the play data is as
+// it was. Once the file is good the same event starts it.
+TEST_F(WorldMapScene, ADamagedStageIsRefusedAndTheMapStays) {
+  using eDamage = cSceneWorld::eDamage;
+  AddStage(11, 8, 3, "data\\stg4\\bad.stg4", 1);
+  EnterAt(11, 8);
+  const cPlayData before(g_PlayData);
+  for (eDamage damage : {eDamage::NoEndMark, eDamage::CutShort, eDamage::NoHero}) {
+    SCOPED_TRACE(static_cast<int>(damage));
+    const std::string strMessage = world.WriteDamagedStage("data\\stg4\\bad.stg4_695", damage);
+    world.m_Boxes.clear();
+    world.Tap(scenekey::kDecide);
+    ASSERT_EQ(Map()->m_nState, cWorldMapScene::STATE_CONFIRM);
+    world.Frame();
+    EXPECT_EQ(world.m_Boxes,
+              (std::vector<std::string>{
+                  strMessage, "ステージファイル data\\stg4\\bad.stg4 が読み込めません！"}));
+    world.Tap(vkey::kUp);
+    world.Tap(scenekey::kDecide);
+    EXPECT_EQ(Map()->m_nState, cWorldMapScene::STATE_WALK);
+    EXPECT_EQ(Column(), 11);
+    EXPECT_EQ(GetCloseRequestCount(), 0);
+    EXPECT_EQ(g_PlayData.m_nMapX, before.m_nMapX);
+    EXPECT_EQ(g_PlayData.m_nStageNo, before.m_nStageNo);
+    EXPECT_EQ(g_PlayData.m_nLives, before.m_nLives);
+    EXPECT_EQ(g_PlayData.m_strStageKey, before.m_strStageKey);
+  }
+  world.WriteStage("data\\stg4\\bad.stg4_695", "直った");
+  world.Tap(scenekey::kDecide);
+  world.Frame();
+  world.Tap(vkey::kUp);
+  world.Tap(scenekey::kDecide);
+  EXPECT_EQ(Map()->m_nState, cWorldMapScene::STATE_FADEOUT);
+  EXPECT_EQ(g_Stage.m_strName, "直った");
 }
 
 TEST_F(WorldMapScene, Button2OpensTheGameMenuAndTheMapComesBackWithoutStartingAStage) {
