@@ -77,9 +77,8 @@ int cChara::Die() {
   RunFlows(1);
   g_PlayData.m_nGameScore = static_cast<int32_t>(
       std::clamp<int64_t>(int64_t{g_PlayData.m_nGameScore} + m_Def.m_nScore, 0, kMaxScore));
-  // A carried item goes to the hero once items exist (GetCarriedItem gives
-  // none until then).
-  if (PlayScene().m_nEndRequest == 1) return 1;
+  const int r = DropCarriedItem(*this);
+  if (PlayScene().m_nEndRequest == 1 || r == 1) return 1;
   UnlinkCharas();
   m_bDead = 1;
   // Only the death effect plays now: an effect that ran before, looping

@@ -6,6 +6,7 @@
 #include "app/core/game_requests.h"
 #include "flow/flow.h"
 #include "flow/runtime/flow_runner.h"
+#include "objects/draw_source.h"
 #include "objects/world.h"
 #include "records/system.h"
 #include "stagedata/stage_globals.h"
@@ -21,6 +22,11 @@ constexpr int8_t kActivatePermanently = 1;
 
 constexpr int kCell = 32;
 
+// The carried item's icon shows from count 64 through count 96, and the
+// count starts over after 96.
+constexpr int kIconFirstTick = 64;
+constexpr int kIconCycle = 96;
+
 // Base animation patterns.
 constexpr int kPatternStand = 0;
 constexpr int kPatternWalk = 1;
@@ -30,7 +36,8 @@ constexpr int kPatternFly = 2;
 
 // ---- Start of life -----------------------------------------------------------------
 
-void cComChara::Init(int nId, const cEdChara& def, double x, double y, int16_t sCopyIndex) {
+void cComChara::Init(int nId, const cEdChara& def, double x, double y, int16_t sCopyIndex,
+                     const cItem* lpCarried) {
   Reset(&def, x, y, sCopyIndex);
   if (m_Def.m_nGiant == 0) m_Def.m_nGiant = 1;
 
@@ -80,6 +87,7 @@ void cComChara::Init(int nId, const cEdChara& def, double x, double y, int16_t s
 
   Active() = 0;
   m_nIconTick = 0;
+  m_CarriedItem = lpCarried != nullptr ? *lpCarried : cItem();
   const int8_t nView = m_Def.m_nActRange;
   m_bSkipViewX = (nView == kViewAxesY || nView == kViewAnywhere) ? 1 : 0;
   m_bSkipViewY = (nView == kViewAxesX || nView == kViewAnywhere) ? 1 : 0;
@@ -175,6 +183,20 @@ void cComChara::Jump(COMMANDSTATE* lpState) {
   m_bJumpRise = 1;
   m_bJumping = 1;
   m_bOnChara = 0;
+}
+
+// ---- The carried item's icon ------------------------------------------------------
+
+void cComChara::DrawCarriedItemIcon(DDSURFACEDATA* lpDst) {
+  const cItem& item = m_CarriedItem;
+  if (!item.m_bCarried || !m_bOnScreen || m_Def.m_bTransparent || item.m_Def.m_bTransparent) return;
+  if (++m_nIconTick >= kIconFirstTick) {
+    const cEdItem& def = item.m_Def;
+    DrawObjectIcon(lpDst, m_rcScreen.left + (m_nSpriteW >> 1) - (item.m_nSpriteW >> 2),
+                   m_rcScreen.top - (item.m_nSpriteH >> 1), def.m_nGraphicKind, def.m_nGraphic,
+                   def.m_nGraphicRow);
+  }
+  if (m_nIconTick >= kIconCycle) m_nIconTick = 0;
 }
 
 // ---- View and activation -----------------------------------------------------------

@@ -10,6 +10,12 @@
 // stopped), keeps itself inside the world rather than moving the camera,
 // and may carry an item.
 //
+// The carried item is the character's own copy, set up at stage set-up from
+// the item placement that the character's placement links to; it never lies
+// on the map. When the character dies it goes to the hero as if the hero
+// had touched it (DropCarriedItem, play/play_scene.h). Now and then its
+// icon blinks above the character's head.
+//
 // A block character (the definition's block-character switch) is solid:
 // others stand on it and are pushed by it. Its hit, contact and shot boxes
 // are one whole cell.
@@ -27,6 +33,9 @@
 
 #include "app/base/checked_containers.h"
 #include "objects/chara.h"
+#include "objects/item.h"
+
+struct DDSURFACEDATA;
 
 class cComChara : public cChara {
  public:
@@ -35,8 +44,10 @@ class cComChara : public cChara {
   // character base, the hit box and boxes A and B of its movement mode
   // (one cell for a block character), the giant factor, the view-test
   // switches of its view mode, the walking or flying animation started and
-  // its flows installed. Not active until the appearance update says so.
-  void Init(int nId, const cEdChara& def, double x, double y, int16_t sCopyIndex);
+  // its flows installed, and a copy of the carried item (none: an item
+  // without a picture). Not active until the appearance update says so.
+  void Init(int nId, const cEdChara& def, double x, double y, int16_t sCopyIndex,
+            const cItem* lpCarried = nullptr);
 
   // Slot 3: a block character's boxes A and B are its hit box; the others'
   // follow the scale.
@@ -61,6 +72,16 @@ class cComChara : public cChara {
   // ground only.
   void Jump(COMMANDSTATE* lpState) override;
 
+  // Slot 14: the embedded item, never null; one whose graphic number is 0
+  // stands for none.
+  cItem* GetCarriedItem() override { return &m_CarriedItem; }
+
+  // The blinking icon of the carried item, once per drawn frame after the
+  // character and its gauges: counted only while the character is on
+  // screen, both it and the item visible and the item carried; shown at
+  // counts 64 to 96 (33 frames of 96), centred above the head.
+  void DrawCarriedItemIcon(DDSURFACEDATA* lpDst);
+
   // The view test of the appearance update: whether the character is in
   // view (kept as the in-view flag); one in view that belongs to an
   // activation group sets that group's flag.
@@ -75,6 +96,7 @@ class cComChara : public cChara {
   int32_t& Active() { return m_nMisc2; }
   int32_t IsActive() const { return m_nMisc2; }
 
+  cItem m_CarriedItem;       // the item it carries, its own copy
   int32_t m_nIconTick = 0;   // frame counter of the carried item's icon, 0..96
   int32_t m_bSkipViewX = 0;  // the view test ignores the horizontal axis
   int32_t m_bSkipViewY = 0;  // ... the vertical axis

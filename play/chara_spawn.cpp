@@ -18,13 +18,14 @@ constexpr int kBorderPixels = kMapBorderCells * 32;
 
 }  // namespace
 
-int cPlayScene::SpawnStageCharacters(int tx, int ty, const cEdChara& placement) {
+int cPlayScene::SpawnStageCharacters(int tx, int ty, const cEdChara& placement,
+                                     const cItem* lpCarried) {
   int nMade = 0;
   for (int n = 0; n <= placement.m_nCopies; ++n) {
     auto lpChara = std::make_unique<cComChara>();
     cComChara& c = *lpChara;
     c.Init(-1, placement, (tx + kMapBorderCells) * 32 + 16, (ty + kMapBorderCells) * 32 + 16,
-           static_cast<int16_t>(n));
+           static_cast<int16_t>(n), lpCarried);
     c.SetTilePos(tx, ty);
     c.ShiftBy(placement.GetOffsetX(n, c.m_nFacing), placement.GetOffsetY(n, c.m_nFacing));
     if (!c.IsInsideStage(1)) continue;

@@ -10,6 +10,7 @@
 
 #include "app/core/game_requests.h"
 #include "objects/player.h"
+#include "objects/world.h"
 #include "play/play_scene.h"
 
 namespace {
@@ -26,6 +27,12 @@ int ApplyItemToHero(const cItem* lpItem, cPlayer& hero) {
   // comes with the hero's pop-ups.
   PlayDatabaseSE(def.m_nTakeSound);
   return hero.RunItemCommands(def.m_vItemCommand);
+}
+
+int DropCarriedItem(cChara& chara) {
+  cPlayer* lpHero = PlayScene().Hero();
+  if (lpHero == nullptr || lpHero == &chara) return 0;
+  return ApplyItemToHero(chara.GetCarriedItem(), *lpHero);
 }
 
 int cPlayScene::HeroTouchesItems(cPlayer& hero) {

@@ -57,7 +57,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
     if (nLayers == 1 || z == Hero()->m_Def.m_nZ) DrawHero(bFrozen);
     DrawItems(z, nLayers, bFrozen);
     for (auto it = m_CharaList.begin(); it != m_CharaList.end();) {
-      cChara& c = **it;
+      cComChara& c = **it;
       if ((nLayers == 1 || z == c.m_Def.m_nZ) && DrawCharacter(c, bFrozen) && !bFrozen)
         it = RemoveCharacter(it);
       else
@@ -118,7 +118,7 @@ void cPlayScene::DrawHero(int bFrozen) {
   m_nState = 1;
 }
 
-int cPlayScene::DrawCharacter(cChara& c, int bFrozen) {
+int cPlayScene::DrawCharacter(cComChara& c, int bFrozen) {
   if (c.m_bDead) {
     c.cGameObject::UpdateScreenRect();
     return c.DrawDying(&g_BackBufferSD, bFrozen);
@@ -128,11 +128,14 @@ int cPlayScene::DrawCharacter(cChara& c, int bFrozen) {
     if (c.m_Def.m_bTransparent) {
       c.CurrentAnimeCell(bFrozen);
       c.TickCharaEffect(bFrozen);
+      c.DrawHpGauge(&g_BackBufferSD);
+      c.DrawSpGauge(&g_BackBufferSD);
     } else {
       c.Draw(&g_BackBufferSD, bFrozen);
+      c.DrawHpGauge(&g_BackBufferSD);
+      c.DrawSpGauge(&g_BackBufferSD);
+      c.DrawCarriedItemIcon(&g_BackBufferSD);
     }
-    c.DrawHpGauge(&g_BackBufferSD);
-    c.DrawSpGauge(&g_BackBufferSD);
   } else if (c.m_nMisc2) {
     c.cGameObject::UpdateScreenRect();
     c.CurrentAnimeCell(bFrozen);

@@ -128,7 +128,7 @@ class cPlayScene : public cScene, public cFlowContext {
   void DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption);
   void DrawHero(int bFrozen);
   // 1 when the character's dying animation has ended.
-  int DrawCharacter(cChara& chara, int bFrozen);
+  int DrawCharacter(cComChara& chara, int bFrozen);
   void DrawStatus(DDSURFACEDATA* lpTarget);
   void DrawTimeLimit(DDSURFACEDATA* lpTarget, int bCounting);
   // Backgrounds, map cells and surfaces.
@@ -298,8 +298,10 @@ class cPlayScene : public cScene, public cFlowContext {
   // ---- Spawning and appearance ----
   // The characters of a placement on stage map cell (tx, ty), one for each
   // of its copies, shifted by the copy offsets; a copy that would not lie
-  // inside the world is dropped and uses no object id. The number made.
-  int SpawnStageCharacters(int tx, int ty, const cEdChara& placement);
+  // inside the world is dropped and uses no object id. Each copy carries a
+  // copy of lpCarried, when given. The number made.
+  int SpawnStageCharacters(int tx, int ty, const cEdChara& placement,
+                           const cItem* lpCarried = nullptr);
   // The character summon: the copies of the definition with the given
   // faction and facing (no score on defeat when the settings say so), the
   // sprite's top-left at world (x, y), shifted by the copy offsets; a copy
@@ -458,3 +460,7 @@ class cPlayScene : public cScene, public cFlowContext {
 // runs its command list: 2 when the hero's HP fell below 1, else the first
 // non-zero command result (1 stage clear), else 0.
 int ApplyItemToHero(const cItem* lpItem, cPlayer& hero);
+// A dying character's carried item goes to the hero as if the hero had
+// touched it: ApplyItemToHero's result, 0 when the character carries none
+// (or the scene has no hero).
+int DropCarriedItem(cChara& chara);

@@ -145,15 +145,22 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
 
   // 15. The computer characters of the placements (the hero's placement
   // and others of player kind are not spawned here). An item placement
-  // that one of them carries is theirs: it is marked and not spawned on the
-  // map.
+  // that one of them carries is theirs: each copy of the character gets the
+  // item, which takes the next item id (whether a copy is made or not), and
+  // the placement is marked and not spawned on the map.
   TraceLog("10");
   std::vector<uint8_t> carried(g_Stage.m_vPlacedItem.size(), 0);
   for (const cEdChara& placement : g_Stage.m_vPlacedChara) {
     if (placement.m_nKind != CHARAKIND_COM) continue;
-    SpawnStageCharacters(placement.m_nTileX, placement.m_nTileY, placement);
-    if (g_Stage.GetCarriedItem(placement) != nullptr)
-      carried[static_cast<size_t>(placement.m_nPlaceData)] = 1;
+    const cEdItem* lpItem = g_Stage.GetCarriedItem(placement);
+    if (lpItem == nullptr) {
+      SpawnStageCharacters(placement.m_nTileX, placement.m_nTileY, placement);
+      continue;
+    }
+    cItem item;
+    item.Init(m_nNextItemId++, *lpItem, 1);
+    SpawnStageCharacters(placement.m_nTileX, placement.m_nTileY, placement, &item);
+    carried[static_cast<size_t>(placement.m_nPlaceData)] = 1;
   }
 
   // 16. The items that no character carries.
