@@ -101,12 +101,13 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   // 9, 10. The camera axes (positions stay until the hero places them).
   SetupScrollAxes(g_Stage, m_ScrollX, m_ScrollY);
 
-  // 11. The map grid.
+  // 11. The map grid, with no cell toggled by a block summon yet.
   if (!BuildMapCells(g_Stage)) {
     ErrorBoxf("メモリ不足により、ステージの初期設定に失敗しました！");
     RequestClose();
     return 0;
   }
+  m_vChangedCells.clear();
 
   // 12. The hero.
   m_nPlayers = 1;

@@ -8,10 +8,12 @@
 #include "flow/command_table.h"
 #include "flow/shot_settings.h"
 #include "objects/world.h"
+#include "play/map_cells.h"
 #include "records/system.h"
 #include "stagedata/stage_globals.h"
 #include "testing/game_folder.h"
 #include "testing/play_fixture.h"
+#include "testing/play_world.h"
 
 namespace {
 
@@ -191,6 +193,28 @@ TEST_F(SummonTest, ToggleChangesACellOncePerRunOfTheCommand) {
   scene.m_vChangedCells.clear();  // the next run of the command
   scene.SummonBlockAt(X(4), Y(4), m_Settings, m_Def);
   EXPECT_EQ(Cell(4, 4).m_nGraphic, 0);
+}
+
+// A new attempt starts with no cell toggled: the first toggle of the retry
+// changes the cell that a toggle of the last attempt changed.
+TEST(SummonSetUpTest, ANewAttemptForgetsTheToggledCells) {
+  cPlayWorld world({.rows = {"H.....", "######"}});
+  ASSERT_TRUE(world.m_bStarted);
+  world.Start();
+  ASSERT_TRUE(world.RunUntilPlay());
+  cPlayScene& scene = world.Scene();
+  cEdShot settings;
+  settings.m_nBlockOp = 2;
+  cEdBlock def;
+  def.m_nGraphic = 9;
+  const double x = (4 + 10) * 32.0, y = 10 * 32.0;  // stage cell (4, 0)
+  const int nCell = MapCellIndex(4 + 10, 10, scene.m_ScrollX.m_nPitchShift);
+  scene.SummonBlockAt(x, y, settings, def);
+  ASSERT_EQ(g_MapCells.At(nCell).m_nGraphic, 9);
+  scene.SetStage(1, 0);
+  ASSERT_EQ(g_MapCells.At(nCell).m_nGraphic, 0) << "the map as placed";
+  scene.SummonBlockAt(x, y, settings, def);
+  EXPECT_EQ(g_MapCells.At(nCell).m_nGraphic, 9);
 }
 
 TEST_F(SummonTest, TheCellHoldingTheBlocksCentreIsTargeted) {
