@@ -166,6 +166,17 @@ void DrawSlime(cCanvas& c, int ox, int oy, int nFrame) {
   Outline(c, ox, oy, 32, 32, S(kGreen, 1));
 }
 
+// The lift: a plank of wood with iron bands on a steel frame, a whole cell.
+void DrawLift(cCanvas& c, int ox, int oy) {
+  c.Fill(ox, oy, 32, 32, S(kGrey, 6));
+  c.Frame(ox, oy, 32, 32, S(kGrey, 2));
+  c.Fill(ox + 1, oy + 1, 30, 10, S(kBrown, 9));
+  c.Fill(ox + 1, oy + 1, 30, 2, S(kBrown, 12));
+  for (const int bx : {6, 24}) c.Fill(ox + bx, oy + 1, 2, 10, S(kGrey, 10));
+  for (int i = 0; i < 4; ++i) c.Fill(ox + 4 + 7 * i, oy + 15, 3, 13, S(kGrey, 3));
+  c.Fill(ox + 1, oy + 29, 30, 2, S(kGrey, 4));
+}
+
 // The goal block: a golden block with the word GOAL.
 void DrawGoalBlock(cCanvas& c, int ox, int oy) {
   c.Fill(ox, oy, 32, 32, S(kYellow, 10));
@@ -202,6 +213,8 @@ cCanvas DrawCharacterSheet() {
     c.Blit(c, 32 * f, 64, 32, 32, 32 * (4 + f), 64);
     Lighten(c, 32 * (4 + f), 64);
   }
+  // Row 3: the lift, the same in every cell.
+  for (int f = 0; f < 8; ++f) DrawLift(c, 32 * f, 96);
   return c;
 }
 

@@ -59,6 +59,7 @@ enum : int16_t {
   CHARA_GHOST,
   CHARA_WOBBLER,
   CHARA_TURRET,
+  CHARA_LIFT,
   CHARA_COUNT
 };
 enum : int16_t { ITEM_COIN = 1, ITEM_HEART, ITEM_GOAL, ITEM_COUNT };
@@ -69,6 +70,8 @@ enum : int { KEY_UP_RIGHT = 7, KEY_DOWN_RIGHT = 8, KEY_BUTTON1 = 11, KEY_BUTTON2
 enum : uint8_t { KEYSTATE_PRESSED = 1 };
 // Triggers.
 enum : int8_t { TRIGGER_ALWAYS = 0, TRIGGER_WALL = 10, TRIGGER_CEILING = 14 };
+// The movement mode of a flier that passes through the map.
+constexpr int8_t kFlyThrough = 1;
 // ピクチャーの表示: shown for its time; フローの操作: deletion.
 enum : int { PICDISPLAY_TIME = 2, FLOWOP_DELETE = 4 };
 // A placed character's link flag of its flows, the last group.
@@ -339,6 +342,19 @@ void AddTurretFlows(cEdChara& turret) {
   turret.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {shot, Command(CMD_WAIT, 20)}));
 }
 
+// The lift goes right for three seconds at 2 pixels a frame (11 and a
+// quarter cells), then left as long, and over again.
+void AddLiftFlows(cEdChara& lift) {
+  cFlowCommand right = Walk(3);  // 右
+  right.m_sUseTime = 30;         // tenths
+  right.m_pMove->m_nSpeed = 20;
+  cFlowCommand left = right;
+  CreateMove(left.m_pMove);
+  *left.m_pMove = *right.m_pMove;
+  left.m_pMove->m_nDirection = 2;  // 左
+  lift.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {right, left}));
+}
+
 // The first stage's hero shows the "GO!" sign at the middle of the screen
 // for a second as play begins, without holding the game, and the flow then
 // deletes itself.
@@ -423,6 +439,17 @@ void MakeCommonPalette(cCommonPalette& palette) {
   turret.m_nDeathEffect = CHARAEFFECT_DEFEAT;
   AddTurretFlows(turret);
 
+  // A moving platform: a block character that flies through the map and
+  // carries whoever stands on it. It is of the hero's faction, so that
+  // neither touches nor shots hurt it.
+  cEdChara& lift = palette.m_vChara[CHARA_LIFT];
+  lift.m_strName = "動く足場";
+  lift.m_nGraphic = 3;  // character sheet 1, row 3
+  lift.m_nFaction = 0;
+  lift.m_nFly = kFlyThrough;
+  lift.m_bBlockChara = 1;
+  AddLiftFlows(lift);
+
   palette.m_vItem.resize(ITEM_COUNT);
   cEdItem& coin = palette.m_vItem[ITEM_COIN];
   coin.m_strName = "コイン";
@@ -449,8 +476,8 @@ void MakeCommonPalette(cCommonPalette& palette) {
 // A stage drawn as text, one character per cell:
 //   '#' grass, '=' earth, 'B' brick, 'P' stone, '^' spikes, 'W' wood,
 //   'M' steel, 'G' goal block; 'H' hero, 'E' slime, 'g' ghost slime,
-//   'j' jelly slime, 'T' turret; 'c' coin, 'h' heart, 'F' goal flag;
-//   '.' empty.
+//   'j' jelly slime, 'T' turret, 'L' lift; 'c' coin, 'h' heart, 'F' goal
+//   flag; '.' empty.
 struct STAGEDEF {
   const char* pszFile;  // stored path under "default\"
   const char* pszName;
@@ -536,6 +563,9 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
         case 'T':
           nChara = CHARA_TURRET;
           break;
+        case 'L':
+          nChara = CHARA_LIFT;
+          break;
         case 'c':
           nItem = ITEM_COIN;
           break;
@@ -583,7 +613,8 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
 // reached from: the hero's jump rises three and a half.
 // The goal block lies in the ground near the far end and the goal flag
 // beside it: touching the flag clears the stage. The first stage has a coin
-// on the ground a few steps from the start.
+// on the ground a few steps from the start, and a lift that goes to and fro
+// above the bricks past the pit.
 const STAGEDEF kStages[] = {
     {"default\\stg4\\w01-1.stg4_695",
      "はじまりの草原",
@@ -598,7 +629,7 @@ const STAGEDEF kStages[] = {
          "M..................c.c.c...................................M",
          "M.................PPPPPPP..................................M",
          "M.............c.........................c.c.c..............M",
-         "M............PPP......................PPPPPPPPP............M",
+         "M............PPP.........L............PPPPPPPPP............M",
          "M.............................BB.....................B.....M",
          "M..H..c.......E.....h.........BB..........E......^^..B...F.M",
          "M#####################...##############################G###M",

@@ -5,11 +5,13 @@
 // head shakes the screen; a slime's touch costs a heart; the goal flag
 // clears the stage. The hero appears in an opening circle, and a "GO!" sign
 // shows for a second as play begins. X fires a spark. The challenge stage's
-// turret fires fans of sparks.
+// turret fires fans of sparks. A slime far ahead waits off screen and walks
+// once it is shown, and a lift carries the hero.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "app/core/scene.h"
@@ -30,6 +32,9 @@ constexpr int kCoinColumn = 6;
 constexpr int kGoalBlockColumn = 55;
 constexpr int kFlagColumn = 57;
 constexpr int kPlatformColumn = 13;
+// The map column of the slime far ahead, and of the lift's start.
+constexpr int kFarSlimeColumn = 42;
+constexpr int kLiftColumn = 25;
 // The map column of the centre of the hero's box.
 int HeroColumn(const cPlayer& hero) {
   return static_cast<int>(hero.m_dX + hero.m_dRight) / 2 / 32 - kMapBorderCells;
@@ -52,6 +57,20 @@ class SampleStage : public ::testing::Test {
   }
 
   cPlayScene& Scene() { return m_World.Scene(); }
+  // The first computer character that starts in the map column.
+  const cComChara* CharaAtColumn(int nColumn) {
+    for (const auto& lp : Scene().CharaList())
+      if (lp->m_Def.m_nTileX == nColumn) return lp.get();
+    return nullptr;
+  }
+  // The hero put dx map columns further, its box's bottom at y when given;
+  // the view follows.
+  void MoveHero(int dx, std::optional<double> dBottom = {}) {
+    cPlayer& hero = *Scene().Hero();
+    hero.ShiftBy(dx * 32.0, dBottom ? *dBottom - hero.m_dBottom : 0.0);
+    hero.AfterMoveX();
+    hero.AfterMoveY();
+  }
   const cPlayer& Hero() { return *Scene().Hero(); }
 
   // Frames with the input held until the scene leaves state 2; false after
@@ -194,6 +213,41 @@ TEST_F(SampleStage, ABumpOfTheHeadShakesTheScreenAndFlashesIt) {
   // The shake is over in its three tenths.
   for (int i = 0; i < 30; ++i) m_World.Frame(0, 0);
   EXPECT_FALSE(Scene().m_ScrEffect.IsRunning());
+}
+
+TEST_F(SampleStage, TheFarSlimeWaitsOffScreenAndWalksOnceShown) {
+  const cComChara* lpSlime = CharaAtColumn(kFarSlimeColumn);
+  ASSERT_NE(lpSlime, nullptr);
+  const double x0 = lpSlime->m_dX;
+  for (int i = 0; i < 60; ++i) m_World.Frame(0, 0);
+  EXPECT_EQ(lpSlime->m_dX, x0) << "off screen it waits";
+  EXPECT_EQ(lpSlime->IsActive(), 0);
+  // The hero put six columns short of it: in view, it walks.
+  MoveHero(kFarSlimeColumn - 6 - kHeroColumn);
+  for (int i = 0; i < 30; ++i) m_World.Frame(0, 0);
+  EXPECT_EQ(lpSlime->IsActive(), 1);
+  EXPECT_NEAR(std::abs(lpSlime->m_dX - x0), 30.0, 1.0) << "a pixel a frame";
+}
+
+TEST_F(SampleStage, TheLiftCarriesTheHeroToAndFro) {
+  const cComChara* lpLift = CharaAtColumn(kLiftColumn);
+  ASSERT_NE(lpLift, nullptr);
+  ASSERT_EQ(lpLift->m_Def.m_bBlockChara, 1);
+  // The hero put just above the lift: he lands on it as he falls, and the
+  // lift starts going right once it is in view.
+  MoveHero(kLiftColumn - kHeroColumn, lpLift->m_dY - 1);
+  for (int i = 0; i < 10 && !Hero().m_bOnChara; ++i) m_World.Frame(0, 0);
+  ASSERT_EQ(Hero().m_bOnChara, 1) << "standing on the lift";
+  const double dLift = lpLift->m_dX, dHero = Hero().m_dX;
+  for (int i = 0; i < 60; ++i) m_World.Frame(0, 0);
+  EXPECT_NEAR(lpLift->m_dX - dLift, 120.0, 4.0) << "2 pixels a frame";
+  EXPECT_EQ(Hero().m_dX - dHero, lpLift->m_dX - dLift) << "the hero with it";
+  EXPECT_EQ(Hero().m_dBottom, lpLift->m_dY - 1) << "on its top";
+  // It turns after three seconds and brings the hero back.
+  for (int i = 0; i < 300; ++i) m_World.Frame(0, 0);
+  EXPECT_EQ(Hero().m_bOnChara, 1);
+  EXPECT_EQ(Hero().m_dX - dHero, lpLift->m_dX - dLift);
+  EXPECT_LT(lpLift->m_dX, dLift + 120.0) << "on its way back";
 }
 
 TEST_F(SampleStage, TheGoalFlagClearsTheStageAndTheWorldMapShowsItCleared) {

@@ -1,6 +1,7 @@
 // A stage named on the command line, played with the keyboard: the player
 // opens it at once, the arrows move the hero, a coin raises the score, the
-// space bar opens the pause menu, and its quit ends the program.
+// slime ahead paces, the space bar opens the pause menu, and its quit ends
+// the program.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,9 @@ constexpr int kWallSideX = 32;
 constexpr int kSkyX = 320, kSkyY = 160;
 // The status bar along the top, which shows the score.
 constexpr int kStatusHeight = 20;
+// The hero's row right of where 40 frames of walking take it, to the
+// view's right edge: only the slime of map cell (14, 12) moves there.
+constexpr int kSlimeRowX = 256;
 
 // Pixels that differ in a rectangle (a square when no height is given) of
 // the two screenshots.
@@ -64,6 +68,8 @@ TEST(PlayE2E, ACommandLineStagePlaysWithTheKeyboardAndItsPauseMenuQuits) {
     EXPECT_GT(DifferingPixels(before, walked, kHeroX, kHeroY, 32), 32 * 32 / 4)
         << "the hero left its start";
     EXPECT_GT(DifferingPixels(before, walked, 0, 0, 640, kStatusHeight), 20) << "the score rose";
+    EXPECT_GT(DifferingPixels(before, walked, kSlimeRowX, kHeroY, 640 - kSlimeRowX, 32), 32 * 8)
+        << "the slime moved";
     EXPECT_EQ(DifferingPixels(before, walked, kSkyX, kSkyY, 32), 0);
     EXPECT_EQ(DifferingPixels(before, walked, kWallSideX, kHeroY, 32), 0);
 
