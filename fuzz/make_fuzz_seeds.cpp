@@ -289,6 +289,27 @@ void CodeSeeds() {
   for (const char* pszLine : lines) Seed("code", "line" + std::to_string(++n), pszLine);
 }
 
+// Message texts with variable references in the forms the tests write.
+void MessageSeeds() {
+  const char* const texts[] = {
+      "#C5",
+      "#C5_4",
+      "#C5_4Z",
+      "#C5_4P",
+      "#S3.を",
+      "#S3abc",
+      "#C0 #C256 #C #5",
+      "#C5_12",
+      "表#C1\n#S255",
+      "#c1_9zp",
+      "#s2#C3",
+      "#C00000000000000000000000001",
+      "#",
+  };
+  int n = 0;
+  for (const char* pszText : texts) Seed("message", "text" + std::to_string(++n), pszText);
+}
+
 // The files of the sample game, each given to the target of its form: up to
 // four a target, in name order, and no large picture or song (afl++ mutates
 // small files best).
@@ -372,6 +393,7 @@ int main(int argc, char** argv) {
   MidiSeeds();
   OggSeeds();
   CodeSeeds();
+  MessageSeeds();
   SampleGameSeeds();
 
   fs::current_path(g_out);

@@ -1,12 +1,14 @@
-// The play scene's effects and pictures: drawn in list order every frame,
-// removed once over. A frame drawn while the game stands still only marks
+// The play scene's effects, pictures and messages: drawn in list order
+// every frame, removed once over. A frame drawn while the game stands still only marks
 // what is over: the game thread may be inside a command that holds a place
 // in these lists, so the unlinking waits for the next frame of play.
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/core/scene.h"
 #include "platform/draw/dd_blit.h"
+#include "platform/draw/devices/ddraw_device.h"
 #include "play/play_scene.h"
 
 namespace {
@@ -56,8 +58,36 @@ void cPlayScene::RemovePicture(uint32_t nSerial) {
 
 void cPlayScene::ClearPictures() { m_PictureList.clear(); }
 
+void cPlayScene::DrawMessages(DDSURFACEDATA* lpTarget, int bFrozen) {
+  DrawList(m_MessageList, bFrozen,
+           [&](cMessage& message) { return message.Update(lpTarget, bFrozen); });
+}
+
+cMessage& cPlayScene::AddMessage(const MESSAGESETUP& setup, std::list<cMessage>::iterator where) {
+  cMessage& message = *m_MessageList.emplace(where, setup);
+  message.m_nSerial = ++m_nNextMessageSerial;
+  return message;
+}
+
+cMessage* cPlayScene::FindMessage(uint32_t nSerial) {
+  const auto it = std::ranges::find(m_MessageList, nSerial, &cMessage::m_nSerial);
+  return it != m_MessageList.end() ? &*it : nullptr;
+}
+
+void cPlayScene::RemoveMessage(uint32_t nSerial) {
+  std::erase_if(m_MessageList, [nSerial](const cMessage& m) { return m.m_nSerial == nSerial; });
+}
+
 bool cPlayScene::RestoreOwnSurfaces() {
   for (cPictureObject& picture : m_PictureList)
     if (!RestoreLostSurface(picture.m_Surface)) return false;
+  // A text window's surface holds no picture of a file: it gets its memory
+  // back, and its text is drawn again when it is next shown.
+  for (cMessage& message : m_MessageList) {
+    cDDrawSurface* lpSurface = message.m_Surface.DDSurface();
+    if (lpSurface == nullptr || lpSurface->IsLost() != DDERR_SURFACELOST) continue;
+    lpSurface->Restore();
+    message.m_Surface.bLost = 1;
+  }
   return true;
 }

@@ -1,6 +1,6 @@
 // cPlayScene::DrawFrame: one frame of the play scene on the back buffer,
 // and the drawing of the hero, the characters, the status display and the
-// time limit (pictures and effects: effect_lists.cpp; the screen effect and
+// time limit (pictures, effects and messages: effect_lists.cpp; the screen effect and
 // the screen colour: screen_effects.cpp, screen_color.cpp). The hero's miss
 // is settled here, when its dying animation has been drawn to its end.
 
@@ -70,6 +70,7 @@ void cPlayScene::DrawFrame(int bPlay, int bFrozen, int bCounting, int bCaption) 
   DrawBackgrounds(lpBack, 1);
   DrawPictures(lpBack, 1, bFrozen);
   DrawEffects(lpBack, bFrozen);
+  DrawMessages(lpBack, bFrozen);
   RunScreenEffect(bFrozen);
   DrawStatus(lpBack);
   DrawTimeLimit(lpBack, bCounting);

@@ -29,6 +29,7 @@
 #include "objects/com_chara.h"
 #include "objects/effect_object.h"
 #include "objects/item.h"
+#include "objects/message.h"
 #include "objects/player.h"
 #include "objects/shot.h"
 #include "play/screen_effects.h"
@@ -158,6 +159,20 @@ class cPlayScene : public cScene, public cFlowContext {
   void RemovePicture(uint32_t nSerial);
   // Every picture gone with its surface.
   void ClearPictures();
+
+  // ---- Messages ----
+  // Every message, in list order; one that has ended goes (in a frozen
+  // frame it is only marked, as effects are).
+  void DrawMessages(DDSURFACEDATA* lpTarget, int bFrozen);
+  // A message made from the settings, put into the list before `where`,
+  // with a serial number of its own.
+  cMessage& AddMessage(const MESSAGESETUP& setup, std::list<cMessage>::iterator where);
+  cMessage& AddMessage(const MESSAGESETUP& setup) { return AddMessage(setup, m_MessageList.end()); }
+  // The message with that serial number, or null when it has gone.
+  cMessage* FindMessage(uint32_t nSerial);
+  // Removes the message with that serial number (and its surface); nothing
+  // when it has gone.
+  void RemoveMessage(uint32_t nSerial);
 
   // ---- Screen effect and screen colour ----
   // One frame of the running screen effect (nothing when none runs); an
@@ -407,6 +422,8 @@ class cPlayScene : public cScene, public cFlowContext {
   // Effects and pictures in drawing order; neither moves while listed.
   std::list<cEffectObject> m_EffectList;
   std::list<cPictureObject> m_PictureList;
+  // Messages in drawing order; none moves while listed.
+  std::list<cMessage> m_MessageList;
   // The faults of shots reported in this attempt (kShotReport* bits).
   uint32_t m_nShotReports = 0;
   // The every-N counter of the time limit: counts the frames of a second.
@@ -445,6 +462,7 @@ class cPlayScene : public cScene, public cFlowContext {
   int32_t m_nNextItemId = 0;
   int32_t m_nNextShotId = 0;
   uint32_t m_nNextPictureSerial = 0;
+  uint32_t m_nNextMessageSerial = 0;
   cCharaList m_CharaList;
   std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
   cItemList m_ItemList;

@@ -68,6 +68,7 @@ cPlayScene::cPlayScene()
 
 cPlayScene::~cPlayScene() {
   ClearPictures();
+  m_MessageList.clear();
   for (const int n : kPlaySurfaces) DDReleaseSurface(&g_SurfaceTable[n]);
   DDReleaseSurfaceVector(g_CharaExcSD);
   g_CharaExcSD.clear();

@@ -187,9 +187,10 @@ int cPlayScene::SetStage(int bRestore, int bRestartBgm) {
   m_bEraseBlockChara = anySide(g_Stage.m_EraseBlockChara);
   m_bEraseItem = anySide(g_Stage.m_EraseItem);
 
-  // 19. No effects, screen effect, screen colour or pictures; messages come
-  // with their objects.
+  // 19. No effects, messages, screen effect, screen colour or pictures; a
+  // message's surface goes with it.
   m_EffectList.clear();
+  m_MessageList.clear();
   m_ScrEffect.Reset();
   m_ScreenColor = SCREENCOLOR{};
   m_WaitRequest.nLast = 0;
