@@ -317,6 +317,10 @@ class cChara : public cGameObject, public cCharaFields {
   // defence and 無敵), its hit effect placed from both A boxes, its impact,
   // then triggers 1 (power not 0) and 2 (impact not 0). 1 when HP reached 0.
   int DamageFromChara(const cChara& attacker);
+  // Damage by a shot or a sword, the same with the shot's power, impact and
+  // hit effect (placed from box B and the shot's hit rectangle, grown with
+  // its size factor).
+  int DamageFromShot(const cShot& shot);
   // Death: triggers 3 and the death pass of the flows, the score on defeat,
   // then the links are cut, the character is marked dead and its death
   // effect starts in place of whatever effect ran (a dead character plays

@@ -6,6 +6,7 @@
 
 #include "objects/chara.h"
 #include "objects/effect_object.h"
+#include "objects/shot.h"
 #include "objects/world.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/stage_globals.h"
@@ -69,6 +70,18 @@ int cChara::DamageFromChara(const cChara& attacker) {
   ImpactFromChara(attacker);
   if (a.m_nPower != 0) RaiseTrigger(kTriggerDamage);
   if (a.m_nImpact != 0) RaiseTrigger(kTriggerImpact);
+  return r;
+}
+
+int cChara::DamageFromShot(const cShot& shot) {
+  const cEdShot& s = shot.m_Settings;
+  const int r = ChangeHp(HpChange(s.m_nPower, m_Def.m_nDefence), 0, 1);
+  if (s.m_nHitEffect != 0)
+    PlayScene().m_EffectList.emplace_back().CreateHitEffect(s.m_nHitEffect, m_BoxB.rc, shot.Hit(),
+                                                            s.m_nGiant);
+  ImpactFromShot(shot);
+  if (s.m_nPower != 0) RaiseTrigger(kTriggerDamage);
+  if (s.m_nImpact != 0) RaiseTrigger(kTriggerImpact);
   return r;
 }
 

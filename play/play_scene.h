@@ -441,7 +441,19 @@ class cPlayScene : public cScene, public cFlowContext {
   // the kill routine's result.
   int KillMovedChara(cCharaList::iterator& it);
   // The phases of HitGroups.
+  // Shots are tested against characters in every sub-step, or in those of
+  // the schedule when the stage gives a number of hits a frame.
+  bool ShotsHitThisSubStep() const;
+  int HitCharasWithShots();
   int HitCharasWithCharas();
+  // Shootable shots against the shots of other factions: the weaker goes.
+  void HitShotsWithShots();
+  // A shot whose hit rectangle meets a character's box B, which it has not
+  // hit yet: trigger 7; with power, impact or an item, and the character
+  // not invincible, the damage (a death resolved, else invincibility), the
+  // shot's fate (bVanish for a bullet that does not pierce) and its item
+  // applied to the hero.
+  int ShotHits(cShot& shot, cChara& k, bool& bVanish);
   // Two characters of different factions whose contact areas overlap:
   // trigger 4 on both, then each hit by the other (when it has power or
   // impact and it is not immune) and the hits acted on.

@@ -1,9 +1,11 @@
 // Damage, immunity and the hits between factions: what a hit takes off
 // (power against defence, heals, the 999999 cap), which triggers, sparks
 // and knock-back follow, how long a character is immune to one attacker or
-// to everything, and how the characters of different factions touch: in
-// the Part's order, once per immunity window, and with the first death that
-// ends the sub-step ending the hits.
+// to everything, how the characters of different factions touch (once per
+// immunity window, the first death that ends the sub-step ending the hits),
+// how shots hit characters (bullets vanish, piercing shots and swords hit
+// each character once, in the sub-steps of the schedule) and how shootable
+// shots wear each other down.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,9 @@
 
 #include "app/core/main_thread.h"
 #include "flow/runtime/tests/flow_test_kit.h"
+#include "flow/shot_settings.h"
+#include "objects/shot.h"
+#include "play/map_cells.h"
 #include "play/play_scene.h"
 #include "records/database.h"
 #include "stagedata/progress/play_data.h"
@@ -339,6 +344,220 @@ TEST_F(GroupHitsTest, ADeathThatClearsTheStageEndsTheHits) {
   EXPECT_EQ(boss.m_bDead, 0);
   EXPECT_EQ(boss.GetTarget(), &hero);
   EXPECT_EQ(Raised(later), "");
+}
+
+// ---- Shots ----
+
+cEdShot NewSettings() {
+  cEdShotPtr p;
+  CreateShot(p);
+  return *p;
+}
+
+// A shot of the shooter listed at (x, y), standing still, appeared and on
+// screen; its faction is the shooter's.
+cShot& Fire(cPlayScene& scene, const cChara& shooter, const cEdShot& settings, double x, double y,
+            int nType = kShotCommand) {
+  SHOTSPAWN spawn;
+  spawn.nX = static_cast<int32_t>(x);
+  spawn.nY = static_cast<int32_t>(y);
+  cShot shot;
+  shot.Init(scene.NextShotId(), shooter, nType, settings, spawn);
+  cShot& listed = *scene.AddShot(shot);
+  listed.m_bAppeared = listed.m_bOnScreen = 1;
+  return listed;
+}
+
+bool Listed(const cPlayScene& scene, const cShot* lpShot) {
+  for (const cShot& shot : scene.ShotList())
+    if (&shot == lpShot) return true;
+  return false;
+}
+
+// One shot of the hero's on an enemy, and the same again in the next
+// sub-step.
+TEST(ShotHitsTest, AShotsFateByItsKindAndTheCharacterItMeets) {
+  const struct {
+    const char* name;
+    int32_t nPower;
+    int bSword, bPierce, bPierceBlock;
+    int nInvincibleKind;  // 無敵 of the enemy
+    int bInvincible;      // the enemy's invincibility countdown runs
+    int bBlockChara;
+    const char* triggers;  // raised on the enemy
+    int32_t nHpAfter;
+    bool bListed;            // the shot after the sub-step
+    const char* secondPass;  // triggers of the next sub-step
+  } cases[] = {
+      {"a bullet vanishes", 1, 0, 0, 0, 0, 0, 0, "17", 9, false, ""},
+      {"a harmless bullet passes", 0, 0, 0, 0, 0, 0, 0, "7", 10, true, "7"},
+      {"a piercing bullet hits once", 1, 0, 1, 0, 0, 0, 0, "17", 9, true, ""},
+      {"a sword hits once", 1, 1, 0, 0, 0, 0, 0, "17", 9, true, ""},
+      {"無敵 2 is out of the shots' reach", 1, 0, 0, 0, 2, 0, 0, "", 10, true, ""},
+      {"無敵 1 is touched, unhurt", 1, 0, 0, 0, 1, 0, 0, "17", 10, false, ""},
+      {"invincible for a while: trigger 7 only", 1, 0, 0, 0, 0, 1, 0, "7", 10, true, "7"},
+      {"a block character is hit", 1, 0, 1, 0, 0, 0, 1, "17", 9, false, ""},
+      {"pierced by the block switch", 1, 0, 0, 1, 0, 0, 1, "17", 9, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    cFlowFixture fixture;
+    cPlayScene& scene = fixture.Scene();
+    cPlayer& hero = AddListedHero(fixture, 100, 400, 10, 0);
+    cTestFlowChara& enemy = AddEnemy(fixture, 300, 400, 10, 0);
+    InstallFlows(
+        enemy, {MakeFlow(1, {MakeCommand(CMD_WAIT, 1)}), MakeFlow(7, {MakeCommand(CMD_WAIT, 1)})});
+    enemy.m_Def.m_nInvincible = static_cast<int8_t>(c.nInvincibleKind);
+    enemy.m_Def.m_bBlockChara = static_cast<int8_t>(c.bBlockChara);
+    g_Stage.m_nComInvincible = 100;
+    if (c.bInvincible) enemy.StartInvincibility();
+    cEdShot settings = NewSettings();
+    settings.m_nPower = c.nPower;
+    settings.m_bPierceChara = static_cast<uint8_t>(c.bPierce);
+    settings.m_bPierceBlockChara = static_cast<uint8_t>(c.bPierceBlock);
+    cShot& shot = Fire(scene, hero, settings, 304, 404);
+    shot.m_bIsShot = c.bSword ? 0 : 1;
+
+    EXPECT_EQ(scene.HitGroups(), 0);
+    EXPECT_EQ(Raised(enemy), c.triggers);
+    EXPECT_EQ(enemy.m_nHp, c.nHpAfter);
+    // A hit starts the general countdown: 100 frames of it.
+    if (c.nHpAfter != 10) {
+      EXPECT_EQ(enemy.m_nInvincible, 100);
+    }
+    ASSERT_EQ(Listed(scene, &shot), c.bListed);
+    EXPECT_EQ(scene.FactionShots(0).size(), c.bListed ? 1u : 0u);
+    if (!c.bListed) continue;
+    enemy.m_nInvincible = c.bInvincible ? 100 : 0;
+    EXPECT_EQ(scene.HitGroups(), 0);
+    EXPECT_EQ(Raised(enemy), c.secondPass);
+  }
+}
+
+TEST_F(GroupHitsTest, AShotKillsWithItsSoundsAndTheHerosDeathEndsTheHits) {
+  cPlayer& hero = AddListedHero(m_Fixture, 100, 400, 1, 0);
+  cTestFlowChara& enemy = AddEnemy(m_Fixture, 300, 400, 1, 0);
+  enemy.m_Def.m_nScore = 30;
+  cEdShot settings = NewSettings();
+  settings.m_nPower = 5;
+  Fire(m_Scene, hero, settings, 304, 404);
+  EXPECT_EQ(m_Scene.HitGroups(), 0);
+  EXPECT_EQ(enemy.m_bDead, 1);
+  EXPECT_EQ(g_PlayData.m_nGameScore, 30);
+  EXPECT_EQ(Sounds(), Sounds_t{9});
+  EXPECT_TRUE(m_Scene.ShotList().empty());
+
+  // The enemy's shots: the first kills the hero, the second is not met.
+  cTestFlowChara& gunner = AddEnemy(m_Fixture, 500, 400, 10, 0);
+  cShot& first = Fire(m_Scene, gunner, settings, 104, 404);
+  cShot& second = Fire(m_Scene, gunner, settings, 106, 404);
+  second.m_Settings.m_bPierceChara = 1;
+  EXPECT_EQ(m_Scene.HitGroups(), 2);
+  EXPECT_EQ(hero.m_nHp, 0);
+  EXPECT_TRUE(Listed(m_Scene, &first));
+  EXPECT_TRUE(second.m_vHitIds.empty());
+  EXPECT_TRUE(Sounds().empty());
+}
+
+// A death flow that fires runs in the middle of the walk: the new shot is
+// listed and the walk goes on over the faction's shots.
+TEST_F(GroupHitsTest, ADeathFlowFiresInTheMiddleOfTheHits) {
+  cPlayer& hero = AddListedHero(m_Fixture, 100, 400, 10, 0);
+  cTestFlowChara& enemy = AddEnemy(m_Fixture, 300, 400, 1, 0);
+  cFlowCommand fire = MakeCommand(CMD_SHOT, 0, P);
+  CreateShot(fire.m_pShot);
+  fire.m_pShot->m_nCount = 1;
+  fire.m_pShot->m_nSpeed = 10;
+  InstallFlows(enemy, {MakeFlow(3, {fire})});
+  cEdShot settings = NewSettings();
+  settings.m_nPower = 1;
+  Fire(m_Scene, hero, settings, 304, 404);
+  cShot& after = Fire(m_Scene, hero, settings, 302, 404);
+  EXPECT_EQ(m_Scene.HitGroups(), 0);
+  EXPECT_EQ(enemy.m_bDead, 1);
+  ASSERT_EQ(m_Scene.FactionShots(1).size(), 1u) << "the death flow's shot";
+  // The second bullet met a dead enemy: it stays.
+  EXPECT_TRUE(Listed(m_Scene, &after));
+  EXPECT_EQ(m_Scene.ShotList().size(), 2u);
+}
+
+// With N = 4 shots are tested in the schedule's sub-steps: H = 3 in 1, 2
+// and 3; H = 1 in 1; H = 2 in 1 and 3; H = 0 in every one.
+TEST_F(GroupHitsTest, ShotsHitInTheSubStepsOfTheSchedule) {
+  cPlayer& hero = AddListedHero(m_Fixture, 100, 400, 10, 0);
+  cTestFlowChara& enemy = AddEnemy(m_Fixture, 300, 400, 10, 0);
+  InstallFlows(enemy, {MakeFlow(7, {MakeCommand(CMD_WAIT, 1)})});
+  Fire(m_Scene, hero, NewSettings(), 304, 404);  // harmless: it stays
+  for (const auto& [nHits, expected] :
+       {std::pair{3, "1110"}, std::pair{1, "1000"}, std::pair{2, "1010"}, std::pair{0, "1111"}}) {
+    g_Stage.m_nHitSteps = nHits;
+    m_Scene.m_vHitSubStep = BuildHitSchedule(4, nHits);
+    std::string seen;
+    for (int i = 1; i <= 4; ++i) {
+      m_Scene.m_nSubStepNo = i;
+      EXPECT_EQ(m_Scene.HitGroups(), 0);
+      seen += Raised(enemy) == "7" ? '1' : '0';
+    }
+    EXPECT_EQ(seen, expected) << "H = " << nHits;
+  }
+}
+
+// Shootable shots of two factions that meet: the one of lower durability
+// goes, both at equal durability; a shootable shot goes against one that
+// is not; neither goes when neither is shootable. Appearance plays no part.
+TEST_F(GroupHitsTest, ShootableShotsWearEachOtherDown) {
+  const struct {
+    const char* name;
+    int bShootableU, bShootableS;
+    int nDurabilityU, nDurabilityS;
+    bool bUStays, bSStays;
+  } cases[] = {
+      {"3 against 3", 1, 1, 3, 3, false, false},
+      {"3 against 5", 1, 1, 3, 5, false, true},
+      {"5 against 3", 1, 1, 5, 3, true, false},
+      {"-1 against 3", 1, 1, -1, 3, false, true},
+      {"shootable against not", 1, 0, 9, 0, false, true},
+      {"not against shootable", 0, 1, 0, 9, true, false},
+      {"neither", 0, 0, 0, 0, true, true},
+  };
+  cChara& left = AddEnemy(m_Fixture, 100, 100, 10, 0, 1);
+  cChara& right = AddEnemy(m_Fixture, 500, 100, 10, 0, 2);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    cEdShot settings = NewSettings();
+    settings.m_bBreakable = static_cast<uint8_t>(c.bShootableU);
+    settings.m_nShotStrength = static_cast<uint8_t>(c.nDurabilityU);
+    cShot& u = Fire(m_Scene, left, settings, 300, 300);
+    settings.m_bBreakable = static_cast<uint8_t>(c.bShootableS);
+    settings.m_nShotStrength = static_cast<uint8_t>(c.nDurabilityS);
+    cShot& s = Fire(m_Scene, right, settings, 310, 310);
+    u.m_bAppeared = s.m_bAppeared = 0;
+    m_Scene.HitGroups();
+    EXPECT_EQ(Listed(m_Scene, &u), c.bUStays);
+    EXPECT_EQ(Listed(m_Scene, &s), c.bSStays);
+    m_Scene.ClearShots();
+  }
+}
+
+// One shootable shot against three of another faction's, the first of which
+// outlasts it: it is flagged at the first, still wears down the other two,
+// and goes after meeting them all.
+TEST_F(GroupHitsTest, AFlaggedShotMeetsTheWholeListBeforeItGoes) {
+  cChara& left = AddEnemy(m_Fixture, 100, 100, 10, 0, 1);
+  cChara& right = AddEnemy(m_Fixture, 500, 100, 10, 0, 2);
+  cEdShot settings = NewSettings();
+  settings.m_bBreakable = 1;
+  settings.m_nShotStrength = 3;
+  cShot& u = Fire(m_Scene, left, settings, 300, 300);
+  settings.m_nShotStrength = 7;
+  cShot& strong = Fire(m_Scene, right, settings, 305, 300);
+  settings.m_nShotStrength = 2;
+  Fire(m_Scene, right, settings, 300, 305);
+  Fire(m_Scene, right, settings, 305, 305);
+  m_Scene.HitGroups();
+  EXPECT_FALSE(Listed(m_Scene, &u));
+  ASSERT_EQ(m_Scene.ShotList().size(), 1u);
+  EXPECT_EQ(&m_Scene.ShotList().front(), &strong);
 }
 
 }  // namespace

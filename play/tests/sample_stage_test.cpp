@@ -2,11 +2,12 @@
 // writes and played with the keyboard's input words: the hero walks, jumps,
 // falls into the pit, and the attempts end in the retry menu, the world map
 // or the game over; the coin on the ground raises the score; a bump of his
-// head shakes the screen; a slime's touch costs a heart; the goal flag
-// clears the stage. The hero appears in an opening circle, and a "GO!" sign
-// shows for a second as play begins. X fires a spark. The challenge stage's
-// turret fires fans of sparks. A slime far ahead waits off screen and walks
-// once it is shown, and a lift carries the hero.
+// head shakes the screen; a slime's touch costs a heart and the hero's
+// sparks kill it; the goal flag clears the stage. The hero appears in an
+// opening circle, and a "GO!" sign shows for a second as play begins. X
+// fires a spark. The challenge stage's turret fires fans of sparks. A slime
+// far ahead waits off screen and walks once it is shown, and a lift carries
+// the hero.
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,13 @@ class SampleStage : public ::testing::Test {
   }
 
   cPlayScene& Scene() { return m_World.Scene(); }
+  // The slime nearest the start, the first character that is not a block
+  // character (the lift).
+  const cComChara& FirstSlime() {
+    for (const auto& lpChara : Scene().CharaList())
+      if (!lpChara->m_Def.m_bBlockChara) return *lpChara;
+    return *Scene().CharaList().front();
+  }
   // The first computer character that starts in the map column.
   const cComChara* CharaAtColumn(int nColumn) {
     for (const auto& lp : Scene().CharaList())
@@ -169,6 +177,27 @@ TEST_F(SampleStage, TheHeroFiresASparkWithX) {
   EXPECT_NEAR(shot.m_dX - x0, 8.0, 1e-9);  // 0.8 pixels in each of 10 sub-steps
   for (int i = 0; i < 40; ++i) m_World.Frame(0, 0);
   EXPECT_TRUE(Scene().ShotList().empty());
+}
+
+// Two sparks take the slime's two hearts: it dies, its score is counted,
+// its death effect plays and then it is gone.
+TEST_F(SampleStage, TheHerosSparksKillTheSlimeWithItsScoreAndDeathEffect) {
+  constexpr uint16_t kButtonFire = 2;
+  for (int i = 0; i < 40; ++i) m_World.Frame(kKeyRight, 0);  // within range, past the coin
+  const int nScore = g_PlayData.m_nGameScore;
+  const cComChara& slime = FirstSlime();
+  const int nId = slime.m_nId;
+  int nDyingFrames = 0;
+  for (int i = 0; i < 300 && Scene().FindCharaById(nId) != nullptr; ++i) {
+    if (slime.m_bDead) {
+      EXPECT_TRUE(slime.m_CharaEffect.IsRunning()) << "its death effect";
+      ++nDyingFrames;
+    }
+    m_World.Frame(0, i % 20 == 0 ? kButtonFire : 0);
+  }
+  EXPECT_EQ(Scene().FindCharaById(nId), nullptr);
+  EXPECT_GT(nDyingFrames, 10);
+  EXPECT_EQ(g_PlayData.m_nGameScore, nScore + 100);
 }
 
 TEST_F(SampleStage, TheRetryMenuLeadsToTheWorldMapAndTheLastLifeToTheGameOver) {
@@ -308,7 +337,7 @@ TEST(SampleChallengeStage, TheTurretFiresFansOfSparks) {
 // takes a heart and pushes him back, never twice within the stage's 30
 // frames of immunity. His touch is harmless to the slime.
 TEST_F(SampleStage, ASlimesTouchCostsAHeartOncePerImmunityWindow) {
-  const cComChara& slime = *Scene().CharaList().front();
+  const cComChara& slime = FirstSlime();
   std::vector<int> hits;
   int nHp = Hero().m_nHp;
   double x = 0;
