@@ -17,6 +17,7 @@
 #include "platform/draw/present/sdl_presenter.h"
 #include "platform/input/input_sdl.h"
 #include "platform/input/virtual_keys.h"
+#include "platform/sound/audio_output.h"
 #include "platform/ui/message_box_window.h"
 
 cMainWindow g_MainWindow;
@@ -87,6 +88,7 @@ void PumpEvents() {
   SDL_Event event;
   while (!g_bLoopOver && SDL_PollEvent(&event)) {
     HandleInputEvent(event);
+    HandleAudioEvent(event);
     switch (event.type) {
       case SDL_QUIT:
         g_MainWindow.WindowProc(UIMSG_CLOSE, 0, 0);

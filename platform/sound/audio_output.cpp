@@ -9,6 +9,7 @@ namespace {
 
 std::mutex g_OutputLock;
 int g_nOutputUsers = 0;
+bool g_bDeviceLost = false;  // in use, but its device is gone
 cAudioDeviceOps g_DeviceOps;
 
 // The installed device, or SDL's when none is.
@@ -28,6 +29,22 @@ void CloseDevice() {
     g_DeviceOps.close();
 }
 
+// Opens the device and sets the mixer to its rate; false when there is none.
+bool OpenAndStartDevice() {
+  cAudioMixer& mixer = GetAudioMixer();
+  const int nRate = OpenDevice(mixer, kRequestedOutputRate);
+  if (nRate <= 0) return false;
+  if (!IsPlayableRate(nRate)) {
+    TraceLogf("audio device: %d Hz is no usable rate", nRate);
+    CloseDevice();
+    return false;
+  }
+  // The device does not pull yet: nothing renders while the rate changes.
+  if (nRate != mixer.Rate()) mixer.SetRate(nRate);
+  StartDevice();
+  return true;
+}
+
 }  // namespace
 
 cAudioMixer& GetAudioMixer() {
@@ -39,19 +56,7 @@ cAudioMixer& GetAudioMixer() {
 
 bool AcquireAudioOutput() {
   std::lock_guard lock(g_OutputLock);
-  if (g_nOutputUsers == 0) {
-    cAudioMixer& mixer = GetAudioMixer();
-    const int nRate = OpenDevice(mixer, kRequestedOutputRate);
-    if (nRate <= 0) return false;
-    if (!IsPlayableRate(nRate)) {
-      TraceLogf("audio device: %d Hz is no usable rate", nRate);
-      CloseDevice();
-      return false;
-    }
-    // The device does not pull yet: nothing renders while the rate changes.
-    mixer.SetRate(nRate);
-    StartDevice();
-  }
+  if (g_nOutputUsers == 0 && !OpenAndStartDevice()) return false;
   ++g_nOutputUsers;
   return true;
 }
@@ -59,7 +64,31 @@ bool AcquireAudioOutput() {
 void ReleaseAudioOutput() {
   std::lock_guard lock(g_OutputLock);
   if (g_nOutputUsers == 0) return;
-  if (--g_nOutputUsers == 0) CloseDevice();
+  if (--g_nOutputUsers > 0) return;
+  // Also after a loss: the device's own resources go with the last user.
+  CloseDevice();
+  g_bDeviceLost = false;
+}
+
+void AudioDeviceLost() {
+  std::lock_guard lock(g_OutputLock);
+  if (g_nOutputUsers == 0 || g_bDeviceLost) return;
+  CloseDevice();
+  g_bDeviceLost = true;
+  ReportLog("the sound device was removed: play goes on without sound");
+}
+
+void AudioDeviceArrived() {
+  std::lock_guard lock(g_OutputLock);
+  if (g_nOutputUsers == 0 || !g_bDeviceLost) return;
+  if (!OpenAndStartDevice()) return;  // not one we can use: wait for the next
+  g_bDeviceLost = false;
+  ReportLog("a sound device is there again: sound goes on");
+}
+
+bool IsAudioDeviceLost() {
+  std::lock_guard lock(g_OutputLock);
+  return g_bDeviceLost;
 }
 
 bool IsAudioOutputOpen() {

@@ -8,6 +8,8 @@
 namespace {
 
 SDL_AudioDeviceID g_nDevice = 0;
+bool g_bSubsystem = false;      // SDL's audio subsystem is started
+bool g_bKeepSubsystem = false;  // a lost device closes: keep hearing of new ones
 
 void SDLCALL FillAudio(void* lpUser, Uint8* lpStream, int nBytes) {
   auto* lpMixer = static_cast<cAudioMixer*>(lpUser);
@@ -17,9 +19,12 @@ void SDLCALL FillAudio(void* lpUser, Uint8* lpStream, int nBytes) {
 }  // namespace
 
 int OpenSdlAudioDevice(cAudioMixer& mixer, int nRate) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    TraceLogf("SDL audio: %s", SDL_GetError());
-    return 0;
+  if (!g_bSubsystem) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      TraceLogf("SDL audio: %s", SDL_GetError());
+      return 0;
+    }
+    g_bSubsystem = true;
   }
   SDL_AudioSpec want{};
   want.freq = nRate;
@@ -34,7 +39,7 @@ int OpenSdlAudioDevice(cAudioMixer& mixer, int nRate) {
   g_nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
   if (g_nDevice == 0) {
     TraceLogf("SDL audio device: %s", SDL_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    CloseSdlAudioDevice();
     return 0;
   }
   if (have.freq <= 0) CloseSdlAudioDevice();
@@ -46,8 +51,23 @@ void StartSdlAudioDevice() {
 }
 
 void CloseSdlAudioDevice() {
-  if (g_nDevice == 0) return;
-  SDL_CloseAudioDevice(g_nDevice);
+  if (g_nDevice != 0) SDL_CloseAudioDevice(g_nDevice);
   g_nDevice = 0;
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (g_bSubsystem && !g_bKeepSubsystem) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    g_bSubsystem = false;
+  }
+}
+
+void HandleAudioEvent(const SDL_Event& event) {
+  if (event.type == SDL_AUDIODEVICEREMOVED && event.adevice.iscapture == 0 && g_nDevice != 0 &&
+      event.adevice.which == g_nDevice) {
+    // SDL keeps a removed device's thread running without pulling the
+    // mixer; close it, but keep the subsystem that reports new devices.
+    g_bKeepSubsystem = true;
+    AudioDeviceLost();
+    g_bKeepSubsystem = false;
+  } else if (event.type == SDL_AUDIODEVICEADDED && event.adevice.iscapture == 0) {
+    AudioDeviceArrived();
+  }
 }
