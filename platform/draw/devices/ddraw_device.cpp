@@ -41,7 +41,7 @@ DDRESULT cDDrawClipper::SetHWnd(uint32_t, void* hWnd) {
 cDDrawSurface::cDDrawSurface(cDDrawObject* pOwner, int w, int h, int nBpp, uint32_t dwCaps)
     : m_pOwner(pOwner), m_nWidth(w), m_nHeight(h), m_nBytes(nBpp / 8), m_dwCaps(dwCaps) {
   m_nPitch = (w * m_nBytes + 3) & ~3;
-  m_pixels.assign(static_cast<size_t>(m_nPitch) * h, 0);
+  m_pixels = cPixelStore(static_cast<size_t>(m_nPitch) * h);
 }
 
 uint32_t cDDrawSurface::ReadPixel(int x, int y) const {

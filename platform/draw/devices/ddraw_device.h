@@ -11,6 +11,8 @@
 #include <list>
 #include <vector>
 
+#include "platform/draw/pixels/pixel_store.h"
+
 class cPresenter;
 
 using DDRESULT = int32_t;
@@ -157,7 +159,7 @@ class cDDrawSurface {
   cDDrawSurface* m_pAttached = nullptr;  // flip chain: primary -> back buffer
   cDDrawSurface* m_pParentChain = nullptr;
   int m_nOriginX = 0, m_nOriginY = 0;  // window primary: the client area's screen position
-  std::vector<uint8_t> m_pixels;
+  cPixelStore m_pixels;
 };
 
 // Knobs of the simulated display (tests use them to reach failure paths).

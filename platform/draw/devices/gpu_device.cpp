@@ -21,7 +21,7 @@ cGpuSurface::cGpuSurface(int nWidth, int nHeight, GPUFORMAT fmt, GPUPOOL pool, b
       m_pool(pool),
       m_bRenderTarget(bRenderTarget) {
   m_nPitch = ((nWidth * GpuFormatBytes(fmt)) + 3) & ~3;
-  m_pixels.assign(static_cast<size_t>(m_nPitch) * nHeight, 0);
+  m_pixels = cPixelStore(static_cast<size_t>(m_nPitch) * nHeight);
 }
 
 GPURESULT cGpuSurface::LockRect(uint8_t** ppBits, int* pnPitch) {

@@ -21,6 +21,7 @@
 
 #include "platform/draw/devices/gpu_format.h"
 #include "platform/draw/devices/gpu_shading.h"
+#include "platform/draw/pixels/pixel_store.h"
 
 class cPresenter;
 
@@ -158,7 +159,7 @@ class cGpuSurface {
   int m_nPitch;
   bool m_bLocked = false;
   bool m_bPoisoned = false;
-  std::vector<uint8_t> m_pixels;
+  cPixelStore m_pixels;
 };
 
 class cGpuDevice;
