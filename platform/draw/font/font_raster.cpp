@@ -2,9 +2,16 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <climits>
+#include <map>
+#include <memory>
 #include <mutex>
 
 #include "app/base/encoding.h"
@@ -72,9 +79,50 @@ bool cBoxRasterizer::Render(std::string_view s, GLYPHIMAGE& out) {
 
 namespace {
 
+// A font file mapped into memory, shared by every face opened from it: the
+// program's fonts are often one file at several sizes, and a face reading
+// its glyphs through a file would seek and read for each of them.
+class cFontFileMap {
+ public:
+  // The mapping of the file, made on the first call for it; null when the
+  // file cannot be mapped.
+  static std::shared_ptr<const cFontFileMap> Get(const std::string& strFile) {
+    static std::mutex s_lock;
+    static auto* s_pMaps = new std::map<std::string, std::weak_ptr<const cFontFileMap>>();
+    std::lock_guard lock(s_lock);
+    std::weak_ptr<const cFontFileMap>& slot = (*s_pMaps)[strFile];
+    std::shared_ptr<const cFontFileMap> pMap = slot.lock();
+    if (pMap != nullptr) return pMap;
+    const int fd = ::open(strFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    void* p = MAP_FAILED;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= INT_MAX)
+      p = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (p == MAP_FAILED) return nullptr;
+    pMap = std::make_shared<const cFontFileMap>(p, static_cast<size_t>(st.st_size));
+    slot = pMap;
+    return pMap;
+  }
+
+  cFontFileMap(void* p, size_t nBytes) : m_p(p), m_nBytes(nBytes) {}
+  ~cFontFileMap() { ::munmap(m_p, m_nBytes); }
+  cFontFileMap(const cFontFileMap&) = delete;
+  cFontFileMap& operator=(const cFontFileMap&) = delete;
+
+  const void* Data() const { return m_p; }
+  size_t Size() const { return m_nBytes; }
+
+ private:
+  void* m_p;
+  size_t m_nBytes;
+};
+
 class cTtfRasterizer : public cGlyphRasterizer {
  public:
-  explicit cTtfRasterizer(TTF_Font* pFont) : m_pFont(pFont) {}
+  cTtfRasterizer(TTF_Font* pFont, std::shared_ptr<const cFontFileMap> pFile)
+      : m_pFont(pFont), m_pFile(std::move(pFile)) {}
   ~cTtfRasterizer() override { TTF_CloseFont(m_pFont); }
 
   bool Render(std::string_view cp932, GLYPHIMAGE& out) override {
@@ -117,6 +165,7 @@ class cTtfRasterizer : public cGlyphRasterizer {
 
  private:
   TTF_Font* m_pFont;
+  std::shared_ptr<const cFontFileMap> m_pFile;  // what m_pFont reads, when mapped
 };
 
 std::once_flag g_ttfInitOnce;
@@ -131,13 +180,20 @@ std::unique_ptr<cGlyphRasterizer> CreateTtfRasterizer(const std::string& strFile
     if (!g_bTtfReady) ReportLog("TTF_Init failed: %s", TTF_GetError());
   });
   if (!g_bTtfReady || strFile.empty()) return nullptr;
-  TTF_Font* pFont = TTF_OpenFont(strFile.c_str(), nPixelHeight < 1 ? 1 : nPixelHeight);
+  const int nSize = nPixelHeight < 1 ? 1 : nPixelHeight;
+  // From the mapped file where it can be mapped, else through the file.
+  std::shared_ptr<const cFontFileMap> pFile = cFontFileMap::Get(strFile);
+  SDL_RWops* pRw = pFile != nullptr
+                       ? SDL_RWFromConstMem(pFile->Data(), static_cast<int>(pFile->Size()))
+                       : nullptr;
+  TTF_Font* pFont =
+      pRw != nullptr ? TTF_OpenFontRW(pRw, 1, nSize) : TTF_OpenFont(strFile.c_str(), nSize);
   if (pFont == nullptr) {
     ReportLog("フォント %s を開けません: %s", strFile.c_str(), TTF_GetError());
     return nullptr;
   }
   TTF_SetFontHinting(pFont, TTF_HINTING_NORMAL);
-  return std::make_unique<cTtfRasterizer>(pFont);
+  return std::make_unique<cTtfRasterizer>(pFont, std::move(pFile));
 }
 
 // ---------------------------------------------------------------------------
