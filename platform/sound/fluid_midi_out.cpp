@@ -1,5 +1,10 @@
 // MIDI output through FluidSynth, rendered into the mix.
+//
+// The library is opened when the first synthesizer is made, not linked: it
+// and the thirty-odd libraries it pulls in would otherwise be loaded and
+// bound at every start of the program, whether it plays MIDI or not.
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -12,15 +17,68 @@
 
 namespace {
 
+// The functions used of FluidSynth, each called through the table below.
+#define PLAYER_FLUID_FUNCTIONS(X) \
+  X(new_fluid_settings)           \
+  X(delete_fluid_settings)        \
+  X(fluid_settings_setnum)        \
+  X(fluid_settings_setint)        \
+  X(new_fluid_synth)              \
+  X(delete_fluid_synth)           \
+  X(fluid_synth_sfload)           \
+  X(fluid_set_log_function)       \
+  X(fluid_synth_noteoff)          \
+  X(fluid_synth_noteon)           \
+  X(fluid_synth_key_pressure)     \
+  X(fluid_synth_cc)               \
+  X(fluid_synth_program_change)   \
+  X(fluid_synth_channel_pressure) \
+  X(fluid_synth_pitch_bend)       \
+  X(fluid_synth_sysex)            \
+  X(fluid_synth_all_notes_off)    \
+  X(fluid_synth_system_reset)     \
+  X(fluid_synth_write_float)
+
+struct FLUIDAPI {
+#define PLAYER_FLUID_MEMBER(name) decltype(&::name) name = nullptr;
+  PLAYER_FLUID_FUNCTIONS(PLAYER_FLUID_MEMBER)
+#undef PLAYER_FLUID_MEMBER
+};
+
+// The table, filled on the first call; null (with one report-log line) when
+// the library or one of its functions is missing.
+const FLUIDAPI* FluidApi() {
+  static const FLUIDAPI* s_pApi = []() -> const FLUIDAPI* {
+    void* hLibrary = ::dlopen(PLAYER_FLUIDSYNTH_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (hLibrary == nullptr) {
+      ReportLog("Midi FluidSynth を読み込めません: %s", ::dlerror());
+      return nullptr;
+    }
+    static FLUIDAPI s_api;
+    const char* pszMissing = nullptr;
+#define PLAYER_FLUID_LOAD(name)                                               \
+  s_api.name = reinterpret_cast<decltype(&::name)>(::dlsym(hLibrary, #name)); \
+  if (s_api.name == nullptr && pszMissing == nullptr) pszMissing = #name;
+    PLAYER_FLUID_FUNCTIONS(PLAYER_FLUID_LOAD)
+#undef PLAYER_FLUID_LOAD
+    if (pszMissing != nullptr) {
+      ReportLog("Midi FluidSynth に %s がありません", pszMissing);
+      return nullptr;
+    }
+    return &s_api;
+  }();
+  return s_pApi;
+}
+
 void QuietFluidLog(int, const char*, void*) {}
 
 class cFluidMidiOut : public cMidiOut {
  public:
-  cFluidMidiOut(fluid_settings_t* lpSettings, fluid_synth_t* lpSynth)
-      : m_lpSettings(lpSettings), m_lpSynth(lpSynth) {}
+  cFluidMidiOut(const FLUIDAPI& api, fluid_settings_t* lpSettings, fluid_synth_t* lpSynth)
+      : m_api(api), m_lpSettings(lpSettings), m_lpSynth(lpSynth) {}
   ~cFluidMidiOut() override {
-    delete_fluid_synth(m_lpSynth);
-    delete_fluid_settings(m_lpSettings);
+    m_api.delete_fluid_synth(m_lpSynth);
+    m_api.delete_fluid_settings(m_lpSettings);
   }
 
   void ShortMessage(uint32_t dwMessage, int64_t) override {
@@ -29,25 +87,25 @@ class cFluidMidiOut : public cMidiOut {
     const int ch = nStatus & 0x0F;
     switch (nStatus & 0xF0) {
       case 0x80:
-        fluid_synth_noteoff(m_lpSynth, ch, d1);
+        m_api.fluid_synth_noteoff(m_lpSynth, ch, d1);
         break;
       case 0x90:
-        fluid_synth_noteon(m_lpSynth, ch, d1, d2);
+        m_api.fluid_synth_noteon(m_lpSynth, ch, d1, d2);
         break;
       case 0xA0:
-        fluid_synth_key_pressure(m_lpSynth, ch, d1, d2);
+        m_api.fluid_synth_key_pressure(m_lpSynth, ch, d1, d2);
         break;
       case 0xB0:
-        fluid_synth_cc(m_lpSynth, ch, d1, d2);
+        m_api.fluid_synth_cc(m_lpSynth, ch, d1, d2);
         break;
       case 0xC0:
-        fluid_synth_program_change(m_lpSynth, ch, d1);
+        m_api.fluid_synth_program_change(m_lpSynth, ch, d1);
         break;
       case 0xD0:
-        fluid_synth_channel_pressure(m_lpSynth, ch, d1);
+        m_api.fluid_synth_channel_pressure(m_lpSynth, ch, d1);
         break;
       case 0xE0:
-        fluid_synth_pitch_bend(m_lpSynth, ch, d1 | (d2 << 7));
+        m_api.fluid_synth_pitch_bend(m_lpSynth, ch, d1 | (d2 << 7));
         break;
       default:
         break;  // system messages mean nothing to the synthesizer
@@ -58,12 +116,12 @@ class cFluidMidiOut : public cMidiOut {
     if (nBytes < 2 || lpBytes[0] != 0xF0) return;
     size_t n = nBytes - 1;
     if (lpBytes[nBytes - 1] == 0xF7) --n;
-    fluid_synth_sysex(m_lpSynth, reinterpret_cast<const char*>(lpBytes + 1), static_cast<int>(n),
-                      nullptr, nullptr, nullptr, 0);
+    m_api.fluid_synth_sysex(m_lpSynth, reinterpret_cast<const char*>(lpBytes + 1),
+                            static_cast<int>(n), nullptr, nullptr, nullptr, 0);
   }
 
-  void AllNotesOff() override { fluid_synth_all_notes_off(m_lpSynth, -1); }
-  void Reset() override { fluid_synth_system_reset(m_lpSynth); }
+  void AllNotesOff() override { m_api.fluid_synth_all_notes_off(m_lpSynth, -1); }
+  void Reset() override { m_api.fluid_synth_system_reset(m_lpSynth); }
 
   void Render(float* lpStereo, int nFrames) override {
     constexpr int kChunk = 512;
@@ -72,7 +130,7 @@ class cFluidMidiOut : public cMidiOut {
       const int n = std::min(kChunk, nFrames - nDone);
       std::fill(aLeft, aLeft + n, 0.0f);
       std::fill(aRight, aRight + n, 0.0f);
-      fluid_synth_write_float(m_lpSynth, n, aLeft, 0, 1, aRight, 0, 1);
+      m_api.fluid_synth_write_float(m_lpSynth, n, aLeft, 0, 1, aRight, 0, 1);
       float* out = lpStereo + 2 * nDone;
       for (int i = 0; i < n; ++i) {
         out[2 * i] += aLeft[i];
@@ -83,6 +141,7 @@ class cFluidMidiOut : public cMidiOut {
   }
 
  private:
+  const FLUIDAPI& m_api;
   fluid_settings_t* m_lpSettings;
   fluid_synth_t* m_lpSynth;
 };
@@ -98,25 +157,28 @@ std::string GetSoundFontPath() {
 }
 
 std::shared_ptr<cMidiOut> CreateFluidMidiOut(int nRate, const std::string& strSoundFont) {
+  const FLUIDAPI* pApi = FluidApi();
+  if (pApi == nullptr) return nullptr;
+  const FLUIDAPI& api = *pApi;
   static std::once_flag quiet;
-  std::call_once(quiet, [] {
+  std::call_once(quiet, [&api] {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level)
-      fluid_set_log_function(level, QuietFluidLog, nullptr);
+      api.fluid_set_log_function(level, QuietFluidLog, nullptr);
   });
-  fluid_settings_t* lpSettings = new_fluid_settings();
+  fluid_settings_t* lpSettings = api.new_fluid_settings();
   if (lpSettings == nullptr) return nullptr;
-  fluid_settings_setnum(lpSettings, "synth.sample-rate", nRate);
-  fluid_settings_setnum(lpSettings, "synth.gain", 0.5);
-  fluid_settings_setint(lpSettings, "synth.threadsafe-api", 0);
-  fluid_synth_t* lpSynth = new_fluid_synth(lpSettings);
+  api.fluid_settings_setnum(lpSettings, "synth.sample-rate", nRate);
+  api.fluid_settings_setnum(lpSettings, "synth.gain", 0.5);
+  api.fluid_settings_setint(lpSettings, "synth.threadsafe-api", 0);
+  fluid_synth_t* lpSynth = api.new_fluid_synth(lpSettings);
   if (lpSynth == nullptr) {
-    delete_fluid_settings(lpSettings);
+    api.delete_fluid_settings(lpSettings);
     ReportLog("Midi FluidSynth を開始できません");
     return nullptr;
   }
-  if (fluid_synth_sfload(lpSynth, strSoundFont.c_str(), 1) == FLUID_FAILED)
+  if (api.fluid_synth_sfload(lpSynth, strSoundFont.c_str(), 1) == FLUID_FAILED)
     ReportLog("Midi SoundFont %s を読み込めません", Utf8ToCp932(strSoundFont).c_str());
-  return std::make_shared<cFluidMidiOut>(lpSettings, lpSynth);
+  return std::make_shared<cFluidMidiOut>(api, lpSettings, lpSynth);
 }
 
 void SetMidiOutMaker(MidiOutMaker maker) {
