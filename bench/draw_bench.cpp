@@ -211,6 +211,34 @@ void BM_Gpu32_Batch1000Runs(benchmark::State& state) {
   DDResetForTests();
 }
 
+// Peer: the same 1,000 colour-keyed 16x16 sprites, alternating between two
+// sources, blitted one by one with SDL.
+void BM_Sdl_1000Sprites16(benchmark::State& state) {
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* src[2];
+  const uint32_t key = 0xFFFF00FF;
+  for (SDL_Surface*& s : src) {
+    s = SDL_CreateRGBSurfaceWithFormat(0, 64, 64, 32, SDL_PIXELFORMAT_ARGB8888);
+    for (int y = 0; y < 64; ++y) {
+      uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+      for (int x = 0; x < 64; ++x)
+        row[x] = (y % 2 == 0 && (x + y / 2) % 16 < 8) ? key : 0xFF000000u | (y / 8) * 0x010203u;
+    }
+    SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+    SDL_SetColorKey(s, SDL_TRUE, key);
+  }
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) {
+      SDL_Rect rs{(i % 4) * 16, 0, 16, 16}, rd{(i * 37) % (kW - 16), (i * 53) % (kH - 16), 16, 16};
+      SDL_BlitSurface(src[i % 2], &rs, dst, &rd);
+    }
+    benchmark::DoNotOptimize(dst->pixels);
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+  for (SDL_Surface* s : src) SDL_FreeSurface(s);
+  SDL_FreeSurface(dst);
+}
+
 // Showing a full 8-bit frame: the flip converts it through the palette.
 void BM_DD8_PresentFrame(benchmark::State& state) {
   if (!Start(false, 8)) {
@@ -415,6 +443,7 @@ BENCHMARK(BM_DD32_Keyed);
 BENCHMARK(BM_Gpu32_Stretch2x);
 BENCHMARK(BM_DD32_Stretch2x);
 BENCHMARK(BM_Gpu32_Batch1000Sprites);
+BENCHMARK(BM_Sdl_1000Sprites16);
 BENCHMARK(BM_Gpu32_Batch1000Runs);
 BENCHMARK(BM_DD8_PresentFrame);
 BENCHMARK(BM_Sdl_WaveRows);
