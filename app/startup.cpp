@@ -186,7 +186,9 @@ void StartSound() {
     ReportLog("DS_Init failed: sound effects are off");
     return;
   }
-  DS_LoadSounds(&g_SoundData, &g_SoundInfo, SeVolumeOfLevel(g_OptionData.m_nSeVolume));
+  // No frame before the first key press plays an effect: they are read and
+  // converted while the first frames are made.
+  DS_LoadSoundsInBackground(&g_SoundData, &g_SoundInfo, SeVolumeOfLevel(g_OptionData.m_nSeVolume));
 }
 
 // A stage named on the command line or in System.ini: played at once.

@@ -76,6 +76,7 @@ int SeVolumeOfLevel(int nLevel) {
 
 void ApplySeVolume(int nLevel) {
   const int nVolume = SeVolumeOfLevel(nLevel);
+  DS_WaitForLoad();  // the counts below are the loaded ones
   for (SOUNDDATA& sd : g_SoundData)
     for (int i = 0; i < sd.nBuffers; ++i) DS_SetVolume(sd, i, nVolume, 0);
 }

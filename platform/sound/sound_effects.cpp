@@ -5,6 +5,8 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "app/base/report_log.h"
 #include "platform/sound/audio_output.h"
@@ -24,6 +26,13 @@ cSoundState g_Sound;
 // plays requested sounds: the tables' cursors and pointers change under this.
 std::recursive_mutex g_TableLock;
 
+// The background load (DS_LoadSoundsInBackground) and whether it may still
+// run; the loading thread itself never waits for it.
+std::mutex g_LoaderLock;
+std::thread g_Loader;
+std::atomic<bool> g_bLoaderStarted{false};
+thread_local bool t_bLoader = false;
+
 cSoundBuffer* BufferAt(const SOUNDDATA& sd, int nIndex) {
   if (sd.lpBuffers == nullptr || nIndex < 0 || nIndex >= sd.nBuffers) return nullptr;
   return sd.lpBuffers[nIndex];
@@ -31,7 +40,15 @@ cSoundBuffer* BufferAt(const SOUNDDATA& sd, int nIndex) {
 
 }  // namespace
 
+void DS_WaitForLoad() {
+  if (t_bLoader || !g_bLoaderStarted.load(std::memory_order_acquire)) return;
+  std::lock_guard lock(g_LoaderLock);
+  if (g_Loader.joinable()) g_Loader.join();
+  g_bLoaderStarted.store(false, std::memory_order_release);
+}
+
 bool DS_Init(void* hWnd, int /*nSamplesPerSec*/, int /*nBitsPerSample*/, int /*nChannels*/) {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   // The output always mixes to 16-bit stereo at the device's own rate, which
   // music shares; the requested format describes the effect files, and each
@@ -51,6 +68,7 @@ bool DS_Init(void* hWnd, int /*nSamplesPerSec*/, int /*nBitsPerSample*/, int /*n
 bool DS_IsRunning() { return g_Sound.bRunning; }
 
 void DS_Release() {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   if (!g_Sound.bRunning) return;
   if (g_Sound.lpSounds != nullptr)
@@ -63,6 +81,7 @@ void DS_Release() {
 }
 
 int DS_LoadSounds(std::vector<SOUNDDATA>* lpSounds, std::vector<SOUNDINFO>* lpInfos, int nVolume) {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   g_Sound.lpSounds = lpSounds;
   g_Sound.lpInfos = lpInfos;
@@ -80,7 +99,25 @@ int DS_LoadSounds(std::vector<SOUNDDATA>* lpSounds, std::vector<SOUNDINFO>* lpIn
   return 1;
 }
 
+void DS_LoadSoundsInBackground(std::vector<SOUNDDATA>* lpSounds, std::vector<SOUNDINFO>* lpInfos,
+                               int nVolume) {
+  DS_WaitForLoad();
+  std::lock_guard lock(g_LoaderLock);
+  try {
+    g_Loader = std::thread([lpSounds, lpInfos, nVolume] {
+      t_bLoader = true;
+      DS_LoadSounds(lpSounds, lpInfos, nVolume);
+    });
+    g_bLoaderStarted.store(true, std::memory_order_release);
+  } catch (const std::system_error&) {
+    t_bLoader = true;  // no thread to spare: loaded here
+    DS_LoadSounds(lpSounds, lpInfos, nVolume);
+    t_bLoader = false;
+  }
+}
+
 bool DS_CreateSound(SOUNDDATA& sd, const char* pszFileName, int nBuffers, int nVolume) {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   if (!g_Sound.bRunning) return true;
   DS_ReleaseSound(sd);  // a sound made again lets go of its old buffers first
@@ -108,6 +145,7 @@ bool DS_CreateSound(SOUNDDATA& sd, const char* pszFileName, int nBuffers, int nV
 }
 
 void DS_ReleaseSound(SOUNDDATA& sd) {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   if (!g_Sound.bRunning || sd.lpBuffers == nullptr) return;
   cAudioMixer& mixer = GetAudioMixer();
@@ -143,6 +181,7 @@ bool DS_DuplicateBuffer(cSoundBuffer** lplpBuffer, cSoundBuffer* lpSource) {
 }
 
 void DS_Play(SOUNDDATA& sd, uint32_t dwFlags) {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   if (!g_Sound.bRunning || sd.lpBuffers == nullptr || sd.nBuffers <= 0) return;
   if (sd.nNext < 0 || sd.nNext >= sd.nBuffers) sd.nNext = 0;
@@ -153,6 +192,7 @@ void DS_Play(SOUNDDATA& sd, uint32_t dwFlags) {
 }
 
 int DS_SetVolume(SOUNDDATA& sd, int nIndex, int nVolume, int bRelative) {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   if (!g_Sound.bRunning) return 0;
   cSoundBuffer* lpBuffer = BufferAt(sd, nIndex);
@@ -166,6 +206,7 @@ int DS_SetVolume(SOUNDDATA& sd, int nIndex, int nVolume, int bRelative) {
 }
 
 int DS_GetVolume(SOUNDDATA& sd, int nIndex) {
+  DS_WaitForLoad();
   std::lock_guard lock(g_TableLock);
   if (!g_Sound.bRunning) return 0;
   cSoundBuffer* lpBuffer = BufferAt(sd, nIndex);

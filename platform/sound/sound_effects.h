@@ -34,6 +34,13 @@ void DS_Release();
 bool DS_IsRunning();
 
 int DS_LoadSounds(std::vector<SOUNDDATA>* lpSounds, std::vector<SOUNDINFO>* lpInfos, int nVolume);
+// DS_LoadSounds on a thread of its own (here, when no thread can be
+// started): the start-up goes on to its first frames meanwhile. Every other
+// DS_ function waits for the load to end first, and so must a caller that
+// reads the tables' entries itself (DS_WaitForLoad).
+void DS_LoadSoundsInBackground(std::vector<SOUNDDATA>* lpSounds, std::vector<SOUNDINFO>* lpInfos,
+                               int nVolume);
+void DS_WaitForLoad();
 bool DS_CreateSound(SOUNDDATA& sd, const char* pszFileName, int nBuffers, int nVolume);
 void DS_ReleaseSound(SOUNDDATA& sd);
 bool DS_LoadWave(cSoundBuffer** lplpBuffer, const char* pszFileName);

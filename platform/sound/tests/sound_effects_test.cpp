@@ -331,6 +331,27 @@ TEST_F(SoundEffects, LoadsEachSoundOnceAndKeepsGoingPastBadFiles) {
   EXPECT_EQ(GetAudioMixer().BufferCount(), 0);
 }
 
+// A load in the background: whatever is asked of the sound layer meanwhile
+// is answered as if the load had been made at once.
+TEST_F(SoundEffects, CallsMadeDuringABackgroundLoadWaitForIt) {
+  std::vector<SOUNDINFO> infos(40);
+  std::vector<SOUNDDATA> sounds(40);
+  for (SOUNDINFO& info : infos) {
+    std::strcpy(info.szFileName, "se\\a.wav");
+    info.nBuffers = 3;
+  }
+  DS_LoadSoundsInBackground(&sounds, &infos, -700);
+  EXPECT_EQ(DS_GetVolume(sounds.back(), 2), -700);
+  DS_WaitForLoad();
+  for (const SOUNDDATA& sd : sounds) EXPECT_EQ(sd.nBuffers, 3);
+  EXPECT_EQ(GetAudioMixer().BufferCount(), 120);
+
+  DS_LoadSoundsInBackground(&sounds, &infos, 0);  // nothing left to load
+  DS_Release();                                   // waits, then releases all
+  EXPECT_EQ(sounds[0].lpBuffers, nullptr);
+  EXPECT_EQ(GetAudioMixer().BufferCount(), 0);
+}
+
 TEST(SoundEffectsOff, EveryCallIsAHarmlessNoOpWithoutAnOutput) {
   cTestGameFolder folder;
   cPulledOutput noDevice(0);
