@@ -9,6 +9,8 @@
 
 #include "flow/flow.h"
 
+class cEdChara;
+
 // A key condition over the given key lists, each pressed, of any length;
 // nMode as the record stores it.
 cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode);
@@ -21,6 +23,12 @@ enum : int { VARKIND_COMMON = 0, VARKIND_STAGE = 1 };
 cFlowCommand CountVariable(int nKind, int nIndex);
 // Walks straight in a direction at 3 pixels a frame.
 cFlowCommand Walk(int nDirection);
+// A walker's flows that pace its ground at a pixel a frame (地上折り返し
+// 移動), turning at its ends and away from a wall it runs into.
+void AddPacerFlows(cEdChara& chara);
+// A lift's flows: right for nTenths tenths of a second at nSpeed tenths of
+// a pixel a frame, then left as long, and over again.
+void AddLiftFlows(cEdChara& chara, int16_t nTenths, int16_t nSpeed);
 // A flow of the given trigger, key conditions and commands.
 cFlow Flow(int8_t nTrigger, std::vector<cKeyCondition> keys, std::vector<cFlowCommand> commands,
            uint8_t bKeyLevel = 0);

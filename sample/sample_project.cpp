@@ -311,17 +311,6 @@ void AddHeroFlows(cEdChara& hero) {
   hero.m_vFlow.push_back(Flow(TRIGGER_CEILING, {}, {shake, flash}));
 }
 
-// The slime walks its ground back and forth and turns at walls.
-void AddSlimeFlows(cEdChara& slime) {
-  cFlowCommand walk = Command(3, 10);  // 地上折り返し移動
-  CreateMove(walk.m_pMove);
-  walk.m_pMove->m_nSpeed = 10;
-  slime.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {walk}));
-  cFlowCommand turn = Command(9, 1);  // 向き変更
-  turn.m_Params[0] = 5;               // away from the block it ran into
-  slime.m_vFlow.push_back(Flow(TRIGGER_WALL, {}, {turn}));
-}
-
 // The turret stands still and fires a fan of three sparks ahead of it every
 // two seconds while it is in view.
 void AddTurretFlows(cEdChara& turret) {
@@ -340,19 +329,6 @@ void AddTurretFlows(cEdChara& turret) {
   shot.m_sSound = SOUND_SHOT;
   shot.m_bSoundOnScreen = 1;
   turret.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {shot, Command(CMD_WAIT, 20)}));
-}
-
-// The lift goes right for three seconds at 2 pixels a frame (11 and a
-// quarter cells), then left as long, and over again.
-void AddLiftFlows(cEdChara& lift) {
-  cFlowCommand right = Walk(3);  // 右
-  right.m_sUseTime = 30;         // tenths
-  right.m_pMove->m_nSpeed = 20;
-  cFlowCommand left = right;
-  CreateMove(left.m_pMove);
-  *left.m_pMove = *right.m_pMove;
-  left.m_pMove->m_nDirection = 2;  // 左
-  lift.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {right, left}));
 }
 
 // The first stage's hero shows the "GO!" sign at the middle of the screen
@@ -418,7 +394,7 @@ void MakeCommonPalette(cCommonPalette& palette) {
   slime.m_nImpact = 3;
   slime.m_nScore = 100;
   slime.m_nDeathEffect = CHARAEFFECT_DEFEAT;
-  AddSlimeFlows(slime);
+  AddPacerFlows(slime);
   // The challenge stage's slimes, running their effects from the start of
   // their lives (looping, a new definition's default).
   cEdChara& ghost = palette.m_vChara[CHARA_GHOST] = slime;
@@ -448,7 +424,7 @@ void MakeCommonPalette(cCommonPalette& palette) {
   lift.m_nFaction = 0;
   lift.m_nFly = kFlyThrough;
   lift.m_bBlockChara = 1;
-  AddLiftFlows(lift);
+  AddLiftFlows(lift, 30, 20);  // 11 and a quarter cells each way
 
   palette.m_vItem.resize(ITEM_COUNT);
   cEdItem& coin = palette.m_vItem[ITEM_COIN];
@@ -811,6 +787,27 @@ bool WriteSampleProject() {
 }
 
 // ---- Flow builders ------------------------------------------------------------------
+
+void AddPacerFlows(cEdChara& chara) {
+  cFlowCommand walk = Command(3, 10);  // 地上折り返し移動
+  CreateMove(walk.m_pMove);
+  walk.m_pMove->m_nSpeed = 10;
+  chara.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {walk}));
+  cFlowCommand turn = Command(9, 1);  // 向き変更
+  turn.m_Params[0] = 5;               // away from the block it ran into
+  chara.m_vFlow.push_back(Flow(TRIGGER_WALL, {}, {turn}));
+}
+
+void AddLiftFlows(cEdChara& chara, int16_t nTenths, int16_t nSpeed) {
+  cFlowCommand right = Walk(3);  // 右
+  right.m_sUseTime = nTenths;
+  right.m_pMove->m_nSpeed = nSpeed;
+  cFlowCommand left = right;
+  CreateMove(left.m_pMove);
+  *left.m_pMove = *right.m_pMove;
+  left.m_pMove->m_nDirection = 2;  // 左
+  chara.m_vFlow.push_back(Flow(TRIGGER_ALWAYS, {}, {right, left}));
+}
 
 cKeyCondition Keys(std::initializer_list<int> lists, int8_t nMode) {
   cKeyCondition k;

@@ -121,6 +121,19 @@ void cPlayWorld::BuildStage(const std::vector<std::string>& rows, std::optional<
         hero.m_nTileX = static_cast<int16_t>(x);
         hero.m_nTileY = static_cast<int16_t>(y);
         AddHeroFlows(hero);
+      } else if (ch == 'E' || ch == 'L') {
+        cEdChara& c = stage.m_vPlacedChara.emplace_back();
+        c.m_nKind = CHARAKIND_COM;
+        c.m_nGraphic = 1;
+        c.m_nTileX = static_cast<int16_t>(x);
+        c.m_nTileY = static_cast<int16_t>(y);
+        if (ch == 'E') {
+          AddPacerFlows(c);
+        } else {
+          c.m_nFly = 1;  // through the map
+          c.m_bBlockChara = 1;
+          AddLiftFlows(c, 10, 10);
+        }
       } else if (ch == '$') {
         cEdItem& coin = stage.m_vPlacedItem.emplace_back();
         coin.m_nGraphic = 1;

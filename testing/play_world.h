@@ -8,7 +8,10 @@
 // Stage rows: '#' a solid block, 'X' a block that is fatal to the hero,
 // 'H' the hero (with flows: the arrows walk while held, button 1 jumps,
 // higher while held, and stage variable 1 counts the jumps), '$' a coin
-// (an item taken on touch that adds kCoinScore to the score), '.' nothing.
+// (an item taken on touch that adds kCoinScore to the score), 'E' a pacer
+// (a harmless computer character that paces its ground at a pixel a frame),
+// 'L' a lift (a flying block character that goes right for a second at a
+// pixel a frame, then left as long), '.' nothing.
 
 #include <cstdint>
 #include <functional>

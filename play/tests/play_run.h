@@ -13,16 +13,18 @@
 // The stage: the hero on the floor at the left; a ceiling over columns 3 to
 // 9 that a jump reaches; a one-block step at column 12; a two-block wall at
 // column 19; a pit over columns 26 to 30. Coins lie on the floor at column
-// 6, on the step and above the wall.
+// 6, on the step and above the wall. A pacer walks to and fro on the
+// ceiling, out of the hero's reach, and a lift high up at column 32 waits
+// off screen until the view comes near, then goes to and fro.
 inline const std::vector<std::string> kGoldenStage = {
     "#......................................#",  //
     "#......................................#",  //
     "#......................................#",  //
     "#......................................#",  //
     "#......................................#",  //
+    "#...............................L......#",  //
     "#......................................#",  //
-    "#......................................#",  //
-    "#......................................#",  //
+    "#.....E................................#",  //
     "#..#######.............................#",  //
     "#......................................#",  //
     "#...................$..................#",  //
