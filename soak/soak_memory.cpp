@@ -1,6 +1,5 @@
 #include "soak/soak_memory.h"
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,13 +7,15 @@
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizers' allocator interface (its header is not always installed).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include "testing/heap_peak.h"
 #endif
 
 size_t HeapInUse() {
 #if defined(__SANITIZE_ADDRESS__)
   return __sanitizer_get_current_allocated_bytes();
 #else
-  return mallinfo2().uordblks;
+  return HeapBytesInUse();
 #endif
 }
 

@@ -30,6 +30,8 @@ void Release(void* p) noexcept {
 
 }  // namespace
 
+size_t HeapBytesInUse() { return s_nInUse.load(); }
+
 cHeapPeak::cHeapPeak() : m_nStart(s_nInUse.load()) { s_nPeak = m_nStart; }
 
 size_t cHeapPeak::Bytes() const {

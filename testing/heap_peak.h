@@ -11,6 +11,9 @@
 
 #include <cstddef>
 
+// The bytes in use through operator new now (all threads).
+size_t HeapBytesInUse();
+
 class cHeapPeak {
  public:
   cHeapPeak();  // starts measuring from the bytes in use now
