@@ -25,7 +25,8 @@ trap 'rm -rf "$logs"' EXIT
 soaks=()
 for flavour in ${PLAYER_SOAK_FLAVOURS:-asan release}; do
   PLAYER_JOBS=$jobs bash scripts/build.sh "$flavour" play_soak_tests front_end_soak_tests >/dev/null
-  for stage in w01_1 w02_1 c01_1 stress; do
+  # The longest first, so that the runs in parallel end close together.
+  for stage in stress w01_1 w02_1 c01_1; do
     soaks+=("$flavour build/$flavour/soak/play_soak_tests Stages/PlaySoak.*/$stage")
   done
   soaks+=("$flavour build/$flavour/soak/front_end_soak_tests FrontEndSoak.*")

@@ -63,6 +63,9 @@ struct SOAKRUN {
   size_t nResidentSettled = 0, nResidentEnd = 0;
   int nAttempts = 1;
   int nPauses = 0;
+  // The most objects of each kind at once: characters, items, shots and
+  // effects.
+  size_t nCharas = 0, nItems = 0, nShots = 0, nEffects = 0;
 };
 
 // A run of nFrames frames of free play of the stage (a sample stage's name
@@ -100,7 +103,12 @@ SOAKRUN Soak(const std::string& strStage, int nFrames, uint32_t nSeed) {
     run.nPauses += bPause ? 1 : 0;
     const uint32_t nHeld = input.Next(8);
     world.Frame(static_cast<uint16_t>(nHeld & 0xF), static_cast<uint16_t>(nHeld >> 4));
-    const std::string strDigest = PlayDigest(world.Scene());
+    const cPlayScene& scene = world.Scene();
+    run.nCharas = std::max(run.nCharas, scene.CharaList().size());
+    run.nItems = std::max(run.nItems, scene.ItemList().size());
+    run.nShots = std::max(run.nShots, scene.ShotList().size());
+    run.nEffects = std::max(run.nEffects, scene.m_EffectList.size());
+    const std::string strDigest = PlayDigest(scene);
     run.digests.push_back(Hash(strDigest));
     if (f == 0) run.strFirstDigest = strDigest;
     if (f + 1 == kSettleFrames) {
@@ -135,11 +143,21 @@ TEST_P(PlaySoak, RandomPlayLogsNothingHoldsItsMemoryAndRepeatsItsDigests) {
   EXPECT_LT(nHeapGrowth, static_cast<long long>(kHeapSlack))
       << "the heap grew after the first " << kSettleFrames << " frames";
   std::printf(
-      "soak: %s: %d frames, %d attempts, %d pauses; heap after %d frames %zu bytes, at the end "
-      "%+lld, at most %+lld; resident %zu KB, at the end %+lld KB\n",
-      GetParam(), nFrames, first.nAttempts, first.nPauses, kSettleFrames, first.nHeapSettled,
-      nHeapGrowth, Growth(first.nHeapSettled, first.nHeapPeak), first.nResidentSettled / 1024,
+      "soak: %s: %d frames, %d attempts, %d pauses; at most %zu characters, %zu items, %zu shots "
+      "and %zu effects at once; heap after %d frames %zu bytes, at the end %+lld, at most %+lld; "
+      "resident %zu KB, at the end %+lld KB\n",
+      GetParam(), nFrames, first.nAttempts, first.nPauses, first.nCharas, first.nItems,
+      first.nShots, first.nEffects, kSettleFrames, first.nHeapSettled, nHeapGrowth,
+      Growth(first.nHeapSettled, first.nHeapPeak), first.nResidentSettled / 1024,
       Growth(first.nResidentSettled, first.nResidentEnd) / 1024);
+
+  if (std::string(GetParam()) == "stress") {
+    // The crowd was there: characters, items, their shots and effects.
+    EXPECT_GE(first.nCharas, 50u);
+    EXPECT_GE(first.nItems, 50u);
+    EXPECT_GT(first.nShots, 0u);
+    EXPECT_GT(first.nEffects, 0u);
+  }
 
   const SOAKRUN second = Soak(GetParam(), nFrames, kSeed);
   ASSERT_EQ(second.digests.size(), first.digests.size());
