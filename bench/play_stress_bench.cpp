@@ -43,6 +43,9 @@ constexpr int kItemsInView = 20;
 constexpr int kSubSteps = 20;
 constexpr int kCmdTurn = 9;  // 向き変更
 constexpr int kEffectCharas = 50;
+constexpr int kCastCharas = 200;
+constexpr int kCastBlockCharas = 50;
+constexpr int8_t kViewAnywhere = 3;  // active wherever it is
 
 // A computer character's flow step, motion and jump, as far as the bench
 // needs them.
@@ -188,6 +191,132 @@ void BuildEffectRows() {
   BuildDatabaseTables();
 }
 
+// The cast's placements in g_Stage: the block characters spread over the
+// floors, each a few rows above a floor with a walker standing on it, and
+// the other walkers on the floors.
+void PlaceCast() {
+  const int nFloors = kHeight / kFloorEvery;
+  for (int i = 0; i < kCastBlockCharas; ++i) {
+    cEdChara& lift = g_Stage.m_vPlacedChara.emplace_back();
+    lift.m_nKind = CHARAKIND_COM;
+    lift.m_nGraphic = 1;
+    lift.m_nFaction = 0;
+    lift.m_nFly = MOVEMODE_FLY;
+    lift.m_bBlockChara = 1;
+    lift.m_nGiant = 2;
+    lift.m_nActRange = kViewAnywhere;
+    int nCol = 10 + (i * 97) % (kWidth - 20);
+    if (nCol % kWallEvery >= kWallEvery - 4) nCol -= 4;
+    lift.m_nTileX = static_cast<int16_t>(nCol);
+    lift.m_nTileY = static_cast<int16_t>((i % nFloors + 1) * kFloorEvery - 4);
+    // Right at a pixel a frame, then left as long.
+    const int nTenths = 10 + i % 7;
+    auto move = [nTenths](int nDirection) {
+      return MakeMove(CMD_MOVE_STRAIGHT, nTenths, false, [nDirection](cEdMove& m) {
+        m.m_nDirection = static_cast<uint8_t>(nDirection);
+        m.m_nSpeed = 10;
+      });
+    };
+    lift.m_vFlow.push_back(MakeFlow(0, {move(DIRCODE_RIGHT), move(DIRCODE_LEFT)}));
+  }
+  for (int i = 0; i < kCastCharas; ++i) {
+    cEdChara& walker = g_Stage.m_vPlacedChara.emplace_back();
+    walker.m_nKind = CHARAKIND_COM;
+    walker.m_nGraphic = 1;
+    walker.m_nDir = static_cast<int8_t>(i % 2);
+    walker.m_nActRange = kViewAnywhere;
+    if (i < kCastBlockCharas) {
+      // A rider, standing still on its lift: it falls onto it from above.
+      const cEdChara& lift = g_Stage.m_vPlacedChara[static_cast<size_t>(1 + i)];
+      walker.m_nTileX = lift.m_nTileX;
+      walker.m_nTileY = static_cast<int16_t>(lift.m_nTileY - 3);
+      continue;
+    }
+    int nCol = 3 + (i * 37) % (kWidth - 6);
+    if (nCol % kWallEvery == 0) ++nCol;
+    walker.m_nTileX = static_cast<int16_t>(nCol);
+    walker.m_nTileY = static_cast<int16_t>((i % nFloors + 1) * kFloorEvery - 2);
+    for (cFlow& f : CrowdFlows(i)) walker.m_vFlow.push_back(std::move(f));
+  }
+}
+
+class cCastStage {
+ public:
+  explicit cCastStage(bool bCast) {
+    BuildStage(bCast);
+    if (bCast) PlaceCast();
+    m_lpScene = std::make_unique<cPlayScene>();
+    g_lpPlayScene = m_lpScene.get();
+    cPlayScene& scene = *m_lpScene;
+    scene.Init();
+    m_nCharas = scene.CharaList().size();
+    m_nItems = scene.ItemList().size();
+    if (scene.Hero() == nullptr || m_nCharas != (bCast ? kCastCharas + kCastBlockCharas : 0u))
+      return;
+    scene.m_nState = 2;
+    m_bReady = true;
+  }
+  ~cCastStage() {
+    m_lpScene.reset();
+    g_lpPlayScene = nullptr;
+  }
+
+  // One frame; false when play did not go on (the hero died, the stage
+  // ended, or a character or an item was lost).
+  bool Frame() {
+    cPlayScene& scene = *m_lpScene;
+    scene.PlayFrame();
+    return scene.m_nState == 2 && !scene.Hero()->m_bDead && scene.CharaList().size() == m_nCharas &&
+           scene.ItemList().size() == m_nItems;
+  }
+
+  template <class Test>
+  double Count(Test test) const {
+    int n = 0;
+    for (const auto& lp : m_lpScene->CharaList()) n += test(*lp) ? 1 : 0;
+    return n;
+  }
+
+  bool m_bReady = false;
+
+ private:
+  size_t m_nCharas = 0;
+  size_t m_nItems = 0;
+  std::unique_ptr<cPlayScene> m_lpScene;
+};
+
+void CastFrame(benchmark::State& state, bool bCast) {
+  cSceneWorld world;
+  if (!world.m_bStarted) {
+    state.SkipWithError("the drawing library did not start");
+    return;
+  }
+  WritePlayPictures(world.Folder());
+  cCastStage stage(bCast);
+  if (!stage.m_bReady) {
+    state.SkipWithError(("the stage was not set up: " + world.ReportLog()).c_str());
+    return;
+  }
+  for (int i = 0; i < 240; ++i) {
+    if (!stage.Frame()) {
+      state.SkipWithError("play did not go on");
+      return;
+    }
+  }
+  const long long nBefore = g_nBenchAllocs.load();
+  for (auto _ : state) {
+    if (!stage.Frame()) {
+      state.SkipWithError("play did not go on");
+      return;
+    }
+  }
+  ReportAllocs(state, nBefore);
+  state.counters["active"] = stage.Count([](const cComChara& c) { return c.IsActive() != 0; });
+  state.counters["riding"] = stage.Count([](const cComChara& c) { return c.m_bOnChara != 0; });
+  state.counters["walking"] =
+      stage.Count([](const cComChara& c) { return !c.m_Def.m_bBlockChara && c.m_dVX != 0.0; });
+}
+
 class cCrowdStage {
  public:
   cCrowdStage(bool bFlows, bool bItems, bool bEffects) : m_nItems(bItems ? kItems : 0) {
@@ -310,5 +439,11 @@ BENCHMARK(BM_StressFrameWithoutFlows)->Unit(benchmark::kMillisecond);
 
 void BM_StressFrameWithEffects(benchmark::State& state) { StressFrame(state, true, true, true); }
 BENCHMARK(BM_StressFrameWithEffects)->Unit(benchmark::kMillisecond);
+
+void BM_CastFrame(benchmark::State& state) { CastFrame(state, true); }
+BENCHMARK(BM_CastFrame)->Unit(benchmark::kMillisecond);
+
+void BM_CastFrameHeroAlone(benchmark::State& state) { CastFrame(state, false); }
+BENCHMARK(BM_CastFrameHeroAlone)->Unit(benchmark::kMillisecond);
 
 }  // namespace
