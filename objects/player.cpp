@@ -336,6 +336,18 @@ int cPlayer::RunItemCommands(const cFlowCommandList& commands) {
   return m_nHp < 1 ? 2 : 0;
 }
 
+void cPlayer::PopText(int nKind, int16_t sNumber, int16_t sCell) {
+  PlayScene().AddMessage(MESSAGESETUP{.nKind = MSGKIND_ICON,
+                                      .nIconKind = nKind,
+                                      .nIconGraphic = sNumber,
+                                      .nIconCell = sCell,
+                                      .nPosition = MSGPOS_ABOVE_HERO,
+                                      .bFixOnScreen = 1,
+                                      .nDisplayMode = MSGDISPLAY_TIME,
+                                      .nCountdown = 30,
+                                      .nAnchorId = m_nId});
+}
+
 int CheckKeyStates(const cInputState& input, const cKeyCondition& k) {
   int t = 0;
   int u = 0;

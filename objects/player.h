@@ -87,6 +87,11 @@ class cPlayer : public cChara {
   // 0 (1 stage clear), else 0.
   int RunItemCommands(const cFlowCommandList& commands);
 
+  // The 16 x 16 icon of a graphic (kind, number, cell) pops up above the
+  // hero, where it first appears on the screen, and rises there for 30
+  // frames.
+  void PopText(int nKind, int16_t sNumber, int16_t sCell);
+
   // Items the hero touches (pickup mode 1) are taken once per contact.
   int IsNotTouching(int nId) const;
   void ForgetTouched(int nId);

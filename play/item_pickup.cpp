@@ -23,8 +23,8 @@ int ApplyItemToHero(const cItem* lpItem, cPlayer& hero) {
   if (lpItem == nullptr) return 0;
   const cEdItem& def = lpItem->m_Def;
   if (def.m_nGraphic == 0 || def.m_nTakeMode == TAKEMODE_NEVER || !lpItem->m_bAppeared) return 0;
-  // With m_bShowTaken the item's picture is to pop up above the hero; that
-  // comes with the hero's pop-ups.
+  if (def.m_bShowTaken)
+    hero.PopText(def.m_nGraphicKind, static_cast<int16_t>(lpItem->m_nGraphic), def.m_nGraphicRow);
   PlayDatabaseSE(def.m_nTakeSound);
   return hero.RunItemCommands(def.m_vItemCommand);
 }

@@ -52,8 +52,18 @@ void cPlayScene::AddClearTotals() {
   for (int i = 0; i < nGranted; ++i) {
     data.m_nLives = std::min(data.m_nLives + 1, kMaxLives);
     PlaySE(15);
+    // The one-up icon above the hero for the 30 frames of the pause.
+    const uint32_t nSerial = AddMessage(MESSAGESETUP{.nKind = MSGKIND_ONEUP,
+                                                     .nPosition = MSGPOS_ABOVE_HERO,
+                                                     .bFixOnScreen = 1,
+                                                     .nDisplayMode = MSGDISPLAY_TIME,
+                                                     .nCountdown = 30,
+                                                     .bStopsGame = 1,
+                                                     .nAnchorId = Hero()->m_nId})
+                                 .m_nSerial;
     m_WaitRequest.Set(WAITKIND_EXTRALIFE, 0, 30, 0);
     RunWaitRequest();
+    RemoveMessage(nSerial);
     if (IsPlayQuitRequested()) {
       RequestClose();
       return;

@@ -286,8 +286,8 @@ const FLOWCOMMANDPROC g_apfnCommand[kCharaCommandCount] = {
     CmdSummonItem,        // 15
     CmdFlowControl,       // 16
     CmdStageClear,        // 17
-    nullptr,              // 18 ゲームウエイト
-    nullptr,              // 19 メッセージ
+    CmdGameWait,          // 18
+    CmdMessage,           // 19
     CmdWarp,              // 20
     CmdSetTarget,         // 21
     CmdStatus,            // 22
@@ -331,8 +331,8 @@ const ITEMCOMMANDPROC g_apfnItemCommand[kItemCommandCount] = {
     nullptr,                        // 0
     ChangeFlowsItem,                // 1
     DoStageClear,                   // 2
-    nullptr,                        // 3 ゲームウエイト
-    nullptr,                        // 4 メッセージ
+    RunOnce<DoGameWait>,            // 3
+    DoItemMessage,                  // 4
     RunOnce<DoWarp>,                // 5
     RunOnce<DoSetTarget>,           // 6
     RunOnce<ApplyStatusOperation>,  // 7

@@ -39,6 +39,22 @@ void CmdFlowControl(cChara& chara, COMMANDSTATE& state);
 // start in the next stage; the play scene's end request becomes 1.
 void CmdStageClear(cChara& chara, COMMANDSTATE& state);
 int DoStageClear(cChara& chara, const cFlowCommand& cmd);
+// ゲームウエイト (18): the game stands still for parameter 0 tenths of a
+// second (the pause thread's draw-only frames), an invisible timer message
+// listed meanwhile.
+void CmdGameWait(cChara& chara, COMMANDSTATE& state);
+void DoGameWait(cChara& chara, const cFlowCommand& cmd);
+// メッセージ (19): a text window of the command's text (with its variables
+// substituted when asked), placed on the screen, at a character or a cell,
+// shown until the key, the stage's end or for its time; with an ID it
+// replaces or closes the window of that ID. One that stops the game holds
+// it until the decide key (the time for a timed one) and then goes.
+// bChained: it follows a key-wait window at once (no opening animation, no
+// delay or sound before the key). Nothing while the play scene must quit.
+void CmdMessage(cChara& chara, COMMANDSTATE& state);
+void DoMessage(cChara& chara, const cFlowCommand& cmd, int bChained);
+// The item command (type 4): chained to the previous メッセージ of the list.
+int DoItemMessage(cChara& hero, const cFlowCommand& cmd);
 // ステータスの操作 (22): ApplyStatusOperation (status_operation.h).
 void CmdStatus(cChara& chara, COMMANDSTATE& state);
 // ステータスの操作2 (23): parameter 0 the object (0 self, 1 the target, 2 the

@@ -1,6 +1,8 @@
 // Messages of the play scene: variable references in their texts, the size
-// and place of a text window, its countdown and opening, and how often its
-// text is drawn.
+// and place of a text window, its countdown and opening, how often its text
+// is drawn, and the item pop-up; the commands that show them and stop the
+// game (ゲームウエイト, メッセージ) at both ends of the collision levels, and
+// the one-up icons of the extra lives.
 
 #include <gtest/gtest.h>
 
@@ -11,11 +13,15 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/core/shell_state.h"
 #include "app/core/surface_tables.h"
 #include "flow/runtime/tests/flow_test_kit.h"
 #include "objects/message.h"
 #include "platform/draw/dd_blit.h"
 #include "platform/draw/font/font.h"
+#include "platform/input/input_devices.h"
+#include "platform/input/virtual_keys.h"
+#include "records/system.h"
 #include "testing/play_world.h"
 
 namespace {
@@ -300,6 +306,232 @@ TEST(MessageTest, TheTextIsRenderedOnlyWhenBuiltChangedOrLost) {
   scene.DrawMessages(&g_BackBufferSD, 0);
   EXPECT_EQ(message.m_nRenders, 4);
   EXPECT_EQ(message.m_Surface.bLost, 0);
+}
+
+TEST(MessageTest, ATakenItemPopsItsPictureUpAboveTheHero) {
+  cPlayFixture fixture;
+  cPlayer& hero = fixture.AddHero(400.0, 400.0);
+  hero.m_nHp = 1;
+  cItem item;
+  item.m_Def.m_nGraphic = 3;
+  item.m_Def.m_nGraphicKind = 1;
+  item.m_Def.m_nGraphicRow = 4;
+  item.m_nGraphic = 3;
+  item.m_bAppeared = 1;
+  for (const int8_t bShow : {int8_t{1}, int8_t{0}}) {
+    item.m_Def.m_bShowTaken = bShow;
+    fixture.Scene().m_MessageList.clear();
+    EXPECT_EQ(ApplyItemToHero(&item, hero), 0);
+    ASSERT_EQ(fixture.Scene().m_MessageList.size(), bShow ? 1u : 0u);
+  }
+  item.m_Def.m_bShowTaken = 1;
+  ApplyItemToHero(&item, hero);
+  const cMessage& icon = fixture.Scene().m_MessageList.front();
+  EXPECT_EQ(icon.m_nKind, MSGKIND_ICON);
+  EXPECT_EQ(icon.m_nIconKind, 1);
+  EXPECT_EQ(icon.m_nIconGraphic, 3);
+  EXPECT_EQ(icon.m_nIconCell, 4);
+  EXPECT_EQ(icon.m_nPosition, MSGPOS_ABOVE_HERO);
+  EXPECT_EQ(icon.m_nAnchorId, hero.m_nId);
+  EXPECT_EQ(icon.m_nCountdown, 30);
+  EXPECT_EQ(icon.m_bStopsGame, 0);
+  EXPECT_FALSE(icon.HasSurface());
+}
+
+// ---- The commands that stop the game ------------------------------------------------------
+
+constexpr int kPosition = 0, kDisplay = 6, kTime = 7, kStop = 8, kSubstitute = 9, kHasId = 12,
+              kId = 13, kClose = 15;
+
+cFlowCommand Message(const std::string& strText,
+                     std::initializer_list<std::pair<int, int>> params = {}) {
+  cFlowCommand cmd = MakeCommand(CMD_MESSAGE, 0);
+  cmd.m_strText = strText;
+  for (const auto& [i, v] : params) cmd.m_Params.At(i) = v;
+  return cmd;
+}
+
+struct STOPROW {
+  const char* name;
+  cFlowCommand command;
+  int nLevel;
+  int nPressAt;  // the decide key goes down after this frame of the wait (0: never)
+  std::vector<SPAN> spans;
+  int nPresents;  // frames the nested loop showed
+  std::vector<intptr_t> sounds;
+  size_t nMessages;  // listed once the command is done
+};
+
+TEST(MessageCommandTest, EachHoldsTheGameForExactlyItsFramesAtEveryLevel) {
+  const cFlowCommand tenth = MakeCommand(CMD_WAIT, 1);
+  const cFlowCommand gameWait = MakeCommand(CMD_GAME_WAIT, 0, false, {5});
+  const cFlowCommand keyWait = Message("押してね", {{kStop, 1}});
+  const cFlowCommand timed = Message("#C1", {{kDisplay, MSGDISPLAY_TIME}, {kTime, 5}, {kStop, 1}});
+  // Shown until the stage ends, it waits for the key rather than for good.
+  const cFlowCommand untilStageEnd = Message("A", {{kDisplay, MSGDISPLAY_STAGE}, {kStop, 1}});
+  const cFlowCommand shown = Message("A", {{kDisplay, MSGDISPLAY_STAGE}});
+  const std::vector<SPAN> n1 = {{1, 1}, {2, 7}};
+  const std::vector<SPAN> n10 = {{1, 1}, {2, 61}};
+  const STOPROW rows[] = {
+      {"game wait", gameWait, 1, 0, n1, 30, {}, 0},
+      {"game wait", gameWait, 10, 0, n10, 30, {}, 0},
+      {"timed message", timed, 1, 0, n1, 30, {}, 0},
+      {"timed message", timed, 10, 0, n10, 30, {}, 0},
+      // The key counts after a delay of 10 frames; it opens with sound 11
+      // and closes with 12.
+      {"key wait", keyWait, 1, 12, n1, 12, {11, 12}, 0},
+      {"key wait", keyWait, 10, 12, n10, 12, {11, 12}, 0},
+      {"until the stage ends", untilStageEnd, 10, 12, n10, 12, {11, 12}, 0},
+      {"not stopping", shown, 10, 0, n10, 0, {}, 1},
+  };
+  for (const STOPROW& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.name << " N=" << row.nLevel);
+    cMessageWorld w(row.nLevel);
+    ASSERT_TRUE(w.m_bReady);
+    cRequestLog requests;
+    cPresentHook& hook = w.m_world.Presenter();
+    const int nBefore = hook.m_nPresents;
+    bool bShown = true;
+    hook.m_onPresent = [&](int nPresent) {
+      const int n = nPresent - nBefore;
+      // Every frame of the wait lists the command's message (and only it).
+      if (w.Scene().m_MessageList.size() != 1) bShown = false;
+      if (n == row.nPressAt) InputDevices().SetKey(vkey::kZ, true);
+      // A safety net: a wait that does not end is a failure, not a hang.
+      if (n == 500) RequestPlayQuit();
+    };
+    InstallFlows(w.Hero(), {MakeFlow(19, {row.command, tenth})});
+    const TIMELINE t = RunTimeline(w.Hero(), w.Hero().m_vRunners.At(0), 200);
+    hook.m_onPresent = nullptr;
+    InputDevices().Reset();
+    ClearPlayQuitRequest();
+    EXPECT_EQ(t.spans, row.spans);
+    EXPECT_EQ(hook.m_nPresents - nBefore, row.nPresents);
+    EXPECT_TRUE(bShown);
+    EXPECT_EQ(requests.Of(WM_GAME_PLAYSE), row.sounds);
+    EXPECT_EQ(w.Scene().m_MessageList.size(), row.nMessages);
+    EXPECT_EQ(w.Scene().m_bSwallowDecide, row.nPressAt ? 1 : 0);
+  }
+}
+
+std::vector<int> MessageIds(const cPlayScene& scene) {
+  std::vector<int> v;
+  for (const cMessage& m : scene.m_MessageList) v.push_back(m.m_bHasId ? m.m_nId : 0);
+  return v;
+}
+
+// A window of the same ID shows the new text in its place: in itself when
+// the size is the same, else a new window takes the place; one that stops
+// the game goes afterwards, whatever else the list holds.
+TEST(MessageCommandTest, AWindowOfAnIdIsReplacedInItsPlaceAndFoundAgainByIdentity) {
+  cMessageWorld w;
+  ASSERT_TRUE(w.m_bReady);
+  cPlayScene& scene = w.Scene();
+  cPlayer& hero = w.Hero();
+  for (int nId : {1, 2, 3}) DoMessage(hero, Message("AB", {{kHasId, 1}, {kId, nId}}), 0);
+  DoMessage(hero, Message("AB"), 0);
+  ASSERT_EQ(MessageIds(scene), (std::vector<int>{1, 2, 3, 0}));
+  cMessage* lpSecond = &*std::next(scene.m_MessageList.begin());
+
+  // The same size: the window itself shows the new text.
+  DoMessage(hero, Message("CD", {{kHasId, 1}, {kId, 2}}), 0);
+  EXPECT_EQ(&*std::next(scene.m_MessageList.begin()), lpSecond);
+  EXPECT_EQ(lpSecond->m_strText, "CD");
+  EXPECT_EQ(lpSecond->m_nRenders, 2);
+
+  // Another size while the game stands still: the new window is in the
+  // second place during the wait and leaves it afterwards.
+  cPresentHook& hook = w.m_world.Presenter();
+  std::vector<std::string> texts;
+  hook.m_onPresent = [&](int) {
+    texts.push_back(std::next(scene.m_MessageList.begin())->m_strText);
+    if (texts.size() == 500) RequestPlayQuit();
+  };
+  DoMessage(hero, Message("LONGER", {{kHasId, 1}, {kId, 2}, {kDisplay, 2}, {kTime, 1}, {kStop, 1}}),
+            0);
+  hook.m_onPresent = nullptr;
+  ClearPlayQuitRequest();
+  EXPECT_EQ(texts, std::vector<std::string>(6, "LONGER"));
+  EXPECT_EQ(MessageIds(scene), (std::vector<int>{1, 3, 0}));
+
+  // Closing by an ID shown, or one not shown, or without an ID.
+  DoMessage(hero, Message("", {{kHasId, 1}, {kId, 3}, {kClose, 1}}), 0);
+  DoMessage(hero, Message("", {{kHasId, 1}, {kId, 9}, {kClose, 1}}), 0);
+  DoMessage(hero, Message("", {{kClose, 1}}), 0);
+  EXPECT_EQ(MessageIds(scene), (std::vector<int>{1, 0}));
+}
+
+TEST(MessageCommandTest, AnItemsSecondMessageChainsToItsFirst) {
+  cMessageWorld w;
+  ASSERT_TRUE(w.m_bReady);
+  cFlowCommandList list;
+  for (int i = 0; i < 2; ++i) {
+    cFlowCommand cmd = Message("A#C1", {{kSubstitute, 1}});
+    cmd.m_cSet = COMMANDSET_ITEM;
+    cmd.m_cType = static_cast<int8_t>(CMD_MESSAGE - kItemCommandOffset);
+    list.push_back(cmd);
+  }
+  g_PlayData.m_CommonVars.At(1) = 6;
+  w.Scene().m_bItemMessageChain = 1;  // left from an earlier list
+  EXPECT_EQ(w.Hero().RunItemCommands(list), 0);
+  ASSERT_EQ(w.Scene().m_MessageList.size(), 2u);
+  EXPECT_EQ(w.Scene().m_MessageList.front().m_bOpening, 1);
+  EXPECT_EQ(w.Scene().m_MessageList.back().m_bOpening, 0);
+  EXPECT_EQ(w.Scene().m_MessageList.back().m_strText, "A6");
+  EXPECT_EQ(w.Scene().m_bItemMessageChain, 1);
+}
+
+TEST(MessageCommandTest, NothingIsShownOnceThePlaySceneMustQuit) {
+  cMessageWorld w;
+  ASSERT_TRUE(w.m_bReady);
+  RequestPlayQuit();
+  DoMessage(w.Hero(), Message("A", {{kStop, 1}}), 0);
+  DoGameWait(w.Hero(), MakeCommand(CMD_GAME_WAIT, 0, false, {5}));
+  ClearPlayQuitRequest();
+  EXPECT_TRUE(w.Scene().m_MessageList.empty());
+  EXPECT_EQ(w.m_world.Presenter().m_nPresents, 0);
+}
+
+// ---- Extra lives ------------------------------------------------------------------------
+
+TEST(ExtraLifeTest, EachLifeGrantedShowsTheOneUpIconForThirtyFrozenFrames) {
+  struct Row {
+    int nLives, nOldTotal, nStageScore, bExtraLife, nPerLife;
+    int nLivesAfter, nPauses;
+  } const rows[] = {
+      {3, 50, 200, 1, 100, 5, 2},    // two thresholds crossed
+      {98, 50, 200, 1, 100, 99, 2},  // never beyond 99, each still paused
+      {3, 50, 40, 1, 100, 3, 0},    {kInfiniteLives, 50, 200, 1, 100, kInfiniteLives, 0},
+      {3, 50, 200, 0, 100, 3, 0},   {3, 50, 200, 1, 0, 3, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.nLives << " " << row.nStageScore);
+    cMessageWorld w;
+    ASSERT_TRUE(w.m_bReady);
+    cPlayScene& scene = w.Scene();
+    g_System.m_bExtraLife = row.bExtraLife;
+    g_System.m_nExtraLifeScore = row.nPerLife;
+    g_PlayData.m_nLives = row.nLives;
+    g_PlayData.m_nGameScore = row.nOldTotal;
+    g_PlayData.m_nScore = row.nStageScore;
+    cRequestLog requests;
+    std::vector<int> icons;  // one-up icons listed at each frame shown
+    cPresentHook& hook = w.m_world.Presenter();
+    const int nBefore = hook.m_nPresents;
+    hook.m_onPresent = [&](int nPresent) {
+      icons.push_back(static_cast<int>(
+          std::ranges::count(scene.m_MessageList, MSGKIND_ONEUP, &cMessage::m_nKind)));
+      if (nPresent - nBefore == 500) RequestPlayQuit();
+    };
+    scene.AddClearTotals();
+    hook.m_onPresent = nullptr;
+    ClearPlayQuitRequest();
+    EXPECT_EQ(g_PlayData.m_nLives, row.nLivesAfter);
+    EXPECT_EQ(icons, std::vector<int>(static_cast<size_t>(30 * row.nPauses), 1));
+    EXPECT_EQ(requests.Of(WM_GAME_PLAYSE),
+              std::vector<intptr_t>(static_cast<size_t>(row.nPauses), 15));
+    EXPECT_TRUE(scene.m_MessageList.empty());
+  }
 }
 
 }  // namespace
