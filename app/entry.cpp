@@ -61,8 +61,11 @@ int GameLoop() {
 int RunPlayer(int argc, char** argv) {
   SetTraceLog(false, kTraceLogName);
   if (!OpenReportLog(kReportLogName)) {
-    std::fprintf(stderr, "player: the report log %s cannot be written here\n", kReportLogName);
-    return 1;
+    // A game folder that cannot be written (a read-only file system) still
+    // plays: what cannot be written is said on the standard error.
+    std::fprintf(stderr, "player: the report log %s cannot be written here; its lines follow\n",
+                 kReportLogName);
+    SendReportLogToStderr(true);
   }
   WriteReportLogHead();
   g_bEditorLaunch = IsEditorLaunch() ? 1 : 0;

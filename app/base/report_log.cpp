@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "app/base/close_request.h"
+#include "app/base/encoding.h"
 #include "app/base/file_system.h"
 #include "app/base/message_box.h"
 
@@ -12,7 +13,8 @@ namespace {
 
 // Lines come from every thread; one lock keeps each line whole.
 std::recursive_mutex g_logMutex;
-std::string g_strReportPath;  // native
+std::string g_strReportPath;     // native
+bool g_bStderrFallback = false;  // SendReportLogToStderr
 bool g_bTraceEnabled = false;
 std::string g_strTracePath = kTraceLogName;
 bool g_bTraceStarted = false;
@@ -69,7 +71,17 @@ std::string GetReportLogPath() {
 
 int ReportLogRaw(const std::string& strText) {
   std::lock_guard lock(g_logMutex);
+  if (g_strReportPath.empty() && g_bStderrFallback) {
+    const std::string strUtf8 = Cp932ToUtf8(strText);
+    std::fwrite(strUtf8.data(), 1, strUtf8.size(), stderr);
+    return 1;
+  }
   return AppendToFile(OpenNativeFile(g_strReportPath, "r+b"), strText) ? 1 : 0;
+}
+
+void SendReportLogToStderr(bool bOn) {
+  std::lock_guard lock(g_logMutex);
+  g_bStderrFallback = bOn;
 }
 
 int ReportLog(const char* pszFormat, ...) {

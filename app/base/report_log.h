@@ -19,6 +19,9 @@ inline constexpr int kLogTextMax = 1023;
 int OpenReportLog(const char* pszPath);
 // Forgets the report log (tests).
 void CloseReportLog();
+// With no report log open (a game folder that cannot be written), its lines
+// go to the standard error instead (UTF-8), so that what failed is still said.
+void SendReportLogToStderr(bool bOn);
 // Native absolute path of the report log, empty when none.
 std::string GetReportLogPath();
 

@@ -133,6 +133,25 @@ void RemoveFolder(const std::string& strFolder) {
   if (!strFolder.empty()) fs::remove_all(strFolder, ec);
 }
 
+std::vector<std::string> ReadOnlyLauncher(const std::string& strFolder) {
+  // Binds the folder over itself, makes that binding read-only and enters
+  // it (the working folder the player was given is the writable one below).
+  std::vector<std::string> launcher = {
+      "unshare",
+      "-rm",
+      "sh",
+      "-c",
+      "mount --bind \"$0\" \"$0\" && mount -o remount,ro,bind \"$0\" && cd \"$0\" && "
+      "exec \"$@\"",
+      strFolder};
+  std::vector<std::string> probe = launcher;
+  probe.push_back("true");
+  std::string strLine;
+  for (const std::string& s : probe) strLine += "'" + s + "' ";
+  return std::system((strLine + ">/dev/null 2>&1").c_str()) == 0 ? launcher
+                                                                 : std::vector<std::string>{};
+}
+
 std::string ReadFolderFile(const std::string& strFolder, const std::string& strName) {
   std::ifstream in(fs::path(strFolder) / strName, std::ios::binary);
   if (!in) return "";
@@ -142,7 +161,8 @@ std::string ReadFolderFile(const std::string& strFolder, const std::string& strN
 }
 
 cPlayerSession::cPlayerSession(const cXServer& server, const std::string& strFolder,
-                               std::vector<std::string> extraEnv, std::vector<std::string> args)
+                               std::vector<std::string> extraEnv, std::vector<std::string> args,
+                               std::vector<std::string> launcher)
     : m_server(server),
       m_strFolder(strFolder),
       m_strStats(strFolder + "/stats.txt"),
@@ -165,8 +185,14 @@ cPlayerSession::cPlayerSession(const cXServer& server, const std::string& strFol
   env.push_back("SDL_AUDIODRIVER=dummy");
   env.push_back("PLAYER_LOCK_DIR=" + strFolder);
   env.push_back("PLAYER_STATS_FILE=" + m_strStats);
-  for (std::string& strVar : extraEnv) env.push_back(std::move(strVar));
+  for (std::string& strVar : extraEnv) {
+    const std::string strName = strVar.substr(0, strVar.find('=') + 1);
+    std::erase_if(env, [&](const std::string& s) { return s.rfind(strName, 0) == 0; });
+    if (strName == "PLAYER_STATS_FILE=") m_strStats = strVar.substr(strName.size());
+    env.push_back(std::move(strVar));
+  }
   args.insert(args.begin(), PLAYER_BINARY);
+  args.insert(args.begin(), launcher.begin(), launcher.end());
 
   m_pid = ::fork();
   if (m_pid == 0) {
@@ -178,7 +204,8 @@ cPlayerSession::cPlayerSession(const cXServer& server, const std::string& strFol
     argv.push_back(nullptr);
     for (std::string& s : env) envp.push_back(s.data());
     envp.push_back(nullptr);
-    ::execve(PLAYER_BINARY, argv.data(), envp.data());
+    // A launcher is looked up on the PATH.
+    ::execvpe(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
 }
@@ -274,7 +301,7 @@ bool cPlayerSession::WaitForFrames(int nFrames, int nTimeoutMs) const {
 }
 
 bool cPlayerSession::ReadStats(PLAYERSTATS& stats) const {
-  const std::string strLine = ReadFolderFile(m_strFolder, "stats.txt");
+  const std::string strLine = ReadFolderFile("/", m_strStats);
   unsigned int dwMs = 0;
   if (std::sscanf(strLine.c_str(), "ms=%u frames=%d shown=%d scene=%d active=%d", &dwMs,
                   &stats.nFrames, &stats.nShown, &stats.nScene, &stats.bActive) != 5)

@@ -74,9 +74,12 @@ struct PLAYERSTATS {
 class cPlayerSession {
  public:
   // Starts the player in the folder on the server; extra environment
-  // variables as "NAME=value".
+  // variables as "NAME=value" (replacing the harness's own, e.g.
+  // PLAYER_STATS_FILE). A launcher is a command line that runs the rest of
+  // its arguments (the player and its arguments), such as ReadOnlyLauncher.
   cPlayerSession(const cXServer& server, const std::string& strFolder,
-                 std::vector<std::string> extraEnv = {}, std::vector<std::string> args = {});
+                 std::vector<std::string> extraEnv = {}, std::vector<std::string> args = {},
+                 std::vector<std::string> launcher = {});
   ~cPlayerSession();  // kills the player if it still runs
   cPlayerSession(const cPlayerSession&) = delete;
   cPlayerSession& operator=(const cPlayerSession&) = delete;
@@ -135,6 +138,11 @@ class cPlayerSession {
   pid_t m_pid = -1;
   int m_nExitStatus = -1;
 };
+
+// A launcher that runs the player with the folder on a read-only file system
+// of its own (a private mount namespace of a user namespace); empty when this
+// machine allows none.
+std::vector<std::string> ReadOnlyLauncher(const std::string& strFolder);
 
 // Reads a file of the folder (native path relative to it), "" when missing.
 std::string ReadFolderFile(const std::string& strFolder, const std::string& strName);

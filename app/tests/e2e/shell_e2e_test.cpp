@@ -211,3 +211,57 @@ TEST_F(ShellE2E, TheKeyboardWalksTheFrontEnd) {
   ASSERT_TRUE(player.WaitForExit(60000));
   EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
 }
+
+// A game folder on a read-only file system, after a first start made its
+// data: the player says what it cannot write (the report log, the options),
+// plays what it can (the title, the options and back), and ends cleanly;
+// no user file changed and none was left half-written.
+TEST_F(ShellE2E, AReadOnlyGameFolderPlaysAndSaysWhatItCannotWrite) {
+  {
+    cPlayerSession first(m_server, m_strFolder);
+    const uint64_t nWindow = StartToTitle(first);
+    ASSERT_NE(nWindow, 0u);
+    ASSERT_TRUE(first.SendKeys(nWindow, "Escape"));
+    ASSERT_TRUE(first.WaitForExit(60000));
+  }
+  const std::vector<std::string> launcher = ReadOnlyLauncher(m_strFolder);
+  if (launcher.empty()) GTEST_SKIP() << "no private read-only mount on this machine";
+  auto userFiles = [&] {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(m_strFolder) / "user_data"))
+      if (entry.is_regular_file())
+        files.emplace_back(entry.path().string(), ReadFolderFile("/", entry.path().string()));
+    std::sort(files.begin(), files.end());
+    return files;
+  };
+  const auto before = userFiles();
+  ASSERT_FALSE(before.empty());
+
+  // The stats and the lock live outside the folder.
+  const std::string strOutside = MakeSampleGameFolder();
+  ASSERT_FALSE(strOutside.empty());
+  cPlayerSession player(
+      m_server, m_strFolder,
+      {"PLAYER_STATS_FILE=" + strOutside + "/stats.txt", "PLAYER_LOCK_DIR=" + strOutside}, {},
+      launcher);
+  const uint64_t nWindow = player.WaitForWindow(kSampleGameTitle, 60000);
+  ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
+  ASSERT_TRUE(player.WaitForScene(0, 60000)) << player.ErrorOutput();
+  // Into the options (the sixth row of the title) and out, which saves them.
+  ASSERT_TRUE(player.WaitForFrames(60, 60000));
+  ASSERT_TRUE(player.TapKeys(nWindow, {"Down", "Down", "Down", "Down", "Down", "z"}));
+  ASSERT_TRUE(player.WaitForScene(5, 60000)) << player.ErrorOutput();
+  ASSERT_TRUE(player.WaitForFrames(60, 60000));
+  ASSERT_TRUE(player.TapKeys(nWindow, {"x"}));
+  ASSERT_TRUE(player.WaitForScene(0, 60000)) << player.ErrorOutput();
+  ASSERT_TRUE(player.SendKeys(nWindow, "Escape"));
+  ASSERT_TRUE(player.WaitForExit(60000));
+  EXPECT_EQ(player.ExitStatus(), 0) << player.ErrorOutput();
+
+  const std::string strErr = player.ErrorOutput();
+  EXPECT_NE(strErr.find("the report log Report_Game.txt cannot be written here"), std::string::npos)
+      << strErr;
+  EXPECT_NE(strErr.find("Option.dat : the file could not be"), std::string::npos) << strErr;
+  EXPECT_EQ(userFiles(), before);
+  RemoveFolder(strOutside);
+}
