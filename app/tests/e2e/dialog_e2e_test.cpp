@@ -142,7 +142,9 @@ TEST_F(DialogE2E, NameEntryTakesTypedTextIntoTheRankingName) {
     ASSERT_NE(nWindow, 0u) << player.ErrorOutput();
     ASSERT_TRUE(player.WaitForScene(0, 20000)) << player.ErrorOutput();
     // Keys count once a scene's fade-in is over.
-    auto settle = [&] { player.WaitForFrames(60, 10000); };
+    auto settle = [&] {
+      EXPECT_TRUE(player.WaitForFrames(60, 60000)) << "the scene did not settle";
+    };
     settle();
     // The sixth row of the title is the options; their fourth shown row (the
     // sample hides the palette) the ranking name.

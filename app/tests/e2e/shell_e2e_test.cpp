@@ -175,7 +175,7 @@ TEST_F(ShellE2E, TheKeyboardWalksTheFrontEnd) {
   };
   // A screenshot once the scene has settled (its fade-in is over).
   auto settledShot = [&] {
-    player.WaitForFrames(60, 10000);
+    EXPECT_TRUE(player.WaitForFrames(60, 60000)) << "the scene did not settle";
     return player.Screenshot(nWindow);
   };
 
