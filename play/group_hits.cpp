@@ -136,9 +136,18 @@ void cPlayScene::HitShotsWithShots() {
       cShotPtrList& listI = m_vFactionShot[static_cast<size_t>(i)];
       cShotPtrList& listJ = m_vFactionShot[static_cast<size_t>(j)];
       if (listI.empty() || listJ.empty()) continue;
+      // Nothing of list j can be shot down: a shot of list i that cannot be
+      // shot either meets nothing there. No flow runs in this phase, so the
+      // count changes only by the shots it destroys.
+      int nShootableJ = static_cast<int>(std::ranges::count_if(
+          listJ, [](const cShot* lpShot) { return lpShot->m_Settings.m_bBreakable != 0; }));
       for (auto itU = listI.begin(); itU != listI.end();) {
         cShot& u = **itU;
         const bool bShootableU = u.m_Settings.m_bBreakable != 0;
+        if (!bShootableU && nShootableJ == 0) {
+          ++itU;
+          continue;
+        }
         bool bDestroyU = false;
         for (auto itS = listJ.begin(); itS != listJ.end();) {
           cShot& s = **itS;
@@ -151,10 +160,12 @@ void cPlayScene::HitShotsWithShots() {
           // shot outlasts one that can.
           const bool bBoth = bShootableU && bShootableS;
           if (bShootableU && (!bBoth || Durability(s) >= Durability(u))) bDestroyU = true;
-          if (bShootableS && (!bBoth || Durability(s) <= Durability(u)))
+          if (bShootableS && (!bBoth || Durability(s) <= Durability(u))) {
             itS = RemoveShot(s);
-          else
+            --nShootableJ;
+          } else {
             ++itS;
+          }
         }
         itU = bDestroyU ? RemoveShot(u) : std::next(itU);
       }
