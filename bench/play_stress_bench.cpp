@@ -10,6 +10,13 @@
 // of all that the flows set going; and the same frame with 50 characters on
 // the hero's screen running looping character effects, every kind in turn,
 // and a looping screen effect: the cost of drawing effects.
+//
+// The fight: 400 characters of the 8 factions walking around the hero's
+// screen and 1,000 shots of two of them spread over it, 500 each, so that
+// every sub-step tests shots against characters, characters against each
+// other and shots against shots. The shots stand still and do nothing when
+// they hit but raise trigger 7, so that the fight stays as it is; beside it
+// the same crowd without the shots.
 
 #include <benchmark/benchmark.h>
 
@@ -25,6 +32,8 @@
 #include "flow/runtime/flow_runner.h"
 #include "flow/runtime/move_commands.h"
 #include "flow/runtime/tests/flow_test_kit.h"
+#include "flow/shot_settings.h"
+#include "objects/shot.h"
 #include "platform/draw/tests/bmp_builder.h"
 #include "play/play_scene.h"
 #include "records/database.h"
@@ -46,6 +55,8 @@ constexpr int kEffectCharas = 50;
 constexpr int kCastCharas = 200;
 constexpr int kCastBlockCharas = 50;
 constexpr int8_t kViewAnywhere = 3;  // active wherever it is
+constexpr int kFightCharas = 400;
+constexpr int kFightShots = 1000;
 
 // A computer character's flow step, motion and jump, as far as the bench
 // needs them.
@@ -317,9 +328,20 @@ void CastFrame(benchmark::State& state, bool bCast) {
       stage.Count([](const cComChara& c) { return !c.m_Def.m_bBlockChara && c.m_dVX != 0.0; });
 }
 
+// What a crowd stage holds besides its characters.
+struct CROWD {
+  bool bFlows = true;
+  bool bItems = true;
+  bool bEffects = false;
+  bool bFight = false;  // kFightCharas around the hero's screen
+  int nShots = 0;       // the fight's shots
+};
+
 class cCrowdStage {
  public:
-  cCrowdStage(bool bFlows, bool bItems, bool bEffects) : m_nItems(bItems ? kItems : 0) {
+  explicit cCrowdStage(const CROWD& crowd)
+      : m_nCharas(crowd.bFight ? kFightCharas : kCharas), m_nItems(crowd.bItems ? kItems : 0) {
+    const bool bFlows = crowd.bFlows, bItems = crowd.bItems, bEffects = crowd.bEffects;
     if (bEffects) BuildEffectRows();
     BuildStage(bItems);
     m_lpScene = std::make_unique<cPlayScene>();
@@ -327,9 +349,14 @@ class cCrowdStage {
     cPlayScene& scene = *m_lpScene;
     scene.Init();
     if (scene.Hero() == nullptr || scene.ItemList().size() != m_nItems) return;
-    for (int i = 0; i < kCharas; ++i) {
-      const int nFloor = (i % (kHeight / kFloorEvery) + 1) * kFloorEvery - 1;
+    for (int i = 0; i < m_nCharas; ++i) {
+      int nFloor = (i % (kHeight / kFloorEvery) + 1) * kFloorEvery - 1;
       int nCol = 3 + (i * 37) % (kWidth - 6);
+      if (crowd.bFight) {
+        // Between the walls left and right of the hero, on its floor.
+        nFloor = kFloorEvery - 1;
+        nCol = kWidth / 2 - kWallEvery + 1 + (i * 7) % (2 * kWallEvery - 1);
+      }
       if (nCol % kWallEvery == 0) ++nCol;
       // The characters with effects stand side by side on the hero's floor,
       // right of the hero, all on its screen.
@@ -355,6 +382,23 @@ class cCrowdStage {
       scene.AddCharacter(std::move(lpChara));
     }
     if (bEffects) scene.m_ScrEffect.StartScrEffect(1, 0, 1);
+    // The shots: a grid over the hero's screen, the two factions' side by
+    // side, fired by a character of each.
+    const cChara* lpShooters[2] = {nullptr, nullptr};
+    for (const auto& lp : scene.CharaList())
+      if (lp->m_nFaction == 1 || lp->m_nFaction == 2) lpShooters[lp->m_nFaction - 1] = lp.get();
+    cEdShotPtr lpSettings;
+    CreateShot(lpSettings);
+    const cPlayer& hero = *scene.Hero();
+    for (int i = 0; i < crowd.nShots; ++i) {
+      SHOTSPAWN spawn;
+      spawn.nX = static_cast<int32_t>(hero.m_dX) - 300 + (i % 40) * 15;
+      spawn.nY = static_cast<int32_t>(hero.m_dY) - 250 + (i / 40) * 9;
+      cShot shot;
+      shot.Init(scene.NextShotId(), *lpShooters[i % 2], kShotCommand, *lpSettings, spawn);
+      if (scene.AddShot(shot) == nullptr) return;
+    }
+    m_nShots = static_cast<size_t>(crowd.nShots);
     scene.m_nState = 2;
     m_bReady = true;
   }
@@ -369,8 +413,8 @@ class cCrowdStage {
     cPlayScene& scene = *m_lpScene;
     scene.PlayFrame();
     return scene.m_nState == 2 && !scene.Hero()->m_bDead &&
-           scene.CharaList().size() == static_cast<size_t>(kCharas) &&
-           scene.ItemList().size() == m_nItems;
+           scene.CharaList().size() == static_cast<size_t>(m_nCharas) &&
+           scene.ItemList().size() == m_nItems && scene.ShotList().size() == m_nShots;
   }
 
   // Characters for which the test holds (the crowd is seen to move).
@@ -384,21 +428,30 @@ class cCrowdStage {
   // Items the hero touches (in its list of touched items).
   double Touched() const { return static_cast<double>(m_lpScene->Hero()->m_TouchedIds.size()); }
 
+  // Shots on the hero's screen.
+  double ShotsOnScreen() const {
+    int n = 0;
+    for (const cShot& shot : m_lpScene->ShotList()) n += shot.m_bOnScreen ? 1 : 0;
+    return n;
+  }
+
   bool m_bReady = false;
 
  private:
+  int m_nCharas;
   size_t m_nItems;
+  size_t m_nShots = 0;
   std::unique_ptr<cPlayScene> m_lpScene;
 };
 
-void StressFrame(benchmark::State& state, bool bFlows, bool bItems, bool bEffects = false) {
+void StressFrame(benchmark::State& state, const CROWD& crowd) {
   cSceneWorld world;
   if (!world.m_bStarted) {
     state.SkipWithError("the drawing library did not start");
     return;
   }
   WritePlayPictures(world.Folder());
-  cCrowdStage stage(bFlows, bItems, bEffects);
+  cCrowdStage stage(crowd);
   if (!stage.m_bReady) {
     state.SkipWithError(("the stage was not set up: " + world.ReportLog()).c_str());
     return;
@@ -422,22 +475,26 @@ void StressFrame(benchmark::State& state, bool bFlows, bool bItems, bool bEffect
   state.counters["airborne"] = stage.Count([](const cChara& c) { return c.m_bAirborne != 0; });
   state.counters["facing_right"] = stage.Count([](const cChara& c) { return c.m_nFacing == 1; });
   state.counters["touched_items"] = stage.Touched();
-  if (bEffects) {
+  if (crowd.bFight) {
+    state.counters["on_screen"] = stage.Count([](const cChara& c) { return c.m_bOnScreen != 0; });
+    state.counters["shots_on_screen"] = stage.ShotsOnScreen();
+  }
+  if (crowd.bEffects) {
     state.counters["effects"] =
         stage.Count([](const cChara& c) { return c.m_CharaEffect.IsRunning() && c.IsOnScreen(); });
   }
 }
 
-void BM_StressFrame(benchmark::State& state) { StressFrame(state, true, true); }
+void BM_StressFrame(benchmark::State& state) { StressFrame(state, {}); }
 BENCHMARK(BM_StressFrame)->Unit(benchmark::kMillisecond);
 
-void BM_StressFrameWithoutItems(benchmark::State& state) { StressFrame(state, true, false); }
+void BM_StressFrameWithoutItems(benchmark::State& state) { StressFrame(state, {.bItems = false}); }
 BENCHMARK(BM_StressFrameWithoutItems)->Unit(benchmark::kMillisecond);
 
-void BM_StressFrameWithoutFlows(benchmark::State& state) { StressFrame(state, false, true); }
+void BM_StressFrameWithoutFlows(benchmark::State& state) { StressFrame(state, {.bFlows = false}); }
 BENCHMARK(BM_StressFrameWithoutFlows)->Unit(benchmark::kMillisecond);
 
-void BM_StressFrameWithEffects(benchmark::State& state) { StressFrame(state, true, true, true); }
+void BM_StressFrameWithEffects(benchmark::State& state) { StressFrame(state, {.bEffects = true}); }
 BENCHMARK(BM_StressFrameWithEffects)->Unit(benchmark::kMillisecond);
 
 void BM_CastFrame(benchmark::State& state) { CastFrame(state, true); }
@@ -445,5 +502,14 @@ BENCHMARK(BM_CastFrame)->Unit(benchmark::kMillisecond);
 
 void BM_CastFrameHeroAlone(benchmark::State& state) { CastFrame(state, false); }
 BENCHMARK(BM_CastFrameHeroAlone)->Unit(benchmark::kMillisecond);
+void BM_BulletFightFrame(benchmark::State& state) {
+  StressFrame(state, {.bItems = false, .bFight = true, .nShots = kFightShots});
+}
+BENCHMARK(BM_BulletFightFrame)->Unit(benchmark::kMillisecond);
+
+void BM_BulletFightFrameWithoutShots(benchmark::State& state) {
+  StressFrame(state, {.bItems = false, .bFight = true});
+}
+BENCHMARK(BM_BulletFightFrameWithoutShots)->Unit(benchmark::kMillisecond);
 
 }  // namespace
