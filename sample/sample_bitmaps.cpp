@@ -405,9 +405,10 @@ cCanvas DrawWindow() {
 cCanvas DrawTitle(const cCanvas& chars, const cCanvas& blocks) {
   cCanvas c(640, 480);
   c.VerticalRamp(0, 0, 640, 360, Shade(kSky, 2), Shade(kSky, 14));
-  // Clouds and hills.
+  // Clouds and hills. The title menu's window opens at (192, 240) below the
+  // title: the clouds stay above it, and the hero and the slime beside it.
   for (int i = 0; i < 4; ++i) {
-    const int cx = 80 + 160 * i + (i % 2) * 40, cy = 210 + (i % 2) * 30;
+    const int cx = 80 + 160 * i + (i % 2) * 40, cy = 204 + (i % 2) * 24;
     c.Ellipse(cx - 40, cy - 12, 80, 24, S(kGrey, 15));
     c.Ellipse(cx - 20, cy - 24, 44, 30, S(kGrey, 15));
   }

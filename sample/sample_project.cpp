@@ -589,27 +589,28 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
 // reached from: the hero's jump rises three and a half.
 // The goal block lies in the ground near the far end and the goal flag
 // beside it: touching the flag clears the stage. The first stage has a coin
-// on the ground a few steps from the start, and a lift that goes to and fro
-// above the bricks past the pit.
+// on the ground a few steps from the start and more than a screen of ground
+// before its pit, so a new player learns to walk and jump before the first
+// fall; a lift goes to and fro above the bricks past the pit.
 const STAGEDEF kStages[] = {
     {"default\\stg4\\w01-1.stg4_695",
      "はじまりの草原",
      {
-         "M..........................................................M",
-         "M..........................................................M",
-         "M..........................................................M",
-         "M..........................................................M",
-         "M..........................................................M",
-         "M..........................................................M",
-         "M..........................................................M",
-         "M..................c.c.c...................................M",
-         "M.................PPPPPPP..................................M",
-         "M.............c.........................c.c.c..............M",
-         "M............PPP.........L............PPPPPPPPP............M",
-         "M.............................BB.....................B.....M",
-         "M..H..c.......E.....h.........BB..........E......^^..B...F.M",
-         "M#####################...##############################G###M",
-         "M=====================...==================================M",
+         "M................................................................M",
+         "M................................................................M",
+         "M................................................................M",
+         "M................................................................M",
+         "M................................................................M",
+         "M................................................................M",
+         "M................................................................M",
+         "M........................c.c.c...................................M",
+         "M.......................PPPPPPP..................................M",
+         "M.............c...............................c.c.c..............M",
+         "M............PPP...............L............PPPPPPPPP............M",
+         "M...................................BB.....................B.....M",
+         "M..H..c.......E...........h.........BB..........E......^^..B...F.M",
+         "M###########################...##############################G###M",
+         "M===========================...==================================M",
      },
      true},
     {"default\\stg4\\w02-1.stg4_695",
@@ -669,23 +670,26 @@ bool WriteStages(const cStageRefs& tables, const cCommonPalette& palette) {
 
 // Chips by character: '~' water, 'T' forest, '^' mountain, 'o' rocks,
 // '#' castle wall (all walls); '.' grass, '-' road, '=' bridge, ':' sand,
-// '*' flowers.
+// '*' flowers. The map view is 20 x 15 cells with the hero in its tenth
+// column and eighth row, so the hero's start, at the road's west end, has
+// nine columns of land to its left and ten to its right: the first view
+// of the map is all map.
 const char* const kWorldRows[] = {
-    "~~~~~~~~~~~~~~~~~~~~~~~~~~",  //
-    "~^^^TTTT...~~...TTTT^^^^^~",  //
-    "~^^TT......~~......TT^^^^~",  //
-    "~^T...*....~~..*.....T^^^~",  //
-    "~T.........~~.........T^^~",  //
-    "~T...::....~~..oo......T^~",  //
-    "~T..:::....~~...........#~",  //
-    "~..--------==----------.#~",  //
-    "~T.........~~..........T#~",  //
-    "~T..*......~~....*.....T^~",  //
-    "~TT........~~.........TT^~",  //
-    "~^TT...o...~~..o.....TT^^~",  //
-    "~^^TT......~~......TTT^^^~",  //
-    "~^^^TTTT...~~...TTTT^^^^^~",  //
-    "~~~~~~~~~~~~~~~~~~~~~~~~~~",  //
+    "~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~",  //
+    "~^^^^^^^^^TTTT...~~...TTTT^^^^^~",  //
+    "~^^^TT^^^TT......~~......TT^^^^~",  //
+    "~^TT..TTT...*....~~..*.....T^^^~",  //
+    "~T...............~~.........T^^~",  //
+    "~T..*......::....~~..oo......T^~",  //
+    "~T........:::....~~...........#~",  //
+    "~T.......--------==----------.#~",  //
+    "~T...............~~..........T#~",  //
+    "~T..~~....*......~~....*.....T^~",  //
+    "~T.~~~..T........~~.........TT^~",  //
+    "~TT.~...TT...o...~~..o.....TT^^~",  //
+    "~^TT....^TT......~~......TTT^^^~",  //
+    "~^^^TTTT^^TTTT...~~...TTTT^^^^^~",  //
+    "~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~",  //
 };
 
 cEdWorldEntry Entry(int32_t nKind, int32_t nIcon) {
@@ -719,7 +723,7 @@ bool MakeWorldMap(cEdWorldMap& map) {
   const int nWidth = static_cast<int>(std::string(kWorldRows[0]).size());
   map.m_strName = "サンプルワールド";
   map.SetSize(nWidth, nHeight);
-  map.m_nStartX = 3;
+  map.m_nStartX = 9;
   map.m_nStartY = 7;
   map.m_nBackColor = pal::Shade(pal::kBlue, 6);
   static const char* const kChipNames[10] = {"水",   "森", "山", "岩", "城壁",
@@ -741,15 +745,15 @@ bool MakeWorldMap(cEdWorldMap& map) {
   }
   map.m_Events.clear();
   map.m_Events.push_back(
-      Event("ステージ１", 6, 7, {StageEntry(1, "はじまりの草原", "data\\stg4\\w01-1.stg4")}));
+      Event("ステージ１", 12, 7, {StageEntry(1, "はじまりの草原", "data\\stg4\\w01-1.stg4")}));
   // The bridge's gate: open (a road) once stage 1 is cleared, shut (a wall)
   // before.
   cEdWorldEntry open = Entry(WORLDENTRY_ROAD, 3);
   open.m_nNeedStage = 1;
-  map.m_Events.push_back(Event("門", 12, 7, {open, Entry(WORLDENTRY_WALL, 2)}));
+  map.m_Events.push_back(Event("門", 18, 7, {open, Entry(WORLDENTRY_WALL, 2)}));
   map.m_Events.push_back(
-      Event("ステージ２", 18, 7, {StageEntry(2, "トゲの谷", "data\\stg4\\w02-1.stg4")}));
-  map.m_Events.push_back(Event("お城", 23, 7, {Entry(WORLDENTRY_ROAD, 1)}));
+      Event("ステージ２", 24, 7, {StageEntry(2, "トゲの谷", "data\\stg4\\w02-1.stg4")}));
+  map.m_Events.push_back(Event("お城", 29, 7, {Entry(WORLDENTRY_ROAD, 1)}));
   return true;
 }
 

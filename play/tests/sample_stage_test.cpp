@@ -30,12 +30,12 @@ constexpr uint16_t kDecide = 1;
 // the goal flag beside it and the middle of the first stone platform.
 constexpr int kHeroColumn = 3;
 constexpr int kCoinColumn = 6;
-constexpr int kGoalBlockColumn = 55;
-constexpr int kFlagColumn = 57;
+constexpr int kGoalBlockColumn = 61;
+constexpr int kFlagColumn = 63;
 constexpr int kPlatformColumn = 13;
 // The map column of the slime far ahead, and of the lift's start.
-constexpr int kFarSlimeColumn = 42;
-constexpr int kLiftColumn = 25;
+constexpr int kFarSlimeColumn = 48;
+constexpr int kLiftColumn = 31;
 // The map column of the centre of the hero's box.
 int HeroColumn(const cPlayer& hero) {
   return static_cast<int>(hero.m_dX + hero.m_dRight) / 2 / 32 - kMapBorderCells;

@@ -13,6 +13,7 @@
 #include "app/base/file_system.h"
 #include "app/base/format.h"
 #include "app/base/report_log.h"
+#include "app/base/sjis.h"
 #include "app/core/surface_tables.h"
 #include "app/core/system_ini.h"
 #include "flow/command_table.h"
@@ -56,11 +57,12 @@ bool EndsWith(const std::string& s, const char* pszEnd) {
 // goals.
 struct STAGEFACTS {
   bool bHero = false;
+  int nHeroColumn = -1;
   bool bWalk = false, bJump = false, bFire = false;
   int nEnemies = 0;
   int nGoalItems = 0;
   int nOtherItems = 0;
-  bool bPit = false;
+  int nFirstPit = -1;  // the column of the first gap in the bottom row
   bool bWalls = false;
 };
 
@@ -69,6 +71,7 @@ STAGEFACTS FactsOf(const cEdStage& stage) {
   const int hero = stage.FindHero();
   f.bHero = hero >= 0;
   if (f.bHero) {
+    f.nHeroColumn = stage.m_vPlacedChara[hero].m_nTileX;
     for (const cFlow& flow : stage.m_vPlacedChara[hero].m_vFlow)
       for (const cFlowCommand& c : flow.m_Commands) {
         const bool bKeys = !flow.m_KeyConditions.empty();
@@ -93,7 +96,8 @@ STAGEFACTS FactsOf(const cEdStage& stage) {
     if (b.m_nTileX == 0) ++nLeft;
     if (b.m_nTileX == stage.m_nWidth - 1) ++nRight;
   }
-  f.bPit = std::count(bottom.begin() + 1, bottom.end() - 1, false) > 0;
+  const auto pit = std::find(bottom.begin() + 1, bottom.end() - 1, false);
+  if (pit != bottom.end() - 1) f.nFirstPit = static_cast<int>(pit - bottom.begin());
   f.bWalls = nLeft == stage.m_nHeight && nRight == stage.m_nHeight;
   return f;
 }
@@ -223,7 +227,7 @@ TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
     EXPECT_GE(f.nEnemies, 1);
     EXPECT_GE(f.nGoalItems, 1) << "an item that clears the stage";
     EXPECT_GE(f.nOtherItems, 1);
-    EXPECT_TRUE(f.bPit);
+    EXPECT_GE(f.nFirstPit, 0);
     EXPECT_TRUE(f.bWalls);
   }
 
@@ -276,6 +280,57 @@ TEST(SampleGameTest, EveryFileLoadsThroughThePlayersReaders) {
     for (int b = 0; b < a; ++b)
       ASSERT_EQ(blend[static_cast<size_t>(a) * 256 + b], blend[static_cast<size_t>(b) * 256 + a]);
   }
+  EXPECT_EQ(folder.ReportLogText(), "");
+}
+
+// What a new player sees first leaves room: the world map fills the view
+// around the hero's start, the first stage has more than a screen of ground
+// before its first pit, and the title menu's window covers no cloud of the
+// title picture.
+TEST(SampleGameTest, TheFirstStartLeavesRoom) {
+  cTestGameFolder folder;
+  cProgressGlobalsGuard guard;
+  ASSERT_TRUE(WriteSampleGame());
+  ASSERT_TRUE(CopyTree("default", "data"));
+  ASSERT_EQ(g_Database.LoadAll(), 1);
+  BuildDatabaseTables();
+  ASSERT_TRUE(g_System.LoadFromFile(g_DataPath[DATAPATH_SYSTEM]));
+  ASSERT_TRUE(g_CommonPalette.LoadFromFile(g_DataPath[DATAPATH_COMMON_PALETTE]));
+  ASSERT_TRUE(g_WorldMap.LoadFromFile(g_DataPath[DATAPATH_WORLD_MAP]));
+
+  // The map view is 20 x 15 cells with the hero in its column 9 and row 7
+  // (from 0): at the start every cell of it is a cell of the map.
+  const cEdWorldMap& map = g_WorldMap;
+  EXPECT_GE(map.m_nStartX, 9);
+  EXPECT_GE(map.m_nWidth - map.m_nStartX, 11);
+  EXPECT_GE(map.m_nStartY, 7);
+  EXPECT_GE(map.m_nHeight - map.m_nStartY, 8);
+
+  // The view of a stage is 20 cells wide: the first pit lies beyond it.
+  const cEdWorldEntry& first = map.m_Events.At(0).m_Entries.At(0);
+  ASSERT_EQ(first.m_nKind, WORLDENTRY_STAGE);
+  ASSERT_EQ(LoadStageForPlay(first.m_strStageFile.c_str(), 1, &g_StageStart), 1);
+  const STAGEFACTS f = FactsOf(g_Stage);
+  ASSERT_GE(f.nFirstPit, 0);
+  EXPECT_GT(f.nFirstPit - f.nHeroColumn, 20);
+
+  // The title menu's window opens at (192, 240), 32 pixels a row and 32 a
+  // character of its widest caption, plus its frame and cursor column.
+  int nRows = 0, nWidest = 0;
+  for (const cMenuItem& item : g_System.m_TitleMenu) {
+    nRows += item.m_bShow != 0;
+    if (item.m_bShow) nWidest = std::max(nWidest, CountChars(item.m_strCaption.c_str()));
+  }
+  const int x0 = 192, y0 = 240, x1 = x0 + 32 * nWidest + 34, y1 = y0 + 32 * nRows + 2;
+  cBmpImage title;
+  ASSERT_EQ(LoadBmpFile("bmp\\Title.bmp", title), BmpLoadResult::kOk);
+  ASSERT_GE(title.Width(), x1);
+  ASSERT_GE(title.Height(), y1);
+  const uint8_t cloud = title.IndexRow(204)[80];  // the middle of the first cloud
+  int nCovered = 0;
+  for (int y = y0; y < y1; ++y)
+    nCovered += static_cast<int>(std::count(title.IndexRow(y) + x0, title.IndexRow(y) + x1, cloud));
+  EXPECT_EQ(nCovered, 0);
   EXPECT_EQ(folder.ReportLogText(), "");
 }
 
