@@ -140,6 +140,7 @@ std::string PlayDigest(const cPlayScene& scene) {
   Append(s, "charas", "%zu", scene.CharaList().size());
   Append(s, "items", "%zu", scene.ItemList().size());
   Append(s, "itemstate", "%08x", ItemsHash(scene.ItemList()));
+  Append(s, "messages", "%zu", scene.m_MessageList.size());
   Append(s, "charastate", "%08x", CharasHash(scene.CharaList()));
   Append(s, "shots", "%zu", scene.ShotList().size());
   Append(s, "shotstate", "%08x", ShotsHash(scene.ShotList()));

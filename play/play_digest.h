@@ -6,8 +6,8 @@
 // characters and a hash of their state (ids, positions, HP, appeared,
 // active, dead), the number of items and a hash of their state, the number
 // of shots and a hash of their state (ids, positions, velocities), the
-// common and stage variables that are not 0 and the random generator's
-// state.
+// number of messages, the common and stage variables that are not 0 and
+// the random generator's state.
 // Tests, replays and debugging compare runs by it: two runs that agree on
 // every frame's digest played alike.
 

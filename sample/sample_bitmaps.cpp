@@ -167,6 +167,14 @@ void DrawSlime(cCanvas& c, int ox, int oy, int nFrame) {
 }
 
 // The lift: a plank of wood with iron bands on a steel frame, a whole cell.
+// A wooden sign on a post.
+void DrawSign(cCanvas& c, int ox, int oy) {
+  c.Fill(ox + 14, oy + 16, 4, 16, S(kBrown, 5));
+  c.Fill(ox + 3, oy + 3, 26, 15, S(kBrown, 10));
+  c.Frame(ox + 3, oy + 3, 26, 15, S(kBrown, 4));
+  for (int i = 0; i < 3; ++i) c.Fill(ox + 7, oy + 7 + 4 * i, 18 - 4 * i, 1, S(kBrown, 3));
+}
+
 void DrawLift(cCanvas& c, int ox, int oy) {
   c.Fill(ox, oy, 32, 32, S(kGrey, 6));
   c.Frame(ox, oy, 32, 32, S(kGrey, 2));
@@ -213,8 +221,9 @@ cCanvas DrawCharacterSheet() {
     c.Blit(c, 32 * f, 64, 32, 32, 32 * (4 + f), 64);
     Lighten(c, 32 * (4 + f), 64);
   }
-  // Row 3: the lift, the same in every cell.
+  // Row 3: the lift, the same in every cell; row 4 the sign.
   for (int f = 0; f < 8; ++f) DrawLift(c, 32 * f, 96);
+  for (int f = 0; f < 8; ++f) DrawSign(c, 32 * f, 128);
   return c;
 }
 

@@ -60,6 +60,7 @@ enum : int16_t {
   CHARA_WOBBLER,
   CHARA_TURRET,
   CHARA_LIFT,
+  CHARA_SIGN,
   CHARA_COUNT
 };
 enum : int16_t { ITEM_COIN = 1, ITEM_HEART, ITEM_GOAL, ITEM_COUNT };
@@ -345,6 +346,38 @@ cFlow GoSignFlow() {
   return Flow(TRIGGER_ALWAYS, {}, {picture, done});
 }
 
+// The sign: once an attempt, when the hero comes within three half blocks of
+// it, it counts its readers in common variable 1, opens a window over
+// itself that tells the coins taken (stage variable 1) and its readers, and
+// waits for the decide key; then the game stands still for half a second.
+// Stage variable 2 marks it read in this attempt.
+void AddSignFlows(cEdChara& sign) {
+  cCondition near;
+  near.m_cKind = CONDKIND_DISTANCE;
+  near.m_cObject = 0;  // the hero
+  near.m_nConst = 3;
+  near.m_cAxis = 6;  // as the crow flies
+  cCondition unread;
+  unread.m_cKind = CONDKIND_STAGEVAR;
+  unread.m_sVarIndex = 2;
+  cFlowCommand message = Command(CMD_MESSAGE, 0);
+  message.m_strText =
+      "かんばん：コインを #S1 まい ひろったね！\nこの かんばんを よむのは #C1 かいめ。";
+  message.m_Params[0] = 1;   // above the sign
+  message.m_Params[5] = 1;   // kept on the screen
+  message.m_Params[8] = 1;   // stops the game until the key
+  message.m_Params[9] = 1;   // variables substituted
+  message.m_Params[14] = 1;  // in a window frame
+  cFlowCommand wait = Command(CMD_GAME_WAIT, 0);
+  wait.m_Params[0] = 5;  // tenths: 30 frames
+  cFlow flow =
+      Flow(TRIGGER_ALWAYS, {},
+           {CountVariable(VARKIND_COMMON, 1), CountVariable(VARKIND_STAGE, 2), message, wait});
+  flow.m_Conditions.push_back(near);
+  flow.m_Conditions.push_back(unread);
+  sign.m_vFlow.push_back(flow);
+}
+
 // ---- Common palette ---------------------------------------------------------------
 
 cEdBlock Block(const char* pszName, int16_t nGraphic, int8_t nHitKind) {
@@ -426,12 +459,25 @@ void MakeCommonPalette(cCommonPalette& palette) {
   lift.m_bBlockChara = 1;
   AddLiftFlows(lift, 30, 20);  // 11 and a quarter cells each way
 
+  // A sign on the high platform of the first stage, of the hero's faction.
+  cEdChara& sign = palette.m_vChara[CHARA_SIGN];
+  sign.m_strName = "看板";
+  sign.m_nGraphic = 4;  // character sheet 1, row 4
+  sign.m_nFaction = 0;
+  AddSignFlows(sign);
+
   palette.m_vItem.resize(ITEM_COUNT);
   cEdItem& coin = palette.m_vItem[ITEM_COIN];
   coin.m_strName = "コイン";
   coin.m_nGraphic = 1;
   coin.m_nTakeSound = SOUND_COIN;
   coin.m_vItemCommand.push_back(ItemAddStatus(2, 3, 100));  // system score + 100
+  // Stage variable 1 counts the coins taken; the sign tells it.
+  cFlowCommand count = CountVariable(VARKIND_STAGE, 1);
+  count.m_cSet = COMMANDSET_ITEM;
+  count.m_cType = CMD_STATUS - kItemCommandOffset;
+  count.m_bParallel = 0;
+  coin.m_vItemCommand.push_back(count);
   cEdItem& heart = palette.m_vItem[ITEM_HEART];
   heart.m_strName = "ハート";
   heart.m_nGraphic = 2;
@@ -452,8 +498,8 @@ void MakeCommonPalette(cCommonPalette& palette) {
 // A stage drawn as text, one character per cell:
 //   '#' grass, '=' earth, 'B' brick, 'P' stone, '^' spikes, 'W' wood,
 //   'M' steel, 'G' goal block; 'H' hero, 'E' slime, 'g' ghost slime,
-//   'j' jelly slime, 'T' turret, 'L' lift; 'c' coin, 'h' heart, 'F' goal
-//   flag; '.' empty.
+//   'j' jelly slime, 'T' turret, 'L' lift, 's' sign; 'c' coin, 'h' heart,
+//   'F' goal flag; '.' empty.
 struct STAGEDEF {
   const char* pszFile;  // stored path under "default\"
   const char* pszName;
@@ -536,6 +582,9 @@ bool MakeStage(cEdStage& stage, const STAGEDEF& def, const cCommonPalette& palet
         case 'j':
           nChara = CHARA_WOBBLER;
           break;
+        case 's':
+          nChara = CHARA_SIGN;
+          break;
         case 'T':
           nChara = CHARA_TURRET;
           break;
@@ -603,7 +652,7 @@ const STAGEDEF kStages[] = {
          "M................................................................M",
          "M................................................................M",
          "M................................................................M",
-         "M........................c.c.c...................................M",
+         "M........................c.c.cs..................................M",
          "M.......................PPPPPPP..................................M",
          "M.............c...............................c.c.c..............M",
          "M............PPP...............L............PPPPPPPPP............M",

@@ -11,12 +11,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/core/scene.h"
+#include "app/core/shell_state.h"
 #include "objects/effect_object.h"
+#include "platform/input/input_devices.h"
+#include "platform/input/virtual_keys.h"
+#include "play/play_digest.h"
 #include "records/effect_db.h"
 #include "stagedata/progress/play_data.h"
 #include "stagedata/stage.h"
@@ -58,11 +64,11 @@ class SampleStage : public ::testing::Test {
   }
 
   cPlayScene& Scene() { return m_World.Scene(); }
-  // The slime nearest the start, the first character that is not a block
-  // character (the lift).
+  // The slime nearest the start, the first character that is neither a
+  // block character (the lift) nor of the hero's faction (the sign).
   const cComChara& FirstSlime() {
     for (const auto& lpChara : Scene().CharaList())
-      if (!lpChara->m_Def.m_bBlockChara) return *lpChara;
+      if (!lpChara->m_Def.m_bBlockChara && lpChara->m_nFaction != 0) return *lpChara;
     return *Scene().CharaList().front();
   }
   // The first computer character that starts in the map column.
@@ -353,6 +359,44 @@ TEST_F(SampleStage, ASlimesTouchCostsAHeartOncePerImmunityWindow) {
   for (size_t k = 1; k < hits.size(); ++k) EXPECT_GE(hits[k] - hits[k - 1], 30);
   EXPECT_LT(Hero().m_dX, x - 64) << "pushed back";
   EXPECT_EQ(slime.m_nHp, slime.m_Def.m_nMaxHp);
+}
+
+// The sign on the high platform: the hero beside it opens its window with
+// the coins taken and its readers, which waits for the decide key; then the
+// game stands still for exactly 30 frames in which nothing changes. It is
+// read once an attempt. (The hero stands on the last coin of the platform.)
+TEST_F(SampleStage, TheSignTellsItsVariablesUntilTheKeyThenHoldsTheGameThirtyFrames) {
+  constexpr int kSignColumn = 30, kSignRow = 7, kHeroRow = 12;
+  cPlayer& hero = *Scene().Hero();
+  hero.ShiftBy((kSignColumn - 1 - kHeroColumn) * 32.0, (kSignRow - kHeroRow) * 32.0);
+  hero.AfterMoveX();
+  hero.AfterMoveY();
+  std::vector<std::string> texts;    // the window's text at each frame of the key wait
+  std::vector<std::string> digests;  // the state at each frame of the timed wait
+  cPresentHook& hook = m_World.Presenter();
+  hook.m_onPresent = [&](int nPresent) {
+    const std::list<cMessage>& list = Scene().m_MessageList;
+    if (!list.empty() && list.back().m_nKind == MSGKIND_TEXT)
+      texts.push_back(list.back().m_strText);
+    if (!list.empty() && list.back().m_nKind == MSGKIND_TIMER)
+      digests.push_back(PlayDigest(Scene()));
+    if (texts.size() == 12) InputDevices().SetKey(vkey::kZ, true);
+    if (nPresent == 500) RequestPlayQuit();  // a wait without end fails
+  };
+  for (int i = 0; i < 10; ++i) m_World.Frame(0, 0);
+  hook.m_onPresent = nullptr;
+  InputDevices().Reset();
+  ClearPlayQuitRequest();
+  EXPECT_EQ(texts,
+            std::vector<std::string>(
+                12, "かんばん：コインを 0 まい ひろったね！\nこの かんばんを よむのは 1 かいめ。"));
+  ASSERT_EQ(digests.size(), 30u);
+  EXPECT_EQ(digests, std::vector<std::string>(30, digests.front()));
+  EXPECT_EQ(g_PlayData.m_CommonVars.At(1), 1);
+  EXPECT_EQ(Scene().m_vStageVar.At(2), 1);
+  // Only the pop-up of the coin beside the sign is left.
+  EXPECT_EQ(std::ranges::count(Scene().m_MessageList, MSGKIND_ICON, &cMessage::m_nKind),
+            static_cast<std::ptrdiff_t>(Scene().m_MessageList.size()));
 }
 
 }  // namespace
