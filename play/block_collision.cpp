@@ -352,5 +352,5 @@ int cPlayScene::IsBoxBlocked(const cGameObject& obj) {
   const int nCell = ChooseCornerCell(obj.m_nLeftCol, obj.m_nTopRow, obj.m_nRightCol,
                                      obj.m_nBottomRow, obj.m_nFaction);
   if (CellKind(nCell, obj.m_nFaction) != BLOCKHIT_NONE) return 1;
-  return OverlapsSolidChara(obj, m_CharaList);
+  return OverlapsSolidChara(obj, BlockCharas());
 }

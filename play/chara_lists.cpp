@@ -20,6 +20,7 @@ cComChara& cPlayScene::AddCharacter(std::unique_ptr<cComChara> lpChara) {
   cComChara& chara = *m_CharaList.emplace_back(std::move(lpChara));
   m_CharaById[chara.m_nId] = &chara;
   FactionList(chara).push_back(&chara);
+  m_bBlockCharasStale = true;
   return chara;
 }
 
@@ -34,6 +35,7 @@ cCharaList::iterator cPlayScene::RemoveCharacter(cCharaList::const_iterator it) 
   // From every faction list: its faction may have changed since it came.
   for (cCharaPtrList& faction : m_vFactionChara) faction.remove(&chara);
   UnregisterChara(chara);
+  m_bBlockCharasStale = true;
   return m_CharaList.erase(it);
 }
 
@@ -41,6 +43,17 @@ void cPlayScene::ClearCharacters() {
   m_vFactionChara.assign(kFactions, cCharaPtrList());
   m_CharaById.clear();
   m_CharaList.clear();
+  m_bBlockCharasStale = true;
+}
+
+const std::vector<cComChara*>& cPlayScene::BlockCharas() {
+  if (m_bBlockCharasStale) {
+    m_vBlockCharas.clear();
+    for (const std::unique_ptr<cComChara>& lpChara : m_CharaList)
+      if (lpChara->m_Def.m_bBlockChara) m_vBlockCharas.push_back(lpChara.get());
+    m_bBlockCharasStale = false;
+  }
+  return m_vBlockCharas;
 }
 
 cChara* cPlayScene::FindCharaById(int nId) {

@@ -168,6 +168,7 @@ void cPlayScene::PlayFrame() {
   for (int i = 1; i <= n; ++i) {
     m_nSubStepNo = i;
     ++m_nSubStepTotal;
+    m_bBlockCharasStale = true;
     UpdateAppearance();
 
     // Lifetimes.

@@ -222,6 +222,10 @@ class cPlayScene : public cScene, public cFlowContext {
   // Puts the hero first in the list of its faction (set-up).
   void ListHero() { FactionList(*Hero()).push_front(Hero()); }
   const cCharaList& CharaList() const { return m_CharaList; }
+  // The block characters of the list, in list order (dead or not yet shown
+  // ones included). Made again after the list changed and at each sub-step,
+  // so that the solid-character tests walk a few characters, not all.
+  const std::vector<cComChara*>& BlockCharas();
   // The hero and the computer characters of faction nFaction (0..7).
   const cCharaPtrList& FactionCharas(int nFaction) const;
   // The element of Player with that id, else the computer character, else
@@ -477,6 +481,8 @@ class cPlayScene : public cScene, public cFlowContext {
   uint32_t m_nNextMessageSerial = 0;
   cCharaList m_CharaList;
   std::vector<cCharaPtrList> m_vFactionChara;  // kFactions lists
+  std::vector<cComChara*> m_vBlockCharas;      // see BlockCharas
+  bool m_bBlockCharasStale = true;
   cItemList m_ItemList;
   cShotList m_ShotList;
   cCheckedVector<cShotPtrList> m_vFactionShot;  // kFactions lists

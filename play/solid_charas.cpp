@@ -77,8 +77,9 @@ bool RectTouchesBlock(const DRECT& r, int nFaction) {
 }
 
 // The box overlaps a block character other than self and the one of id nId.
-bool RectOverlapsSolid(const DRECT& r, const cGameObject& self, const cCharaList& list, int nId) {
-  for (const std::unique_ptr<cComChara>& lpChara : list) {
+bool RectOverlapsSolid(const DRECT& r, const cGameObject& self, const std::vector<cComChara*>& list,
+                       int nId) {
+  for (const cComChara* lpChara : list) {
     const cComChara& x = *lpChara;
     if (IsSolidFor(x, self) && x.m_nId != nId && IsDRectOverlap(r, Box(x))) return true;
   }
@@ -101,12 +102,12 @@ void SetX(cChara& c, double x) {
 
 }  // namespace
 
-int OverlapsSolidCharaExcept(const cGameObject& obj, const cCharaList& list, int nId) {
+int OverlapsSolidCharaExcept(const cGameObject& obj, const std::vector<cComChara*>& list, int nId) {
   if (PassesBlocks(obj)) return 0;
   return RectOverlapsSolid(Box(obj), obj, list, nId) ? 1 : 0;
 }
 
-int OverlapsSolidChara(const cGameObject& obj, const cCharaList& list) {
+int OverlapsSolidChara(const cGameObject& obj, const std::vector<cComChara*>& list) {
   return OverlapsSolidCharaExcept(obj, list, -1);
 }
 
@@ -114,7 +115,7 @@ int OverlapsSolidChara(const cGameObject& obj, const cCharaList& list) {
 
 void cPlayScene::PushOutOfSolidCharas(cChara& c, int bVertical) {
   std::optional<double> lo, hi;  // up or left, down or right
-  for (const std::unique_ptr<cComChara>& lpChara : m_CharaList) {
+  for (cComChara* lpChara : BlockCharas()) {
     const cComChara& x = *lpChara;
     if (!IsSolidFor(x, c)) continue;
     const DRECT xb = Box(x);
@@ -159,7 +160,7 @@ int cPlayScene::IsEnclosedBySolidCharas(const cChara& c, const DRECT& start) {
     corner(now, i, x1, y1);
     corner(start, i, x2, y2);
     bool bCovered = false;
-    for (const std::unique_ptr<cComChara>& lpChara : m_CharaList) {
+    for (cComChara* lpChara : BlockCharas()) {
       const cComChara& x = *lpChara;
       if (!IsSolidFor(x, c)) continue;
       const DRECT xb = Box(x);
@@ -182,8 +183,8 @@ int cPlayScene::IsStillOnRide(const cChara& c) {
 
 cComChara* cPlayScene::FindRideBelow(const cChara& c) {
   const DRECT feet = Feet(c);
-  for (const std::unique_ptr<cComChara>& lpChara : m_CharaList)
-    if (IsSolidFor(*lpChara, c) && IsDRectOverlap(feet, Box(*lpChara))) return lpChara.get();
+  for (cComChara* lpChara : BlockCharas())
+    if (IsSolidFor(*lpChara, c) && IsDRectOverlap(feet, Box(*lpChara))) return lpChara;
   return nullptr;
 }
 
@@ -220,7 +221,7 @@ int cPlayScene::CollideSolidCharas(cChara& c) {
 
   if (c.m_bFly) {
     CANDIDATE left, right, up, down;
-    for (const std::unique_ptr<cComChara>& lpChara : m_CharaList) {
+    for (cComChara* lpChara : BlockCharas()) {
       const cComChara& x = *lpChara;
       if (!IsSolidFor(x, c)) continue;
       const DRECT xb = Box(x);
@@ -305,7 +306,7 @@ int cPlayScene::CollideSolidCharas(cChara& c) {
     }
   };
 
-  for (const std::unique_ptr<cComChara>& lpChara : m_CharaList) {
+  for (cComChara* lpChara : BlockCharas()) {
     const cComChara& x = *lpChara;
     if (!IsSolidFor(x, c)) continue;
     const DRECT xb = Box(x);
@@ -356,7 +357,7 @@ int cPlayScene::CollideSolidCharas(cChara& c) {
 
   // Pushed down below the first block character over its upper half.
   auto pushBelow = [&] {
-    for (const std::unique_ptr<cComChara>& lpChara : m_CharaList) {
+    for (cComChara* lpChara : BlockCharas()) {
       const cComChara& x = *lpChara;
       if (!IsSolidFor(x, c) || !IsDRectOverlap(upper, Box(x))) continue;
       c.m_dWalkVY = 0.0;
@@ -373,7 +374,7 @@ int cPlayScene::CollideSolidCharas(cChara& c) {
     if (up.dV < 0.0) {
       const DRECT trial{c.m_dX, *up.pos, c.m_dRight, *up.pos + h - 1};
       bFree = !RectTouchesBlock(trial, c.m_nFaction) &&
-              !RectOverlapsSolid(trial, c, m_CharaList, up.nId);
+              !RectOverlapsSolid(trial, c, BlockCharas(), up.nId);
     }
     if (bFree) {
       SetY(c, *up.pos);

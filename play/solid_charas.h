@@ -5,8 +5,9 @@
 
 #include "play/play_scene.h"
 
-// 1 when the object's box overlaps a block character other than itself; 0
-// for a flier that passes through blocks.
-int OverlapsSolidChara(const cGameObject& obj, const cCharaList& list);
+// 1 when the object's box overlaps one of the block characters other than
+// itself; 0 for a flier that passes through blocks.
+int OverlapsSolidChara(const cGameObject& obj, const std::vector<cComChara*>& blockCharas);
 // The same, also ignoring the block character with object id nId.
-int OverlapsSolidCharaExcept(const cGameObject& obj, const cCharaList& list, int nId);
+int OverlapsSolidCharaExcept(const cGameObject& obj, const std::vector<cComChara*>& blockCharas,
+                             int nId);

@@ -131,4 +131,17 @@ TEST(SolidCharaTest, AWalkerPushedIntoAWallIsUnstuckByAtMostAPixelAndAHalf) {
   }
 }
 
+// The solid tests walk the block characters only: one that joins the list
+// (a summon) stands in the way at once, one taken off no longer does.
+TEST(SolidCharaTest, TheBlockCharactersFollowTheList) {
+  cFlowFixture fixture;
+  cPlayScene& scene = fixture.Scene();
+  cPlayer& hero = fixture.AddHero(700, 610);
+  EXPECT_EQ(scene.IsBoxBlocked(hero), 0);
+  AddBlock(scene, hero.m_dX + 4, hero.m_dY + 4);
+  EXPECT_EQ(scene.IsBoxBlocked(hero), 1);
+  scene.RemoveCharacter(std::prev(scene.CharaList().end()));
+  EXPECT_EQ(scene.IsBoxBlocked(hero), 0);
+}
+
 }  // namespace
