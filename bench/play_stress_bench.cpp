@@ -251,6 +251,28 @@ void PlaceCast() {
   }
 }
 
+// Plays 240 frames into steady play (every flow has run through at least
+// once), then one frame per iteration, and reports the allocations of those;
+// false, with the error set, when play did not go on.
+template <class Stage>
+bool MeasureFrames(benchmark::State& state, Stage& stage) {
+  for (int i = 0; i < 240; ++i) {
+    if (!stage.Frame()) {
+      state.SkipWithError("play did not go on");
+      return false;
+    }
+  }
+  const long long nBefore = g_nBenchAllocs.load();
+  for (auto _ : state) {
+    if (!stage.Frame()) {
+      state.SkipWithError("play did not go on");
+      return false;
+    }
+  }
+  ReportAllocs(state, nBefore);
+  return true;
+}
+
 class cCastStage {
  public:
   explicit cCastStage(bool bCast) {
@@ -308,20 +330,7 @@ void CastFrame(benchmark::State& state, bool bCast) {
     state.SkipWithError(("the stage was not set up: " + world.ReportLog()).c_str());
     return;
   }
-  for (int i = 0; i < 240; ++i) {
-    if (!stage.Frame()) {
-      state.SkipWithError("play did not go on");
-      return;
-    }
-  }
-  const long long nBefore = g_nBenchAllocs.load();
-  for (auto _ : state) {
-    if (!stage.Frame()) {
-      state.SkipWithError("play did not go on");
-      return;
-    }
-  }
-  ReportAllocs(state, nBefore);
+  if (!MeasureFrames(state, stage)) return;
   state.counters["active"] = stage.Count([](const cComChara& c) { return c.IsActive() != 0; });
   state.counters["riding"] = stage.Count([](const cComChara& c) { return c.m_bOnChara != 0; });
   state.counters["walking"] =
@@ -456,21 +465,7 @@ void StressFrame(benchmark::State& state, const CROWD& crowd) {
     state.SkipWithError(("the stage was not set up: " + world.ReportLog()).c_str());
     return;
   }
-  // Into steady play: every flow has run through at least once.
-  for (int i = 0; i < 240; ++i) {
-    if (!stage.Frame()) {
-      state.SkipWithError("play did not go on");
-      return;
-    }
-  }
-  const long long nBefore = g_nBenchAllocs.load();
-  for (auto _ : state) {
-    if (!stage.Frame()) {
-      state.SkipWithError("play did not go on");
-      return;
-    }
-  }
-  ReportAllocs(state, nBefore);
+  if (!MeasureFrames(state, stage)) return;
   state.counters["walking"] = stage.Count([](const cChara& c) { return c.m_dVX != 0.0; });
   state.counters["airborne"] = stage.Count([](const cChara& c) { return c.m_bAirborne != 0; });
   state.counters["facing_right"] = stage.Count([](const cChara& c) { return c.m_nFacing == 1; });
